@@ -1,0 +1,36 @@
+// The application object: owns the settings, the lock controller, the
+// single-instance facility and the string table, and decides what this start
+// of the program does.
+#pragma once
+
+#include "../lang/mgtmlang.h"
+#include "../lock/mgtlocker.h"
+#include "../settings/mgtsettings.h"
+#include "../toolkit/exapp.h"
+#include "exrestart.h"
+
+class mgtApp : public exBaseApp {
+public:
+    mgtApp();
+    ~mgtApp() override;
+
+    virtual bool RunApplication();
+
+    // Unformatted: "3.0.1"; formatted: the catalogue's "Version %0".
+    const exstring& VersionText(bool formatted);
+
+    mgtSettings& Settings() { return settings_; }
+    mgtLocker& Locker() { return locker_; }
+    exrestart& Restart() { return restart_; }
+    const mgtMLang& Strings() const { return strings_; }
+
+private:
+    mgtSettings settings_;
+    mgtLocker locker_;
+    exrestart restart_;
+    mgtMLang strings_;
+    exstring version_;
+    exstring formattedVersion_;
+};
+
+mgtApp& TheMgtApp();

@@ -1,0 +1,23 @@
+// A command line as a set of tokens: quoting rules close to the C runtime's,
+// only the space separates, and tokens that differ in letter case only are one.
+#pragma once
+
+#include <vector>
+
+#include "../../text/exstring.h"
+
+class excmdline {
+public:
+    // True for an empty text and when at least one token was found.
+    bool Parse(const exstring& text);
+    // An equal token (any letter case) is replaced in place; others are appended.
+    void Add(const exstring& token);
+    bool Contains(const exstring& token) const;
+    std::vector<exstring> Tokens() const { return tokens_; }
+
+    static exstring QuoteArg(const exstring& token);
+    exstring ToString() const;
+
+private:
+    std::vector<exstring> tokens_;
+};

@@ -1,0 +1,69 @@
+#include "mgtmlang.h"
+
+namespace {
+
+struct CatalogueEntry {
+    const exchar* section;
+    const exchar* key;
+    const exchar* text;
+};
+
+// Order matters: a macro resolves only against texts added before it.
+const CatalogueEntry kCatalogue[] = {
+    {EXT("global"), EXT("ok"), EXT("OK")},
+    {EXT("global"), EXT("cancel"), EXT("Cancel")},
+    {EXT("global"), EXT("yes"), EXT("&Yes")},
+    {EXT("global"), EXT("no"), EXT("&No")},
+    {EXT("global"), EXT("help"), EXT("&Help")},
+    {EXT("global"), EXT("locking"), EXT("Locking Desktop")},
+    {EXT("global"), EXT("version"), EXT("Version %0")},
+
+    {EXT("main"), EXT("locknow"), EXT("&Lock Now")},
+    {EXT("main"), EXT("settings"), EXT("&Settings \u00BB")},
+    {EXT("main"), EXT("blankpwdprompt"),
+     EXT("There currently is no password, and therefore anyone can unlock the locked desktop without a password. "
+         "\r\n\r\nWould you like to set a password first?")},
+    {EXT("main"), EXT("blankpwd_suppress"), EXT("Don't ask me again if I choose %no to continue")},
+
+    {EXT("settings"), EXT("password"), EXT("Set &Password...")},
+    {EXT("settings"), EXT("bgcolor"), EXT("Background &Color")},
+    {EXT("settings"), EXT("bgimage"), EXT("Background &Image")},
+    {EXT("settings"), EXT("useorgscreen"), EXT("Use Original &Screen")},
+    {EXT("settings"), EXT("autostart"), EXT("Auto &Lock at Startup")},
+    {EXT("settings"), EXT("bgcolor_sys"), EXT("Use &System Color")},
+    {EXT("settings"), EXT("bgcolor_choose"), EXT("&Custom...")},
+    {EXT("settings"), EXT("bgimage_none"), EXT("&None - Use Background Color")},
+    {EXT("settings"), EXT("bgimage_sys"), EXT("Use System &Wallpaper")},
+    {EXT("settings"), EXT("bgimage_choose"), EXT("&Custom...")},
+    {EXT("settings"), EXT("bgimage_filter"), EXT("Image Files|%0|All File|*.*|")},
+    {EXT("settings"), EXT("newpwd"), EXT("Enter new password")},
+    {EXT("settings"), EXT("confirmpwd"), EXT("Confirm new password")},
+    {EXT("settings"), EXT("pwdhint"), EXT("Type a password hint [optional]")},
+    {EXT("settings"), EXT("delpwd"), EXT("Delete Password")},
+    {EXT("settings"), EXT("passdlginfo"),
+     EXT("Set a password and an optional password hint. The password will be used as unlock password. "
+         "This main program will also be protected by the password.")},
+    {EXT("settings"), EXT("pwdnotmatch"), EXT("\u00D7 Passwords do not match")},
+    {EXT("settings"), EXT("delpwd_confirm"),
+     EXT("If you delete the password, anyone will be able to unlock the locked desktop, and to change settings "
+         "with this main program.\r\n\r\nAre you sure you want to delete the password?")},
+    {EXT("settings"), EXT("setpwd_done"), EXT("The new password has been set.")},
+    {EXT("settings"), EXT("delpwd_done"), EXT("The password has been deleted.")},
+
+    {EXT("password"), EXT("info_unlock"),
+     EXT("The screen has been locked. Please enter the correct password to unlock it.")},
+    {EXT("password"), EXT("info_login"), EXT("Please enter the correct password and click %ok to continue.")},
+    {EXT("password"), EXT("hint_base"), EXT("Enter password")},
+    {EXT("password"), EXT("hint_pwdwrong"), EXT("\u00D7 Incorrect password")},
+    {EXT("password"), EXT("unlock"), EXT("&Unlock")},
+    {EXT("password"), EXT("options"), EXT("&Options \u00BB")},
+    {EXT("password"), EXT("pwdhint"), EXT("Password &Hint")},
+};
+
+} // namespace
+
+mgtMLang::mgtMLang() {
+    AddMacro(EXT("app_name"), EXT("Marrowgate"));
+    AddMacro(EXT("app_company"), EXT("Quarnwick Software"));
+    for (const CatalogueEntry& entry : kCatalogue) Set(entry.section, entry.key, entry.text);
+}

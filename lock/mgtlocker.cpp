@@ -1,0 +1,17 @@
+#include "mgtlocker.h"
+
+namespace {
+
+template <class Function>
+Function LookUp(HMODULE module, const char* name) {
+    if (module == nullptr) return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+} // namespace
+
+mgtLocker::mgtLocker() : processId_(GetCurrentProcessId()) {
+    const HMODULE user32 = GetModuleHandleW(L"User32.dll");
+    blockReasonCreate_ = LookUp<BlockReasonCreateFn>(user32, "ShutdownBlockReasonCreate");
+    blockReasonDestroy_ = LookUp<BlockReasonDestroyFn>(user32, "ShutdownBlockReasonDestroy");
+}

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "settings/md5.h"
+#include "settings/passworddigest.h"
+#include "testtext.h"
+#include "text/textutil.h"
+
+namespace {
+
+std::string Hex(const Md5Digest& digest) {
+    return BytesToHex(digest.data(), static_cast<long long>(digest.size())).ToUtf8();
+}
+
+TEST(Md5, Rfc1321TestSuite) {
+    struct Case {
+        const char* message;
+        const char* digest;
+    };
+    const Case cases[] = {
+        {"", "d41d8cd98f00b204e9800998ecf8427e"},
+        {"a", "0cc175b9c0f1b6a831c399e269772661"},
+        {"abc", "900150983cd24fb0d6963f7d28e17f72"},
+        {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+        {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", "d174ab98d277d9f5a5611c2c9f419d9f"},
+        {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+         "57edf4a22be3c955ac49da2e2107b67a"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Hex(Md5::Of(c.message, std::strlen(c.message))), c.digest) << c.message;
+}
+
+TEST(Md5, PiecewiseUpdatesAcrossBlockBoundaries) {
+    const std::string message(1000000, 'a');
+    Md5 whole;
+    whole.Update(message.data(), message.size());
+    EXPECT_EQ(Hex(whole.Finish()), "7707d6ae4e027c70eea2a935c2296f21");
+
+    // Lengths around the 56-byte padding edge and the 64-byte block.
+    for (size_t length : {55u, 56u, 57u, 63u, 64u, 65u, 127u, 128u}) {
+        const std::string text(length, 'x');
+        Md5 pieces;
+        for (size_t i = 0; i < length; i += 7) pieces.Update(text.data() + i, std::min<size_t>(7, length - i));
+        EXPECT_EQ(pieces.Finish(), Md5::Of(text.data(), text.size())) << length;
+    }
+}
+
+// Expected values computed independently from the digest's definition.
+TEST(PasswordDigest, AnsiPasswordsKeepTheLongStandingDigest) {
+    struct Case {
+        const exchar* password;
+        const char* digest;
+    };
+    const Case cases[] = {
+        {EXT("a"), "f1ec22584055194430044a761db46b48"},
+        {EXT("password"), "a3e4387d6f83ea912e7df957a54d9fa4"},
+        {EXT("Secret 123!"), "3c02fcb56fa6991bb27d178c24092a38"},
+        {EXT("Gr\u00FC\u00DFe\u20AC"), "3b83935f94a91ff2a47f6aa01064cd68"},
+        {EXT("caf\u00E9"), "3840e2a8fc620ad73834f43513b3bdbe"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Hex(ComputePasswordDigest(c.password)), c.digest) << c.digest;
+}
+
+TEST(PasswordDigest, EmptyPasswordIsTheNoPasswordState) {
+    EXPECT_EQ(Hex(ComputePasswordDigest(exstring())), "00000000000000000000000000000000");
+}
+
+TEST(PasswordDigest, TextOutsideTheCodePageNoLongerCollides) {
+    const exstring first = EXT("\u0436\u0443\u0447\u043A\u0430\u0431");
+    const exstring second = EXT("\u0436\u0443\u0447\u043A\u0430\u0432");
+    // Both would be "??????" in the code page; that digest must unlock neither.
+    const std::string allReplaced = "33b35f02796c8a32f3a640c778401466";
+    EXPECT_EQ(Hex(ComputePasswordDigest(EXT("??????"))), allReplaced);
+    EXPECT_EQ(Hex(ComputePasswordDigest(first)), "efa42566bb8c90ed53595b5d5840854e");
+    EXPECT_EQ(Hex(ComputePasswordDigest(second)), "1d779275e1df67f32bcfc6504c49a39b");
+    EXPECT_NE(ComputePasswordDigest(first), ComputePasswordDigest(second));
+
+    // Best-fit conversion would turn A-macron into A.
+    EXPECT_NE(ComputePasswordDigest(EXT("A\u0100")), ComputePasswordDigest(EXT("AA")));
+
+    // Unpaired surrogates are distinct passwords too.
+    const exchar high[] = {0xD800, 0};
+    const exchar low[] = {0xDC00, 0};
+    EXPECT_NE(ComputePasswordDigest(high), ComputePasswordDigest(low));
+}
+
+TEST(PasswordDigest, ConstantTimeComparison) {
+    const PasswordDigestBytes a = ComputePasswordDigest(EXT("a"));
+    PasswordDigestBytes b = a;
+    EXPECT_TRUE(DigestsEqual(a.data(), b.data()));
+    for (size_t i = 0; i < b.size(); ++i) {
+        b = a;
+        b[i] ^= 0x80;
+        EXPECT_FALSE(DigestsEqual(a.data(), b.data())) << i;
+    }
+    EXPECT_FALSE(DigestsEqual(a.data(), nullptr));
+}
+
+} // namespace

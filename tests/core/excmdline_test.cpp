@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/shell/excmdline.h"
+#include "testtext.h"
+
+namespace {
+
+using Tokens = std::vector<exstring>;
+
+Tokens Parsed(const exchar* text) {
+    excmdline line;
+    line.Parse(text);
+    return line.Tokens();
+}
+
+TEST(ExcmdlineParse, QuotesAndBackslashes) {
+    struct Case {
+        const exchar* line;
+        Tokens expected;
+    };
+    const std::vector<Case> cases = {
+        {EXT("a \"b c\" d"), {EXT("a"), EXT("b c"), EXT("d")}},
+        {EXT("a\" b\"c"), {EXT("a bc")}},                      // a quoted stretch inside a token
+        {EXT("x\\\\\"y z\""), {EXT("x\\y z")}},                  // two backslashes + quote: one, quote opens
+        {EXT("x\\\"y"), {EXT("x\"y")}},                          // one backslash + quote: literal quote
+        {EXT("x\\\\\\\"y"), {EXT("x\\\"y")}},                    // three: backslash and literal quote
+        {EXT("C:\\dir\\file"), {EXT("C:\\dir\\file")}},          // backslashes before others stay
+        {EXT("a\\\\ b"), {EXT("a\\\\"), EXT("b")}},
+        {EXT("a\tb"), {EXT("a\tb")}},                            // tabs do not separate
+        {EXT(" \t a  b \t "), {EXT("a"), EXT("b")}},
+        {EXT("\"\" a"), {EXT("a")}},                             // an empty quoted argument is no token
+        {EXT("\"unterminated quote"), {EXT("unterminated quote")}},
+        {EXT("trailing\\"), {EXT("trailing\\")}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Parsed(c.line), c.expected) << exstring(c.line).ToUtf8();
+}
+
+TEST(ExcmdlineParse, ResultAndDuplicates) {
+    excmdline line;
+    EXPECT_TRUE(line.Parse(EXT("")));
+    EXPECT_TRUE(line.Parse(EXT("  \t ")));
+    EXPECT_TRUE(line.Tokens().empty());
+    EXPECT_FALSE(line.Parse(EXT("\"\"")));
+    EXPECT_TRUE(line.Tokens().empty());
+
+    EXPECT_TRUE(line.Parse(EXT("+checkpwd Secret other SECRET")));
+    const Tokens expected = {EXT("+checkpwd"), EXT("SECRET"), EXT("other")};
+    EXPECT_EQ(line.Tokens(), expected);
+
+    line.Parse(EXT("a"));
+    EXPECT_EQ(line.Tokens(), Tokens{EXT("a")});  // a new parse starts empty
+}
+
+TEST(ExcmdlineSet, AddAndContains) {
+    excmdline line;
+    line.Add(EXT("+Lock"));
+    line.Add(EXT(""));
+    line.Add(EXT("x"));
+    line.Add(EXT("+LOCK"));
+    EXPECT_EQ(line.Tokens(), (Tokens{EXT("+LOCK"), EXT("x")}));
+    EXPECT_TRUE(line.Contains(EXT("+lock")));
+    EXPECT_FALSE(line.Contains(EXT("+loc")));
+    EXPECT_FALSE(line.Contains(EXT("")));
+}
+
+TEST(ExcmdlineQuote, QuoteArgRules) {
+    struct Case {
+        const exchar* token;
+        const exchar* quoted;
+    };
+    const Case cases[] = {
+        {EXT(""), EXT("")},
+        {EXT("+boot"), EXT("+boot")},
+        {EXT("C:\\Program Files\\m.exe"), EXT("\"C:\\Program Files\\m.exe\"")},
+        {EXT("a\"b"), EXT("a\\\"b")},
+        {EXT("a\\\"b"), EXT("a\\\\\\\"b")},
+        {EXT("say \"hi\""), EXT("\"say \\\"hi\\\"\"")},
+        {EXT("dir\\"), EXT("dir\\")},
+        // Backslashes before the closing quote double, or they would escape it.
+        {EXT("my dir\\"), EXT("\"my dir\\\\\"")},
+        {EXT("\tx"), EXT("\"\tx\"")},
+    };
+    for (const Case& c : cases) EXPECT_EQ(excmdline::QuoteArg(c.token), exstring(c.quoted)) << exstring(c.token).ToUtf8();
+}
+
+TEST(ExcmdlineQuote, ToStringJoinsAndRoundTrips) {
+    excmdline line;
+    line.Add(EXT("+boot"));
+    line.Add(EXT("C:\\Program Files\\Marrowgate"));
+    EXPECT_EQ(line.ToString(), exstring(EXT("+boot \"C:\\Program Files\\Marrowgate\"")));
+
+    const Tokens awkward = {EXT("plain"), EXT("with space"), EXT("quote\"inside"), EXT("end space\\\\"),
+                            EXT("\\\"\\"), EXT("\t"), EXT("a\tb \"c\"")};
+    excmdline source;
+    for (const exstring& token : awkward) source.Add(token);
+    excmdline back;
+    ASSERT_TRUE(back.Parse(source.ToString()));
+    EXPECT_EQ(back.Tokens(), awkward) << source.ToString().ToUtf8();
+}
+
+} // namespace

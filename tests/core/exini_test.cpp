@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "settings/exini.h"
+#include "testtext.h"
+
+namespace {
+
+TEST(ExiniNames, FirstLetterCaseIsKept) {
+    exini tree;
+    ASSERT_TRUE(tree.Set(EXT("Global"), EXT("OK"), EXT("first")));
+    EXPECT_EQ(tree.Get(EXT("global"), EXT("ok")), exstring(EXT("first")));
+
+    ASSERT_TRUE(tree.Set(EXT("GLOBAL"), EXT("ok"), EXT("second")));
+    ASSERT_EQ(tree.size(), 1u);
+    const auto& section = *tree.begin();
+    EXPECT_EQ(section.first, exstring(EXT("Global")));
+    ASSERT_EQ(section.second.size(), 1u);
+    EXPECT_EQ(section.second.begin()->first, exstring(EXT("OK")));
+    EXPECT_EQ(section.second.begin()->second, exstring(EXT("second")));
+}
+
+TEST(ExiniLookups, NeverCreateAnything) {
+    exini tree;
+    EXPECT_EQ(tree.Get(EXT("missing"), EXT("key")), exstring());
+    EXPECT_FALSE(tree.HasSection(EXT("missing")));
+    EXPECT_TRUE(tree.empty());
+
+    tree.Set(EXT("s"), EXT("k"), EXT("v"));
+    EXPECT_EQ(tree.Get(EXT("s"), EXT("other")), exstring());
+    EXPECT_FALSE(tree.HasKey(EXT("s"), EXT("other")));
+    EXPECT_FALSE(tree.HasKey(EXT("none"), EXT("k")));
+    EXPECT_TRUE(tree.HasKey(EXT("S"), EXT("K")));
+    EXPECT_EQ(tree.begin()->second.size(), 1u);
+    // An empty section is not the default section for Get.
+    tree.Set(EXT("global"), EXT("k"), EXT("g"));
+    EXPECT_EQ(tree.Get(EXT(""), EXT("k")), exstring());
+}
+
+TEST(ExiniSet, EmptyNamesAreRefused) {
+    exini tree;
+    EXPECT_FALSE(tree.Set(EXT(""), EXT("k"), EXT("v")));
+    EXPECT_FALSE(tree.Set(EXT("s"), EXT(""), EXT("v")));
+    EXPECT_TRUE(tree.empty());
+    EXPECT_TRUE(tree.Set(EXT("s"), EXT("k"), EXT("")));
+    EXPECT_TRUE(tree.HasKey(EXT("s"), EXT("k")));
+}
+
+struct RecordingTree : exini {
+    std::vector<exstring> seen;
+    void OnSetValue(const exstring& section, const exstring& key, exstring& value) override {
+        seen.push_back(section + EXT("/") + key);
+        value += EXT("!");
+    }
+};
+
+TEST(ExiniSet, HookSeesAndChangesTheValue) {
+    RecordingTree tree;
+    tree.Set(EXT("s"), EXT("k"), EXT("v"));
+    tree.Set(EXT(""), EXT("k"), EXT("v"));
+    ASSERT_EQ(tree.seen.size(), 1u);
+    EXPECT_EQ(tree.seen[0], exstring(EXT("s/k")));
+    EXPECT_EQ(tree.Get(EXT("s"), EXT("k")), exstring(EXT("v!")));
+}
+
+TEST(ExiniOrder, SectionsAndKeysIterateCaseInsensitively) {
+    exini tree;
+    tree.Set(EXT("beta"), EXT("b"), EXT("1"));
+    tree.Set(EXT("Alpha"), EXT("Z"), EXT("2"));
+    tree.Set(EXT("alpha"), EXT("a"), EXT("3"));
+    std::vector<exstring> order;
+    for (const auto& section : tree)
+        for (const auto& key : section.second) order.push_back(section.first + EXT(".") + key.first);
+    const std::vector<exstring> expected = {EXT("Alpha.a"), EXT("Alpha.Z"), EXT("beta.b")};
+    EXPECT_EQ(order, expected);
+
+    tree.Clear();
+    EXPECT_TRUE(tree.empty());
+    EXPECT_EQ(tree.defaultSection, exstring(EXT("global")));
+}
+
+} // namespace

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "testtext.h"
+#include "text/exstring.h"
+
+namespace {
+
+TEST(ExstringConstruction, NullAndLengthRules) {
+    EXPECT_TRUE(exstring(static_cast<const exchar*>(nullptr)).empty());
+    EXPECT_TRUE(exstring(static_cast<const exchar*>(nullptr), 5).empty());
+    EXPECT_EQ(exstring(EXT("abc\0def"), 0), exstring(EXT("abc")));
+    const exchar withNul[] = {'a', 0, 'b'};
+    EXPECT_EQ(exstring(withNul, 3).size(), 3u);
+}
+
+TEST(ExstringToUInt64, DecimalHexSignsAndOverflow) {
+    struct Case {
+        const exchar* text;
+        uint64_t expected;
+    };
+    const Case cases[] = {
+        {EXT(""), 0},
+        {EXT("0x1F"), 31},
+        {EXT("0X1f"), 31},
+        {EXT("1F"), 1},
+        {EXT("-1"), UINT64_MAX},
+        {EXT("x"), 0},
+        {EXT("0x"), 0},
+        {EXT("18446744073709551615"), UINT64_MAX},
+        {EXT("18446744073709551616"), UINT64_MAX},
+        {EXT("99999999999999999999999"), UINT64_MAX},
+        {EXT("9223372036854775808"), 0x8000000000000000ull},
+        {EXT("  \t42abc"), 42},
+        {EXT("+7"), 7},
+        {EXT("-0x10"), 0},  // the prefix is only recognised at the very start
+        {EXT("0x-10"), static_cast<uint64_t>(-16)},
+        {EXT("4278190080"), 4278190080ull},
+        {EXT("132500000000000000"), 132500000000000000ull},
+    };
+    for (const Case& c : cases) EXPECT_EQ(exstring(c.text).ToUInt64(), c.expected) << exstring(c.text).ToUtf8();
+    EXPECT_EQ(static_cast<uint32_t>(exstring(EXT("4278190080")).ToUInt64()), 0xFF000000u);
+}
+
+TEST(ExstringToBool, TrueWordOrNonZeroNumber) {
+    struct Case {
+        const exchar* text;
+        bool expected;
+    };
+    const Case cases[] = {
+        {EXT(""), false},     {EXT("TRUE"), true},  {EXT("true"), true},  {EXT("tRuE"), true},
+        {EXT("true "), false}, {EXT("0x10"), true}, {EXT("1"), true},     {EXT("0x1"), true},
+        {EXT("-5"), true},    {EXT("yes"), false},  {EXT("false"), false}, {EXT("0"), false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(exstring(c.text).ToBool(), c.expected) << exstring(c.text).ToUtf8();
+}
+
+TEST(ExstringNoCase, OrdinalAfterUpperCasing) {
+    EXPECT_TRUE(exstring(EXT("Global")).EqualsNoCase(EXT("gLOBAL")));
+    EXPECT_FALSE(exstring(EXT("Global")).EqualsNoCase(EXT("Globa")));
+    EXPECT_TRUE(exstring(EXT("\u00E4")).EqualsNoCase(EXT("\u00C4")));     // a-umlaut folds
+    EXPECT_TRUE(exstring(EXT("\u0436")).EqualsNoCase(EXT("\u0416")));     // Cyrillic folds
+    EXPECT_FALSE(exstring(EXT("\u00DF")).EqualsNoCase(EXT("SS")));        // no expansion
+    EXPECT_TRUE(exstring().EqualsNoCase(exstring()));
+    EXPECT_FALSE(exstring(EXT("a")).EqualsNoCase(nullptr));
+
+    EXPECT_EQ(exstring(EXT("abc")).CompareNoCase(EXT("ABD")), -1);
+    EXPECT_EQ(exstring(EXT("ABD")).CompareNoCase(EXT("abc")), 1);
+    EXPECT_EQ(exstring(EXT("ab")).CompareNoCase(EXT("ABC")), -1);
+    EXPECT_EQ(exstring(EXT("Ab")).CompareNoCase(EXT("aB")), 0);
+    // Unsigned code-unit order after upper-casing: '_' (0x5F) sorts after 'Z'.
+    EXPECT_EQ(exstring(EXT("a_")).CompareNoCase(EXT("AZ")), 1);
+    EXPECT_EQ(CompareNoCase(nullptr, 0, EXT("x"), 1), 0);
+}
+
+TEST(ExstringConversions, AnsiRoundTripAndReplacement) {
+    const exstring latin = EXT("Gr\u00FC\u00DFe \u20AC caf\u00E9");
+    EXPECT_EQ(exstring::FromAnsi(latin.ToAnsi().c_str()), latin);
+    EXPECT_EQ(latin.ToAnsi(), std::string("Gr\xFC\xDF" "e \x80 caf\xE9"));
+
+    // A character outside the code page comes back as the default character.
+    const exstring cyrillic = EXT("\u0416");
+    EXPECT_EQ(exstring::FromAnsi(cyrillic.ToAnsi().c_str()), exstring(EXT("?")));
+
+    EXPECT_TRUE(exstring::FromAnsi(nullptr).empty());
+    EXPECT_TRUE(exstring::FromAnsi("").empty());
+    EXPECT_EQ(exstring::FromAnsi("abcdef", 3), exstring(EXT("abc")));
+    EXPECT_TRUE(exstring().ToAnsi().empty());
+}
+
+TEST(ExstringConversions, Utf8) {
+    EXPECT_EQ(exstring(EXT("a\u00E9\u20AC")).ToUtf8(), std::string("a\xC3\xA9\xE2\x82\xAC"));
+    const exchar pair[] = {0xD83D, 0xDE00, 0};  // one character outside the BMP
+    EXPECT_EQ(exstring(pair).ToUtf8(), std::string("\xF0\x9F\x98\x80"));
+    const exchar lone[] = {'x', 0xD800, 0};
+    EXPECT_EQ(exstring(lone).ToUtf8(), std::string("x\xEF\xBF\xBD"));
+}
+
+TEST(ExstringFormat, NumbersAsStored) {
+    EXPECT_EQ(exstring::Format(EXT("%u"), 4278190080u), exstring(EXT("4278190080")));
+    EXPECT_EQ(exstring::Format(EXT("%I64d"), static_cast<long long>(-132500000000000000ll)),
+              exstring(EXT("-132500000000000000")));
+    EXPECT_EQ(exstring::Format(EXT("KVORM_EXRSIPM%u"), 1000u), exstring(EXT("KVORM_EXRSIPM1000")));
+    EXPECT_TRUE(exstring::Format(EXT("")).empty());
+    EXPECT_TRUE(exstring::Format(nullptr).empty());
+}
+
+} // namespace

@@ -1,0 +1,83 @@
+#include "testsupport.h"
+
+#include <shlwapi.h>
+
+#include <vector>
+
+#include "app/shell/uniquehandle.h"
+
+namespace {
+
+const wchar_t kTestWindowClass[] = L"MarrowgateTestWindow";
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+ATOM RegisterTestClass() {
+    static const ATOM atom = [] {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        windowClass.lpszClassName = kTestWindowClass;
+        return RegisterClassW(&windowClass);
+    }();
+    return atom;
+}
+
+} // namespace
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        PumpMessages();
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+exstring TestDirectory() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    PathRemoveFileSpecW(path);
+    return exstring(path) + L"\\";
+}
+
+TestWindow::TestWindow(const wchar_t* title, DWORD style, DWORD exStyle) {
+    RegisterTestClass();
+    handle_ = CreateWindowExW(exStyle, kTestWindowClass, title, style, 100, 100, 300, 200, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+}
+
+TestWindow::~TestWindow() {
+    if (handle_ != nullptr) DestroyWindow(handle_);
+}
+
+bool RunAndWait(const exstring& program, const exstring& commandLine, DWORD timeoutMs, DWORD& exitCode,
+                std::string& failure) {
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        failure = "CreateProcessW failed with error " + std::to_string(GetLastError());
+        return false;
+    }
+    UniqueHandle process(info.hProcess);
+    UniqueHandle thread(info.hThread);
+    if (WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process.Get(), 1);
+        failure = "the process did not end within " + std::to_string(timeoutMs) + " ms";
+        return false;
+    }
+    GetExitCodeProcess(process.Get(), &exitCode);
+    return true;
+}

@@ -1,0 +1,41 @@
+// Helpers for tests that run real Win32 code under Wine or Windows.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include "text/exstring.h"
+
+inline void PrintTo(const exstring& text, std::ostream* out) {
+    *out << '"' << text.ToUtf8() << '"';
+}
+
+// Polls `condition`, pumping this thread's messages, until it holds or the
+// time is up; returns its last answer.
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+// The directory of the running test program, with a trailing backslash.
+exstring TestDirectory();
+
+// A plain top-level window of a private class, destroyed with the object.
+class TestWindow {
+public:
+    explicit TestWindow(const wchar_t* title, DWORD style = WS_OVERLAPPEDWINDOW, DWORD exStyle = 0);
+    ~TestWindow();
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+    HWND Handle() const { return handle_; }
+
+private:
+    HWND handle_;
+};
+
+// Starts a program with a raw command line and waits for its exit code;
+// returns false (with the reason in `failure`) when it could not start or did
+// not end within the timeout.
+bool RunAndWait(const exstring& program, const exstring& commandLine, DWORD timeoutMs, DWORD& exitCode,
+                std::string& failure);

@@ -1,0 +1,60 @@
+#include "exapp.h"
+
+#include <clocale>
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include "../text/pathutil.h"
+
+const exchar kProductName[] = L"Marrowgate";
+
+namespace {
+
+exApp* g_app = nullptr;
+exBaseApp* g_baseApp = nullptr;
+
+exstring ApplicationName() {
+    if (kProductName[0] != L'\0') return kProductName;
+    exstring path = ModulePath(false);
+    exstring name = PathFindFileNameW(path.c_str());
+    PathRemoveExtensionW(&name[0]);
+    name.resize(TextLength(name.c_str()));
+    return name;
+}
+
+} // namespace
+
+exApp* TheApp() {
+    return g_app;
+}
+
+exBaseApp* TheBaseApp() {
+    return g_baseApp;
+}
+
+exApp::exApp() : instance_(GetModuleHandleW(nullptr)), mainWindow_(nullptr), name_(ApplicationName()), exitCode_(0) {
+    g_app = this;
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_WIN95_CLASSES;
+    InitCommonControlsEx(&controls);
+}
+
+exApp::~exApp() {
+    if (g_app == this) g_app = nullptr;
+}
+
+bool exApp::PreTranslateMessage(MSG*) {
+    return false;
+}
+
+void exApp::OnHelp() {}
+
+exBaseApp::exBaseApp() : trackedMenu_(nullptr) {
+    g_baseApp = this;
+    std::setlocale(LC_ALL, "");
+}
+
+exBaseApp::~exBaseApp() {
+    if (g_baseApp == this) g_baseApp = nullptr;
+}
