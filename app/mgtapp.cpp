@@ -1,7 +1,5 @@
 #include "mgtapp.h"
 
-#include <shlwapi.h>
-
 #include "../app/shell/excmdline.h"
 #include "passwordquery.h"
 #include "switches.h"
@@ -16,8 +14,7 @@ mgtApp g_application;
 
 excmdline ProcessSwitches() {
     excmdline switches;
-    const wchar_t* commandLine = GetCommandLineW();
-    const wchar_t* arguments = commandLine != nullptr ? PathGetArgsW(commandLine) : nullptr;
+    const wchar_t* arguments = ArgumentsOf(GetCommandLineW());
     // A line that splits into no token leaves the set empty, as an empty line would.
     switches.Parse(exstring(arguments));
     return switches;
@@ -46,5 +43,6 @@ bool mgtApp::RunApplication() {
         SetExitCode(AnswerPasswordQuery(switches.Tokens(), settings_.Password));
         return false;
     }
+    StartCommonControls();
     return false;
 }

@@ -11,13 +11,17 @@ public:
 
     DWORD ProcessId() const { return processId_; }
     // Either may be missing on older systems.
-    bool HasShutdownBlockReasons() const { return blockReasonCreate_ != nullptr && blockReasonDestroy_ != nullptr; }
+    bool HasShutdownBlockReasons();
 
 private:
     using BlockReasonCreateFn = BOOL(WINAPI*)(HWND, LPCWSTR);
     using BlockReasonDestroyFn = BOOL(WINAPI*)(HWND);
 
+    // Looked up on first use: the window library is not loaded before then.
+    void LookUpShutdownBlockReasons();
+
     DWORD processId_;
-    BlockReasonCreateFn blockReasonCreate_;
-    BlockReasonDestroyFn blockReasonDestroy_;
+    bool lookedUp_ = false;
+    BlockReasonCreateFn blockReasonCreate_ = nullptr;
+    BlockReasonDestroyFn blockReasonDestroy_ = nullptr;
 };

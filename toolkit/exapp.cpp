@@ -34,6 +34,11 @@ exBaseApp* TheBaseApp() {
 
 exApp::exApp() : instance_(GetModuleHandleW(nullptr)), mainWindow_(nullptr), name_(ApplicationName()), exitCode_(0) {
     g_app = this;
+}
+
+void exApp::StartCommonControls() {
+    if (commonControlsStarted_) return;
+    commonControlsStarted_ = true;
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_WIN95_CLASSES;

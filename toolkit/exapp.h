@@ -18,6 +18,11 @@ public:
     exApp(const exApp&) = delete;
     exApp& operator=(const exApp&) = delete;
 
+    // Registers the common control classes. Deferred from construction to the
+    // first window, so that a start that shows none (the password query)
+    // never loads the window libraries.
+    void StartCommonControls();
+
     HINSTANCE Instance() const { return instance_; }
     exWnd* MainWindow() const { return mainWindow_; }
     void SetMainWindow(exWnd* window) { mainWindow_ = window; }
@@ -30,6 +35,7 @@ private:
     exWnd* mainWindow_;
     exstring name_;
     int exitCode_;
+    bool commonControlsStarted_ = false;
 };
 
 class exBaseApp : public exApp {

@@ -41,6 +41,16 @@ void Tokenize(const exstring& text, Emit emit) {
 
 } // namespace
 
+const exchar* ArgumentsOf(const exchar* commandLine) {
+    if (commandLine == nullptr) return nullptr;
+    bool inQuotes = false;
+    for (const exchar* p = commandLine; *p != 0; ++p) {
+        if (*p == ' ' && !inQuotes) return p + 1;
+        if (*p == '"') inQuotes = !inQuotes;
+    }
+    return commandLine + TextLength(commandLine);
+}
+
 bool excmdline::Parse(const exstring& text) {
     tokens_.clear();
     exstring trimmed(text);

@@ -6,6 +6,11 @@
 
 #include "../../text/exstring.h"
 
+// The arguments of a whole command line: what follows the first space outside
+// double quotes, as the shell's PathGetArgsW finds it. Done here so that the
+// password query need not load the shell libraries. Null gives null.
+const exchar* ArgumentsOf(const exchar* commandLine);
+
 class excmdline {
 public:
     // True for an empty text and when at least one token was found.

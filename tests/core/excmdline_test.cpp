@@ -101,3 +101,25 @@ TEST(ExcmdlineQuote, ToStringJoinsAndRoundTrips) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ArgumentsOf, SkipsTheProgramPart) {
+    struct Case {
+        const exchar* line;
+        const exchar* arguments;
+    };
+    const Case cases[] = {
+        {EXT("prog.exe +checkpwd x"), EXT("+checkpwd x")},
+        {EXT("\"C:\\Program Files\\m.exe\" +lock"), EXT("+lock")},
+        {EXT("\"C:\\Program Files\\m.exe\""), EXT("")},
+        {EXT("prog.exe"), EXT("")},
+        {EXT(" +lock"), EXT("+lock")},  // the launcher's form: empty program part
+        {EXT("prog.exe  two spaces"), EXT(" two spaces")},
+        {EXT(""), EXT("")},
+    };
+    for (const Case& c : cases) EXPECT_EQ(exstring(ArgumentsOf(c.line)), exstring(c.arguments)) << exstring(c.line).ToUtf8();
+    EXPECT_EQ(ArgumentsOf(nullptr), nullptr);
+}
+
+} // namespace

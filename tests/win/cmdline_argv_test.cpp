@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include <vector>
 
@@ -69,6 +70,18 @@ TEST(CommandLineAgainstWindows, DeliberateDifferences) {
     // An empty quoted argument is no token here.
     EXPECT_EQ(OwnTokens(L"a \"\" b"), (Tokens{L"a", L"b"}));
     EXPECT_EQ(SystemArguments(L"a \"\" b"), (Tokens{L"a", L"", L"b"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(ArgumentsOfAgainstShell, SameSplitAsPathGetArgs) {
+    const wchar_t* const lines[] = {L"prog.exe +checkpwd x", L"\"C:\\Program Files\\m.exe\" +lock",
+                                    L"\"C:\\Program Files\\m.exe\"", L"prog.exe", L" +lock", L"a\"b c\"d e",
+                                    L"prog.exe  two", L"\"unclosed quote +lock", L""};
+    for (const wchar_t* line : lines)
+        EXPECT_EQ(exstring(ArgumentsOf(line)), exstring(PathGetArgsW(line))) << exstring(line).ToUtf8();
 }
 
 } // namespace

@@ -1,0 +1,49 @@
+# Marrowgate: make build | run | test | fuzz | bench | clean
+# Every entry installs the Debian packages it needs first.
+
+BUILD_DIR := build
+FUZZ_SECONDS ?= 60
+ARGS ?=
+
+.PHONY: deps-build deps-test build run test test-windows test-native fuzz bench clean
+
+deps-build:
+	@scripts/ensure-deps.sh build
+
+deps-test:
+	@scripts/ensure-deps.sh test
+
+$(BUILD_DIR)/windows/CMakeCache.txt:
+	cmake --preset windows
+
+$(BUILD_DIR)/native/CMakeCache.txt:
+	cmake --preset native
+
+$(BUILD_DIR)/fuzz/CMakeCache.txt:
+	cmake --preset fuzz
+
+# Leaves the program at build/windows/marrowgate.exe.
+build: deps-build $(BUILD_DIR)/windows/CMakeCache.txt
+	cmake --build --preset windows
+
+run: build
+	scripts/run.sh $(ARGS)
+
+test-windows: deps-test build
+	ctest --preset windows
+
+test-native: deps-test $(BUILD_DIR)/native/CMakeCache.txt
+	cmake --build --preset native
+	ctest --preset native
+
+test: test-native test-windows
+
+fuzz: deps-test $(BUILD_DIR)/fuzz/CMakeCache.txt
+	cmake --build --preset fuzz
+	scripts/run-fuzzers.sh $(BUILD_DIR)/fuzz $(FUZZ_SECONDS)
+
+bench: build
+	scripts/run-benchmarks.sh
+
+clean:
+	rm -rf $(BUILD_DIR)
