@@ -1,11 +1,10 @@
 #include "passwordquery.h"
 
-#include "../settings/mgtsettings.h"
 #include "../settings/passworddigest.h"
 #include "switches.h"
 
 int AnswerPasswordQuery(const std::vector<exstring>& tokens, const uint8_t* storedDigest) {
-    if (mgtSettings::IsBlankDigest(storedDigest)) return kPasswordAccepted;
+    if (IsBlankDigest(storedDigest)) return kPasswordAccepted;
     for (const exstring& token : tokens) {
         if (token.EqualsNoCase(kSwitchCheckPassword)) continue;
         const PasswordDigestBytes typed = ComputePasswordDigest(token);

@@ -2,6 +2,10 @@
 
 exini::exini() : defaultSection(EXT("global")) {}
 
+exstring exini::SettingsKeyPath() {
+    return EXT("Software\\Quarnwick\\Marrowgate");
+}
+
 void exini::OnSetValue(const exstring&, const exstring&, exstring&) {}
 
 bool exini::Set(const exstring& section, const exstring& key, const exstring& value) {

@@ -4,6 +4,10 @@
 
 #include "../text/exstrmap.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 using exinisection = exstrmap<exstring>;
 
 class exini : public exstrmap<exinisection> {
@@ -21,6 +25,18 @@ public:
     bool HasSection(const exstring& section) const;
     bool HasKey(const exstring& section, const exstring& key) const;
     void Clear() { clear(); }
+
+#ifdef _WIN32
+    // Replaces the tree with what root\keyPath holds: a subkey per section, a
+    // REG_SZ value per key. True when the key has at least one subkey.
+    bool LoadRegistry(HKEY root, const exstring& keyPath = SettingsKeyPath());
+    // Writes every section and key; removes nothing. False when a section's
+    // subkey could not be created (or the path is empty).
+    bool SaveRegistry(HKEY root, const exstring& keyPath = SettingsKeyPath()) const;
+#endif
+
+    // The application's settings key below either root.
+    static exstring SettingsKeyPath();
 
     // Hook for derived trees: may change the value before it is stored.
     virtual void OnSetValue(const exstring& section, const exstring& key, exstring& value);

@@ -1,11 +1,173 @@
 #include "mgtsettings.h"
 
-mgtSettings::mgtSettings()
-    : Password{}, useOrgScreen(false), bgColor(0xFF000000u), bgImage(EXT("System")), autoStart(false), modifiedTime(0) {}
+#include <cstring>
 
-bool mgtSettings::IsBlankDigest(const uint8_t* digest) {
-    if (digest == nullptr) return true;
-    for (size_t i = 0; i < kDigestSize; ++i)
-        if (digest[i] != 0) return false;
+#include "../app/shell/excmdline.h"
+#include "../app/shell/windowplacement.h"
+#include "../text/pathutil.h"
+#include "../text/textutil.h"
+#include "exini.h"
+#include "registry.h"
+
+namespace {
+
+const wchar_t kGlobal[] = L"global";
+const uint32_t kDefaultBgColor = 0xFF000000u;
+
+const wchar_t* BoolText(bool value) {
+    return value ? L"true" : L"false";
+}
+
+bool IsEmptyRect(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
+
+bool IsZeroRect(const RECT& r) {
+    return r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0;
+}
+
+} // namespace
+
+int64_t CurrentFileTime() {
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    FILETIME fileTime;
+    SystemTimeToFileTime(&now, &fileTime);
+    return static_cast<int64_t>((static_cast<uint64_t>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime);
+}
+
+mgtSettings::mgtSettings() : mgtSettings(SettingsStore()) {}
+
+mgtSettings::mgtSettings(const SettingsStore& store)
+    : Password{}, useOrgScreen(false), bgColor(0), autoStart(false), modifiedTime(0), store_(store) {
+    Load();
+}
+
+void mgtSettings::ResetToDefaults() {
+    std::memset(Password, 0, sizeof(Password));
+    pwdHint.clear();
+    useOrgScreen = false;
+    bgColor = kDefaultBgColor;
+    bgImage = L"System";
+    autoStart = false;
+}
+
+void mgtSettings::Load() {
+    ResetToDefaults();
+    exini machine;
+    exini user;
+    const bool machineLoaded = machine.LoadRegistry(store_.machineRoot, store_.keyPath);
+    const bool userLoaded = user.LoadRegistry(store_.userRoot, store_.keyPath);
+    if (!machineLoaded && !userLoaded) return;
+
+    const exini* chosen = machineLoaded ? &machine : &user;
+    if (machineLoaded && userLoaded) {
+        const uint64_t machineTime = machine.Get(kGlobal, L"modifiedTime").ToUInt64();
+        const uint64_t userTime = user.Get(kGlobal, L"modifiedTime").ToUInt64();
+        chosen = machineTime >= userTime ? &machine : &user;
+    }
+
+    const exstring password = chosen->Get(kGlobal, L"Password");
+    if (password.size() == 2 * kDigestSize) HexToBytes(password, Password, kDigestSize, false);
+    pwdHint = chosen->Get(kGlobal, L"pwdHint");
+    useOrgScreen = chosen->Get(kGlobal, L"useOrgScreen").ToBool();
+    bgColor = static_cast<uint32_t>(chosen->Get(kGlobal, L"bgColor").ToUInt64());
+    bgImage = chosen->Get(kGlobal, L"bgImage");
+    autoStart = chosen->Get(kGlobal, L"autoStart").ToBool();
+}
+
+bool mgtSettings::Save() {
+    exini tree;
+    tree.Set(kGlobal, L"Password", BytesToHex(Password, kDigestSize));
+    tree.Set(kGlobal, L"pwdHint", pwdHint);
+    tree.Set(kGlobal, L"useOrgScreen", BoolText(useOrgScreen));
+    tree.Set(kGlobal, L"bgColor", exstring::Format(L"%u", bgColor));
+    tree.Set(kGlobal, L"bgImage", bgImage);
+    tree.Set(kGlobal, L"autoStart", BoolText(autoStart));
+    modifiedTime = CurrentFileTime();
+    tree.Set(kGlobal, L"modifiedTime", exstring::Format(L"%I64d", static_cast<long long>(modifiedTime)));
+
+    bool saved = tree.SaveRegistry(store_.machineRoot, store_.keyPath);
+    if (!saved) saved = tree.SaveRegistry(store_.userRoot, store_.keyPath);
+    ApplyAutoStart();
+    return saved;
+}
+
+exstring mgtSettings::AutoStartCommand() {
+    excmdline arguments;
+    arguments.Add(L"+boot");
+    return ModulePath(true) + L" " + arguments.ToString();
+}
+
+void mgtSettings::ApplyAutoStart() {
+    if (!autoStart && !LockingFlag()) {
+        for (HKEY root : {store_.machineRoot, store_.userRoot}) {
+            const UniqueKey run = OpenKey(root, store_.runKeyPath, true);
+            if (run) RegDeleteValueW(run.Get(), store_.runValueName.c_str());
+        }
+        return;
+    }
+    const exstring command = AutoStartCommand();
+    const DWORD size = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
+    for (HKEY root : {store_.machineRoot, store_.userRoot})
+        WriteValue(root, store_.runKeyPath, store_.runValueName, command.c_str(), size, REG_SZ);
+}
+
+bool mgtSettings::UpdateFlag(const wchar_t* name, uint32_t& cache, uint32_t value) {
+    if (cache == kFlagAskOnly) {
+        cache = 0;
+        const ByteBuffer stored = [&] {
+            const UniqueKey key = OpenKey(store_.userRoot, store_.keyPath, false);
+            return key ? QueryValue(key.Get(), name) : ByteBuffer();
+        }();
+        if (stored.Size() == sizeof(uint32_t)) std::memcpy(&cache, stored.Data(), sizeof(uint32_t));
+    }
+    if (value == kFlagAskOnly || value == cache) return false;
+    cache = value;
+    WriteValue(store_.userRoot, store_.keyPath, name, &cache, sizeof(cache), REG_DWORD);
     return true;
+}
+
+bool mgtSettings::LockingFlag(uint32_t value) {
+    if (UpdateFlag(L"Locking", lockingCache_, value)) ApplyAutoStart();
+    return lockingCache_ != 0;
+}
+
+bool mgtSettings::BlankPwdPromptDue(uint32_t value) {
+    UpdateFlag(L"blankpwd_noprompt", blankPromptCache_, value);
+    return blankPromptCache_ == 0;
+}
+
+void mgtSettings::WindowRect(HWND window, bool restore) {
+    if (!IsWindow(window)) return;
+    if (IsZeroRect(windowRectCache_)) {
+        const UniqueKey key = OpenKey(store_.userRoot, store_.keyPath, false);
+        const ByteBuffer stored = key ? QueryValue(key.Get(), L"UI_wndRect") : ByteBuffer();
+        if (stored.Size() == sizeof(int32_t) * 4) {
+            int32_t edges[4];
+            std::memcpy(edges, stored.Data(), sizeof(edges));
+            windowRectCache_ = {edges[0], edges[1], edges[2], edges[3]};
+        }
+        // Marks the value as read even when nothing usable was stored.
+        if (IsZeroRect(windowRectCache_)) windowRectCache_ = {1, 1, 1, 1};
+    }
+
+    RECT current{};
+    bool maximised = false;
+    if (!WindowPlacement(window, current, maximised, true)) return;
+
+    if (!restore) {
+        windowRectCache_ = current;
+        const int32_t edges[4] = {current.left, current.top, current.right, current.bottom};
+        WriteValue(store_.userRoot, store_.keyPath, L"UI_wndRect", edges, sizeof(edges), REG_BINARY);
+        return;
+    }
+    if (IsEmptyRect(windowRectCache_)) return;
+    OffsetRect(&current, windowRectCache_.left - current.left, windowRectCache_.top - current.top);
+    WindowPlacement(window, current, maximised, false);
+}
+
+bool mgtSettings::Accepts(const exstring& password) const {
+    const PasswordDigestBytes typed = PasswordDigest(password);
+    return DigestsEqual(typed.data(), Password);
 }

@@ -1,18 +1,52 @@
-// The application's settings record.
+// The application's settings record: loaded from the registry once, saved
+// whole on every change, with the auto-start entry and three per-user values
+// kept beside it.
 #pragma once
+
+#include <windows.h>
 
 #include <cstdint>
 
 #include "../text/exstring.h"
+#include "passworddigest.h"
 
-constexpr size_t kDigestSize = 16;
+constexpr size_t kDigestSize = sizeof(PasswordDigestBytes);
+constexpr uint32_t kFlagAskOnly = 0xFFFFFFFFu;
+
+// Where the settings live. Tests point it at keys of their own.
+struct SettingsStore {
+    HKEY machineRoot = HKEY_LOCAL_MACHINE;
+    HKEY userRoot = HKEY_CURRENT_USER;
+    exstring keyPath = L"Software\\Quarnwick\\Marrowgate";
+    exstring runKeyPath = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+    exstring runValueName = L"Marrowgate";
+};
 
 class mgtSettings {
 public:
+    // Loads at once from the store.
     mgtSettings();
+    explicit mgtSettings(const SettingsStore& store);
 
-    // All zero bytes, or no digest at all, mean that no password is set.
-    static bool IsBlankDigest(const uint8_t* digest);
+    void Load();
+    // True when the tree could be written below one of the two roots.
+    bool Save();
+    void ApplyAutoStart();
+
+    // kFlagAskOnly only asks; returns whether a lock is marked active.
+    bool LockingFlag(uint32_t value = kFlagAskOnly);
+    // Returns whether the warning about a missing password is still due.
+    bool BlankPwdPromptDue(uint32_t value = kFlagAskOnly);
+    // Restores the saved main-window position, or saves the current one.
+    void WindowRect(HWND window, bool restore);
+
+    static PasswordDigestBytes PasswordDigest(const exstring& password) { return ComputePasswordDigest(password); }
+    static bool IsBlankDigest(const uint8_t* digest) { return ::IsBlankDigest(digest); }
+    // Whether `password` is the stored one.
+    bool Accepts(const exstring& password) const;
+
+    // The command line of the auto-start entry.
+    static exstring AutoStartCommand();
 
     uint8_t Password[kDigestSize];
     exstring pwdHint;
@@ -21,4 +55,18 @@ public:
     exstring bgImage;
     bool autoStart;
     int64_t modifiedTime;
+
+private:
+    void ResetToDefaults();
+    // The cached DWORD flag shared by LockingFlag and BlankPwdPromptDue;
+    // true when the stored value changed.
+    bool UpdateFlag(const wchar_t* name, uint32_t& cache, uint32_t value);
+
+    SettingsStore store_;
+    uint32_t lockingCache_ = kFlagAskOnly;
+    uint32_t blankPromptCache_ = kFlagAskOnly;
+    RECT windowRectCache_ = {0, 0, 0, 0};
 };
+
+// The current time as a FILETIME count, as the settings store it.
+int64_t CurrentFileTime();

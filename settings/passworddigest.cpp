@@ -68,6 +68,13 @@ PasswordDigestBytes ComputePasswordDigest(const exstring& password) {
     return WideDigest(password, key);
 }
 
+bool IsBlankDigest(const uint8_t* digest) {
+    if (digest == nullptr) return true;
+    for (size_t i = 0; i < sizeof(PasswordDigestBytes); ++i)
+        if (digest[i] != 0) return false;
+    return true;
+}
+
 bool DigestsEqual(const uint8_t* a, const uint8_t* b) {
     if (a == nullptr || b == nullptr) return a == b;
     uint8_t difference = 0;

@@ -13,5 +13,8 @@ using PasswordDigestBytes = Md5Digest;
 // conversion.
 PasswordDigestBytes ComputePasswordDigest(const exstring& password);
 
+// All zero bytes, or no digest at all, mean that no password is set.
+bool IsBlankDigest(const uint8_t* digest);
+
 // Compares in constant time, so the time taken tells nothing about the digest.
 bool DigestsEqual(const uint8_t* a, const uint8_t* b);

@@ -60,6 +60,17 @@ TestWindow::~TestWindow() {
     if (handle_ != nullptr) DestroyWindow(handle_);
 }
 
+ScratchKey::ScratchKey(const wchar_t* name)
+    : path_(exstring(L"Software\\MarrowgateTests\\") + name + L"-" + std::to_wstring(GetCurrentProcessId())) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
+    RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+}
+
+ScratchKey::~ScratchKey() {
+    if (key_ != nullptr) RegCloseKey(key_);
+    RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
+}
+
 bool RunAndWait(const exstring& program, const exstring& commandLine, DWORD timeoutMs, DWORD& exitCode,
                 std::string& failure) {
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());

@@ -34,6 +34,22 @@ private:
     HWND handle_;
 };
 
+// A registry key of the test's own below HKEY_CURRENT_USER, deleted with all
+// it holds when the object goes.
+class ScratchKey {
+public:
+    explicit ScratchKey(const wchar_t* name);
+    ~ScratchKey();
+    ScratchKey(const ScratchKey&) = delete;
+    ScratchKey& operator=(const ScratchKey&) = delete;
+    HKEY Handle() const { return key_; }
+    const exstring& Path() const { return path_; }
+
+private:
+    exstring path_;
+    HKEY key_ = nullptr;
+};
+
 // Starts a program with a raw command line and waits for its exit code;
 // returns false (with the reason in `failure`) when it could not start or did
 // not end within the timeout.

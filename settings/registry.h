@@ -1,0 +1,61 @@
+// Small registry operations: owned key handles, reading and writing single
+// values. Every failure also leaves the registry error as the last error.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "../text/exstring.h"
+
+class UniqueKey {
+public:
+    UniqueKey() = default;
+    explicit UniqueKey(HKEY key) : key_(key) {}
+    ~UniqueKey() { Reset(); }
+    UniqueKey(const UniqueKey&) = delete;
+    UniqueKey& operator=(const UniqueKey&) = delete;
+    UniqueKey(UniqueKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
+    UniqueKey& operator=(UniqueKey&& other) noexcept {
+        if (this != &other) Reset(std::exchange(other.key_, nullptr));
+        return *this;
+    }
+
+    explicit operator bool() const { return key_ != nullptr; }
+    HKEY Get() const { return key_; }
+    void Reset(HKEY key = nullptr) {
+        if (key_ != nullptr) RegCloseKey(key_);
+        key_ = key;
+    }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+// Value data as read: a shared block of bytes (none when empty).
+class ByteBuffer {
+public:
+    ByteBuffer() = default;
+    explicit ByteBuffer(std::vector<uint8_t> bytes)
+        : block_(std::make_shared<const std::vector<uint8_t>>(std::move(bytes))) {}
+
+    size_t Size() const { return block_ ? block_->size() : 0; }
+    bool Empty() const { return Size() == 0; }
+    const uint8_t* Data() const { return block_ && !block_->empty() ? block_->data() : nullptr; }
+
+private:
+    std::shared_ptr<const std::vector<uint8_t>> block_;
+};
+
+// Reads with KEY_READ; creates with KEY_WRITE. None for a missing root or path.
+UniqueKey OpenKey(HKEY root, const exstring& path, bool create);
+
+ByteBuffer QueryValue(HKEY key, const exstring& name, DWORD* type = nullptr);
+// Reads below HKEY_CURRENT_USER.
+ByteBuffer ReadValue(const exstring& path, const exstring& name, DWORD* type = nullptr);
+
+bool SetValue(HKEY key, const exstring& name, const void* data, DWORD size, DWORD type);
+bool WriteValue(HKEY root, const exstring& path, const exstring& name, const void* data, DWORD size, DWORD type);

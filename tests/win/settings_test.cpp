@@ -1,0 +1,277 @@
+// The settings record against the real registry, with both roots pointed at
+// keys of the test's own.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "app/shell/excmdline.h"
+#include "settings/exini.h"
+#include "settings/mgtsettings.h"
+#include "settings/registry.h"
+#include "testsupport.h"
+#include "text/pathutil.h"
+#include "text/textutil.h"
+
+namespace {
+
+const wchar_t kKeyPath[] = L"Software\\Quarnwick\\Marrowgate";
+const wchar_t kRunPath[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    SettingsStore Store() const {
+        SettingsStore store;
+        store.machineRoot = machine.Handle();
+        store.userRoot = user.Handle();
+        return store;
+    }
+    // Writes section "global" below one root with the given time stamp.
+    void StoreGlobal(HKEY root, const exini& values) { ASSERT_TRUE(values.SaveRegistry(root, kKeyPath)); }
+    exstring Stored(HKEY root, const wchar_t* name) {
+        exini tree;
+        tree.LoadRegistry(root, kKeyPath);
+        return tree.Get(L"global", name);
+    }
+    bool HasRunValue(HKEY root) {
+        const UniqueKey run = OpenKey(root, kRunPath, false);
+        return run && RegQueryValueExW(run.Get(), L"Marrowgate", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    }
+    exstring RunValue(HKEY root) {
+        const UniqueKey run = OpenKey(root, kRunPath, false);
+        const ByteBuffer data = run ? QueryValue(run.Get(), L"Marrowgate") : ByteBuffer();
+        if (data.Size() < sizeof(wchar_t)) return {};
+        return exstring(reinterpret_cast<const wchar_t*>(data.Data()), data.Size() / sizeof(wchar_t) - 1);
+    }
+    void PutUserValue(const wchar_t* name, const void* data, DWORD size, DWORD type) {
+        ASSERT_TRUE(WriteValue(user.Handle(), kKeyPath, name, data, size, type));
+    }
+
+    ScratchKey machine{L"machine"};
+    ScratchKey user{L"user"};
+};
+
+exini Global(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> values) {
+    exini tree;
+    for (const auto& value : values) tree.Set(L"global", value.first, value.second);
+    return tree;
+}
+
+TEST_F(SettingsStoreTest, MissingKeyGivesTheDefaults) {
+    const mgtSettings settings(Store());
+    EXPECT_TRUE(mgtSettings::IsBlankDigest(settings.Password));
+    EXPECT_EQ(settings.bgColor, 0xFF000000u);
+    EXPECT_EQ(settings.bgImage, exstring(L"System"));
+    EXPECT_FALSE(settings.useOrgScreen);
+    EXPECT_FALSE(settings.autoStart);
+    EXPECT_TRUE(settings.pwdHint.empty());
+}
+
+TEST_F(SettingsStoreTest, MissingValuesReadAsEmpty) {
+    StoreGlobal(user.Handle(), Global({{L"autoStart", L"true"}}));
+    const mgtSettings settings(Store());
+    EXPECT_EQ(settings.bgColor, 0u);          // black, not the system colour
+    EXPECT_TRUE(settings.bgImage.empty());    // no image, not the wallpaper
+    EXPECT_TRUE(settings.autoStart);
+}
+
+TEST_F(SettingsStoreTest, NewerTimeStampWinsAndTiesGoToTheMachine) {
+    StoreGlobal(machine.Handle(), Global({{L"pwdHint", L"machine"}, {L"modifiedTime", L"200"}}));
+    StoreGlobal(user.Handle(), Global({{L"pwdHint", L"user"}, {L"modifiedTime", L"300"}}));
+    EXPECT_EQ(mgtSettings(Store()).pwdHint, exstring(L"user"));
+
+    StoreGlobal(user.Handle(), Global({{L"modifiedTime", L"200"}}));
+    EXPECT_EQ(mgtSettings(Store()).pwdHint, exstring(L"machine"));
+
+    // Compared as unsigned numbers: "-1" is the largest.
+    StoreGlobal(user.Handle(), Global({{L"modifiedTime", L"-1"}}));
+    EXPECT_EQ(mgtSettings(Store()).pwdHint, exstring(L"user"));
+}
+
+TEST_F(SettingsStoreTest, ValuesAreParsedAsStored) {
+    StoreGlobal(machine.Handle(), Global({{L"Password", L"000102030405060708090a0b0c0d0eff"},
+                                         {L"pwdHint", L"two\r\nlines"},
+                                         {L"useOrgScreen", L"TRUE"},
+                                         {L"bgColor", L"4278190080"},
+                                         {L"bgImage", L"SYSTEM"},
+                                         {L"autoStart", L"1"}}));
+    const mgtSettings settings(Store());
+    EXPECT_EQ(settings.Password[0], 0x00);
+    EXPECT_EQ(settings.Password[15], 0xFF);
+    EXPECT_EQ(settings.pwdHint, exstring(L"two\r\nlines"));
+    EXPECT_TRUE(settings.useOrgScreen);
+    EXPECT_EQ(settings.bgColor, 0xFF000000u);
+    EXPECT_TRUE(settings.bgImage.EqualsNoCase(L"system"));
+    EXPECT_TRUE(settings.autoStart);
+}
+
+TEST_F(SettingsStoreTest, MalformedValuesLoadWithoutHarm) {
+    const std::wstring huge(1 << 20, L'7');
+    StoreGlobal(machine.Handle(), Global({{L"Password", huge.c_str()}, {L"bgColor", L"99999999999999999999999"},
+                                         {L"pwdHint", huge.c_str()}}));
+    mgtSettings settings(Store());
+    EXPECT_TRUE(mgtSettings::IsBlankDigest(settings.Password));
+    EXPECT_EQ(settings.bgColor, 0xFFFFFFFFu);
+    EXPECT_EQ(settings.pwdHint.size(), huge.size());
+
+    for (const wchar_t* password : {L"abc", L"0102030405060708090a0b0c0d0e0f1", L"0102030405060708090a0b0c0d0e0f101"}) {
+        StoreGlobal(machine.Handle(), Global({{L"Password", password}}));
+        settings.Load();
+        EXPECT_TRUE(mgtSettings::IsBlankDigest(settings.Password)) << exstring(password).ToUtf8();
+    }
+    // Non-hex characters within 32 are dropped; what remains goes first.
+    StoreGlobal(machine.Handle(), Global({{L"Password", L"zz0102030405060708090a0b0c0d0e0f"}}));
+    settings.Load();
+    EXPECT_EQ(settings.Password[0], 0x01);
+    EXPECT_EQ(settings.Password[14], 0x0F);
+    EXPECT_EQ(settings.Password[15], 0x00);
+
+    // A value of the wrong type is no value at all.
+    const DWORD number = 1;
+    ASSERT_TRUE(WriteValue(machine.Handle(), exstring(kKeyPath) + L"\\global", L"autoStart", &number, sizeof(number),
+                           REG_DWORD));
+    settings.Load();
+    EXPECT_FALSE(settings.autoStart);
+}
+
+TEST_F(SettingsStoreTest, SaveWritesTheWholeRecord) {
+    mgtSettings settings(Store());
+    settings.pwdHint = L"\"hint\"";
+    settings.bgColor = 0x00123456;
+    settings.bgImage = L"C:\\new\\test.bmp";
+    const int64_t before = CurrentFileTime();
+    ASSERT_TRUE(settings.Save());
+    EXPECT_GE(settings.modifiedTime, before);
+
+    EXPECT_EQ(Stored(machine.Handle(), L"Password"), exstring(L"00000000000000000000000000000000"));
+    EXPECT_EQ(Stored(machine.Handle(), L"useOrgScreen"), exstring(L"false"));
+    EXPECT_EQ(Stored(machine.Handle(), L"bgColor"), exstring(L"1193046"));
+    EXPECT_EQ(Stored(machine.Handle(), L"modifiedTime"),
+              exstring::Format(L"%I64d", static_cast<long long>(settings.modifiedTime)));
+    EXPECT_FALSE(OpenKey(user.Handle(), kKeyPath, false)) << "saved below the user root as well";
+
+    const PasswordDigestBytes digest = mgtSettings::PasswordDigest(L"secret");
+    std::memcpy(settings.Password, digest.data(), digest.size());
+    ASSERT_TRUE(settings.Save());
+    const mgtSettings back(Store());
+    EXPECT_TRUE(back.Accepts(L"secret"));
+    EXPECT_FALSE(back.Accepts(L"Secret"));
+    EXPECT_EQ(back.pwdHint, exstring(L"\"hint\""));
+    EXPECT_EQ(back.bgImage, exstring(L"C:\\new\\test.bmp"));
+    EXPECT_EQ(back.bgColor, 0x00123456u);
+}
+
+TEST_F(SettingsStoreTest, SaveFallsBackToTheUserRoot) {
+    // An unusable root stands for an unwritable HKEY_LOCAL_MACHINE. (Wine lets
+    // a read-only handle create subkeys, so a read-only root proves nothing there.)
+    SettingsStore store = Store();
+    store.machineRoot = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x7FFFFFF0));
+    mgtSettings settings(store);
+    settings.pwdHint = L"fallback";
+    EXPECT_TRUE(settings.Save());
+    EXPECT_EQ(Stored(user.Handle(), L"pwdHint"), exstring(L"fallback"));
+    EXPECT_FALSE(OpenKey(machine.Handle(), kKeyPath, false));
+}
+
+TEST_F(SettingsStoreTest, AutoStartFollowsTheSettingAndTheLock) {
+    mgtSettings settings(Store());
+    settings.Save();
+    EXPECT_FALSE(HasRunValue(machine.Handle()));
+    EXPECT_FALSE(HasRunValue(user.Handle()));
+
+    settings.autoStart = true;
+    settings.Save();
+    EXPECT_TRUE(HasRunValue(machine.Handle()));
+    EXPECT_TRUE(HasRunValue(user.Handle()));
+    const exstring command = RunValue(user.Handle());
+    excmdline arguments;
+    arguments.Parse(ArgumentsOf(command.c_str()));
+    EXPECT_EQ(arguments.Tokens(), std::vector<exstring>{L"+boot"}) << command.ToUtf8();
+    excmdline whole;
+    whole.Parse(command);
+    EXPECT_EQ(whole.Tokens().front(), ModulePath(false)) << command.ToUtf8();
+
+    settings.autoStart = false;
+    settings.Save();
+    EXPECT_FALSE(HasRunValue(machine.Handle()));
+    EXPECT_FALSE(HasRunValue(user.Handle()));
+
+    // A lock keeps the entry in place until it ends.
+    EXPECT_TRUE(settings.LockingFlag(1));
+    EXPECT_TRUE(settings.LockingFlag());
+    EXPECT_TRUE(HasRunValue(user.Handle()));
+    settings.Save();
+    EXPECT_TRUE(HasRunValue(user.Handle()));
+    EXPECT_FALSE(settings.LockingFlag(0));
+    EXPECT_FALSE(settings.LockingFlag());
+    EXPECT_FALSE(HasRunValue(user.Handle()));
+}
+
+TEST_F(SettingsStoreTest, FlagsPersistAcrossProcesses) {
+    {
+        mgtSettings first(Store());
+        EXPECT_TRUE(first.BlankPwdPromptDue());
+        EXPECT_FALSE(first.BlankPwdPromptDue(1));
+        EXPECT_FALSE(first.BlankPwdPromptDue());
+        first.LockingFlag(1);
+    }
+    mgtSettings next(Store());
+    EXPECT_FALSE(next.BlankPwdPromptDue());
+    EXPECT_TRUE(next.LockingFlag());
+
+    // A flag stored with the wrong size reads as 0.
+    const uint8_t wrongSize[2] = {1, 0};
+    PutUserValue(L"blankpwd_noprompt", wrongSize, sizeof(wrongSize), REG_BINARY);
+    EXPECT_TRUE(mgtSettings(Store()).BlankPwdPromptDue());
+    const uint32_t asBinary = 1;
+    PutUserValue(L"blankpwd_noprompt", &asBinary, sizeof(asBinary), REG_BINARY);
+    EXPECT_FALSE(mgtSettings(Store()).BlankPwdPromptDue());
+}
+
+TEST_F(SettingsStoreTest, WindowRectangleRestoresPositionNotSize) {
+    TestWindow window(L"rect");
+    const int32_t saved[4] = {40, 30, 640, 530};
+    PutUserValue(L"UI_wndRect", saved, sizeof(saved), REG_BINARY);
+    mgtSettings settings(Store());
+    settings.WindowRect(window.Handle(), true);
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    GetWindowPlacement(window.Handle(), &placement);
+    EXPECT_EQ(placement.rcNormalPosition.left, 40);
+    EXPECT_EQ(placement.rcNormalPosition.top, 30);
+    EXPECT_EQ(placement.rcNormalPosition.right - placement.rcNormalPosition.left, 300);  // the window's own size
+    EXPECT_EQ(placement.rcNormalPosition.bottom - placement.rcNormalPosition.top, 200);
+
+    SetWindowPos(window.Handle(), nullptr, 70, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    settings.WindowRect(window.Handle(), false);
+    const ByteBuffer stored = [&] {
+        const UniqueKey key = OpenKey(user.Handle(), kKeyPath, false);
+        return QueryValue(key.Get(), L"UI_wndRect");
+    }();
+    ASSERT_EQ(stored.Size(), 16u);
+    int32_t edges[4];
+    std::memcpy(edges, stored.Data(), sizeof(edges));
+    EXPECT_EQ(edges[0], 70);
+    EXPECT_EQ(edges[1], 80);
+    EXPECT_EQ(edges[2], 370);
+    EXPECT_EQ(edges[3], 280);
+}
+
+TEST_F(SettingsStoreTest, WrongSizedWindowRectangleIsIgnored) {
+    TestWindow window(L"rect");
+    const int32_t shortValue[3] = {500, 500, 900};
+    PutUserValue(L"UI_wndRect", shortValue, sizeof(shortValue), REG_BINARY);
+    mgtSettings settings(Store());
+    settings.WindowRect(window.Handle(), true);
+    RECT rect{};
+    GetWindowRect(window.Handle(), &rect);
+    EXPECT_EQ(rect.left, 100);
+    EXPECT_EQ(rect.top, 100);
+    // Read once only: a good value stored later is not seen by this process.
+    const int32_t good[4] = {10, 10, 20, 20};
+    PutUserValue(L"UI_wndRect", good, sizeof(good), REG_BINARY);
+    settings.WindowRect(window.Handle(), true);
+    GetWindowRect(window.Handle(), &rect);
+    EXPECT_EQ(rect.left, 100);
+}
+
+} // namespace
