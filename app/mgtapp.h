@@ -7,6 +7,7 @@
 #include "../lock/mgtlocker.h"
 #include "../settings/mgtsettings.h"
 #include "../toolkit/exapp.h"
+#include "../toolkit/exmenu.h"
 #include "exrestart.h"
 
 class mgtApp : public exBaseApp {
@@ -23,12 +24,16 @@ public:
     mgtLocker& Locker() { return locker_; }
     exrestart& Restart() { return restart_; }
     const mgtMLang& Strings() const { return strings_; }
+    exMenu& OptionsMenu() { return optionsMenu_; }
+    exMenu& SettingsMenu() { return settingsMenu_; }
 
 private:
     mgtSettings settings_;
     mgtLocker locker_;
     exrestart restart_;
     mgtMLang strings_;
+    exMenu optionsMenu_;   // of the unlock dialog
+    exMenu settingsMenu_;  // of the main window
     exstring version_;
     exstring formattedVersion_;
 };
