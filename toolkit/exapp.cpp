@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 
 #include "../text/pathutil.h"
+#include "exwnd.h"
 
 const exchar kProductName[] = L"Marrowgate";
 
@@ -62,4 +63,27 @@ exBaseApp::exBaseApp() : trackedMenu_(nullptr) {
 
 exBaseApp::~exBaseApp() {
     if (g_baseApp == this) g_baseApp = nullptr;
+}
+
+bool exApp::Run() {
+    if (mainWindow_ == nullptr || mainWindow_->Handle() == nullptr) return false;
+    MSG message;
+    for (;;) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == -1) return true;
+        if (got == 0) break;
+        if (PreTranslateMessage(&message)) continue;
+        exWnd* target = exWnd::FromHandle(message.hwnd);
+        if (target != nullptr && target->PreTranslateMessage(&message)) continue;
+        bool consumed = false;
+        for (HWND window = message.hwnd; window != nullptr && !consumed; window = GetParent(window)) {
+            if (exWnd* object = exWnd::FromHandle(window)) consumed = object->IsDialogMessage(&message);
+            if ((GetWindowLongW(window, GWL_STYLE) & WS_CHILD) == 0) break;
+        }
+        if (consumed) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    if (exitCode_ == 0) exitCode_ = static_cast<int>(message.wParam);
+    return true;
 }

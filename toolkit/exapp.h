@@ -23,6 +23,10 @@ public:
     // never loads the window libraries.
     void StartCommonControls();
 
+    // The application's message loop; runs until WM_QUIT. False at once
+    // without a main window.
+    bool Run();
+
     HINSTANCE Instance() const { return instance_; }
     exWnd* MainWindow() const { return mainWindow_; }
     void SetMainWindow(exWnd* window) { mainWindow_ = window; }

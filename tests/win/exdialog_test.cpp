@@ -1,0 +1,263 @@
+// Dialogs built from the in-memory template: creation, modal loop, ending.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+
+#include "testsupport.h"
+#include "toolkit/exapp.h"
+#include "toolkit/exdialog.h"
+#include "toolkit/placement.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const UINT kRunStep = WM_APP + 20;
+
+// A dialog that runs a step once its modal loop is up.
+struct ScriptedDialog : exDialog {
+    std::function<void(ScriptedDialog&)> onInit;
+    std::function<void(ScriptedDialog&)> step;
+    BOOL OnInitDialog() override {
+        if (onInit) onInit(*this);
+        PostMessageW(Handle(), kRunStep, 0, 0);
+        return TRUE;
+    }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == kRunStep && step) {
+            step(*this);
+            return 0;
+        }
+        return exDialog::WindowProc(message, wParam, lParam);
+    }
+};
+
+void BuildTemplate(exDialog& dialog, bool withButtons = true) {
+    dialog.BeginTemplate(120, 60, true, 2);
+    if (withButtons) {
+        dialog.AddTemplateButton(IDOK, 10, 40, 40, 14);
+        dialog.AddTemplateButton(IDCANCEL, 60, 40, 40, 14);
+    }
+}
+
+uint32_t Read32(const std::vector<uint8_t>& bytes, size_t offset) {
+    uint32_t value = 0;
+    std::memcpy(&value, &bytes[offset], 4);
+    return value;
+}
+
+uint16_t Read16(const std::vector<uint8_t>& bytes, size_t offset) {
+    uint16_t value = 0;
+    std::memcpy(&value, &bytes[offset], 2);
+    return value;
+}
+
+TEST(DialogTemplate, HeaderAndItemRecordsAreExact) {
+    exDialog dialog;
+    ASSERT_TRUE(dialog.BeginTemplate(210, 90, true, 1));
+    const std::vector<uint8_t>& header = dialog.TemplateBytes();
+    ASSERT_EQ(header.size(), 64u + 28u);
+    EXPECT_EQ(Read32(header, 0), 0x82C800C0u);
+    EXPECT_EQ(Read32(header, 4), 0u);
+    EXPECT_EQ(Read16(header, 8), 0u);
+    EXPECT_EQ(Read16(header, 14), 210u);
+    EXPECT_EQ(Read16(header, 16), 90u);
+    const wchar_t className[] = L"exThemeWnd";
+    for (size_t i = 0; i < 11; ++i) EXPECT_EQ(Read16(header, 20 + 2 * i), static_cast<uint16_t>(className[i])) << i;
+    EXPECT_EQ(Read16(header, 42), 0u);
+    EXPECT_EQ(Read16(header, 44), 9u);
+    const wchar_t face[] = L"Segoe UI";
+    for (size_t i = 0; i < 9; ++i) EXPECT_EQ(Read16(header, 46 + 2 * i), static_cast<uint16_t>(face[i])) << i;
+
+    ASSERT_TRUE(dialog.AddTemplateButton(1006, 7, 69, 50, 14));
+    ASSERT_TRUE(dialog.AddTemplateButton(2, 153, 69, 50, 14));  // grows past the reservation
+    const std::vector<uint8_t>& bytes = dialog.TemplateBytes();
+    ASSERT_EQ(bytes.size(), 64u + 2 * 28u);
+    EXPECT_EQ(Read16(bytes, 8), 2u);
+    const uint8_t expectedItem[28] = {0x00, 0x00, 0x01, 0x56, 0, 0, 0, 0, 7, 0, 69, 0, 50, 0, 14, 0,
+                                      0xEE, 0x03, 0xFF, 0xFF, 0x80, 0x00, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(0, std::memcmp(&bytes[64], expectedItem, 28));
+    EXPECT_EQ(Read16(bytes, 64 + 28 + 16), 2u);
+
+    exDialog child;
+    child.BeginTemplate(10, 10, false, 0);
+    EXPECT_EQ(Read32(child.TemplateBytes(), 0), 0x46000440u);
+}
+
+TEST(DialogTemplate, ClassNameIsReadBack) {
+    exDialog dialog;
+    dialog.BeginTemplate(10, 10, true, 0);
+    EXPECT_EQ(TemplateClassName(dialog.TemplateBytes().data(), dialog.TemplateBytes().size()), L"exThemeWnd");
+    EXPECT_EQ(TemplateClassName(dialog.TemplateBytes().data(), 10), L"");
+    EXPECT_EQ(TemplateClassName(nullptr, 100), L"");
+}
+
+TEST(DialogModeless, CreatesTheRegisteredClass) {
+    exDialog dialog;
+    BuildTemplate(dialog);
+    ASSERT_TRUE(dialog.Create(nullptr));
+    wchar_t name[32] = {};
+    GetClassNameW(dialog.Handle(), name, 32);
+    EXPECT_STREQ(name, L"exThemeWnd");
+    EXPECT_NE(GetDlgItem(dialog.Handle(), IDOK), nullptr);
+    EXPECT_FALSE(dialog.Create(nullptr)) << "bound already";
+    EXPECT_TRUE(dialog.EndDialog(0));
+    EXPECT_EQ(dialog.EndResult(), IDCANCEL);
+    EXPECT_TRUE(IsWindow(dialog.Handle())) << "EndDialog does not destroy";
+}
+
+TEST(DialogModal, OwnerIsDisabledWhileRunning) {
+    TestWindow owner(L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    ScriptedDialog dialog;
+    BuildTemplate(dialog);
+    bool ownerEnabledInside = true;
+    dialog.step = [&](ScriptedDialog& self) {
+        ownerEnabledInside = IsWindowEnabled(owner.Handle()) != FALSE;
+        self.EndDialog(0);
+    };
+    EXPECT_EQ(dialog.DoModal(owner.Handle()), IDCANCEL);
+    EXPECT_FALSE(ownerEnabledInside);
+    EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+    EXPECT_EQ(dialog.Handle(), nullptr) << "the window is gone after the loop";
+}
+
+TEST(DialogModal, FailedCreationReenablesTheOwner) {
+    TestWindow owner(L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    exDialog noTemplate;
+    EXPECT_EQ(noTemplate.DoModal(owner.Handle()), -1);
+    EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+    exDialog missingResource(4242);
+    EXPECT_EQ(missingResource.DoModal(owner.Handle()), -1);
+    EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+}
+
+TEST(DialogModal, QuitEndsOnlyTheModalLoop) {
+    ScriptedDialog dialog;
+    BuildTemplate(dialog);
+    dialog.step = [](ScriptedDialog&) { PostQuitMessage(3); };
+    EXPECT_EQ(dialog.DoModal(), 0);
+    MSG message;
+    EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "WM_QUIT was consumed";
+}
+
+TEST(DialogCommands, OkAndCancelNeedUsableButtons) {
+    struct Case {
+        bool buttons;
+        int hide;       // control to hide first, or 0
+        int disable;    // control to disable first, or 0
+        WPARAM command;
+        INT_PTR expected;  // 0: the dialog keeps running
+    };
+    const Case cases[] = {
+        {true, 0, 0, IDOK, IDOK},
+        {true, IDOK, 0, IDOK, 0},
+        {true, 0, IDOK, IDOK, 0},
+        {false, 0, 0, IDOK, 0},
+        {true, 0, 0, IDCANCEL, IDCANCEL},
+        {false, 0, 0, IDCANCEL, IDCANCEL},  // honoured through the system menu
+    };
+    for (const Case& c : cases) {
+        exDialog dialog;
+        BuildTemplate(dialog, c.buttons);
+        ASSERT_TRUE(dialog.Create(nullptr));
+        if (c.hide != 0) ShowWindow(GetDlgItem(dialog.Handle(), c.hide), SW_HIDE);
+        if (c.disable != 0) EnableWindow(GetDlgItem(dialog.Handle(), c.disable), FALSE);
+        SendMessageW(dialog.Handle(), WM_COMMAND, c.command, 0);
+        EXPECT_EQ(dialog.EndResult(), c.expected) << "command " << c.command << " buttons " << c.buttons;
+    }
+}
+
+TEST(DialogPlacement, CentringArithmetic) {
+    const RECT bounds{0, 0, 1000, 800};
+    struct Case {
+        RECT window;
+        RECT centre;
+        POINT expected;
+    };
+    const Case cases[] = {
+        {{0, 0, 200, 100}, {100, 100, 500, 300}, {200, 150}},
+        {{0, 0, 201, 101}, {100, 100, 500, 300}, {200, 150}},
+        {{0, 0, 400, 200}, {700, 600, 1000, 800}, {600, 600}},   // pushed back inside
+        {{0, 0, 400, 200}, {-300, -200, 0, 0}, {0, 0}},
+        {{0, 0, 1200, 900}, {0, 0, 1000, 800}, {0, 0}},           // too large: left and top edges
+    };
+    for (const Case& c : cases) {
+        const POINT got = CenteredPosition(c.window, c.centre, bounds);
+        EXPECT_EQ(got.x, c.expected.x);
+        EXPECT_EQ(got.y, c.expected.y);
+    }
+    // Division truncates towards zero on negative coordinates.
+    const POINT negative = CenteredPosition({0, 0, 11, 11}, {-101, -101, 0, 0}, {-2000, -2000, 2000, 2000});
+    EXPECT_EQ(negative.x, -50 - 5);
+}
+
+TEST(DialogPlacement, CentredOnTheOwnerUnlessItPlacedItself) {
+    TestWindow owner(L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    SetWindowPos(owner.Handle(), nullptr, 300, 200, 400, 300, SWP_NOZORDER);
+    RECT ownerRect{};
+    GetWindowRect(owner.Handle(), &ownerRect);
+
+    exDialog centred;
+    BuildTemplate(centred);
+    ASSERT_TRUE(centred.Create(owner.Handle()));
+    RECT rect{};
+    GetWindowRect(centred.Handle(), &rect);
+    EXPECT_NEAR((rect.left + rect.right) / 2, (ownerRect.left + ownerRect.right) / 2, 1);
+    EXPECT_NEAR((rect.top + rect.bottom) / 2, (ownerRect.top + ownerRect.bottom) / 2, 1);
+
+    ScriptedDialog placed;
+    BuildTemplate(placed);
+    placed.onInit = [](ScriptedDialog& self) {
+        SetWindowPos(self.Handle(), nullptr, 5, 6, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    };
+    ASSERT_TRUE(placed.Create(owner.Handle()));
+    GetWindowRect(placed.Handle(), &rect);
+    EXPECT_EQ(rect.left, 5);
+    EXPECT_EQ(rect.top, 6);
+
+    // A hidden owner: centred on the primary work area instead.
+    ShowWindow(owner.Handle(), SW_HIDE);
+    exDialog onPrimary;
+    BuildTemplate(onPrimary);
+    ASSERT_TRUE(onPrimary.Create(owner.Handle()));
+    GetWindowRect(onPrimary.Handle(), &rect);
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_NEAR((rect.left + rect.right) / 2, (work.left + work.right) / 2, 1);
+    EXPECT_NEAR((rect.top + rect.bottom) / 2, (work.top + work.bottom) / 2, 1);
+}
+
+TEST(DialogPlacement, ResizableDialogKeepsItsCreationSizeAsMinimum) {
+    struct ResizableDialog : exDialog {
+        using exDialog::MutableTemplate;
+    } dialog;
+    BuildTemplate(dialog);
+    std::vector<uint8_t>& bytes = dialog.MutableTemplate();
+    const uint32_t style = Read32(bytes, 0) | WS_THICKFRAME;
+    std::memcpy(&bytes[0], &style, 4);
+    ASSERT_TRUE(dialog.Create(nullptr));
+    RECT rect{};
+    GetWindowRect(dialog.Handle(), &rect);
+    MINMAXINFO info{};
+    SendMessageW(dialog.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, rect.right - rect.left);
+    EXPECT_EQ(info.ptMinTrackSize.y, rect.bottom - rect.top);
+}
+
+TEST(DialogMainWindow, ClosingTheMainWindowEndsTheApplicationLoop) {
+    exBaseApp app;
+    ScriptedDialog main;
+    BuildTemplate(main);
+    ASSERT_TRUE(main.Create(nullptr));
+    app.SetMainWindow(&main);
+    PostMessageW(main.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(app.Run());
+    EXPECT_EQ(main.Handle(), nullptr);
+    EXPECT_EQ(app.ExitCode(), 0);
+    app.SetMainWindow(nullptr);
+    EXPECT_FALSE(app.Run()) << "no main window";
+}
+
+} // namespace

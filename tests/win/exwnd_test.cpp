@@ -1,0 +1,226 @@
+// Binding and message routing of window objects.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "testsupport.h"
+#include "toolkit/exwnd.h"
+
+namespace {
+
+std::vector<UINT> g_previousSaw;
+
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message >= WM_APP) g_previousSaw.push_back(message);
+    if (message == WM_APP + 5) return 55;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A top-level window with the recording class procedure.
+HWND MakeRecordingWindow() {
+    static const ATOM atom = [] {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = RecordingProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"MgRecording";
+        return RegisterClassW(&windowClass);
+    }();
+    (void)atom;
+    return CreateWindowExW(0, L"MgRecording", L"rec", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+struct Recorder : exWnd {
+    std::vector<UINT> saw;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message >= WM_APP || message == WM_COMMAND || message == WM_DRAWITEM || message == WM_NOTIFY ||
+            message == WM_MEASUREITEM)
+            saw.push_back(message);
+        if (message == WM_APP + 1) return 11;
+        return exWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+struct ReflectingChild : exWnd {
+    bool handleCommand = true;
+    bool handleDraw = true;
+    int commands = 0;
+    int draws = 0;
+    int measures = 0;
+    int notifies = 0;
+    HBRUSH brush = nullptr;
+    bool OnCommand(UINT) override {
+        ++commands;
+        return handleCommand;
+    }
+    void OnDrawItem(DRAWITEMSTRUCT* item) override {
+        ++draws;
+        if (!handleDraw) exWnd::OnDrawItem(item);
+    }
+    void OnMeasureItem(MEASUREITEMSTRUCT*) override { ++measures; }
+    bool OnNotify(NMHDR*, LRESULT* result) override {
+        ++notifies;
+        *result = 77;
+        return true;
+    }
+    void OnCtlColor(HDC, HBRUSH* result) override {
+        if (brush != nullptr) *result = brush;
+    }
+};
+
+TEST(ExwndBinding, MessagesPassTheObjectFirstThenThePreviousProcedure) {
+    HWND window = MakeRecordingWindow();
+    ASSERT_NE(window, nullptr);
+    Recorder object;
+    ASSERT_TRUE(object.SubclassWindow(window));
+    EXPECT_EQ(exWnd::FromHandle(window), &object);
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)), exWnd::SharedWindowProc);
+    EXPECT_EQ(object.PreviousProc(), RecordingProc);
+
+    g_previousSaw.clear();
+    EXPECT_EQ(SendMessageW(window, WM_APP + 1, 0, 0), 11);       // handled by the object
+    EXPECT_EQ(SendMessageW(window, WM_APP + 5, 0, 0), 55);       // passed on
+    EXPECT_EQ(object.saw, (std::vector<UINT>{WM_APP + 1, WM_APP + 5}));
+    EXPECT_EQ(g_previousSaw, std::vector<UINT>{WM_APP + 5});
+
+    // A second binding is refused, to this object and to another.
+    Recorder other;
+    EXPECT_FALSE(other.SubclassWindow(window));
+    EXPECT_FALSE(object.SubclassWindow(window));
+
+    object.Detach(false);
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)), RecordingProc);
+    EXPECT_EQ(exWnd::FromHandle(window), nullptr);
+    EXPECT_EQ(object.Handle(), nullptr);
+    // An unbound object can be bound again.
+    EXPECT_TRUE(object.SubclassWindow(window));
+    DestroyWindow(window);
+}
+
+TEST(ExwndBinding, LifetimesOfObjectAndWindow) {
+    HWND window = MakeRecordingWindow();
+    {
+        Recorder object;
+        ASSERT_TRUE(object.SubclassWindow(window));
+    }
+    EXPECT_FALSE(IsWindow(window)) << "destroying the object destroys its window";
+
+    window = MakeRecordingWindow();
+    Recorder object;
+    ASSERT_TRUE(object.SubclassWindow(window));
+    DestroyWindow(window);
+    EXPECT_EQ(object.Handle(), nullptr) << "WM_NCDESTROY unbinds";
+    EXPECT_EQ(exWnd::FromHandle(window), nullptr);
+}
+
+class Reflection : public ::testing::Test {
+protected:
+    void SetUp() override {
+        parentWindow = MakeRecordingWindow();
+        ASSERT_TRUE(parent.SubclassWindow(parentWindow));
+        childWindow = CreateWindowExW(0, L"BUTTON", L"b", WS_CHILD, 0, 0, 10, 10, parentWindow,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(42)), nullptr, nullptr);
+        ASSERT_TRUE(child.SubclassWindow(childWindow));
+    }
+    void TearDown() override { DestroyWindow(parentWindow); }
+
+    HWND parentWindow = nullptr;
+    HWND childWindow = nullptr;
+    Recorder parent;
+    ReflectingChild child;
+};
+
+TEST_F(Reflection, CommandsReachTheChildObject) {
+    SendMessageW(parentWindow, WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), reinterpret_cast<LPARAM>(childWindow));
+    EXPECT_EQ(child.commands, 1);
+    EXPECT_TRUE(parent.saw.empty());
+
+    child.handleCommand = false;
+    SendMessageW(parentWindow, WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), reinterpret_cast<LPARAM>(childWindow));
+    EXPECT_EQ(child.commands, 2);
+    EXPECT_EQ(parent.saw, std::vector<UINT>{WM_COMMAND});
+}
+
+TEST_F(Reflection, OwnerDrawReachesTheChildButNeverForMenus) {
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_BUTTON;
+    item.hwndItem = childWindow;
+    EXPECT_EQ(SendMessageW(parentWindow, WM_DRAWITEM, 42, reinterpret_cast<LPARAM>(&item)), TRUE);
+    EXPECT_EQ(child.draws, 1);
+    EXPECT_TRUE(parent.saw.empty());
+
+    child.handleDraw = false;  // the base implementation marks it unhandled
+    SendMessageW(parentWindow, WM_DRAWITEM, 42, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(child.draws, 2);
+    EXPECT_EQ(parent.saw, std::vector<UINT>{WM_DRAWITEM});
+
+    item.CtlType = ODT_MENU;
+    child.handleDraw = true;
+    SendMessageW(parentWindow, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(child.draws, 2);
+    EXPECT_EQ(parent.saw.size(), 2u);
+
+    MEASUREITEMSTRUCT measure{};
+    measure.CtlType = ODT_BUTTON;
+    measure.CtlID = 42;
+    SendMessageW(parentWindow, WM_MEASUREITEM, 42, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_EQ(child.measures, 1);
+    measure.CtlType = ODT_MENU;
+    SendMessageW(parentWindow, WM_MEASUREITEM, 42, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_EQ(child.measures, 1);
+}
+
+TEST_F(Reflection, NotificationsAndColours) {
+    NMHDR header{childWindow, 42, static_cast<UINT>(-2)};  // NM_CLICK
+    EXPECT_EQ(SendMessageW(parentWindow, WM_NOTIFY, 42, reinterpret_cast<LPARAM>(&header)), 77);
+    EXPECT_EQ(child.notifies, 1);
+    header.idFrom = 0;  // no sender ID: not reflected
+    SendMessageW(parentWindow, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+    EXPECT_EQ(child.notifies, 1);
+
+    HDC dc = GetDC(parentWindow);
+    child.brush = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    EXPECT_EQ(SendMessageW(parentWindow, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc),
+                           reinterpret_cast<LPARAM>(childWindow)),
+              reinterpret_cast<LRESULT>(child.brush));
+    ReleaseDC(parentWindow, dc);
+}
+
+TEST_F(Reflection, FontsReachEveryChild) {
+    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    SendMessageW(parentWindow, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+    EXPECT_EQ(parent.Font(), font);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(childWindow, WM_GETFONT, 0, 0)), font);
+}
+
+TEST(ExwndSearch, DeeperMatchInsideTheDirectChildWins) {
+    TestWindow top(L"top");
+    auto make = [](HWND parent, int id) {
+        return CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 5, 5, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    };
+    HWND direct = make(top.Handle(), 7);
+    HWND inner = make(direct, 7);
+    HWND other = make(top.Handle(), 8);
+    HWND nested = make(other, 9);
+    EXPECT_EQ(exWnd::FindDescendant(top.Handle(), 7), inner);
+    EXPECT_EQ(exWnd::FindDescendant(top.Handle(), 9), nested);
+    EXPECT_EQ(exWnd::FindDescendant(top.Handle(), 10), nullptr);
+    EXPECT_EQ(exWnd::FindDescendant(nullptr, 7), nullptr);
+}
+
+TEST(ExwndStyle, ModifyWritesOnlyChanges) {
+    HWND window = MakeRecordingWindow();
+    Recorder object;
+    EXPECT_EQ(object.ModifyStyle(0, WS_VISIBLE), 0) << "unbound";
+    ASSERT_TRUE(object.SubclassWindow(window));
+    EXPECT_EQ(object.ModifyStyle(0, WS_CAPTION), 0);
+    EXPECT_EQ(object.ModifyStyle(WS_MAXIMIZEBOX, 0, true), 1);
+    EXPECT_EQ(object.GetStyle() & WS_MAXIMIZEBOX, 0);
+    EXPECT_EQ(object.ModifyStyleEx(0, WS_EX_TOOLWINDOW), 1);
+    EXPECT_NE(object.GetExStyle() & WS_EX_TOOLWINDOW, 0);
+    DestroyWindow(window);
+}
+
+} // namespace

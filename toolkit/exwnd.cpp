@@ -1,0 +1,326 @@
+#include "exwnd.h"
+
+#include "exapp.h"
+#include "placement.h"
+
+namespace {
+
+exWnd* g_pendingObject = nullptr;
+// Set once the map is gone at process end; later unbinding leaves it alone.
+bool g_mapDestroyed = false;
+
+const UINT kFrameChangedFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
+
+bool IsControlColorMessage(UINT message) {
+    return message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX || message == WM_CTLCOLORBTN ||
+           message == WM_CTLCOLORSCROLLBAR || message == WM_CTLCOLORSTATIC;
+}
+
+} // namespace
+
+exWndMap* WindowMap() {
+    static exWndMap map;
+    return g_mapDestroyed ? nullptr : &map;
+}
+
+exWndMap::~exWndMap() {
+    // Unbinding erases entries, so take them one at a time from the front.
+    while (!empty()) {
+        exWnd* object = begin()->second;
+        erase(begin());
+        object->Detach(false);
+    }
+    g_mapDestroyed = true;
+}
+
+void SetPendingObject(exWnd* object) {
+    g_pendingObject = object;
+}
+
+exWnd* PendingObject() {
+    return g_pendingObject;
+}
+
+// Reflection of notifications to the child control they concern.
+class exWndRouting {
+public:
+    static bool Reflect(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        switch (message) {
+        case WM_DRAWITEM: {
+            auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+            exWnd* child = item != nullptr && item->CtlType != ODT_MENU ? exWnd::FromHandle(item->hwndItem) : nullptr;
+            if (child == nullptr) return false;
+            child->drawItemNotHandled_ = false;
+            child->OnDrawItem(item);
+            result = TRUE;
+            return !child->drawItemNotHandled_;
+        }
+        case WM_MEASUREITEM: {
+            auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            if (item == nullptr || item->CtlType == ODT_MENU || item->CtlID == 0) return false;
+            exWnd* child = exWnd::FromHandle(exWnd::FindDescendant(window, static_cast<int>(item->CtlID)));
+            if (child == nullptr) return false;
+            child->measureItemNotHandled_ = false;
+            child->OnMeasureItem(item);
+            result = TRUE;
+            return !child->measureItemNotHandled_;
+        }
+        case WM_COMPAREITEM: {
+            auto* item = reinterpret_cast<COMPAREITEMSTRUCT*>(lParam);
+            exWnd* child = item != nullptr ? exWnd::FromHandle(item->hwndItem) : nullptr;
+            if (child == nullptr) return false;
+            child->compareItemNotHandled_ = false;
+            result = child->OnCompareItem(item);
+            return !child->compareItemNotHandled_;
+        }
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
+            exWnd* child = header != nullptr && header->idFrom != 0 ? exWnd::FromHandle(header->hwndFrom) : nullptr;
+            return child != nullptr && child->OnNotify(header, &result);
+        }
+        case WM_COMMAND: {
+            if (LOWORD(wParam) == 0 || lParam == 0) return false;
+            exWnd* child = exWnd::FromHandle(reinterpret_cast<HWND>(lParam));
+            if (child == nullptr || !child->OnCommand(HIWORD(wParam))) return false;
+            result = 0;
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+};
+
+void BindPendingObject(HWND window) {
+    exWnd* object = g_pendingObject;
+    g_pendingObject = nullptr;
+    if (object == nullptr || object->Handle() != nullptr || exWnd::FromHandle(window) != nullptr) return;
+    object->Attach(window);
+}
+
+LRESULT CALLBACK exWnd::SharedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (window == nullptr) return 0;
+    exWnd* object = FromHandle(window);
+    if (object == nullptr && (message == WM_NCCREATE || message == WM_CREATE)) {
+        BindPendingObject(window);
+        object = FromHandle(window);
+    }
+    if (object == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+
+    if (message == WM_SETFONT) {
+        object->font_ = reinterpret_cast<HFONT>(wParam);
+        for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+            ::SendMessageW(child, WM_SETFONT, wParam, lParam);
+    }
+
+    LRESULT result = 0;
+    if (!exWndRouting::Reflect(window, message, wParam, lParam, result))
+        result = object->WindowProc(message, wParam, lParam);
+
+    if (IsControlColorMessage(message) && lParam != 0) {
+        if (exWnd* child = FromHandle(reinterpret_cast<HWND>(lParam)))
+            child->OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HBRUSH*>(&result));
+    }
+    if (message == WM_DESTROY) {
+        exApp* app = TheApp();
+        if (app != nullptr && app->MainWindow() != nullptr && app->MainWindow()->Handle() == window)
+            PostQuitMessage(0);
+    }
+    if (message == WM_NCDESTROY) {
+        // Looked up again: the handler may have unbound the object itself.
+        if (exWnd* still = FromHandle(window)) still->Detach(false);
+    }
+    return result;
+}
+
+exWnd::exWnd()
+    : previousProc_(nullptr), minTrackWidth_(0), minTrackHeight_(0), font_(nullptr), drawItemNotHandled_(false),
+      measureItemNotHandled_(false), compareItemNotHandled_(false), handle_(nullptr) {}
+
+exWnd::~exWnd() {
+    Detach(true);
+}
+
+LRESULT exWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_HELP) {
+        if (exApp* app = TheApp()) app->OnHelp();
+        return 0;
+    }
+    if (previousProc_ != nullptr && previousProc_ != SharedWindowProc)
+        return CallWindowProcW(previousProc_, handle_, message, wParam, lParam);
+    return DefWindowProcW(handle_, message, wParam, lParam);
+}
+
+bool exWnd::IsDialogMessage(MSG*) {
+    return false;
+}
+
+void exWnd::OnSubclassed() {}
+
+bool exWnd::PreTranslateMessage(MSG*) {
+    return false;
+}
+
+void exWnd::OnDrawItem(DRAWITEMSTRUCT*) {
+    drawItemNotHandled_ = true;
+}
+
+void exWnd::OnMeasureItem(MEASUREITEMSTRUCT*) {
+    measureItemNotHandled_ = true;
+}
+
+int exWnd::OnCompareItem(COMPAREITEMSTRUCT* item) {
+    compareItemNotHandled_ = true;
+    if (item == nullptr || item->itemID1 == item->itemID2) return 0;
+    return item->itemID1 < item->itemID2 ? -1 : 1;
+}
+
+bool exWnd::OnNotify(NMHDR*, LRESULT* result) {
+    if (result != nullptr) *result = 0;
+    return false;
+}
+
+bool exWnd::OnCommand(UINT) {
+    return false;
+}
+
+void exWnd::OnCtlColor(HDC, HBRUSH*) {}
+
+bool exWnd::SubclassDlgItem(HWND parent, int controlId) {
+    if (handle_ != nullptr || parent == nullptr || controlId == 0) return false;
+    HWND control = GetDlgItem(parent, controlId);
+    return control != nullptr && SubclassWindow(control);
+}
+
+bool exWnd::SubclassWindow(HWND window) {
+    if (handle_ != nullptr || previousProc_ != nullptr) return false;
+    const bool attached = Attach(window);
+    OnSubclassed();
+    return attached;
+}
+
+bool exWnd::Attach(HWND window) {
+    if (window == nullptr) return false;
+    if (handle_ == window) return true;
+    if (handle_ != nullptr || previousProc_ != nullptr) return false;
+    exWndMap* map = WindowMap();
+    if (map == nullptr) return false;
+    // One object per handle: a second one would take over the map entry and
+    // leave the first believing it is still bound.
+    if (map->count(window) != 0) return false;
+
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
+    if (font != nullptr) font_ = font;
+    const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
+    if (current != SharedWindowProc) {
+        previousProc_ = current;
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SharedWindowProc));
+    }
+    handle_ = window;
+    (*map)[window] = this;
+    return true;
+}
+
+void exWnd::Detach(bool destroy) {
+    if (handle_ == nullptr) return;
+    const HWND window = handle_;
+    if (IsWindow(window)) {
+        if (destroy) {
+            DestroyWindow(window);
+            // WM_NCDESTROY has unbound the object already.
+            if (handle_ == nullptr) return;
+        }
+        if (IsWindow(window) && previousProc_ != nullptr &&
+            reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)) == SharedWindowProc)
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
+    }
+    if (exWndMap* map = WindowMap()) {
+        const auto entry = map->find(window);
+        if (entry != map->end() && entry->second == this) map->erase(entry);
+    }
+    handle_ = nullptr;
+    previousProc_ = nullptr;
+    minTrackWidth_ = 0;
+    minTrackHeight_ = 0;
+    font_ = nullptr;
+}
+
+exWnd* exWnd::FromHandle(HWND window) {
+    if (window == nullptr) return nullptr;
+    exWndMap* map = WindowMap();
+    if (map == nullptr) return nullptr;
+    const auto entry = map->find(window);
+    return entry == map->end() ? nullptr : entry->second;
+}
+
+HWND exWnd::FindDescendant(HWND parent, int controlId) {
+    if (parent == nullptr) return nullptr;
+    if (HWND direct = GetDlgItem(parent, controlId)) {
+        HWND deeper = FindDescendant(direct, controlId);
+        return deeper != nullptr ? deeper : direct;
+    }
+    for (HWND child = GetTopWindow(parent); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        if (HWND found = FindDescendant(child, controlId)) return found;
+    return nullptr;
+}
+
+LONG exWnd::GetStyle() const {
+    return handle_ != nullptr ? GetWindowLongW(handle_, GWL_STYLE) : 0;
+}
+
+LONG exWnd::GetExStyle() const {
+    return handle_ != nullptr ? GetWindowLongW(handle_, GWL_EXSTYLE) : 0;
+}
+
+int exWnd::ModifyLong(int index, LONG remove, LONG add, bool refresh) {
+    if (handle_ == nullptr) return 0;
+    const LONG old = GetWindowLongW(handle_, index);
+    const LONG changed = (old & ~remove) | add;
+    if (changed == old) return 0;
+    SetWindowLongW(handle_, index, changed);
+    if (refresh) SetWindowPos(handle_, nullptr, 0, 0, 0, 0, kFrameChangedFlags);
+    return 1;
+}
+
+int exWnd::ModifyStyle(LONG remove, LONG add, bool refresh) {
+    return ModifyLong(GWL_STYLE, remove, add, refresh);
+}
+
+int exWnd::ModifyStyleEx(LONG remove, LONG add, bool refresh) {
+    return ModifyLong(GWL_EXSTYLE, remove, add, refresh);
+}
+
+LRESULT exWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
+    return handle_ != nullptr ? ::SendMessageW(handle_, message, wParam, lParam) : 0;
+}
+
+bool exWnd::CenterWindow(HWND centerOn) {
+    if (centerOn == nullptr) {
+        exApp* app = TheApp();
+        exWnd* main = app != nullptr ? app->MainWindow() : nullptr;
+        if (main != nullptr && main->Handle() != handle_ && GetWindow(handle_, GW_OWNER) == nullptr)
+            centerOn = main->Handle();
+    }
+    if (!IsWindow(handle_) || (GetStyle() & WS_CHILD) != 0) return false;
+
+    HWND reference = IsWindow(centerOn) ? centerOn : GetWindow(handle_, GW_OWNER);
+    RECT centre{};
+    RECT bounds{};
+    const LONG referenceStyle = reference != nullptr ? GetWindowLongW(reference, GWL_STYLE) : 0;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (reference != nullptr && (referenceStyle & (WS_VISIBLE | WS_MINIMIZE)) == WS_VISIBLE) {
+        GetWindowRect(reference, &centre);
+        GetMonitorInfoW(MonitorFromWindow(reference, MONITOR_DEFAULTTONEAREST), &monitor);
+        bounds = monitor.rcWork;
+    } else {
+        const POINT origin{0, 0};
+        GetMonitorInfoW(MonitorFromPoint(origin, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        centre = bounds = monitor.rcWork;
+    }
+    RECT own{};
+    GetWindowRect(handle_, &own);
+    const POINT position = CenteredPosition(own, centre, bounds);
+    SetWindowPos(handle_, nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
+}
