@@ -1,0 +1,114 @@
+#include "exsysicon.h"
+
+#include <shellapi.h>
+
+#include "drawservices.h"
+
+namespace {
+
+struct StockIcon {
+    int key;
+    int stockId;      // SHSTOCKICONID
+    int fallbackId;   // icon resource in user32
+    int systemId;     // OIC_ icon, the last resort
+};
+
+const StockIcon kStockIcons[] = {
+    {kIconInformationLarge, 79, 104, 32516}, {kIconInformationSmall, 79, 104, 32516},
+    {kIconWarningLarge, 78, 101, 32515},     {kIconWarningSmall, 78, 101, 32515},
+    {kIconErrorLarge, 80, 103, 32513},       {kIconErrorSmall, 80, 103, 32513},
+    {kIconQuestionLarge, 23, 102, 32514},    {kIconQuestionSmall, 23, 102, 32514},
+};
+
+using SHGetStockIconInfoFn = HRESULT(WINAPI*)(int, UINT, SHSTOCKICONINFO*);
+
+SIZE IconSizeOf(HICON icon) {
+    ICONINFO info{};
+    SIZE size{0, 0};
+    if (icon == nullptr || !GetIconInfo(icon, &info)) return size;
+    BITMAP bitmap{};
+    HBITMAP measured = info.hbmColor != nullptr ? info.hbmColor : info.hbmMask;
+    if (GetObjectW(measured, sizeof(bitmap), &bitmap) != 0) {
+        size.cx = bitmap.bmWidth;
+        size.cy = info.hbmColor != nullptr ? bitmap.bmHeight : bitmap.bmHeight / 2;
+    }
+    if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+    if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
+    return size;
+}
+
+} // namespace
+
+exsysicon& SystemIcons() {
+    static exsysicon icons;
+    return icons;
+}
+
+exsysicon::~exsysicon() {
+    for (auto& entry : stock_) DestroyIcon(entry.second);
+    // Shared icons belong to the system; only owned ones are destroyed.
+}
+
+bool exsysicon::IsSmallKey(int key) {
+    return key >= kIconAppLarge && key <= kIconQuestionSmall && key % 2 == 0;
+}
+
+void exsysicon::Load() {
+    if (loaded_) return;
+    loaded_ = true;
+    sizes_[kIconInformationLarge] = SIZE{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
+    sizes_[kIconInformationSmall] = SIZE{GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
+
+    const drawservices::ComGuard com;
+    HMODULE user32 = LoadLibraryW(L"User32.dll");
+    const auto getStockIcon = reinterpret_cast<SHGetStockIconInfoFn>(
+        reinterpret_cast<void*>(drawservices::LookUpEntryPoint(L"Shell32.dll", "SHGetStockIconInfo")));
+    for (const StockIcon& icon : kStockIcons) {
+        const bool small = IsSmallKey(icon.key);
+        if (getStockIcon != nullptr) {
+            SHSTOCKICONINFO info{};
+            info.cbSize = sizeof(info);
+            if (SUCCEEDED(getStockIcon(icon.stockId, SHGSI_ICON | (small ? SHGSI_SMALLICON : 0), &info)) &&
+                info.hIcon != nullptr)
+                stock_[icon.key] = info.hIcon;
+        }
+        const SIZE size = sizes_[small ? kIconInformationSmall : kIconInformationLarge];
+        HICON fallback = user32 != nullptr ? static_cast<HICON>(LoadImageW(
+                                                 user32, MAKEINTRESOURCEW(icon.fallbackId), IMAGE_ICON, size.cx,
+                                                 size.cy, LR_SHARED))
+                                           : nullptr;
+        // Not every user32 carries those resources (Wine's does not); the
+        // system icons always exist.
+        if (fallback == nullptr)
+            fallback = static_cast<HICON>(
+                LoadImageW(nullptr, MAKEINTRESOURCEW(icon.systemId), IMAGE_ICON, size.cx, size.cy, LR_SHARED));
+        fallback_[icon.key] = fallback;
+    }
+    if (user32 != nullptr) FreeLibrary(user32);
+}
+
+HICON exsysicon::Get(int key) {
+    const auto stock = stock_.find(key);
+    if (stock != stock_.end() && stock->second != nullptr) return stock->second;
+    const auto fallback = fallback_.find(key);
+    return fallback != fallback_.end() ? fallback->second : nullptr;
+}
+
+void exsysicon::Set(int key, HICON icon) {
+    const auto previous = stock_.find(key);
+    if (previous != stock_.end() && previous->second != nullptr && previous->second != icon)
+        DestroyIcon(previous->second);
+    stock_[key] = icon;
+    sizes_[key] = IconSizeOf(icon);
+}
+
+SIZE exsysicon::IconSize(int key) {
+    const auto own = sizes_.find(key);
+    const bool systemKey = key >= kIconInformationLarge && key <= kIconQuestionSmall;
+    if (!systemKey && own != sizes_.end()) return own->second;
+    if (sizes_.count(kIconInformationLarge) == 0) {
+        sizes_[kIconInformationLarge] = SIZE{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
+        sizes_[kIconInformationSmall] = SIZE{GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
+    }
+    return sizes_[IsSmallKey(key) ? kIconInformationSmall : kIconInformationLarge];
+}

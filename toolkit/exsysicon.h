@@ -1,0 +1,49 @@
+// The process-wide icon cache: the application's own icons and the shell's
+// stock icons for message boxes, with the classic system icons as fallback.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+
+enum IconKey : int {
+    kIconAppLarge = 1,
+    kIconAppSmall = 2,
+    kIconInformationLarge = 3,
+    kIconInformationSmall = 4,
+    kIconWarningLarge = 5,
+    kIconWarningSmall = 6,
+    kIconErrorLarge = 7,
+    kIconErrorSmall = 8,
+    kIconQuestionLarge = 9,
+    kIconQuestionSmall = 10,
+};
+
+class exsysicon {
+public:
+    exsysicon() = default;
+    ~exsysicon();
+    exsysicon(const exsysicon&) = delete;
+    exsysicon& operator=(const exsysicon&) = delete;
+
+    // Loads the stock and fallback icons of keys 3 to 10 (once).
+    void Load();
+    // The stock icon first, then the fallback; null when neither exists.
+    HICON Get(int key);
+    // The cache owns `icon` from now on.
+    void Set(int key, HICON icon);
+    // The size belonging to the key: its own for icons set by the
+    // application, the small system size for small keys, else the large one.
+    SIZE IconSize(int key);
+
+    // Whether a key names a small icon.
+    static bool IsSmallKey(int key);
+
+private:
+    bool loaded_ = false;
+    std::map<int, HICON> stock_;
+    std::map<int, HICON> fallback_;
+    std::map<int, SIZE> sizes_;
+};
+
+exsysicon& SystemIcons();

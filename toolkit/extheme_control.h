@@ -1,0 +1,14 @@
+// The second base of every themed window: buffered painting, plus the message
+// pre-handler that keeps the painting state in step with the window.
+#pragma once
+
+#include <windows.h>
+
+#include "exabdraw.h"
+
+class extheme_control : public exabdraw {};
+
+// Called first by the window procedure of every themed class; true when the
+// message was handled (its answer is in `result`).
+bool ThemePreHandler(extheme_control& part, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                     LRESULT& result);

@@ -1,0 +1,76 @@
+#include "offscreenbuffer.h"
+
+#include <algorithm>
+
+HBITMAP OffscreenBuffer::CreateBitmap(HDC reference, int width, int height, void** bits) const {
+    *bits = nullptr;
+    if (kind_ == Kind::Compatible) return CreateCompatibleBitmap(reference, width, height);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(reference, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+void OffscreenBuffer::Release() {
+    if (dc_ != nullptr) {
+        if (previousBitmap_ != nullptr) SelectObject(dc_, previousBitmap_);
+        DeleteDC(dc_);
+    }
+    if (bitmap_ != nullptr) DeleteObject(bitmap_);
+    dc_ = nullptr;
+    bitmap_ = nullptr;
+    previousBitmap_ = nullptr;
+    bits_ = nullptr;
+    bitmapWidth_ = bitmapHeight_ = usedWidth_ = usedHeight_ = 0;
+}
+
+HDC OffscreenBuffer::Get(HDC target, int width, int height) {
+    if (dc_ == nullptr) {
+        Release();
+        HDC screen = target == nullptr ? GetDC(nullptr) : nullptr;
+        HDC reference = target != nullptr ? target : screen;
+        dc_ = CreateCompatibleDC(reference);
+        if (dc_ != nullptr) {
+            if (target != nullptr) SelectObject(dc_, GetCurrentObject(target, OBJ_FONT));
+            SetBkMode(dc_, TRANSPARENT);
+            const int w = std::max(width, 1);
+            const int h = std::max(height, 1);
+            bitmap_ = CreateBitmap(reference, w, h, &bits_);
+            if (bitmap_ != nullptr) {
+                previousBitmap_ = SelectObject(dc_, bitmap_);
+                bitmapWidth_ = w;
+                bitmapHeight_ = h;
+                usedWidth_ = w;
+                usedHeight_ = h;
+            }
+        }
+        if (screen != nullptr) ReleaseDC(nullptr, screen);
+        if (bitmap_ == nullptr) {
+            Release();
+            return nullptr;
+        }
+    }
+    if (width < 1 || height < 1) return dc_;
+    if (bitmapWidth_ >= width && bitmapHeight_ >= height) {
+        usedWidth_ = width;
+        usedHeight_ = height;
+        return dc_;
+    }
+    void* bits = nullptr;
+    HBITMAP larger = CreateBitmap(dc_, width, height, &bits);
+    if (larger == nullptr) {
+        Release();
+        return nullptr;
+    }
+    SelectObject(dc_, larger);
+    DeleteObject(bitmap_);
+    bitmap_ = larger;
+    bits_ = bits;
+    bitmapWidth_ = usedWidth_ = width;
+    bitmapHeight_ = usedHeight_ = height;
+    return dc_;
+}

@@ -1,0 +1,334 @@
+#include "shapes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <utility>
+
+#include "gdiplusflat.h"
+
+namespace {
+
+int Width(const RECT& r) {
+    return r.right - r.left;
+}
+
+int Height(const RECT& r) {
+    return r.bottom - r.top;
+}
+
+void FillBox(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
+    const RECT box{left, top, right, bottom};
+    SolidFill(dc, box, color);
+}
+
+// Pixel memory of the 32-bit DIB selected into `dc`, with its row order.
+struct DibPixels {
+    uint32_t* bits = nullptr;
+    int width = 0;
+    int height = 0;
+    bool topDown = false;
+};
+
+bool SelectedDib(HDC dc, DibPixels& pixels) {
+    HGDIOBJ bitmap = GetCurrentObject(dc, OBJ_BITMAP);
+    DIBSECTION section{};
+    if (bitmap == nullptr || GetObjectW(bitmap, sizeof(section), &section) != sizeof(section)) return false;
+    if (section.dsBm.bmBits == nullptr || section.dsBm.bmBitsPixel != 32) return false;
+    pixels.bits = static_cast<uint32_t*>(section.dsBm.bmBits);
+    pixels.width = section.dsBm.bmWidth;
+    pixels.height = section.dsBm.bmHeight;
+    if (pixels.width <= 0 || pixels.height <= 0) return false;
+    // A test pixel at (0, 0) shows whether the first row in memory is the top.
+    uint32_t* first = pixels.bits;
+    uint32_t* last = pixels.bits + static_cast<size_t>(pixels.height - 1) * static_cast<size_t>(pixels.width);
+    GdiFlush();
+    const uint32_t savedFirst = *first;
+    const uint32_t savedLast = *last;
+    SetPixel(dc, 0, 0, RGB(1, 2, 3));
+    GdiFlush();
+    pixels.topDown = (*first & 0x00FFFFFF) == 0x00010203;
+    *first = savedFirst;
+    *last = savedLast;
+    return true;
+}
+
+void SetAlpha(const DibPixels& pixels, RECT strip, BYTE alpha) {
+    strip.left = std::max<LONG>(strip.left, 0);
+    strip.top = std::max<LONG>(strip.top, 0);
+    strip.right = std::min<LONG>(strip.right, pixels.width);
+    strip.bottom = std::min<LONG>(strip.bottom, pixels.height);
+    for (LONG y = strip.top; y < strip.bottom; ++y) {
+        const LONG row = pixels.topDown ? y : pixels.height - 1 - y;
+        uint32_t* line = pixels.bits + static_cast<size_t>(row) * static_cast<size_t>(pixels.width);
+        for (LONG x = strip.left; x < strip.right; ++x) line[x] = (line[x] & 0x00FFFFFF) | (uint32_t(alpha) << 24);
+    }
+}
+
+// Centres a square of the rectangle and shrinks it to `scale` when 0 < scale < 1.
+RECT ScaledSquare(RECT rect, double scale) {
+    rect = MakeSquare(rect);
+    if (scale > 0 && scale < 1) {
+        const int inset = static_cast<int>(Width(rect) * (1 - scale) * 0.5);
+        InflateRect(&rect, -inset, -inset);
+    }
+    return rect;
+}
+
+struct Hsl {
+    double h, s, l;
+};
+
+Hsl ToHsl(COLORREF color) {
+    const double r = GetRValue(color) / 255.0, g = GetGValue(color) / 255.0, b = GetBValue(color) / 255.0;
+    const double high = std::max({r, g, b}), low = std::min({r, g, b});
+    Hsl out{0, 0, (high + low) / 2};
+    const double range = high - low;
+    if (range == 0) return out;
+    out.s = out.l > 0.5 ? range / (2 - high - low) : range / (high + low);
+    if (high == r) out.h = (g - b) / range + (g < b ? 6 : 0);
+    else if (high == g) out.h = (b - r) / range + 2;
+    else out.h = (r - g) / range + 4;
+    out.h /= 6;
+    return out;
+}
+
+double HueToChannel(double p, double q, double t) {
+    if (t < 0) t += 1;
+    if (t > 1) t -= 1;
+    if (t < 1.0 / 6) return p + (q - p) * 6 * t;
+    if (t < 0.5) return q;
+    if (t < 2.0 / 3) return p + (q - p) * (2.0 / 3 - t) * 6;
+    return p;
+}
+
+COLORREF FromHsl(const Hsl& hsl) {
+    double r = hsl.l, g = hsl.l, b = hsl.l;
+    if (hsl.s != 0) {
+        const double q = hsl.l < 0.5 ? hsl.l * (1 + hsl.s) : hsl.l + hsl.s - hsl.l * hsl.s;
+        const double p = 2 * hsl.l - q;
+        r = HueToChannel(p, q, hsl.h + 1.0 / 3);
+        g = HueToChannel(p, q, hsl.h);
+        b = HueToChannel(p, q, hsl.h - 1.0 / 3);
+    }
+    auto channel = [](double v) { return static_cast<BYTE>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
+    return RGB(channel(r), channel(g), channel(b));
+}
+
+gdiplusflat::ARGB ToArgb(COLORREF color) {
+    return 0xFF000000u | (uint32_t(GetRValue(color)) << 16) | (uint32_t(GetGValue(color)) << 8) | GetBValue(color);
+}
+
+} // namespace
+
+RECT MakeSquare(RECT rect) {
+    const int width = Width(rect), height = Height(rect);
+    if (width == height || IsRectEmpty(&rect)) return rect;
+    const int longer = std::max(width, height), shorter = std::min(width, height);
+    const int inset = static_cast<int>(longer / 2.0 - shorter / 2.0);
+    if (width > height) InflateRect(&rect, -inset, 0);
+    else InflateRect(&rect, 0, -inset);
+    return rect;
+}
+
+RECT CenterRectIn(const RECT& inner, const RECT& outer) {
+    const int width = Width(inner), height = Height(inner);
+    const int left = outer.left + Width(outer) / 2 - width / 2;
+    const int top = outer.top + Height(outer) / 2 - height / 2;
+    return RECT{left, top, left + width, top + height};
+}
+
+void SolidFill(HDC dc, const RECT& rect, COLORREF color) {
+    if (dc == nullptr || !IsColor(color)) return;
+    const COLORREF previous = SetBkColor(dc, color);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+    SetBkColor(dc, previous);
+}
+
+void BorderStrips(HDC dc, const RECT& rect, COLORREF color, unsigned sides, int thickness, BYTE alpha) {
+    if (dc == nullptr || !IsColor(color) || thickness <= 0) return;
+    const RECT strips[4] = {
+        {rect.left, rect.top, rect.left + thickness, rect.bottom},
+        {rect.left, rect.top, rect.right, rect.top + thickness},
+        {rect.right - thickness, rect.top, rect.right, rect.bottom},
+        {rect.left, rect.bottom - thickness, rect.right, rect.bottom},
+    };
+    for (unsigned side = 0; side < 4; ++side)
+        if (sides & (1u << side)) SolidFill(dc, strips[side], color);
+    DibPixels pixels;
+    if (alpha == 0 || !SelectedDib(dc, pixels)) return;
+    GdiFlush();
+    for (unsigned side = 0; side < 4; ++side)
+        if (sides & (1u << side)) SetAlpha(pixels, strips[side], alpha);
+}
+
+void Edge3D(HDC dc, const RECT& rect, COLORREF first, COLORREF second, unsigned sides) {
+    if (dc == nullptr) return;
+    if (sides & kSideLeft) FillBox(dc, rect.left, rect.top, rect.left + 1, rect.bottom, first);
+    if (sides & kSideTop) FillBox(dc, rect.left, rect.top, rect.right, rect.top + 1, first);
+    if (sides & kSideRight) FillBox(dc, rect.right - 1, rect.top, rect.right, rect.bottom, second);
+    if (sides & kSideBottom) FillBox(dc, rect.left, rect.bottom - 1, rect.right, rect.bottom, second);
+}
+
+std::vector<POINT> FocusFramePoints(const RECT& rect) {
+    std::vector<POINT> path;
+    if (Width(rect) <= 0 || Height(rect) <= 0) return path;
+    const LONG right = rect.right - 1, bottom = rect.bottom - 1;
+    for (LONG y = bottom; y >= rect.top; --y) path.push_back({rect.left, y});
+    for (LONG x = rect.left + 1; x <= right; ++x) path.push_back({x, rect.top});
+    if (right > rect.left)
+        for (LONG y = rect.top + 1; y <= bottom; ++y) path.push_back({right, y});
+    if (bottom > rect.top)
+        for (LONG x = right - 1; x > rect.left; --x) path.push_back({x, bottom});
+    std::vector<POINT> dots;
+    for (size_t i = 0; i < path.size(); i += 2) dots.push_back(path[i]);
+    return dots;
+}
+
+void FocusFrame(HDC dc, const RECT& rect, COLORREF color) {
+    if (dc == nullptr || !IsColor(color)) return;
+    for (const POINT& point : FocusFramePoints(rect)) SetPixel(dc, point.x, point.y, color);
+}
+
+void NonClientFrame(HWND window, COLORREF fill, COLORREF left, COLORREF top, COLORREF right, COLORREF bottom) {
+    RECT windowRect{}, client{};
+    if (!GetWindowRect(window, &windowRect) || !GetClientRect(window, &client)) return;
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    OffsetRect(&client, -windowRect.left, -windowRect.top);
+    OffsetRect(&windowRect, -windowRect.left, -windowRect.top);
+    if (EqualRect(&client, &windowRect)) return;
+    HDC dc = GetWindowDC(window);
+    if (dc == nullptr) return;
+    const int saved = SaveDC(dc);
+    ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+    SolidFill(dc, windowRect, fill);
+    FillBox(dc, windowRect.left, windowRect.top, windowRect.left + 1, windowRect.bottom, left);
+    FillBox(dc, windowRect.left, windowRect.top, windowRect.right, windowRect.top + 1, top);
+    FillBox(dc, windowRect.right - 1, windowRect.top, windowRect.right, windowRect.bottom, right);
+    FillBox(dc, windowRect.left, windowRect.bottom - 1, windowRect.right, windowRect.bottom, bottom);
+    RestoreDC(dc, saved);
+    ReleaseDC(window, dc);
+}
+
+void NonClientFrame(HWND window, COLORREF fill, COLORREF line) {
+    if (!IsColor(fill) && !IsColor(line)) return;
+    NonClientFrame(window, fill, line, line, line, line);
+}
+
+RECT CheckMarkBox(RECT rect, double scale) {
+    if (scale > 0 && scale < 1) {
+        const int inset = static_cast<int>(Width(rect) * (1 - scale) * 0.5);
+        InflateRect(&rect, -inset, -inset);
+    }
+    if (Width(rect) % 2 == 0) --rect.right;
+    if (Height(rect) % 2 == 0) --rect.bottom;
+    return rect;
+}
+
+void CheckMark(HDC dc, RECT rect, COLORREF fill, COLORREF border, COLORREF mark, int kind, double scale) {
+    if (dc == nullptr) return;
+    rect = CheckMarkBox(rect, scale);
+    SolidFill(dc, rect, fill);
+    BorderStrips(dc, rect, border, kAllSides, 1);
+    if (!IsColor(mark)) return;
+    const int inset = std::max(static_cast<int>(Width(rect) * 0.15), 2) + 1;
+    RECT inner = rect;
+    InflateRect(&inner, -inset, -inset);
+    if (IsRectEmpty(&inner)) return;
+    if (kind == kMarkSquare) {
+        SolidFill(dc, inner, mark);
+        return;
+    }
+    if (kind != kMarkTick) return;
+    const int w = Width(inner);
+    const int columns = w - (w % 2 == 0 ? 1 : 0);
+    const int shortStroke = static_cast<int>((columns - 1) * 0.4) + 1;
+    const int tickHeight = columns - shortStroke + 3;  // three-pixel stamps, rising after the short stroke
+    const int lowestTop = inner.top + (Height(inner) - tickHeight) / 2 + (columns - shortStroke);
+    for (int i = 0; i < columns; ++i) {
+        const int stampTop = i < shortStroke ? lowestTop - (shortStroke - 1 - i) : lowestTop - (i - (shortStroke - 1));
+        FillBox(dc, inner.left + i, stampTop, inner.left + i + 1, stampTop + 3, mark);
+    }
+}
+
+void Arrow(HDC dc, RECT rect, COLORREF color, double scale) {
+    if (dc == nullptr || !IsColor(color)) return;
+    rect = ScaledSquare(rect, scale);
+    const int height = Width(rect) / 2;
+    if (height <= 0) return;
+    const int columns = (height + 1) / 2;
+    const RECT bounds{0, 0, columns, height};
+    const RECT placed = CenterRectIn(bounds, rect);
+    for (int k = 0; k < columns; ++k)
+        FillBox(dc, placed.left + k, placed.top + k, placed.left + k + 1, placed.bottom - k, color);
+}
+
+void Chevron(HDC dc, const RECT& rect, COLORREF fill, COLORREF edge, int size, bool up) {
+    if (dc == nullptr) return;
+    int width = std::min(size, static_cast<int>(Width(rect)));
+    if (width % 2 == 0) --width;
+    if (width <= 0) return;
+    const int rows = (width + 1) / 2;
+    const RECT bounds{0, 0, width, rows};
+    const RECT placed = CenterRectIn(bounds, rect);
+    for (int row = 0; row < rows; ++row) {
+        const int length = width - 2 * row;
+        const int y = up ? placed.bottom - 1 - row : placed.top + row;
+        const int left = placed.left + row;
+        FillBox(dc, left, y, left + length, y + 1, fill);
+        if (edge != fill && IsColor(edge)) {
+            SetPixel(dc, left, y, edge);
+            SetPixel(dc, left + length - 1, y, edge);
+        }
+    }
+}
+
+void RoundedRect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border, float penWidth) {
+    if (dc == nullptr || (!IsColor(fill) && !IsColor(border))) return;
+    if (Width(rect) <= 20 || Height(rect) < 21 || !gdiplusflat::Available()) {
+        SolidFill(dc, rect, fill);
+        BorderStrips(dc, rect, border, kAllSides, static_cast<int>(penWidth));
+        return;
+    }
+    using namespace gdiplusflat;
+    Graphics graphics(dc);
+    if (!graphics) return;
+    Path path;
+    const float l = static_cast<float>(rect.left), t = static_cast<float>(rect.top);
+    const float r = static_cast<float>(rect.right), b = static_cast<float>(rect.bottom);
+    path.Line(l + 5, t, r - 6, t);
+    path.Arc(r - 11, t, 10, 10, -90, 90);
+    path.Line(r - 1, t + 5, r - 1, b - 6);
+    path.Arc(r - 11, b - 11, 10, 10, 0, 90);
+    path.Line(r - 6, b - 1, l + 5, b - 1);
+    path.Arc(l, b - 11, 10, 10, 90, 90);
+    path.Line(l, b - 6, l, t + 5);
+    path.Arc(l, t, 10, 10, 180, 90);
+    if (IsColor(fill)) graphics.FillPath(path, ToArgb(fill));
+    if (IsColor(border)) graphics.DrawPath(path, ToArgb(border), penWidth);
+}
+
+void FillCircle(HDC dc, int x, int y, int diameter, COLORREF color) {
+    if (dc == nullptr || !IsColor(color) || !gdiplusflat::Available()) return;
+    gdiplusflat::Graphics graphics(dc);
+    if (graphics) graphics.FillEllipse(ToArgb(color), x, y, diameter, diameter);
+}
+
+void CircleOutline(HDC dc, const RECT& rect, COLORREF color) {
+    if (dc == nullptr || !IsColor(color) || !gdiplusflat::Available()) return;
+    gdiplusflat::Graphics graphics(dc);
+    if (graphics) graphics.DrawEllipse(ToArgb(color), 1.0f, rect.left, rect.top, Width(rect), Height(rect));
+}
+
+COLORREF ContrastColor(COLORREF background) {
+    static std::map<COLORREF, COLORREF> cache;
+    const auto known = cache.find(background);
+    if (known != cache.end()) return known->second;
+    Hsl accent = ToHsl(RGB(204, 102, 0));
+    const double backgroundLightness = ToHsl(background).l;
+    if (std::fabs(accent.l - backgroundLightness) < 0.4)
+        accent.l = backgroundLightness <= 0.5 ? backgroundLightness + 0.4 : backgroundLightness - 0.4;
+    const COLORREF result = FromHsl(accent);
+    cache.emplace(background, result);
+    return result;
+}
