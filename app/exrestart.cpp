@@ -1,3 +1,124 @@
 #include "exrestart.h"
 
+#include "../text/pathutil.h"
+#include "../text/textutil.h"
+#include "shell/excmdline.h"
+#include "shell/exprocess.h"
+#include "shell/foreground.h"
+
+namespace {
+
+const exchar kArgumentTrim[] = L" \r\n\t";
+
+exstring Trimmed(exstring text) {
+    return Trim(text, kArgumentTrim, kTrimBoth);
+}
+
+} // namespace
+
+RestartMarkerParse ParseRestartMarker(const exstring& arguments, const exstring& marker) {
+    RestartMarkerParse parse;
+    parse.remaining = Trimmed(arguments);
+    if (marker.empty()) return parse;
+    const size_t at = parse.remaining.find(marker);
+    if (at == exstring::npos) return parse;
+    parse.found = true;
+    const size_t valueStart = at + marker.size();
+    size_t valueEnd = parse.remaining.find(L' ', valueStart);
+    if (valueEnd == exstring::npos) valueEnd = parse.remaining.size();
+    parse.value = parse.remaining.substr(valueStart, valueEnd - valueStart);
+    parse.remaining.erase(at, valueEnd - at);
+    parse.remaining = Trimmed(parse.remaining);
+    return parse;
+}
+
 exrestart::exrestart(const exstring& name) : name_(name), restartMarker_(L"/" + name + L"_EXRRESTART:") {}
+
+exrestart::~exrestart() {
+    Initialize(false);
+}
+
+bool exrestart::Initialize(bool create) {
+    if (!create) {
+        activationMessage_ = 0;
+        instanceMutex_.Reset();
+        return true;
+    }
+    activationMessage_ = RegisterWindowMessageW((name_ + L"_WM_EXRACTIVE").c_str());
+    SetLastError(0);
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, (name_ + L"EXRSIMUTEX").c_str());
+    if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        mutex = nullptr;
+    }
+    instanceMutex_.Reset(mutex);
+    return true;
+}
+
+int exrestart::CheckInstance() {
+    const wchar_t* arguments = ArgumentsOf(GetCommandLineW());
+    return CheckInstance(arguments != nullptr ? exstring(arguments) : exstring());
+}
+
+int exrestart::CheckInstance(const exstring& arguments) {
+    const RestartMarkerParse parse = ParseRestartMarker(arguments, restartMarker_);
+    if (parse.found && !parse.value.empty()) {
+        // Hand-over: the old process owns this mutex until it ends.
+        HANDLE handover = OpenMutexW(SYNCHRONIZE, FALSE, parse.value.c_str());
+        if (handover != nullptr) {
+            WaitForSingleObject(handover, kHandoverWaitMs);
+            ReleaseMutex(handover);
+            CloseHandle(handover);
+        }
+        instanceMutex_.Reset();
+        exprocess successor;
+        successor.SetProgram(ProgramPath());
+        successor.SetArguments(parse.remaining);
+        successor.Launch();
+        return kHandedOver;
+    }
+    if (!instanceMutex_.Held() && activationMessage_ != 0) {
+        PostMessageW(HWND_BROADCAST, activationMessage_, 0, 0);
+        return kOtherInstance;
+    }
+    return kContinue;
+}
+
+bool exrestart::OnMessage(HWND window, UINT message) {
+    if (activationMessage_ == 0 || message != activationMessage_ || !IsWindow(window)) return false;
+    if (IsIconic(window)) SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+    ForceForeground(window);
+    return true;
+}
+
+exstring exrestart::ProgramPath() const {
+    return program_.empty() ? ModulePath(false) : program_;
+}
+
+bool exrestart::Restart() {
+    exprocess successor;
+    successor.SetProgram(ProgramPath());
+    successor.SetArguments(L"+lock");
+
+    UniqueHandle mutex;
+    exstring mutexName;
+    // Bounded: a system that refuses every name must not hang the caller.
+    for (unsigned number = kFirstHandoverNumber; number < kFirstHandoverNumber + kHandoverAttempts; ++number) {
+        mutexName = name_ + L"_EXRSIPM" + exstring::Format(L"%u", number);
+        SetLastError(0);
+        HANDLE candidate = CreateMutexW(nullptr, TRUE, mutexName.c_str());
+        if (candidate != nullptr && GetLastError() == 0) {
+            mutex.Reset(candidate);
+            break;
+        }
+        if (candidate != nullptr) CloseHandle(candidate);
+    }
+    if (!mutex.Held()) return false;
+
+    successor.SetArguments(L"+lock " + restartMarker_ + mutexName);
+    if (!successor.Launch() || successor.Process() == nullptr) return false;
+    // Owned until this process ends: that is the successor's signal to go on.
+    handoverMutexes_.push_back(std::move(mutex));
+    handoverName_ = mutexName;
+    return true;
+}

@@ -26,7 +26,7 @@ mgtApp& TheMgtApp() {
     return g_application;
 }
 
-mgtApp::mgtApp() : restart_(kSingleInstanceName) {}
+mgtApp::mgtApp() : locker_(&settings_, &strings_), restart_(kSingleInstanceName) {}
 
 mgtApp::~mgtApp() = default;
 
@@ -43,6 +43,8 @@ bool mgtApp::RunApplication() {
         SetExitCode(AnswerPasswordQuery(switches.Tokens(), settings_.Password));
         return false;
     }
+    restart_.Initialize(true);
+    if (restart_.CheckInstance() != exrestart::kContinue) return false;
     StartCommonControls();
     return false;
 }

@@ -1,17 +1,52 @@
-// The lock controller: input hooks, watchdog and shutdown-block reasons.
+// The lock controller: while the desktop is locked, two low-level input hooks
+// drop every key and click not meant for the program's own windows, a
+// watchdog pulls the unlock dialog back to the front twice a second, and the
+// system is given a reason to hold off shutdown.
 #pragma once
 
 #include <windows.h>
 
+class mgtSettings;
+class exmlang;
+
 class mgtLocker {
 public:
-    mgtLocker();
+    using KeyStateFn = SHORT(WINAPI*)(int);
+
+    // Either may be null (tests); the lock then keeps no flag or reason text.
+    mgtLocker(mgtSettings* settings, const exmlang* strings);
+    ~mgtLocker();
     mgtLocker(const mgtLocker&) = delete;
     mgtLocker& operator=(const mgtLocker&) = delete;
 
+    void Start(HWND dialog, HWND background);
+    void Stop();
+    // Locked exactly while the keyboard hook is installed.
+    bool IsLocked() const { return keyboardHook_ != nullptr; }
+    // Installs fresh hooks, then removes the old ones. The system drops a hook
+    // that once failed to answer in time, without telling anyone; after any
+    // work that may have stalled the thread the lock renews its hooks.
+    void RefreshHooks();
+
+    static LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
+    static void CALLBACK WatchdogTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept;
+
+    // The key filter; `keyState` answers like GetAsyncKeyState.
+    static bool IsKeyAllowed(DWORD virtualKey, bool extended, KeyStateFn keyState = GetAsyncKeyState);
+
+    // The one controller of the process, or null.
+    static mgtLocker* Instance();
+
     DWORD ProcessId() const { return processId_; }
-    // Either may be missing on older systems.
+    HWND Dialog() const { return dialog_; }
+    HWND Background() const { return background_; }
+    UINT_PTR TimerId() const { return timerId_; }
+    HHOOK KeyboardHook() const { return keyboardHook_; }
+    HHOOK MouseHook() const { return mouseHook_; }
     bool HasShutdownBlockReasons();
+
+    static constexpr UINT kWatchdogMs = 500;
 
 private:
     using BlockReasonCreateFn = BOOL(WINAPI*)(HWND, LPCWSTR);
@@ -19,9 +54,18 @@ private:
 
     // Looked up on first use: the window library is not loaded before then.
     void LookUpShutdownBlockReasons();
+    bool IsOwnWindow(HWND window) const;
 
+    HWND dialog_ = nullptr;
+    HWND background_ = nullptr;
     DWORD processId_;
-    bool lookedUp_ = false;
+    HHOOK keyboardHook_ = nullptr;
+    HHOOK mouseHook_ = nullptr;
+    UINT_PTR timerId_ = 0;
     BlockReasonCreateFn blockReasonCreate_ = nullptr;
     BlockReasonDestroyFn blockReasonDestroy_ = nullptr;
+    bool lookedUp_ = false;
+    bool started_ = false;
+    mgtSettings* settings_;
+    const exmlang* strings_;
 };

@@ -1,0 +1,184 @@
+#include "mgtbgdlg.h"
+
+#include <cstring>
+#include <vector>
+
+#include "../settings/registry.h"
+#include "../text/pathutil.h"
+#include "../toolkit/expaintdc.h"
+#include "../toolkit/shapes.h"
+#include "backgroundlayout.h"
+#include "pictureheader.h"
+#include "mgtlocker.h"
+
+namespace {
+
+const wchar_t kWindowClass[] = L"MGTBACKWND";
+const DWORD kWindowStyle = WS_POPUP;
+const DWORD kWindowExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
+
+FILETIME LastWriteTime(const exstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return FILETIME{};
+    return data.ftLastWriteTime;
+}
+
+// The picture's size from its header, when the format is known.
+bool HeaderSize(const exstring& path, PictureSize& size) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::vector<uint8_t> head(256 * 1024);
+    DWORD read = 0;
+    const BOOL ok = ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &read, nullptr);
+    CloseHandle(file);
+    return ok && PictureSizeFromHeader(head.data(), read, size);
+}
+
+bool TooLarge(long long width, long long height) {
+    return width > 0 && height > 0 &&
+           static_cast<unsigned long long>(width) * static_cast<unsigned long long>(height) >
+               mgtBgDlg::kMaxPicturePixels;
+}
+
+bool SameTime(const FILETIME& a, const FILETIME& b) {
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+} // namespace
+
+struct mgtBgDlg::Picture {
+    exstring path;
+    FILETIME written{};
+    std::unique_ptr<gdiplusflat::Image> image;
+    SIZE size{0, 0};
+};
+
+mgtBgDlg::mgtBgDlg(const mgtSettings& settings) : mgtBaseDlg(0), settings_(settings) {
+    blockClose = true;
+    BeginTemplate(100, 100, true, 4);
+    std::vector<uint8_t>& bytes = MutableTemplate();
+    const DWORD style = kWindowStyle;
+    const DWORD exStyle = kWindowExStyle;
+    std::memcpy(&bytes[0], &style, sizeof(style));
+    std::memcpy(&bytes[4], &exStyle, sizeof(exStyle));
+    for (size_t i = 0; i < 10; ++i) {
+        const uint16_t unit = static_cast<uint16_t>(kWindowClass[i]);
+        std::memcpy(&bytes[20 + 2 * i], &unit, sizeof(unit));
+    }
+}
+
+mgtBgDlg::~mgtBgDlg() = default;
+
+BOOL mgtBgDlg::OnInitDialog() {
+    mgtBaseDlg::OnInitDialog();
+    Render();
+    return TRUE;
+}
+
+COLORREF mgtBgDlg::Color() const {
+    return (settings_.bgColor & 0xFF000000u) != 0 ? GetSysColor(COLOR_BACKGROUND) : settings_.bgColor;
+}
+
+exstring mgtBgDlg::PicturePath() const {
+    exstring path = settings_.bgImage;
+    if (path.EqualsNoCase(L"system")) {
+        DWORD type = REG_NONE;
+        const ByteBuffer value = ReadValue(L"Control Panel\\Desktop", L"WallPaper", &type);
+        path.clear();
+        if ((type == REG_SZ || type == REG_EXPAND_SZ) && value.Size() >= sizeof(wchar_t))
+            path.assign(reinterpret_cast<const wchar_t*>(value.Data()), value.Size() / sizeof(wchar_t));
+        path.resize(TextLength(path.c_str()));
+    }
+    if (PathKind(path) != kPathFile) return {};
+    // Loaded from the expanded path: the unexpanded text names no file.
+    return ExpandPath(path);
+}
+
+bool mgtBgDlg::LoadPicture(const exstring& path) {
+    const FILETIME written = LastWriteTime(path);
+    if (picture_ && picture_->path == path && SameTime(picture_->written, written)) return picture_->image != nullptr;
+    picture_ = std::make_unique<Picture>();
+    picture_->path = path;
+    picture_->written = written;
+    primaryComposedFor_ = RECT{0, 0, 0, 0};
+    PictureSize header;
+    if (HeaderSize(path, header) && TooLarge(header.width, header.height)) return false;
+    auto image = std::make_unique<gdiplusflat::Image>(path.c_str());
+    const SIZE size{static_cast<LONG>(image->Width()), static_cast<LONG>(image->Height())};
+    if (!*image || size.cx <= 0 || size.cy <= 0 || TooLarge(size.cx, size.cy)) return false;
+    picture_->image = std::move(image);
+    picture_->size = size;
+    return true;
+}
+
+bool mgtBgDlg::ComposePrimary(HDC reference, const RECT& primary, COLORREF color) {
+    if (EqualRect(&primary, &primaryComposedFor_) && color == primaryColor_ && primary_.Dc() != nullptr) return true;
+    const RECT virtualScreen{0, 0, 0, 0};
+    const BackgroundLayout layout = LayoutBackground(virtualScreen, primary, picture_->size);
+    HDC dc = primary_.Get(reference, layout.primarySize.cx, layout.primarySize.cy);
+    if (dc == nullptr) return false;
+    SolidFill(dc, layout.picture, color);
+    gdiplusflat::Graphics graphics(dc);
+    const RECT& p = layout.picture;
+    graphics.DrawImage(*picture_->image, static_cast<float>(p.left), static_cast<float>(p.top),
+                       static_cast<float>(p.right - p.left), static_cast<float>(p.bottom - p.top));
+    primaryComposedFor_ = primary;
+    primaryColor_ = color;
+    return true;
+}
+
+bool mgtBgDlg::Render() {
+    const RECT virtualScreen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                             GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                             GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const int width = virtualScreen.right - virtualScreen.left;
+    const int height = virtualScreen.bottom - virtualScreen.top;
+    if (Handle() != nullptr)
+        SetWindowPos(Handle(), HWND_TOPMOST, virtualScreen.left, virtualScreen.top, width, height, SWP_NOACTIVATE);
+
+    HDC windowDc = GetDC(Handle());
+    HDC dc = background_.Get(windowDc, width, height);
+    ReleaseDC(Handle(), windowDc);
+    if (dc == nullptr) return true;
+
+    const COLORREF color = Color();
+    SolidFill(dc, RECT{0, 0, width, height}, color);
+    const exstring path = PicturePath();
+    if (path.empty() || !LoadPicture(path)) return true;
+
+    RECT primary{};
+    GetWindowRect(GetDesktopWindow(), &primary);
+    if (!ComposePrimary(dc, primary, color)) return true;
+    const BackgroundLayout layout = LayoutBackground(virtualScreen, primary, picture_->size);
+    BitBlt(dc, layout.primaryOrigin.x, layout.primaryOrigin.y, layout.primarySize.cx, layout.primarySize.cy,
+           primary_.Dc(), 0, 0, SRCCOPY);
+    return true;
+}
+
+LRESULT mgtBgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        exPaintDC paint(Handle(), nullptr);
+        RECT client{};
+        GetClientRect(Handle(), &client);
+        if (background_.Dc() != nullptr)
+            BitBlt(paint.Dc(), client.left, client.top, client.right - client.left, client.bottom - client.top,
+                   background_.Dc(), 0, 0, SRCCOPY);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+    case WM_DISPLAYCHANGE:
+        Render();
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE);
+        // Rendering may have kept the thread from its hooks for too long.
+        if (mgtLocker* locker = mgtLocker::Instance()) locker->RefreshHooks();
+        break;
+    default:
+        break;
+    }
+    return mgtBaseDlg::WindowProc(message, wParam, lParam);
+}

@@ -1,0 +1,275 @@
+// The lock background rendered for real: colours, pictures placed on the
+// screen, and pictures that must not hurt the lock.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "lock/mgtbgdlg.h"
+#include "lock/mgtlocker.h"
+#include "settings/registry.h"
+#include "testsupport.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const COLORREF kRed = RGB(255, 0, 0);
+const COLORREF kGreen = RGB(0, 255, 0);
+const COLORREF kBlue = RGB(0, 0, 255);
+const COLORREF kPlain = RGB(10, 20, 30);
+
+exstring TempPath(const wchar_t* name) {
+    wchar_t directory[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, directory);
+    return exstring(directory) + name;
+}
+
+void WriteBytes(const exstring& path, const std::vector<uint8_t>& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    if (!bytes.empty()) WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// A 24-bit bottom-up BMP whose pixels come from `color`.
+std::vector<uint8_t> Bmp(int width, int height, const std::function<COLORREF(int, int)>& color) {
+    const int stride = (width * 3 + 3) & ~3;
+    const uint32_t imageSize = static_cast<uint32_t>(stride * height);
+    std::vector<uint8_t> bytes(54 + imageSize, 0);
+    auto put32 = [&bytes](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, static_cast<uint32_t>(bytes.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    bytes[26] = 1;
+    bytes[28] = 24;
+    put32(34, imageSize);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = &bytes[54 + static_cast<size_t>(height - 1 - y) * stride];
+        for (int x = 0; x < width; ++x) {
+            const COLORREF c = color(x, y);
+            row[3 * x] = GetBValue(c);
+            row[3 * x + 1] = GetGValue(c);
+            row[3 * x + 2] = GetRValue(c);
+        }
+    }
+    return bytes;
+}
+
+class Background : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SettingsStore store;
+        store.machineRoot = machine.Handle();
+        store.userRoot = user.Handle();
+        settings = std::make_unique<mgtSettings>(store);
+        settings->bgColor = kPlain;
+        settings->bgImage.clear();
+        screen = SIZE{GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    }
+    COLORREF RenderAndSample(int x, int y) {
+        mgtBgDlg background(*settings);
+        background.Render();
+        return GetPixel(background.Bitmap().Dc(), x, y);
+    }
+    ScratchKey machine{L"bg-machine"};
+    ScratchKey user{L"bg-user"};
+    std::unique_ptr<mgtSettings> settings;
+    SIZE screen{};
+};
+
+TEST_F(Background, PlainColourCoversTheVirtualScreen) {
+    mgtBgDlg background(*settings);
+    background.Render();
+    EXPECT_EQ(background.Bitmap().BitmapWidth(), screen.cx);
+    EXPECT_EQ(background.Bitmap().BitmapHeight(), screen.cy);
+    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 0, 0), kPlain);
+    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), screen.cx - 1, screen.cy - 1), kPlain);
+
+    settings->bgColor = 0xFFFFFFFF;
+    EXPECT_EQ(RenderAndSample(5, 5), GetSysColor(COLOR_BACKGROUND));
+    settings->bgColor = 0x01000000;
+    EXPECT_EQ(RenderAndSample(5, 5), GetSysColor(COLOR_BACKGROUND));
+}
+
+TEST_F(Background, WiderPictureIsCroppedEquallyLeftAndRight) {
+    // Three bands; with the screen's height the outer two fall off its sides.
+    const int height = screen.cy;
+    const int width = screen.cx * 2;
+    const exstring path = TempPath(L"mg_wide.bmp");
+    WriteBytes(path, Bmp(width, height, [&](int x, int) {
+        return x < width / 4 ? kRed : (x >= width * 3 / 4 ? kBlue : kGreen);
+    }));
+    settings->bgImage = path;
+    mgtBgDlg background(*settings);
+    background.Render();
+    HDC dc = background.Bitmap().Dc();
+    EXPECT_EQ(GetPixel(dc, 2, screen.cy / 2), kGreen);
+    EXPECT_EQ(GetPixel(dc, screen.cx - 3, screen.cy / 2), kGreen);
+    EXPECT_EQ(GetPixel(dc, screen.cx / 2, 2), kGreen);
+    DeleteFileW(path.c_str());
+}
+
+TEST_F(Background, TallerPictureIsCroppedEquallyTopAndBottom) {
+    const int width = screen.cx;
+    const int height = screen.cy * 2;
+    const exstring path = TempPath(L"mg_tall.bmp");
+    WriteBytes(path, Bmp(width, height, [&](int, int y) {
+        return y < height / 4 ? kRed : (y >= height * 3 / 4 ? kBlue : kGreen);
+    }));
+    settings->bgImage = path;
+    mgtBgDlg background(*settings);
+    background.Render();
+    HDC dc = background.Bitmap().Dc();
+    EXPECT_EQ(GetPixel(dc, screen.cx / 2, 2), kGreen);
+    EXPECT_EQ(GetPixel(dc, screen.cx / 2, screen.cy - 3), kGreen);
+    DeleteFileW(path.c_str());
+}
+
+TEST_F(Background, SmallPictureIsEnlargedAndPathsAreExpanded) {
+    // Same aspect as the screen, a quarter of its size: left half red, right half blue.
+    const int width = screen.cx / 4, height = screen.cy / 4;
+    WriteBytes(TempPath(L"mg_small.bmp"), Bmp(width, height, [&](int x, int) { return x < width / 2 ? kRed : kBlue; }));
+    settings->bgImage = L"%TEMP%\\mg_small.bmp";
+    mgtBgDlg background(*settings);
+    EXPECT_EQ(background.PicturePath(), TempPath(L"mg_small.bmp"));
+    background.Render();
+    HDC dc = background.Bitmap().Dc();
+    EXPECT_EQ(GetPixel(dc, screen.cx / 8, screen.cy / 2), kRed);
+    EXPECT_EQ(GetPixel(dc, screen.cx * 7 / 8, screen.cy / 2), kBlue);
+    EXPECT_EQ(GetPixel(dc, screen.cx / 8, 3), kRed) << "the whole height is covered";
+}
+
+TEST_F(Background, ReRenderingCopiesWithoutDecodingAgain) {
+    const exstring path = TempPath(L"mg_cached.bmp");
+    WriteBytes(path, Bmp(64, 64, [](int, int) { return kGreen; }));
+    settings->bgImage = path;
+    mgtBgDlg background(*settings);
+    background.Render();
+    ASSERT_EQ(GetPixel(background.Bitmap().Dc(), 10, 10), kGreen);
+
+    // Spoil the file but keep its time stamp: only a new decode would notice.
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME written{};
+    GetFileTime(file, nullptr, nullptr, &written);
+    SetFilePointer(file, 54, nullptr, FILE_BEGIN);
+    const std::vector<uint8_t> junk(64 * 64 * 3, 0x00);
+    DWORD count = 0;
+    WriteFile(file, junk.data(), static_cast<DWORD>(junk.size()), &count, nullptr);
+    SetFileTime(file, nullptr, nullptr, &written);
+    CloseHandle(file);
+
+    background.Render();
+    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 10, 10), kGreen);
+    settings->bgColor = kRed;  // a new colour still re-renders the plain parts
+    background.Render();
+    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 10, 10), kGreen);
+    DeleteFileW(path.c_str());
+}
+
+TEST_F(Background, BadPicturesLeaveThePlainColour) {
+    struct Case {
+        const wchar_t* name;
+        std::vector<uint8_t> bytes;
+    };
+    std::vector<uint8_t> truncated = Bmp(100, 100, [](int, int) { return kRed; });
+    truncated.resize(200);
+    const std::vector<uint8_t> enormousPng = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13,
+                                              'I',  'H', 'D', 'R', 0, 0, 0x4E, 0x20, 0, 0, 0x4E, 0x20,
+                                              8,    2,   0,   0,   0, 0, 0, 0, 0};
+    std::vector<uint8_t> enormousBmp = Bmp(4, 4, [](int, int) { return kRed; });
+    enormousBmp[18] = 0x20; enormousBmp[19] = 0x4E;  // 20000 x 20000, with 16 pixels of data
+    enormousBmp[22] = 0x20; enormousBmp[23] = 0x4E;
+    std::vector<uint8_t> noise(4096);
+    for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 7919 >> 3);
+    const Case cases[] = {
+        {L"mg_truncated.bmp", truncated}, {L"mg_enormous.png", enormousPng}, {L"mg_enormous.bmp", enormousBmp},
+        {L"mg_noise.png", noise},         {L"mg_empty.jpg", {}},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(TempPath(c.name), c.bytes);
+        settings->bgImage = TempPath(c.name);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(RenderAndSample(screen.cx / 2, screen.cy / 2), kPlain) << exstring(c.name).ToUtf8();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << exstring(c.name).ToUtf8();
+        DeleteFileW(TempPath(c.name).c_str());
+    }
+    settings->bgImage = TempPath(L"mg_missing.bmp");
+    EXPECT_EQ(RenderAndSample(5, 5), kPlain);
+    settings->bgImage = TempPath(L"");  // a folder
+    EXPECT_EQ(RenderAndSample(5, 5), kPlain);
+}
+
+TEST_F(Background, SystemWallpaper) {
+    const exstring path = TempPath(L"mg_wallpaper.bmp");
+    WriteBytes(path, Bmp(32, 32, [](int, int) { return kBlue; }));
+    const ByteBuffer saved = ReadValue(L"Control Panel\\Desktop", L"WallPaper");
+    auto setWallpaper = [](const exstring& value) {
+        WriteValue(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"WallPaper", value.c_str(),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)), REG_SZ);
+    };
+    setWallpaper(path);
+    settings->bgImage = L"SYSTEM";
+    EXPECT_EQ(RenderAndSample(screen.cx / 2, screen.cy / 2), kBlue);
+    setWallpaper(L"");
+    EXPECT_EQ(RenderAndSample(screen.cx / 2, screen.cy / 2), kPlain) << "no wallpaper configured";
+    WriteValue(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"WallPaper", saved.Data(),
+               static_cast<DWORD>(saved.Size()), REG_SZ);
+    DeleteFileW(path.c_str());
+}
+
+TEST_F(Background, WindowCoversTheScreenAndPaintsItsBitmap) {
+    mgtBgDlg background(*settings);
+    ASSERT_TRUE(background.Create(nullptr));
+    EnableWindow(background.Handle(), FALSE);
+    ShowWindow(background.Handle(), SW_SHOWNOACTIVATE);
+    wchar_t className[32] = {};
+    GetClassNameW(background.Handle(), className, 32);
+    EXPECT_STREQ(className, L"MGTBACKWND");
+    EXPECT_EQ(GetWindowLongW(background.Handle(), GWL_STYLE) & WS_CAPTION, 0);
+    EXPECT_NE(GetWindowLongW(background.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    RECT rect{};
+    GetWindowRect(background.Handle(), &rect);
+    EXPECT_EQ(rect.right - rect.left, screen.cx);
+    EXPECT_EQ(rect.bottom - rect.top, screen.cy);
+
+    UpdateWindow(background.Handle());
+    WaitFor([] { return false; }, 200ms);
+    HDC screenDc = GetDC(nullptr);
+    EXPECT_EQ(GetPixel(screenDc, screen.cx / 2, screen.cy / 2), kPlain);
+    ReleaseDC(nullptr, screenDc);
+
+    // It refuses to close, and a display change renders it again in place.
+    EXPECT_EQ(SendMessageW(background.Handle(), WM_CLOSE, 0, 0), 0);
+    EXPECT_TRUE(IsWindow(background.Handle()));
+    settings->bgColor = kGreen;
+    SendMessageW(background.Handle(), WM_DISPLAYCHANGE, 24, MAKELPARAM(screen.cx, screen.cy));
+    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 3, 3), kGreen);
+}
+
+TEST_F(Background, DisplayChangeWhileLockedRenewsTheHooks) {
+    mgtLocker locker(nullptr, nullptr);
+    mgtBgDlg background(*settings);
+    ASSERT_TRUE(background.Create(nullptr));
+    locker.Start(background.Handle(), background.Handle());
+    ASSERT_TRUE(locker.IsLocked());
+    const HHOOK keyboard = locker.KeyboardHook();
+    const HHOOK mouse = locker.MouseHook();
+    SendMessageW(background.Handle(), WM_DISPLAYCHANGE, 24, MAKELPARAM(screen.cx, screen.cy));
+    EXPECT_TRUE(locker.IsLocked());
+    EXPECT_NE(locker.KeyboardHook(), keyboard);
+    EXPECT_NE(locker.MouseHook(), mouse);
+    locker.Stop();
+    EXPECT_FALSE(locker.IsLocked());
+    EXPECT_EQ(locker.TimerId(), 0u);
+}
+
+} // namespace

@@ -1,0 +1,243 @@
+// The lock across processes: a host locks with the real controller, a
+// witness in a third process counts what reaches it, and this process types
+// and clicks with SendInput as a user would.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/shell/foreground.h"
+#include "app/shell/uniquehandle.h"
+#include "lockhost/lockhostprotocol.h"
+#include "testsupport.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+UniqueHandle StartHost(const exstring& arguments) {
+    const exstring program = TestDirectory() + L"lockhost.exe";
+    exstring line = L"\"" + program + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return UniqueHandle();
+    CloseHandle(info.hThread);
+    return UniqueHandle(info.hProcess);
+}
+
+HWND WaitForWindow(const wchar_t* title) {
+    HWND window = nullptr;
+    WaitFor([&] { return (window = FindWindowW(L"MgLockHostWindow", title)) != nullptr; }, 10s);
+    return window;
+}
+
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(window, message, wParam, 0, SMTO_ABORTIFHUNG, 2000, &answer);
+    return static_cast<LRESULT>(answer);
+}
+
+void Key(WORD key, bool extended = false) {
+    INPUT inputs[2] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = extended ? KEYEVENTF_EXTENDEDKEY : 0;
+    }
+    inputs[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+void MoveTo(int x, int y) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void ClickAt(int x, int y) {
+    MoveTo(x, y);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+POINT CentreOf(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+class LockAcrossProcesses : public ::testing::Test {
+protected:
+    void SetUp() override {
+        witnessProcess = StartHost(L"witness");
+        witness = WaitForWindow(kWitnessTitle);
+        ASSERT_NE(witness, nullptr) << "the witness did not start";
+        lockerProcess = StartHost(L"lock");
+        locker = WaitForWindow(kLockHostTitle);
+        ASSERT_NE(locker, nullptr) << "the lock host did not start";
+        ASSERT_TRUE(WaitFor([&] { return Ask(locker, kQueryLocked) == 1; }, 5s)) << "the lock did not start";
+        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == locker; }, 3s))
+            << "the lock window is not in front";
+    }
+    void TearDown() override {
+        if (locker != nullptr) PostMessageW(locker, kStopAndQuit, 0, 0);
+        if (witness != nullptr) PostMessageW(witness, WM_QUIT, 0, 0);
+        for (UniqueHandle* process : {&lockerProcess, &witnessProcess})
+            if (process->Held() && WaitForSingleObject(process->Get(), 5000) != WAIT_OBJECT_0)
+                TerminateProcess(process->Get(), 1);
+    }
+    LRESULT Keys(HWND window, WORD key) { return Ask(window, kQueryKeyCount, key); }
+    // Gives the other processes time to receive what was sent.
+    void Settle() { WaitFor([] { return false; }, 300ms); }
+
+    UniqueHandle witnessProcess, lockerProcess;
+    HWND witness = nullptr;
+    HWND locker = nullptr;
+};
+
+TEST_F(LockAcrossProcesses, KeysReachOnlyTheLockAndOnlyAllowedOnes) {
+    Key('A');
+    EXPECT_TRUE(WaitFor([&] { return Keys(locker, 'A') == 1; }, 2s)) << "an ordinary key reaches the lock window";
+    for (WORD dropped : {VK_LWIN, VK_RWIN, VK_LCONTROL, VK_RCONTROL}) Key(dropped);
+    Key(VK_APPS, true);
+    Key(VK_VOLUME_UP, true);
+    Key(VK_RETURN, true);  // the keypad's Enter passes
+    Key(VK_LEFT, true);
+    Settle();
+    for (WORD dropped : {VK_LWIN, VK_RWIN, VK_LCONTROL, VK_RCONTROL, VK_APPS, VK_VOLUME_UP}) {
+        EXPECT_EQ(Keys(locker, dropped), 0) << dropped;
+        EXPECT_EQ(Keys(witness, dropped), 0) << dropped;
+    }
+    EXPECT_EQ(Keys(locker, VK_RETURN), 1);
+    EXPECT_EQ(Keys(locker, VK_LEFT), 1);
+    EXPECT_EQ(Keys(witness, 'A'), 0);
+}
+
+TEST_F(LockAcrossProcesses, AnotherWindowInFrontGetsNothingAndLosesTheForeground) {
+    ForceForeground(witness);
+    if (GetForegroundWindow() != witness) GTEST_SKIP() << "could not put the witness in front";
+    Key('B');
+    ClickAt(CentreOf(witness).x, CentreOf(witness).y);
+    Settle();
+    EXPECT_EQ(Keys(witness, 'B'), 0);
+    EXPECT_EQ(Keys(locker, 'B'), 0) << "every key is dropped while another program is in front";
+    EXPECT_EQ(Ask(witness, kQueryClicks), 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == locker; }, 2s)) << "the watchdog brings the lock back";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1200ms);
+}
+
+TEST_F(LockAcrossProcesses, ClicksOnlyOnOwnWindowsAndMovesAlways) {
+    const POINT onWitness = CentreOf(witness);
+    const POINT onLocker = CentreOf(locker);
+    ClickAt(onWitness.x, onWitness.y);
+    Settle();
+    EXPECT_EQ(Ask(witness, kQueryClicks), 0) << "a click on another program is dropped";
+    // Moves are seen by the window under the pointer, whoever owns it. (Under
+    // Wine, GetCursorPos reads the X pointer, which injected moves leave alone,
+    // so the witness's own count is the evidence.)
+    EXPECT_TRUE(WaitFor([&] { return Ask(witness, kQueryMoves) > 0; }, 2s)) << "moving the pointer is never blocked";
+    ClickAt(onLocker.x, onLocker.y);
+    EXPECT_TRUE(WaitFor([&] { return Ask(locker, kQueryClicks) == 1; }, 2s)) << "a click on the lock window arrives";
+}
+
+TEST_F(LockAcrossProcesses, OwnMessageBoxStaysInFront) {
+    PostMessageW(locker, kOpenMessageBox, 0, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindWindowW(nullptr, L"MgHostMessage")) != nullptr; }, 3s));
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == box; }, 2s));
+    WaitFor([] { return false; }, 1200ms);
+    EXPECT_EQ(GetForegroundWindow(), box) << "the watchdog leaves the program's own window alone";
+    Key(VK_RETURN);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }, 3s)) << "keys reach the box, which closes";
+}
+
+// The log the restart roles append to, one line each.
+class RestartAcrossProcesses : public ::testing::Test {
+protected:
+    void SetUp() override {
+        log = TempLogPath();
+        DeleteFileW(log.c_str());
+        SetEnvironmentVariableW(L"MG_LOCKHOST_LOG", log.c_str());
+    }
+    void TearDown() override {
+        SetEnvironmentVariableW(L"MG_LOCKHOST_LOG", nullptr);
+        SetEnvironmentVariableW(L"MG_RESTART_NAME", nullptr);
+        DeleteFileW(log.c_str());
+    }
+    static exstring TempLogPath() {
+        wchar_t directory[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, directory);
+        return exstring(directory) + L"mg_lockhost.log";
+    }
+    std::string Log() const {
+        std::ifstream in(exstring(log).ToUtf8());
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    bool LogHas(const std::string& line, std::chrono::milliseconds timeout) {
+        return WaitFor([&] { return Log().find(line) != std::string::npos; }, timeout);
+    }
+    exstring log;
+};
+
+TEST_F(RestartAcrossProcesses, HandOverWaitsForTheOldInstance) {
+    SetEnvironmentVariableW(L"MG_RESTART_NAME", L"MGTHAND");
+    UniqueHandle old = StartHost(L"restart-old");
+    ASSERT_TRUE(old.Held());
+    ASSERT_TRUE(LogHas("check=1 args=+lock", 20s)) << Log();
+    const std::string text = Log();
+    const size_t oldLine = text.find("old check=1 restarted=1 mutex=MGTHAND_EXRSIPM1000");
+    const size_t oldExits = text.find("old exits");
+    const size_t successor = text.find("check=1 args=+lock");
+    ASSERT_NE(oldLine, std::string::npos) << text;
+    ASSERT_NE(oldExits, std::string::npos) << text;
+    EXPECT_LT(oldExits, successor) << "the successor starts only after the old instance ended\n" << text;
+    EXPECT_NE(text.find("check=0 args=+lock /MGTHAND_EXRRESTART:MGTHAND_EXRSIPM1000"), std::string::npos) << text;
+}
+
+TEST_F(RestartAcrossProcesses, RemainingArgumentsKeepTheirOrder) {
+    SetEnvironmentVariableW(L"MG_RESTART_NAME", L"MGTARGS");
+    UniqueHandle intermediate = StartHost(L"a /MGTARGS_EXRRESTART:MGTARGS_EXRSIPM4242 b c");
+    ASSERT_TRUE(LogHas("check=1 args=a  b c", 10s)) << Log();
+
+    SetEnvironmentVariableW(L"MG_RESTART_NAME", L"MGTCASE");
+    UniqueHandle other = StartHost(L"+lock /mgtcase_exrrestart:MGTCASE_EXRSIPM1000");
+    ASSERT_TRUE(LogHas("check=1 args=+lock /mgtcase_exrrestart:MGTCASE_EXRSIPM1000", 10s))
+        << "a marker in other letter case is no marker\n" << Log();
+}
+
+TEST_F(RestartAcrossProcesses, SecondStartActivatesTheFirst) {
+    SetEnvironmentVariableW(L"MG_RESTART_NAME", L"MGTINST");
+    UniqueHandle first = StartHost(L"instance");
+    ASSERT_TRUE(LogHas("first ready", 10s)) << Log();
+    HWND window = WaitForWindow(kInstanceTitle);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(IsIconic(window));
+
+    UniqueHandle second = StartHost(L"instance");
+    ASSERT_EQ(WaitForSingleObject(second.Get(), 10000), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(second.Get(), &code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(LogHas("second check=-1", 2s)) << Log();
+    EXPECT_TRUE(LogHas("activated", 3s)) << Log();
+    EXPECT_TRUE(WaitFor([&] { return !IsIconic(window); }, 3s)) << "restored from minimised";
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == window; }, 3s)) << "brought to the front";
+    PostMessageW(window, WM_QUIT, 0, 0);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(first.Get(), 5000) != WAIT_OBJECT_0) TerminateProcess(first.Get(), 1);
+}
+
+} // namespace

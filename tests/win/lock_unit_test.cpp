@@ -1,0 +1,226 @@
+// The lock's plain logic: the key filter, the background's placement, picture
+// headers, the close guard and the restart marker.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+#include "app/exrestart.h"
+#include "lock/backgroundlayout.h"
+#include "lock/mgtlocker.h"
+#include "lock/pictureheader.h"
+#include "testsupport.h"
+#include "ui/mgtbasedlg.h"
+
+namespace {
+
+std::set<int> g_down;
+
+SHORT WINAPI FakeKeyState(int key) {
+    return g_down.count(key) != 0 ? static_cast<SHORT>(0x8000) : 0;
+}
+
+bool Allowed(DWORD key, bool extended, std::set<int> down = {}) {
+    g_down = down;
+    return mgtLocker::IsKeyAllowed(key, extended, FakeKeyState);
+}
+
+TEST(KeyFilter, WindowsAndControlKeysNeverPass) {
+    for (DWORD key : {VK_LWIN, VK_RWIN, VK_LCONTROL, VK_RCONTROL}) {
+        EXPECT_FALSE(Allowed(key, false)) << key;
+        EXPECT_FALSE(Allowed(key, true)) << key;
+    }
+    // While a Windows key is down nothing passes, letters included.
+    EXPECT_FALSE(Allowed('L', false, {VK_LWIN}));
+    EXPECT_FALSE(Allowed(VK_ESCAPE, false, {VK_RWIN}));
+    EXPECT_TRUE(Allowed('L', false));
+}
+
+TEST(KeyFilter, TabWithEitherAlt) {
+    EXPECT_FALSE(Allowed(VK_TAB, false, {VK_LMENU}));
+    EXPECT_FALSE(Allowed(VK_TAB, false, {VK_RMENU}));
+    EXPECT_TRUE(Allowed(VK_TAB, false));
+    EXPECT_TRUE(Allowed(VK_LMENU, false)) << "the left Alt key itself passes";
+    EXPECT_TRUE(Allowed('F', false, {VK_LMENU}));
+}
+
+TEST(KeyFilter, ExtendedKeysOnlyFromTheList) {
+    const DWORD allowed[] = {VK_INSERT, VK_DELETE, VK_HOME, VK_END, VK_PRIOR, VK_NEXT,
+                             VK_UP,     VK_DOWN,   VK_LEFT, VK_RIGHT, VK_RETURN, VK_RSHIFT};
+    for (DWORD key : allowed) EXPECT_TRUE(Allowed(key, true)) << key;
+    const DWORD dropped[] = {VK_RMENU,          VK_APPS,           VK_DIVIDE,          VK_BROWSER_BACK,
+                             VK_BROWSER_HOME,   VK_VOLUME_MUTE,    VK_VOLUME_UP,       VK_MEDIA_PLAY_PAUSE,
+                             VK_MEDIA_NEXT_TRACK, VK_LAUNCH_MAIL,  VK_SNAPSHOT,        VK_NUMLOCK};
+    for (DWORD key : dropped) EXPECT_FALSE(Allowed(key, true)) << key;
+    // The same keys without the extended flag (the keypad's own) pass.
+    EXPECT_TRUE(Allowed(VK_HOME, false));
+    EXPECT_TRUE(Allowed(VK_RETURN, false));
+}
+
+TEST(KeyFilter, EveryKeyCode) {
+    // Over the whole table: without modifiers a key passes exactly when it is
+    // not a Windows or Control key and, if extended, is in the list.
+    for (DWORD key = 0; key < 256; ++key) {
+        const bool never = key == VK_LWIN || key == VK_RWIN || key == VK_LCONTROL || key == VK_RCONTROL;
+        EXPECT_EQ(Allowed(key, false), !never) << key;
+        EXPECT_FALSE(Allowed(key, false, {VK_LWIN})) << key;
+    }
+}
+
+RECT Rect(LONG left, LONG top, LONG right, LONG bottom) {
+    return RECT{left, top, right, bottom};
+}
+
+TEST(BackgroundLayout, CoversThePrimaryMonitorAndCropsEvenly) {
+    const RECT screen = Rect(0, 0, 1920, 1080);
+    struct Case {
+        SIZE picture;
+        RECT expected;
+    };
+    const Case cases[] = {
+        {{3840, 1080}, Rect(-960, 0, 2880, 1080)},   // wider: full height, cropped left and right
+        {{1920, 2160}, Rect(0, -540, 1920, 1620)},   // taller: full width, cropped top and bottom
+        {{960, 540}, Rect(0, 0, 1920, 1080)},        // smaller: enlarged
+        {{1920, 1080}, Rect(0, 0, 1920, 1080)},
+        {{1000, 1000}, Rect(0, -420, 1920, 1500)},
+        {{1, 1}, Rect(0, -420, 1920, 1500)},
+    };
+    for (const Case& c : cases) {
+        const BackgroundLayout layout = LayoutBackground(screen, screen, c.picture);
+        EXPECT_TRUE(EqualRect(&layout.picture, &c.expected))
+            << c.picture.cx << "x" << c.picture.cy << " -> " << layout.picture.left << "," << layout.picture.top
+            << "," << layout.picture.right << "," << layout.picture.bottom;
+    }
+    const BackgroundLayout odd = LayoutBackground(Rect(0, 0, 1280, 1024), Rect(0, 0, 1280, 1024), SIZE{1000, 700});
+    EXPECT_EQ(odd.picture.right - odd.picture.left, 1463);  // 1000 x 1024/700 = 1462.86, rounded up
+    EXPECT_EQ(odd.picture.left, 640 - 731);
+}
+
+TEST(BackgroundLayout, PrimaryMonitorWithinTheVirtualScreen) {
+    // Primary on the right of a secondary monitor: negative virtual left.
+    const BackgroundLayout right = LayoutBackground(Rect(-1280, 0, 1920, 1080), Rect(0, 0, 1920, 1080), SIZE{100, 100});
+    EXPECT_EQ(right.primaryOrigin.x, 1280);
+    EXPECT_EQ(right.primaryOrigin.y, 0);
+    EXPECT_EQ(right.primarySize.cx, 1920);
+    // A taller secondary monitor above the primary's top.
+    const BackgroundLayout above = LayoutBackground(Rect(0, -300, 3840, 1080), Rect(0, 0, 1920, 1080), SIZE{16, 9});
+    EXPECT_EQ(above.primaryOrigin.x, 0);
+    EXPECT_EQ(above.primaryOrigin.y, 300);
+    EXPECT_EQ(above.picture.right - above.picture.left, 1920);
+    // Nothing to cover: the picture keeps its own size.
+    const BackgroundLayout empty = LayoutBackground(Rect(0, 0, 0, 0), Rect(0, 0, 0, 0), SIZE{10, 20});
+    EXPECT_EQ(empty.picture.right, 10);
+    EXPECT_EQ(empty.picture.bottom, 20);
+}
+
+TEST(PictureHeader, SizesOfTheCommonFormats) {
+    PictureSize size;
+    const uint8_t png[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                           0, 0, 0x4E, 0x20, 0, 0, 0x4E, 0x20};
+    ASSERT_TRUE(PictureSizeFromHeader(png, sizeof(png), size));
+    EXPECT_EQ(size.width, 20000);
+    EXPECT_EQ(size.height, 20000);
+    EXPECT_FALSE(PictureSizeFromHeader(png, 20, size)) << "cut short";
+
+    const uint8_t gif[] = {'G', 'I', 'F', '8', '9', 'a', 0x40, 0x01, 0xF0, 0x00};
+    ASSERT_TRUE(PictureSizeFromHeader(gif, sizeof(gif), size));
+    EXPECT_EQ(size.width, 320);
+    EXPECT_EQ(size.height, 240);
+
+    uint8_t bmp[26] = {'B', 'M'};
+    bmp[14] = 40;
+    bmp[18] = 0x00; bmp[19] = 0x0F;              // 3840
+    bmp[22] = 0x88; bmp[23] = 0xF7; bmp[24] = 0xFF; bmp[25] = 0xFF;  // -2168: top-down
+    ASSERT_TRUE(PictureSizeFromHeader(bmp, sizeof(bmp), size));
+    EXPECT_EQ(size.width, 3840);
+    EXPECT_EQ(size.height, 2168);
+
+    const uint8_t jpeg[] = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0x00, 0x00, 0xFF, 0xFF, 0xC0, 0x00, 0x11,
+                            0x08, 0x08, 0x70, 0x0F, 0x00, 0x03};
+    ASSERT_TRUE(PictureSizeFromHeader(jpeg, sizeof(jpeg), size));
+    EXPECT_EQ(size.width, 3840);
+    EXPECT_EQ(size.height, 2160);
+    const uint8_t scanFirst[] = {0xFF, 0xD8, 0xFF, 0xDA, 0x00, 0x04, 0x00, 0x00, 0xFF, 0xC0};
+    EXPECT_FALSE(PictureSizeFromHeader(scanFirst, sizeof(scanFirst), size));
+    const uint8_t zeroLength[] = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x00, 0xFF, 0xC0, 0, 0};
+    EXPECT_FALSE(PictureSizeFromHeader(zeroLength, sizeof(zeroLength), size));
+
+    const uint8_t text[] = "not a picture at all";
+    EXPECT_FALSE(PictureSizeFromHeader(text, sizeof(text), size));
+    EXPECT_FALSE(PictureSizeFromHeader(nullptr, 100, size));
+}
+
+TEST(CloseGuard, RefusedOnlyWhileSet) {
+    mgtBaseDlg dialog;
+    dialog.BeginTemplate(100, 50, true, 0);
+    ASSERT_TRUE(dialog.Create(nullptr));
+    dialog.blockClose = true;
+    EXPECT_EQ(SendMessageW(dialog.Handle(), WM_QUERYENDSESSION, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(dialog.Handle(), WM_CLOSE, 0, 0), 0);
+    EXPECT_EQ(dialog.EndResult(), 0) << "still running";
+    EXPECT_TRUE(IsWindow(dialog.Handle()));
+
+    dialog.blockClose = false;
+    EXPECT_NE(SendMessageW(dialog.Handle(), WM_QUERYENDSESSION, 0, 0), 0);
+    SendMessageW(dialog.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(dialog.EndResult(), IDCANCEL);
+}
+
+TEST(RestartMarker, ValueRunsToTheNextSpace) {
+    const exstring marker = L"/KVORM_EXRRESTART:";
+    RestartMarkerParse parse = ParseRestartMarker(L"+lock /KVORM_EXRRESTART:KVORM_EXRSIPM1000", marker);
+    EXPECT_TRUE(parse.found);
+    EXPECT_EQ(parse.value, exstring(L"KVORM_EXRSIPM1000"));
+    EXPECT_EQ(parse.remaining, exstring(L"+lock"));
+
+    parse = ParseRestartMarker(L" a /KVORM_EXRRESTART:M1 b c\t", marker);
+    EXPECT_EQ(parse.value, exstring(L"M1"));
+    EXPECT_EQ(parse.remaining, exstring(L"a  b c"));
+
+    parse = ParseRestartMarker(L"+lock /kvorm_exrrestart:M1", marker);
+    EXPECT_FALSE(parse.found) << "letter case matters";
+    EXPECT_EQ(parse.remaining, exstring(L"+lock /kvorm_exrrestart:M1"));
+
+    parse = ParseRestartMarker(L"/KVORM_EXRRESTART: +lock", marker);
+    EXPECT_TRUE(parse.found);
+    EXPECT_TRUE(parse.value.empty());
+    EXPECT_EQ(parse.remaining, exstring(L"+lock"));
+}
+
+TEST(Restart, HandoverMutexesAreNumberedFrom1000) {
+    SetEnvironmentVariableW(L"MG_LOCKHOST_MODE", L"exit");  // the successors end at once
+    exrestart restart(L"MGTNUMBER");
+    restart.SetProgram(TestDirectory() + L"lockhost.exe");
+    ASSERT_TRUE(restart.Restart());
+    EXPECT_EQ(restart.HandoverName(), exstring(L"MGTNUMBER_EXRSIPM1000"));
+    ASSERT_TRUE(restart.Restart());
+    EXPECT_EQ(restart.HandoverName(), exstring(L"MGTNUMBER_EXRSIPM1001"));
+    SetEnvironmentVariableW(L"MG_LOCKHOST_MODE", nullptr);
+
+    HANDLE first = OpenMutexW(SYNCHRONIZE, FALSE, L"MGTNUMBER_EXRSIPM1000");
+    ASSERT_NE(first, nullptr) << "kept while this process lives";
+    CloseHandle(first);
+
+    exrestart failing(L"MGTFAIL");
+    failing.SetProgram(L"C:\\no\\such\\program.exe");
+    EXPECT_FALSE(failing.Restart());
+    HANDLE released = OpenMutexW(SYNCHRONIZE, FALSE, L"MGTFAIL_EXRSIPM1000");
+    EXPECT_EQ(released, nullptr) << "a failed launch gives the mutex up";
+}
+
+TEST(Restart, SingleInstanceMutex) {
+    exrestart first(L"MGTSINGLE");
+    first.Initialize(true);
+    EXPECT_TRUE(first.HoldsInstanceMutex());
+    EXPECT_NE(first.ActivationMessage(), 0u);
+    EXPECT_EQ(first.CheckInstance(L""), exrestart::kContinue);
+    exrestart second(L"MGTSINGLE");
+    second.Initialize(true);
+    EXPECT_FALSE(second.HoldsInstanceMutex());
+    EXPECT_EQ(second.CheckInstance(L""), exrestart::kOtherInstance);
+    first.Initialize(false);
+    EXPECT_FALSE(first.HoldsInstanceMutex());
+    EXPECT_EQ(first.ActivationMessage(), 0u);
+}
+
+} // namespace

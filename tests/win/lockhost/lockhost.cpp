@@ -1,0 +1,176 @@
+// A small host for the lock's end-to-end tests: a process that locks with the
+// real controller, a witness that counts what reaches it, and the processes
+// of the restart hand-over. The first argument names the role; the restart
+// roles take their instance name from MG_RESTART_NAME.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/exrestart.h"
+#include "app/shell/excmdline.h"
+#include "app/shell/foreground.h"
+#include "lock/mgtlocker.h"
+#include "lockhostprotocol.h"
+#include "text/pathutil.h"
+
+namespace {
+
+struct Counters {
+    LONG keys[256] = {};
+    LONG clicks = 0;
+    LONG moves = 0;
+};
+
+Counters g_counters;
+mgtLocker* g_locker = nullptr;
+exrestart* g_restart = nullptr;
+
+void Log(const std::wstring& line) {
+    wchar_t path[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"MG_LOCKHOST_LOG", path, MAX_PATH) == 0) return;
+    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    const std::string utf8 = exstring(line + L"\n").ToUtf8();
+    DWORD written = 0;
+    WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        InterlockedIncrement(&g_counters.keys[wParam & 0xFF]);
+        return 0;
+    case WM_MOUSEMOVE:
+        InterlockedIncrement(&g_counters.moves);
+        return 0;
+    case kQueryMoves:
+        return g_counters.moves;
+    case WM_LBUTTONDOWN:
+        InterlockedIncrement(&g_counters.clicks);
+        return 0;
+    case kQueryKeyCount:
+        return g_counters.keys[wParam & 0xFF];
+    case kQueryClicks:
+        return g_counters.clicks;
+    case kQueryLocked:
+        return g_locker != nullptr && g_locker->IsLocked();
+    case kOpenMessageBox:
+        MessageBoxW(window, L"Message of the locking process", L"MgHostMessage", MB_OK);
+        return 0;
+    case kStopAndQuit:
+        if (g_locker != nullptr) g_locker->Stop();
+        PostQuitMessage(0);
+        return 0;
+    case kQueryForeground:
+        return reinterpret_cast<LRESULT>(GetForegroundWindow());
+    default:
+        if (g_restart != nullptr && g_restart->OnMessage(window, message)) Log(L"activated");
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+HWND MakeWindow(const wchar_t* title, int x, DWORD style) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = HostProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = L"MgLockHostWindow";
+    RegisterClassW(&windowClass);
+    return CreateWindowExW(0, L"MgLockHostWindow", title, style, x, 100, 400, 300, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+int RunLoop() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+int RunLocker() {
+    HWND window = MakeWindow(kLockHostTitle, 50, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    mgtLocker locker(nullptr, nullptr);
+    g_locker = &locker;
+    ForceForeground(window);
+    locker.Start(window, nullptr);
+    const int result = RunLoop();
+    g_locker = nullptr;
+    return result;
+}
+
+int RunWitness() {
+    MakeWindow(kWitnessTitle, 700, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    return RunLoop();
+}
+
+exstring InstanceName() {
+    wchar_t name[64] = {};
+    GetEnvironmentVariableW(L"MG_RESTART_NAME", name, 64);
+    return name;
+}
+
+// The old instance of a hand-over: restarts, lingers a moment, ends.
+int RunRestartOld() {
+    exrestart restart(InstanceName());
+    restart.SetProgram(ModulePath(false));
+    restart.Initialize(true);
+    const int check = restart.CheckInstance(L"");
+    const bool restarted = restart.Restart();
+    Log(L"old check=" + std::to_wstring(check) + L" restarted=" + std::to_wstring(restarted) + L" mutex=" +
+        restart.HandoverName());
+    Sleep(1000);
+    Log(L"old exits");
+    return 0;
+}
+
+// A start of the program in a hand-over, or a second plain start.
+int RunInstanceCheck(const wchar_t* arguments) {
+    exrestart restart(InstanceName());
+    restart.SetProgram(ModulePath(false));
+    restart.Initialize(true);
+    const int check = restart.CheckInstance(arguments);
+    Log(L"check=" + std::to_wstring(check) + L" args=" + arguments);
+    return 0;
+}
+
+// A running instance with a minimised window that answers activation.
+int RunInstance() {
+    exrestart restart(InstanceName());
+    restart.Initialize(true);
+    const int check = restart.CheckInstance(L"");
+    if (check != exrestart::kContinue) {
+        Log(L"second check=" + std::to_wstring(check));
+        return 0;
+    }
+    g_restart = &restart;
+    HWND window = MakeWindow(kInstanceTitle, 300, WS_OVERLAPPEDWINDOW);
+    ShowWindow(window, SW_SHOWMINIMIZED);
+    Log(L"first ready");
+    const int result = RunLoop();
+    g_restart = nullptr;
+    return result;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    wchar_t mode[32] = {};
+    if (GetEnvironmentVariableW(L"MG_LOCKHOST_MODE", mode, 32) != 0 && std::wstring(mode) == L"exit") return 0;
+    const wchar_t* arguments = ArgumentsOf(GetCommandLineW());
+    excmdline line;
+    line.Parse(arguments);
+    const std::vector<exstring> tokens = line.Tokens();
+    const exstring role = tokens.empty() ? exstring() : tokens.front();
+    if (role == L"lock") return RunLocker();
+    if (role == L"witness") return RunWitness();
+    if (role == L"restart-old") return RunRestartOld();
+    if (role == L"instance") return RunInstance();
+    return RunInstanceCheck(arguments);
+}

@@ -1,0 +1,16 @@
+// Messages between the lock tests and their host processes.
+#pragma once
+
+#include <windows.h>
+
+const wchar_t kLockHostTitle[] = L"MgLockHost";
+const wchar_t kWitnessTitle[] = L"MgWitness";
+const wchar_t kInstanceTitle[] = L"MgInstance";
+
+const UINT kQueryKeyCount = WM_APP + 1;   // wParam: virtual key
+const UINT kQueryClicks = WM_APP + 2;
+const UINT kQueryLocked = WM_APP + 3;
+const UINT kOpenMessageBox = WM_APP + 4;  // posted
+const UINT kStopAndQuit = WM_APP + 5;
+const UINT kQueryForeground = WM_APP + 6;
+const UINT kQueryMoves = WM_APP + 7;

@@ -1,0 +1,19 @@
+// The base of the application's dialogs: a themed dialog that can refuse to
+// be closed and refuse the system's end-of-session query.
+#pragma once
+
+#include "../toolkit/exbasedlg.h"
+
+class mgtBaseDlg : public exBaseDlg {
+public:
+    explicit mgtBaseDlg(uint32_t templateId = 0) : exBaseDlg(templateId) {}
+    ~mgtBaseDlg() override = default;
+
+    // WM_CLOSE and WM_QUERYENDSESSION are answered 0 while blockClose is set.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (blockClose && (message == WM_CLOSE || message == WM_QUERYENDSESSION)) return 0;
+        return exBaseDlg::WindowProc(message, wParam, lParam);
+    }
+
+    bool blockClose = false;
+};
