@@ -2,10 +2,11 @@
 # Runs the benchmarks under Wine in a session of their own and prints figures.
 set -euo pipefail
 build="$(cd "$(dirname "$0")/.." && pwd)/build/windows"
+picture="$build/bench-3840x2160.jpg"
+[ -f "$picture" ] || convert -size 3840x2160 gradient:navy-orange -attenuate 0.3 +noise Uniform -quality 90 "$picture"
 "$build/wine-session" start >/dev/null
 trap '"$build/wine-session" stop >/dev/null' EXIT
 . "$build/wine-env.sh"
-for bench in "$build"/bench_*.exe; do
-    case "$bench" in *bench_minimal.exe) continue ;; esac
-    wine "$bench" "$@"
-done
+wine "$build/bench_startup.exe" "$@"
+wine "$build/bench_hooks.exe"
+wine "$build/bench_render.exe" "$(winepath -w "$picture" 2>/dev/null)"
