@@ -3,7 +3,9 @@
 set -euo pipefail
 build="$(cd "$(dirname "$0")/.." && pwd)/build/windows"
 picture="$build/bench-3840x2160.jpg"
-[ -f "$picture" ] || convert -size 3840x2160 gradient:navy-orange -attenuate 0.3 +noise Uniform -quality 90 "$picture"
+# ImageMagick's own convert, not a stand-in earlier on the PATH.
+convert_bin="$( [ -x /usr/bin/convert ] && echo /usr/bin/convert || command -v convert )"
+[ -f "$picture" ] || "$convert_bin" -size 3840x2160 gradient:navy-orange -attenuate 0.3 +noise Uniform -quality 90 "$picture"
 "$build/wine-session" start >/dev/null
 trap '"$build/wine-session" stop >/dev/null' EXIT
 . "$build/wine-env.sh"

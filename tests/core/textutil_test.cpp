@@ -40,11 +40,6 @@ TEST(TextReplaceAll, InsertedTextIsNotSearchedAgain) {
     EXPECT_EQ(ReplaceAll(counted, EXT("--x"), 2, EXT("+")), exstring(EXT("a+b+")));
 }
 
-TEST(TextAsciiCase, OnlyAsciiLettersChange) {
-    EXPECT_EQ(ToLowerAscii(EXT("AbZ\u00C4[")), exstring(EXT("abz\u00C4[")));
-    EXPECT_EQ(ToUpperAscii(EXT("abz\u00E4{")), exstring(EXT("ABZ\u00E4{")));
-}
-
 exstring Cleaned(const exchar* text, int mode) {
     exstring copy(text);
     return CleanMenuText(copy, mode);

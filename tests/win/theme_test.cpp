@@ -56,16 +56,6 @@ TEST_F(ThemeTest, IndicesOutsideTheListChangeNothing) {
     EXPECT_EQ(BrushColor(theme.BackgroundBrush()), 0x6C3C00u);
 }
 
-TEST_F(ThemeTest, SchemeColoursAsPublished) {
-    const std::vector<ColorScheme>& schemes = BuiltInSchemes();
-    // Spot checks across roles and schemes; the Light accent is red 0, green 122, blue 204.
-    EXPECT_EQ(schemes[0].accent, RGB(0, 122, 204));
-    EXPECT_EQ(schemes[1].text, 0xDADADAu);
-    EXPECT_EQ(schemes[2].link, 0x35B735u);
-    EXPECT_EQ(schemes[3].line, 0xBADABAu);
-    EXPECT_EQ(schemes[4].facePressed, 0xEEC593u);
-}
-
 TEST(SystemScheme, AppsUseLightThemeValue) {
     const DWORD dark = 0, light = 1, other = 7;
     EXPECT_EQ(SchemeIndexFromAppsUseLightTheme(&dark, 4, REG_DWORD), 1);
