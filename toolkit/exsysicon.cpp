@@ -112,3 +112,8 @@ SIZE exsysicon::IconSize(int key) {
     }
     return sizes_[IsSmallKey(key) ? kIconInformationSmall : kIconInformationLarge];
 }
+
+HCURSOR HandCursor() {
+    static const HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
+    return hand;
+}

@@ -47,3 +47,6 @@ private:
 };
 
 exsysicon& SystemIcons();
+
+// The system's hand cursor, loaded once.
+HCURSOR HandCursor();

@@ -255,6 +255,29 @@ TEST_F(Background, WindowCoversTheScreenAndPaintsItsBitmap) {
     EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 3, 3), kGreen);
 }
 
+TEST_F(Background, LockKeepsTheAutoStartEntryWhileItLasts) {
+    // A store whose Run key lives below the test's own roots.
+    SettingsStore store;
+    store.machineRoot = machine.Handle();
+    store.userRoot = user.Handle();
+    mgtSettings lockSettings(store);
+    auto hasRunValue = [&] {
+        const UniqueKey run = OpenKey(user.Handle(), store.runKeyPath, false);
+        return run && RegQueryValueExW(run.Get(), L"Marrowgate", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    };
+    mgtLocker locker(&lockSettings, nullptr);
+    TestWindow dialog(L"unlock");
+    locker.Start(dialog.Handle(), nullptr);
+    EXPECT_TRUE(lockSettings.LockingFlag());
+    EXPECT_TRUE(hasRunValue()) << "a restart during the lock locks again";
+    EXPECT_NE(locker.TimerId(), 0u);
+    locker.Stop();
+    EXPECT_FALSE(lockSettings.LockingFlag());
+    EXPECT_FALSE(hasRunValue());
+    locker.Stop();
+    EXPECT_FALSE(lockSettings.LockingFlag()) << "a second Stop changes nothing";
+}
+
 TEST_F(Background, DisplayChangeWhileLockedRenewsTheHooks) {
     mgtLocker locker(nullptr, nullptr);
     mgtBgDlg background(*settings);

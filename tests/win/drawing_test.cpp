@@ -316,3 +316,30 @@ TEST(SystemIcons, SizesBelongToTheKeyAsked) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Shapes, NonClientFrameFillsOnlyTheFrame) {
+    TestWindow window(L"frame", WS_POPUP | WS_VISIBLE | WS_THICKFRAME);
+    SetWindowPos(window.Handle(), HWND_TOPMOST, 20, 20, 200, 120, SWP_SHOWWINDOW);
+    UpdateWindow(window.Handle());
+    NonClientFrame(window.Handle(), kGreen, kRed, kRed, kBlue, kBlue);
+    HDC dc = GetWindowDC(window.Handle());
+    RECT client{};
+    GetClientRect(window.Handle(), &client);
+    POINT clientOrigin{0, 0};
+    ClientToScreen(window.Handle(), &clientOrigin);
+    RECT outer{};
+    GetWindowRect(window.Handle(), &outer);
+    const int frameX = clientOrigin.x - outer.left;
+    ASSERT_GT(frameX, 1) << "the window needs a frame for this test";
+    EXPECT_EQ(GetPixel(dc, 0, 30), kRed) << "outer left line";
+    EXPECT_EQ(GetPixel(dc, 199, 30), kBlue) << "outer right line";
+    EXPECT_EQ(GetPixel(dc, 1, 30), kGreen) << "frame fill";
+    EXPECT_NE(GetPixel(dc, frameX + 5, 30), kGreen) << "the client area is not painted";
+    ReleaseDC(window.Handle(), dc);
+    EXPECT_NE(HandCursor(), nullptr);
+    EXPECT_EQ(HandCursor(), HandCursor());
+}
+
+} // namespace

@@ -229,6 +229,35 @@ TEST(DialogPlacement, CentredOnTheOwnerUnlessItPlacedItself) {
     EXPECT_NEAR((rect.top + rect.bottom) / 2, (work.top + work.bottom) / 2, 1);
 }
 
+TEST(DialogPlacement, WithoutOwnerCentredOnTheMainWindowUnlessMinimised) {
+    exBaseApp app;
+    exDialog main;
+    BuildTemplate(main);
+    ASSERT_TRUE(main.Create(nullptr));
+    SetWindowPos(main.Handle(), nullptr, 40, 60, 500, 400, SWP_NOZORDER | SWP_SHOWWINDOW);
+    app.SetMainWindow(&main);
+    RECT mainRect{};
+    GetWindowRect(main.Handle(), &mainRect);
+
+    exDialog onMain;
+    BuildTemplate(onMain);
+    ASSERT_TRUE(onMain.Create(nullptr));
+    RECT rect{};
+    GetWindowRect(onMain.Handle(), &rect);
+    EXPECT_NEAR((rect.left + rect.right) / 2, (mainRect.left + mainRect.right) / 2, 1);
+    EXPECT_NEAR((rect.top + rect.bottom) / 2, (mainRect.top + mainRect.bottom) / 2, 1);
+
+    ShowWindow(main.Handle(), SW_MINIMIZE);
+    exDialog onWorkArea;
+    BuildTemplate(onWorkArea);
+    ASSERT_TRUE(onWorkArea.Create(nullptr));
+    GetWindowRect(onWorkArea.Handle(), &rect);
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_NEAR((rect.left + rect.right) / 2, (work.left + work.right) / 2, 1) << "a minimised reference is not used";
+    app.SetMainWindow(nullptr);
+}
+
 TEST(DialogPlacement, ResizableDialogKeepsItsCreationSizeAsMinimum) {
     struct ResizableDialog : exDialog {
         using exDialog::MutableTemplate;

@@ -158,6 +158,26 @@ TEST_F(ThemeTest, SystemModeLeavesPaintingToTheSystem) {
     EXPECT_EQ(ScreenPixel(dialog.Handle(), 0, 20), GetSysColor(COLOR_BTNFACE)) << "no scheme border drawn";
 }
 
+TEST_F(ThemeTest, ControlColoursFollowTheMode) {
+    SampleDialog dialog;
+    BuildSample(dialog);
+    ASSERT_TRUE(dialog.Create(nullptr));
+    HWND button = GetDlgItem(dialog.Handle(), IDOK);
+    HDC dc = GetDC(dialog.Handle());
+    ASSERT_TRUE(Theme().ApplyScheme(2));  // Blue
+    const LRESULT brush = SendMessageW(dialog.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                       reinterpret_cast<LPARAM>(button));
+    EXPECT_EQ(brush, reinterpret_cast<LRESULT>(Theme().BackgroundBrush()));
+    EXPECT_EQ(GetTextColor(dc), 0xFFFFFFu);
+    EXPECT_EQ(GetBkColor(dc), 0x6C3C00u);
+    ASSERT_TRUE(Theme().ApplyScheme(-1));
+    EXPECT_NE(SendMessageW(dialog.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                           reinterpret_cast<LPARAM>(button)),
+              reinterpret_cast<LRESULT>(Theme().BackgroundBrush()))
+        << "system colours: the system's own answer";
+    ReleaseDC(dialog.Handle(), dc);
+}
+
 TEST_F(ThemeTest, OnlyTheToolkitMarkerIsASchemeChange) {
     EXPECT_TRUE(IsSchemeChangeMarker(WM_SYSCOLORCHANGE, reinterpret_cast<LPARAM>(&Theme().Scheme())));
     EXPECT_FALSE(IsSchemeChangeMarker(WM_SYSCOLORCHANGE, 0));
