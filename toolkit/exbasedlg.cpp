@@ -3,6 +3,7 @@
 #include "drawservices.h"
 #include "expaintdc.h"
 #include "extheme.h"
+#include "shapes.h"
 
 namespace {
 
@@ -35,9 +36,7 @@ void exBaseDlg::OnDraw(HDC, const RECT&) {}
 
 void exBaseDlg::DrawState(HDC dc, const RECT& rect, int) {
     ThemeState& theme = Theme();
-    const COLORREF previous = SetBkColor(dc, theme.BackgroundColor());
-    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
-    SetBkColor(dc, previous);
+    SolidFill(dc, rect, theme.BackgroundColor());
     SetTextColor(dc, theme.TextColor());
     OnDraw(dc, rect);
 }

@@ -53,11 +53,15 @@ bool exsysicon::IsSmallKey(int key) {
     return key >= kIconAppLarge && key <= kIconQuestionSmall && key % 2 == 0;
 }
 
+void exsysicon::RecordSystemSizes() {
+    sizes_[kIconInformationLarge] = SIZE{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
+    sizes_[kIconInformationSmall] = SIZE{GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
+}
+
 void exsysicon::Load() {
     if (loaded_) return;
     loaded_ = true;
-    sizes_[kIconInformationLarge] = SIZE{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
-    sizes_[kIconInformationSmall] = SIZE{GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
+    RecordSystemSizes();
 
     const drawservices::ComGuard com;
     HMODULE user32 = LoadLibraryW(L"User32.dll");
@@ -106,10 +110,7 @@ SIZE exsysicon::IconSize(int key) {
     const auto own = sizes_.find(key);
     const bool systemKey = key >= kIconInformationLarge && key <= kIconQuestionSmall;
     if (!systemKey && own != sizes_.end()) return own->second;
-    if (sizes_.count(kIconInformationLarge) == 0) {
-        sizes_[kIconInformationLarge] = SIZE{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
-        sizes_[kIconInformationSmall] = SIZE{GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
-    }
+    if (sizes_.count(kIconInformationLarge) == 0) RecordSystemSizes();
     return sizes_[IsSmallKey(key) ? kIconInformationSmall : kIconInformationLarge];
 }
 

@@ -40,6 +40,8 @@ public:
     static bool IsSmallKey(int key);
 
 private:
+    void RecordSystemSizes();
+
     bool loaded_ = false;
     std::map<int, HICON> stock_;
     std::map<int, HICON> fallback_;
