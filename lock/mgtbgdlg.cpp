@@ -23,16 +23,24 @@ FILETIME LastWriteTime(const exstring& path) {
     return data.ftLastWriteTime;
 }
 
-// The picture's size from its header, when the format is known.
-bool HeaderSize(const exstring& path, PictureSize& size) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+// Files larger than this are not read: no picture the lock may show needs more.
+constexpr LONGLONG kMaxPictureFileBytes = 320ll * 1024 * 1024;
+
+// The whole file, read and closed at once, so that the user can replace or
+// delete the picture while the lock shows it.
+bool ReadWholeFile(const exstring& path, std::vector<uint8_t>& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    std::vector<uint8_t> head(256 * 1024);
-    DWORD read = 0;
-    const BOOL ok = ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &read, nullptr);
+    LARGE_INTEGER size{};
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kMaxPictureFileBytes;
+    if (ok) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD read = 0;
+        ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
+    }
     CloseHandle(file);
-    return ok && PictureSizeFromHeader(head.data(), read, size);
+    return ok;
 }
 
 bool TooLarge(long long width, long long height) {
@@ -102,9 +110,12 @@ bool mgtBgDlg::LoadPicture(const exstring& path) {
     picture_->path = path;
     picture_->written = written;
     primaryComposedFor_ = RECT{0, 0, 0, 0};
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path, bytes)) return false;
     PictureSize header;
-    if (HeaderSize(path, header) && TooLarge(header.width, header.height)) return false;
-    auto image = std::make_unique<gdiplusflat::Image>(path.c_str());
+    if (PictureSizeFromHeader(bytes.data(), bytes.size(), header) && TooLarge(header.width, header.height))
+        return false;
+    auto image = std::make_unique<gdiplusflat::Image>(bytes.data(), bytes.size());
     const SIZE size{static_cast<LONG>(image->Width()), static_cast<LONG>(image->Height())};
     if (!*image || size.cx <= 0 || size.cy <= 0 || TooLarge(size.cx, size.cy)) return false;
     picture_->image = std::move(image);

@@ -1,5 +1,9 @@
 #include "gdiplusflat.h"
 
+#include <shlwapi.h>
+
+#include <climits>
+
 #include "drawservices.h"
 
 namespace gdiplusflat {
@@ -25,6 +29,7 @@ GpStatus WINAPI GdipDrawPath(GpGraphics*, GpPen*, GpPath*);
 GpStatus WINAPI GdipFillEllipseI(GpGraphics*, GpBrush*, INT, INT, INT, INT);
 GpStatus WINAPI GdipDrawEllipseI(GpGraphics*, GpPen*, INT, INT, INT, INT);
 GpStatus WINAPI GdipLoadImageFromFile(const WCHAR*, GpImage**);
+GpStatus WINAPI GdipLoadImageFromStream(IStream*, GpImage**);
 GpStatus WINAPI GdipDisposeImage(GpImage*);
 GpStatus WINAPI GdipGetImageWidth(GpImage*, UINT*);
 GpStatus WINAPI GdipGetImageHeight(GpImage*, UINT*);
@@ -115,8 +120,16 @@ Image::Image(const wchar_t* path) {
     if (path != nullptr && Available() && GdipLoadImageFromFile(path, &image_) != 0) image_ = nullptr;
 }
 
+Image::Image(const void* bytes, size_t size) {
+    if (bytes == nullptr || size == 0 || size > UINT_MAX || !Available()) return;
+    // The stream holds its own copy and must outlive the image.
+    stream_ = SHCreateMemStream(static_cast<const BYTE*>(bytes), static_cast<UINT>(size));
+    if (stream_ != nullptr && GdipLoadImageFromStream(stream_, &image_) != 0) image_ = nullptr;
+}
+
 Image::~Image() {
     if (image_ != nullptr) GdipDisposeImage(image_);
+    if (stream_ != nullptr) stream_->Release();
 }
 
 unsigned Image::Width() const {

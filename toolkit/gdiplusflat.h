@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <objidl.h>
+
+#include <cstddef>
 #include <cstdint>
 
 namespace gdiplusflat {
@@ -37,8 +40,11 @@ private:
 
 class Image {
 public:
-    // Loads any format GDI+ reads; check with the bool conversion.
+    // Loads any format GDI+ reads; check with the bool conversion. GDI+
+    // keeps the file open for as long as the image lives.
     explicit Image(const wchar_t* path);
+    // Decodes from a copy of the bytes, so no file stays open.
+    Image(const void* bytes, size_t size);
     ~Image();
     Image(const Image&) = delete;
     Image& operator=(const Image&) = delete;
@@ -49,6 +55,7 @@ public:
 private:
     friend class Graphics;
     GpImage* image_ = nullptr;
+    IStream* stream_ = nullptr;
 };
 
 // Anti-aliased drawing on a DC.

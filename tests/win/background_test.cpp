@@ -148,6 +148,7 @@ TEST_F(Background, SmallPictureIsEnlargedAndPathsAreExpanded) {
     EXPECT_EQ(GetPixel(dc, screen.cx / 8, 3), kRed) << "the whole height is covered";
 }
 
+// Also: the decoded picture holds no file, so the user can replace or delete it.
 TEST_F(Background, ReRenderingCopiesWithoutDecodingAgain) {
     const exstring path = TempPath(L"mg_cached.bmp");
     WriteBytes(path, Bmp(64, 64, [](int, int) { return kGreen; }));
@@ -158,6 +159,7 @@ TEST_F(Background, ReRenderingCopiesWithoutDecodingAgain) {
 
     // Spoil the file but keep its time stamp: only a new decode would notice.
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "the picture is still open elsewhere: " << GetLastError();
     FILETIME written{};
     GetFileTime(file, nullptr, nullptr, &written);
     SetFilePointer(file, 54, nullptr, FILE_BEGIN);
@@ -172,7 +174,13 @@ TEST_F(Background, ReRenderingCopiesWithoutDecodingAgain) {
     settings->bgColor = kRed;  // a new colour still re-renders the plain parts
     background.Render();
     EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 10, 10), kGreen);
-    DeleteFileW(path.c_str());
+
+    const exstring replacement = TempPath(L"mg_cached_new.bmp");
+    WriteBytes(replacement, Bmp(64, 64, [](int, int) { return kBlue; }));
+    EXPECT_TRUE(MoveFileExW(replacement.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) << GetLastError();
+    background.Render();
+    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 10, 10), kBlue) << "a replaced picture shows at the next render";
+    EXPECT_TRUE(DeleteFileW(path.c_str())) << GetLastError();
 }
 
 TEST_F(Background, BadPicturesLeaveThePlainColour) {
