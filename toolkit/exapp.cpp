@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 
 #include "../text/pathutil.h"
+#include "extooltip.h"
 #include "exwnd.h"
 
 const exchar kProductName[] = L"Marrowgate";
@@ -63,6 +64,26 @@ exBaseApp::exBaseApp() : trackedMenu_(nullptr) {
 
 exBaseApp::~exBaseApp() {
     if (g_baseApp == this) g_baseApp = nullptr;
+}
+
+bool exBaseApp::PreTranslateMessage(MSG* message) {
+    HWND tooltip = ToolTipWindow();
+    if (message == nullptr || tooltip == nullptr || message->hwnd == tooltip) return false;
+    switch (message->message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_NCMOUSEMOVE:
+        SendMessageW(tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(message));
+        break;
+    default:
+        break;
+    }
+    return false;
 }
 
 bool exApp::Run() {

@@ -47,6 +47,9 @@ public:
     exBaseApp();
     ~exBaseApp() override;
 
+    // Relays mouse messages to the process-wide tooltip; never consumes.
+    bool PreTranslateMessage(MSG* message) override;
+
     HMENU TrackedMenu() const { return trackedMenu_; }
     void SetTrackedMenu(HMENU menu) { trackedMenu_ = menu; }
 

@@ -1,7 +1,8 @@
 #include "exbasedlg.h"
 
 #include "drawservices.h"
-#include "expaintdc.h"
+#include "exapp.h"
+#include "exmenu.h"
 #include "extheme.h"
 #include "shapes.h"
 
@@ -71,14 +72,14 @@ LRESULT exBaseDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     const bool systemColors = theme.SystemColors();
 
     switch (message) {
+    case WM_THEMECHANGED: {
+        const exBaseApp* app = TheBaseApp();
+        if (app != nullptr && app->MainWindow() == this) ReopenMenuTheme();
+        break;
+    }
     case WM_PAINT:
         if (systemColors) break;
-        if (GetUpdateRect(Handle(), nullptr, FALSE)) {
-            RECT client{};
-            GetClientRect(Handle(), &client);
-            exPaintDC paint(Handle(), Font());
-            Paint(Handle(), paint.Dc(), client, 0, true);
-        }
+        PaintClient(Handle(), Font(), true);
         return 0;
     case WM_ERASEBKGND:
         if (wParam != 0 && !systemColors) return 1;

@@ -22,22 +22,23 @@ const StockIcon kStockIcons[] = {
 
 using SHGetStockIconInfoFn = HRESULT(WINAPI*)(int, UINT, SHSTOCKICONINFO*);
 
-SIZE IconSizeOf(HICON icon) {
+} // namespace
+
+SIZE IconBitmapSize(HICON icon) {
     ICONINFO info{};
     SIZE size{0, 0};
     if (icon == nullptr || !GetIconInfo(icon, &info)) return size;
     BITMAP bitmap{};
     HBITMAP measured = info.hbmColor != nullptr ? info.hbmColor : info.hbmMask;
-    if (GetObjectW(measured, sizeof(bitmap), &bitmap) != 0) {
+    if (measured != nullptr && GetObjectW(measured, sizeof(bitmap), &bitmap) != 0) {
         size.cx = bitmap.bmWidth;
+        // A monochrome icon keeps its AND and XOR masks one above the other.
         size.cy = info.hbmColor != nullptr ? bitmap.bmHeight : bitmap.bmHeight / 2;
     }
     if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
     if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
     return size;
 }
-
-} // namespace
 
 exsysicon& SystemIcons() {
     static exsysicon icons;
@@ -92,6 +93,8 @@ void exsysicon::Load() {
 }
 
 HICON exsysicon::Get(int key) {
+    // The system's icons load on first use; the application's own are set.
+    if (key >= kIconInformationLarge && key <= kIconQuestionSmall) Load();
     const auto stock = stock_.find(key);
     if (stock != stock_.end() && stock->second != nullptr) return stock->second;
     const auto fallback = fallback_.find(key);
@@ -103,7 +106,7 @@ void exsysicon::Set(int key, HICON icon) {
     if (previous != stock_.end() && previous->second != nullptr && previous->second != icon)
         DestroyIcon(previous->second);
     stock_[key] = icon;
-    sizes_[key] = IconSizeOf(icon);
+    sizes_[key] = IconBitmapSize(icon);
 }
 
 SIZE exsysicon::IconSize(int key) {

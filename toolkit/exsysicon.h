@@ -50,5 +50,9 @@ private:
 
 exsysicon& SystemIcons();
 
+// Width and height of an icon's colour bitmap (half the mask's height for a
+// monochrome icon); 0 x 0 for none.
+SIZE IconBitmapSize(HICON icon);
+
 // The system's hand cursor, loaded once.
 HCURSOR HandCursor();

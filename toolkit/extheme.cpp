@@ -4,6 +4,8 @@
 
 #include "../settings/registry.h"
 #include "exapp.h"
+#include "exmenu.h"
+#include "extooltip.h"
 #include "exwnd.h"
 
 namespace {
@@ -77,6 +79,7 @@ bool ThemeState::ApplyScheme(int index) {
     scheme_ = schemes_[static_cast<size_t>(index)];
     systemColors_ = includeSystemDefault_ && index == static_cast<int>(schemes_.size()) - 1;
     RecreateBrushes();
+    exMenu::OnSchemeChanged();
     // Open dialogs learn of the change from this marker (the scheme's address).
     exBaseApp* app = TheBaseApp();
     if (app != nullptr && app->MainWindow() != nullptr && app->MainWindow()->Handle() != nullptr)
@@ -107,6 +110,9 @@ void ThemeState::CreateFonts(const LOGFONTW& base, double scale) {
     metrics_ = ThemeMetrics{margins.x, margins.y, margins.x / 2, margins.y / 2, spacing.x, spacing.y};
 
     if (DialogFont() != previous) {
+        if (HWND tooltip = ToolTipWindow())
+            SendMessageW(tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), 0);
+        exMenu::OnFontChanged();
         exBaseApp* app = TheBaseApp();
         if (app != nullptr && app->MainWindow() != nullptr && app->MainWindow()->Handle() != nullptr)
             SendMessageW(app->MainWindow()->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), 0);

@@ -1,30 +1,11 @@
 #include "extheme_control.h"
 
 #include "drawservices.h"
-#include "exapp.h"
+#include "exmenu.h"
+#include "expaintdc.h"
 
-namespace {
-
-bool IsSubmenuOf(HMENU menu, HMENU root) {
-    if (menu == nullptr || root == nullptr) return false;
-    const int count = GetMenuItemCount(root);
-    for (int i = 0; i < count; ++i) {
-        HMENU sub = GetSubMenu(root, i);
-        if (sub != nullptr && (sub == menu || IsSubmenuOf(menu, sub))) return true;
-    }
-    return false;
-}
-
-void TrackMenu(HMENU menu) {
-    exBaseApp* app = TheBaseApp();
-    if (app == nullptr) return;
-    if (IsSubmenuOf(menu, app->TrackedMenu())) return;
-    app->SetTrackedMenu(menu);
-}
-
-} // namespace
-
-bool ThemePreHandler(extheme_control& part, HWND window, UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+bool ThemePreHandler(extheme_control& part, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                     LRESULT& result) {
     switch (message) {
     case WM_DESTROY:
         drawservices::BufferedPaintStopAllAnimations(window);
@@ -35,15 +16,35 @@ bool ThemePreHandler(extheme_control& part, HWND window, UINT message, WPARAM wP
     case WM_SETFONT:
         part.StopAnimation(window, true);
         return false;
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (item == nullptr || item->CtlType != ODT_MENU || item->hwndItem == nullptr) return false;
+        DrawMenuItem(item);
+        result = 1;
+        return true;
+    }
+    case WM_MEASUREITEM: {
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (item == nullptr || item->CtlType != ODT_MENU) return false;
+        MeasureMenuItem(item);
+        result = 1;
+        return true;
+    }
     case WM_INITMENUPOPUP:
-        TrackMenu(reinterpret_cast<HMENU>(wParam));
+        RecordTrackedMenu(reinterpret_cast<HMENU>(wParam));
         return false;
     case WM_UNINITMENUPOPUP:
-        TrackMenu(nullptr);
+        RecordTrackedMenu(nullptr);
         return false;
     default:
-        // Owner-drawn menu items are drawn and measured by the menu layer,
-        // which this program has not built yet: they take the default path.
         return false;
     }
+}
+
+void extheme_control::PaintClient(HWND window, HFONT font, bool noAnimation) {
+    if (!GetUpdateRect(window, nullptr, FALSE)) return;
+    RECT client{};
+    GetClientRect(window, &client);
+    exPaintDC paint(window, font);
+    Paint(window, paint.Dc(), client, 0, noAnimation);
 }

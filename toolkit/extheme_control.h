@@ -6,7 +6,12 @@
 
 #include "exabdraw.h"
 
-class extheme_control : public exabdraw {};
+class extheme_control : public exabdraw {
+public:
+    // WM_PAINT through the buffer: paints the whole client area when the
+    // window has an update region (and only validates it otherwise).
+    void PaintClient(HWND window, HFONT font, bool noAnimation);
+};
 
 // Called first by the window procedure of every themed class; true when the
 // message was handled (its answer is in `result`).

@@ -324,3 +324,12 @@ bool exWnd::CenterWindow(HWND centerOn) {
     SetWindowPos(handle_, nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return true;
 }
+
+exstring WindowTextOf(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0) return exstring();
+    exstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(window, &text[0], length + 1);
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}

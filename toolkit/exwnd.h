@@ -8,6 +8,8 @@
 
 #include <map>
 
+#include "../text/exstring.h"
+
 class exWnd {
 public:
     exWnd();
@@ -75,6 +77,9 @@ private:
     bool compareItemNotHandled_;
     HWND handle_;
 };
+
+// The window's text; empty for none or an invalid window.
+exstring WindowTextOf(HWND window);
 
 // The process-wide map from handles to bound objects. At process end it
 // unbinds whatever is still bound, without destroying windows.

@@ -92,3 +92,22 @@ bool RunAndWait(const exstring& program, const exstring& commandLine, DWORD time
     GetExitCodeProcess(process.Get(), &exitCode);
     return true;
 }
+
+COLORREF ScreenPixel(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    const COLORREF color = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return color;
+}
+
+COLORREF ScreenPixel(HWND window, int x, int y) {
+    POINT point{x, y};
+    ClientToScreen(window, &point);
+    return ScreenPixel(point.x, point.y);
+}
+
+void ShowAndSettle(HWND window, int x, int y) {
+    SetWindowPos(window, HWND_TOPMOST, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    WaitFor([] { return false; }, std::chrono::milliseconds(200));
+}

@@ -18,6 +18,14 @@ inline void PrintTo(const exstring& text, std::ostream* out) {
 // time is up; returns its last answer.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
+// A pixel as the screen shows it; with a window, at its client coordinates.
+COLORREF ScreenPixel(int x, int y);
+COLORREF ScreenPixel(HWND window, int x, int y);
+
+// Shows `window` topmost at (x, y), paints it with its children and lets the
+// display catch up.
+void ShowAndSettle(HWND window, int x = 50, int y = 50);
+
 // The directory of the running test program, with a trailing backslash.
 exstring TestDirectory();
 

@@ -106,22 +106,6 @@ void BuildSample(exDialog& dialog) {
     dialog.AddTemplateButton(IDOK, 100, 60, 50, 14);
 }
 
-// The dialog's client pixels as the screen shows them.
-COLORREF ScreenPixel(HWND window, int x, int y) {
-    POINT point{x, y};
-    ClientToScreen(window, &point);
-    HDC screen = GetDC(nullptr);
-    const COLORREF color = GetPixel(screen, point.x, point.y);
-    ReleaseDC(nullptr, screen);
-    return color;
-}
-
-void ShowAndSettle(HWND window) {
-    SetWindowPos(window, HWND_TOPMOST, 50, 50, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    WaitFor([] { return false; }, 200ms);
-}
-
 TEST_F(ThemeTest, InitialisationOrderAndFont) {
     SampleDialog dialog;
     BuildSample(dialog);

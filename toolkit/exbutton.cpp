@@ -1,0 +1,483 @@
+#include "exbutton.h"
+
+#include <vssym32.h>
+
+#include <algorithm>
+
+#include "drawservices.h"
+#include "exbasedlg.h"
+#include "exfont.h"
+#include "exsysicon.h"
+#include "extheme.h"
+#include "extooltip.h"
+#include "shapes.h"
+
+namespace {
+
+constexpr DWORD kTypeMask = BS_TYPEMASK;
+constexpr DWORD kHorizontalMask = BS_CENTER;  // BS_LEFT | BS_RIGHT
+constexpr DWORD kVerticalMask = BS_VCENTER;   // BS_TOP | BS_BOTTOM
+const wchar_t kTooltipPlaceholder[] = L"#0";
+
+// The window rectangle in its parent's client coordinates.
+RECT RectInParent(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+} // namespace
+
+void exthemehandle::Open(HWND window, const wchar_t* classList) {
+    Close();
+    theme_ = OpenThemeData(window, classList);
+}
+
+void exthemehandle::Close() {
+    if (theme_ != nullptr) CloseThemeData(theme_);
+    theme_ = nullptr;
+}
+
+exButton::~exButton() {
+    // Destroyed here, while the window still reaches this class's handlers.
+    Detach(true);
+}
+
+bool exButton::IsOwnerDrawn() const {
+    return Handle() != nullptr && (static_cast<DWORD>(GetStyle()) & kTypeMask) == BS_OWNERDRAW;
+}
+
+bool exButton::IsDefaultButton() const {
+    return (buttonStyle_ & kTypeMask) == BS_DEFPUSHBUTTON;
+}
+
+bool exButton::UseSystemDrawing() {
+    return Theme().SystemColors() && (borderSides_ == kAllSides || drawservices::ThemingAvailable());
+}
+
+void exButton::ApplyStyle(bool forceTheme) {
+    HWND window = Handle();
+    if (window == nullptr) return;
+    const bool system = UseSystemDrawing();
+    DWORD low = buttonStyle_;
+    if (!system) low = (low & ~DWORD{4}) | BS_OWNERDRAW;
+    // The style change comes back as WM_STYLECHANGED, which must not be
+    // mistaken for a change made by the application.
+    applyingStyle_ = true;
+    ModifyStyle(0xFFFF, static_cast<LONG>(low), true);
+    applyingStyle_ = false;
+    if (theme_.Get() == nullptr || forceTheme) {
+        theme_.Close();
+        if (!system && drawservices::ThemingAvailable()) theme_.Open(window, L"Button");
+    }
+}
+
+void exButton::Bind(DWORD buttonStyle) {
+    text_ = WindowTextOf(Handle());
+    buttonStyle_ = buttonStyle & 0xFFFF;
+    ApplyStyle();
+    UpdateTooltip();
+    AdjustLayout();
+}
+
+void exButton::OnSubclassed() {
+    if (Handle() == nullptr) return;
+    Bind(LOWORD(GetStyle()));
+}
+
+void exButton::UpdateTooltip() {
+    HWND window = Handle();
+    if (window == nullptr) return;
+    exToolTipCtrl& tooltip = ToolTip();
+    tooltip.RemoveTool(window);
+    const exstring& wanted = tooltipText_.empty() ? exstring(kTooltipPlaceholder) : tooltipText_;
+    const bool placeholder = wanted == kTooltipPlaceholder;
+    if (placeholder && text_.empty()) return;
+    if (!tooltip.Create()) return;
+    tooltip.AddTool(window, placeholder ? text_.c_str() : wanted.c_str());
+}
+
+void exButton::Redraw() {
+    if (Handle() != nullptr && IsWindowVisible(Handle())) InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void exButton::SetRounded(bool rounded) {
+    rounded_ = rounded;
+    Redraw();
+}
+
+void exButton::AdjustLayout() {}
+
+void exButton::SetBorders(bool left, bool right, bool top, bool bottom) {
+    SetBorderSides((left ? kSideLeft : 0u) | (top ? kSideTop : 0u) | (right ? kSideRight : 0u) |
+                   (bottom ? kSideBottom : 0u));
+}
+
+void exButton::SetBorderSides(unsigned sides) {
+    borderSides_ = sides & kAllSides;
+    ApplyStyle();
+    Redraw();
+}
+
+void exButton::SetTextAlign(unsigned flags) {
+    const DWORD horizontal = (flags & 1) != 0 ? BS_CENTER : (flags & 2) != 0 ? BS_RIGHT : BS_LEFT;
+    const DWORD vertical = (flags & 4) != 0 ? BS_VCENTER : (flags & 8) != 0 ? BS_BOTTOM : BS_TOP;
+    buttonStyle_ = (buttonStyle_ & ~(kHorizontalMask | kVerticalMask)) | horizontal | vertical;
+    ApplyStyle();
+    Redraw();
+}
+
+void exButton::SetHideFocus(bool hide) {
+    hideFocus_ = hide;
+    if (Handle() == nullptr) return;
+    const auto current = static_cast<WORD>(SendMessage(WM_QUERYUISTATE));
+    SendMessage(WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, current));
+}
+
+void exButton::SetTooltipText(const wchar_t* text) {
+    tooltipText_ = text != nullptr ? exstring(text) : exstring();
+    UpdateTooltip();
+}
+
+UINT exButton::TextFormat(DWORD buttonStyle, bool showCues) {
+    UINT format = DT_SINGLELINE | DT_NOCLIP;
+    switch (buttonStyle & kHorizontalMask) {
+    case BS_LEFT: format |= DT_LEFT; break;
+    case BS_RIGHT: format |= DT_RIGHT; break;
+    default: format |= DT_CENTER; break;
+    }
+    switch (buttonStyle & kVerticalMask) {
+    case BS_TOP: format |= DT_TOP; break;
+    case BS_BOTTOM: format |= DT_BOTTOM; break;
+    default: format |= DT_VCENTER; break;
+    }
+    if (!showCues) format |= DT_HIDEPREFIX;
+    return format;
+}
+
+void exButton::DrawButtonText(HDC dc, RECT& rect, const ButtonPaintState& state) {
+    DrawTextW(dc, text_.c_str(), -1, &rect, TextFormat(buttonStyle_, state.showCues));
+}
+
+int exButton::PushButtonThemeState(const ButtonPaintState& state) const {
+    if (state.pressed) return PBS_PRESSED;
+    if (state.disabled) return PBS_DISABLED;
+    if (state.hot) return PBS_HOT;
+    if (state.focused || IsDefaultButton()) return defaultAsHot_ ? PBS_HOT : PBS_DEFAULTED;
+    return PBS_NORMAL;
+}
+
+void exButton::GetColors(const DRAWITEMSTRUCT* item, ButtonPaintState& state) {
+    const ThemeState& theme = Theme();
+    const ColorScheme& colors = theme.Scheme();
+    state = ButtonPaintState{};
+    state.border = colors.border;
+    state.face = colors.face;
+    state.text = colors.text;
+
+    HWND under = GetCapture();
+    POINT cursor{};
+    if (under == nullptr && GetCursorPos(&cursor)) under = WindowFromPoint(cursor);
+    state.hot = Handle() != nullptr && under == Handle();
+    const UINT itemState = item != nullptr ? item->itemState : 0;
+    state.pressed = (itemState & ODS_SELECTED) != 0;
+    state.focused = (itemState & ODS_FOCUS) != 0;
+    state.disabled = (itemState & ODS_DISABLED) != 0;
+
+    if (state.disabled) {
+        state.face = colors.faceDisabled;
+        state.text = colors.textDisabled;
+    } else {
+        if (state.pressed) state.face = colors.facePressed;
+        else if (state.hot) state.face = colors.faceHot;
+        if (state.pressed || state.hot || state.focused) state.border = colors.accent;
+    }
+    state.drawFocus = state.focused && (itemState & ODS_NOFOCUSRECT) == 0 && !hideFocus_;
+    state.showCues = (itemState & ODS_NOACCEL) == 0;
+    if (IsDefaultButton() && !state.disabled) state.border = colors.accent;
+
+    if (theme.SystemColors()) {
+        COLORREF text = 0;
+        if (theme_.Get() != nullptr &&
+            SUCCEEDED(GetThemeColor(theme_.Get(), BP_PUSHBUTTON, PushButtonThemeState(state), TMT_TEXTCOLOR, &text)))
+            state.text = text;
+        else
+            state.text = GetSysColor(state.disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT);
+    }
+}
+
+void exButton::OnDrawItem(DRAWITEMSTRUCT* item) {
+    if (item == nullptr || Handle() == nullptr) return;
+    GetColors(item, paintState_);
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    // The buffer takes the target's font, so the control's font goes there first.
+    HGDIOBJ previousFont = Font() != nullptr ? SelectObject(item->hDC, Font()) : nullptr;
+    const bool noAnimation = noAnimation_ || (Theme().SystemColors() && theme_.Get() == nullptr);
+    const int stateKey = (paintState_.hot ? 1 : 0) | (paintState_.pressed ? 2 : 0) | (paintState_.focused ? 4 : 0) |
+                         (paintState_.disabled ? 8 : 0);
+    Paint(Handle(), item->hDC, client, stateKey, noAnimation);
+    if (previousFont != nullptr) SelectObject(item->hDC, previousFont);
+}
+
+void exButton::DrawState(HDC dc, const RECT& rect, int) {
+    const ButtonPaintState& state = paintState_;
+    const ThemeState& theme = Theme();
+    const bool systemColors = theme.SystemColors();
+    RECT inner = rect;
+    COLORREF text = state.text;
+    bool themed = false;
+
+    if (systemColors) {
+        SolidFill(dc, rect, GetSysColor(COLOR_BTNFACE));
+        if (HTHEME handle = theme_.Get()) {
+            themed = true;
+            const int part = PushButtonThemeState(state);
+            DrawThemeBackground(handle, dc, BP_PUSHBUTTON, part, &rect, nullptr);
+            RECT content{};
+            if (SUCCEEDED(GetThemeBackgroundContentRect(handle, dc, BP_PUSHBUTTON, part, &rect, &content)))
+                inner = content;
+            COLORREF themeText = 0;
+            if (SUCCEEDED(GetThemeColor(handle, BP_PUSHBUTTON, part, TMT_TEXTCOLOR, &themeText))) text = themeText;
+        } else {
+            if ((state.focused || IsDefaultButton()) && !state.disabled) {
+                BorderStrips(dc, inner, GetSysColor(COLOR_WINDOWFRAME), borderSides_, 1);
+                InflateRect(&inner, -1, -1);
+            }
+            if (state.pressed) {
+                BorderStrips(dc, inner, GetSysColor(COLOR_BTNSHADOW), borderSides_, 1);
+            } else {
+                Edge3D(dc, inner, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_3DDKSHADOW), borderSides_);
+                RECT edge = inner;
+                InflateRect(&edge, -1, -1);
+                Edge3D(dc, edge, GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_BTNSHADOW), borderSides_);
+            }
+            InflateRect(&inner, -2, -2);
+        }
+    } else {
+        if (rounded_) {
+            SolidFill(dc, rect, theme.Scheme().background);
+            RoundedRect(dc, rect, state.face, state.border, 1.5f);
+        } else {
+            SolidFill(dc, rect, state.face);
+            BorderStrips(dc, rect, state.border, borderSides_, 1);
+        }
+        InflateRect(&inner, -2, -2);
+    }
+
+    if (state.drawFocus) FocusFrame(dc, inner, text);
+    if (!themed) {
+        InflateRect(&inner, -1, systemColors ? 0 : -1);
+        if (systemColors && state.pressed) OffsetRect(&inner, 1, 1);
+    }
+    SetTextColor(dc, text);
+    SetBkMode(dc, TRANSPARENT);
+    DrawButtonText(dc, inner, state);
+}
+
+LRESULT exButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT handled = 0;
+    HWND window = Handle();
+    if (ThemePreHandler(*this, window, message, wParam, lParam, handled)) return handled;
+
+    switch (message) {
+    case WM_CHAR:
+        if (wParam == VK_RETURN) {
+            const auto id = static_cast<WORD>(GetWindowLongPtrW(window, GWLP_ID));
+            PostMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(window));
+            return 0;
+        }
+        break;
+    case WM_DESTROY:
+        ToolTip().RemoveTool(window);
+        theme_.Close();
+        break;
+    case WM_SETTEXT:
+        StopAnimation(window, false);
+        text_ = lParam != 0 ? exstring(reinterpret_cast<const wchar_t*>(lParam)) : exstring();
+        UpdateTooltip();
+        break;
+    case WM_ERASEBKGND:
+        if (wParam != 0 && !UseSystemDrawing()) return 1;
+        break;
+    case WM_SYSCOLORCHANGE:
+        if (!IsSchemeChangeMarker(message, lParam)) break;
+        ApplyStyle();
+        if (IsWindowVisible(window)) {
+            StopAnimation(window, false);
+            RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+        }
+        return 0;
+    case WM_STYLECHANGED: {
+        if (wParam != static_cast<WPARAM>(GWL_STYLE) || lParam == 0) break;
+        if (applyingStyle_) return 0;
+        DWORD low = LOWORD(reinterpret_cast<const STYLESTRUCT*>(lParam)->styleNew);
+        if ((low & kTypeMask) == BS_OWNERDRAW) low = (low & ~kTypeMask) | (buttonStyle_ & kTypeMask);
+        const bool changed = low != buttonStyle_;
+        buttonStyle_ = low;
+        ApplyStyle();
+        if (changed) Redraw();
+        return 0;
+    }
+    case BM_SETSTYLE:
+        buttonStyle_ = (buttonStyle_ & ~kTypeMask) | (static_cast<DWORD>(wParam) & kTypeMask);
+        ApplyStyle();
+        if (LOWORD(lParam) != 0) Redraw();
+        return 0;
+    case WM_CHANGEUISTATE:
+    case WM_UPDATEUISTATE:
+        if (hideFocus_) {
+            WORD flags = HIWORD(wParam);
+            if (LOWORD(wParam) == UIS_CLEAR) flags = static_cast<WORD>(flags & ~UISF_HIDEFOCUS);
+            else flags = static_cast<WORD>(flags | UISF_HIDEFOCUS);
+            wParam = MAKEWPARAM(LOWORD(wParam), flags);
+        }
+        Redraw();
+        break;
+    case WM_MOUSEMOVE:
+        if (IsOwnerDrawn() && !hot_) {
+            hot_ = true;
+            TRACKMOUSEEVENT track{};
+            track.cbSize = sizeof(track);
+            track.dwFlags = TME_LEAVE;
+            track.hwndTrack = window;
+            TrackMouseEvent(&track);
+            Redraw();
+        }
+        break;
+    case WM_MOUSELEAVE:
+        if (IsOwnerDrawn()) {
+            hot_ = false;
+            Redraw();
+        }
+        break;
+    case WM_LBUTTONDBLCLK:
+        // The system reports a double click on an owner-drawn button as
+        // BN_DOUBLECLICKED; posting a press makes it a second click instead.
+        PostMessageW(window, WM_LBUTTONDOWN, wParam, lParam);
+        return 0;
+    case WM_THEMECHANGED:
+        ApplyStyle(true);
+        break;
+    default:
+        break;
+    }
+
+    LRESULT result = exWnd::WindowProc(message, wParam, lParam);
+    switch (message) {
+    case WM_SIZE:
+    case WM_SETTEXT:
+    case WM_SETFONT:
+        AdjustLayout();
+        break;
+    case WM_GETDLGCODE: {
+        const auto* queued = reinterpret_cast<const MSG*>(lParam);
+        const bool enter = wParam == VK_RETURN ||
+                           (queued != nullptr && queued->wParam == VK_RETURN &&
+                            (queued->message == WM_KEYDOWN || queued->message == WM_CHAR));
+        if (enter) result |= DLGC_WANTALLKEYS;
+        if (IsOwnerDrawn()) {
+            const DWORD type = buttonStyle_ & kTypeMask;
+            if (type == BS_PUSHBUTTON) result |= DLGC_UNDEFPUSHBUTTON;
+            else if (type == BS_DEFPUSHBUTTON) result |= DLGC_DEFPUSHBUTTON;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return result;
+}
+
+// exButton_Link
+
+exButton_Link::~exButton_Link() {
+    Detach(true);
+}
+
+bool exButton_Link::UseSystemDrawing() {
+    return false;
+}
+
+void exButton_Link::SetAutoSize(bool on) {
+    autoSize_ = on ? 1 : 0;
+    AdjustLayout();
+}
+
+void exButton_Link::SetPrefixMode(BYTE mode) {
+    prefixMode_ = mode <= kPrefixByCues ? mode : static_cast<BYTE>(kPrefixNone);
+    AdjustLayout();
+    Redraw();
+}
+
+void exButton_Link::GetColors(const DRAWITEMSTRUCT* item, ButtonPaintState& state) {
+    exButton::GetColors(item, state);
+    const ThemeState& theme = Theme();
+    if (theme.SystemColors()) {
+        state.text = GetSysColor(state.disabled ? COLOR_GRAYTEXT : COLOR_HOTLIGHT);
+        state.face = GetSysColor(COLOR_BTNFACE);
+        state.border = GetSysColor(COLOR_BTNTEXT);
+    } else {
+        const ColorScheme& colors = theme.Scheme();
+        state.text = state.disabled ? colors.textDisabled : colors.link;
+        state.face = colors.background;
+        state.border = colors.text;
+    }
+}
+
+void exButton_Link::DrawState(HDC dc, const RECT& rect, int) {
+    const ButtonPaintState& state = PaintState();
+    SolidFill(dc, rect, state.face);
+    RECT textRect = rect;
+    InflateRect(&textRect, -1, -1);
+    UINT format = DT_SINGLELINE | DT_NOCLIP | DT_END_ELLIPSIS;
+    if (prefixMode_ == kPrefixNone) format |= DT_NOPREFIX;
+    else if (prefixMode_ == kPrefixHide || !state.showCues) format |= DT_HIDEPREFIX;
+    SetTextColor(dc, state.text);
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextW(dc, Text().c_str(), -1, &textRect, format);
+    const RECT underline{textRect.left, textRect.bottom - 1, textRect.right, textRect.bottom};
+    SolidFill(dc, underline, state.text);
+    if (state.drawFocus) FocusFrame(dc, rect, state.border);
+}
+
+RECT exButton_Link::PlaceFitted(const RECT& current, SIZE size, DWORD buttonStyle) {
+    RECT placed{};
+    switch (buttonStyle & kHorizontalMask) {
+    case BS_LEFT: placed.left = current.left; break;
+    case BS_RIGHT: placed.left = current.right - size.cx; break;
+    default: placed.left = current.left + (current.right - current.left - size.cx) / 2; break;
+    }
+    switch (buttonStyle & kVerticalMask) {
+    case BS_TOP: placed.top = current.top; break;
+    case BS_BOTTOM: placed.top = current.bottom - size.cy; break;
+    default: placed.top = current.top + (current.bottom - current.top - size.cy) / 2; break;
+    }
+    placed.right = placed.left + size.cx;
+    placed.bottom = placed.top + size.cy;
+    return placed;
+}
+
+void exButton_Link::AdjustLayout() {
+    HWND window = Handle();
+    if (autoSize_ == 0 || window == nullptr) return;
+    RECT measured{0, 0, 32000, 32000};
+    const UINT format = DT_SINGLELINE | DT_NOCLIP | (prefixMode_ == kPrefixNone ? DT_NOPREFIX : 0u);
+    MeasureText(Text().c_str(), format, window, Font(), measured);
+    InflateRect(&measured, 1, 1);
+    const RECT current = RectInParent(window);
+    const RECT placed =
+        PlaceFitted(current, SIZE{measured.right - measured.left, measured.bottom - measured.top}, ButtonStyle());
+    if (EqualRect(&placed, &current)) return;
+    SetWindowPos(window, nullptr, placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING);
+}
+
+LRESULT exButton_Link::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETCURSOR) {
+        SetCursor(HandCursor());
+        return TRUE;
+    }
+    return exButton::WindowProc(message, wParam, lParam);
+}

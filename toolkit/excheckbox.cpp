@@ -1,0 +1,331 @@
+#include "excheckbox.h"
+
+#include <vssym32.h>
+
+#include <algorithm>
+#include <set>
+
+#include "exbasedlg.h"
+#include "exfont.h"
+#include "extheme.h"
+#include "shapes.h"
+
+const wchar_t kAutoRadioProperty[] = L"exCheckBox_AutoRadioButton";
+
+namespace {
+
+constexpr DWORD kTypeMask = BS_TYPEMASK;
+
+bool IsThreeStateKind(DWORD type) {
+    return type == BS_3STATE || type == BS_AUTO3STATE;
+}
+
+// Room beside the text for the box, the gap and the margins.
+constexpr int kTextMargin = 6;
+
+struct MetricsCache {
+    bool valid = false;
+    HFONT font = nullptr;
+    bool systemColors = false;
+    exCheckBox::BoxMetrics metrics;
+};
+
+MetricsCache& SharedMetrics() {
+    static MetricsCache cache;
+    return cache;
+}
+
+exCheckBox::BoxMetrics MeasureBox(HWND window, HFONT font, HTHEME theme) {
+    exCheckBox::BoxMetrics metrics;
+    HDC dc = GetDC(window);
+    if (dc == nullptr) return metrics;
+    HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
+    SIZE zero{};
+    if (GetTextExtentPoint32W(dc, L"0", 1, &zero)) metrics.gap = zero.cx / 2;
+    ThemeState& themeState = Theme();
+    if (themeState.SystemColors()) {
+        SIZE part{};
+        if (theme != nullptr && SUCCEEDED(GetThemePartSize(theme, dc, BP_CHECKBOX, 1, nullptr, TS_DRAW, &part))) {
+            metrics.box = part;
+        } else {
+            metrics.box.cx = 13 * GetDeviceCaps(dc, LOGPIXELSX) / 96;
+            metrics.box.cy = 13 * GetDeviceCaps(dc, LOGPIXELSY) / 96;
+        }
+    } else {
+        const int side = std::max(13, themeState.MetricsOf(font).height);
+        metrics.box = SIZE{side, side};
+    }
+    if (previous != nullptr) SelectObject(dc, previous);
+    ReleaseDC(window, dc);
+    return metrics;
+}
+
+} // namespace
+
+bool exCheckBox::IsCheckKind(DWORD type) {
+    switch (type) {
+    case BS_CHECKBOX: case BS_AUTOCHECKBOX: case BS_RADIOBUTTON:
+    case BS_3STATE: case BS_AUTO3STATE: case BS_AUTORADIOBUTTON:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool exCheckBox::IsRadioKind(DWORD type) {
+    return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+}
+
+exCheckBox::~exCheckBox() {
+    Detach(true);
+}
+
+exCheckBox::BoxMetrics exCheckBox::Metrics(bool recompute) {
+    MetricsCache& cache = SharedMetrics();
+    const bool systemColors = Theme().SystemColors();
+    if (recompute || !cache.valid || cache.font != Font() || cache.systemColors != systemColors) {
+        cache.metrics = MeasureBox(Handle(), Font(), ThemeData());
+        cache.font = Font();
+        cache.systemColors = systemColors;
+        cache.valid = true;
+    }
+    return cache.metrics;
+}
+
+bool exCheckBox::UseSystemDrawing() {
+    return IsCheckKind(ButtonStyle() & kTypeMask) ? Theme().SystemColors() : exButton::UseSystemDrawing();
+}
+
+void exCheckBox::SetAutoSize(bool on) {
+    autoSize_ = on;
+    AdjustLayout();
+}
+
+bool exCheckBox::BoxAtRight() const {
+    return (ButtonStyle() & BS_LEFTTEXT) != 0 || (GetExStyle() & WS_EX_RIGHT) != 0;
+}
+
+void exCheckBox::OnSubclassed() {
+    if (Handle() == nullptr) return;
+    checkState_ = static_cast<int>(SendMessage(BM_GETCHECK)) & 3;
+    DWORD style = LOWORD(GetStyle());
+    if (!IsCheckKind(style & kTypeMask)) style = (style & ~DWORD{0xC}) | 3;
+    Bind(style);
+    UpdateRadioProperty();
+}
+
+void exCheckBox::UpdateRadioProperty() {
+    if (Handle() == nullptr) return;
+    if ((ButtonStyle() & kTypeMask) == BS_AUTORADIOBUTTON)
+        SetPropW(Handle(), kAutoRadioProperty, reinterpret_cast<HANDLE>(kAutoRadioMark));
+    else
+        RemovePropW(Handle(), kAutoRadioProperty);
+}
+
+void exCheckBox::UncheckGroup() {
+    HWND self = Handle();
+    HWND parent = GetParent(self);
+    // GetNextDlgGroupItem skips hidden and disabled controls, so the walk may
+    // never return to this one: every control is visited at most once.
+    std::set<HWND> visited{self};
+    for (HWND item = GetNextDlgGroupItem(parent, self, FALSE); item != nullptr && visited.insert(item).second;
+         item = GetNextDlgGroupItem(parent, item, FALSE)) {
+        if (reinterpret_cast<INT_PTR>(GetPropW(item, kAutoRadioProperty)) == kAutoRadioMark)
+            ::SendMessageW(item, BM_SETCHECK, BST_UNCHECKED, 0);
+    }
+}
+
+bool exCheckBox::OnCommand(UINT notificationCode) {
+    if (notificationCode != BN_CLICKED || !IsOwnerDrawn()) return false;
+    switch (ButtonStyle() & kTypeMask) {
+    case BS_AUTOCHECKBOX:
+        checkState_ = checkState_ == BST_UNCHECKED ? BST_CHECKED : BST_UNCHECKED;
+        break;
+    case BS_AUTO3STATE:
+        checkState_ = (checkState_ + 1) % 3;
+        break;
+    case BS_AUTORADIOBUTTON:
+        checkState_ = BST_CHECKED;
+        UncheckGroup();
+        break;
+    default:
+        return false;
+    }
+    Redraw();
+    // The parent still receives the click.
+    return false;
+}
+
+void exCheckBox::GetColors(const DRAWITEMSTRUCT* item, ButtonPaintState& state) {
+    exButton::GetColors(item, state);
+    if (!IsCheckKind(ButtonStyle() & kTypeMask)) return;
+    const ColorScheme& colors = Theme().Scheme();
+    const COLORREF buttonFace = state.face;
+    state.face = colors.background;
+    state.boxFill = state.disabled ? buttonFace : colors.fieldBackground;
+    state.boxBorder = state.hot || state.disabled ? state.border : colors.line;
+}
+
+UINT exCheckBox::TextFormat(DWORD buttonStyle, bool showCues) {
+    UINT format = DT_NOCLIP | DT_EDITCONTROL;
+    switch (buttonStyle & BS_CENTER) {
+    case BS_RIGHT: format |= DT_RIGHT; break;
+    case BS_CENTER: format |= DT_CENTER; break;
+    default: format |= DT_LEFT; break;
+    }
+    format |= (buttonStyle & BS_MULTILINE) != 0 ? DT_WORDBREAK : DT_SINGLELINE;
+    switch (buttonStyle & BS_VCENTER) {
+    case BS_TOP: format |= DT_TOP; break;
+    case BS_BOTTOM: format |= DT_BOTTOM; break;
+    default: format |= DT_VCENTER; break;
+    }
+    if (!showCues) format |= DT_HIDEPREFIX;
+    return format;
+}
+
+void exCheckBox::DrawState(HDC dc, const RECT& rect, int state) {
+    const DWORD style = ButtonStyle();
+    if (!IsCheckKind(style & kTypeMask)) {
+        exButton::DrawState(dc, rect, state);
+        return;
+    }
+    const ButtonPaintState& paint = PaintState();
+    SolidFill(dc, rect, paint.face);
+    RECT content = rect;
+    InflateRect(&content, -2, -3);
+
+    const BoxMetrics metrics = Metrics(false);
+    const SIZE size = metrics.box;
+    const bool atRight = BoxAtRight();
+    RECT box{};
+    box.left = atRight ? content.right - size.cx : content.left;
+    switch (style & BS_VCENTER) {
+    case BS_TOP: box.top = content.top; break;
+    case BS_BOTTOM: box.top = content.bottom - size.cy; break;
+    default: box.top = content.top + (content.bottom - content.top - size.cy) / 2; break;
+    }
+    box.right = box.left + size.cx;
+    box.bottom = box.top + size.cy;
+
+    if (IsRadioKind(style & kTypeMask)) {
+        FillCircle(dc, box.left, box.top, size.cx, paint.boxFill);
+        // The pen is centred on the outline: one pixel less keeps it inside the box.
+        CircleOutline(dc, RECT{box.left, box.top, box.right - 1, box.bottom - 1}, paint.boxBorder);
+        if (checkState_ == BST_CHECKED) {
+            const int inset = size.cx / 4;
+            FillCircle(dc, box.left + inset, box.top + inset, size.cx - 2 * inset, paint.boxBorder);
+        }
+    } else {
+        const COLORREF mark = checkState_ == BST_UNCHECKED ? kNoColor : paint.boxBorder;
+        CheckMark(dc, box, paint.boxFill, paint.boxBorder, mark,
+                  checkState_ == BST_INDETERMINATE ? kMarkSquare : kMarkTick, 1.0);
+    }
+
+    RECT textRect = content;
+    if (atRight) {
+        textRect.left += 1;
+        textRect.right = box.left - metrics.gap - 1;
+    } else {
+        textRect.left = box.right + metrics.gap + 1;
+        textRect.right -= 1;
+    }
+    const UINT format = TextFormat(style, paint.showCues);
+    RECT measured = textRect;
+    MeasureText(Text().c_str(), format & ~UINT{DT_VCENTER | DT_BOTTOM}, dc, measured);
+    const int textWidth = measured.right - measured.left;
+    const int textHeight = measured.bottom - measured.top;
+    if ((format & DT_RIGHT) != 0) measured.left = textRect.right - textWidth;
+    else if ((format & DT_CENTER) != 0) measured.left = textRect.left + (textRect.right - textRect.left - textWidth) / 2;
+    if ((format & DT_BOTTOM) != 0) measured.top = textRect.bottom - textHeight;
+    else if ((format & DT_VCENTER) != 0) measured.top = textRect.top + (textRect.bottom - textRect.top - textHeight) / 2;
+    measured.right = measured.left + textWidth;
+    measured.bottom = measured.top + textHeight;
+    // DT_VCENTER only works on single lines: wrapped text starts where it was placed.
+    if ((format & DT_WORDBREAK) != 0) textRect.top = measured.top;
+
+    SetTextColor(dc, paint.text);
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextW(dc, Text().c_str(), -1, &textRect, format);
+    if (paint.drawFocus && textWidth > 0) {
+        InflateRect(&measured, 1, 1);
+        FocusFrame(dc, measured, paint.text);
+    }
+}
+
+void exCheckBox::AdjustLayout() {
+    HWND window = Handle();
+    if (!autoSize_ || window == nullptr) return;
+    const BoxMetrics metrics = Metrics(false);
+    RECT current{};
+    GetWindowRect(window, &current);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&current), 2);
+
+    const int besideText = metrics.box.cx + metrics.gap + kTextMargin;
+    const int width = std::max(static_cast<int>(current.right - current.left), besideText);
+    const UINT format = TextFormat(ButtonStyle(), true) & ~UINT{DT_LEFT | DT_RIGHT | DT_CENTER | DT_VCENTER | DT_BOTTOM};
+    RECT measured{0, 0, width - besideText, 0};
+    const int textHeight = MeasureText(Text().c_str(), format, window, Font(), measured);
+    const int lineHeight = std::max(Theme().MetricsOf(Font()).height, static_cast<int>(metrics.box.cy));
+    const int height = std::max(textHeight + 8, lineHeight + kTextMargin);
+
+    const RECT wanted{current.left, current.top, current.left + width, current.top + height};
+    if (EqualRect(&wanted, &current)) return;
+    SetWindowPos(window, nullptr, wanted.left, wanted.top, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING);
+}
+
+LRESULT exCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    const DWORD type = ButtonStyle() & kTypeMask;
+    switch (message) {
+    case BM_SETCHECK:
+        if (IsOwnerDrawn()) {
+            int wanted = static_cast<int>(wParam);
+            if (wanted != BST_UNCHECKED && wanted != BST_CHECKED)
+                wanted = IsThreeStateKind(type) ? BST_INDETERMINATE : BST_CHECKED;
+            if (wanted != checkState_) {
+                checkState_ = wanted;
+                Redraw();
+            }
+            return 0;
+        } else {
+            const LRESULT result = exButton::WindowProc(message, wParam, lParam);
+            checkState_ = static_cast<int>(exButton::WindowProc(BM_GETCHECK, 0, 0)) & 3;
+            return result;
+        }
+    case BM_GETCHECK:
+        if (IsOwnerDrawn()) return checkState_;
+        break;
+    case BM_GETSTATE:
+        if (IsOwnerDrawn()) return (exButton::WindowProc(message, wParam, lParam) & ~LRESULT{3}) | checkState_;
+        break;
+    case WM_SYSCOLORCHANGE:
+        // Clicks on the native control may have changed its state meanwhile.
+        if (!IsOwnerDrawn()) checkState_ = static_cast<int>(exButton::WindowProc(BM_GETCHECK, 0, 0)) & 3;
+        break;
+    case WM_SETFONT:
+        Metrics(true);
+        break;
+    case WM_NCDESTROY:
+        RemovePropW(Handle(), kAutoRadioProperty);
+        break;
+    default:
+        break;
+    }
+
+    const LRESULT result = exButton::WindowProc(message, wParam, lParam);
+    switch (message) {
+    case WM_SYSCOLORCHANGE:
+        if (!IsOwnerDrawn()) SendMessage(BM_SETCHECK, static_cast<WPARAM>(checkState_));
+        Metrics(true);
+        break;
+    case WM_THEMECHANGED:
+        Metrics(true);
+        break;
+    case WM_STYLECHANGED:
+        UpdateRadioProperty();
+        break;
+    default:
+        break;
+    }
+    return result;
+}

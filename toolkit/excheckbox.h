@@ -1,0 +1,49 @@
+// Check boxes, three-state boxes and radio buttons. While owner-drawn the
+// object keeps the check state itself (the system keeps none for an
+// owner-drawn button), including the unchecking of auto radio groups.
+#pragma once
+
+#include "exbutton.h"
+
+// Marks every auto radio button so that the members of a group find each other.
+extern const wchar_t kAutoRadioProperty[];
+constexpr INT_PTR kAutoRadioMark = 9;
+
+class exCheckBox : public exButton {
+public:
+    exCheckBox() = default;
+    ~exCheckBox() override;
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnSubclassed() override;
+    bool OnCommand(UINT notificationCode) override;
+    bool UseSystemDrawing() override;
+    void GetColors(const DRAWITEMSTRUCT* item, ButtonPaintState& state) override;
+    void AdjustLayout() override;
+    void DrawState(HDC dc, const RECT& rect, int state) override;
+
+    // BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE.
+    int CheckState() const { return checkState_; }
+    void SetAutoSize(bool on);
+
+    static bool IsCheckKind(DWORD type);
+    static bool IsRadioKind(DWORD type);
+    // The DrawTextW flags of a check box's text.
+    static UINT TextFormat(DWORD buttonStyle, bool showCues);
+
+    struct BoxMetrics {
+        int gap = 0;   // between box and text
+        SIZE box{};
+    };
+    // Shared by all check boxes; worked out again for another font or mode,
+    // or when `recompute` is set.
+    BoxMetrics Metrics(bool recompute);
+
+private:
+    void UpdateRadioProperty();
+    void UncheckGroup();
+    bool BoxAtRight() const;
+
+    bool autoSize_ = true;
+    int checkState_ = BST_UNCHECKED;
+};

@@ -1,0 +1,329 @@
+#include "exstatic.h"
+
+#include <algorithm>
+
+#include "drawservices.h"
+#include "exbasedlg.h"
+#include "exsysicon.h"
+#include "extheme.h"
+#include "shapes.h"
+
+namespace {
+
+const UINT kResizeFlags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING;
+const UINT kEllipsisFlags = DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS;
+
+// The height the window's non-client parts add to its client height.
+SIZE NonClientSize(HWND window) {
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)));
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+// One part of a separator line from `left` to `right` at `y`.
+void LinePart(HDC dc, int left, int right, int y, bool systemColors) {
+    if (right <= left) return;
+    if (systemColors) {
+        RECT edge{left, y, right, y + 2};
+        DrawEdge(dc, &edge, EDGE_ETCHED, BF_TOP);
+    } else {
+        SolidFill(dc, RECT{left, y, right, y + 1}, Theme().Scheme().face);
+    }
+}
+
+} // namespace
+
+UINT StaticStyleFlags(LONG style, bool hidePrefix) {
+    const LONG type = style & SS_TYPEMASK;
+    UINT flags = DT_WORDBREAK;
+    switch (type) {
+    case SS_CENTER:
+        flags |= DT_CENTER;
+        break;
+    case SS_RIGHT:
+        flags |= DT_RIGHT;
+        break;
+    case SS_SIMPLE:
+    case SS_LEFTNOWORDWRAP:
+        flags |= DT_SINGLELINE;
+        break;
+    default:
+        break;
+    }
+    if ((style & SS_CENTERIMAGE) != 0) flags |= DT_VCENTER | DT_SINGLELINE;
+    switch (style & SS_ELLIPSISMASK) {
+    case SS_ENDELLIPSIS:
+        flags |= DT_END_ELLIPSIS | DT_WORD_ELLIPSIS;
+        break;
+    case SS_PATHELLIPSIS:
+        flags |= DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS;
+        break;
+    case SS_WORDELLIPSIS:
+        flags |= DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS;
+        break;
+    default:
+        break;
+    }
+    if ((style & SS_EDITCONTROL) != 0) flags |= DT_EDITCONTROL;
+    if ((style & SS_NOPREFIX) != 0)
+        flags |= DT_NOPREFIX;
+    else if (hidePrefix)
+        flags |= DT_HIDEPREFIX;
+    if (type != SS_SIMPLE) flags |= DT_NOCLIP;
+    return flags;
+}
+
+UINT StaticTextFlags(LONG style, bool hidePrefix) {
+    UINT flags = StaticStyleFlags(style, hidePrefix);
+    if ((flags & kEllipsisFlags) != 0 && (flags & DT_SINGLELINE) == 0) flags |= DT_EDITCONTROL;
+    return flags;
+}
+
+// ---- exStatic ----
+
+exStatic::~exStatic() = default;
+
+void exStatic::SetTextColor(COLORREF color) {
+    if (textColor_ == color) return;
+    textColor_ = color;
+    RedrawIfVisible();
+}
+
+UINT exStatic::TextFlags() const {
+    const bool hidePrefix = Handle() != nullptr && (SendMessage(WM_QUERYUISTATE) & UISF_HIDEACCEL) != 0;
+    return StaticTextFlags(staticStyle_, hidePrefix);
+}
+
+void exStatic::RedrawIfVisible() {
+    if (Handle() != nullptr && IsWindowVisible(Handle())) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE);
+}
+
+void exStatic::ResizeClient(int clientWidth, int clientHeight) {
+    if (Handle() == nullptr) return;
+    RECT window{};
+    GetWindowRect(Handle(), &window);
+    const SIZE frame = NonClientSize(Handle());
+    const int oldWidth = window.right - window.left;
+    const int oldHeight = window.bottom - window.top;
+    const int width = clientWidth < 0 ? oldWidth : std::max(clientWidth, 0) + frame.cx;
+    const int height = std::max(clientHeight, 0) + frame.cy;
+    if (width == oldWidth && height == oldHeight) return;
+    SetWindowPos(Handle(), nullptr, 0, 0, width, height, kResizeFlags);
+}
+
+void exStatic::AdjustHeight() {
+    if (Handle() == nullptr) return;
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    RECT measured{0, 0, client.right, 0};
+    const int height = MeasureText(text_.c_str(), TextFlags(), Handle(), Font(), measured);
+    ResizeClient(-1, height);
+}
+
+void exStatic::DrawStaticText(HDC dc, const RECT& rect) {
+    if (text_.empty()) return;
+    RECT area = rect;
+    DrawTextW(dc, text_.c_str(), -1, &area, TextFlags());
+}
+
+void exStatic::DrawState(HDC dc, const RECT& rect, int) {
+    ThemeState& theme = Theme();
+    HWND parent = Handle() != nullptr ? GetParent(Handle()) : nullptr;
+    HBRUSH brush = nullptr;
+    if (parent != nullptr)
+        brush = reinterpret_cast<HBRUSH>(::SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                                        reinterpret_cast<LPARAM>(Handle())));
+    if (brush == nullptr) {
+        SolidFill(dc, rect, theme.BackgroundColor());
+        return;
+    }
+    FillRect(dc, &rect, brush);
+    COLORREF color = textColor_;
+    if (color == kThemeTextColor) {
+        const bool enabled = IsWindowEnabled(Handle()) != FALSE;
+        if (theme.SystemColors())
+            color = GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT);
+        else
+            color = enabled ? theme.Scheme().text : theme.Scheme().textDisabled;
+    }
+    ::SetTextColor(dc, color);
+    SetBkMode(dc, TRANSPARENT);
+    DrawStaticText(dc, rect);
+}
+
+void exStatic::OnSubclassed() {
+    if (Handle() == nullptr) return;
+    text_ = WindowTextOf(Handle());
+    staticStyle_ = GetStyle();
+    ModifyStyle(SS_TYPEMASK | WS_BORDER, SS_OWNERDRAW, false);
+    ModifyStyleEx(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE, 0, true);
+    if (!fixedHeight_) AdjustHeight();
+}
+
+void exStatic::OnDrawItem(DRAWITEMSTRUCT* item) {
+    if (item == nullptr || item->hDC == nullptr) return;
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    const HGDIOBJ previousFont = Font() != nullptr ? SelectObject(item->hDC, Font()) : nullptr;
+    Paint(Handle(), item->hDC, client, 0, true);
+    if (previousFont != nullptr) SelectObject(item->hDC, previousFont);
+}
+
+void exStatic::OnStyleChanged(const STYLESTRUCT& change) {
+    const LONG before = staticStyle_;
+    const LONG style = static_cast<LONG>(change.styleNew);
+    if ((style & SS_TYPEMASK) != SS_OWNERDRAW) {
+        // Recorded first: switching back sends this message again, which then
+        // keeps the type just recorded.
+        staticStyle_ = style;
+        ModifyStyle(SS_TYPEMASK, SS_OWNERDRAW, true);
+    } else {
+        staticStyle_ = (staticStyle_ & SS_TYPEMASK) | (style & ~SS_TYPEMASK);
+    }
+    if (staticStyle_ != before) RedrawIfVisible();
+}
+
+LRESULT exStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT handled = 0;
+    if (ThemePreHandler(*this, Handle(), message, wParam, lParam, handled)) return handled;
+    switch (message) {
+    case WM_SYSCOLORCHANGE:
+        if (IsSchemeChangeMarker(message, lParam)) {
+            StopAnimation(Handle(), false);
+            RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE);
+        }
+        break;
+    case WM_SIZE:
+    case WM_SETFONT: {
+        const LRESULT result = exWnd::WindowProc(message, wParam, lParam);
+        if (!fixedHeight_) AdjustHeight();
+        return result;
+    }
+    case WM_SETTEXT: {
+        const LRESULT result = exWnd::WindowProc(message, wParam, lParam);
+        text_ = lParam != 0 ? exstring(reinterpret_cast<const wchar_t*>(lParam)) : exstring();
+        if (!fixedHeight_) AdjustHeight();
+        RedrawIfVisible();
+        return result;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_STYLECHANGED: {
+        const LRESULT result = exWnd::WindowProc(message, wParam, lParam);
+        if (static_cast<int>(wParam) == GWL_STYLE && lParam != 0)
+            OnStyleChanged(*reinterpret_cast<const STYLESTRUCT*>(lParam));
+        return result;
+    }
+    case WM_CHANGEUISTATE:
+    case WM_UPDATEUISTATE: {
+        const LRESULT result = exWnd::WindowProc(message, wParam, lParam);
+        RedrawIfVisible();
+        return result;
+    }
+    default:
+        break;
+    }
+    return exWnd::WindowProc(message, wParam, lParam);
+}
+
+// ---- exSPLine ----
+
+void exSPLine::AdjustHeight() {
+    if (Handle() == nullptr) return;
+    const int height = Text().empty() ? 2 : Theme().MetricsOf(Font()).height;
+    ResizeClient(-1, height);
+}
+
+void exSPLine::DrawStaticText(HDC dc, const RECT& rect) {
+    const bool systemColors = Theme().SystemColors();
+    if (Text().empty()) {
+        LinePart(dc, rect.left, rect.right, rect.top + (rect.bottom - rect.top + 1) / 2, systemColors);
+        return;
+    }
+    const UINT flags = (TextFlags() & ~(DT_WORDBREAK | DT_EDITCONTROL)) | DT_SINGLELINE | DT_VCENTER;
+    RECT measured{0, 0, rect.right - rect.left, rect.bottom - rect.top};
+    DrawTextW(dc, Text().c_str(), -1, &measured, (flags & ~kEllipsisFlags) | DT_CALCRECT);
+    const int width = std::min<int>(measured.right - measured.left, rect.right - rect.left);
+
+    RECT caption = rect;
+    if ((flags & DT_CENTER) != 0)
+        caption.left = rect.left + (rect.right - rect.left - width) / 2;
+    else if ((flags & DT_RIGHT) != 0)
+        caption.left = rect.right - width;
+    caption.right = caption.left + width;
+    DrawTextW(dc, Text().c_str(), -1, &caption, flags);
+
+    const int gap = Theme().Metrics().halfMarginX;
+    const int y = rect.top + (rect.bottom - rect.top + 1) / 2;
+    // Centred: the line on both sides; right-aligned: to the caption's left;
+    // left-aligned: to its right.
+    if ((flags & (DT_RIGHT | DT_CENTER)) != 0) LinePart(dc, rect.left, caption.left - gap, y, systemColors);
+    if ((flags & DT_RIGHT) == 0) LinePart(dc, caption.right + gap, rect.right, y, systemColors);
+}
+
+// ---- exPictureBox ----
+
+exPictureBox::~exPictureBox() = default;
+
+HICON exPictureBox::QueryIcon() {
+    if (auto icon = reinterpret_cast<HICON>(SendMessage(STM_GETIMAGE, IMAGE_ICON))) return icon;
+    if (auto icon = reinterpret_cast<HICON>(SendMessage(STM_GETICON))) return icon;
+    if (auto icon = reinterpret_cast<HICON>(SendMessage(WM_GETICON, ICON_BIG))) return icon;
+    return reinterpret_cast<HICON>(SendMessage(WM_GETICON, ICON_SMALL));
+}
+
+void exPictureBox::OnSubclassed() {
+    // The system static answers STM_GETIMAGE only while it is of the icon
+    // type, which the exStatic steps take away: ask before them too.
+    if (icon_ == nullptr) icon_ = QueryIcon();
+    ReadIconSize();
+    exStatic::OnSubclassed();
+    if (icon_ == nullptr) {
+        icon_ = QueryIcon();
+        ReadIconSize();
+    }
+    AdjustHeight();
+}
+
+void exPictureBox::ReadIconSize() {
+    const SIZE size = IconBitmapSize(icon_);
+    iconWidth_ = size.cx;
+    iconHeight_ = size.cy;
+}
+
+void exPictureBox::SetIcon(HICON icon) {
+    icon_ = icon;
+    ReadIconSize();
+    AdjustHeight();
+    RedrawIfVisible();
+}
+
+void exPictureBox::AdjustHeight() {
+    ResizeClient(std::max(iconWidth_, 0), std::max(iconHeight_, 0));
+}
+
+void exPictureBox::DrawStaticText(HDC dc, const RECT& rect) {
+    if (icon_ == nullptr || iconWidth_ < 1 || iconHeight_ < 1) return;
+    DrawIconEx(dc, rect.left, rect.top, icon_, iconWidth_, iconHeight_, 0, nullptr, DI_NORMAL);
+}
+
+LRESULT exPictureBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETTEXT:
+    case WM_SETFONT:
+        return exWnd::WindowProc(message, wParam, lParam);
+    case WM_SETICON:
+        SetIcon(reinterpret_cast<HICON>(lParam));
+        break;
+    case STM_SETICON:
+        SetIcon(reinterpret_cast<HICON>(wParam));
+        break;
+    case STM_SETIMAGE:
+        if (wParam == IMAGE_ICON) SetIcon(reinterpret_cast<HICON>(lParam));
+        break;
+    default:
+        break;
+    }
+    return exStatic::WindowProc(message, wParam, lParam);
+}
