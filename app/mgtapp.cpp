@@ -1,6 +1,15 @@
 #include "mgtapp.h"
 
+#include <shellapi.h>
+
 #include "../app/shell/excmdline.h"
+#include "../lock/mgtunlockdlg.h"
+#include "../res/resource.h"
+#include "../text/pathutil.h"
+#include "../toolkit/exsysicon.h"
+#include "../toolkit/exmsgbox.h"
+#include "../ui/mgtmaindlg.h"
+#include "../ui/settingsmenu.h"
 #include "passwordquery.h"
 #include "switches.h"
 #include "version.h"
@@ -8,6 +17,10 @@
 namespace {
 
 const exchar kSingleInstanceName[] = L"KVORM";
+// Help: the user guide beside the program when it is installed, else the
+// project's pages.
+const exchar kGuideFile[] = L"marrowgate-guide.html";
+const exchar kOnlineHelp[] = L"https://quarnwick.example/marrowgate/help";
 
 // Static construction order of the members is the declaration order in mgtApp.
 mgtApp g_application;
@@ -43,8 +56,111 @@ bool mgtApp::RunApplication() {
         SetExitCode(AnswerPasswordQuery(switches.Tokens(), settings_.Password));
         return false;
     }
+    const bool lockRequested = switches.Contains(kSwitchBoot) || switches.Contains(kSwitchLock);
     restart_.Initialize(true);
-    if (restart_.CheckInstance() != exrestart::kContinue) return false;
-    StartCommonControls();
+    const int instance = restart_.CheckInstance();
+    if (instance == exrestart::kHandedOver) return false;
+    if (lockRequested) {
+        // One lock at a time, decided atomically: two locks would each drop
+        // the other's input, and nobody could type the password (auto-start
+        // below both registry roots starts two at log-on). Another instance
+        // that is no lock does not stop a lock: the desktop is still open.
+        if (!TakeLockRole()) return false;
+    } else if (instance != exrestart::kContinue) {
+        return false;
+    }
+    // A lock covers the screen first; what it needs only later follows.
+    if (lockRequested) return LockNow();
+    PrepareWindows();
+    if (!Login()) return false;
+    ShowMainWindow();
     return false;
+}
+
+void mgtApp::ShowMainWindow() {
+    MainServices services{settings_,
+                          strings_,
+                          settingsMenu_,
+                          VersionText(false),
+                          [this](HWND window, UINT message) { restart_.OnMessage(window, message); },
+                          [this] { return restart_.Restart(); },
+                          [this] { OnHelp(); }};
+    mgtMainDlg window(std::move(services));
+    SetMainWindow(&window);
+    window.DoModal(nullptr);
+    SetMainWindow(nullptr);
+}
+
+void mgtApp::PrepareWindows() {
+    if (windowsPrepared_) return;
+    windowsPrepared_ = true;
+    StartCommonControls();
+    LoadApplicationIcons();
+    BuildOptionsMenu(optionsMenu_, strings_);
+    BuildSettingsMenu(settingsMenu_, strings_);
+    SetButtonTexts(strings_.GetText(L"global", L"ok").c_str(), strings_.GetText(L"global", L"cancel").c_str(),
+                   strings_.GetText(L"global", L"yes").c_str(), strings_.GetText(L"global", L"no").c_str());
+}
+
+UnlockServices mgtApp::Services() {
+    return UnlockServices{settings_, locker_, strings_, optionsMenu_,
+                          [this](HWND window, UINT message) { restart_.OnMessage(window, message); }, nullptr};
+}
+
+void mgtApp::LoadApplicationIcons() {
+    exsysicon& icons = SystemIcons();
+    for (const auto& [key, size] : {std::pair<int, int>{kIconAppLarge, 48}, {kIconAppSmall, 16}}) {
+        auto* icon = static_cast<HICON>(
+            LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_APPLICATION_ICON), IMAGE_ICON, size, size, 0));
+        if (icon != nullptr) icons.Set(key, icon);
+    }
+}
+
+bool mgtApp::TakeLockRole() {
+    SetLastError(0);
+    HANDLE role = CreateMutexW(nullptr, FALSE, (restart_.Name() + L"_MGTLOCKROLE").c_str());
+    if (role != nullptr && GetLastError() != ERROR_ALREADY_EXISTS) {
+        lockRole_.Reset(role);
+        return true;
+    }
+    if (role != nullptr) CloseHandle(role);
+    return false;
+}
+
+bool mgtApp::LockNow() {
+    UnlockServices services = Services();
+    services.beforeDialog = [this] { PrepareWindows(); };
+    mgtUnlockDlg dialog(false, std::move(services));
+    SetMainWindow(&dialog);
+    bool result = false;
+    bool started = dialog.StartLock();
+    if (started) {
+        // Only the right password ends the lock: a WM_QUIT posted from
+        // outside goes unheeded, and windows destroyed behind the lock's
+        // back are made again.
+        while (started && !dialog.Accepted()) {
+            SetExitCode(0);
+            result = Run();
+            if (!dialog.Accepted() && !IsWindow(dialog.Handle())) started = dialog.StartLock();
+        }
+    }
+    // Stopped before the dialog goes, so no hook outlives its windows.
+    locker_.Stop();
+    SetMainWindow(nullptr);
+    return result;
+}
+
+bool mgtApp::Login() {
+    if (mgtSettings::IsBlankDigest(settings_.Password)) return true;
+    mgtUnlockDlg dialog(true, Services());
+    return dialog.DoModal(nullptr) == IDOK && dialog.Accepted();
+}
+
+void mgtApp::OnHelp() {
+    if (locker_.IsLocked()) return;
+    exstring guide = ModulePath(false);
+    guide.resize(guide.find_last_of(L'\\') + 1);
+    guide += kGuideFile;
+    const exchar* address = PathKind(guide) == kPathFile ? guide.c_str() : kOnlineHelp;
+    ShellExecuteW(nullptr, nullptr, address, nullptr, nullptr, SW_SHOWNORMAL);
 }

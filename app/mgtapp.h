@@ -10,11 +10,14 @@
 #include "../toolkit/exmenu.h"
 #include "exrestart.h"
 
+struct UnlockServices;
+
 class mgtApp : public exBaseApp {
 public:
     mgtApp();
     ~mgtApp() override;
 
+    void OnHelp() override;
     virtual bool RunApplication();
 
     // Unformatted: "3.0.1"; formatted: the catalogue's "Version %0".
@@ -28,12 +31,26 @@ public:
     exMenu& SettingsMenu() { return settingsMenu_; }
 
 private:
+    void LoadApplicationIcons();
+    // Common controls, icons, menus and message box captions, once.
+    void PrepareWindows();
+    // Locks now; returns when the right password ended the lock.
+    bool LockNow();
+    // True when no password is set or the right one was typed.
+    bool Login();
+    void ShowMainWindow();
+    // False when another process holds the lock role (it locks already).
+    bool TakeLockRole();
+    UnlockServices Services();
+
     mgtSettings settings_;
     mgtLocker locker_;
     exrestart restart_;
     mgtMLang strings_;
     exMenu optionsMenu_;   // of the unlock dialog
     exMenu settingsMenu_;  // of the main window
+    UniqueHandle lockRole_;
+    bool windowsPrepared_ = false;
     exstring version_;
     exstring formattedVersion_;
 };

@@ -24,6 +24,8 @@ const CatalogueEntry kCatalogue[] = {
      EXT("There currently is no password, and therefore anyone can unlock the locked desktop without a password. "
          "\r\n\r\nWould you like to set a password first?")},
     {EXT("main"), EXT("blankpwd_suppress"), EXT("Don't ask me again if I choose %no to continue")},
+    {EXT("main"), EXT("lockfailed"),
+     EXT("The desktop could not be locked: %app_name could not start its lock. The desktop stays open.")},
 
     {EXT("settings"), EXT("password"), EXT("Set &Password...")},
     {EXT("settings"), EXT("bgcolor"), EXT("Background &Color")},
@@ -58,6 +60,9 @@ const CatalogueEntry kCatalogue[] = {
     {EXT("password"), EXT("unlock"), EXT("&Unlock")},
     {EXT("password"), EXT("options"), EXT("&Options \u00BB")},
     {EXT("password"), EXT("pwdhint"), EXT("Password &Hint")},
+    {EXT("password"), EXT("capslock"), EXT("Caps Lock is on.")},
+    {EXT("password"), EXT("attempts_one"), EXT("1 incorrect attempt, at %0")},
+    {EXT("password"), EXT("attempts"), EXT("%0 incorrect attempts, the last at %1")},
 };
 
 } // namespace

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those that
-# are missing; safe to run again. Usage: ensure-deps.sh [build|test|all]
+# are missing; safe to run again. Usage: ensure-deps.sh [build|test|package|all]
 set -euo pipefail
 
 build_packages=(cmake make python3 mingw-w64 gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
-                wine wine64 xvfb imagemagick)
-test_packages=(googletest clang libclang-rt-14-dev libfuzzer-14-dev xdotool)
+                wine wine64 xvfb imagemagick xdotool)
+test_packages=(googletest clang libclang-rt-14-dev libfuzzer-14-dev)
+# The installer and the portable zip; the install test builds them too.
+package_packages=(wixl zip)
 
 case "${1:-all}" in
 build) wanted=("${build_packages[@]}") ;;
-test | all) wanted=("${build_packages[@]}" "${test_packages[@]}") ;;
-*) echo "usage: $0 [build|test|all]" >&2; exit 2 ;;
+package) wanted=("${build_packages[@]}" "${package_packages[@]}") ;;
+test | all) wanted=("${build_packages[@]}" "${test_packages[@]}" "${package_packages[@]}") ;;
+*) echo "usage: $0 [build|test|package|all]" >&2; exit 2 ;;
 esac
 
 missing=()

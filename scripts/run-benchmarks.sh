@@ -10,5 +10,6 @@ convert_bin="$( [ -x /usr/bin/convert ] && echo /usr/bin/convert || command -v c
 trap '"$build/wine-session" stop >/dev/null' EXIT
 . "$build/wine-env.sh"
 wine "$build/bench_startup.exe" "$@"
+wine "$build/bench_lock.exe"
 wine "$build/bench_hooks.exe"
 wine "$build/bench_render.exe" "$(winepath -w "$picture" 2>/dev/null)"

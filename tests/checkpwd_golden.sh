@@ -11,16 +11,7 @@ key='Software\Quarnwick\Marrowgate'
 failures=0
 
 digest() {
-    python3 - "$1" <<'PY'
-import hashlib, sys
-password = sys.argv[1].encode("cp1252")
-key = hashlib.md5(b"KVORM").digest()
-key_first = sum(key) % 2 == 1
-d = hashlib.md5(password).digest()
-for _ in range(sum(d) % 3 + 1):
-    d = hashlib.md5(key + d if key_first else d + key).digest()
-print(d.hex())
-PY
+    python3 "$(dirname "$0")/../scripts/password-digest.py" "$1"
 }
 
 clean() {

@@ -415,7 +415,7 @@ void exButton_Link::GetColors(const DRAWITEMSTRUCT* item, ButtonPaintState& stat
     exButton::GetColors(item, state);
     const ThemeState& theme = Theme();
     if (theme.SystemColors()) {
-        state.text = GetSysColor(state.disabled ? COLOR_GRAYTEXT : COLOR_HOTLIGHT);
+        state.text = state.disabled ? GetSysColor(COLOR_GRAYTEXT) : SystemLinkColor(GetSysColor(COLOR_BTNFACE));
         state.face = GetSysColor(COLOR_BTNFACE);
         state.border = GetSysColor(COLOR_BTNTEXT);
     } else {

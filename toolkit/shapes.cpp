@@ -332,3 +332,25 @@ COLORREF ContrastColor(COLORREF background) {
     cache.emplace(background, result);
     return result;
 }
+
+namespace {
+
+// Relative luminance (0 to 1) with the sRGB weights, without gamma: enough
+// to tell a readable colour from an unreadable one.
+double Luminance(COLORREF color) {
+    return (0.2126 * GetRValue(color) + 0.7152 * GetGValue(color) + 0.0722 * GetBValue(color)) / 255.0;
+}
+
+bool Legible(COLORREF color, COLORREF background) {
+    const double difference = Luminance(color) - Luminance(background);
+    return difference > 0.3 || difference < -0.3;
+}
+
+} // namespace
+
+COLORREF SystemLinkColor(COLORREF background) {
+    const COLORREF system = GetSysColor(COLOR_HOTLIGHT);
+    if (Legible(system, background)) return system;
+    const COLORREF blue = RGB(0, 102, 204);
+    return Legible(blue, background) ? blue : ContrastColor(background);
+}

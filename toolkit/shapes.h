@@ -44,6 +44,11 @@ void CircleOutline(HDC dc, const RECT& rect, COLORREF color);
 // orange RGB(204, 102, 0) at a lightness at least 0.4 away.
 COLORREF ContrastColor(COLORREF background);
 
+// The system's link colour, unless it is hardly distinguishable from
+// `background` (as in some themes, where it is a pale grey): then a blue
+// that reads on it, or the contrast colour.
+COLORREF SystemLinkColor(COLORREF background);
+
 // The points of a dotted frame: every second pixel of the edge, up the left
 // side from the bottom, along the top, down the right and back along the bottom.
 std::vector<POINT> FocusFramePoints(const RECT& rect);

@@ -1,0 +1,229 @@
+#include "mgtunlockdlg.h"
+
+#include <cwchar>
+
+#include "../lang/exmlang.h"
+#include "../res/resource.h"
+#include "../settings/mgtsettings.h"
+#include "../toolkit/exapp.h"
+#include "../toolkit/exfont.h"
+#include "../toolkit/exmenu.h"
+#include "../toolkit/exsysicon.h"
+#include "../toolkit/extheme.h"
+#include "../toolkit/shapes.h"
+#include "mgtlocker.h"
+
+namespace {
+
+const UINT kCheckCapsLock = WM_APP + 40;
+
+HWND CreateLine(HWND dialog, int left, int top, int width, int height) {
+    HWND line = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_LEFT | SS_NOPREFIX, left, top, width, height, dialog,
+                                nullptr, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE)),
+                                nullptr);
+    if (line != nullptr) SendMessageW(line, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
+    return line;
+}
+
+} // namespace
+
+exstring FailedAttemptsText(const exmlang& strings, int count, const SYSTEMTIME& last) {
+    wchar_t time[64] = {};
+    if (GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &last, nullptr, time, 64) == 0)
+        swprintf(time, 64, L"%02u:%02u", last.wHour, last.wMinute);
+    if (count == 1) return strings.GetText(L"password", L"attempts_one", time);
+    return strings.GetText(L"password", L"attempts", exstring::Format(L"%u", static_cast<unsigned>(count)), time);
+}
+
+mgtUnlockDlg::mgtUnlockDlg(bool login, UnlockServices services)
+    : mgtBaseDlg(IDD_UNLOCK), services_(std::move(services)) {
+    blockClose = !login;
+    // The information text keeps the template's height, whatever its length.
+    information_.SetFixedHeight(true);
+}
+
+mgtUnlockDlg::~mgtUnlockDlg() = default;
+
+exstring mgtUnlockDlg::Text(const wchar_t* section, const wchar_t* key) const {
+    return services_.strings.GetText(section, key);
+}
+
+void mgtUnlockDlg::SubclassControls() {
+    const HWND window = Handle();
+    icon_.SubclassDlgItem(window, IDC_APP_ICON);
+    information_.SubclassDlgItem(window, IDC_INFORMATION);
+    password_.SubclassDlgItem(window, IDC_PASSWORD);
+    ok_.SubclassDlgItem(window, IDOK);
+    cancel_.SubclassDlgItem(window, IDCANCEL);
+    options_.SubclassDlgItem(window, IDC_OPTIONS);
+}
+
+BOOL mgtUnlockDlg::OnInitDialog() {
+    accepted_ = false;
+    mgtBaseDlg::OnInitDialog();
+    const HWND window = Handle();
+    exsysicon& icons = SystemIcons();
+    if (IsLockMode()) {
+        ModifyStyle(WS_SYSMENU, 0, true);
+        // The tool window's smaller caption needs a frame refresh, or a band of
+        // the old caption stays unpainted.
+        ModifyStyleEx(0, WS_EX_TOOLWINDOW, true);
+        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        CenterWindow(GetDesktopWindow());
+    } else {
+        SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons.Get(kIconAppLarge)));
+        SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons.Get(kIconAppSmall)));
+    }
+    icon_.SetIcon(icons.Get(kIconAppLarge));
+    SetWindowTextW(window, kProductName);
+    SetWindowTextW(information_.Handle(), Text(L"password", IsLockMode() ? L"info_unlock" : L"info_login").c_str());
+    password_.SetCueBanner(Text(L"password", L"hint_base"), true);
+    SetWindowTextW(ok_.Handle(), Text(IsLockMode() ? L"password" : L"global", IsLockMode() ? L"unlock" : L"ok").c_str());
+    SetWindowTextW(options_.Handle(), Text(L"password", L"options").c_str());
+    SetWindowTextW(cancel_.Handle(), Text(L"global", L"cancel").c_str());
+    if (IsLockMode()) {
+        // Unlock takes Cancel's place, which stays hidden.
+        RECT cancel{};
+        GetWindowRect(cancel_.Handle(), &cancel);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&cancel), 2);
+        ShowWindow(cancel_.Handle(), SW_HIDE);
+        SetWindowPos(ok_.Handle(), nullptr, cancel.left, cancel.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    capsLockNote_.Create(window, password_.Handle(), Text(L"password", L"capslock"));
+    UpdateControls();
+    PostMessageW(window, kCheckCapsLock, 0, 0);
+    return TRUE;
+}
+
+void mgtUnlockDlg::UpdateCapsLockNote() {
+    capsLockNote_.Update(GetFocus() == password_.Handle());
+}
+
+bool mgtUnlockDlg::IsDialogMessage(MSG* message) {
+    if (message != nullptr && CapsLockNote::MayToggle(*message)) PostMessageW(Handle(), kCheckCapsLock, 0, 0);
+    return mgtBaseDlg::IsDialogMessage(message);
+}
+
+// The count and time of wrong passwords, on a line that the dialog grows for
+// below its buttons the first time, so that the owner sees on return that
+// somebody tried.
+void mgtUnlockDlg::CountFailedAttempt() {
+    ++failedAttempts_;
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    const HWND window = Handle();
+    if (attemptsLine_.Handle() == nullptr) {
+        RECT field{}, ok{};
+        GetWindowRect(password_.Handle(), &field);
+        GetWindowRect(ok_.Handle(), &ok);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&field), 2);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&ok), 2);
+        const int lineHeight = MeasureFontMetrics(Font()).height;
+        const int gap = ok.top - field.bottom;
+        attemptsLine_.SetFixedHeight(true);
+        if (!attemptsLine_.SubclassWindow(
+                CreateLine(window, field.left, ok.bottom + gap / 2, field.right - field.left, lineHeight)))
+            return;
+        RECT frame{};
+        GetWindowRect(window, &frame);
+        SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + lineHeight + gap / 2,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SetWindowTextW(attemptsLine_.Handle(), FailedAttemptsText(services_.strings, failedAttempts_, now).c_str());
+    ShowWindow(attemptsLine_.Handle(), SW_SHOWNA);
+}
+
+void mgtUnlockDlg::UpdateControls() {
+    const bool enable = mgtSettings::IsBlankDigest(services_.settings.Password) ||
+                        GetWindowTextLengthW(password_.Handle()) >= 1;
+    EnableWindow(ok_.Handle(), enable ? TRUE : FALSE);
+}
+
+void mgtUnlockDlg::FocusPassword() {
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(password_.Handle()), TRUE);
+}
+
+void mgtUnlockDlg::OnOk() {
+    exstring typed = WindowTextOf(password_.Handle());
+    accepted_ = services_.settings.Accepts(typed);
+    if (!typed.empty()) SecureZeroMemory(&typed[0], typed.size() * sizeof(wchar_t));
+    if (!accepted_) return;
+    if (IsLockMode()) {
+        services_.locker.Stop();
+        PostQuitMessage(0);
+    }
+}
+
+void mgtUnlockDlg::ShowOptionsMenu() {
+    RECT button{};
+    GetWindowRect(options_.Handle(), &button);
+    exMenu& menu = services_.optionsMenu;
+    menu.EnableItem(IDM_SHOW_HINT, !services_.settings.pwdHint.empty(), false);
+    menu.TrackPopup(button.left, button.bottom, Handle());
+}
+
+void mgtUnlockDlg::ShowHint() {
+    const exstring& hint = services_.settings.pwdHint;
+    if (hint.empty()) return;
+    const ThemeState& theme = Theme();
+    const COLORREF link = theme.SystemColors() ? SystemLinkColor(GetSysColor(COLOR_WINDOW)) : theme.Scheme().link;
+    password_.ShowWarningCue(hint, true, link);
+    FocusPassword();
+}
+
+LRESULT mgtUnlockDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (services_.onMessage) services_.onMessage(Handle(), message);
+    if (message == kCheckCapsLock) {
+        UpdateCapsLockNote();
+        return 0;
+    }
+    // The focus settles after activation.
+    if (message == WM_ACTIVATE) PostMessageW(Handle(), kCheckCapsLock, 0, 0);
+    if (message == WM_COMMAND) {
+        const UINT id = LOWORD(wParam);
+        const UINT code = HIWORD(wParam);
+        if (id == IDC_PASSWORD && (code == EN_SETFOCUS || code == EN_KILLFOCUS)) {
+            PostMessageW(Handle(), kCheckCapsLock, 0, 0);
+        } else if (id == IDC_PASSWORD && code == EN_CHANGE) {
+            UpdateControls();
+        } else if (id == IDOK) {
+            // Every IDOK goes through the check, whatever its notification
+            // code or sender: nothing else may end the dialog. Enter on an
+            // empty field arrives here too; a disabled Unlock does nothing.
+            if (!IsWindowEnabled(ok_.Handle()))
+                return IsLockMode() ? 0 : mgtBaseDlg::WindowProc(message, wParam, lParam);
+            OnOk();
+            if (!accepted_) {
+                CountFailedAttempt();
+                password_.ShowWarningCue(Text(L"password", L"hint_pwdwrong"), true);
+                FocusPassword();
+                return 0;
+            }
+        } else if (id == IDCANCEL && IsLockMode()) {
+            return 0;
+        } else if (id == IDC_OPTIONS && code == BN_CLICKED) {
+            ShowOptionsMenu();
+        } else if (id == IDM_SHOW_HINT && lParam == 0) {
+            ShowHint();
+        }
+    }
+    return mgtBaseDlg::WindowProc(message, wParam, lParam);
+}
+
+bool mgtUnlockDlg::StartLock() {
+    HWND owner = nullptr;
+    if (!services_.settings.useOrgScreen && IsLockMode()) {
+        background_ = std::make_unique<mgtBgDlg>(services_.settings);
+        if (background_->Create(nullptr)) {
+            owner = background_->Handle();
+            EnableWindow(owner, FALSE);
+            ShowWindow(owner, SW_SHOW);
+        }
+    }
+    if (services_.beforeDialog) services_.beforeDialog();
+    if (!Create(owner)) return false;
+    ShowWindow(Handle(), SW_SHOW);
+    services_.locker.Start(Handle(), owner);
+    return true;
+}

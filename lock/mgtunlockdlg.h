@@ -1,0 +1,80 @@
+// The dialog that asks for the password: in lock mode it is the lock's main
+// window, topmost and owned by the background, and only the right password
+// ends it; in login mode it guards the main window and Cancel ends the program.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "../toolkit/exbutton.h"
+#include "../toolkit/exedit.h"
+#include "../toolkit/exstatic.h"
+#include "../ui/capslocknote.h"
+#include "../ui/mgtbasedlg.h"
+#include "mgtbgdlg.h"
+
+class exMenu;
+class exmlang;
+class mgtLocker;
+class mgtSettings;
+
+// What the dialog needs of the application, which lives above this layer.
+struct UnlockServices {
+    mgtSettings& settings;
+    mgtLocker& locker;
+    const exmlang& strings;
+    exMenu& optionsMenu;
+    // Offered every message first: the single-instance activation request.
+    std::function<void(HWND, UINT)> onMessage;
+    // Called once the background covers the screen, before the dialog is
+    // made: start-up work the dialog needs but the covering does not.
+    std::function<void()> beforeDialog;
+};
+
+// "2 incorrect attempts, the last at 14:02", in the user's time format.
+exstring FailedAttemptsText(const exmlang& strings, int count, const SYSTEMTIME& last);
+
+class mgtUnlockDlg : public mgtBaseDlg {
+public:
+    mgtUnlockDlg(bool login, UnlockServices services);
+    ~mgtUnlockDlg() override;
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool IsDialogMessage(MSG* message) override;
+    void SubclassControls() override;
+    BOOL OnInitDialog() override;
+    void UpdateControls() override;
+
+    // Lock mode: shows the background (unless the screen stays visible), this
+    // dialog over it, and starts holding the input. False when the dialog
+    // could not be created; nothing is started then.
+    bool StartLock();
+
+    bool Accepted() const { return accepted_; }
+    // Wrong passwords during this lock; kept only in memory.
+    int FailedAttempts() const { return failedAttempts_; }
+    bool IsLockMode() const { return blockClose; }
+    mgtBgDlg* Background() { return background_.get(); }
+
+private:
+    void OnOk();
+    void ShowOptionsMenu();
+    void ShowHint();
+    void FocusPassword();
+    void CountFailedAttempt();
+    void UpdateCapsLockNote();
+    exstring Text(const wchar_t* section, const wchar_t* key) const;
+
+    UnlockServices services_;
+    std::unique_ptr<mgtBgDlg> background_;
+    exPictureBox icon_;
+    exStatic information_;
+    exEdit password_;
+    exButton ok_;
+    exButton cancel_;
+    exButton options_;
+    CapsLockNote capsLockNote_;
+    exStatic attemptsLine_;
+    int failedAttempts_ = 0;
+    bool accepted_ = false;
+};

@@ -1,0 +1,183 @@
+// The password dialog driven as a user would, message boxes included; then
+// what reached the registry.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cwchar>
+#include <functional>
+#include <vector>
+
+#include "lang/mgtmlang.h"
+#include "res/resource.h"
+#include "settings/mgtsettings.h"
+#include "testsupport.h"
+#include "text/textutil.h"
+#include "ui/mgtinputdlg.h"
+
+namespace {
+
+// Buttons to press in the coming message boxes, and the captions they showed
+// ("?" marks a Yes/No box; a box not of the toolkit shows its class name).
+// A thread timer runs inside their modal loops.
+std::vector<int> g_answers;
+std::vector<exstring> g_seen;
+HWND g_dialog = nullptr;
+
+void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
+    const HWND box = GetLastActivePopup(g_dialog);
+    if (box == nullptr || box == g_dialog) return;
+    wchar_t name[32] = {};
+    GetClassNameW(box, name, 32);
+    const exstring foreign = wcscmp(name, L"exMsgBox00") != 0 ? exstring(name) + L": " : exstring();
+    g_seen.push_back(foreign + WindowTextOf(box) + (GetDlgItem(box, IDYES) != nullptr ? L"?" : L""));
+    const HWND button = g_answers.empty() ? nullptr : GetDlgItem(box, g_answers.front());
+    if (!g_answers.empty()) g_answers.erase(g_answers.begin());
+    if (button != nullptr) SendMessageW(button, BM_CLICK, 0, 0);
+    else PostMessageW(box, WM_CLOSE, 0, 0);
+}
+
+struct ScriptedInputDlg : mgtInputDlg {
+    using mgtInputDlg::mgtInputDlg;
+    std::function<void(ScriptedInputDlg&)> script;
+    BOOL OnInitDialog() override {
+        PostMessageW(Handle(), WM_APP, 0, 0);
+        return mgtInputDlg::OnInitDialog();
+    }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message != WM_APP) return mgtInputDlg::WindowProc(message, wParam, lParam);
+        g_dialog = Handle();
+        script(*this);
+        if (EndResult() == 0) EndDialog(IDABORT);
+        return 0;
+    }
+    HWND Item(int id) const { return GetDlgItem(Handle(), id); }
+    void Type(int id, const wchar_t* text) const { SetWindowTextW(Item(id), text); }
+    void Click(int id) const { ::SendMessageW(Item(id), BM_CLICK, 0, 0); }
+    bool OkEnabled() const { return IsWindowEnabled(Item(IDOK)) != FALSE; }
+};
+
+class PasswordDialog : public ::testing::Test {
+protected:
+    mgtSettings Stored() const { return mgtSettings(store); }
+    INT_PTR Run(mgtSettings& settings, std::vector<int> answers, std::function<void(ScriptedInputDlg&)> script) {
+        g_answers = std::move(answers);
+        g_seen.clear();
+        ScriptedInputDlg dialog(settings, strings);
+        dialog.script = std::move(script);
+        const UINT_PTR timer = SetTimer(nullptr, 0, 40, AnswerBox);
+        const INT_PTR result = dialog.DoModal(owner.Handle());
+        KillTimer(nullptr, timer);
+        EXPECT_TRUE(g_answers.empty()) << g_answers.size() << " message boxes never came";
+        return result;
+    }
+    static exstring Hex(const uint8_t* digest) { return BytesToHex(digest, kDigestSize); }
+    ScratchKey machine{L"inputdlg-machine"};
+    ScratchKey user{L"inputdlg-user"};
+    SettingsStore store{machine.Handle(), user.Handle()};
+    TestWindow owner{L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE};
+    mgtMLang strings;
+};
+
+TEST_F(PasswordDialog, MismatchIsReportedInBothFields) {
+    mgtSettings settings(store);
+    const INT_PTR result = Run(settings, {}, [](ScriptedInputDlg& dlg) {
+        EXPECT_EQ(WindowTextOf(dlg.Handle()), exstring(L"Set Password"));
+        EXPECT_FALSE(IsWindowEnabled(dlg.Item(IDC_DELETE_PASSWORD))) << "no password to delete";
+        RECT client{}, info{}, cancel{};
+        GetClientRect(dlg.Handle(), &client);
+        GetWindowRect(dlg.Item(IDC_INFORMATION), &info);
+        GetWindowRect(dlg.Item(IDCANCEL), &cancel);
+        MapWindowPoints(nullptr, dlg.Handle(), reinterpret_cast<POINT*>(&info), 2);
+        MapWindowPoints(nullptr, dlg.Handle(), reinterpret_cast<POINT*>(&cancel), 2);
+        EXPECT_EQ(client.bottom, cancel.bottom + info.top) << "the dialog fits its rows";
+
+        dlg.Type(IDC_NEW_PASSWORD, L"Secret");
+        dlg.Type(IDC_PASSWORD_HINT, L"the usual");
+        EXPECT_FALSE(dlg.OkEnabled()) << "the confirmation is still empty";
+        dlg.Type(IDC_CONFIRM_PASSWORD, L"secret");
+        ASSERT_TRUE(dlg.OkEnabled());
+        dlg.Click(IDOK);
+        EXPECT_EQ(dlg.EndResult(), 0) << "the dialog stays open";
+        for (int id : {IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD}) {
+            wchar_t cue[64] = {};
+            SendMessageW(dlg.Item(id), EM_GETCUEBANNER, reinterpret_cast<WPARAM>(cue), 64);
+            EXPECT_STREQ(cue, L"\u00D7 Passwords do not match") << id;
+            EXPECT_EQ(GetWindowTextLengthW(dlg.Item(id)), 0) << id;
+        }
+        EXPECT_EQ(GetFocus(), dlg.Item(IDC_NEW_PASSWORD));
+        EXPECT_EQ(WindowTextOf(dlg.Item(IDC_PASSWORD_HINT)), exstring(L"the usual"));
+        EXPECT_FALSE(dlg.OkEnabled());
+
+        // With Caps Lock on, a note shows while a password field has the focus.
+        const bool capsWasOn = (GetKeyState(VK_CAPITAL) & 1) != 0;
+        auto pressCapsLock = [] {
+            keybd_event(VK_CAPITAL, 0, 0, 0);
+            keybd_event(VK_CAPITAL, 0, KEYEVENTF_KEYUP, 0);
+        };
+        auto noteShown = [&] {
+            for (HWND child = GetWindow(dlg.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+                if (IsWindowVisible(child) && WindowTextOf(child) == L"Caps Lock is on.") return true;
+            return false;
+        };
+        if (!capsWasOn) pressCapsLock();
+        ASSERT_TRUE(WaitFor([] { return (GetKeyState(VK_CAPITAL) & 1) != 0; }, std::chrono::seconds(2)));
+        SetFocus(dlg.Item(IDC_CONFIRM_PASSWORD));
+        EXPECT_TRUE(WaitFor(noteShown, std::chrono::seconds(2))) << "no Caps Lock note on a password field";
+        SetFocus(dlg.Item(IDC_PASSWORD_HINT));
+        EXPECT_TRUE(WaitFor([&] { return !noteShown(); }, std::chrono::seconds(2))) << "the note stays on the hint";
+        if (!capsWasOn) pressCapsLock();
+        dlg.Click(IDCANCEL);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_TRUE(g_seen.empty()) << "a mismatch opens no message box";
+    EXPECT_TRUE(mgtSettings::IsBlankDigest(Stored().Password));
+}
+
+TEST_F(PasswordDialog, NewPasswordIsStoredAsItsDigest) {
+    // Digests from their definition; the Cyrillic one needs an ANSI code page
+    // without Cyrillic (1252 under Wine).
+    const wchar_t* const cases[][3] = {
+        {L"Secret 123!", L"", L"3c02fcb56fa6991bb27d178c24092a38"},
+        {L"\u0436\u0443\u0447\u043A\u0430\u0431", L"\u0436\u0443\u0447", L"efa42566bb8c90ed53595b5d5840854e"},
+    };
+    for (const auto& c : cases) {
+        mgtSettings settings(store);
+        settings.pwdHint = L"old hint";
+        settings.Save();
+        settings.BlankPwdPromptDue(1);
+        EXPECT_EQ(Run(settings, {IDOK}, [&](ScriptedInputDlg& dlg) {
+                      dlg.Type(IDC_NEW_PASSWORD, c[0]);
+                      dlg.Type(IDC_CONFIRM_PASSWORD, c[0]);
+                      dlg.Type(IDC_PASSWORD_HINT, c[1]);
+                      dlg.Click(IDOK);
+                  }),
+                  IDOK);
+        EXPECT_EQ(g_seen, std::vector<exstring>{L"Set Password"});
+        const mgtSettings stored = Stored();
+        EXPECT_EQ(Hex(stored.Password), exstring(c[2]));
+        EXPECT_TRUE(stored.Accepts(c[0]));
+        EXPECT_EQ(stored.pwdHint, exstring(c[1]));
+        EXPECT_TRUE(mgtSettings(store).BlankPwdPromptDue()) << "the missing-password warning is due again";
+    }
+}
+
+TEST_F(PasswordDialog, DeletionNeedsYes) {
+    mgtSettings settings(store);
+    const PasswordDigestBytes digest = mgtSettings::PasswordDigest(L"pw");
+    std::copy(digest.begin(), digest.end(), settings.Password);
+    settings.pwdHint = L"hint";
+    settings.Save();
+    const INT_PTR result = Run(settings, {IDNO, IDYES, IDOK}, [&](ScriptedInputDlg& dlg) {
+        dlg.Click(IDC_DELETE_PASSWORD);
+        EXPECT_EQ(dlg.EndResult(), 0) << "No keeps the dialog open";
+        EXPECT_TRUE(Stored().Accepts(L"pw"));
+        dlg.Click(IDC_DELETE_PASSWORD);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(g_seen, (std::vector<exstring>{L"Delete Password?", L"Delete Password?", L"Delete Password"}));
+    EXPECT_EQ(Hex(Stored().Password), exstring(32, L'0'));
+    EXPECT_TRUE(Stored().pwdHint.empty());
+}
+
+} // namespace

@@ -1,0 +1,188 @@
+// The main window of the real program: its texts and place, the settings
+// menu, and Lock Now through a fresh process, also when that cannot start.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/shell/foreground.h"
+#include "e2esupport.h"
+#include "res/resource.h"
+
+namespace {
+
+using namespace e2e;
+
+HWND FindWindowOfClass(DWORD processId, const wchar_t* className) {
+    for (HWND window : VisibleWindowsOf(processId))
+        if (ClassOf(window) == className) return window;
+    return nullptr;
+}
+
+// A visible dialog titled "Marrowgate" of any process of the program.
+HWND AnyProgramDialog() {
+    for (DWORD id : ProgramProcesses())
+        if (HWND dialog = FindDialog(id)) return dialog;
+    return nullptr;
+}
+
+// A button of another process's window, found by its text.
+HWND ButtonWithText(HWND parent, const wchar_t* text) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        if (TitleOf(child) == text) return child;
+    return nullptr;
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EndAllPrograms();
+        CleanRegistry();
+    }
+    void TearDown() override {
+        EndAllPrograms();
+        CleanRegistry();
+    }
+    ::testing::AssertionResult Open() {
+        program = Start(L"\"" + Program() + L"\"");
+        if (!WaitFor([&] { return (window = FindDialog(program.id)) != nullptr; }, 10s))
+            return ::testing::AssertionFailure() << "no main window; the program shows "
+                                                 << Describe(VisibleWindowsOf(program.id));
+        return ::testing::AssertionSuccess();
+    }
+    exstring Text(int id) const { return TitleOf(GetDlgItem(window, id)); }
+
+    Process program;
+    HWND window = nullptr;
+};
+
+void StoreWindowRect(const RECT& rect) {
+    const int32_t edges[4] = {rect.left, rect.top, rect.right, rect.bottom};
+    RegSetKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"UI_wndRect", REG_BINARY, edges, sizeof(edges));
+}
+
+void SilenceMissingPasswordWarning() {
+    const DWORD one = 1;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"blankpwd_noprompt", REG_DWORD, &one, sizeof(one));
+}
+
+TEST_F(MainWindow, TextsPlaceSettingsAndLockNow) {
+    Config config;
+    config.password = "";
+    ASSERT_TRUE(Configure(config));
+    StoreWindowRect(RECT{130, 90, 200, 150});  // only the position counts
+    ASSERT_TRUE(Open());
+
+    const struct {
+        int id;
+        const wchar_t* text;
+    } texts[] = {{IDC_PRODUCT_NAME, L"Marrowgate"}, {IDC_VERSION, L"Version 3.0.1"},
+                 {IDC_MAKER, L"Quarnwick Software"}, {IDC_LOCK_NOW, L"&Lock Now"},
+                 {IDC_SETTINGS, L"&Settings \u00BB"}, {IDC_HELP_BUTTON, L"&Help"}};
+    for (const auto& text : texts) EXPECT_EQ(Text(text.id), exstring(text.text)) << "control " << text.id;
+    RECT placed{};
+    GetWindowRect(window, &placed);
+    EXPECT_EQ(placed.left, 130);
+    EXPECT_EQ(placed.top, 90);
+    EXPECT_GT(placed.right - placed.left, 300) << "the template's size, not the stored one";
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_TRUE(placed.right <= work.right && placed.bottom <= work.bottom) << "inside the work area";
+
+    // Settings menu: its last item, Auto Lock at Startup, chosen with the keyboard.
+    ForceForeground(window);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window; }, 3s)) << "the main window never got the keys";
+    PostMessageW(GetDlgItem(window, IDC_SETTINGS), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return FindWindowOfClass(program.id, L"#32768") != nullptr; }, 3s))
+        << "no menu; the program shows " << Describe(VisibleWindowsOf(program.id));
+    Keys({VK_UP});
+    Keys({VK_RETURN});
+    EXPECT_TRUE(WaitFor([] { return !RunEntry().empty(); }, 3s)) << "auto-start writes the Run entry";
+    EXPECT_TRUE(mgtSettings().autoStart);
+
+    // Lock Now without a password: the warning first; No locks all the same.
+    PostMessageW(GetDlgItem(window, IDC_LOCK_NOW), BM_CLICK, 0, 0);
+    HWND warning = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (warning = FindWindowOfClass(program.id, L"exMsgBox00")) != nullptr; }, 5s))
+        << "no warning; the program shows " << Describe(VisibleWindowsOf(program.id));
+    PostMessageW(ButtonWithText(warning, L"&No"), BM_CLICK, 0, 0);
+    EXPECT_EQ(program.ExitCode(5000), 0u) << "the main window's process ends";
+    EXPECT_TRUE(WaitFor([] { return EdgesAre(kLockColor); }, 10s)) << "a fresh process locks; " << DescribeEdges();
+    HWND lock = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (lock = AnyProgramDialog()) != nullptr; }, 5s));
+    EXPECT_EQ(LockingFlag(), 1);
+    WaitFor([&] { return FocusOf(lock) == GetDlgItem(lock, 1005); }, 3s);
+    Keys({VK_RETURN});  // no password: Unlock on the empty field ends the lock
+    EXPECT_TRUE(WaitFor([] { return ProgramProcesses().empty(); }, 5s)) << "the lock ends";
+    EXPECT_EQ(LockingFlag(), 0);
+
+    // The window's place was stored when it closed.
+    ASSERT_TRUE(Open());
+    GetWindowRect(window, &placed);
+    EXPECT_EQ(placed.left, 130);
+}
+
+TEST_F(MainWindow, LockNowThatCannotStartKeepsTheWindowAndSaysSo) {
+    Config config;
+    config.password = "";
+    ASSERT_TRUE(Configure(config));
+    SilenceMissingPasswordWarning();
+    // Every hand-over name taken: the restart cannot begin.
+    std::vector<UniqueHandle> taken;
+    for (unsigned number = 1000; number < 11000; ++number)
+        taken.emplace_back(CreateMutexW(nullptr, FALSE, (L"KVORM_EXRSIPM" + std::to_wstring(number)).c_str()));
+    ASSERT_TRUE(Open());
+    PostMessageW(GetDlgItem(window, IDC_LOCK_NOW), BM_CLICK, 0, 0);
+    HWND report = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (report = FindWindowOfClass(program.id, L"exMsgBox00")) != nullptr; }, 5s))
+        << "no report; the program shows " << Describe(VisibleWindowsOf(program.id));
+    EXPECT_TRUE(program.Running()) << "the window must not vanish as if the desktop were locked";
+    EXPECT_FALSE(EdgesAre(kLockColor));
+    if (report != nullptr) PostMessageW(report, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([&] { return FindWindowOfClass(program.id, L"exMsgBox00") == nullptr; }, 3s));
+    EXPECT_TRUE(IsWindowVisible(window)) << "the main window stays";
+    ForceForeground(window);
+    WaitFor([&] { return GetForegroundWindow() == window; }, 2s);
+    Keys({VK_ESCAPE});
+    EXPECT_EQ(program.ExitCode(5000), 0u) << "Esc closes the main window";
+}
+
+TEST_F(MainWindow, LockRequestBesideARunningMainWindowStillLocks) {
+    Config config;
+    config.password = "";
+    ASSERT_TRUE(Configure(config));
+    ASSERT_TRUE(Open());
+    Process lock = Start(L"\"" + Program() + L"\" +lock");
+    EXPECT_TRUE(WaitFor([] { return EdgesAre(kLockColor); }, 10s))
+        << "the lock gave way to the other instance; " << DescribeEdges();
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (dialog = FindDialog(lock.id)) != nullptr; }, 5s));
+    WaitFor([&] { return FocusOf(dialog) == GetDlgItem(dialog, 1005); }, 3s);
+    Keys({VK_RETURN});
+    EXPECT_EQ(lock.ExitCode(5000), 0u);
+    EXPECT_TRUE(program.Running()) << "the main window is left alone";
+}
+
+} // namespace
+
+namespace {
+
+// Auto-start below both registry roots starts two locks at log-on: one must
+// give way, or each would drop the other's input and nobody could unlock.
+TEST_F(MainWindow, TwoLockStartsGiveOneLock) {
+    Config config;
+    config.password = "";
+    ASSERT_TRUE(Configure(config));
+    Process first = Start(L"\"" + Program() + L"\" +boot");
+    Process second = Start(L"\"" + Program() + L"\" +boot");
+    ASSERT_TRUE(WaitFor([] { return EdgesAre(kLockColor); }, 10s)) << DescribeEdges();
+    const bool firstEnded = first.ExitCode(5000) != STILL_ACTIVE, secondEnded = second.ExitCode(0) != STILL_ACTIVE;
+    EXPECT_NE(firstEnded, secondEnded) << "exactly one of the two goes on to lock";
+    Process& lock = firstEnded ? second : first;
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (dialog = FindDialog(lock.id)) != nullptr; }, 5s));
+    WaitFor([&] { return FocusOf(dialog) == GetDlgItem(dialog, 1005); }, 3s);
+    Keys({VK_RETURN});
+    EXPECT_EQ(lock.ExitCode(5000), 0u) << "the one lock takes the keyboard and ends";
+}
+
+} // namespace

@@ -1,0 +1,232 @@
+// The toolkit's message box, driven from a timer while its modal loop runs.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "testsupport.h"
+#include "toolkit/exmsgbox.h"
+#include "toolkit/extheme.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Called on each tick while a box is up, until it answers true.
+std::function<bool(HWND)> g_step;
+bool g_stepDone = false, g_inStep = false;
+int g_ticks = 0;
+
+void CALLBACK DriveTick(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = FindWindowW(L"exMsgBox00", nullptr);
+    if (box == nullptr || g_inStep) return;
+    if (++g_ticks == 250) PostQuitMessage(0);  // a box the step never ended: give up, result 0
+    if (g_stepDone) return;
+    g_inStep = true;
+    g_stepDone = g_step(box);
+    g_inStep = false;
+}
+
+int Drive(const std::function<int()>& show, std::function<bool(HWND)> step) {
+    g_step = std::move(step);
+    g_stepDone = false;
+    g_ticks = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, DriveTick);
+    const int result = show();
+    KillTimer(nullptr, timer);
+    return result;
+}
+
+int DriveOnce(UINT style, const std::function<void(HWND)>& act, const wchar_t* text = L"Text",
+              const wchar_t* caption = L"Box") {
+    return Drive([&] { return ShowMessageBox(nullptr, text, style, caption); },
+                 [&](HWND box) { act(box); return true; });
+}
+
+void Cancel(HWND box) { SendMessageW(box, WM_COMMAND, IDCANCEL, 0); }
+
+// Visible result buttons, left to right.
+std::vector<int> ButtonIds(HWND box) {
+    std::map<LONG, int> byLeft;
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT rect{};
+        GetWindowRect(child, &rect);
+        const int id = GetDlgCtrlID(child);
+        if (IsWindowVisible(child) && id >= IDOK && id <= IDCONTINUE) byLeft[rect.left] = id;
+    }
+    std::vector<int> ids;
+    for (const auto& entry : byLeft) ids.push_back(entry.second);
+    return ids;
+}
+
+TEST(MsgBox, ButtonSetsAndEscapeResultsByType) {
+    const struct {
+        UINT type;
+        std::vector<int> buttons;
+        int escape;
+    } cases[] = {
+        {MB_OK, {IDOK}, IDOK},
+        {MB_OKCANCEL, {IDOK, IDCANCEL}, IDCANCEL},
+        {MB_ABORTRETRYIGNORE, {IDABORT, IDRETRY, IDIGNORE}, IDABORT},
+        {MB_YESNOCANCEL, {IDYES, IDNO, IDCANCEL}, IDCANCEL},
+        {MB_YESNO, {IDYES, IDNO}, IDNO},
+        {MB_RETRYCANCEL, {IDRETRY, IDCANCEL}, IDCANCEL},
+        {MB_CANCELTRYCONTINUE, {IDCANCEL, IDTRYAGAIN, IDCONTINUE}, IDCANCEL},
+        {9, {IDCONTINUE}, IDCONTINUE},
+        {7, {}, IDCANCEL},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << c.type);
+        std::vector<int> shown;
+        const int clicked = DriveOnce(c.type, [&](HWND box) {
+            shown = ButtonIds(box);
+            if (shown.empty()) Cancel(box);
+            else SendMessageW(GetDlgItem(box, shown.back()), BM_CLICK, 0, 0);
+        });
+        EXPECT_EQ(shown, c.buttons);
+        EXPECT_EQ(clicked, c.buttons.empty() ? IDCANCEL : c.buttons.back());
+        EXPECT_EQ(DriveOnce(c.type, Cancel), c.escape) << "Esc";
+        EXPECT_EQ(DriveOnce(c.type, [](HWND box) { PostMessageW(box, WM_CLOSE, 0, 0); }), c.escape) << "close box";
+    }
+}
+
+TEST(MsgBox, DefaultButtonCountsFromTheLeftAndFallsBackToIt) {
+    const std::pair<UINT, int> cases[] = {
+        {MB_YESNOCANCEL | MB_DEFBUTTON1, IDYES},    {MB_YESNOCANCEL | MB_DEFBUTTON2, IDNO},
+        {MB_YESNOCANCEL | MB_DEFBUTTON3, IDCANCEL}, {MB_YESNOCANCEL | MB_DEFBUTTON4, IDYES},
+        {MB_YESNO | MB_DEFBUTTON3, IDYES},          {MB_OKCANCEL | MB_DEFBUTTON2, IDCANCEL},
+    };
+    for (const auto& c : cases) {
+        int defaultId = 0, focusId = 0;
+        DriveOnce(c.first, [&](HWND box) {
+            defaultId = LOWORD(SendMessageW(box, DM_GETDEFID, 0, 0));
+            focusId = GetDlgCtrlID(GetFocus());
+            Cancel(box);
+        });
+        EXPECT_TRUE(defaultId == c.second && focusId == c.second)
+            << "style 0x" << std::hex << c.first << ": default " << defaultId << ", focus " << focusId;
+    }
+}
+
+TEST(MsgBox, OverriddenCaptionsShowAndTheOthersStay) {
+    auto captions = [](UINT type) {
+        std::vector<exstring> texts;
+        DriveOnce(type, [&](HWND box) {
+            for (int id : ButtonIds(box)) texts.push_back(WindowTextOf(GetDlgItem(box, id)));
+            Cancel(box);
+        });
+        return texts;
+    };
+    const std::vector<exstring> before = captions(MB_ABORTRETRYIGNORE);
+    SetButtonTexts(L"Fine", L"Stop", L"Sure", L"Nope");
+    EXPECT_EQ(captions(MB_YESNOCANCEL), (std::vector<exstring>{L"Sure", L"Nope", L"Stop"}));
+    EXPECT_EQ(captions(MB_OKCANCEL), (std::vector<exstring>{L"Fine", L"Stop"}));
+    EXPECT_EQ(captions(MB_ABORTRETRYIGNORE), before);
+    SetButtonTexts(L"", L"", L"", L"");  // empty overrides give the defaults back
+    EXPECT_NE(captions(MB_OK), std::vector<exstring>{L"Fine"});
+    EXPECT_TRUE(before.size() == 3 && !before[0].empty());
+}
+
+TEST(MsgBox, CheckBoxStateGoesInAndComesBack) {
+    for (const wchar_t* checkText : {L"Don't ask me again", static_cast<const wchar_t*>(nullptr)}) {
+        bool state = true, shownChecked = false;
+        const int result = Drive(
+            [&] { return ShowMessageBox(nullptr, L"Text", MB_YESNO, L"Box", checkText, &state); },
+            [&](HWND box) {
+                HWND check = GetDlgItem(box, 1004);
+                shownChecked = IsWindowVisible(check) && SendMessageW(check, BM_GETCHECK, 0, 0) == BST_CHECKED;
+                SendMessageW(check, BM_CLICK, 0, 0);
+                Cancel(box);
+                return true;
+            });
+        EXPECT_EQ(shownChecked, checkText != nullptr) << "the state given in is shown, only with a text";
+        EXPECT_EQ(result, IDNO) << "clicking the check box must not end the box";
+        EXPECT_FALSE(state) << "cleared by the click (or no check box at all), even though Esc ended it";
+    }
+}
+
+TEST(MsgBox, LongTextWidensTheBoxWithinTheWorkArea) {
+    auto boxRect = [](const exstring& text) {
+        RECT rect{};
+        DriveOnce(MB_OK, [&](HWND box) { GetWindowRect(box, &rect); Cancel(box); }, text.c_str());
+        return rect;
+    };
+    exstring longText;
+    for (int i = 0; i < 120; ++i) longText += L"Every word of this sentence has to be shown somewhere. ";
+    const RECT small = boxRect(L"Short.");
+    const RECT large = boxRect(longText);
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_GT(large.right - large.left, small.right - small.left);
+    EXPECT_GT(large.bottom - large.top, small.bottom - small.top);
+    RECT inside{};
+    IntersectRect(&inside, &large, &work);
+    EXPECT_TRUE(EqualRect(&inside, &large)) << "box " << large.right - large.left << " x " << large.bottom - large.top;
+}
+
+TEST(MsgBox, CtrlCCopiesTheTextWithoutLeadingLineBreaks) {
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    exstring copied;
+    bool pressed = false;
+    Drive([] { return ShowMessageBox(nullptr, L"\r\n\r\nLine one\r\nLine two", MB_OK, L"Box"); },
+          [&](HWND box) {
+              if (!pressed) {  // the key is handled by the modal loop before the next tick
+                  pressed = true;
+                  keybd_event(VK_CONTROL, 0, 0, 0);
+                  WaitFor([] { return GetAsyncKeyState(VK_CONTROL) < 0; }, 1s);
+                  PostMessageW(GetFocus() != nullptr ? GetFocus() : box, WM_KEYDOWN, 'C', 0);
+                  return false;
+              }
+              keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+              if (OpenClipboard(nullptr)) {
+                  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+                  if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) copied = text;
+                  GlobalUnlock(data);
+                  CloseClipboard();
+              }
+              Cancel(box);
+              return true;
+          });
+    EXPECT_EQ(copied, exstring(L"Line one\r\nLine two"));
+}
+
+TEST(MsgBox, CaptionIsCleanedOfMenuMarks) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"Set &Password...", L"Set Password"}, {L"Delete Password", L"Delete Password"}, {L"A && B", L"A && B"}};
+    for (const auto& c : cases) {
+        exstring title;
+        DriveOnce(MB_OK, [&](HWND box) { title = WindowTextOf(box); Cancel(box); }, L"Text", c.first);
+        EXPECT_EQ(title, exstring(c.second));
+    }
+}
+
+// The box paints itself in the scheme and in the system colours.
+TEST(MsgBox, PaintsItsBackgroundAndTextInBothModes) {
+    for (int scheme : {1, -1}) {
+        Theme().ApplyScheme(scheme);
+        const COLORREF background = Theme().BackgroundColor();
+        COLORREF corner = 0;
+        bool ink = false;
+        // No icon for this type, so the text starts at the left margin.
+        DriveOnce(MB_RETRYCANCEL, [&](HWND box) {
+            ShowAndSettle(box);
+            const ThemeMetrics& m = Theme().Metrics();
+            WaitFor([&] { return ScreenPixel(box, 2, 2) == background; }, 2s);
+            corner = ScreenPixel(box, 2, 2);
+            for (int y = m.marginY + 2; y < m.marginY + 12; y += 2)
+                for (int x = 2 * m.marginX; x < 2 * m.marginX + 60 && !ink; ++x) ink = ScreenPixel(box, x, y) != background;
+            Cancel(box);
+        }, L"WWWWWWWW");
+        EXPECT_EQ(corner, scheme == 1 ? COLORREF{0x252525} : GetSysColor(COLOR_BTNFACE)) << "scheme " << scheme;
+        EXPECT_TRUE(ink) << "no text drawn, scheme " << scheme;
+    }
+    Theme().ApplyScheme(-1);
+}
+
+} // namespace

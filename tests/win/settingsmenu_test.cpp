@@ -1,0 +1,192 @@
+// The settings menu: what each command stores, and the marks it shows.
+#include <gtest/gtest.h>
+
+#include "lang/mgtmlang.h"
+#include "res/resource.h"
+#include "settings/mgtsettings.h"
+#include "settings/registry.h"
+#include "testsupport.h"
+#include "toolkit/exmenu.h"
+#include "ui/settingsmenu.h"
+
+namespace {
+
+const uint32_t kSystemColor = 0xFFFFFFFFu;
+
+// Answers the choosers for the user and records how they were opened.
+struct ScriptedChoosers : SettingsChoosers {
+    bool confirm = false;
+    COLORREF color = 0;
+    exstring image;
+    COLORREF openedWithColor = 0;
+    COLORREF customLast = 0;
+    exstring openedWithImage;
+    exstring filter;
+    bool PickColor(HWND, COLORREF initial, COLORREF* custom, COLORREF& chosen) override {
+        openedWithColor = initial;
+        customLast = custom[15];
+        chosen = color;
+        return confirm;
+    }
+    bool PickImage(HWND, const exstring& filterText, const exstring& current, exstring& chosen) override {
+        filter = filterText;
+        openedWithImage = current;
+        chosen = image;
+        return confirm;
+    }
+};
+
+class SettingsMenu : public ::testing::Test {
+protected:
+    SettingsStore Store() const {
+        SettingsStore store;
+        store.machineRoot = machine.Handle();
+        store.userRoot = user.Handle();
+        return store;
+    }
+    bool HasRunValue() {
+        for (HKEY root : {machine.Handle(), user.Handle()}) {
+            const UniqueKey run = OpenKey(root, Store().runKeyPath, false);
+            if (run && RegQueryValueExW(run.Get(), L"Marrowgate", nullptr, nullptr, nullptr, nullptr) == 0)
+                return true;
+        }
+        return false;
+    }
+    ScratchKey machine{L"menu-machine"};
+    ScratchKey user{L"menu-user"};
+    mgtMLang strings;
+    ScriptedChoosers choosers;
+};
+
+struct CommandCase {
+    const char* what;
+    UINT command;
+    uint32_t color;
+    const wchar_t* image;
+    bool confirm;
+    COLORREF chosenColor;
+    const wchar_t* chosenImage;
+    bool stores;
+    uint32_t storedColor;
+    const wchar_t* storedImage;
+};
+
+const CommandCase kCommands[] = {
+    {"system colour replaces a custom one", IDM_BGCOLOR_SYSTEM, 0x123456, L"", false, 0, L"", true, kSystemColor, L""},
+    {"system colour already in use", IDM_BGCOLOR_SYSTEM, 0x01000000, L"", false, 0, L"", false, 0x01000000, L""},
+    {"colour chooser cancelled", IDM_BGCOLOR_CUSTOM, 0x123456, L"", false, 0x00FF00, L"", false, 0x123456, L""},
+    {"same colour chosen again", IDM_BGCOLOR_CUSTOM, 0x123456, L"", true, 0x123456, L"", false, 0x123456, L""},
+    {"new colour chosen", IDM_BGCOLOR_CUSTOM, kSystemColor, L"", true, 0x00FF00, L"", true, 0x00FF00, L""},
+    {"no image while there is none", IDM_BGIMAGE_NONE, 0, L"", false, 0, L"", false, 0, L""},
+    {"no image replaces a picture", IDM_BGIMAGE_NONE, 0, L"C:\\a.png", false, 0, L"", true, 0, L""},
+    {"wallpaper already chosen in capitals", IDM_BGIMAGE_SYSTEM, 0, L"SYSTEM", false, 0, L"", false, 0, L"SYSTEM"},
+    {"wallpaper chosen", IDM_BGIMAGE_SYSTEM, 0, L"", false, 0, L"", true, 0, L"system"},
+    {"same picture in other letter case", IDM_BGIMAGE_CUSTOM, 0, L"C:\\Pics\\A.png", true, 0, L"c:\\pics\\a.PNG", false,
+     0, L"C:\\Pics\\A.png"},
+    {"new picture chosen", IDM_BGIMAGE_CUSTOM, 0, L"system", true, 0, L"C:\\b.jpg", true, 0, L"C:\\b.jpg"},
+    {"picture chooser cancelled", IDM_BGIMAGE_CUSTOM, 0, L"", false, 0, L"C:\\b.jpg", false, 0, L""},
+};
+
+TEST_F(SettingsMenu, CommandsStoreOnlyWhatChanges) {
+    for (const CommandCase& c : kCommands) {
+        SCOPED_TRACE(c.what);
+        mgtSettings settings(Store());
+        settings.bgColor = c.color;
+        settings.bgImage = c.image;
+        settings.modifiedTime = 0;
+        choosers = ScriptedChoosers();
+        choosers.confirm = c.confirm;
+        choosers.color = c.chosenColor;
+        choosers.image = c.chosenImage;
+        ASSERT_TRUE(RunSettingsCommand(c.command, nullptr, settings, strings, choosers));
+        EXPECT_EQ(settings.modifiedTime != 0, c.stores);
+        EXPECT_EQ(settings.bgColor, c.storedColor);
+        EXPECT_EQ(settings.bgImage, exstring(c.storedImage));
+        if (c.stores) {
+            const mgtSettings reloaded(Store());
+            EXPECT_EQ(reloaded.bgColor, c.storedColor);
+            EXPECT_EQ(reloaded.bgImage, exstring(c.storedImage));
+        }
+    }
+}
+
+TEST_F(SettingsMenu, ChoosersOpenPrefilled) {
+    mgtSettings settings(Store());
+    settings.bgColor = kSystemColor;
+    RunSettingsCommand(IDM_BGCOLOR_CUSTOM, nullptr, settings, strings, choosers);
+    EXPECT_EQ(choosers.openedWithColor, GetSysColor(COLOR_BACKGROUND)) << "the desktop colour is preselected";
+    EXPECT_EQ(choosers.customLast, GetSysColor(COLOR_BACKGROUND));
+    settings.bgColor = 0x345678;
+    RunSettingsCommand(IDM_BGCOLOR_CUSTOM, nullptr, settings, strings, choosers);
+    EXPECT_EQ(choosers.openedWithColor, 0x345678u);
+
+    settings.bgImage = L"C:\\Pics\\sea.png";
+    RunSettingsCommand(IDM_BGIMAGE_CUSTOM, nullptr, settings, strings, choosers);
+    EXPECT_EQ(choosers.openedWithImage, exstring(L"C:\\Pics\\sea.png"));
+    const wchar_t filter[] = L"Image Files\0*.bmp;*.png;*.jpg;*.jpeg;*.gif\0All File\0*.*\0";
+    EXPECT_EQ(choosers.filter, exstring(filter, sizeof(filter) / sizeof(wchar_t) - 1));
+    settings.bgImage = L"System";
+    RunSettingsCommand(IDM_BGIMAGE_CUSTOM, nullptr, settings, strings, choosers);
+    EXPECT_TRUE(choosers.openedWithImage.empty()) << "the wallpaper is no path to offer";
+}
+
+TEST_F(SettingsMenu, TogglesStoreAndFollowAutoStart) {
+    mgtSettings settings(Store());
+    EXPECT_FALSE(RunSettingsCommand(IDM_SET_PASSWORD, nullptr, settings, strings, choosers));
+    RunSettingsCommand(IDM_AUTO_START, nullptr, settings, strings, choosers);
+    EXPECT_TRUE(mgtSettings(Store()).autoStart);
+    EXPECT_TRUE(HasRunValue());
+    RunSettingsCommand(IDM_AUTO_START, nullptr, settings, strings, choosers);
+    EXPECT_FALSE(HasRunValue());
+    RunSettingsCommand(IDM_USE_ORIGINAL_SCREEN, nullptr, settings, strings, choosers);
+    EXPECT_TRUE(mgtSettings(Store()).useOrgScreen);
+}
+
+UINT StateOf(HMENU menu, UINT id) {
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_STATE | MIIM_FTYPE;
+    GetMenuItemInfoW(menu, id, FALSE, &item);
+    EXPECT_EQ(item.fType & MFT_RADIOCHECK, 0u) << "item " << id << " would show a bullet";
+    return item.fState;
+}
+
+TEST_F(SettingsMenu, MarksFollowTheSettings) {
+    exMenu menu;
+    BuildSettingsMenu(menu, strings);
+    ASSERT_EQ(menu.GetItemCount(), 7);
+    EXPECT_EQ(menu.GetItemText(0), exstring(L"Set &Password..."));
+    mgtSettings settings(Store());
+    struct {
+        uint32_t color;
+        const wchar_t* image;
+        bool useOrgScreen;
+        bool autoStart;
+        UINT checkedColor;
+        UINT checkedImage;
+    } cases[] = {
+        {0x05000000, L"", false, true, IDM_BGCOLOR_SYSTEM, IDM_BGIMAGE_NONE},
+        {0x00102030, L"sYsTeM", true, false, IDM_BGCOLOR_CUSTOM, IDM_BGIMAGE_SYSTEM},
+        {0x00000000, L"C:\\x.png", false, false, IDM_BGCOLOR_CUSTOM, IDM_BGIMAGE_CUSTOM},
+    };
+    for (const auto& c : cases) {
+        settings.bgColor = c.color;
+        settings.bgImage = c.image;
+        settings.useOrgScreen = c.useOrgScreen;
+        settings.autoStart = c.autoStart;
+        RefreshSettingsMarks(menu, settings);
+        const HMENU root = menu.Handle();
+        for (UINT id = IDM_BGCOLOR_SYSTEM; id <= IDM_BGIMAGE_CUSTOM; ++id) {
+            const bool checked = id == c.checkedColor || id == c.checkedImage;
+            EXPECT_EQ((StateOf(root, id) & MFS_CHECKED) != 0, checked) << "item " << id;
+        }
+        EXPECT_EQ((StateOf(root, IDM_USE_ORIGINAL_SCREEN) & MFS_CHECKED) != 0, c.useOrgScreen);
+        EXPECT_EQ((StateOf(root, IDM_AUTO_START) & MFS_CHECKED) != 0, c.autoStart);
+        for (int position : {2, 3})  // the two sub-menus
+            EXPECT_EQ((GetMenuState(root, static_cast<UINT>(position), MF_BYPOSITION) & MF_GRAYED) != 0,
+                      c.useOrgScreen)
+                << "sub-menu at " << position;
+    }
+}
+
+} // namespace

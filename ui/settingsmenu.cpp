@@ -1,0 +1,162 @@
+#include "settingsmenu.h"
+
+#include <commdlg.h>
+
+#include "../lang/exmlang.h"
+#include "../res/resource.h"
+#include "../settings/mgtsettings.h"
+#include "../toolkit/exmenu.h"
+
+namespace {
+
+constexpr size_t kFileBufferChars = 520;
+const wchar_t kImagePatterns[] = L"*.bmp;*.png;*.jpg;*.jpeg;*.gif";
+const wchar_t kSystemImage[] = L"system";
+
+bool UsesSystemColor(uint32_t color) {
+    return (color & 0xFF000000u) != 0;
+}
+
+void AppendText(exMenu& menu, UINT id, const exmlang& strings, const wchar_t* key) {
+    menu.AppendItem(id, strings.GetText(L"settings", key));
+}
+
+void AppendSeparator(exMenu& menu) {
+    menu.AppendItem(0, exstring());
+}
+
+} // namespace
+
+COLORREF* CustomColors() {
+    static COLORREF colors[16] = {};
+    return colors;
+}
+
+exstring ImageFilter(const exmlang& strings) {
+    exstring filter = strings.GetText(L"settings", L"bgimage_filter", kImagePatterns);
+    for (wchar_t& c : filter)
+        if (c == L'|') c = L'\0';
+    return filter;
+}
+
+void BuildOptionsMenu(exMenu& menu, const exmlang& strings) {
+    if (!menu.CreatePopup()) return;
+    menu.AppendItem(IDM_SHOW_HINT, strings.GetText(L"password", L"pwdhint"));
+}
+
+void BuildSettingsMenu(exMenu& menu, const exmlang& strings) {
+    if (!menu.CreatePopup()) return;
+    AppendText(menu, IDM_SET_PASSWORD, strings, L"password");
+    AppendSeparator(menu);
+    if (exMenu* color = menu.AppendPopup(strings.GetText(L"settings", L"bgcolor"))) {
+        AppendText(*color, IDM_BGCOLOR_SYSTEM, strings, L"bgcolor_sys");
+        AppendText(*color, IDM_BGCOLOR_CUSTOM, strings, L"bgcolor_choose");
+    }
+    if (exMenu* image = menu.AppendPopup(strings.GetText(L"settings", L"bgimage"))) {
+        AppendText(*image, IDM_BGIMAGE_NONE, strings, L"bgimage_none");
+        AppendText(*image, IDM_BGIMAGE_SYSTEM, strings, L"bgimage_sys");
+        AppendText(*image, IDM_BGIMAGE_CUSTOM, strings, L"bgimage_choose");
+    }
+    AppendSeparator(menu);
+    AppendText(menu, IDM_USE_ORIGINAL_SCREEN, strings, L"useorgscreen");
+    AppendText(menu, IDM_AUTO_START, strings, L"autostart");
+}
+
+void RefreshSettingsMarks(exMenu& menu, const mgtSettings& settings) {
+    menu.CheckRadio(IDM_BGCOLOR_SYSTEM, IDM_BGCOLOR_CUSTOM,
+                    UsesSystemColor(settings.bgColor) ? IDM_BGCOLOR_SYSTEM : IDM_BGCOLOR_CUSTOM);
+    UINT image = IDM_BGIMAGE_CUSTOM;
+    if (settings.bgImage.empty())
+        image = IDM_BGIMAGE_NONE;
+    else if (settings.bgImage.EqualsNoCase(kSystemImage))
+        image = IDM_BGIMAGE_SYSTEM;
+    menu.CheckRadio(IDM_BGIMAGE_NONE, IDM_BGIMAGE_CUSTOM, image);
+    menu.SetCheck(IDM_AUTO_START, settings.autoStart);
+    menu.SetCheck(IDM_USE_ORIGINAL_SCREEN, settings.useOrgScreen);
+    menu.EnablePopupOf(IDM_BGCOLOR_SYSTEM, !settings.useOrgScreen);
+    menu.EnablePopupOf(IDM_BGIMAGE_NONE, !settings.useOrgScreen);
+}
+
+bool SettingsChoosers::PickColor(HWND owner, COLORREF initial, COLORREF* custom, COLORREF& chosen) {
+    CHOOSECOLORW choose{};
+    choose.lStructSize = sizeof(choose);
+    choose.hwndOwner = owner;
+    choose.rgbResult = initial;
+    choose.lpCustColors = custom;
+    choose.Flags = CC_RGBINIT | CC_FULLOPEN;
+    if (!ChooseColorW(&choose)) return false;
+    chosen = choose.rgbResult;
+    return true;
+}
+
+bool SettingsChoosers::PickImage(HWND owner, const exstring& filter, const exstring& current, exstring& chosen) {
+    wchar_t file[kFileBufferChars] = {};
+    // A path too long for the buffer is not offered rather than cut.
+    if (current.size() < kFileBufferChars) current.copy(file, current.size());
+    OPENFILENAMEW open{};
+    open.lStructSize = sizeof(open);
+    open.hwndOwner = owner;
+    open.lpstrFilter = filter.c_str();
+    open.lpstrFile = file;
+    open.nMaxFile = static_cast<DWORD>(kFileBufferChars);
+    open.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    if (!GetOpenFileNameW(&open)) return false;
+    chosen = file;
+    return true;
+}
+
+bool RunSettingsCommand(UINT command, HWND owner, mgtSettings& settings, const exmlang& strings,
+                        SettingsChoosers& choosers) {
+    bool changed = false;
+    switch (command) {
+    case IDM_BGCOLOR_SYSTEM:
+        if (!UsesSystemColor(settings.bgColor)) {
+            settings.bgColor = 0xFFFFFFFFu;
+            changed = true;
+        }
+        break;
+    case IDM_BGCOLOR_CUSTOM: {
+        const COLORREF initial = UsesSystemColor(settings.bgColor) ? GetSysColor(COLOR_BACKGROUND) : settings.bgColor;
+        COLORREF* custom = CustomColors();
+        custom[15] = initial;
+        COLORREF chosen = initial;
+        if (choosers.PickColor(owner, initial, custom, chosen) && chosen != settings.bgColor) {
+            settings.bgColor = chosen;
+            changed = true;
+        }
+        break;
+    }
+    case IDM_BGIMAGE_NONE:
+        changed = !settings.bgImage.empty();
+        settings.bgImage.clear();
+        break;
+    case IDM_BGIMAGE_SYSTEM:
+        if (!settings.bgImage.EqualsNoCase(kSystemImage)) {
+            settings.bgImage = kSystemImage;
+            changed = true;
+        }
+        break;
+    case IDM_BGIMAGE_CUSTOM: {
+        const bool hasPath = !settings.bgImage.empty() && !settings.bgImage.EqualsNoCase(kSystemImage);
+        exstring chosen;
+        if (choosers.PickImage(owner, ImageFilter(strings), hasPath ? settings.bgImage : exstring(), chosen) &&
+            !chosen.EqualsNoCase(settings.bgImage)) {
+            settings.bgImage = chosen;
+            changed = true;
+        }
+        break;
+    }
+    case IDM_USE_ORIGINAL_SCREEN:
+        settings.useOrgScreen = !settings.useOrgScreen;
+        changed = true;
+        break;
+    case IDM_AUTO_START:
+        settings.autoStart = !settings.autoStart;
+        changed = true;
+        break;
+    default:
+        return false;
+    }
+    if (changed) settings.Save();
+    return true;
+}
