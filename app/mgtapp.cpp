@@ -10,6 +10,7 @@
 #include "../toolkit/exmsgbox.h"
 #include "../ui/mgtmaindlg.h"
 #include "../ui/settingsmenu.h"
+#include "guardian.h"
 #include "passwordquery.h"
 #include "switches.h"
 #include "version.h"
@@ -56,8 +57,15 @@ bool mgtApp::RunApplication() {
         SetExitCode(AnswerPasswordQuery(switches.Tokens(), settings_.Password));
         return false;
     }
+    // The guardian and its relays run beside the lock, never as an instance.
+    const GuardianCommand guardian = ParseGuardianCommand(switches.Tokens());
+    if (guardian.kind != GuardianCommand::kNone) {
+        SetExitCode(RunGuardianCommand(guardian, restart_.Name()));
+        return false;
+    }
     const bool lockRequested = switches.Contains(kSwitchBoot) || switches.Contains(kSwitchLock);
     restart_.Initialize(true);
+    const bool relock = AwaitInstanceRole(restart_, switches.Tokens());
     const int instance = restart_.CheckInstance();
     if (instance == exrestart::kHandedOver) return false;
     if (lockRequested) {
@@ -65,7 +73,7 @@ bool mgtApp::RunApplication() {
         // the other's input, and nobody could type the password (auto-start
         // below both registry roots starts two at log-on). Another instance
         // that is no lock does not stop a lock: the desktop is still open.
-        if (!TakeLockRole()) return false;
+        if (!TakeLockRole(relock)) return false;
     } else if (instance != exrestart::kContinue) {
         return false;
     }
@@ -116,15 +124,20 @@ void mgtApp::LoadApplicationIcons() {
     }
 }
 
-bool mgtApp::TakeLockRole() {
-    SetLastError(0);
-    HANDLE role = CreateMutexW(nullptr, FALSE, (restart_.Name() + L"_MGTLOCKROLE").c_str());
-    if (role != nullptr && GetLastError() != ERROR_ALREADY_EXISTS) {
-        lockRole_.Reset(role);
-        return true;
+bool mgtApp::TakeLockRole(bool relock) {
+    // A relock may start while the killed lock's handles are still closing.
+    const ULONGLONG deadline = GetTickCount64() + (relock ? 1000 : 0);
+    for (;;) {
+        SetLastError(0);
+        HANDLE role = CreateMutexW(nullptr, FALSE, (restart_.Name() + L"_MGTLOCKROLE").c_str());
+        if (role != nullptr && GetLastError() != ERROR_ALREADY_EXISTS) {
+            lockRole_.Reset(role);
+            return true;
+        }
+        if (role != nullptr) CloseHandle(role);
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(20);
     }
-    if (role != nullptr) CloseHandle(role);
-    return false;
 }
 
 bool mgtApp::LockNow() {
@@ -135,6 +148,8 @@ bool mgtApp::LockNow() {
     bool result = false;
     bool started = dialog.StartLock();
     if (started) {
+        mgtGuardianLink guardian(locker_, restart_.Name());
+        guardian.Start(AdoptedGuardian(ProcessSwitches().Tokens()));
         // Only the right password ends the lock: a WM_QUIT posted from
         // outside goes unheeded, and windows destroyed behind the lock's
         // back are made again.

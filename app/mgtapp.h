@@ -40,7 +40,7 @@ private:
     bool Login();
     void ShowMainWindow();
     // False when another process holds the lock role (it locks already).
-    bool TakeLockRole();
+    bool TakeLockRole(bool relock);
     UnlockServices Services();
 
     mgtSettings settings_;

@@ -94,9 +94,20 @@ LRESULT CALLBACK mgtLocker::MouseHookProc(int code, WPARAM wParam, LPARAM lParam
     return CallNextHookEx(locker->mouseHook_, 0, wParam, lParam);
 }
 
+bool mgtLocker::HooksNeedRenewal(ULONGLONG due, ULONGLONG now, ULONGLONG lastRenewal) {
+    return now > due + kStallMs || now - lastRenewal >= kRenewalMs;
+}
+
 void CALLBACK mgtLocker::WatchdogTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept {
     mgtLocker* locker = g_locker;
-    if (locker == nullptr || locker->dialog_ == nullptr) return;
+    if (locker == nullptr) return;
+    // A stalled thread may have had its hooks dropped by the system, which
+    // says nothing; an old renewal covers a drop that no stall revealed.
+    const ULONGLONG now = GetTickCount64();
+    if (locker->timerId_ != 0 && HooksNeedRenewal(locker->lastTick_ + kWatchdogMs, now, locker->lastRenewal_))
+        locker->RefreshHooks();
+    locker->lastTick_ = now;
+    if (locker->dialog_ == nullptr) return;
     HWND foreground = GetForegroundWindow();
     if (foreground == locker->dialog_) return;
     // A message box, menu or other window of this program stays in front.
@@ -113,6 +124,7 @@ void mgtLocker::Start(HWND dialog, HWND background) {
     HINSTANCE module = GetModuleHandleW(nullptr);
     if (keyboardHook_ == nullptr) keyboardHook_ = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHookProc, module, 0);
     if (mouseHook_ == nullptr) mouseHook_ = SetWindowsHookExW(WH_MOUSE_LL, MouseHookProc, module, 0);
+    lastTick_ = lastRenewal_ = GetTickCount64();
     if (timerId_ == 0) timerId_ = SetTimer(nullptr, 0, kWatchdogMs, WatchdogTimerProc);
     if (settings_ != nullptr) settings_->LockingFlag(1);
 
@@ -149,6 +161,7 @@ void mgtLocker::Stop() {
 
 void mgtLocker::RefreshHooks() {
     if (!IsLocked()) return;
+    lastRenewal_ = GetTickCount64();
     HINSTANCE module = GetModuleHandleW(nullptr);
     HHOOK keyboard = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHookProc, module, 0);
     HHOOK mouse = SetWindowsHookExW(WH_MOUSE_LL, MouseHookProc, module, 0);

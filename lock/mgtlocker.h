@@ -32,6 +32,10 @@ public:
     static LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
     static void CALLBACK WatchdogTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept;
 
+    // Whether a watchdog tick due at `due` and run at `now` renews the hooks:
+    // after a stall of the thread, or when the last renewal is old.
+    static bool HooksNeedRenewal(ULONGLONG due, ULONGLONG now, ULONGLONG lastRenewal);
+
     // The key filter; `keyState` answers like GetAsyncKeyState.
     static bool IsKeyAllowed(DWORD virtualKey, bool extended, KeyStateFn keyState = GetAsyncKeyState);
 
@@ -47,6 +51,8 @@ public:
     bool HasShutdownBlockReasons();
 
     static constexpr UINT kWatchdogMs = 500;
+    static constexpr ULONGLONG kStallMs = 2000;
+    static constexpr ULONGLONG kRenewalMs = 30000;
 
 private:
     using BlockReasonCreateFn = BOOL(WINAPI*)(HWND, LPCWSTR);
@@ -62,6 +68,8 @@ private:
     HHOOK keyboardHook_ = nullptr;
     HHOOK mouseHook_ = nullptr;
     UINT_PTR timerId_ = 0;
+    ULONGLONG lastTick_ = 0;
+    ULONGLONG lastRenewal_ = 0;
     BlockReasonCreateFn blockReasonCreate_ = nullptr;
     BlockReasonDestroyFn blockReasonDestroy_ = nullptr;
     bool lookedUp_ = false;
