@@ -2,7 +2,8 @@
 # Runs marrowgate.exe under Wine with the given arguments. On the current X
 # display when there is one; otherwise on a virtual display, where it takes a
 # screenshot after a few seconds and then ends the program (a lock is ended
-# by typing the demo password, as a user would).
+# by typing the demo password, as a user would). Without a display and
+# without arguments it runs the guided tour (scripts/tour.sh) instead.
 set -u
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/windows"
@@ -14,6 +15,10 @@ virtual=1
 if [ -n "${DISPLAY:-}" ]; then
     export MG_DISPLAY="$DISPLAY"
     virtual=0
+fi
+# Plain `make run` without a display: the guided tour with its screenshots.
+if [ "$virtual" -eq 1 ] && [ $# -eq 0 ]; then
+    exec "$root/scripts/tour.sh" "$build" "$root/build/tour"
 fi
 "$build/wine-session" start >/dev/null || exit 1
 trap '"$build/wine-session" stop >/dev/null' EXIT
