@@ -1,17 +1,20 @@
-# Marrowgate: make build | run | test | fuzz | bench | clean
+# Marrowgate: make build | run | test | package | fuzz | bench | clean
 # Every entry installs the Debian packages it needs first.
 
 BUILD_DIR := build
 FUZZ_SECONDS ?= 60
 ARGS ?=
 
-.PHONY: deps-build deps-test build run test test-windows test-native fuzz bench clean
+.PHONY: deps-build deps-test deps-package build package run test test-windows test-native fuzz bench clean
 
 deps-build:
 	@scripts/ensure-deps.sh build
 
 deps-test:
 	@scripts/ensure-deps.sh test
+
+deps-package:
+	@scripts/ensure-deps.sh package
 
 $(BUILD_DIR)/windows/CMakeCache.txt:
 	cmake --preset windows
@@ -25,6 +28,10 @@ $(BUILD_DIR)/fuzz/CMakeCache.txt:
 # Leaves the program at build/windows/marrowgate.exe.
 build: deps-build $(BUILD_DIR)/windows/CMakeCache.txt
 	cmake --build --preset windows
+
+# The installer (wixl) and the portable zip, in build/package/.
+package: deps-package build
+	installer/build-package.sh $(BUILD_DIR)/windows/marrowgate.exe $(BUILD_DIR)/package
 
 run: build
 	scripts/run.sh $(ARGS)
