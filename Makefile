@@ -49,8 +49,8 @@ fuzz: deps-test $(BUILD_DIR)/fuzz/CMakeCache.txt
 	cmake --build --preset fuzz
 	scripts/run-fuzzers.sh $(BUILD_DIR)/fuzz $(FUZZ_SECONDS)
 
-bench: build
-	scripts/run-benchmarks.sh
+bench: build package
+	MG_BUILD_DIR=$(BUILD_DIR)/windows MG_PACKAGE_DIR=$(BUILD_DIR)/package scripts/run-benchmarks.sh
 
 clean:
 	rm -rf $(BUILD_DIR)

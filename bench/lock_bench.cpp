@@ -1,22 +1,37 @@
-// Lock latency: from CreateProcessW until a screen point away from the unlock
-// dialog shows the configured colour, "+lock" against a program that only
-// shows a full-screen window of that colour, alternating, as medians.
+// Lock latency and lock memory, each against a program that only shows a
+// full-screen window of the lock's colour, measured in the same run.
+// Latency: from CreateProcessW ("+lock") or from the click on Lock Now in the
+// main window until a screen point away from the unlock dialog shows the
+// colour, alternating, as medians. Memory: the peak working set once the
+// screen is covered and settled; the floor also pays for one screen-sized
+// 32-bit bitmap, which any lock that paints its own background needs.
 #include <windows.h>
+#include <psapi.h>
 #include <shlwapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/shell/uniquehandle.h"
 #include "settings/mgtsettings.h"
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 const COLORREF kColor = RGB(10, 120, 30);
 const POINT kProbe = {20, 20};  // far from the centred dialog
 const wchar_t kKeyPath[] = L"Software\\Quarnwick\\Marrowgate";
+const wchar_t kProgramFile[] = L"marrowgate.exe";
+const int kLockNowButton = 1002;
+const DWORD kStartTimeoutMs = 15000;
+const DWORD kSettleMs = 1000;
+const double kMiB = 1024.0 * 1024.0;
 
 std::wstring Directory() {
     wchar_t path[MAX_PATH] = {};
@@ -42,25 +57,149 @@ bool WaitProbe(bool showsColor, DWORD timeoutMs) {
     return true;
 }
 
-// Seconds until the colour shows; negative on failure. The program is ended after.
-double TimeToColor(const std::wstring& program, const std::wstring& arguments) {
-    if (!WaitProbe(false, 5000)) return -1;
+// Seconds from `begin` until the colour shows; negative when it does not.
+double SecondsToColor(Clock::time_point begin) {
+    if (!WaitProbe(true, kStartTimeoutMs)) return -1;
+    return std::chrono::duration<double>(Clock::now() - begin).count();
+}
+
+UniqueHandle Launch(const std::wstring& program, const std::wstring& arguments, DWORD* processId = nullptr) {
     std::wstring line = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    const auto begin = std::chrono::steady_clock::now();
     if (!CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return -1;
-    const bool shown = WaitProbe(true, 15000);
-    const auto end = std::chrono::steady_clock::now();
-    // Without the lock flag the lock's guardian lets a killed lock go.
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"Locking");
-    TerminateProcess(info.hProcess, 1);
-    WaitForSingleObject(info.hProcess, 5000);
+        return UniqueHandle();
     CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    return shown ? std::chrono::duration<double>(end - begin).count() : -1;
+    if (processId != nullptr) *processId = info.dwProcessId;
+    return UniqueHandle(info.hProcess);
+}
+
+void Kill(HANDLE process) {
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+}
+
+// Every running process of the program: main window, relays, locks, guardians.
+std::vector<DWORD> ProgramProcesses() {
+    std::vector<DWORD> found;
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.Held()) return found;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+        if (_wcsicmp(entry.szExeFile, kProgramFile) == 0) found.push_back(entry.th32ProcessID);
+    return found;
+}
+
+// Without the lock flag the lock's guardian lets a killed lock go. A lock
+// whose guardian died first may start a new one, hence the rounds.
+void EndLocks() {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"Locking");
+    for (int round = 0; round < 5; ++round) {
+        const std::vector<DWORD> processes = ProgramProcesses();
+        if (processes.empty()) return;
+        for (DWORD id : processes) {
+            UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+            if (process.Held()) Kill(process.Get());
+        }
+    }
+}
+
+// The peak working set of the process whose window covers the probe point;
+// 0 when that is not one of `candidates` or cannot be read.
+SIZE_T CoveringPeakWorkingSet(const std::vector<DWORD>& candidates) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(GetAncestor(WindowFromPoint(kProbe), GA_ROOT), &id);
+    if (std::find(candidates.begin(), candidates.end(), id) == candidates.end()) return 0;
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    if (!process.Held() || !GetProcessMemoryInfo(process.Get(), &counters, sizeof(counters))) return 0;
+    return counters.PeakWorkingSetSize;
+}
+
+// Waits `kSettleMs` after the screen was covered, then reads the peak.
+void MeasurePeak(SIZE_T* peak, const std::vector<DWORD>& candidates) {
+    if (peak == nullptr) return;
+    Sleep(kSettleMs);
+    *peak = CoveringPeakWorkingSet(candidates);
+}
+
+// Seconds until the colour shows, negative on failure; the program is ended after.
+double FloorRun(const std::wstring& program, SIZE_T* peak = nullptr) {
+    if (!WaitProbe(false, 5000)) return -1;
+    DWORD id = 0;
+    const Clock::time_point begin = Clock::now();
+    UniqueHandle process = Launch(program, std::to_wstring(kColor), &id);
+    if (!process.Held()) return -1;
+    const double seconds = SecondsToColor(begin);
+    if (seconds >= 0) MeasurePeak(peak, {id});
+    Kill(process.Get());
+    return seconds;
+}
+
+double LockSwitchRun(const std::wstring& program) {
+    if (!WaitProbe(false, 5000)) return -1;
+    const Clock::time_point begin = Clock::now();
+    UniqueHandle process = Launch(program, L"+lock");
+    const double seconds = process.Held() ? SecondsToColor(begin) : -1;
+    EndLocks();
+    return seconds;
+}
+
+struct MainWindowQuery {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchMainWindow(HWND window, LPARAM parameter) {
+    auto* query = reinterpret_cast<MainWindowQuery*>(parameter);
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    wchar_t className[16] = {};
+    wchar_t title[32] = {};
+    if (id != query->processId || !IsWindowVisible(window)) return TRUE;
+    GetClassNameW(window, className, 16);
+    GetWindowTextW(window, title, 32);
+    if (std::wcscmp(className, L"#32770") != 0 || std::wcscmp(title, L"Marrowgate") != 0) return TRUE;
+    query->found = window;
+    return FALSE;
+}
+
+// The Lock Now button of the main window of `processId`, once that window
+// waits for input; null when it did not come in time.
+HWND WaitLockNowButton(HANDLE process, DWORD processId) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < kStartTimeoutMs) {
+        MainWindowQuery query{processId, nullptr};
+        EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&query));
+        HWND button = query.found != nullptr ? GetDlgItem(query.found, kLockNowButton) : nullptr;
+        if (button != nullptr && IsWindowVisible(button)) {
+            WaitForInputIdle(process, kStartTimeoutMs);
+            return button;
+        }
+        Sleep(10);
+    }
+    return nullptr;
+}
+
+// From the click on Lock Now: the main window's process starts a relay, which
+// waits for it to end and then starts the lock.
+double LockNowRun(const std::wstring& program, SIZE_T* peak = nullptr) {
+    if (!WaitProbe(false, 5000)) return -1;
+    DWORD id = 0;
+    UniqueHandle process = Launch(program, L"", &id);
+    HWND button = process.Held() ? WaitLockNowButton(process.Get(), id) : nullptr;
+    double seconds = -1;
+    if (button != nullptr) {
+        const Clock::time_point begin = Clock::now();
+        PostMessageW(button, BM_CLICK, 0, 0);
+        seconds = SecondsToColor(begin);
+    }
+    if (seconds >= 0) MeasurePeak(peak, ProgramProcesses());
+    EndLocks();
+    return seconds;
 }
 
 double Median(std::vector<double> values) {
@@ -79,60 +218,147 @@ bool SettingsExist() {
     return false;
 }
 
+// A per-user value as it was, put back as it was (or removed) afterwards.
+struct SavedValue {
+    explicit SavedValue(const wchar_t* valueName) : name(valueName) {
+        DWORD size = 0;
+        present = RegGetValueW(HKEY_CURRENT_USER, kKeyPath, name, RRF_RT_ANY, &type, nullptr, &size) == ERROR_SUCCESS;
+        data.resize(size);
+        if (present) present = RegGetValueW(HKEY_CURRENT_USER, kKeyPath, name, RRF_RT_ANY, &type, data.data(),
+                                            &size) == ERROR_SUCCESS;
+    }
+    void Restore() const {
+        if (present)
+            RegSetKeyValueW(HKEY_CURRENT_USER, kKeyPath, name, type, data.data(), static_cast<DWORD>(data.size()));
+        else
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kKeyPath, name);
+    }
+
+    const wchar_t* name;
+    bool present = false;
+    DWORD type = 0;
+    std::vector<BYTE> data;
+};
+
+// The lock shows the plain colour and Lock Now asks nothing; the user's own
+// choices come back after.
+class BenchSettings {
+public:
+    BenchSettings() : existed_(SettingsExist()), noPrompt_(L"blankpwd_noprompt"), windowRect_(L"UI_wndRect") {
+        std::memcpy(oldPassword_, settings_.Password, kDigestSize);
+        oldColor_ = settings_.bgColor;
+        oldImage_ = settings_.bgImage;
+        oldOrgScreen_ = settings_.useOrgScreen;
+        std::memset(settings_.Password, 0, kDigestSize);
+        settings_.bgColor = kColor;
+        settings_.bgImage.clear();
+        settings_.useOrgScreen = false;
+        settings_.Save();
+        const DWORD noPrompt = 1;
+        RegSetKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"blankpwd_noprompt", REG_DWORD, &noPrompt, sizeof(noPrompt));
+    }
+    BenchSettings(const BenchSettings&) = delete;
+    BenchSettings& operator=(const BenchSettings&) = delete;
+
+    ~BenchSettings() {
+        // Every killed lock left its mark. Set first, so that clearing it
+        // counts as a change, which also removes the Run entry unless
+        // auto-start is on.
+        mgtSettings after;
+        after.LockingFlag(1);
+        after.LockingFlag(0);
+        if (!existed_) {
+            for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) RegDeleteTreeW(root, kKeyPath);
+            return;
+        }
+        std::memcpy(settings_.Password, oldPassword_, kDigestSize);
+        settings_.bgColor = oldColor_;
+        settings_.bgImage = oldImage_;
+        settings_.useOrgScreen = oldOrgScreen_;
+        settings_.Save();
+        noPrompt_.Restore();
+        windowRect_.Restore();
+    }
+
+private:
+    bool existed_;
+    SavedValue noPrompt_;
+    SavedValue windowRect_;
+    mgtSettings settings_;
+    uint8_t oldPassword_[kDigestSize] = {};
+    uint32_t oldColor_ = 0;
+    exstring oldImage_;
+    bool oldOrgScreen_ = false;
+};
+
+struct LatencyRuns {
+    std::vector<double> floor, lockSwitch, lockNow;
+};
+
+// Alternating, so that a slower phase of the machine hits all three alike;
+// false at the first run that failed.
+bool MeasureLatency(const std::wstring& directory, int runs, LatencyRuns& out) {
+    const std::wstring floorProgram = directory + L"bench_fullscreen.exe";
+    const std::wstring program = directory + kProgramFile;
+    FloorRun(floorProgram);
+    LockSwitchRun(program);
+    LockNowRun(program);
+    for (int i = 0; i < runs; ++i) {
+        out.floor.push_back(FloorRun(floorProgram));
+        out.lockSwitch.push_back(LockSwitchRun(program));
+        out.lockNow.push_back(LockNowRun(program));
+        if (out.floor.back() < 0 || out.lockSwitch.back() < 0 || out.lockNow.back() < 0) return false;
+    }
+    return true;
+}
+
+void PrintLatency(int runs, const LatencyRuns& times) {
+    const double floorMedian = Median(times.floor);
+    const double switchMedian = Median(times.lockSwitch);
+    const double lockNowMedian = Median(times.lockNow);
+    std::printf("lock latency: %d runs each, until (%ld, %ld) shows the colour\n", runs, kProbe.x, kProbe.y);
+    std::printf("  full-screen window (floor):  median %.1f ms\n", floorMedian * 1000);
+    std::printf("  marrowgate +lock:            median %.1f ms\n", switchMedian * 1000);
+    std::printf("  ratio: %.2f (aim: at most 1.5)\n", switchMedian / floorMedian);
+    std::printf("  Lock Now, from the click:    median %.1f ms (main window, relay, lock)\n", lockNowMedian * 1000);
+    std::printf("  ratio: %.2f\n", lockNowMedian / floorMedian);
+}
+
+// False when either peak could not be read.
+bool MeasureAndPrintMemory(const std::wstring& directory) {
+    SIZE_T floorPeak = 0;
+    SIZE_T lockPeak = 0;
+    FloorRun(directory + L"bench_fullscreen.exe", &floorPeak);
+    LockNowRun(directory + kProgramFile, &lockPeak);
+    if (floorPeak == 0 || lockPeak == 0) return false;
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    const double bitmap = static_cast<double>(width) * height * 4;
+    const double floor = static_cast<double>(floorPeak) + bitmap;
+    std::printf("lock memory: peak working set %lu ms after the screen is covered\n", kSettleMs);
+    std::printf("  full-screen window (%.1f MiB) + %dx%d 32-bit bitmap (%.1f MiB) (floor): %.1f MiB\n",
+                static_cast<double>(floorPeak) / kMiB, width, height, bitmap / kMiB, floor / kMiB);
+    std::printf("  marrowgate lock after Lock Now: %.1f MiB\n", static_cast<double>(lockPeak) / kMiB);
+    std::printf("  ratio: %.2f\n", static_cast<double>(lockPeak) / floor);
+    return true;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const int runs = argc > 1 ? std::max(3, _wtoi(argv[1])) : 15;
     const std::wstring directory = Directory();
-    const std::wstring floorProgram = directory + L"bench_fullscreen.exe";
-    const std::wstring program = directory + L"marrowgate.exe";
-    const std::wstring colorArgument = std::to_wstring(kColor);
-
-    // The lock shows the plain colour; the user's own choice comes back after.
-    const bool existed = SettingsExist();
-    mgtSettings settings;
-    const uint32_t oldColor = settings.bgColor;
-    const exstring oldImage = settings.bgImage;
-    const bool oldOrgScreen = settings.useOrgScreen;
-    settings.bgColor = kColor;
-    settings.bgImage.clear();
-    settings.useOrgScreen = false;
-    settings.Save();
-
-    TimeToColor(floorProgram, colorArgument);
-    TimeToColor(program, L"+lock");
-    std::vector<double> floorTimes, lockTimes;
-    bool failed = false;
-    for (int i = 0; i < runs && !failed; ++i) {
-        const double floorTime = TimeToColor(floorProgram, colorArgument);
-        const double lockTime = TimeToColor(program, L"+lock");
-        failed = floorTime < 0 || lockTime < 0;
-        floorTimes.push_back(floorTime);
-        lockTimes.push_back(lockTime);
-    }
-
-    // Every killed lock left its mark. Set first, so that clearing it counts
-    // as a change, which also removes the Run entry unless auto-start is on.
-    mgtSettings after;
-    after.LockingFlag(1);
-    after.LockingFlag(0);
-    if (existed) {
-        settings.bgColor = oldColor;
-        settings.bgImage = oldImage;
-        settings.useOrgScreen = oldOrgScreen;
-        settings.Save();
-    } else {
-        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) RegDeleteTreeW(root, kKeyPath);
-    }
-    if (failed) {
+    EndLocks();
+    const BenchSettings settings;
+    LatencyRuns times;
+    if (!MeasureLatency(directory, runs, times)) {
         std::printf("lock: the colour did not show at (%ld, %ld)\n", kProbe.x, kProbe.y);
         return 1;
     }
-    const double floorMedian = Median(floorTimes);
-    const double lockMedian = Median(lockTimes);
-    std::printf("lock latency: %d runs each, until (%ld, %ld) shows the colour\n", runs, kProbe.x, kProbe.y);
-    std::printf("  full-screen window (floor): median %.1f ms\n", floorMedian * 1000);
-    std::printf("  marrowgate +lock:           median %.1f ms\n", lockMedian * 1000);
-    std::printf("  ratio: %.2f (aim: at most 1.5)\n", lockMedian / floorMedian);
+    PrintLatency(runs, times);
+    if (!MeasureAndPrintMemory(directory)) {
+        std::printf("lock memory: the peak working set could not be read\n");
+        return 1;
+    }
     return 0;
 }
