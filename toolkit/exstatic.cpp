@@ -112,18 +112,27 @@ void exStatic::ResizeClient(int clientWidth, int clientHeight) {
     SetWindowPos(Handle(), nullptr, 0, 0, width, height, kResizeFlags);
 }
 
+// Wrapped lines keep a little room at the right: some renderers draw a
+// glyph a pixel or two past the width its line was measured to fit in.
+RECT exStatic::WrapArea(RECT rect) const {
+    const UINT flags = TextFlags();
+    if ((flags & DT_WORDBREAK) != 0 && (flags & DT_SINGLELINE) == 0 && rect.right - rect.left > 2 * kWrapSlack)
+        rect.right -= kWrapSlack;
+    return rect;
+}
+
 void exStatic::AdjustHeight() {
     if (Handle() == nullptr) return;
     RECT client{};
     GetClientRect(Handle(), &client);
-    RECT measured{0, 0, client.right, 0};
+    RECT measured = WrapArea(RECT{0, 0, client.right, 0});
     const int height = MeasureText(text_.c_str(), TextFlags(), Handle(), Font(), measured);
     ResizeClient(-1, height);
 }
 
 void exStatic::DrawStaticText(HDC dc, const RECT& rect) {
     if (text_.empty()) return;
-    RECT area = rect;
+    RECT area = WrapArea(rect);
     DrawTextW(dc, text_.c_str(), -1, &area, TextFlags());
 }
 

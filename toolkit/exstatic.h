@@ -46,6 +46,9 @@ public:
 protected:
     // The flags for this control's text, with the window's keyboard cues.
     UINT TextFlags() const;
+    // Where wrapped text is laid out within `rect`.
+    RECT WrapArea(RECT rect) const;
+    static constexpr int kWrapSlack = 2;
     // Resizes the window so that its client area is `clientWidth` x
     // `clientHeight` (a negative width keeps the width); nothing when equal.
     void ResizeClient(int clientWidth, int clientHeight);
