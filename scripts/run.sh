@@ -36,6 +36,12 @@ if [ "$locking" -eq 1 ] &&
     ! wine reg query "HKLM\\$key\\global" /v Password 2>/dev/null | grep -qi '[0-9a-f]\{32\}' &&
     ! wine reg query "HKCU\\$key\\global" /v Password 2>/dev/null | grep -qi '[0-9a-f]\{32\}'; then
     wine reg add "HKCU\\$key\\global" /v Password /t REG_SZ /d "$(python3 "$root/scripts/password-digest.py" "$demo_password")" /f >/dev/null 2>&1
+    # A key with some values reads the missing ones as empty (black, no
+    # picture): give the demo the defaults a fresh start would have.
+    for value in "bgColor 4278190080" "bgImage System" "useOrgScreen false" "autoStart false"; do
+        wine reg query "HKCU\\$key\\global" /v "${value%% *}" >/dev/null 2>&1 ||
+            wine reg add "HKCU\\$key\\global" /v "${value%% *}" /t REG_SZ /d "${value#* }" /f >/dev/null 2>&1
+    done
     echo "No password was set: the demo password is \"$demo_password\"."
 fi
 
