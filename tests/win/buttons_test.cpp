@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -57,25 +56,6 @@ LRESULT CheckOf(HWND control) {
     return SendMessageW(control, BM_GETCHECK, 0, 0);
 }
 
-RECT RectInParent(HWND window) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-exstring ToolText(HWND tool) {
-    wchar_t buffer[128] = {};
-    TOOLINFOW info{};
-    info.cbSize = TTTOOLINFOW_V2_SIZE;
-    info.uFlags = TTF_IDISHWND;
-    info.hwnd = tool;
-    info.uId = reinterpret_cast<UINT_PTR>(tool);
-    info.lpszText = buffer;
-    SendMessageW(ToolTip().Handle(), TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&info));
-    return exstring(buffer);
-}
-
 class ButtonsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -103,16 +83,29 @@ TEST_F(ButtonsTest, DrawingModeFollowsSchemeAndBorderSides) {
     EXPECT_EQ(TypeOf(button), BS_PUSHBUTTON) << "system-colours mode leaves a framed button to the system";
     EXPECT_EQ(TypeOf(dialog.Item(IDC_FX_LINK)), BS_OWNERDRAW) << "a link is always drawn by the toolkit";
 
-    UseScheme(1);
+    UseScheme(1);  // Dark: face 0x333333, border 0x858585, accent 0xCC7A00
     EXPECT_EQ(TypeOf(button), BS_OWNERDRAW);
-    EXPECT_EQ(dialog.button.ButtonStyle() & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON));
+    ASSERT_EQ(dialog.button.ButtonStyle() & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON))
+        << "not the default button, whose border is always the accent";
     SendMessageW(check, BM_CLICK, 0, 0);
     EXPECT_EQ(CheckOf(check), BST_CHECKED) << "an owner-drawn auto check box keeps its own state";
+
+    SetCursorPos(0, 0);
+    SetFocus(dialog.Item(IDC_FX_EDIT));
+    RECT client{};
+    GetClientRect(button, &client);
+    const int middle = client.bottom / 2;
+    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(button, 4, middle) == 0x333333u; }, 2s))
+        << std::hex << "face 0x" << ScreenPixel(button, 4, middle);
+    EXPECT_EQ(ScreenPixel(button, 0, middle), 0x858585u) << "border without the focus";
+    SetFocus(button);
+    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(button, 0, middle) == 0xCC7A00u; }, 2s))
+        << std::hex << "border 0x" << ScreenPixel(button, 0, middle);
+    EXPECT_EQ(ScreenPixel(button, 4, middle), 0x333333u) << "face with the focus";
 
     UseScheme(-1);
     EXPECT_EQ(TypeOf(button), BS_PUSHBUTTON);
     EXPECT_EQ(CheckOf(check), BST_CHECKED) << "the state reaches the native box again";
-
     dialog.button.SetBorders(true, false, true, false);
     EXPECT_EQ(TypeOf(button), drawservices::ThemingAvailable() ? BS_PUSHBUTTON : BS_OWNERDRAW)
         << "a partly framed button is drawn by the system only with visual styles";
@@ -145,89 +138,56 @@ TEST_F(ButtonsTest, EnterClicksTheFocusedButton) {
     EXPECT_EQ(dialog.Count(IDOK, BN_CLICKED), 0) << "Enter went to the default button";
 }
 
-TEST_F(ButtonsTest, CheckStatesWhileOwnerDrawn) {
+TEST_F(ButtonsTest, CheckAndRadioStatesWhileOwnerDrawn) {
     UseScheme(1);
     const struct {
         int id;
+        UINT action;  // BM_SETCHECK with `request`, or BM_CLICK
         WPARAM request;
         LRESULT expected;
-    } cases[] = {
-        {IDC_FX_PLAIN_CHECK, BST_INDETERMINATE, BST_CHECKED},
-        {IDC_FX_PLAIN_CHECK, BST_UNCHECKED, BST_UNCHECKED},
-        {IDC_FX_THREE_STATE, BST_INDETERMINATE, BST_INDETERMINATE},
-        {IDC_FX_THREE_STATE, BST_CHECKED, BST_CHECKED},
+    } steps[] = {
+        {IDC_FX_PLAIN_CHECK, BM_SETCHECK, BST_INDETERMINATE, BST_CHECKED},
+        {IDC_FX_PLAIN_CHECK, BM_SETCHECK, BST_UNCHECKED, BST_UNCHECKED},
+        {IDC_FX_PLAIN_CHECK, BM_CLICK, 0, BST_UNCHECKED},  // a plain box does not toggle itself
+        {IDC_FX_THREE_STATE, BM_SETCHECK, BST_INDETERMINATE, BST_INDETERMINATE},
+        {IDC_FX_THREE_STATE, BM_SETCHECK, BST_UNCHECKED, BST_UNCHECKED},
+        {IDC_FX_THREE_STATE, BM_CLICK, 0, BST_CHECKED},
+        {IDC_FX_THREE_STATE, BM_CLICK, 0, BST_INDETERMINATE},
+        {IDC_FX_THREE_STATE, BM_CLICK, 0, BST_UNCHECKED},
+        {IDC_FX_RADIO_A1, BM_SETCHECK, BST_CHECKED, BST_CHECKED},
+        {IDC_FX_RADIO_B1, BM_SETCHECK, BST_CHECKED, BST_CHECKED},
+        {IDC_FX_RADIO_A2, BM_CLICK, 0, BST_CHECKED},
     };
-    for (const auto& c : cases) {
-        SendMessageW(dialog.Item(c.id), BM_SETCHECK, c.request, 0);
-        EXPECT_EQ(CheckOf(dialog.Item(c.id)), c.expected) << "control " << c.id << " asked for " << c.request;
+    for (const auto& step : steps) {
+        SendMessageW(dialog.Item(step.id), step.action, step.request, 0);
+        EXPECT_EQ(CheckOf(dialog.Item(step.id)), step.expected)
+            << "control " << step.id << ", message 0x" << std::hex << step.action << " with " << step.request;
     }
-
-    const HWND threeState = dialog.Item(IDC_FX_THREE_STATE);
-    SendMessageW(threeState, BM_SETCHECK, BST_UNCHECKED, 0);
-    for (LRESULT expected : {BST_CHECKED, BST_INDETERMINATE, BST_UNCHECKED}) {
-        SendMessageW(threeState, BM_CLICK, 0, 0);
-        EXPECT_EQ(CheckOf(threeState), expected);
-    }
-    SendMessageW(dialog.Item(IDC_FX_PLAIN_CHECK), BM_CLICK, 0, 0);
-    EXPECT_EQ(CheckOf(dialog.Item(IDC_FX_PLAIN_CHECK)), BST_UNCHECKED) << "a plain box does not toggle itself";
-}
-
-TEST_F(ButtonsTest, AutoRadioUnchecksOnlyItsOwnGroup) {
-    UseScheme(1);
-    SendMessageW(dialog.Item(IDC_FX_RADIO_A1), BM_SETCHECK, BST_CHECKED, 0);
-    SendMessageW(dialog.Item(IDC_FX_RADIO_B1), BM_SETCHECK, BST_CHECKED, 0);
-    SendMessageW(dialog.Item(IDC_FX_RADIO_A2), BM_CLICK, 0, 0);
-    EXPECT_EQ(CheckOf(dialog.Item(IDC_FX_RADIO_A2)), BST_CHECKED);
-    EXPECT_EQ(CheckOf(dialog.Item(IDC_FX_RADIO_A1)), BST_UNCHECKED);
+    EXPECT_EQ(CheckOf(dialog.Item(IDC_FX_RADIO_A1)), BST_UNCHECKED) << "the auto radio group";
     EXPECT_EQ(CheckOf(dialog.Item(IDC_FX_RADIO_B1)), BST_CHECKED) << "another group was touched";
     EXPECT_EQ(dialog.Count(IDC_FX_RADIO_A2, BN_CLICKED), 1) << "the parent still hears the click";
 }
 
 TEST_F(ButtonsTest, RightAlignedLinkKeepsItsRightEdge) {
     const HWND link = dialog.Item(IDC_FX_LINK);
-    const RECT before = RectInParent(link);
+    const RECT before = WindowRectOf(link);
     for (const wchar_t* text : {L"A considerably longer link text", L"Short"}) {
         SetWindowTextW(link, text);
-        HDC dc = GetDC(link);
-        HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)));
-        SIZE extent{};
-        GetTextExtentPoint32W(dc, text, lstrlenW(text), &extent);
-        SelectObject(dc, previous);
-        ReleaseDC(link, dc);
-        const RECT after = RectInParent(link);
-        EXPECT_EQ(after.right, before.right) << exstring(text).ToUtf8();
-        EXPECT_EQ(after.right - after.left, extent.cx + 2) << exstring(text).ToUtf8();
+        const SIZE extent = TextExtent(reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)), text);
+        const RECT after = WindowRectOf(link);
+        EXPECT_TRUE(after.right == before.right && after.right - after.left == extent.cx + 2)
+            << exstring(text).ToUtf8() << ": right " << after.right << ", width " << after.right - after.left;
     }
 }
 
 TEST_F(ButtonsTest, TooltipTextsDropThePrefix) {
     ASSERT_NE(ToolTip().Handle(), nullptr) << "buttons create the tooltip when they are bound";
     const HWND button = dialog.Item(IDC_FX_BUTTON);
-    EXPECT_EQ(ToolText(button), exstring(L"Lock Now"));
+    EXPECT_EQ(ToolTip().ToolText(button), exstring(L"Lock Now"));
     SetWindowTextW(button, L"&Unlock");
-    EXPECT_EQ(ToolText(button), exstring(L"Unlock")) << "the tool follows the window text";
+    EXPECT_EQ(ToolTip().ToolText(button), exstring(L"Unlock")) << "the tool follows the window text";
     dialog.button.SetTooltipText(L"Lock the screen now");
-    EXPECT_EQ(ToolText(button), exstring(L"Lock the screen now"));
-}
-
-TEST_F(ButtonsTest, SchemeFaceAndFocusBorderOnScreen) {
-    UseScheme(1);  // Dark: face 0x333333, border 0x858585, accent 0xCC7A00
-    SetCursorPos(0, 0);
-    const HWND button = dialog.Item(IDC_FX_BUTTON);
-    SetFocus(dialog.Item(IDC_FX_EDIT));
-    ASSERT_EQ(dialog.button.ButtonStyle() & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON))
-        << "the button is the default one, whose border is always the accent";
-    RECT client{};
-    GetClientRect(button, &client);
-    const int middle = client.bottom / 2;
-    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(button, 4, middle) == 0x333333u; }, 2s))
-        << std::hex << "face 0x" << ScreenPixel(button, 4, middle);
-    EXPECT_EQ(ScreenPixel(button, 0, middle), 0x858585u) << "border without the focus";
-
-    SetFocus(button);
-    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(button, 0, middle) == 0xCC7A00u; }, 2s))
-        << std::hex << "border 0x" << ScreenPixel(button, 0, middle);
-    EXPECT_EQ(ScreenPixel(button, 4, middle), 0x333333u) << "face with the focus";
+    EXPECT_EQ(ToolTip().ToolText(button), exstring(L"Lock the screen now"));
 }
 
 } // namespace

@@ -20,8 +20,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool SameRect(const RECT& a, const RECT& b) {
-    return EqualRect(&a, &b) != FALSE;
+std::vector<LONG> Sides(const RECT& rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
 TEST(ScrollBarLayout, ThumbAndArrowsFromTheBarInfo) {
@@ -34,9 +34,9 @@ TEST(ScrollBarLayout, ThumbAndArrowsFromTheBarInfo) {
     info.xyThumbTop = 17;
     info.xyThumbBottom = 19;
     ScrollBarLayout layout = LayoutScrollBar(info, 120, true, 17);
-    EXPECT_TRUE(SameRect(layout.parts[kPartBar], {102, 2, 119, 40})) << "moved to the client edge, one pixel in";
-    EXPECT_TRUE(SameRect(layout.parts[kPartUpArrow], {102, 2, 119, 19}));
-    EXPECT_TRUE(SameRect(layout.parts[kPartDownArrow], {102, 23, 119, 40}));
+    EXPECT_EQ(Sides(layout.parts[kPartBar]), (std::vector<LONG>{102, 2, 119, 40})) << "at the client edge, 1 in";
+    EXPECT_EQ(Sides(layout.parts[kPartUpArrow]), (std::vector<LONG>{102, 2, 119, 19}));
+    EXPECT_EQ(Sides(layout.parts[kPartDownArrow]), (std::vector<LONG>{102, 23, 119, 40}));
     for (int part : {kPartThumb, kPartPageUp, kPartPageDown})
         EXPECT_TRUE(IsRectEmpty(&layout.parts[part])) << "part " << part;
 
@@ -45,9 +45,9 @@ TEST(ScrollBarLayout, ThumbAndArrowsFromTheBarInfo) {
     info.xyThumbTop = 67;
     info.xyThumbBottom = 71;
     layout = LayoutScrollBar(info, 17, false, 17);
-    EXPECT_TRUE(SameRect(layout.parts[kPartThumb], {0, 61, 17, 78}));
-    EXPECT_TRUE(SameRect(layout.parts[kPartPageUp], {0, 17, 17, 61}));
-    EXPECT_TRUE(SameRect(layout.parts[kPartPageDown], {0, 78, 17, 183}));
+    EXPECT_EQ(Sides(layout.parts[kPartThumb]), (std::vector<LONG>{0, 61, 17, 78}));
+    EXPECT_EQ(Sides(layout.parts[kPartPageUp]), (std::vector<LONG>{0, 17, 17, 61}));
+    EXPECT_EQ(Sides(layout.parts[kPartPageDown]), (std::vector<LONG>{0, 78, 17, 183}));
     EXPECT_EQ(HitTestScrollBar(layout, {5, 70}), kPartThumb);
     EXPECT_EQ(HitTestScrollBar(layout, {5, 190}), kPartDownArrow);
     EXPECT_EQ(HitTestScrollBar(layout, {20, 70}), kPartNone);
@@ -56,7 +56,7 @@ TEST(ScrollBarLayout, ThumbAndArrowsFromTheBarInfo) {
     info.xyThumbTop = 180;
     info.xyThumbBottom = 183;
     layout = LayoutScrollBar(info, 17, false, 17);
-    EXPECT_TRUE(SameRect(layout.parts[kPartThumb], {0, 166, 17, 183}));
+    EXPECT_EQ(Sides(layout.parts[kPartThumb]), (std::vector<LONG>{0, 166, 17, 183}));
     EXPECT_TRUE(IsRectEmpty(&layout.parts[kPartPageDown]));
 }
 
@@ -77,44 +77,15 @@ struct EditDialog : exBaseDlg {
     }
 };
 
-// A window's client area as the screen shows it.
-struct Shot {
-    int width = 0, height = 0;
-    std::vector<COLORREF> pixels;
-
-    explicit Shot(HWND window) {
-        RECT client{};
-        GetClientRect(window, &client);
-        POINT origin{0, 0};
-        ClientToScreen(window, &origin);
-        width = client.right;
-        height = client.bottom;
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ previous = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-        GdiFlush();
-        for (int i = 0; i < width * height; ++i) {
-            const DWORD bgra = static_cast<const DWORD*>(bits)[i];
-            pixels.push_back(RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF));
-        }
-        SelectObject(memory, previous);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
-    }
-    COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
-    bool Has(COLORREF color) const { return std::find(pixels.begin(), pixels.end(), color) != pixels.end(); }
-};
-
 exstring CueOf(HWND edit) {
     wchar_t cue[64] = {};
     SendMessageW(edit, EM_GETCUEBANNER, reinterpret_cast<WPARAM>(cue), 64);
     return cue;
+}
+
+int Height(HWND window) {
+    const RECT rect = WindowRectOf(window);
+    return rect.bottom - rect.top;
 }
 
 class EditTest : public ::testing::Test {
@@ -143,7 +114,7 @@ protected:
 // differ by 0.6, not less than 0.4, so against white the orange stays as it is.
 const COLORREF kContrastOnWhite = RGB(204, 102, 0);
 
-TEST_F(EditTest, WarningCueEmptiesTheFieldUntilTheUserTypes) {
+TEST_F(EditTest, WarningCueEmptiesTheSingleLineFieldUntilTheUserTypes) {
     Open(-1);
     ASSERT_EQ(GetSysColor(COLOR_WINDOW), 0xFFFFFFu) << "the expected cue colour is for a white field";
     HWND edit = dialog.edit.Handle();
@@ -159,33 +130,23 @@ TEST_F(EditTest, WarningCueEmptiesTheFieldUntilTheUserTypes) {
     EXPECT_EQ(CueOf(edit), exstring(L"Enter password"));
     Settle();
     EXPECT_FALSE(Shot(edit).Has(kContrastOnWhite)) << "the warning is still drawn";
-}
 
-TEST_F(EditTest, MultilineEditGetsNeitherToolkitCueNorNewHeight) {
-    Open(-1);
-    HWND single = dialog.edit.Handle();
+    // A multiline edit gets neither the toolkit's cue nor a new height.
     HWND multi = dialog.multiline.Handle();
-    RECT singleBefore{}, multiBefore{};
-    GetWindowRect(single, &singleBefore);
-    GetWindowRect(multi, &multiBefore);
+    const int singleBefore = Height(edit);
+    const RECT multiBefore = WindowRectOf(multi);
     LOGFONTW description = SystemMenuFont();
     description.lfHeight = -40;
     exfont large;
     ASSERT_TRUE(large.Create(description));
-    for (HWND edit : {single, multi}) SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(large.Handle()), TRUE);
+    for (HWND e : {edit, multi}) SendMessageW(e, WM_SETFONT, reinterpret_cast<WPARAM>(large.Handle()), TRUE);
     dialog.multiline.SetHeightMode(1);
-
-    RECT singleAfter{}, multiAfter{};
-    GetWindowRect(single, &singleAfter);
-    GetWindowRect(multi, &multiAfter);
-    EXPECT_GT(singleAfter.bottom - singleAfter.top, singleBefore.bottom - singleBefore.top + 20)
-        << "the single-line edit fits a 40-pixel font";
-    EXPECT_TRUE(SameRect(multiAfter, multiBefore));
-
+    EXPECT_GT(Height(edit), singleBefore + 20) << "the single-line edit fits a 40-pixel font";
+    EXPECT_EQ(Sides(WindowRectOf(multi)), Sides(multiBefore));
     dialog.multiline.ShowWarningCue(L"\u00D7 Incorrect password");
     Settle();
     EXPECT_FALSE(Shot(multi).Has(kContrastOnWhite));
-    for (HWND edit : {single, multi}) SendMessageW(edit, WM_SETFONT, 0, FALSE);
+    for (HWND e : {edit, multi}) SendMessageW(e, WM_SETFONT, 0, FALSE);
 }
 
 TEST_F(EditTest, CtrlASelectsAll) {
@@ -209,20 +170,29 @@ TEST_F(EditTest, CtrlASelectsAll) {
     WaitFor([] { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) == 0; }, 1s);
     DWORD start = 1, end = 0;
     SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    EXPECT_EQ(start, 0u);
-    EXPECT_EQ(end, 9u);
+    EXPECT_TRUE(start == 0 && end == 9) << start << ".." << end;
 }
 
-TEST_F(EditTest, ScrollBoxKeepsNotificationsAndScrollsOnTheWheel) {
+TEST_F(EditTest, SchemeModeFieldsAndTheScrollBox) {
     Open(1);
+    HWND field = GetParent(dialog.edit.Handle());
+    ASSERT_NE(field, dialog.Handle());
+    const Shot shot(field);
+    const int middle = shot.height / 2;
+    EXPECT_EQ(shot.At(shot.width - 6, middle), 0x1E1E1Eu) << "field";
+    EXPECT_EQ(shot.At(0, middle), 0x858585u) << "border";
+    EXPECT_EQ(shot.At(shot.width - 1, 1), 0x858585u) << "border";
+    SetFocus(dialog.edit.Handle());
+    EXPECT_TRUE(WaitFor([&] { return Shot(field).At(0, middle) == 0xCC7A00u; }, 2s))
+        << "border with the focus: " << std::hex << Shot(field).At(0, middle);
+
+    // The multiline edit's box takes its place and ID and passes its notifications on.
     HWND edit = dialog.multiline.Handle();
     HWND box = GetParent(edit);
-    ASSERT_NE(box, dialog.Handle());
     wchar_t className[32] = {};
     GetClassNameW(box, className, 32);
-    EXPECT_EQ(exstring(className), exstring(L"exScrollBx"));
+    EXPECT_STREQ(className, L"exScrollBx");
     EXPECT_EQ(GetDlgCtrlID(box), IDC_FX_MULTILINE);
-
     exstring lines;
     for (int i = 0; i < 60; ++i) lines += L"line\r\n";
     SetWindowTextW(edit, lines.c_str());
@@ -254,24 +224,8 @@ TEST_F(EditTest, ScrollBoxKeepsNotificationsAndScrollsOnTheWheel) {
     SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     SendMessageW(box, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y + 500));
     SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(x, y + 500));
-    const LRESULT visible = SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
-    EXPECT_GT(visible, 40) << "the last of 61 lines should be in view";
+    EXPECT_GT(SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 40) << "the last of 61 lines should be in view";
     EXPECT_EQ(GetCapture(), nullptr);
-}
-
-TEST_F(EditTest, SchemeModeFieldBorderAndFocusAccent) {
-    Open(1);
-    HWND box = GetParent(dialog.edit.Handle());
-    ASSERT_NE(box, dialog.Handle());
-    Shot shot(box);
-    const int middle = shot.height / 2;
-    EXPECT_EQ(shot.At(shot.width - 6, middle), 0x1E1E1Eu) << "field";
-    EXPECT_EQ(shot.At(0, middle), 0x858585u) << "border";
-    EXPECT_EQ(shot.At(shot.width - 1, 1), 0x858585u) << "border";
-
-    SetFocus(dialog.edit.Handle());
-    EXPECT_TRUE(WaitFor([&] { return Shot(box).At(0, middle) == 0xCC7A00u; }, 2s))
-        << "border with the focus: " << std::hex << Shot(box).At(0, middle);
 }
 
 } // namespace

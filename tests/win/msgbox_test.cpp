@@ -62,52 +62,41 @@ std::vector<int> ButtonIds(HWND box) {
     return ids;
 }
 
-TEST(MsgBox, ButtonSetsAndEscapeResultsByType) {
+// The buttons shown and the default among them, and what clicking the last one, Esc and the close box give.
+TEST(MsgBox, ButtonSetsDefaultAndEscapeResultsByType) {
     const struct {
-        UINT type;
+        UINT style;
         std::vector<int> buttons;
-        int escape;
+        int defaultId, escape;
     } cases[] = {
-        {MB_OK, {IDOK}, IDOK},
-        {MB_OKCANCEL, {IDOK, IDCANCEL}, IDCANCEL},
-        {MB_ABORTRETRYIGNORE, {IDABORT, IDRETRY, IDIGNORE}, IDABORT},
-        {MB_YESNOCANCEL, {IDYES, IDNO, IDCANCEL}, IDCANCEL},
-        {MB_YESNO, {IDYES, IDNO}, IDNO},
-        {MB_RETRYCANCEL, {IDRETRY, IDCANCEL}, IDCANCEL},
-        {MB_CANCELTRYCONTINUE, {IDCANCEL, IDTRYAGAIN, IDCONTINUE}, IDCANCEL},
-        {9, {IDCONTINUE}, IDCONTINUE},
-        {7, {}, IDCANCEL},
+        {MB_OK, {IDOK}, IDOK, IDOK},
+        {MB_OKCANCEL | MB_DEFBUTTON2, {IDOK, IDCANCEL}, IDCANCEL, IDCANCEL},
+        {MB_ABORTRETRYIGNORE | MB_DEFBUTTON3, {IDABORT, IDRETRY, IDIGNORE}, IDIGNORE, IDABORT},
+        {MB_YESNOCANCEL | MB_DEFBUTTON2, {IDYES, IDNO, IDCANCEL}, IDNO, IDCANCEL},
+        {MB_YESNOCANCEL | MB_DEFBUTTON4, {IDYES, IDNO, IDCANCEL}, IDYES, IDCANCEL},
+        {MB_YESNO | MB_DEFBUTTON3, {IDYES, IDNO}, IDYES, IDNO},
+        {MB_RETRYCANCEL | MB_DEFBUTTON1, {IDRETRY, IDCANCEL}, IDRETRY, IDCANCEL},
+        {MB_CANCELTRYCONTINUE | MB_DEFBUTTON3, {IDCANCEL, IDTRYAGAIN, IDCONTINUE}, IDCONTINUE, IDCANCEL},
+        {9, {IDCONTINUE}, IDCONTINUE, IDCONTINUE},
+        {7, {}, 0, IDCANCEL},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "type " << c.type);
+        SCOPED_TRACE(testing::Message() << "style 0x" << std::hex << c.style);
         std::vector<int> shown;
-        const int clicked = DriveOnce(c.type, [&](HWND box) {
+        int defaultId = 0, focusId = 0;
+        const int clicked = DriveOnce(c.style, [&](HWND box) {
             shown = ButtonIds(box);
+            defaultId = shown.empty() ? 0 : LOWORD(SendMessageW(box, DM_GETDEFID, 0, 0));
+            focusId = shown.empty() ? 0 : GetDlgCtrlID(GetFocus());
             if (shown.empty()) Cancel(box);
             else SendMessageW(GetDlgItem(box, shown.back()), BM_CLICK, 0, 0);
         });
         EXPECT_EQ(shown, c.buttons);
+        EXPECT_TRUE(defaultId == c.defaultId && focusId == c.defaultId)
+            << "default " << defaultId << ", focus " << focusId;
         EXPECT_EQ(clicked, c.buttons.empty() ? IDCANCEL : c.buttons.back());
-        EXPECT_EQ(DriveOnce(c.type, Cancel), c.escape) << "Esc";
-        EXPECT_EQ(DriveOnce(c.type, [](HWND box) { PostMessageW(box, WM_CLOSE, 0, 0); }), c.escape) << "close box";
-    }
-}
-
-TEST(MsgBox, DefaultButtonCountsFromTheLeftAndFallsBackToIt) {
-    const std::pair<UINT, int> cases[] = {
-        {MB_YESNOCANCEL | MB_DEFBUTTON1, IDYES},    {MB_YESNOCANCEL | MB_DEFBUTTON2, IDNO},
-        {MB_YESNOCANCEL | MB_DEFBUTTON3, IDCANCEL}, {MB_YESNOCANCEL | MB_DEFBUTTON4, IDYES},
-        {MB_YESNO | MB_DEFBUTTON3, IDYES},          {MB_OKCANCEL | MB_DEFBUTTON2, IDCANCEL},
-    };
-    for (const auto& c : cases) {
-        int defaultId = 0, focusId = 0;
-        DriveOnce(c.first, [&](HWND box) {
-            defaultId = LOWORD(SendMessageW(box, DM_GETDEFID, 0, 0));
-            focusId = GetDlgCtrlID(GetFocus());
-            Cancel(box);
-        });
-        EXPECT_TRUE(defaultId == c.second && focusId == c.second)
-            << "style 0x" << std::hex << c.first << ": default " << defaultId << ", focus " << focusId;
+        EXPECT_EQ(DriveOnce(c.style, Cancel), c.escape) << "Esc";
+        EXPECT_EQ(DriveOnce(c.style, [](HWND box) { PostMessageW(box, WM_CLOSE, 0, 0); }), c.escape) << "close box";
     }
 }
 
@@ -158,11 +147,10 @@ TEST(MsgBox, LongTextWidensTheBoxWithinTheWorkArea) {
     for (int i = 0; i < 120; ++i) longText += L"Every word of this sentence has to be shown somewhere. ";
     const RECT small = boxRect(L"Short.");
     const RECT large = boxRect(longText);
-    RECT work{};
+    RECT work{}, inside{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     EXPECT_GT(large.right - large.left, small.right - small.left);
     EXPECT_GT(large.bottom - large.top, small.bottom - small.top);
-    RECT inside{};
     IntersectRect(&inside, &large, &work);
     EXPECT_TRUE(EqualRect(&inside, &large)) << "box " << large.right - large.left << " x " << large.bottom - large.top;
 }

@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/shell/uniquehandle.h"
@@ -110,4 +111,57 @@ void ShowAndSettle(HWND window, int x, int y) {
     SetWindowPos(window, HWND_TOPMOST, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     WaitFor([] { return false; }, std::chrono::milliseconds(200));
+}
+
+RECT WindowRectOf(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+SIZE TextExtent(HFONT font, const wchar_t* text) {
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(screen, font);
+    SIZE size{};
+    GetTextExtentPoint32W(screen, text, lstrlenW(text), &size);
+    SelectObject(screen, previous);
+    ReleaseDC(nullptr, screen);
+    return size;
+}
+
+Shot::Shot(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    width = client.right;
+    height = client.bottom;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    for (int i = 0; i < width * height; ++i) {
+        const DWORD bgra = static_cast<const DWORD*>(bits)[i];
+        pixels.push_back(RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF));
+    }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+bool Shot::Has(COLORREF color) const {
+    return std::find(pixels.begin(), pixels.end(), color) != pixels.end();
+}
+
+int Shot::LightPixels(int inset) const {
+    int count = 0;
+    for (int y = inset; y < height - inset; ++y)
+        for (int x = inset; x < width - inset; ++x) count += GetGValue(At(x, y)) > 0x80 ? 1 : 0;
+    return count;
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "text/exstring.h"
 
@@ -21,6 +22,24 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
 // A pixel as the screen shows it; with a window, at its client coordinates.
 COLORREF ScreenPixel(int x, int y);
 COLORREF ScreenPixel(HWND window, int x, int y);
+
+// A window's outer rectangle in screen coordinates.
+RECT WindowRectOf(HWND window);
+
+// The size of `text` in `font`, as GetTextExtentPoint32W measures it.
+SIZE TextExtent(HFONT font, const wchar_t* text);
+
+// A window's client area as the screen shows it.
+struct Shot {
+    explicit Shot(HWND window);
+    COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
+    bool Has(COLORREF color) const;
+    // Pixels at least `inset` in from the edges with green above 0x80: light text on a dark ground.
+    int LightPixels(int inset = 0) const;
+
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+};
 
 // Shows `window` topmost at (x, y), paints it with its children and lets the
 // display catch up.
