@@ -219,6 +219,9 @@ bool mgtUnlockDlg::StartLock() {
             owner = background_->Handle();
             EnableWindow(owner, FALSE);
             ShowWindow(owner, SW_SHOW);
+            // Painted now, not once the dialog exists and the loop runs: the
+            // screen is covered while the rest is still being made.
+            UpdateWindow(owner);
         }
     }
     if (services_.beforeDialog) services_.beforeDialog();
