@@ -227,6 +227,8 @@ bool mgtUnlockDlg::StartLock() {
     if (services_.beforeDialog) services_.beforeDialog();
     if (!Create(owner)) return false;
     ShowWindow(Handle(), SW_SHOW);
+    // Drawn whole at once as well, controls included, over the painted background.
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     services_.locker.Start(Handle(), owner);
     return true;
 }

@@ -26,6 +26,19 @@ using namespace e2e;
 const COLORREF kPictureColor = RGB(200, 40, 160);
 const int kInfoId = 1001, kFieldId = 1005, kOptionsId = 1006;
 
+// The field once its picture stops changing: the lock covers the screen
+// before its dialog has finished painting.
+std::vector<COLORREF> SettledCapture(HWND window) {
+    std::vector<COLORREF> last = Capture(window), now;
+    WaitFor([&] {
+        now = Capture(window);
+        const bool same = Differences(now, last) == 0;
+        last = now;
+        return same;
+    }, 2s);
+    return last;
+}
+
 HWND VisibleChildStartingWith(HWND parent, const std::wstring& text) {
     for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
         if (IsWindowVisible(child) && TitleOf(child).compare(0, text.size(), text) == 0) return child;
@@ -121,7 +134,7 @@ TEST_F(UnlockEndToEnd, LockHoldsEverythingUntilTheRightPassword) {
     EXPECT_NE(RunEntry(), exstring()) << "a lock keeps the Run entry";
     ExpectFocusInField();
     EXPECT_FALSE(UnlockEnabled()) << "Unlock is enabled on an empty field with a password set";
-    const std::vector<COLORREF> banner = Capture(field);
+    const std::vector<COLORREF> banner = SettledCapture(field);
 
     const std::vector<std::vector<WORD>> escapes = {{VK_ESCAPE},         {VK_LMENU, VK_F4},    {VK_LWIN},
                                                     {VK_RWIN},           {VK_LMENU, VK_TAB},   {VK_LCONTROL, VK_ESCAPE},
@@ -226,7 +239,7 @@ TEST_F(UnlockEndToEnd, OriginalScreenWithHint) {
     EXPECT_EQ(Ask(witness, kQueryClicks), 0) << "a click reached the witness";
 
     ExpectFocusInField();
-    const std::vector<COLORREF> banner = Capture(field);
+    const std::vector<COLORREF> banner = SettledCapture(field);
     ASSERT_NO_FATAL_FAILURE(ChooseHintItem());
     // The system's link colour, or a blue where that is too pale to read on
     // the white field (Wine's default theme has a light grey there).
@@ -257,7 +270,7 @@ TEST_F(UnlockEndToEnd, NoPasswordPictureAndGreyedHint) {
     EXPECT_TRUE(DeleteFileW(picture.c_str())) << "the shown picture cannot be deleted: error " << GetLastError();
 
     EXPECT_TRUE(UnlockEnabled()) << "without a password Unlock is enabled at once";
-    const std::vector<COLORREF> banner = Capture(field);
+    const std::vector<COLORREF> banner = SettledCapture(field);
     ASSERT_NO_FATAL_FAILURE(ChooseHintItem());
     Settle();
     EXPECT_LT(Differences(Capture(field), banner), 30u) << "the greyed hint item changed the field";
