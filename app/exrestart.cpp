@@ -74,8 +74,9 @@ int exrestart::CheckInstance(const exstring& arguments) {
         exprocess successor;
         successor.SetProgram(ProgramPath());
         successor.SetArguments(parse.remaining);
-        successor.Launch();
-        return kHandedOver;
+        // When no successor starts, this process goes on in its place: a
+        // Lock Now must not end without a lock.
+        return successor.Launch() ? kHandedOver : kContinue;
     }
     if (!instanceMutex_.Held() && activationMessage_ != 0) {
         PostMessageW(HWND_BROADCAST, activationMessage_, 0, 0);

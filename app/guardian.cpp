@@ -13,6 +13,8 @@ const exchar kRelayVerb[] = EXT("relay");
 const exchar kRelockVerb[] = EXT("relock");
 const exchar kSessionWindowClass[] = EXT("MgtGuardianSession");
 const DWORD kOpenAccess = SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION;
+// How long a relock may take to show that it locks.
+const DWORD kLockUpWaitMs = 5000;
 // A relay starts one process and ends; one that takes longer has failed.
 const DWORD kRelayWaitMs = 5000;
 // The dying lock's handles close before its end is seen; this only covers a
@@ -70,7 +72,11 @@ ProcessFacts FactsOf(HANDLE process, DWORD processId, const exstring& instanceNa
 
 UniqueHandle OpenWatched(DWORD processId) {
     if (processId == 0) return UniqueHandle();
-    return UniqueHandle(OpenProcess(kOpenAccess, FALSE, processId));
+    UniqueHandle process(OpenProcess(kOpenAccess, FALSE, processId));
+    // Windows ignores the low bits of a process ID: another number can open
+    // the same process, and then it is not the one asked for.
+    if (process.Held() && GetProcessId(process.Get()) != processId) return UniqueHandle();
+    return process;
 }
 
 bool SessionEnding() {
@@ -156,6 +162,21 @@ UniqueHandle StartRelayed(const exstring& arguments, const exstring& instanceNam
     return ClaimRelayed(relay.Get(), instanceName);
 }
 
+// Waits until a started lock shows its marker; false when it ended first.
+bool CameUpAsLock(HANDLE lock, const exstring& instanceName) {
+    const DWORD id = GetProcessId(lock);
+    const ULONGLONG deadline = GetTickCount64() + kLockUpWaitMs;
+    while (GetTickCount64() < deadline) {
+        HANDLE marker = OpenMutexW(SYNCHRONIZE, FALSE, LockMarkerName(instanceName, id).c_str());
+        if (marker != nullptr) {
+            CloseHandle(marker);
+            return true;
+        }
+        if (PumpWait(lock, 50) == Wake::kSignalled) return false;
+    }
+    return false;
+}
+
 int RunGuardian(DWORD lockId, const exstring& instanceName) {
     UniqueHandle lock = OpenWatched(lockId);
     if (!lock.Held() || !IsLockOfMine(FactsOf(lock.Get(), lockId, instanceName), OwnFactsNow())) return 0;
@@ -174,6 +195,9 @@ int RunGuardian(DWORD lockId, const exstring& instanceName) {
         }
         if (!lock.Held()) break;
         since = GetTickCount64();
+        // Only starts that never came up count against the budget: a lock
+        // killed over and over must come back every time.
+        if (CameUpAsLock(lock.Get(), instanceName)) budget.Reset();
     }
     if (session != nullptr) DestroyWindow(session);
     return 0;
@@ -288,9 +312,14 @@ mgtGuardianLink::~mgtGuardianLink() {
     if (sessionWindow_ != nullptr) DestroyWindow(sessionWindow_);
 }
 
-void mgtGuardianLink::Start(DWORD adopted) {
+void mgtGuardianLink::Announce() {
     // The guardian starts only for a process that carries this marker.
-    marker_.Reset(CreateMutexW(nullptr, FALSE, LockMarkerName(instanceName_, GetCurrentProcessId()).c_str()));
+    if (!marker_.Held())
+        marker_.Reset(CreateMutexW(nullptr, FALSE, LockMarkerName(instanceName_, GetCurrentProcessId()).c_str()));
+}
+
+void mgtGuardianLink::Start(DWORD adopted) {
+    Announce();
     sessionWindow_ = CreateSessionWindow();
     UniqueHandle kept = OpenWatched(adopted);
     if (kept.Held() && IsOwnProgram(FactsOf(kept.Get(), adopted, instanceName_), OwnFactsNow())) {

@@ -60,11 +60,13 @@ class RestartBudget {
 public:
     static constexpr unsigned kMaxTries = 5;
     // A process that ran this long before it ended earns a fresh budget.
-    static constexpr ULONGLONG kSteadyMs = 5000;
+    static constexpr ULONGLONG kSteadyMs = 1000;
 
     // The wait before the next try, which it counts; false when none is left.
     bool NextTry(DWORD& delayMs);
     void Ended(ULONGLONG livedMs);
+    // A start that came up: the next end starts counting afresh.
+    void Reset() { tries_ = 0; }
     unsigned Tries() const { return tries_; }
 
 private:
@@ -95,6 +97,9 @@ public:
     mgtGuardianLink(const mgtGuardianLink&) = delete;
     mgtGuardianLink& operator=(const mgtGuardianLink&) = delete;
 
+    // Marks this process as a lock, before it has finished locking, so that
+    // a guardian counts a lock killed early as one that came up.
+    void Announce();
     // Keeps `adopted` when it is a process of this program, else starts one.
     void Start(DWORD adopted);
     // Called every kTickMs: a few waits of zero time.

@@ -69,6 +69,9 @@ bool mgtApp::RunApplication() {
     const int instance = restart_.CheckInstance();
     if (instance == exrestart::kHandedOver) return false;
     if (lockRequested) {
+        // A crashed lock must end at once so that its guardian relocks, not
+        // wait behind a crash dialog with its hooks gone.
+        SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
         // One lock at a time, decided atomically: two locks would each drop
         // the other's input, and nobody could type the password (auto-start
         // below both registry roots starts two at log-on). Another instance
@@ -146,9 +149,10 @@ bool mgtApp::LockNow() {
     mgtUnlockDlg dialog(false, std::move(services));
     SetMainWindow(&dialog);
     bool result = false;
+    mgtGuardianLink guardian(locker_, restart_.Name());
+    guardian.Announce();
     bool started = dialog.StartLock();
     if (started) {
-        mgtGuardianLink guardian(locker_, restart_.Name());
         guardian.Start(AdoptedGuardian(ProcessSwitches().Tokens()));
         // Only the right password ends the lock: a WM_QUIT posted from
         // outside goes unheeded, and windows destroyed behind the lock's
@@ -159,8 +163,13 @@ bool mgtApp::LockNow() {
             if (!dialog.Accepted() && !IsWindow(dialog.Handle())) started = dialog.StartLock();
         }
     }
-    // Stopped before the dialog goes, so no hook outlives its windows.
-    locker_.Stop();
+    // Stopped before the dialog goes, so no hook outlives its windows; only
+    // the right password clears the lock's mark, so that a lock that could
+    // not go on is made again by its guardian or at the next log-on.
+    if (dialog.Accepted())
+        locker_.Stop();
+    else
+        locker_.Abandon();
     SetMainWindow(nullptr);
     return result;
 }

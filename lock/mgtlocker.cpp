@@ -137,6 +137,10 @@ void mgtLocker::Start(HWND dialog, HWND background) {
 
 void mgtLocker::Stop() {
     if (keyboardHook_ != nullptr && settings_ != nullptr) settings_->LockingFlag(0);
+    Abandon();
+}
+
+void mgtLocker::Abandon() {
     if (keyboardHook_ != nullptr) {
         UnhookWindowsHookEx(keyboardHook_);
         keyboardHook_ = nullptr;

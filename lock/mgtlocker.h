@@ -21,6 +21,9 @@ public:
 
     void Start(HWND dialog, HWND background);
     void Stop();
+    // Removes the hooks and the timer but leaves the lock marked: the lock
+    // ends without the right password, so it must come back.
+    void Abandon();
     // Locked exactly while the keyboard hook is installed.
     bool IsLocked() const { return keyboardHook_ != nullptr; }
     // Installs fresh hooks, then removes the old ones. The system drops a hook
@@ -51,7 +54,9 @@ public:
     bool HasShutdownBlockReasons();
 
     static constexpr UINT kWatchdogMs = 500;
-    static constexpr ULONGLONG kStallMs = 2000;
+    // Late ticks mean a stalled thread, and the system drops a hook that does
+    // not answer within its timeout (one second at most).
+    static constexpr ULONGLONG kStallMs = 250;
     static constexpr ULONGLONG kRenewalMs = 30000;
 
 private:
