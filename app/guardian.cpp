@@ -22,6 +22,10 @@ const DWORD kRelayWaitMs = 5000;
 const DWORD kInstanceRoleWaitMs = 500;
 
 bool g_sessionEnding = false;
+// When the session last asked whether it may end, until it says it will not.
+ULONGLONG g_sessionQueried = 0;
+// How long a pending end of session holds a relock back.
+const ULONGLONG kSessionAnswerMs = 5000;
 mgtGuardianLink* g_link = nullptr;
 
 exstring Decimal(DWORD value) {
@@ -83,10 +87,18 @@ bool SessionEnding() {
     return g_sessionEnding || GetSystemMetrics(SM_SHUTTINGDOWN) != 0;
 }
 
+bool SessionAnswerPending() {
+    return g_sessionQueried != 0 && !SessionEnding() && GetTickCount64() - g_sessionQueried < kSessionAnswerMs;
+}
+
 LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_QUERYENDSESSION) return TRUE;
+    if (message == WM_QUERYENDSESSION) {
+        g_sessionQueried = GetTickCount64();
+        return TRUE;
+    }
     if (message == WM_ENDSESSION) {
         if (wParam != FALSE) g_sessionEnding = true;
+        g_sessionQueried = 0;
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -186,8 +198,11 @@ int RunGuardian(DWORD lockId, const exstring& instanceName) {
     RestartBudget budget;
     ULONGLONG since = GetTickCount64();
     DWORD delay = 0;
-    while (PumpWait(lock.Get(), INFINITE) == Wake::kSignalled &&
-           PlanRestart({ReadLockingFlag(), SessionEnding(), GetTickCount64() - since}, budget, delay)) {
+    while (PumpWait(lock.Get(), INFINITE) == Wake::kSignalled) {
+        // A log-off may end the lock before this process hears the answer:
+        // wait for it rather than fight the session with a new lock.
+        if (SessionAnswerPending()) PumpWait(nullptr, static_cast<DWORD>(kSessionAnswerMs));
+        if (!PlanRestart({ReadLockingFlag(), SessionEnding(), GetTickCount64() - since}, budget, delay)) break;
         lock.Reset();
         while (PumpWait(nullptr, delay) == Wake::kTimeout) {
             lock = StartRelayed(relock, instanceName);
@@ -368,7 +383,7 @@ void mgtGuardianLink::Tick() {
         if (guardian_.Held()) return;
         ScheduleRetry(now);
     }
-    if (!retry_ || now < nextTry_ || !locker_.IsLocked() || SessionEnding()) return;
+    if (!retry_ || now < nextTry_ || !locker_.IsLocked() || SessionEnding() || SessionAnswerPending()) return;
     retry_ = false;
     Launch();
 }
