@@ -128,8 +128,9 @@ void mgtApp::LoadApplicationIcons() {
 }
 
 bool mgtApp::TakeLockRole(bool relock) {
-    // A relock may start while the killed lock's handles are still closing.
-    const ULONGLONG deadline = GetTickCount64() + (relock ? 1000 : 0);
+    // A relock may start while the killed lock's handles are still closing,
+    // and a lock started just after an unlock while the old one is exiting.
+    const ULONGLONG deadline = GetTickCount64() + (relock ? 1000 : 300);
     for (;;) {
         SetLastError(0);
         HANDLE role = CreateMutexW(nullptr, FALSE, (restart_.Name() + L"_MGTLOCKROLE").c_str());
