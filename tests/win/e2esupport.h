@@ -189,31 +189,7 @@ inline std::string DescribeEdges() {
 
 // The screen's pixels over a window's client area.
 inline std::vector<COLORREF> Capture(HWND window) {
-    RECT rect{};
-    GetClientRect(window, &rect);
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) return {};
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    const auto* pixels = static_cast<const DWORD*>(bits);
-    std::vector<COLORREF> colors(pixels, pixels + static_cast<size_t>(width) * height);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return colors;
+    return Shot(window).pixels;
 }
 
 inline size_t Differences(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b) {
@@ -221,10 +197,9 @@ inline size_t Differences(const std::vector<COLORREF>& a, const std::vector<COLO
     return a.size() - std::inner_product(a.begin(), a.end(), b.begin(), size_t{0}, std::plus<>(), std::equal_to<>());
 }
 
-// Pixels of one colour in a capture (DIB order 0x00RRGGBB).
+// Pixels of one colour in a capture.
 inline long Count(const std::vector<COLORREF>& colors, COLORREF color) {
-    const COLORREF dib = RGB(GetBValue(color), GetGValue(color), GetRValue(color));
-    return static_cast<long>(std::count(colors.begin(), colors.end(), dib));
+    return static_cast<long>(std::count(colors.begin(), colors.end(), color));
 }
 
 // Presses the keys in order and releases them in reverse, as a chord.
