@@ -81,7 +81,7 @@ bool mgtApp::RunApplication() {
         return false;
     }
     // A lock covers the screen first; what it needs only later follows.
-    if (lockRequested) return LockNow();
+    if (lockRequested) return LockNow(AdoptedGuardian(switches.Tokens()));
     PrepareWindows();
     if (!Login()) return false;
     ShowMainWindow();
@@ -144,7 +144,7 @@ bool mgtApp::TakeLockRole(bool relock) {
     }
 }
 
-bool mgtApp::LockNow() {
+bool mgtApp::LockNow(DWORD adoptedGuardian) {
     UnlockServices services = Services();
     services.beforeDialog = [this] { PrepareWindows(); };
     mgtUnlockDlg dialog(false, std::move(services));
@@ -154,7 +154,7 @@ bool mgtApp::LockNow() {
     guardian.Announce();
     bool started = dialog.StartLock();
     if (started) {
-        guardian.Start(AdoptedGuardian(ProcessSwitches().Tokens()));
+        guardian.Start(adoptedGuardian);
         // Only the right password ends the lock: a WM_QUIT posted from
         // outside goes unheeded, and windows destroyed behind the lock's
         // back are made again.

@@ -35,7 +35,8 @@ private:
     // Common controls, icons, menus and message box captions, once.
     void PrepareWindows();
     // Locks now; returns when the right password ended the lock.
-    bool LockNow();
+    // `adoptedGuardian`: the guardian a relock keeps, or 0.
+    bool LockNow(DWORD adoptedGuardian);
     // True when no password is set or the right one was typed.
     bool Login();
     void ShowMainWindow();

@@ -1,6 +1,5 @@
 #include "mgtbgdlg.h"
 
-#include <cstring>
 #include <vector>
 
 #include "../settings/registry.h"
@@ -65,15 +64,8 @@ struct mgtBgDlg::Picture {
 mgtBgDlg::mgtBgDlg(const mgtSettings& settings) : mgtBaseDlg(0), settings_(settings) {
     blockClose = true;
     BeginTemplate(100, 100, true, 4);
-    std::vector<uint8_t>& bytes = MutableTemplate();
-    const DWORD style = kWindowStyle;
-    const DWORD exStyle = kWindowExStyle;
-    std::memcpy(&bytes[0], &style, sizeof(style));
-    std::memcpy(&bytes[4], &exStyle, sizeof(exStyle));
-    for (size_t i = 0; i < 10; ++i) {
-        const uint16_t unit = static_cast<uint16_t>(kWindowClass[i]);
-        std::memcpy(&bytes[20 + 2 * i], &unit, sizeof(unit));
-    }
+    SetTemplateStyles(kWindowStyle, kWindowExStyle);
+    SetTemplateClassName(kWindowClass);
 }
 
 mgtBgDlg::~mgtBgDlg() = default;

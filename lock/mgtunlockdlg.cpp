@@ -17,14 +17,6 @@ namespace {
 
 const UINT kCheckCapsLock = WM_APP + 40;
 
-HWND CreateLine(HWND dialog, int left, int top, int width, int height) {
-    HWND line = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_LEFT | SS_NOPREFIX, left, top, width, height, dialog,
-                                nullptr, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE)),
-                                nullptr);
-    if (line != nullptr) SendMessageW(line, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
-    return line;
-}
-
 } // namespace
 
 exstring FailedAttemptsText(const exmlang& strings, int count, const SYSTEMTIME& last) {
@@ -123,7 +115,8 @@ void mgtUnlockDlg::CountFailedAttempt() {
         const int gap = ok.top - field.bottom;
         attemptsLine_.SetFixedHeight(true);
         if (!attemptsLine_.SubclassWindow(
-                CreateLine(window, field.left, ok.bottom + gap / 2, field.right - field.left, lineHeight)))
+                CreateTextLine(window, RECT{field.left, ok.bottom + gap / 2, field.right, ok.bottom + gap / 2 + lineHeight},
+                               exstring())))
             return;
         RECT frame{};
         GetWindowRect(window, &frame);

@@ -1,6 +1,7 @@
 #include "exdialog.h"
 
 #include <cstring>
+#include <cwchar>
 #include <map>
 #include <string>
 
@@ -116,6 +117,28 @@ bool exDialog::AddTemplateButton(uint16_t id, int16_t x, int16_t y, int16_t cx, 
     Put16(template_, offset + 18, 0xFFFF);
     Put16(template_, offset + 20, 0x0080);
     Put16(template_, 8, static_cast<uint16_t>(count + 1));
+    return true;
+}
+
+bool exDialog::SetTemplateClassName(const wchar_t* name) {
+    if (template_.size() < kHeaderSize || name == nullptr || wcslen(name) != kClassNameUnits - 1) return false;
+    PutText(template_, 20, name, kClassNameUnits - 1);
+    return true;
+}
+
+bool exDialog::SetTemplateStyles(DWORD style, DWORD exStyle) {
+    if (template_.size() < kHeaderSize) return false;
+    Put32(template_, 0, style);
+    Put32(template_, 4, exStyle);
+    return true;
+}
+
+bool exDialog::AddTemplateItemStyle(unsigned index, DWORD bits) {
+    const size_t offset = kHeaderSize + kItemSize * index;
+    if (template_.size() < kHeaderSize || index >= Get16(template_.data(), 8)) return false;
+    uint32_t style = 0;
+    std::memcpy(&style, &template_[offset], sizeof(style));
+    Put32(template_, offset, style | bits);
     return true;
 }
 

@@ -29,6 +29,11 @@ public:
 
     bool BeginTemplate(int16_t cx, int16_t cy, bool popup, unsigned reserveItems);
     bool AddTemplateButton(uint16_t id, int16_t x, int16_t y, int16_t cx, int16_t cy);
+    // Writes another 10-character window class name over the template's.
+    bool SetTemplateClassName(const wchar_t* name);
+    // Sets the template's own styles, or adds style bits to one item.
+    bool SetTemplateStyles(DWORD style, DWORD exStyle);
+    bool AddTemplateItemStyle(unsigned index, DWORD bits);
     const std::vector<uint8_t>& TemplateBytes() const { return template_; }
 
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;

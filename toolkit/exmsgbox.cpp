@@ -20,11 +20,6 @@ const int kFirstButton = 1001;
 const int kCheckBoxId = 1004;
 const DWORD kCheckBoxStyle = BS_AUTOCHECKBOX | BS_TOP | BS_MULTILINE;
 const UINT kTextFormat = DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL;
-// Layout of the in-memory template written by exDialog: a 64-byte header and
-// 28 bytes per item; the class name starts at byte 20.
-const size_t kTemplateHeaderSize = 64;
-const size_t kTemplateItemSize = 28;
-const size_t kTemplateClassOffset = 20;
 
 // Dialog units.
 const int kWideTextUnits = 278;
@@ -156,17 +151,8 @@ exMessageBox::exMessageBox(const exstring& text, UINT style, const exstring& cap
                           85, 50, 14);
     AddTemplateButton(kCheckBoxId, 0, 0, 0, 0);
 
-    std::vector<uint8_t>& bytes = MutableTemplate();
-    // Same length as the toolkit's own class name, so it fits in place.
-    for (size_t i = 0; kBoxClass[i] != L'\0'; ++i) {
-        const uint16_t unit = static_cast<uint16_t>(kBoxClass[i]);
-        std::memcpy(&bytes[kTemplateClassOffset + 2 * i], &unit, sizeof(unit));
-    }
-    const size_t checkItem = kTemplateHeaderSize + 3 * kTemplateItemSize;
-    DWORD itemStyle = 0;
-    std::memcpy(&itemStyle, &bytes[checkItem], sizeof(itemStyle));
-    itemStyle |= kCheckBoxStyle;
-    std::memcpy(&bytes[checkItem], &itemStyle, sizeof(itemStyle));
+    SetTemplateClassName(kBoxClass);
+    AddTemplateItemStyle(3, kCheckBoxStyle);
 }
 
 exMessageBox::~exMessageBox() = default;

@@ -4,7 +4,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "extheme.h"
 #include "shapes.h"
@@ -12,7 +11,6 @@
 namespace {
 
 const wchar_t kClassName[] = L"exScrollBx";
-const size_t kClassNameOffset = 20;  // the class name field of the dialog template header
 const LONG kEdgeStyles = WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE;
 const UINT kLayoutMessage = WM_APP + 1;
 
@@ -107,11 +105,7 @@ int HitTestScrollBar(const ScrollBarLayout& layout, POINT point) {
 
 exScrollBox::exScrollBox() : exBaseDlg(0) {
     BeginTemplate(248, 79, false, 0);
-    std::vector<uint8_t>& bytes = MutableTemplate();
-    for (size_t i = 0; i < 10; ++i) {
-        const auto unit = static_cast<uint16_t>(kClassName[i]);
-        std::memcpy(&bytes[kClassNameOffset + 2 * i], &unit, sizeof(unit));
-    }
+    SetTemplateClassName(kClassName);
 }
 
 exScrollBox::~exScrollBox() {

@@ -2,6 +2,14 @@
 
 #include "../toolkit/exfont.h"
 
+HWND CreateTextLine(HWND dialog, const RECT& where, const exstring& text) {
+    HWND line = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | SS_LEFT | SS_NOPREFIX, where.left, where.top,
+                                where.right - where.left, where.bottom - where.top, dialog, nullptr,
+                                reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE)), nullptr);
+    if (line != nullptr) SendMessageW(line, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
+    return line;
+}
+
 bool CapsLockNote::Create(HWND dialog, HWND above, const exstring& text) {
     if (dialog == nullptr || above == nullptr || note_.Handle() != nullptr) return false;
     RECT rect{};
@@ -9,11 +17,8 @@ bool CapsLockNote::Create(HWND dialog, HWND above, const exstring& text) {
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
     const auto font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
     const int height = font != nullptr ? MeasureFontMetrics(font).height : 16;
-    HWND note = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | SS_LEFT | SS_NOPREFIX, rect.left,
-                                rect.bottom + 2, rect.right - rect.left, height, dialog, nullptr,
-                                reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE)), nullptr);
+    HWND note = CreateTextLine(dialog, RECT{rect.left, rect.bottom + 2, rect.right, rect.bottom + 2 + height}, text);
     if (note == nullptr) return false;
-    SendMessageW(note, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     // Bound for the theme's colours; the height stays one line.
     note_.SetFixedHeight(true);
     return note_.SubclassWindow(note);

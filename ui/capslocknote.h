@@ -7,6 +7,9 @@
 #include "../text/exstring.h"
 #include "../toolkit/exstatic.h"
 
+// A hidden one-line static in the dialog's font, for a note made at run time.
+HWND CreateTextLine(HWND dialog, const RECT& where, const exstring& text);
+
 class CapsLockNote {
 public:
     // Creates the hidden note inside `dialog`, just below `above`, as wide as it.
