@@ -3,6 +3,7 @@
 #include "../app/shell/foreground.h"
 #include "../lang/exmlang.h"
 #include "../settings/mgtsettings.h"
+#include "lockchannel.h"
 
 namespace {
 
@@ -40,7 +41,9 @@ mgtLocker::mgtLocker(mgtSettings* settings, const exmlang* strings)
 }
 
 mgtLocker::~mgtLocker() {
-    Stop();
+    // Only the right password clears the mark: a lock that ends any other way
+    // must come back.
+    Abandon();
     if (g_locker == this) g_locker = nullptr;
 }
 
@@ -136,8 +139,12 @@ void mgtLocker::Start(HWND dialog, HWND background) {
 }
 
 void mgtLocker::Stop() {
-    if (keyboardHook_ != nullptr && settings_ != nullptr) settings_->LockingFlag(0);
+    if (channel_ != nullptr) InterlockedExchange(&channel_->unlocked, 1);
     Abandon();
+    if (!started_ || settings_ == nullptr) return;
+    // A registry that refuses the write once must not leave the mark behind:
+    // the guardian no longer relocks, but the next log-on would.
+    for (int attempt = 0; attempt < 5 && settings_->LockingFlag(0); ++attempt) Sleep(20 << attempt);
 }
 
 void mgtLocker::Abandon() {

@@ -8,6 +8,7 @@
 
 class mgtSettings;
 class exmlang;
+struct LockChannelState;
 
 class mgtLocker {
 public:
@@ -20,7 +21,11 @@ public:
     mgtLocker& operator=(const mgtLocker&) = delete;
 
     void Start(HWND dialog, HWND background);
+    // The right password: tells the guardian first, then ends the lock and
+    // clears its mark, whatever state the hooks are in.
     void Stop();
+    // The channel to the guardian, or null when the lock has none.
+    void SetChannel(LockChannelState* channel) { channel_ = channel; }
     // Removes the hooks and the timer but leaves the lock marked: the lock
     // ends without the right password, so it must come back.
     void Abandon();
@@ -81,4 +86,5 @@ private:
     bool started_ = false;
     mgtSettings* settings_;
     const exmlang* strings_;
+    LockChannelState* channel_ = nullptr;
 };

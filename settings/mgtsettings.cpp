@@ -123,8 +123,9 @@ bool mgtSettings::UpdateFlag(const wchar_t* name, uint32_t& cache, uint32_t valu
         if (stored.Size() == sizeof(uint32_t)) std::memcpy(&cache, stored.Data(), sizeof(uint32_t));
     }
     if (value == kFlagAskOnly || value == cache) return false;
+    // The cache follows only a write that took, so that a caller can try again.
+    if (!WriteValue(store_.userRoot, store_.keyPath, name, &value, sizeof(value), REG_DWORD)) return false;
     cache = value;
-    WriteValue(store_.userRoot, store_.keyPath, name, &cache, sizeof(cache), REG_DWORD);
     return true;
 }
 
