@@ -5,6 +5,7 @@
 #include "../app/shell/excmdline.h"
 #include "../lock/mgtunlockdlg.h"
 #include "../res/resource.h"
+#include "../settings/taskmgrpolicy.h"
 #include "../text/pathutil.h"
 #include "../toolkit/exsysicon.h"
 #include "../toolkit/exmsgbox.h"
@@ -80,8 +81,15 @@ bool mgtApp::RunApplication() {
     } else if (instance != exrestart::kContinue) {
         return false;
     }
+    // A damaged password would make a lock that anyone opens, or that nobody
+    // can: say so, and open the main window so that a new one can be set.
+    if (lockRequested && settings_.passwordDamaged && AdoptedGuardian(switches.Tokens()) == 0)
+        return RefuseDamagedLock(instance == exrestart::kContinue);
     // A lock covers the screen first; what it needs only later follows.
     if (lockRequested) return LockNow(AdoptedGuardian(switches.Tokens()));
+    // A lock that ended without its unlock (a crash, a power loss) left the
+    // task manager closed: put back the user's own state.
+    if (!settings_.LockingFlag()) TaskManagerPolicy(settings_.Store()).Restore();
     PrepareWindows();
     if (!Login()) return false;
     ShowMainWindow();
@@ -175,8 +183,18 @@ bool mgtApp::LockNow(DWORD adoptedGuardian) {
     return result;
 }
 
+bool mgtApp::RefuseDamagedLock(bool showMainWindow) {
+    PrepareWindows();
+    ShowMessageBox(nullptr, strings_.GetText(L"main", L"pwddamaged"), MB_OK | MB_ICONERROR, kProductName);
+    if (showMainWindow) ShowMainWindow();
+    SetExitCode(1);
+    return false;
+}
+
 bool mgtApp::Login() {
-    if (mgtSettings::IsBlankDigest(settings_.Password)) return true;
+    // No password can be typed against a damaged one; the main window is the
+    // way to set a new one.
+    if (settings_.passwordDamaged || mgtSettings::IsBlankDigest(settings_.Password)) return true;
     mgtUnlockDlg dialog(true, Services());
     return dialog.DoModal(nullptr) == IDOK && dialog.Accepted();
 }

@@ -37,6 +37,9 @@ private:
     // Locks now; returns when the right password ended the lock.
     // `adoptedGuardian`: the guardian a relock keeps, or 0.
     bool LockNow(DWORD adoptedGuardian);
+    // A lock request against a damaged password: explains, offers the main
+    // window, and ends with 1.
+    bool RefuseDamagedLock(bool showMainWindow);
     // True when no password is set or the right one was typed.
     bool Login();
     void ShowMainWindow();

@@ -26,6 +26,9 @@ const CatalogueEntry kCatalogue[] = {
     {EXT("main"), EXT("blankpwd_suppress"), EXT("Don't ask me again if I choose %no to continue")},
     {EXT("main"), EXT("lockfailed"),
      EXT("The desktop could not be locked: %app_name could not start its lock. The desktop stays open.")},
+    {EXT("main"), EXT("pwddamaged"),
+     EXT("The stored password is damaged, so the desktop could not be locked. Set a new password under "
+         "Settings \u00BB Set Password. The desktop stays open.")},
 
     {EXT("settings"), EXT("password"), EXT("Set &Password...")},
     {EXT("settings"), EXT("bgcolor"), EXT("Background &Color")},
@@ -51,6 +54,9 @@ const CatalogueEntry kCatalogue[] = {
          "with this main program.\r\n\r\nAre you sure you want to delete the password?")},
     {EXT("settings"), EXT("setpwd_done"), EXT("The new password has been set.")},
     {EXT("settings"), EXT("delpwd_done"), EXT("The password has been deleted.")},
+    {EXT("settings"), EXT("save_failed"),
+     EXT("The settings could not be saved, so the password was not changed. The previous password still "
+         "applies.")},
 
     {EXT("password"), EXT("info_unlock"),
      EXT("The screen has been locked. Please enter the correct password to unlock it.")},
@@ -63,6 +69,7 @@ const CatalogueEntry kCatalogue[] = {
     {EXT("password"), EXT("capslock"), EXT("Caps Lock is on.")},
     {EXT("password"), EXT("attempts_one"), EXT("1 incorrect attempt, at %0")},
     {EXT("password"), EXT("attempts"), EXT("%0 incorrect attempts, the last at %1")},
+    {EXT("password"), EXT("wait"), EXT("Try again in %0 s")},
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "mgtbgdlg.h"
 
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "../settings/registry.h"
@@ -13,6 +15,7 @@
 namespace {
 
 const wchar_t kWindowClass[] = L"MGTBACKWND";
+const UINT kPictureReady = WM_APP + 50;
 const DWORD kWindowStyle = WS_POPUP;
 const DWORD kWindowExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
 
@@ -61,6 +64,34 @@ struct mgtBgDlg::Picture {
     SIZE size{0, 0};
 };
 
+// One read of the picture file on a thread of its own: a path on a share that
+// does not answer must not stall the thread that runs the hooks. The reading
+// thread owns nothing but this record, shared with the window.
+struct mgtBgDlg::PictureRead {
+    exstring path;
+    FILETIME cachedWritten{};  // of the picture in use for `path`, if any
+    bool haveCached = false;
+    std::atomic<HWND> notify{nullptr};
+    // Written by the reading thread before `done`.
+    bool unchanged = false;
+    std::unique_ptr<Picture> picture;  // null: no picture to show
+    std::atomic<bool> done{false};
+};
+
+namespace {
+
+std::unique_ptr<gdiplusflat::Image> Decode(const std::vector<uint8_t>& bytes, SIZE& size) {
+    PictureSize header;
+    if (PictureSizeFromHeader(bytes.data(), bytes.size(), header) && TooLarge(header.width, header.height))
+        return nullptr;
+    auto image = std::make_unique<gdiplusflat::Image>(bytes.data(), bytes.size());
+    size = SIZE{static_cast<LONG>(image->Width()), static_cast<LONG>(image->Height())};
+    if (!*image || size.cx <= 0 || size.cy <= 0 || TooLarge(size.cx, size.cy)) return nullptr;
+    return image;
+}
+
+} // namespace
+
 mgtBgDlg::mgtBgDlg(const mgtSettings& settings) : mgtBaseDlg(0), settings_(settings) {
     blockClose = true;
     BeginTemplate(100, 100, true, 4);
@@ -68,7 +99,9 @@ mgtBgDlg::mgtBgDlg(const mgtSettings& settings) : mgtBaseDlg(0), settings_(setti
     SetTemplateClassName(kWindowClass);
 }
 
-mgtBgDlg::~mgtBgDlg() = default;
+mgtBgDlg::~mgtBgDlg() {
+    if (read_) read_->notify = nullptr;
+}
 
 BOOL mgtBgDlg::OnInitDialog() {
     mgtBaseDlg::OnInitDialog();
@@ -80,7 +113,7 @@ COLORREF mgtBgDlg::Color() const {
     return (settings_.bgColor & 0xFF000000u) != 0 ? GetSysColor(COLOR_BACKGROUND) : settings_.bgColor;
 }
 
-exstring mgtBgDlg::PicturePath() const {
+exstring mgtBgDlg::PictureCandidate() const {
     exstring path = settings_.bgImage;
     if (path.EqualsNoCase(L"system")) {
         DWORD type = REG_NONE;
@@ -90,29 +123,13 @@ exstring mgtBgDlg::PicturePath() const {
             path.assign(reinterpret_cast<const wchar_t*>(value.Data()), value.Size() / sizeof(wchar_t));
         path.resize(TextLength(path.c_str()));
     }
-    if (PathKind(path) != kPathFile) return {};
     // Loaded from the expanded path: the unexpanded text names no file.
     return ExpandPath(path);
 }
 
-bool mgtBgDlg::LoadPicture(const exstring& path) {
-    const FILETIME written = LastWriteTime(path);
-    if (picture_ && picture_->path == path && SameTime(picture_->written, written)) return picture_->image != nullptr;
-    picture_ = std::make_unique<Picture>();
-    picture_->path = path;
-    picture_->written = written;
-    primaryComposedFor_ = RECT{0, 0, 0, 0};
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes)) return false;
-    PictureSize header;
-    if (PictureSizeFromHeader(bytes.data(), bytes.size(), header) && TooLarge(header.width, header.height))
-        return false;
-    auto image = std::make_unique<gdiplusflat::Image>(bytes.data(), bytes.size());
-    const SIZE size{static_cast<LONG>(image->Width()), static_cast<LONG>(image->Height())};
-    if (!*image || size.cx <= 0 || size.cy <= 0 || TooLarge(size.cx, size.cy)) return false;
-    picture_->image = std::move(image);
-    picture_->size = size;
-    return true;
+exstring mgtBgDlg::PicturePath() const {
+    const exstring path = PictureCandidate();
+    return PathKind(path) == kPathFile ? path : exstring();
 }
 
 bool mgtBgDlg::ComposePrimary(HDC reference, const RECT& primary, COLORREF color) {
@@ -131,7 +148,72 @@ bool mgtBgDlg::ComposePrimary(HDC reference, const RECT& primary, COLORREF color
     return true;
 }
 
-bool mgtBgDlg::Render() {
+void mgtBgDlg::ReadPictureFile(const std::shared_ptr<PictureRead>& read) {
+    if (PathKind(read->path) == kPathFile) {
+        const FILETIME written = LastWriteTime(read->path);
+        read->unchanged = read->haveCached && SameTime(read->cachedWritten, written);
+        std::vector<uint8_t> bytes;
+        if (!read->unchanged && ReadWholeFile(read->path, bytes)) {
+            auto picture = std::make_unique<Picture>();
+            picture->path = read->path;
+            picture->written = written;
+            picture->image = Decode(bytes, picture->size);
+            if (picture->image) read->picture = std::move(picture);
+        }
+    }
+    read->done.store(true, std::memory_order_release);
+    if (HWND notify = read->notify.load()) PostMessageW(notify, kPictureReady, 0, 0);
+}
+
+void mgtBgDlg::StartPictureRead(const exstring& path) {
+    const ULONGLONG now = GetTickCount64();
+    if (read_ && !read_->done.load(std::memory_order_acquire)) {
+        if (read_->path == path && now - readStarted_ < kPictureReadLimitMs) return;
+        // Given up: whatever it finds later goes nowhere.
+        read_->notify = nullptr;
+    }
+    auto read = std::make_shared<PictureRead>();
+    read->path = path;
+    read->haveCached = picture_ && picture_->path == path;
+    if (read->haveCached) read->cachedWritten = picture_->written;
+    read->notify = Handle();
+    // Started here, so that the reading thread only decodes.
+    gdiplusflat::Available();
+    try {
+        std::thread(ReadPictureFile, read).detach();
+    } catch (...) {
+        return;  // no thread: the colour stays
+    }
+    read_ = std::move(read);
+    readStarted_ = now;
+}
+
+bool mgtBgDlg::FinishPictureLoad() {
+    if (!read_) return true;
+    if (!read_->done.load(std::memory_order_acquire)) return false;
+    const std::shared_ptr<PictureRead> read = std::move(read_);
+    if (!read->unchanged) {
+        picture_ = std::move(read->picture);
+        primaryComposedFor_ = RECT{0, 0, 0, 0};
+    }
+    Compose();
+    if (Handle() != nullptr) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE);
+    return true;
+}
+
+bool mgtBgDlg::Render(bool recheck) {
+    if (recheck) {
+        const exstring path = PictureCandidate();
+        if (path.empty()) {
+            picture_.reset();
+        } else {
+            StartPictureRead(path);
+        }
+    }
+    return Compose();
+}
+
+bool mgtBgDlg::Compose() {
     const RECT virtualScreen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                              GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
                              GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
@@ -147,8 +229,8 @@ bool mgtBgDlg::Render() {
 
     const COLORREF color = Color();
     SolidFill(dc, RECT{0, 0, width, height}, color);
-    const exstring path = PicturePath();
-    if (path.empty() || !LoadPicture(path)) return true;
+    // A picture still being read, or none, leaves the colour.
+    if (!picture_ || !picture_->image) return true;
 
     RECT primary{};
     GetWindowRect(GetDesktopWindow(), &primary);
@@ -172,10 +254,17 @@ LRESULT mgtBgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_ERASEBKGND:
         return 1;
+    case kPictureReady:
+        FinishPictureLoad();
+        // Drawing a large picture may have kept the thread from its hooks.
+        if (mgtLocker* locker = mgtLocker::Instance()) locker->RefreshHooks();
+        return 0;
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
     case WM_DISPLAYCHANGE:
-        Render();
+        // A display change keeps the picture; another setting may have
+        // replaced the wallpaper, which is read again off this thread.
+        Render(message != WM_DISPLAYCHANGE);
         RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE);
         // Rendering may have kept the thread from its hooks for too long.
         if (mgtLocker* locker = mgtLocker::Instance()) locker->RefreshHooks();

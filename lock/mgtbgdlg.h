@@ -18,8 +18,14 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
 
-    // Draws the background bitmap for the current screen and settings.
-    bool Render();
+    // Draws the background bitmap for the current screen and settings from
+    // what is at hand: the colour, and the picture once it has been read.
+    // With `recheck` the picture file is (re)read off this thread when it may
+    // have changed; the picture replaces the colour when it is ready.
+    bool Render(bool recheck = true);
+    // Takes a finished read into use and draws again; true once no read is
+    // pending. Called when the reading thread reports, and by tests.
+    bool FinishPictureLoad();
 
     // The picture actually used: "system" means the wallpaper; the path is
     // expanded. Empty when the background is colour only.
@@ -30,10 +36,18 @@ public:
     // Pictures larger than this (in pixels) are not drawn: decoding them
     // would stall the lock and take more memory than a lock should.
     static constexpr unsigned long long kMaxPicturePixels = 64ull * 1024 * 1024;
+    // A read that takes longer (a share that does not answer) is given up;
+    // the next render tries again.
+    static constexpr ULONGLONG kPictureReadLimitMs = 10000;
 
 private:
     struct Picture;
-    bool LoadPicture(const exstring& path);
+    struct PictureRead;
+    // The picture that the settings name, expanded, without touching the file.
+    exstring PictureCandidate() const;
+    void StartPictureRead(const exstring& path);
+    static void ReadPictureFile(const std::shared_ptr<PictureRead>& read);
+    bool Compose();
     bool ComposePrimary(HDC reference, const RECT& primary, COLORREF color);
 
     const mgtSettings& settings_;
@@ -41,6 +55,8 @@ private:
     // The decoded picture and the primary monitor composed from it, kept so
     // that a re-render after a display change only copies.
     std::unique_ptr<Picture> picture_;
+    std::shared_ptr<PictureRead> read_;
+    ULONGLONG readStarted_ = 0;
     OffscreenBuffer primary_{OffscreenBuffer::Kind::Compatible};
     RECT primaryComposedFor_{0, 0, 0, 0};
     COLORREF primaryColor_ = kNoPrimary;

@@ -3,6 +3,7 @@
 #include "../app/shell/foreground.h"
 #include "../lang/exmlang.h"
 #include "../settings/mgtsettings.h"
+#include "../settings/taskmgrpolicy.h"
 #include "lockchannel.h"
 
 namespace {
@@ -86,15 +87,108 @@ LRESULT CALLBACK mgtLocker::KeyboardHookProc(int code, WPARAM wParam, LPARAM lPa
     return CallNextHookEx(locker->keyboardHook_, 0, wParam, lParam);
 }
 
+bool mgtLocker::IsClickAllowed(POINT point) const {
+    // A drag this program began (a scroll box thumb) goes where it began.
+    if (HWND capture = GetCapture()) return IsOwnWindow(capture);
+    // Two judges, since the window order the system reports may disagree with
+    // where the pointer's click lands: the window under the point must be
+    // one of this program's that takes input, the point must lie within it,
+    // and this program must hold the foreground (another program's window
+    // that was brought up over the lock holds it until the next watchdog tick).
+    HWND target = WindowFromPoint(point);
+    if (!IsOwnWindow(target)) return false;
+    HWND root = GetAncestor(target, GA_ROOT);
+    if (root == nullptr || root == background_) return false;
+    RECT bounds{};
+    if (!GetWindowRect(root, &bounds) || !PtInRect(&bounds, point)) return false;
+    return IsOwnWindow(GetForegroundWindow());
+}
+
 LRESULT CALLBACK mgtLocker::MouseHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
     mgtLocker* locker = g_locker;
     if (locker == nullptr) return 0;
     if (code != HC_ACTION || wParam == WM_MOUSEMOVE) return CallNextHookEx(locker->mouseHook_, code, wParam, lParam);
     const auto* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
-    HWND target = GetCapture();
-    if (target == nullptr) target = WindowFromPoint(mouse->pt);
-    if (!locker->IsOwnWindow(target)) return 1;
+    if (!locker->IsClickAllowed(mouse->pt)) return 1;
     return CallNextHookEx(locker->mouseHook_, 0, wParam, lParam);
+}
+
+bool mgtLocker::ForeignWindowAbove(HWND window) const {
+    // Bounded: the windows above a topmost window are few, and a window order
+    // that changes under the walk must not keep it going.
+    int steps = 0;
+    for (HWND above = GetWindow(window, GW_HWNDPREV); above != nullptr && steps < kMaxWindowsAbove;
+         above = GetWindow(above, GW_HWNDPREV), ++steps)
+        if (IsWindowVisible(above) && !IsOwnWindow(above)) return true;
+    return steps >= kMaxWindowsAbove;
+}
+
+ULONG_PTR mgtLocker::TopmostBelow(HWND window) const {
+    ULONG_PTR signature = 0;
+    int steps = 0;
+    for (HWND below = GetWindow(window, GW_HWNDNEXT); below != nullptr && steps < kMaxWindowsAbove;
+         below = GetWindow(below, GW_HWNDNEXT), ++steps) {
+        if ((GetWindowLongPtrW(below, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0) break;
+        if (IsWindowVisible(below) && !IsOwnWindow(below))
+            signature = signature * 31 + reinterpret_cast<ULONG_PTR>(below);
+    }
+    return signature;
+}
+
+void mgtLocker::Restack(HWND window) {
+    // Leaving the topmost band and entering it again puts the window above
+    // every other topmost window, also where the system believes it is
+    // already on top. Alone, without its owned dialog: Wine raises a window
+    // at X level only when it becomes the very top one. The dialog follows.
+    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, kRestackFlags);
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, kRestackFlags);
+}
+
+void mgtLocker::KeepShown(HWND window) {
+    if (IsIconic(window)) ShowWindow(window, SW_SHOWNOACTIVATE);
+    if (!IsWindowVisible(window)) ShowWindow(window, SW_SHOWNA);
+}
+
+void mgtLocker::KeepCovered(bool intruder) {
+    if (background_ != nullptr) {
+        KeepShown(background_);
+        const RECT screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                          GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                          GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+        RECT bounds{};
+        GetWindowRect(background_, &bounds);
+        if (!EqualRect(&bounds, &screen))
+            SetWindowPos(background_, HWND_TOPMOST, screen.left, screen.top, screen.right - screen.left,
+                         screen.bottom - screen.top, SWP_NOACTIVATE);
+    }
+    HWND top = background_ != nullptr ? background_ : dialog_;
+    if (top == nullptr) return;
+    if (dialog_ != nullptr) KeepShown(dialog_);
+    // A topmost window that appeared below the lock may still be above it on
+    // the screen (Wine's X windows can disagree with the window order).
+    const ULONG_PTR below = TopmostBelow(top);
+    // Once more on the next tick: taking the foreground back may raise the
+    // other window again later, when its own thread gets to it.
+    if (intruder || below != topmostBelow_ || ForeignWindowAbove(top)) restacksDue_ = 2;
+    if (restacksDue_ == 0) return;
+    --restacksDue_;
+    // Wine raises a window at X level only when it becomes the top visible
+    // one, and the owned dialog always stays above the background: hidden a
+    // moment, it lets the background be raised, and is raised in turn. The
+    // background takes the activation meanwhile, so that no other program's
+    // window gets it.
+    const bool hideDialog = dialog_ != nullptr && dialog_ != top && IsWindowVisible(dialog_);
+    if (hideDialog) {
+        EnableWindow(top, TRUE);
+        SetWindowPos(dialog_, nullptr, 0, 0, 0, 0, kRestackFlags | SWP_NOZORDER | SWP_HIDEWINDOW);
+    }
+    Restack(top);
+    if (hideDialog) {
+        SetWindowPos(dialog_, HWND_TOPMOST, 0, 0, 0, 0, (kRestackFlags & ~SWP_NOACTIVATE) | SWP_SHOWWINDOW);
+        ForceForeground(dialog_);
+        EnableWindow(top, FALSE);
+    }
+    topmostBelow_ = TopmostBelow(top);
 }
 
 bool mgtLocker::HooksNeedRenewal(ULONGLONG due, ULONGLONG now, ULONGLONG lastRenewal) {
@@ -110,12 +204,17 @@ void CALLBACK mgtLocker::WatchdogTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept
     if (locker->timerId_ != 0 && HooksNeedRenewal(locker->lastTick_ + kWatchdogMs, now, locker->lastRenewal_))
         locker->RefreshHooks();
     locker->lastTick_ = now;
-    if (locker->dialog_ == nullptr) return;
-    HWND foreground = GetForegroundWindow();
-    if (foreground == locker->dialog_) return;
     // A message box, menu or other window of this program stays in front.
-    if (foreground != nullptr && locker->IsOwnWindow(foreground)) return;
-    ForceForeground(locker->dialog_);
+    HWND foreground = GetForegroundWindow();
+    const bool foreignForeground = !locker->IsOwnWindow(foreground);
+    if (foreignForeground && locker->dialog_ != nullptr) ForceForeground(locker->dialog_);
+    // Another program's window that newly took the foreground may have come
+    // above the lock. Once per window: one that keeps the foreground against
+    // us gains nothing from being covered again each tick.
+    const bool intruder = foreignForeground && foreground != nullptr && foreground != locker->lastIntruder_;
+    locker->lastIntruder_ = foreignForeground ? foreground : nullptr;
+    // After taking the foreground back, which may raise the other window.
+    locker->KeepCovered(intruder);
 }
 
 void mgtLocker::Start(HWND dialog, HWND background) {
@@ -128,8 +227,13 @@ void mgtLocker::Start(HWND dialog, HWND background) {
     if (keyboardHook_ == nullptr) keyboardHook_ = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHookProc, module, 0);
     if (mouseHook_ == nullptr) mouseHook_ = SetWindowsHookExW(WH_MOUSE_LL, MouseHookProc, module, 0);
     lastTick_ = lastRenewal_ = GetTickCount64();
+    // The window that had the foreground before the lock is no intruder.
+    lastIntruder_ = GetForegroundWindow();
     if (timerId_ == 0) timerId_ = SetTimer(nullptr, 0, kWatchdogMs, WatchdogTimerProc);
-    if (settings_ != nullptr) settings_->LockingFlag(1);
+    if (settings_ != nullptr) {
+        settings_->LockingFlag(1);
+        TaskManagerPolicy(settings_->Store()).Close();
+    }
 
     LookUpShutdownBlockReasons();
     if (blockReasonCreate_ == nullptr) return;
@@ -145,6 +249,7 @@ void mgtLocker::Stop() {
     // A registry that refuses the write once must not leave the mark behind:
     // the guardian no longer relocks, but the next log-on would.
     for (int attempt = 0; attempt < 5 && settings_->LockingFlag(0); ++attempt) Sleep(20 << attempt);
+    TaskManagerPolicy(settings_->Store()).Restore();
 }
 
 void mgtLocker::Abandon() {

@@ -71,6 +71,21 @@ private:
     // Looked up on first use: the window library is not loaded before then.
     void LookUpShutdownBlockReasons();
     bool IsOwnWindow(HWND window) const;
+    bool IsClickAllowed(POINT point) const;
+    // A visible window of another program above `window` in the window order.
+    bool ForeignWindowAbove(HWND window) const;
+    static void Restack(HWND window);
+    // Other programs' visible topmost windows just below `window`, as one number.
+    ULONG_PTR TopmostBelow(HWND window) const;
+    static void KeepShown(HWND window);
+    // Whatever another program did to the lock's windows (hidden, minimised,
+    // moved, or covered them) is undone. `intruder`: another program's window
+    // took the foreground, which may have brought it above the lock at X
+    // level where the window order does not show it.
+    void KeepCovered(bool intruder);
+
+    static constexpr int kMaxWindowsAbove = 64;
+    static constexpr UINT kRestackFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
 
     HWND dialog_ = nullptr;
     HWND background_ = nullptr;
@@ -80,6 +95,9 @@ private:
     UINT_PTR timerId_ = 0;
     ULONGLONG lastTick_ = 0;
     ULONGLONG lastRenewal_ = 0;
+    ULONG_PTR topmostBelow_ = 0;
+    int restacksDue_ = 0;
+    HWND lastIntruder_ = nullptr;
     BlockReasonCreateFn blockReasonCreate_ = nullptr;
     BlockReasonDestroyFn blockReasonDestroy_ = nullptr;
     bool lookedUp_ = false;

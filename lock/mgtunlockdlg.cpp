@@ -11,11 +11,15 @@
 #include "../toolkit/exsysicon.h"
 #include "../toolkit/extheme.h"
 #include "../toolkit/shapes.h"
+#include "guessthrottle.h"
+#include "lockchannel.h"
 #include "mgtlocker.h"
 
 namespace {
 
 const UINT kCheckCapsLock = WM_APP + 40;
+const UINT_PTR kWaitTimer = 41;
+const UINT kWaitTickMs = 250;
 
 } // namespace
 
@@ -83,7 +87,9 @@ BOOL mgtUnlockDlg::OnInitDialog() {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     capsLockNote_.Create(window, password_.Handle(), Text(L"password", L"capslock"));
-    UpdateControls();
+    // A relock keeps a wait that a killed lock had begun.
+    if (Waiting()) GetLocalTime(&lastFailure_);
+    UpdateWait();
     PostMessageW(window, kCheckCapsLock, 0, 0);
     return TRUE;
 }
@@ -100,10 +106,43 @@ bool mgtUnlockDlg::IsDialogMessage(MSG* message) {
 // The count and time of wrong passwords, on a line that the dialog grows for
 // below its buttons the first time, so that the owner sees on return that
 // somebody tried.
+int mgtUnlockDlg::FailedAttempts() const {
+    return services_.channel != nullptr ? services_.channel->failedAttempts : failedAttempts_;
+}
+
+ULONGLONG mgtUnlockDlg::WaitUntil() const {
+    return static_cast<ULONGLONG>(services_.channel != nullptr ? services_.channel->waitUntil : waitUntil_);
+}
+
+bool mgtUnlockDlg::Waiting() const {
+    return GetTickCount64() < WaitUntil();
+}
+
 void mgtUnlockDlg::CountFailedAttempt() {
-    ++failedAttempts_;
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
+    volatile LONG& count = services_.channel != nullptr ? services_.channel->failedAttempts : failedAttempts_;
+    volatile LONG64& until = services_.channel != nullptr ? services_.channel->waitUntil : waitUntil_;
+    const LONG failures = InterlockedIncrement(&count);
+    until = static_cast<LONG64>(GetTickCount64() + GuessWaitMs(failures));
+    GetLocalTime(&lastFailure_);
+    ShowAttemptsLine(FailedAttemptsText(services_.strings, failures, lastFailure_));
+    UpdateWait();
+}
+
+void mgtUnlockDlg::UpdateWait() {
+    const ULONGLONG now = GetTickCount64(), until = WaitUntil();
+    if (now < until) {
+        const unsigned seconds = static_cast<unsigned>((until - now + 999) / 1000);
+        ShowAttemptsLine(services_.strings.GetText(L"password", L"wait", exstring::Format(L"%u", seconds)));
+        SetTimer(Handle(), kWaitTimer, kWaitTickMs, nullptr);
+    } else {
+        KillTimer(Handle(), kWaitTimer);
+        if (FailedAttempts() > 0 && attemptsLine_.Handle() != nullptr)
+            ShowAttemptsLine(FailedAttemptsText(services_.strings, FailedAttempts(), lastFailure_));
+    }
+    UpdateControls();
+}
+
+void mgtUnlockDlg::ShowAttemptsLine(const exstring& text) {
     const HWND window = Handle();
     if (attemptsLine_.Handle() == nullptr) {
         RECT field{}, ok{};
@@ -123,13 +162,13 @@ void mgtUnlockDlg::CountFailedAttempt() {
         SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + lineHeight + gap / 2,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    SetWindowTextW(attemptsLine_.Handle(), FailedAttemptsText(services_.strings, failedAttempts_, now).c_str());
+    SetWindowTextW(attemptsLine_.Handle(), text.c_str());
     ShowWindow(attemptsLine_.Handle(), SW_SHOWNA);
 }
 
 void mgtUnlockDlg::UpdateControls() {
-    const bool enable = mgtSettings::IsBlankDigest(services_.settings.Password) ||
-                        GetWindowTextLengthW(password_.Handle()) >= 1;
+    const bool enable = !Waiting() && (mgtSettings::IsBlankDigest(services_.settings.Password) ||
+                                       GetWindowTextLengthW(password_.Handle()) >= 1);
     EnableWindow(ok_.Handle(), enable ? TRUE : FALSE);
 }
 
@@ -142,6 +181,8 @@ void mgtUnlockDlg::OnOk() {
     accepted_ = services_.settings.Accepts(typed);
     if (!typed.empty()) SecureZeroMemory(&typed[0], typed.size() * sizeof(wchar_t));
     if (!accepted_) return;
+    if (services_.channel != nullptr) InterlockedExchange(&services_.channel->failedAttempts, 0);
+    failedAttempts_ = 0;
     if (IsLockMode()) {
         services_.locker.Stop();
         PostQuitMessage(0);
@@ -169,6 +210,10 @@ LRESULT mgtUnlockDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (services_.onMessage) services_.onMessage(Handle(), message);
     if (message == kCheckCapsLock) {
         UpdateCapsLockNote();
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == kWaitTimer) {
+        UpdateWait();
         return 0;
     }
     // The focus settles after activation.

@@ -17,6 +17,7 @@ class exMenu;
 class exmlang;
 class mgtLocker;
 class mgtSettings;
+struct LockChannelState;
 
 // What the dialog needs of the application, which lives above this layer.
 struct UnlockServices {
@@ -29,6 +30,9 @@ struct UnlockServices {
     // Called once the background covers the screen, before the dialog is
     // made: start-up work the dialog needs but the covering does not.
     std::function<void()> beforeDialog;
+    // The channel to the guardian, where wrong passwords are counted so that
+    // a relock hands out no fresh free tries; null: counted here.
+    LockChannelState* channel = nullptr;
 };
 
 // "2 incorrect attempts, the last at 14:02", in the user's time format.
@@ -51,8 +55,10 @@ public:
     bool StartLock();
 
     bool Accepted() const { return accepted_; }
-    // Wrong passwords during this lock; kept only in memory.
-    int FailedAttempts() const { return failedAttempts_; }
+    // Wrong passwords in a row; kept only in memory (and the guardian's).
+    int FailedAttempts() const;
+    // Whether Unlock is held back after too many wrong passwords.
+    bool Waiting() const;
     bool IsLockMode() const { return blockClose; }
     mgtBgDlg* Background() { return background_.get(); }
 
@@ -62,6 +68,10 @@ private:
     void ShowHint();
     void FocusPassword();
     void CountFailedAttempt();
+    void ShowAttemptsLine(const exstring& text);
+    // Shows the seconds left of a wait, or the attempts again once it is over.
+    void UpdateWait();
+    ULONGLONG WaitUntil() const;
     void UpdateCapsLockNote();
     exstring Text(const wchar_t* section, const wchar_t* key) const;
 
@@ -75,6 +85,8 @@ private:
     exButton options_;
     CapsLockNote capsLockNote_;
     exStatic attemptsLine_;
-    int failedAttempts_ = 0;
+    LONG failedAttempts_ = 0;
+    LONG64 waitUntil_ = 0;
+    SYSTEMTIME lastFailure_{};
     bool accepted_ = false;
 };

@@ -26,6 +26,23 @@ bool IsZeroRect(const RECT& r) {
     return r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0;
 }
 
+enum class StoredPassword { kAbsent, kValid, kDamaged };
+
+// Read raw, not through the tree: the tree skips values of the wrong type,
+// and a skipped password would look like none at all.
+StoredPassword ReadStoredPassword(HKEY root, const exstring& keyPath, uint8_t* digest) {
+    const UniqueKey key = OpenKey(root, keyPath + L"\\" + kGlobal, false);
+    if (!key) return StoredPassword::kAbsent;
+    DWORD type = REG_NONE;
+    SetLastError(ERROR_SUCCESS);
+    const ByteBuffer value = QueryValue(key.Get(), L"Password", &type);
+    if (value.Empty() && GetLastError() == ERROR_FILE_NOT_FOUND) return StoredPassword::kAbsent;
+    if (type != REG_SZ) return StoredPassword::kDamaged;
+    exstring text(reinterpret_cast<const wchar_t*>(value.Data()), value.Size() / sizeof(wchar_t));
+    text.resize(TextLength(text.c_str()));
+    return ParseStoredDigest(text, digest) ? StoredPassword::kValid : StoredPassword::kDamaged;
+}
+
 } // namespace
 
 int64_t CurrentFileTime() {
@@ -43,8 +60,24 @@ mgtSettings::mgtSettings(const SettingsStore& store)
     Load();
 }
 
+void mgtSettings::LoadPassword(HKEY chosenRoot, HKEY otherRoot) {
+    StoredPassword state = ReadStoredPassword(chosenRoot, store_.keyPath, Password);
+    // A damaged copy gives way to a sound one in the other root.
+    if (state == StoredPassword::kDamaged &&
+        ReadStoredPassword(otherRoot, store_.keyPath, Password) == StoredPassword::kValid)
+        state = StoredPassword::kValid;
+    passwordDamaged = state == StoredPassword::kDamaged;
+    if (passwordDamaged) std::memset(Password, 0xFF, sizeof(Password));
+}
+
+void mgtSettings::SetPassword(const uint8_t* digest) {
+    std::memcpy(Password, digest, sizeof(Password));
+    passwordDamaged = false;
+}
+
 void mgtSettings::ResetToDefaults() {
     std::memset(Password, 0, sizeof(Password));
+    passwordDamaged = false;
     pwdHint.clear();
     useOrgScreen = false;
     bgColor = kDefaultBgColor;
@@ -67,8 +100,8 @@ void mgtSettings::Load() {
         chosen = machineTime >= userTime ? &machine : &user;
     }
 
-    const exstring password = chosen->Get(kGlobal, L"Password");
-    if (password.size() == 2 * kDigestSize) HexToBytes(password, Password, kDigestSize, false);
+    LoadPassword(chosen == &machine ? store_.machineRoot : store_.userRoot,
+                 chosen == &machine ? store_.userRoot : store_.machineRoot);
     pwdHint = chosen->Get(kGlobal, L"pwdHint");
     useOrgScreen = chosen->Get(kGlobal, L"useOrgScreen").ToBool();
     bgColor = static_cast<uint32_t>(chosen->Get(kGlobal, L"bgColor").ToUInt64());
@@ -78,7 +111,9 @@ void mgtSettings::Load() {
 
 bool mgtSettings::Save() {
     exini tree;
-    tree.Set(kGlobal, L"Password", BytesToHex(Password, kDigestSize));
+    // A damaged password stays as it is stored until a new one is set: saving
+    // the unusable stand-in would turn it into a password nobody knows.
+    if (!passwordDamaged) tree.Set(kGlobal, L"Password", BytesToHex(Password, kDigestSize));
     tree.Set(kGlobal, L"pwdHint", pwdHint);
     tree.Set(kGlobal, L"useOrgScreen", BoolText(useOrgScreen));
     tree.Set(kGlobal, L"bgColor", exstring::Format(L"%u", bgColor));

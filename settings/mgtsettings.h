@@ -20,6 +20,7 @@ struct SettingsStore {
     exstring keyPath = L"Software\\Quarnwick\\Marrowgate";
     exstring runKeyPath = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
     exstring runValueName = L"Marrowgate";
+    exstring policyKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 };
 
 class mgtSettings {
@@ -42,13 +43,20 @@ public:
 
     static PasswordDigestBytes PasswordDigest(const exstring& password) { return ComputePasswordDigest(password); }
     static bool IsBlankDigest(const uint8_t* digest) { return ::IsBlankDigest(digest); }
+    // A new password (all zero bytes for none) replaces whatever was stored.
+    void SetPassword(const uint8_t* digest);
     // Whether `password` is the stored one.
     bool Accepts(const exstring& password) const;
+
+    const SettingsStore& Store() const { return store_; }
 
     // The command line of the auto-start entry.
     static exstring AutoStartCommand();
 
+    // A damaged stored password (wrong type, length or digits) leaves a
+    // digest no password matches, and sets passwordDamaged: never "no password".
     uint8_t Password[kDigestSize];
+    bool passwordDamaged = false;
     exstring pwdHint;
     bool useOrgScreen;
     uint32_t bgColor;
@@ -58,6 +66,7 @@ public:
 
 private:
     void ResetToDefaults();
+    void LoadPassword(HKEY chosenRoot, HKEY otherRoot);
     // The cached DWORD flag shared by LockingFlag and BlankPwdPromptDue;
     // true when the stored value changed.
     bool UpdateFlag(const wchar_t* name, uint32_t& cache, uint32_t value);

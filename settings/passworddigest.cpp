@@ -81,3 +81,27 @@ bool DigestsEqual(const uint8_t* a, const uint8_t* b) {
     for (size_t i = 0; i < sizeof(PasswordDigestBytes); ++i) difference |= static_cast<uint8_t>(a[i] ^ b[i]);
     return difference == 0;
 }
+
+namespace {
+
+int HexDigit(exchar c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+bool ParseStoredDigest(const exstring& text, uint8_t* digest) {
+    constexpr size_t kBytes = sizeof(PasswordDigestBytes);
+    if (digest == nullptr || text.size() != 2 * kBytes) return false;
+    uint8_t parsed[kBytes];
+    for (size_t i = 0; i < kBytes; ++i) {
+        const int high = HexDigit(text[2 * i]), low = HexDigit(text[2 * i + 1]);
+        if (high < 0 || low < 0) return false;
+        parsed[i] = static_cast<uint8_t>(high * 16 + low);
+    }
+    for (size_t i = 0; i < kBytes; ++i) digest[i] = parsed[i];
+    return true;
+}

@@ -18,3 +18,7 @@ bool IsBlankDigest(const uint8_t* digest);
 
 // Compares in constant time, so the time taken tells nothing about the digest.
 bool DigestsEqual(const uint8_t* a, const uint8_t* b);
+
+// The stored text form: exactly 32 hexadecimal digits. False, with `digest`
+// untouched, for anything else: such a value is damaged, never "no password".
+bool ParseStoredDigest(const exstring& text, uint8_t* digest);

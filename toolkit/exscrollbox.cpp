@@ -378,9 +378,18 @@ LRESULT exScrollBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
         if (wParam != 0) return 1;
         break;
-    case WM_SETTEXT:
     case WM_GETTEXT:
     case WM_GETTEXTLENGTH:
+        // The system's password field refuses its text to other processes;
+        // asked through this box, the field would take the request for ours.
+        if (edit_ != nullptr && (GetWindowLongPtrW(edit_, GWL_STYLE) & ES_PASSWORD) != 0 &&
+            (InSendMessageEx(nullptr) & ISMEX_SEND) != 0) {
+            if (message == WM_GETTEXT && wParam > 0 && lParam != 0) *reinterpret_cast<wchar_t*>(lParam) = L'\0';
+            return 0;
+        }
+        if (edit_ != nullptr && IsWindow(edit_)) return ::SendMessageW(edit_, message, wParam, lParam);
+        break;
+    case WM_SETTEXT:
         if (edit_ != nullptr && IsWindow(edit_)) return ::SendMessageW(edit_, message, wParam, lParam);
         break;
     case WM_CONTEXTMENU:

@@ -11,6 +11,35 @@ bool g_mapDestroyed = false;
 
 const UINT kFrameChangedFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
 
+// Creation and destruction are the system's to announce, by a direct call on
+// the window's own thread. The same messages sent from another thread, or
+// posted through the queue, are forgeries: acting on one would unbind a live
+// window from its object, or end a loop that must go on.
+bool IsLifecycleMessage(UINT message) {
+    return message == WM_NCCREATE || message == WM_CREATE || message == WM_DESTROY || message == WM_NCDESTROY;
+}
+
+bool SentFromAnotherThread() {
+    return (InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_NOTIFY | ISMEX_CALLBACK)) != 0;
+}
+
+// Sees every message taken from this thread's queue, whichever loop takes it
+// (menus and system dialogs run loops of their own), and voids the forged ones.
+LRESULT CALLBACK VoidQueuedLifecycleMessages(int code, WPARAM wParam, LPARAM lParam) noexcept {
+    if (code == HC_ACTION && wParam == PM_REMOVE && lParam != 0) {
+        auto* message = reinterpret_cast<MSG*>(lParam);
+        if (IsLifecycleMessage(message->message)) message->message = WM_NULL;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Once, on the thread that binds the first window: every window runs there.
+void GuardTheQueue() {
+    static HHOOK hook = nullptr;
+    if (hook == nullptr)
+        hook = SetWindowsHookExW(WH_GETMESSAGE, VoidQueuedLifecycleMessages, nullptr, GetCurrentThreadId());
+}
+
 bool IsControlColorMessage(UINT message) {
     return message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX || message == WM_CTLCOLORBTN ||
            message == WM_CTLCOLORSCROLLBAR || message == WM_CTLCOLORSTATIC;
@@ -106,6 +135,11 @@ LRESULT CALLBACK exWnd::SharedWindowProc(HWND window, UINT message, WPARAM wPara
         object = FromHandle(window);
     }
     if (object == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    if (IsLifecycleMessage(message) && SentFromAnotherThread()) return 0;
+    // A control is closed only with its dialog: the system's default would
+    // destroy it on request, and a dialog without its field is wedged.
+    if ((message == WM_CLOSE || message == WM_SYSCOMMAND) && (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) != 0)
+        return 0;
 
     if (message == WM_SETFONT) {
         object->font_ = reinterpret_cast<HFONT>(wParam);
@@ -218,6 +252,7 @@ bool exWnd::Attach(HWND window) {
     }
     handle_ = window;
     (*map)[window] = this;
+    GuardTheQueue();
     return true;
 }
 

@@ -162,13 +162,24 @@ void mgtInputDlg::OnOk() {
     const PasswordDigestBytes digest = mgtSettings::PasswordDigest(typed);
     Wipe(typed);
     Wipe(confirmed);
-    std::memcpy(settings_.Password, digest.data(), kDigestSize);
-    settings_.pwdHint = WindowTextOf(hint_.Handle());
-    settings_.Save();
-    settings_.BlankPwdPromptDue(0);
     const exstring caption = Text(L"settings", L"password");
+    if (!StorePassword(digest.data(), WindowTextOf(hint_.Handle()))) {
+        ShowMessageBox(Handle(), Text(L"settings", L"save_failed"), MB_OK | MB_ICONERROR, caption.c_str());
+        return;
+    }
+    settings_.BlankPwdPromptDue(0);
     ShowMessageBox(Handle(), Text(L"settings", L"setpwd_done"), MB_OK | MB_ICONINFORMATION, caption.c_str());
     EndDialog(IDOK);
+}
+
+bool mgtInputDlg::StorePassword(const uint8_t* digest, const exstring& hint) {
+    const mgtSettings before = settings_;
+    settings_.SetPassword(digest);
+    settings_.pwdHint = hint;
+    if (settings_.Save()) return true;
+    // Nothing was stored, so nothing changes: the old password still locks.
+    settings_ = before;
+    return false;
 }
 
 void mgtInputDlg::OnDeletePassword() {
@@ -177,9 +188,11 @@ void mgtInputDlg::OnDeletePassword() {
     if (ShowMessageBox(Handle(), Text(L"settings", L"delpwd_confirm"), MB_YESNO | MB_ICONEXCLAMATION,
                        caption.c_str()) != IDYES)
         return;
-    std::memset(settings_.Password, 0, kDigestSize);
-    settings_.pwdHint.clear();
-    settings_.Save();
+    const uint8_t none[kDigestSize] = {};
+    if (!StorePassword(none, exstring())) {
+        ShowMessageBox(Handle(), Text(L"settings", L"save_failed"), MB_OK | MB_ICONERROR, caption.c_str());
+        return;
+    }
     ShowMessageBox(Handle(), Text(L"settings", L"delpwd_done"), MB_OK | MB_ICONINFORMATION, caption.c_str());
     EndDialog(IDCANCEL);
 }

@@ -44,6 +44,8 @@ private:
     void FitLayout();
     void OnOk();
     void OnDeletePassword();
+    // Saves a new password and hint; on failure the record is left as it was.
+    bool StorePassword(const uint8_t* digest, const exstring& hint);
     exstring Text(const wchar_t* section, const wchar_t* key) const;
 
     mgtSettings& settings_;

@@ -75,9 +75,14 @@ protected:
         settings->bgImage.clear();
         screen = SIZE{GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
     }
+    // The picture is read off the thread: a render shows it once the read is in.
+    static void RenderFully(mgtBgDlg& background) {
+        background.Render();
+        ASSERT_TRUE(WaitFor([&] { return background.FinishPictureLoad(); }, std::chrono::seconds(10)));
+    }
     COLORREF RenderAndSample(int x, int y) {
         mgtBgDlg background(*settings);
-        background.Render();
+        RenderFully(background);
         return GetPixel(background.Bitmap().Dc(), x, y);
     }
     ScratchKey machine{L"bg-machine"};
@@ -88,7 +93,7 @@ protected:
 
 TEST_F(Background, PlainColourCoversTheVirtualScreen) {
     mgtBgDlg background(*settings);
-    background.Render();
+    RenderFully(background);
     EXPECT_EQ(background.Bitmap().BitmapWidth(), screen.cx);
     EXPECT_EQ(background.Bitmap().BitmapHeight(), screen.cy);
     EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 0, 0), kPlain);
@@ -110,7 +115,7 @@ TEST_F(Background, WiderPictureIsCroppedEquallyLeftAndRight) {
     }));
     settings->bgImage = path;
     mgtBgDlg background(*settings);
-    background.Render();
+    RenderFully(background);
     HDC dc = background.Bitmap().Dc();
     EXPECT_EQ(GetPixel(dc, 2, screen.cy / 2), kGreen);
     EXPECT_EQ(GetPixel(dc, screen.cx - 3, screen.cy / 2), kGreen);
@@ -127,7 +132,7 @@ TEST_F(Background, TallerPictureIsCroppedEquallyTopAndBottom) {
     }));
     settings->bgImage = path;
     mgtBgDlg background(*settings);
-    background.Render();
+    RenderFully(background);
     HDC dc = background.Bitmap().Dc();
     EXPECT_EQ(GetPixel(dc, screen.cx / 2, 2), kGreen);
     EXPECT_EQ(GetPixel(dc, screen.cx / 2, screen.cy - 3), kGreen);
@@ -141,7 +146,7 @@ TEST_F(Background, SmallPictureIsEnlargedAndPathsAreExpanded) {
     settings->bgImage = L"%TEMP%\\mg_small.bmp";
     mgtBgDlg background(*settings);
     EXPECT_EQ(background.PicturePath(), TempPath(L"mg_small.bmp"));
-    background.Render();
+    RenderFully(background);
     HDC dc = background.Bitmap().Dc();
     EXPECT_EQ(GetPixel(dc, screen.cx / 8, screen.cy / 2), kRed);
     EXPECT_EQ(GetPixel(dc, screen.cx * 7 / 8, screen.cy / 2), kBlue);
@@ -154,7 +159,7 @@ TEST_F(Background, ReRenderingCopiesWithoutDecodingAgain) {
     WriteBytes(path, Bmp(64, 64, [](int, int) { return kGreen; }));
     settings->bgImage = path;
     mgtBgDlg background(*settings);
-    background.Render();
+    RenderFully(background);
     ASSERT_EQ(GetPixel(background.Bitmap().Dc(), 10, 10), kGreen);
 
     // Spoil the file but keep its time stamp: only a new decode would notice.
@@ -169,16 +174,16 @@ TEST_F(Background, ReRenderingCopiesWithoutDecodingAgain) {
     SetFileTime(file, nullptr, nullptr, &written);
     CloseHandle(file);
 
-    background.Render();
+    RenderFully(background);
     EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 10, 10), kGreen);
     settings->bgColor = kRed;  // a new colour still re-renders the plain parts
-    background.Render();
+    RenderFully(background);
     EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 10, 10), kGreen);
 
     const exstring replacement = TempPath(L"mg_cached_new.bmp");
     WriteBytes(replacement, Bmp(64, 64, [](int, int) { return kBlue; }));
     EXPECT_TRUE(MoveFileExW(replacement.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) << GetLastError();
-    background.Render();
+    RenderFully(background);
     EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 10, 10), kBlue) << "a replaced picture shows at the next render";
     EXPECT_TRUE(DeleteFileW(path.c_str())) << GetLastError();
 }

@@ -109,21 +109,24 @@ TEST_F(SettingsStoreTest, MalformedValuesLoadWithoutHarm) {
     StoreGlobal(machine.Handle(), Global({{L"Password", huge.c_str()}, {L"bgColor", L"99999999999999999999999"},
                                          {L"pwdHint", huge.c_str()}}));
     mgtSettings settings(Store());
-    EXPECT_TRUE(mgtSettings::IsBlankDigest(settings.Password));
+    EXPECT_TRUE(settings.passwordDamaged);
     EXPECT_EQ(settings.bgColor, 0xFFFFFFFFu);
     EXPECT_EQ(settings.pwdHint.size(), huge.size());
 
-    for (const wchar_t* password : {L"abc", L"0102030405060708090a0b0c0d0e0f1", L"0102030405060708090a0b0c0d0e0f101"}) {
+    // A damaged password is never "no password", and no password matches it.
+    for (const wchar_t* password : {L"abc", L"0102030405060708090a0b0c0d0e0f1", L"0102030405060708090a0b0c0d0e0f101",
+                                    L"zz0102030405060708090a0b0c0d0e0f", L""}) {
         StoreGlobal(machine.Handle(), Global({{L"Password", password}}));
         settings.Load();
-        EXPECT_TRUE(mgtSettings::IsBlankDigest(settings.Password)) << exstring(password).ToUtf8();
+        EXPECT_TRUE(settings.passwordDamaged && !mgtSettings::IsBlankDigest(settings.Password) &&
+                    !settings.Accepts(L""))
+            << exstring(password).ToUtf8();
     }
-    // Non-hex characters within 32 are dropped; what remains goes first.
-    StoreGlobal(machine.Handle(), Global({{L"Password", L"zz0102030405060708090a0b0c0d0e0f"}}));
+    StoreGlobal(machine.Handle(), Global({{L"Password", L"0102030405060708090A0B0C0D0E0F10"}}));
     settings.Load();
+    EXPECT_FALSE(settings.passwordDamaged);
     EXPECT_EQ(settings.Password[0], 0x01);
-    EXPECT_EQ(settings.Password[14], 0x0F);
-    EXPECT_EQ(settings.Password[15], 0x00);
+    EXPECT_EQ(settings.Password[15], 0x10);
 
     // A value of the wrong type is no value at all.
     const DWORD number = 1;

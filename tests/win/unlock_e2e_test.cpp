@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <numeric>
 #include <string>
@@ -162,6 +163,7 @@ TEST_F(UnlockEndToEnd, LockHoldsEverythingUntilTheRightPassword) {
     EXPECT_EQ(Ask(witness, kQueryKeyCount, 'Q'), 0) << "a key reached the witness";
     EXPECT_EQ(Ask(witness, kQueryClicks), 0) << "a click reached the witness";
     EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 2s)) << "the dialog does not come back";
+    Settle(1s);  // the lock raises itself over the intruder twice; keys typed meanwhile may be lost
 
     DWORD secondCode = STILL_ACTIVE;
     std::string failure;
@@ -312,3 +314,196 @@ TEST_F(UnlockEndToEnd, LoginGuardsTheProgram) {
 }
 
 } // namespace
+
+// What other programs of the same user can do to a lock: send or post it
+// messages, raise their own windows over it. None of it ends, hides or wedges
+// the lock; the right password still ends it afterwards.
+TEST_F(UnlockEndToEnd, ForgedMessagesAndRaisedWindowsChangeNothing) {
+    for (const bool originalScreen : {false, true}) {
+        SCOPED_TRACE(originalScreen ? "original screen" : "background");
+        ASSERT_TRUE(Configure({kPassword, {}, originalScreen, {}}));
+        ASSERT_TRUE(StartWitness());
+        const COLORREF witnessColor = ScreenPixel(witness, 20, 20);
+        ASSERT_TRUE(Lock(L"+lock"));
+        std::vector<HWND> windows = VisibleWindowsOf(program.id);
+        for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+            windows.push_back(child);
+        struct Forgery { UINT message; WPARAM wParam; };
+        const Forgery forgeries[] = {{WM_CLOSE, 0},           {WM_DESTROY, 0},        {WM_NCDESTROY, 0},
+                                     {WM_QUIT, 0},            {WM_ENDSESSION, TRUE},  {WM_COMMAND, IDCANCEL},
+                                     {WM_SYSCOMMAND, SC_MINIMIZE}, {WM_SYSCOMMAND, SC_CLOSE}};
+        for (const Forgery& forgery : forgeries)
+            for (HWND window : windows) {
+                PostMessageW(window, forgery.message, forgery.wParam, 0);
+                Ask(window, forgery.message, forgery.wParam);
+            }
+        // Another program's window brought up over the lock, active and topmost.
+        SetWindowPos(witness, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        ForceForeground(witness);
+        Keys({'Q'});
+        ClickAt(CentreOf(witness));
+        Settle(1200ms);
+        if (getenv("MG_SHOT")) {
+            int n = 0;
+            for (HWND w = GetTopWindow(nullptr); w != nullptr && n < 8; w = GetWindow(w, GW_HWNDNEXT))
+                if (IsWindowVisible(w)) {
+                    ++n;
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(w, &pid);
+                    std::printf("z %d: %s pid %lu topmost %d fg %d\n", n, Utf8(ClassOf(w)).c_str(), pid,
+                                (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, GetForegroundWindow() == w);
+                }
+            Sleep(6000);
+        }
+        ASSERT_TRUE(program.Running()) << "the lock ended with " << program.ExitCode(0);
+        EXPECT_EQ(FindDialog(program.id), dialog) << "the dialog was made again: " << Describe(VisibleWindowsOf(program.id));
+        EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 2s));
+        if (!originalScreen) {
+            EXPECT_NE(ScreenPixel(witness, 20, 20), witnessColor) << "the other program's window shows over the lock";
+        }
+        ClickAt(CentreOf(witness));
+        Settle();
+        EXPECT_EQ(Ask(witness, kQueryClicks), 0) << "a click reached the raised window";
+        EXPECT_EQ(Ask(witness, kQueryKeyCount, 'Q'), 0) << "a key reached the raised window";
+        ExpectFocusInField();
+        UnlockAndExpectTheEnd();
+        SetWindowPos(witness, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        PostMessageW(witness, WM_QUIT, 0, 0);
+        witnessProcess.ExitCode(3000);
+        witness = nullptr;
+    }
+}
+
+// A password value of the wrong type, length or digits is damaged, never "no
+// password": no lock that anyone can open, and no query that says yes.
+TEST_F(UnlockEndToEnd, DamagedPasswordNeverOpens) {
+    const exstring right = L"\"" + Program() + L"\" +checkpwd open42";
+    const exstring empty = L"\"" + Program() + L"\" +checkpwd \"\"";
+    struct Damage { const char* name; DWORD type; std::wstring text; };
+    const Damage damages[] = {{"a number", REG_DWORD, L""},
+                              {"too short", REG_SZ, L"0123456789abcdef"},
+                              {"not hex", REG_SZ, L"0123456789abcdef0123456789abcdeg"},
+                              {"empty", REG_SZ, L""}};
+    const exstring globalPath = exstring(kKeyPath) + L"\\global";
+    // The machine's copy is the newer one: damaged there, with or without a
+    // sound older copy per user.
+    auto store = [&](const Damage& damage, bool userCopyIsSound) {
+        CleanRegistry();
+        if (!Configure({})) return false;
+        wchar_t sound[40] = {};
+        DWORD size = sizeof(sound);
+        RegGetValueW(HKEY_LOCAL_MACHINE, globalPath.c_str(), L"Password", RRF_RT_REG_SZ, nullptr, sound, &size);
+        const wchar_t older[] = L"1";
+        if (userCopyIsSound) {
+            RegSetKeyValueW(HKEY_CURRENT_USER, globalPath.c_str(), L"Password", REG_SZ, sound, size);
+            RegSetKeyValueW(HKEY_CURRENT_USER, globalPath.c_str(), L"modifiedTime", REG_SZ, older, sizeof(older));
+        }
+        const DWORD number = 7;
+        return (damage.type == REG_DWORD
+                    ? RegSetKeyValueW(HKEY_LOCAL_MACHINE, globalPath.c_str(), L"Password", REG_DWORD, &number, 4)
+                    : RegSetKeyValueW(HKEY_LOCAL_MACHINE, globalPath.c_str(), L"Password", REG_SZ,
+                                      damage.text.c_str(), static_cast<DWORD>((damage.text.size() + 1) * 2))) ==
+               ERROR_SUCCESS;
+    };
+    for (const Damage& damage : damages)
+        for (const bool userCopyIsSound : {false, true}) {
+            SCOPED_TRACE(std::string(damage.name) + (userCopyIsSound ? ", a sound older copy per user" : ""));
+            ASSERT_TRUE(store(damage, userCopyIsSound));
+            DWORD code = 99;
+            std::string failure;
+            ASSERT_TRUE(RunAndWait(Program(), right, 10000, code, failure)) << failure;
+            EXPECT_EQ(code, userCopyIsSound ? 0u : 0xFFFFFFFFu) << "the right password";
+            ASSERT_TRUE(RunAndWait(Program(), empty, 10000, code, failure)) << failure;
+            EXPECT_EQ(code, 0xFFFFFFFFu) << "an empty password";
+        }
+
+    // A lock request says why it does not lock, then offers the main window.
+    ASSERT_TRUE(store(damages[2], false));
+    program = Start(L"\"" + Program() + L"\" +lock");
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        for (HWND window : VisibleWindowsOf(program.id))
+            if (ClassOf(window) == L"exMsgBox00") box = window;
+        return box != nullptr;
+    }, 10s)) << "no message: " << Describe(VisibleWindowsOf(program.id));
+    EXPECT_TRUE(FullScreenWindowsOf(program.id).empty()) << "a lock was shown: " << Describe(VisibleWindowsOf(program.id));
+    EXPECT_NE(LockingFlag(), 1);
+    ForceForeground(box);
+    WaitFor([&] { return GetForegroundWindow() == box; }, 2s);
+    Keys({VK_RETURN});
+    HWND main = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (main = FindDialog(program.id)) != nullptr; }, 5s))
+        << "no main window after the message: " << Describe(VisibleWindowsOf(program.id));
+    if (main != nullptr) PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.ExitCode(5000), 1u);
+}
+
+// Typing mistakes cost nothing; a run of wrong passwords holds Unlock back
+// for a wait that doubles, while the field still takes typing.
+TEST_F(UnlockEndToEnd, GuessingIsSlowedNeverBlocked) {
+    ASSERT_TRUE(Configure({}));
+    ASSERT_TRUE(Lock(L"+lock"));
+    for (int attempt = 1; attempt <= 5; ++attempt) {
+        Submit("wrong");
+        ASSERT_TRUE(WaitFor([&] { return FieldLength() == 0; }, 3s));
+    }
+    for (const int seconds : {1, 2, 4}) {
+        SCOPED_TRACE(seconds);
+        Submit("wrong");
+        const std::wstring wait = L"Try again in " + std::to_wstring(seconds) + L" s";
+        EXPECT_TRUE(WaitFor([&] { return VisibleChildStartingWith(dialog, wait) != nullptr; }, 2s))
+            << "no \"" << Utf8(wait) << "\" line";
+        Type("open");
+        EXPECT_TRUE(WaitFor([&] { return FieldLength() == 4; }, 2s)) << "the field takes no typing during the wait";
+        EXPECT_FALSE(UnlockEnabled()) << "Unlock is enabled during the wait";
+        EXPECT_TRUE(WaitFor([&] { return UnlockEnabled(); }, std::chrono::seconds(seconds + 2)));
+        for (LRESULT left = FieldLength(); left > 0; --left) Keys({VK_BACK});
+        ASSERT_TRUE(WaitFor([&] { return FieldLength() == 0; }, 2s));
+    }
+    UnlockAndExpectTheEnd();
+}
+
+// The task manager that Ctrl+Alt+Del offers stays closed while a lock lasts;
+// the user's own setting comes back exactly, also after a crash.
+TEST_F(UnlockEndToEnd, TaskManagerClosedWhileLocked) {
+    const wchar_t policyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+    auto policy = [&](DWORD& type) {
+        wchar_t data[16] = {};
+        DWORD size = sizeof(data);
+        type = REG_NONE;
+        if (RegGetValueW(HKEY_CURRENT_USER, policyPath, L"DisableTaskMgr", RRF_RT_ANY, &type, data, &size) !=
+            ERROR_SUCCESS)
+            return std::wstring(L"absent");
+        DWORD number = 0;
+        std::memcpy(&number, data, sizeof(number));
+        return type == REG_DWORD ? std::to_wstring(number) : std::wstring(data);
+    };
+    struct Prior { const wchar_t* text; DWORD type; };
+    const Prior priors[] = {{L"absent", REG_NONE}, {L"0", REG_DWORD}, {L"user's own", REG_SZ}};
+    ASSERT_TRUE(Configure({}));
+    for (const Prior& prior : priors)
+        for (const bool crash : {false, true}) {
+            SCOPED_TRACE(Utf8(prior.text) + (crash ? ", crashed" : ""));
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, policyPath, L"DisableTaskMgr");
+            const DWORD zero = 0;
+            if (prior.type == REG_DWORD)
+                RegSetKeyValueW(HKEY_CURRENT_USER, policyPath, L"DisableTaskMgr", REG_DWORD, &zero, sizeof(zero));
+            if (prior.type == REG_SZ)
+                RegSetKeyValueW(HKEY_CURRENT_USER, policyPath, L"DisableTaskMgr", REG_SZ, prior.text,
+                                static_cast<DWORD>((wcslen(prior.text) + 1) * 2));
+            ASSERT_TRUE(Lock(L"+lock"));
+            DWORD type = REG_NONE;
+            EXPECT_TRUE(WaitFor([&] { return policy(type) == L"1" && type == REG_DWORD; }, 3s)) << Utf8(policy(type));
+            if (!crash) {
+                UnlockAndExpectTheEnd();
+            } else {
+                EndAllPrograms();
+                EXPECT_EQ(policy(type), L"1") << "a killed lock keeps the task manager closed";
+                ASSERT_TRUE(Launch(L"\"" + Program() + L"\""));
+                EndAllPrograms();
+            }
+            EXPECT_EQ(policy(type), prior.text);
+            EXPECT_EQ(type, prior.type);
+        }
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, policyPath, L"DisableTaskMgr");
+}
