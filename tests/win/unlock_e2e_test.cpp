@@ -385,40 +385,43 @@ TEST_F(UnlockEndToEnd, DamagedPasswordNeverOpens) {
                               {"not hex", REG_SZ, L"0123456789abcdef0123456789abcdeg"},
                               {"empty", REG_SZ, L""}};
     const exstring globalPath = exstring(kKeyPath) + L"\\global";
-    // The machine's copy is the newer one: damaged there, with or without a
-    // sound older copy per user.
-    auto store = [&](const Damage& damage, bool userCopyIsSound) {
+    // The machine's copy is the newer one and damaged; the user's older copy
+    // is absent, sound, or damaged too.
+    enum UserCopy { kNone, kSound, kDamaged };
+    auto write = [&](HKEY root, const Damage& damage) {
+        const DWORD number = 7;
+        return (damage.type == REG_DWORD
+                    ? RegSetKeyValueW(root, globalPath.c_str(), L"Password", REG_DWORD, &number, 4)
+                    : RegSetKeyValueW(root, globalPath.c_str(), L"Password", REG_SZ, damage.text.c_str(),
+                                      static_cast<DWORD>((damage.text.size() + 1) * 2))) == ERROR_SUCCESS;
+    };
+    auto store = [&](const Damage& damage, UserCopy user) {
         CleanRegistry();
         if (!Configure({})) return false;
         wchar_t sound[40] = {};
         DWORD size = sizeof(sound);
         RegGetValueW(HKEY_LOCAL_MACHINE, globalPath.c_str(), L"Password", RRF_RT_REG_SZ, nullptr, sound, &size);
         const wchar_t older[] = L"1";
-        if (userCopyIsSound) {
+        if (user != kNone) {
             RegSetKeyValueW(HKEY_CURRENT_USER, globalPath.c_str(), L"Password", REG_SZ, sound, size);
             RegSetKeyValueW(HKEY_CURRENT_USER, globalPath.c_str(), L"modifiedTime", REG_SZ, older, sizeof(older));
         }
-        const DWORD number = 7;
-        return (damage.type == REG_DWORD
-                    ? RegSetKeyValueW(HKEY_LOCAL_MACHINE, globalPath.c_str(), L"Password", REG_DWORD, &number, 4)
-                    : RegSetKeyValueW(HKEY_LOCAL_MACHINE, globalPath.c_str(), L"Password", REG_SZ,
-                                      damage.text.c_str(), static_cast<DWORD>((damage.text.size() + 1) * 2))) ==
-               ERROR_SUCCESS;
+        return write(HKEY_LOCAL_MACHINE, damage) && (user != kDamaged || write(HKEY_CURRENT_USER, damage));
     };
     for (const Damage& damage : damages)
-        for (const bool userCopyIsSound : {false, true}) {
-            SCOPED_TRACE(std::string(damage.name) + (userCopyIsSound ? ", a sound older copy per user" : ""));
-            ASSERT_TRUE(store(damage, userCopyIsSound));
+        for (const UserCopy user : {kNone, kSound, kDamaged}) {
+            SCOPED_TRACE(std::string(damage.name) + ", user copy " + "-sd"[user]);
+            ASSERT_TRUE(store(damage, user));
             DWORD code = 99;
             std::string failure;
             ASSERT_TRUE(RunAndWait(Program(), right, 10000, code, failure)) << failure;
-            EXPECT_EQ(code, userCopyIsSound ? 0u : 0xFFFFFFFFu) << "the right password";
+            EXPECT_EQ(code, user == kSound ? 0u : 0xFFFFFFFFu) << "the right password";
             ASSERT_TRUE(RunAndWait(Program(), empty, 10000, code, failure)) << failure;
             EXPECT_EQ(code, 0xFFFFFFFFu) << "an empty password";
         }
 
     // A lock request says why it does not lock, then offers the main window.
-    ASSERT_TRUE(store(damages[2], false));
+    ASSERT_TRUE(store(damages[2], kDamaged));
     program = Start(L"\"" + Program() + L"\" +lock");
     HWND box = nullptr;
     ASSERT_TRUE(WaitFor([&] {
