@@ -229,15 +229,19 @@ inline POINT CentreOf(HWND window) {
     return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
+// Moves to the point from beside it first: under Wine a window that appeared
+// under a resting pointer may not take a click until the pointer moves.
 inline void ClickAt(POINT point) {
-    INPUT inputs[3] = {};
+    INPUT inputs[4] = {};
     for (INPUT& input : inputs) input.type = INPUT_MOUSE;
-    inputs[0].mi.dx = MulDiv(point.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    inputs[0].mi.dy = MulDiv(point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(3, inputs, sizeof(INPUT));
+    for (int i = 0; i < 2; ++i) {
+        inputs[i].mi.dx = MulDiv(point.x + 1 - i, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        inputs[i].mi.dy = MulDiv(point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        inputs[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[3].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(4, inputs, sizeof(INPUT));
 }
 
 inline LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0) {
