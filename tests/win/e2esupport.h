@@ -202,8 +202,9 @@ inline long Count(const std::vector<COLORREF>& colors, COLORREF color) {
     return static_cast<long>(std::count(colors.begin(), colors.end(), color));
 }
 
-// Presses the keys in order and releases them in reverse, as a chord.
-inline void Keys(const std::vector<WORD>& chord) {
+// Presses the keys in order and releases them in reverse, as a chord;
+// `extended`: as the keys of the extended set (arrows, media keys).
+inline void Keys(const std::vector<WORD>& chord, bool extended = false) {
     std::vector<INPUT> inputs;
     for (int pass = 0; pass < 2; ++pass)
         for (size_t i = 0; i < chord.size(); ++i) {
@@ -211,7 +212,7 @@ inline void Keys(const std::vector<WORD>& chord) {
             INPUT input{};
             input.type = INPUT_KEYBOARD;
             input.ki.wVk = key;
-            input.ki.dwFlags = (key == VK_LWIN || key == VK_RWIN ? KEYEVENTF_EXTENDEDKEY : 0) |
+            input.ki.dwFlags = (extended || key == VK_LWIN || key == VK_RWIN ? KEYEVENTF_EXTENDEDKEY : 0) |
                                (pass == 1 ? KEYEVENTF_KEYUP : 0);
             inputs.push_back(input);
         }

@@ -9,25 +9,21 @@
 #include <string>
 
 #include "app/shell/foreground.h"
-#include "app/shell/uniquehandle.h"
 #include "lock/mgtlocker.h"
 #include "lockhost/lockhostprotocol.h"
+#include "e2esupport.h"
 #include "testsupport.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using e2e::Ask;
+using e2e::CentreOf;
+using e2e::ClickAt;
+using e2e::Settle;
 
-UniqueHandle StartHost(const exstring& arguments) {
-    const exstring program = TestDirectory() + L"lockhost.exe";
-    exstring line = L"\"" + program + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return UniqueHandle();
-    CloseHandle(info.hThread);
-    return UniqueHandle(info.hProcess);
+e2e::Process StartHost(const exstring& arguments) {
+    return e2e::Start(L"\"" + TestDirectory() + L"lockhost.exe\" " + arguments);
 }
 
 HWND WaitForWindow(const wchar_t* title) {
@@ -36,45 +32,8 @@ HWND WaitForWindow(const wchar_t* title) {
     return window;
 }
 
-LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0) {
-    DWORD_PTR answer = 0;
-    SendMessageTimeoutW(window, message, wParam, 0, SMTO_ABORTIFHUNG, 2000, &answer);
-    return static_cast<LRESULT>(answer);
-}
-
 void Key(WORD key, bool extended = false) {
-    INPUT inputs[2] = {};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        input.ki.dwFlags = extended ? KEYEVENTF_EXTENDEDKEY : 0;
-    }
-    inputs[1].ki.dwFlags |= KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
-void MoveTo(int x, int y) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof(INPUT));
-}
-
-void ClickAt(int x, int y) {
-    MoveTo(x, y);
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
-POINT CentreOf(HWND window) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    e2e::Keys({key}, extended);
 }
 
 class LockAcrossProcesses : public ::testing::Test {
@@ -93,22 +52,19 @@ protected:
     void TearDown() override {
         if (locker != nullptr) PostMessageW(locker, kStopAndQuit, 0, 0);
         if (witness != nullptr) PostMessageW(witness, WM_QUIT, 0, 0);
-        for (UniqueHandle* process : {&lockerProcess, &witnessProcess})
-            if (process->Held() && WaitForSingleObject(process->Get(), 5000) != WAIT_OBJECT_0)
-                TerminateProcess(process->Get(), 1);
+        for (e2e::Process* process : {&lockerProcess, &witnessProcess})
+            if (process->ExitCode(5000) == STILL_ACTIVE) process->Kill();
     }
-    LRESULT Keys(HWND window, WORD key) { return Ask(window, kQueryKeyCount, key); }
-    // Gives the other processes time to receive what was sent.
-    void Settle() { WaitFor([] { return false; }, 300ms); }
+    LRESULT KeyCount(HWND window, WORD key) { return Ask(window, kQueryKeyCount, key); }
 
-    UniqueHandle witnessProcess, lockerProcess;
+    e2e::Process witnessProcess, lockerProcess;
     HWND witness = nullptr;
     HWND locker = nullptr;
 };
 
 TEST_F(LockAcrossProcesses, KeysReachOnlyTheLockAndOnlyAllowedOnes) {
     Key('A');
-    EXPECT_TRUE(WaitFor([&] { return Keys(locker, 'A') == 1; }, 2s)) << "an ordinary key reaches the lock window";
+    EXPECT_TRUE(WaitFor([&] { return KeyCount(locker, 'A') == 1; }, 2s)) << "an ordinary key reaches the lock window";
     for (WORD dropped : {VK_LWIN, VK_RWIN, VK_LCONTROL, VK_RCONTROL}) Key(dropped);
     Key(VK_APPS, true);
     Key(VK_VOLUME_UP, true);
@@ -116,25 +72,25 @@ TEST_F(LockAcrossProcesses, KeysReachOnlyTheLockAndOnlyAllowedOnes) {
     Key(VK_LEFT, true);
     Settle();
     for (WORD dropped : {VK_LWIN, VK_RWIN, VK_LCONTROL, VK_RCONTROL, VK_APPS, VK_VOLUME_UP}) {
-        EXPECT_EQ(Keys(locker, dropped), 0) << dropped;
-        EXPECT_EQ(Keys(witness, dropped), 0) << dropped;
+        EXPECT_EQ(KeyCount(locker, dropped), 0) << dropped;
+        EXPECT_EQ(KeyCount(witness, dropped), 0) << dropped;
     }
-    EXPECT_EQ(Keys(locker, VK_RETURN), 1);
-    EXPECT_EQ(Keys(locker, VK_LEFT), 1);
-    EXPECT_EQ(Keys(witness, 'A'), 0);
+    EXPECT_EQ(KeyCount(locker, VK_RETURN), 1);
+    EXPECT_EQ(KeyCount(locker, VK_LEFT), 1);
+    EXPECT_EQ(KeyCount(witness, 'A'), 0);
 }
 
 TEST_F(LockAcrossProcesses, ClicksOnlyOnOwnWindowsAndMovesAlways) {
     const POINT onWitness = CentreOf(witness);
     const POINT onLocker = CentreOf(locker);
-    ClickAt(onWitness.x, onWitness.y);
+    ClickAt(onWitness);
     Settle();
     EXPECT_EQ(Ask(witness, kQueryClicks), 0) << "a click on another program is dropped";
     // Moves are seen by the window under the pointer, whoever owns it. (Under
     // Wine, GetCursorPos reads the X pointer, which injected moves leave alone,
     // so the witness's own count is the evidence.)
     EXPECT_TRUE(WaitFor([&] { return Ask(witness, kQueryMoves) > 0; }, 2s)) << "moving the pointer is never blocked";
-    ClickAt(onLocker.x, onLocker.y);
+    ClickAt(onLocker);
     EXPECT_TRUE(WaitFor([&] { return Ask(locker, kQueryClicks) == 1; }, 2s)) << "a click on the lock window arrives";
 }
 
@@ -143,7 +99,7 @@ TEST_F(LockAcrossProcesses, ClicksOnlyOnOwnWindowsAndMovesAlways) {
 // witness of another process in front or not.
 TEST_F(LockAcrossProcesses, HookProceduresByKindForegroundAndPlace) {
     PostMessageW(locker, kStopAndQuit, 0, 0);
-    WaitForSingleObject(lockerProcess.Get(), 5000);
+    lockerProcess.ExitCode(5000);
     locker = nullptr;
     TestWindow background(L"background", WS_POPUP | WS_VISIBLE | WS_DISABLED, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
     TestWindow dialog(L"dialog", WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST);
@@ -231,8 +187,8 @@ protected:
 
 TEST_F(RestartAcrossProcesses, HandOverWaitsForTheOldInstance) {
     SetEnvironmentVariableW(L"MG_RESTART_NAME", L"MGTHAND");
-    UniqueHandle old = StartHost(L"restart-old");
-    ASSERT_TRUE(old.Held());
+    const e2e::Process old = StartHost(L"restart-old");
+    ASSERT_TRUE(old.handle.Held());
     ASSERT_TRUE(LogHas("check=1 args=+lock", 20s)) << Log();
     const std::string text = Log();
     const size_t oldLine = text.find("old check=1 restarted=1 mutex=MGTHAND_EXRSIPM1000");
@@ -246,35 +202,32 @@ TEST_F(RestartAcrossProcesses, HandOverWaitsForTheOldInstance) {
 
 TEST_F(RestartAcrossProcesses, RemainingArgumentsKeepTheirOrder) {
     SetEnvironmentVariableW(L"MG_RESTART_NAME", L"MGTARGS");
-    UniqueHandle intermediate = StartHost(L"a /MGTARGS_EXRRESTART:MGTARGS_EXRSIPM4242 b c");
+    const e2e::Process intermediate = StartHost(L"a /MGTARGS_EXRRESTART:MGTARGS_EXRSIPM4242 b c");
     ASSERT_TRUE(LogHas("check=1 args=a  b c", 10s)) << Log();
 
     SetEnvironmentVariableW(L"MG_RESTART_NAME", L"MGTCASE");
-    UniqueHandle other = StartHost(L"+lock /mgtcase_exrrestart:MGTCASE_EXRSIPM1000");
+    const e2e::Process other = StartHost(L"+lock /mgtcase_exrrestart:MGTCASE_EXRSIPM1000");
     ASSERT_TRUE(LogHas("check=1 args=+lock /mgtcase_exrrestart:MGTCASE_EXRSIPM1000", 10s))
         << "a marker in other letter case is no marker\n" << Log();
 }
 
 TEST_F(RestartAcrossProcesses, SecondStartActivatesTheFirst) {
     SetEnvironmentVariableW(L"MG_RESTART_NAME", L"MGTINST");
-    UniqueHandle first = StartHost(L"instance");
+    e2e::Process first = StartHost(L"instance");
     ASSERT_TRUE(LogHas("first ready", 10s)) << Log();
     HWND window = WaitForWindow(kInstanceTitle);
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(IsIconic(window));
 
-    UniqueHandle second = StartHost(L"instance");
-    ASSERT_EQ(WaitForSingleObject(second.Get(), 10000), WAIT_OBJECT_0);
-    DWORD code = 1;
-    GetExitCodeProcess(second.Get(), &code);
-    EXPECT_EQ(code, 0u);
+    const e2e::Process second = StartHost(L"instance");
+    EXPECT_EQ(second.ExitCode(10000), 0u);
     EXPECT_TRUE(LogHas("second check=-1", 2s)) << Log();
     EXPECT_TRUE(LogHas("activated", 3s)) << Log();
     EXPECT_TRUE(WaitFor([&] { return !IsIconic(window); }, 3s)) << "restored from minimised";
     EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == window; }, 3s)) << "brought to the front";
     PostMessageW(window, WM_QUIT, 0, 0);
     PostMessageW(window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(first.Get(), 5000) != WAIT_OBJECT_0) TerminateProcess(first.Get(), 1);
+    if (first.ExitCode(5000) == STILL_ACTIVE) first.Kill();
 }
 
 } // namespace
