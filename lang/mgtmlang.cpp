@@ -70,6 +70,7 @@ const CatalogueEntry kCatalogue[] = {
     {EXT("password"), EXT("attempts_one"), EXT("1 incorrect attempt, at %0")},
     {EXT("password"), EXT("attempts"), EXT("%0 incorrect attempts, the last at %1")},
     {EXT("password"), EXT("wait"), EXT("Try again in %0 s")},
+    {EXT("password"), EXT("lockedby"), EXT("Locked by %0 at %1")},
 };
 
 } // namespace

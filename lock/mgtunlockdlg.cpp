@@ -23,6 +23,24 @@ const UINT kWaitTickMs = 250;
 
 } // namespace
 
+exstring UserDisplayName() {
+    // The display form needs the security library, loaded only here, after
+    // the lock covers the screen; the account name stands in where it fails.
+    using NameFn = BOOLEAN(WINAPI*)(int, LPWSTR, PULONG);
+    wchar_t name[256] = {};
+    if (HMODULE security = LoadLibraryW(L"secur32.dll")) {
+        const auto getName = reinterpret_cast<NameFn>(
+            reinterpret_cast<void*>(GetProcAddress(security, "GetUserNameExW")));
+        ULONG size = 256;
+        const int kNameDisplay = 3;
+        const bool named = getName != nullptr && getName(kNameDisplay, name, &size) && name[0] != L'\0';
+        FreeLibrary(security);
+        if (named) return exstring(name);
+    }
+    DWORD size = 256;
+    return GetUserNameW(name, &size) ? exstring(name) : exstring();
+}
+
 exstring FailedAttemptsText(const exmlang& strings, int count, const SYSTEMTIME& last) {
     wchar_t time[64] = {};
     if (GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &last, nullptr, time, 64) == 0)
@@ -87,6 +105,7 @@ BOOL mgtUnlockDlg::OnInitDialog() {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     capsLockNote_.Create(window, password_.Handle(), Text(L"password", L"capslock"));
+    if (IsLockMode()) ShowLockedBy();
     // A relock keeps a wait that a killed lock had begun.
     if (Waiting()) GetLocalTime(&lastFailure_);
     UpdateWait();
@@ -142,28 +161,46 @@ void mgtUnlockDlg::UpdateWait() {
     UpdateControls();
 }
 
-void mgtUnlockDlg::ShowAttemptsLine(const exstring& text) {
+// A line of text below the buttons, in a row the dialog grows for; each new
+// line goes below the last.
+bool mgtUnlockDlg::AddLine(exStatic& line) {
     const HWND window = Handle();
-    if (attemptsLine_.Handle() == nullptr) {
-        RECT field{}, ok{};
-        GetWindowRect(password_.Handle(), &field);
-        GetWindowRect(ok_.Handle(), &ok);
-        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&field), 2);
-        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&ok), 2);
-        const int lineHeight = MeasureFontMetrics(Font()).height;
-        const int gap = ok.top - field.bottom;
-        attemptsLine_.SetFixedHeight(true);
-        if (!attemptsLine_.SubclassWindow(
-                CreateTextLine(window, RECT{field.left, ok.bottom + gap / 2, field.right, ok.bottom + gap / 2 + lineHeight},
-                               exstring())))
-            return;
-        RECT frame{};
-        GetWindowRect(window, &frame);
-        SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + lineHeight + gap / 2,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    RECT field{}, ok{}, last{};
+    GetWindowRect(password_.Handle(), &field);
+    GetWindowRect(ok_.Handle(), &ok);
+    last = ok;
+    if (lockedByLine_.Handle() != nullptr) GetWindowRect(lockedByLine_.Handle(), &last);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&field), 2);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&ok), 2);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&last), 2);
+    const int lineHeight = MeasureFontMetrics(Font()).height;
+    const int gap = (ok.top - field.bottom) / 2;
+    line.SetFixedHeight(true);
+    const RECT where{field.left, last.bottom + gap, field.right, last.bottom + gap + lineHeight};
+    if (!line.SubclassWindow(CreateTextLine(window, where, exstring()))) return false;
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + lineHeight + gap,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
+}
+
+void mgtUnlockDlg::ShowAttemptsLine(const exstring& text) {
+    if (attemptsLine_.Handle() == nullptr && !AddLine(attemptsLine_)) return;
     SetWindowTextW(attemptsLine_.Handle(), text.c_str());
     ShowWindow(attemptsLine_.Handle(), SW_SHOWNA);
+}
+
+void mgtUnlockDlg::ShowLockedBy() {
+    if (lockedByLine_.Handle() == nullptr && !AddLine(lockedByLine_)) return;
+    SYSTEMTIME started{};
+    GetLocalTime(&started);
+    wchar_t time[64] = {};
+    if (GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &started, nullptr, time, 64) == 0)
+        swprintf(time, 64, L"%02u:%02u", started.wHour, started.wMinute);
+    const exstring text = services_.strings.GetText(L"password", L"lockedby", UserDisplayName(), time);
+    SetWindowTextW(lockedByLine_.Handle(), text.c_str());
+    ShowWindow(lockedByLine_.Handle(), SW_SHOWNA);
 }
 
 void mgtUnlockDlg::UpdateControls() {

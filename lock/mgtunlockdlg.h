@@ -35,6 +35,9 @@ struct UnlockServices {
     LockChannelState* channel = nullptr;
 };
 
+// The user's display name, or the account name where there is none.
+exstring UserDisplayName();
+
 // "2 incorrect attempts, the last at 14:02", in the user's time format.
 exstring FailedAttemptsText(const exmlang& strings, int count, const SYSTEMTIME& last);
 
@@ -68,7 +71,10 @@ private:
     void ShowHint();
     void FocusPassword();
     void CountFailedAttempt();
+    bool AddLine(exStatic& line);
     void ShowAttemptsLine(const exstring& text);
+    // "Locked by <user> at <time>", so that a passer-by knows whose desk it is.
+    void ShowLockedBy();
     // Shows the seconds left of a wait, or the attempts again once it is over.
     void UpdateWait();
     ULONGLONG WaitUntil() const;
@@ -84,6 +90,7 @@ private:
     exButton cancel_;
     exButton options_;
     CapsLockNote capsLockNote_;
+    exStatic lockedByLine_;
     exStatic attemptsLine_;
     LONG failedAttempts_ = 0;
     LONG64 waitUntil_ = 0;

@@ -135,6 +135,12 @@ TEST_F(UnlockEndToEnd, LockHoldsEverythingUntilTheRightPassword) {
     EXPECT_NE(RunEntry(), exstring()) << "a lock keeps the Run entry";
     ExpectFocusInField();
     EXPECT_FALSE(UnlockEnabled()) << "Unlock is enabled on an empty field with a password set";
+    wchar_t account[256] = {};
+    DWORD size = 256;
+    GetUserNameW(account, &size);
+    const HWND lockedBy = VisibleChildStartingWith(dialog, L"Locked by ");
+    EXPECT_TRUE(lockedBy != nullptr && TitleOf(lockedBy).find(account) != std::wstring::npos)
+        << "no \"Locked by " << Utf8(account) << "\" line: " << (lockedBy ? Utf8(TitleOf(lockedBy)) : "none");
     const std::vector<COLORREF> banner = SettledCapture(field);
 
     const std::vector<std::vector<WORD>> escapes = {{VK_ESCAPE},         {VK_LMENU, VK_F4},    {VK_LWIN},
