@@ -36,7 +36,7 @@ faults=(
 "link-right-aligned-left~toolkit/exbutton.cpp~s/case BS_RIGHT: placed.left = current.right - size.cx;/case BS_RIGHT: placed.left = current.left;/~toolkit_tests~^toolkit_tests_windows$~"
 "menu-popup-not-greyed~toolkit/exmenu.cpp~s/MF_GRAYED | MF_DISABLED/MF_DISABLED/~toolkit_tests~^toolkit_tests_windows$~"
 "edit-warning-never-clears~toolkit/exedit.cpp~s/if (WarningActive() && !IsEmpty()) {/if (WarningActive() \&\& IsEmpty()) {/~toolkit_tests~^toolkit_tests_windows$~"
-"msgbox-yesnocancel-esc-no~toolkit/exmsgbox.cpp~s/case MB_YESNOCANCEL: return {3, {IDCANCEL, IDNO, IDYES}, IDCANCEL};/case MB_YESNOCANCEL: return {3, {IDCANCEL, IDNO, IDYES}, IDNO};/~toolkit_tests~^toolkit_tests_windows$~"
+"msgbox-yesno-esc-yes~toolkit/exmsgbox.cpp~s/case MB_YESNO: return {2, {IDNO, IDYES, 0}, IDNO};/case MB_YESNO: return {2, {IDNO, IDYES, 0}, IDYES};/~toolkit_tests~^toolkit_tests_windows$~"
 )
 
 log="$scratch/log"
