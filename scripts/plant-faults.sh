@@ -10,7 +10,7 @@
 # ctest runs take the lock $MG_CTEST_LOCK, so that they never overlap others.
 set -u
 repo="$(git -C "$(dirname "$0")" rev-parse --show-toplevel)"
-ref="${1:-HEAD}"
+ref="$(git -C "$repo" rev-parse --verify "${1:-HEAD}^{commit}")" || exit 1
 only="${2:-.}"
 scratch="${MG_FAULT_DIR:-/tmp/mg-faults}"
 src="$scratch/src"
