@@ -9,6 +9,7 @@ build="$1"
 exe="$build/marrowgate.exe"
 key='Software\Quarnwick\Marrowgate'
 failures=0
+passes=0
 
 digest() {
     python3 "$(dirname "$0")/../scripts/password-digest.py" "$1"
@@ -22,12 +23,14 @@ clean() {
 expect() {
     local want="$1"
     shift
-    wine "$exe" "$@" </dev/null >/dev/null 2>&1
+    # Bounded: a query must be answered, never turn into a lock.
+    timeout 60 wine "$exe" "$@" </dev/null >/dev/null 2>&1
     local got=$?
     if [ "$got" -ne "$want" ]; then
         echo "FAIL: marrowgate.exe $(printf '%q ' "$@")exited $got, expected $want"
         failures=$((failures + 1))
     else
+        passes=$((passes + 1))
         echo "ok:   marrowgate.exe $(printf '%q ' "$@")-> $got"
     fi
 }
@@ -42,10 +45,13 @@ for root in HKCU HKLM; do
     expect 255 +checkpwd "open Sesame"
     expect 255 +checkpwd open sesame
     expect 255 +checkpwd
+    expect 0 +CHECKPWD "open sesame" +lock
+    # The first token after the switch is the password, even another switch.
+    expect 255 +lock +checkpwd "open sesame"
 done
 clean
 echo "-- no password stored"
 expect 0 +checkpwd anything
 
-echo "$((8 + 1 - failures)) passed, $failures failed"
+echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

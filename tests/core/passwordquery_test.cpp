@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "app/passwordquery.h"
 #include "app/shell/excmdline.h"
 #include "settings/passworddigest.h"
@@ -9,36 +7,36 @@
 
 namespace {
 
-int Answer(const exchar* commandLine, const exchar* storedPassword) {
-    excmdline line;
-    line.Parse(commandLine);
-    const PasswordDigestBytes stored = ComputePasswordDigest(storedPassword);
-    return AnswerPasswordQuery(line.Tokens(), stored.data());
-}
-
-TEST(PasswordQuery, NoPasswordSetAcceptsAnything) {
-    EXPECT_EQ(Answer(EXT("+checkpwd"), EXT("")), kPasswordAccepted);
-    EXPECT_EQ(Answer(EXT("+checkpwd whatever"), EXT("")), kPasswordAccepted);
+TEST(PasswordQuery, AnswersByTheFirstTokenAfterTheSwitch) {
+    struct Case {
+        const exchar* commandLine;
+        const exchar* stored;  // "" : no password set
+        int answer;
+    };
+    const Case cases[] = {
+        {EXT("+checkpwd"), EXT(""), kPasswordAccepted},
+        {EXT("+checkpwd whatever"), EXT(""), kPasswordAccepted},
+        {EXT("+checkpwd secret"), EXT("secret"), kPasswordAccepted},
+        {EXT("secret +CHECKPWD"), EXT("secret"), kPasswordAccepted},
+        {EXT("+checkpwd Secret"), EXT("secret"), kPasswordRejected},
+        {EXT("+checkpwd"), EXT("secret"), kPasswordRejected},
+        {EXT("+lock +checkpwd secret"), EXT("secret"), kPasswordRejected},
+        {EXT("+checkpwd secret +lock"), EXT("secret"), kPasswordAccepted},
+        {EXT("+checkpwd \"two words\""), EXT("two words"), kPasswordAccepted},
+        {EXT("+checkpwd two words"), EXT("two words"), kPasswordRejected},
+        {EXT("+checkpwd say\\\"hi\\\""), EXT("say\"hi\""), kPasswordAccepted},
+        {EXT("+checkpwd \"C:\\\\\""), EXT("C:\\"), kPasswordAccepted},
+        // A repeated token in other letter case keeps the later spelling.
+        {EXT("+checkpwd SECRET secret"), EXT("secret"), kPasswordAccepted},
+        {EXT("+checkpwd secret SECRET"), EXT("secret"), kPasswordRejected},
+    };
+    for (const Case& c : cases) {
+        excmdline line;
+        line.Parse(c.commandLine);
+        const PasswordDigestBytes stored = ComputePasswordDigest(c.stored);
+        EXPECT_EQ(AnswerPasswordQuery(line.Tokens(), stored.data()), c.answer) << exstring(c.commandLine).ToUtf8();
+    }
     EXPECT_EQ(AnswerPasswordQuery({EXT("+checkpwd")}, nullptr), kPasswordAccepted);
-}
-
-TEST(PasswordQuery, ComparesTheFirstRemainingToken) {
-    EXPECT_EQ(Answer(EXT("+checkpwd secret"), EXT("secret")), kPasswordAccepted);
-    EXPECT_EQ(Answer(EXT("secret +CHECKPWD"), EXT("secret")), kPasswordAccepted);
-    EXPECT_EQ(Answer(EXT("+checkpwd Secret"), EXT("secret")), kPasswordRejected);
-    EXPECT_EQ(Answer(EXT("+checkpwd"), EXT("secret")), kPasswordRejected);
-    EXPECT_EQ(Answer(EXT("+lock +checkpwd secret"), EXT("secret")), kPasswordRejected);
-    EXPECT_EQ(Answer(EXT("+checkpwd secret +lock"), EXT("secret")), kPasswordAccepted);
-}
-
-TEST(PasswordQuery, QuotingDecidesWhatThePasswordIs) {
-    EXPECT_EQ(Answer(EXT("+checkpwd \"two words\""), EXT("two words")), kPasswordAccepted);
-    EXPECT_EQ(Answer(EXT("+checkpwd two words"), EXT("two words")), kPasswordRejected);
-    EXPECT_EQ(Answer(EXT("+checkpwd say\\\"hi\\\""), EXT("say\"hi\"")), kPasswordAccepted);
-    EXPECT_EQ(Answer(EXT("+checkpwd \"C:\\\\\""), EXT("C:\\")), kPasswordAccepted);
-    // A repeated token in other letter case keeps the later spelling.
-    EXPECT_EQ(Answer(EXT("+checkpwd SECRET secret"), EXT("secret")), kPasswordAccepted);
-    EXPECT_EQ(Answer(EXT("+checkpwd secret SECRET"), EXT("secret")), kPasswordRejected);
 }
 
 } // namespace

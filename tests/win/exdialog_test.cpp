@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 
@@ -193,68 +194,47 @@ TEST(DialogPlacement, CentringArithmetic) {
     EXPECT_EQ(negative.x, -50 - 5);
 }
 
-TEST(DialogPlacement, CentredOnTheOwnerUnlessItPlacedItself) {
-    TestWindow owner(L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
-    SetWindowPos(owner.Handle(), nullptr, 300, 200, 400, 300, SWP_NOZORDER);
-    RECT ownerRect{};
-    GetWindowRect(owner.Handle(), &ownerRect);
-
-    exDialog centred;
-    BuildTemplate(centred);
-    ASSERT_TRUE(centred.Create(owner.Handle()));
-    RECT rect{};
-    GetWindowRect(centred.Handle(), &rect);
-    EXPECT_NEAR((rect.left + rect.right) / 2, (ownerRect.left + ownerRect.right) / 2, 1);
-    EXPECT_NEAR((rect.top + rect.bottom) / 2, (ownerRect.top + ownerRect.bottom) / 2, 1);
-
-    ScriptedDialog placed;
-    BuildTemplate(placed);
-    placed.onInit = [](ScriptedDialog& self) {
-        SetWindowPos(self.Handle(), nullptr, 5, 6, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+// Where a new dialog's centre lands: on its owner, else on the application's
+// main window, else on the primary work area; never over a hidden or
+// minimised reference, and not at all when it placed itself.
+TEST(DialogPlacement, CentredOnTheBestReference) {
+    const auto centreOf = [](HWND window) {
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     };
-    ASSERT_TRUE(placed.Create(owner.Handle()));
-    GetWindowRect(placed.Handle(), &rect);
-    EXPECT_EQ(rect.left, 5);
-    EXPECT_EQ(rect.top, 6);
-
-    // A hidden owner: centred on the primary work area instead.
-    ShowWindow(owner.Handle(), SW_HIDE);
-    exDialog onPrimary;
-    BuildTemplate(onPrimary);
-    ASSERT_TRUE(onPrimary.Create(owner.Handle()));
-    GetWindowRect(onPrimary.Handle(), &rect);
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    EXPECT_NEAR((rect.left + rect.right) / 2, (work.left + work.right) / 2, 1);
-    EXPECT_NEAR((rect.top + rect.bottom) / 2, (work.top + work.bottom) / 2, 1);
-}
+    const POINT workCentre{(work.left + work.right) / 2, (work.top + work.bottom) / 2};
+    const auto expectCentredOn = [&](HWND owner, POINT expected, const char* what) {
+        exDialog dialog;
+        BuildTemplate(dialog);
+        ASSERT_TRUE(dialog.Create(owner));
+        const POINT centre = centreOf(dialog.Handle());
+        EXPECT_TRUE(std::abs(centre.x - expected.x) <= 1 && std::abs(centre.y - expected.y) <= 1)
+            << what << ": centre " << centre.x << "," << centre.y << ", expected " << expected.x << "," << expected.y;
+    };
 
-TEST(DialogPlacement, WithoutOwnerCentredOnTheMainWindowUnlessMinimised) {
+    TestWindow owner(L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    SetWindowPos(owner.Handle(), nullptr, 300, 200, 400, 300, SWP_NOZORDER);
+    expectCentredOn(owner.Handle(), centreOf(owner.Handle()), "owner");
+    ScriptedDialog placed;
+    BuildTemplate(placed);
+    placed.onInit = [](ScriptedDialog& self) { SetWindowPos(self.Handle(), nullptr, 5, 6, 0, 0, SWP_NOSIZE | SWP_NOZORDER); };
+    ASSERT_TRUE(placed.Create(owner.Handle()));
+    EXPECT_EQ(WindowRectOf(placed.Handle()).left, 5) << "placed itself";
+    ShowWindow(owner.Handle(), SW_HIDE);
+    expectCentredOn(owner.Handle(), workCentre, "hidden owner");
+
     exBaseApp app;
     exDialog main;
     BuildTemplate(main);
     ASSERT_TRUE(main.Create(nullptr));
     SetWindowPos(main.Handle(), nullptr, 40, 60, 500, 400, SWP_NOZORDER | SWP_SHOWWINDOW);
     app.SetMainWindow(&main);
-    RECT mainRect{};
-    GetWindowRect(main.Handle(), &mainRect);
-
-    exDialog onMain;
-    BuildTemplate(onMain);
-    ASSERT_TRUE(onMain.Create(nullptr));
-    RECT rect{};
-    GetWindowRect(onMain.Handle(), &rect);
-    EXPECT_NEAR((rect.left + rect.right) / 2, (mainRect.left + mainRect.right) / 2, 1);
-    EXPECT_NEAR((rect.top + rect.bottom) / 2, (mainRect.top + mainRect.bottom) / 2, 1);
-
+    expectCentredOn(nullptr, centreOf(main.Handle()), "main window");
     ShowWindow(main.Handle(), SW_MINIMIZE);
-    exDialog onWorkArea;
-    BuildTemplate(onWorkArea);
-    ASSERT_TRUE(onWorkArea.Create(nullptr));
-    GetWindowRect(onWorkArea.Handle(), &rect);
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    EXPECT_NEAR((rect.left + rect.right) / 2, (work.left + work.right) / 2, 1) << "a minimised reference is not used";
+    expectCentredOn(nullptr, workCentre, "minimised main window");
     app.SetMainWindow(nullptr);
 }
 

@@ -19,14 +19,13 @@ namespace {
 
 // Buttons to press in the coming message boxes, and the captions they showed
 // ("?" marks a Yes/No box; a box not of the toolkit shows its class name).
-// A thread timer runs inside their modal loops.
 std::vector<int> g_answers;
 std::vector<exstring> g_seen;
 HWND g_dialog = nullptr;
 
-void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
-    const HWND box = GetLastActivePopup(g_dialog);
-    if (box == nullptr || box == g_dialog) return;
+bool AnswerBox() {
+    const HWND box = ShownMessageBox(g_dialog);
+    if (box == nullptr) return false;
     wchar_t name[32] = {};
     GetClassNameW(box, name, 32);
     const exstring foreign = wcscmp(name, L"exMsgBox00") != 0 ? exstring(name) + L": " : exstring();
@@ -35,6 +34,7 @@ void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
     if (!g_answers.empty()) g_answers.erase(g_answers.begin());
     if (button != nullptr) SendMessageW(button, BM_CLICK, 0, 0);
     else PostMessageW(box, WM_CLOSE, 0, 0);
+    return false;
 }
 
 struct ScriptedInputDlg : mgtInputDlg {
@@ -65,16 +65,14 @@ protected:
         g_seen.clear();
         ScriptedInputDlg dialog(settings, strings);
         dialog.script = std::move(script);
-        const UINT_PTR timer = SetTimer(nullptr, 0, 40, AnswerBox);
+        const TimerSteps steps(AnswerBox);
         const INT_PTR result = dialog.DoModal(owner.Handle());
-        KillTimer(nullptr, timer);
         EXPECT_TRUE(g_answers.empty()) << g_answers.size() << " message boxes never came";
         return result;
     }
     static exstring Hex(const uint8_t* digest) { return BytesToHex(digest, kDigestSize); }
-    ScratchKey machine{L"inputdlg-machine"};
-    ScratchKey user{L"inputdlg-user"};
-    SettingsStore store{machine.Handle(), user.Handle()};
+    ScratchRoots roots{L"inputdlg"};
+    SettingsStore store{roots.Machine(), roots.User()};
     TestWindow owner{L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE};
     mgtMLang strings;
 };
@@ -112,8 +110,8 @@ TEST_F(PasswordDialog, MismatchIsReportedInBothFields) {
         // With Caps Lock on, a note shows while a password field has the focus.
         const bool capsWasOn = (GetKeyState(VK_CAPITAL) & 1) != 0;
         auto pressCapsLock = [] {
-            keybd_event(VK_CAPITAL, 0, 0, 0);
-            keybd_event(VK_CAPITAL, 0, KEYEVENTF_KEYUP, 0);
+            SendKey(VK_CAPITAL, true);
+            SendKey(VK_CAPITAL, false);
         };
         auto noteShown = [&] {
             for (HWND child = GetWindow(dlg.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))

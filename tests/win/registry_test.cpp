@@ -14,12 +14,7 @@ const wchar_t kKeyPath[] = L"Software\\Quarnwick\\Marrowgate";
 class TreeStore : public ::testing::Test {
 protected:
     exstring Raw(const exstring& section, const exstring& value) {
-        const UniqueKey key = OpenKey(scratch.Handle(), exstring(kKeyPath) + L"\\" + section, false);
-        if (!key) return L"<no key>";
-        DWORD type = 0;
-        const ByteBuffer data = QueryValue(key.Get(), value, &type);
-        if (type != REG_SZ) return L"<type " + std::to_wstring(type) + L">";
-        return exstring(reinterpret_cast<const wchar_t*>(data.Data()), data.Size() / sizeof(wchar_t) - 1);
+        return RegistryText(scratch.Handle(), exstring(kKeyPath) + L"\\" + section, value);
     }
     void PutRaw(const exstring& section, const exstring& value, DWORD type, const void* data, DWORD size) {
         ASSERT_TRUE(WriteValue(scratch.Handle(), exstring(kKeyPath) + L"\\" + section, value, data, size, type));

@@ -19,35 +19,20 @@ const wchar_t kRunPath[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    SettingsStore Store() const {
-        SettingsStore store;
-        store.machineRoot = machine.Handle();
-        store.userRoot = user.Handle();
-        return store;
-    }
-    // Writes section "global" below one root with the given time stamp.
+    SettingsStore Store() const { return SettingsStore{roots.Machine(), roots.User()}; }
+    HKEY Machine() const { return roots.Machine(); }
+    HKEY User() const { return roots.User(); }
     void StoreGlobal(HKEY root, const exini& values) { ASSERT_TRUE(values.SaveRegistry(root, kKeyPath)); }
     exstring Stored(HKEY root, const wchar_t* name) {
-        exini tree;
-        tree.LoadRegistry(root, kKeyPath);
-        return tree.Get(L"global", name);
+        return RegistryText(root, exstring(kKeyPath) + L"\\global", name);
     }
-    bool HasRunValue(HKEY root) {
-        const UniqueKey run = OpenKey(root, kRunPath, false);
-        return run && RegQueryValueExW(run.Get(), L"Marrowgate", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    }
-    exstring RunValue(HKEY root) {
-        const UniqueKey run = OpenKey(root, kRunPath, false);
-        const ByteBuffer data = run ? QueryValue(run.Get(), L"Marrowgate") : ByteBuffer();
-        if (data.Size() < sizeof(wchar_t)) return {};
-        return exstring(reinterpret_cast<const wchar_t*>(data.Data()), data.Size() / sizeof(wchar_t) - 1);
-    }
+    bool HasRunValue(HKEY root) { return RunValue(root) != L"<absent>"; }
+    exstring RunValue(HKEY root) { return RegistryText(root, kRunPath, L"Marrowgate"); }
     void PutUserValue(const wchar_t* name, const void* data, DWORD size, DWORD type) {
-        ASSERT_TRUE(WriteValue(user.Handle(), kKeyPath, name, data, size, type));
+        ASSERT_TRUE(WriteValue(User(), kKeyPath, name, data, size, type));
     }
 
-    ScratchKey machine{L"machine"};
-    ScratchKey user{L"user"};
+    ScratchRoots roots{L"settings"};
 };
 
 exini Global(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> values) {
@@ -67,7 +52,7 @@ TEST_F(SettingsStoreTest, MissingKeyGivesTheDefaults) {
 }
 
 TEST_F(SettingsStoreTest, MissingValuesReadAsEmpty) {
-    StoreGlobal(user.Handle(), Global({{L"autoStart", L"true"}}));
+    StoreGlobal(User(), Global({{L"autoStart", L"true"}}));
     const mgtSettings settings(Store());
     EXPECT_EQ(settings.bgColor, 0u);          // black, not the system colour
     EXPECT_TRUE(settings.bgImage.empty());    // no image, not the wallpaper
@@ -75,20 +60,20 @@ TEST_F(SettingsStoreTest, MissingValuesReadAsEmpty) {
 }
 
 TEST_F(SettingsStoreTest, NewerTimeStampWinsAndTiesGoToTheMachine) {
-    StoreGlobal(machine.Handle(), Global({{L"pwdHint", L"machine"}, {L"modifiedTime", L"200"}}));
-    StoreGlobal(user.Handle(), Global({{L"pwdHint", L"user"}, {L"modifiedTime", L"300"}}));
+    StoreGlobal(Machine(), Global({{L"pwdHint", L"machine"}, {L"modifiedTime", L"200"}}));
+    StoreGlobal(User(), Global({{L"pwdHint", L"user"}, {L"modifiedTime", L"300"}}));
     EXPECT_EQ(mgtSettings(Store()).pwdHint, exstring(L"user"));
 
-    StoreGlobal(user.Handle(), Global({{L"modifiedTime", L"200"}}));
+    StoreGlobal(User(), Global({{L"modifiedTime", L"200"}}));
     EXPECT_EQ(mgtSettings(Store()).pwdHint, exstring(L"machine"));
 
     // Compared as unsigned numbers: "-1" is the largest.
-    StoreGlobal(user.Handle(), Global({{L"modifiedTime", L"-1"}}));
+    StoreGlobal(User(), Global({{L"modifiedTime", L"-1"}}));
     EXPECT_EQ(mgtSettings(Store()).pwdHint, exstring(L"user"));
 }
 
 TEST_F(SettingsStoreTest, ValuesAreParsedAsStored) {
-    StoreGlobal(machine.Handle(), Global({{L"Password", L"000102030405060708090a0b0c0d0eff"},
+    StoreGlobal(Machine(), Global({{L"Password", L"000102030405060708090a0b0c0d0eff"},
                                          {L"pwdHint", L"two\r\nlines"},
                                          {L"useOrgScreen", L"TRUE"},
                                          {L"bgColor", L"4278190080"},
@@ -106,7 +91,7 @@ TEST_F(SettingsStoreTest, ValuesAreParsedAsStored) {
 
 TEST_F(SettingsStoreTest, MalformedValuesLoadWithoutHarm) {
     const std::wstring huge(1 << 20, L'7');
-    StoreGlobal(machine.Handle(), Global({{L"Password", huge.c_str()}, {L"bgColor", L"99999999999999999999999"},
+    StoreGlobal(Machine(), Global({{L"Password", huge.c_str()}, {L"bgColor", L"99999999999999999999999"},
                                          {L"pwdHint", huge.c_str()}}));
     mgtSettings settings(Store());
     EXPECT_TRUE(settings.passwordDamaged);
@@ -116,13 +101,13 @@ TEST_F(SettingsStoreTest, MalformedValuesLoadWithoutHarm) {
     // A damaged password is never "no password", and no password matches it.
     for (const wchar_t* password : {L"abc", L"0102030405060708090a0b0c0d0e0f1", L"0102030405060708090a0b0c0d0e0f101",
                                     L"zz0102030405060708090a0b0c0d0e0f", L""}) {
-        StoreGlobal(machine.Handle(), Global({{L"Password", password}}));
+        StoreGlobal(Machine(), Global({{L"Password", password}}));
         settings.Load();
         EXPECT_TRUE(settings.passwordDamaged && !mgtSettings::IsBlankDigest(settings.Password) &&
                     !settings.Accepts(L""))
             << exstring(password).ToUtf8();
     }
-    StoreGlobal(machine.Handle(), Global({{L"Password", L"0102030405060708090A0B0C0D0E0F10"}}));
+    StoreGlobal(Machine(), Global({{L"Password", L"0102030405060708090A0B0C0D0E0F10"}}));
     settings.Load();
     EXPECT_FALSE(settings.passwordDamaged);
     EXPECT_EQ(settings.Password[0], 0x01);
@@ -130,7 +115,7 @@ TEST_F(SettingsStoreTest, MalformedValuesLoadWithoutHarm) {
 
     // A value of the wrong type is no value at all.
     const DWORD number = 1;
-    ASSERT_TRUE(WriteValue(machine.Handle(), exstring(kKeyPath) + L"\\global", L"autoStart", &number, sizeof(number),
+    ASSERT_TRUE(WriteValue(Machine(), exstring(kKeyPath) + L"\\global", L"autoStart", &number, sizeof(number),
                            REG_DWORD));
     settings.Load();
     EXPECT_FALSE(settings.autoStart);
@@ -145,12 +130,12 @@ TEST_F(SettingsStoreTest, SaveWritesTheWholeRecord) {
     ASSERT_TRUE(settings.Save());
     EXPECT_GE(settings.modifiedTime, before);
 
-    EXPECT_EQ(Stored(machine.Handle(), L"Password"), exstring(L"00000000000000000000000000000000"));
-    EXPECT_EQ(Stored(machine.Handle(), L"useOrgScreen"), exstring(L"false"));
-    EXPECT_EQ(Stored(machine.Handle(), L"bgColor"), exstring(L"1193046"));
-    EXPECT_EQ(Stored(machine.Handle(), L"modifiedTime"),
+    EXPECT_EQ(Stored(Machine(), L"Password"), exstring(L"00000000000000000000000000000000"));
+    EXPECT_EQ(Stored(Machine(), L"useOrgScreen"), exstring(L"false"));
+    EXPECT_EQ(Stored(Machine(), L"bgColor"), exstring(L"1193046"));
+    EXPECT_EQ(Stored(Machine(), L"modifiedTime"),
               exstring::Format(L"%I64d", static_cast<long long>(settings.modifiedTime)));
-    EXPECT_FALSE(OpenKey(user.Handle(), kKeyPath, false)) << "saved below the user root as well";
+    EXPECT_FALSE(OpenKey(User(), kKeyPath, false)) << "saved below the user root as well";
 
     const PasswordDigestBytes digest = mgtSettings::PasswordDigest(L"secret");
     std::memcpy(settings.Password, digest.data(), digest.size());
@@ -171,21 +156,21 @@ TEST_F(SettingsStoreTest, SaveFallsBackToTheUserRoot) {
     mgtSettings settings(store);
     settings.pwdHint = L"fallback";
     EXPECT_TRUE(settings.Save());
-    EXPECT_EQ(Stored(user.Handle(), L"pwdHint"), exstring(L"fallback"));
-    EXPECT_FALSE(OpenKey(machine.Handle(), kKeyPath, false));
+    EXPECT_EQ(Stored(User(), L"pwdHint"), exstring(L"fallback"));
+    EXPECT_FALSE(OpenKey(Machine(), kKeyPath, false));
 }
 
 TEST_F(SettingsStoreTest, AutoStartFollowsTheSettingAndTheLock) {
     mgtSettings settings(Store());
     settings.Save();
-    EXPECT_FALSE(HasRunValue(machine.Handle()));
-    EXPECT_FALSE(HasRunValue(user.Handle()));
+    EXPECT_FALSE(HasRunValue(Machine()));
+    EXPECT_FALSE(HasRunValue(User()));
 
     settings.autoStart = true;
     settings.Save();
-    EXPECT_TRUE(HasRunValue(machine.Handle()));
-    EXPECT_TRUE(HasRunValue(user.Handle()));
-    const exstring command = RunValue(user.Handle());
+    EXPECT_TRUE(HasRunValue(Machine()));
+    EXPECT_TRUE(HasRunValue(User()));
+    const exstring command = RunValue(User());
     excmdline arguments;
     arguments.Parse(ArgumentsOf(command.c_str()));
     EXPECT_EQ(arguments.Tokens(), std::vector<exstring>{L"+boot"}) << command.ToUtf8();
@@ -195,18 +180,18 @@ TEST_F(SettingsStoreTest, AutoStartFollowsTheSettingAndTheLock) {
 
     settings.autoStart = false;
     settings.Save();
-    EXPECT_FALSE(HasRunValue(machine.Handle()));
-    EXPECT_FALSE(HasRunValue(user.Handle()));
+    EXPECT_FALSE(HasRunValue(Machine()));
+    EXPECT_FALSE(HasRunValue(User()));
 
     // A lock keeps the entry in place until it ends.
     EXPECT_TRUE(settings.LockingFlag(1));
     EXPECT_TRUE(settings.LockingFlag());
-    EXPECT_TRUE(HasRunValue(user.Handle()));
+    EXPECT_TRUE(HasRunValue(User()));
     settings.Save();
-    EXPECT_TRUE(HasRunValue(user.Handle()));
+    EXPECT_TRUE(HasRunValue(User()));
     EXPECT_FALSE(settings.LockingFlag(0));
     EXPECT_FALSE(settings.LockingFlag());
-    EXPECT_FALSE(HasRunValue(user.Handle()));
+    EXPECT_FALSE(HasRunValue(User()));
 }
 
 TEST_F(SettingsStoreTest, FlagsPersistAcrossProcesses) {
@@ -247,7 +232,7 @@ TEST_F(SettingsStoreTest, WindowRectangleRestoresPositionNotSize) {
     SetWindowPos(window.Handle(), nullptr, 70, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     settings.WindowRect(window.Handle(), false);
     const ByteBuffer stored = [&] {
-        const UniqueKey key = OpenKey(user.Handle(), kKeyPath, false);
+        const UniqueKey key = OpenKey(User(), kKeyPath, false);
         return QueryValue(key.Get(), L"UI_wndRect");
     }();
     ASSERT_EQ(stored.Size(), 16u);

@@ -4,7 +4,6 @@
 #include "lang/mgtmlang.h"
 #include "res/resource.h"
 #include "settings/mgtsettings.h"
-#include "settings/registry.h"
 #include "testsupport.h"
 #include "toolkit/exmenu.h"
 #include "ui/settingsmenu.h"
@@ -38,22 +37,13 @@ struct ScriptedChoosers : SettingsChoosers {
 
 class SettingsMenu : public ::testing::Test {
 protected:
-    SettingsStore Store() const {
-        SettingsStore store;
-        store.machineRoot = machine.Handle();
-        store.userRoot = user.Handle();
-        return store;
-    }
-    bool HasRunValue() {
-        for (HKEY root : {machine.Handle(), user.Handle()}) {
-            const UniqueKey run = OpenKey(root, Store().runKeyPath, false);
-            if (run && RegQueryValueExW(run.Get(), L"Marrowgate", nullptr, nullptr, nullptr, nullptr) == 0)
-                return true;
-        }
+    SettingsStore Store() const { return SettingsStore{roots.Machine(), roots.User()}; }
+    bool HasRunValue() const {
+        for (HKEY root : {roots.Machine(), roots.User()})
+            if (RegistryText(root, Store().runKeyPath, L"Marrowgate") != L"<absent>") return true;
         return false;
     }
-    ScratchKey machine{L"menu-machine"};
-    ScratchKey user{L"menu-user"};
+    ScratchRoots roots{L"menu"};
     mgtMLang strings;
     ScriptedChoosers choosers;
 };

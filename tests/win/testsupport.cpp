@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "app/shell/uniquehandle.h"
@@ -92,6 +93,54 @@ bool RunAndWait(const exstring& program, const exstring& commandLine, DWORD time
     }
     GetExitCodeProcess(process.Get(), &exitCode);
     return true;
+}
+
+exstring RegistryText(HKEY root, const exstring& path, const exstring& name) {
+    wchar_t text[512] = {};
+    DWORD size = sizeof(text);
+    if (RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return L"<absent>";
+    return text;
+}
+
+void SendKey(WORD virtualKey, bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof(input));
+    // Waits for the physical state without pumping, so the key's message stays queued.
+    for (int i = 0; i < 100 && ((GetAsyncKeyState(virtualKey) & 0x8000) != 0) != down; ++i) Sleep(10);
+}
+
+namespace {
+TimerSteps* g_timerSteps = nullptr;
+}
+
+TimerSteps::TimerSteps(std::function<bool()> step) : step_(std::move(step)) {
+    g_timerSteps = this;
+    timer_ = SetTimer(nullptr, 0, 20, Tick);
+}
+
+TimerSteps::~TimerSteps() {
+    KillTimer(nullptr, timer_);
+    g_timerSteps = nullptr;
+}
+
+void CALLBACK TimerSteps::Tick(HWND, UINT, UINT_PTR, DWORD) {
+    TimerSteps* self = g_timerSteps;
+    if (self == nullptr || self->inStep_) return;
+    if (++self->ticks_ == 1500) PostQuitMessage(0);
+    if (self->done_) return;
+    self->inStep_ = true;
+    self->done_ = self->step_();
+    self->inStep_ = false;
+}
+
+HWND ShownMessageBox(HWND owner) {
+    if (owner == nullptr) return FindWindowW(L"exMsgBox00", nullptr);
+    const HWND popup = GetLastActivePopup(owner);
+    return popup == owner ? nullptr : popup;
 }
 
 COLORREF ScreenPixel(int x, int y) {

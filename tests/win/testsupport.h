@@ -77,6 +77,49 @@ private:
     HKEY key_ = nullptr;
 };
 
+// Both settings roots on scratch keys: `machine` stands for
+// HKEY_LOCAL_MACHINE and `user` for HKEY_CURRENT_USER.
+struct ScratchRoots {
+    explicit ScratchRoots(const wchar_t* name)
+        : machine((exstring(name) + L"-machine").c_str()), user((exstring(name) + L"-user").c_str()) {}
+    HKEY Machine() const { return machine.Handle(); }
+    HKEY User() const { return user.Handle(); }
+    ScratchKey machine;
+    ScratchKey user;
+};
+
+// A REG_SZ value below `root`, or "<absent>".
+exstring RegistryText(HKEY root, const exstring& path, const exstring& name);
+
+// One synthetic key press or release, as a keyboard would send it; returns
+// once the physical key state shows it, leaving its message in the queue.
+void SendKey(WORD virtualKey, bool down);
+
+// Runs `step` from a thread timer every 20 ms, so that it also runs inside
+// modal loops (message boxes, dialogs, menus), until it answers true. A loop
+// still running after some 30 s is ended with WM_QUIT, so that a fault fails
+// the test instead of hanging it.
+class TimerSteps {
+public:
+    explicit TimerSteps(std::function<bool()> step);
+    ~TimerSteps();
+    TimerSteps(const TimerSteps&) = delete;
+    TimerSteps& operator=(const TimerSteps&) = delete;
+    bool Done() const { return done_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    std::function<bool()> step_;
+    bool done_ = false;
+    bool inStep_ = false;
+    int ticks_ = 0;
+    UINT_PTR timer_ = 0;
+};
+
+// The message box shown now: the last active popup of `owner`, or without an
+// owner a toolkit message box of this process; null when there is none.
+HWND ShownMessageBox(HWND owner = nullptr);
+
 // Starts a program with a raw command line and waits for its exit code;
 // returns false (with the reason in `failure`) when it could not start or did
 // not end within the timeout.

@@ -1,14 +1,17 @@
-// The theme state and the themed dialog base, in both painting modes.
+// The theme state and the themed dialog base. The program paints in the
+// system colours; the other schemes get one pass over every control kind.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
 #include <vector>
 
+#include "fixture/fixturedialog.h"
 #include "testsupport.h"
 #include "toolkit/exapp.h"
-#include "toolkit/exbasedlg.h"
+#include "toolkit/exmenu.h"
 #include "toolkit/extheme.h"
+#include "toolkit/offscreenbuffer.h"
 #include "toolkit/shapes.h"
 
 namespace {
@@ -21,13 +24,17 @@ COLORREF BrushColor(HBRUSH brush) {
     return description.lbColor;
 }
 
+LONG_PTR TypeOf(HWND control) {
+    return GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK;
+}
+
 // Leaves the theme as the program runs it.
 class ThemeTest : public ::testing::Test {
 protected:
     void TearDown() override { Theme().ApplyScheme(-1); }
 };
 
-TEST_F(ThemeTest, DefaultIsSystemColoursAndOthersAreNot) {
+TEST_F(ThemeTest, SchemesAndTheirBrushes) {
     ThemeState& theme = Theme();
     ASSERT_EQ(theme.Schemes().size(), 5u);
     EXPECT_EQ(theme.Schemes().back().name, exstring(L"System Default"));
@@ -38,22 +45,16 @@ TEST_F(ThemeTest, DefaultIsSystemColoursAndOthersAreNot) {
     ASSERT_TRUE(theme.ApplyScheme(1));
     EXPECT_FALSE(theme.SystemColors());
     EXPECT_EQ(theme.Scheme().name, exstring(L"Dark"));
-    EXPECT_EQ(theme.BackgroundColor(), 0x252525u);
     EXPECT_EQ(BrushColor(theme.BackgroundBrush()), 0x252525u);
     EXPECT_EQ(BrushColor(theme.FieldBrush()), 0x1E1E1Eu);
     EXPECT_EQ(BrushColor(theme.BorderBrush()), 0x858585u);
-
     ASSERT_TRUE(theme.ApplyScheme(0));
     EXPECT_FALSE(theme.SystemColors()) << "Light has the same colours but is not the system mode";
-}
 
-TEST_F(ThemeTest, IndicesOutsideTheListChangeNothing) {
-    ThemeState& theme = Theme();
     ASSERT_TRUE(theme.ApplyScheme(2));
     EXPECT_FALSE(theme.ApplyScheme(5));
     EXPECT_FALSE(theme.ApplyScheme(-2));
-    EXPECT_EQ(theme.Scheme().name, exstring(L"Blue"));
-    EXPECT_EQ(BrushColor(theme.BackgroundBrush()), 0x6C3C00u);
+    EXPECT_EQ(theme.Scheme().name, exstring(L"Blue")) << "indices outside the list change nothing";
 }
 
 TEST(SystemScheme, AppsUseLightThemeValue) {
@@ -71,18 +72,16 @@ TEST_F(ThemeTest, FontsAndMargins) {
     LOGFONTW base = SystemMenuFont();
     base.lfHeight = -12;
     theme.CreateFonts(base, 1.45);
-    LOGFONTW large{};
+    LOGFONTW large{}, bold{};
     GetObjectW(theme.LargeFont(), sizeof(large), &large);
     EXPECT_EQ(large.lfHeight, -17);
-    LOGFONTW bold{};
     GetObjectW(theme.BoldFont(), sizeof(bold), &bold);
     EXPECT_EQ(bold.lfWeight, FW_BOLD);
     theme.CreateFonts(base, 0.9);
     GetObjectW(theme.LargeFont(), sizeof(large), &large);
     EXPECT_EQ(large.lfHeight, -12) << "a scale below 1 counts as 1";
 
-    const FontMetrics metrics = theme.MetricsOf(theme.DialogFont());
-    const POINT margins = DialogUnitsToPixels(metrics, 7, 7);
+    const POINT margins = DialogUnitsToPixels(theme.MetricsOf(theme.DialogFont()), 7, 7);
     EXPECT_EQ(theme.Metrics().marginX, margins.x);
     EXPECT_EQ(theme.Metrics().halfMarginY, margins.y / 2);
     theme.CreateFonts(SystemMenuFont(), 1.45);
@@ -101,114 +100,107 @@ struct SampleDialog : exBaseDlg {
     }
 };
 
-void BuildSample(exDialog& dialog) {
+TEST_F(ThemeTest, InitialisationOrderFontAndSystemPainting) {
+    SampleDialog dialog;
     dialog.BeginTemplate(160, 80, true, 1);
     dialog.AddTemplateButton(IDOK, 100, 60, 50, 14);
-}
-
-TEST_F(ThemeTest, InitialisationOrderAndFont) {
-    SampleDialog dialog;
-    BuildSample(dialog);
     ASSERT_TRUE(dialog.Create(nullptr));
     const std::vector<std::string> expected = {"InitControls", "InitContent", "UpdateControls", "LayoutControls"};
     ASSERT_GE(dialog.calls.size(), 4u);
     EXPECT_EQ(std::vector<std::string>(dialog.calls.begin(), dialog.calls.begin() + 4), expected);
     EXPECT_TRUE(dialog.Initialized());
-    EXPECT_EQ(dialog.Font(), Theme().DialogFont());
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(dialog.Handle(), IDOK), WM_GETFONT, 0, 0)),
               Theme().DialogFont());
-}
 
-TEST_F(ThemeTest, SchemeModePaintsTheSchemeColours) {
-    ASSERT_TRUE(Theme().ApplyScheme(1));  // Dark
-    SampleDialog dialog;
-    BuildSample(dialog);
-    ASSERT_TRUE(dialog.Create(nullptr));
-    ShowAndSettle(dialog.Handle());
-    RECT client{};
-    GetClientRect(dialog.Handle(), &client);
-    EXPECT_EQ(ScreenPixel(dialog.Handle(), 40, 20), 0x252525u) << "background";
-    EXPECT_EQ(ScreenPixel(dialog.Handle(), 0, client.bottom / 2), 0x858585u) << "border, left";
-    EXPECT_EQ(ScreenPixel(dialog.Handle(), client.right - 1, 1), 0x858585u) << "border, right";
-}
-
-TEST_F(ThemeTest, SystemModeLeavesPaintingToTheSystem) {
-    ASSERT_TRUE(Theme().ApplyScheme(-1));
-    SampleDialog dialog;
-    BuildSample(dialog);
-    ASSERT_TRUE(dialog.Create(nullptr));
     ShowAndSettle(dialog.Handle());
     EXPECT_EQ(ScreenPixel(dialog.Handle(), 40, 20), GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(ScreenPixel(dialog.Handle(), 0, 20), GetSysColor(COLOR_BTNFACE)) << "no scheme border drawn";
 }
 
-TEST_F(ThemeTest, ControlColoursFollowTheMode) {
-    SampleDialog dialog;
-    BuildSample(dialog);
-    ASSERT_TRUE(dialog.Create(nullptr));
-    HWND button = GetDlgItem(dialog.Handle(), IDOK);
-    HDC dc = GetDC(dialog.Handle());
-    ASSERT_TRUE(Theme().ApplyScheme(2));  // Blue
-    const LRESULT brush = SendMessageW(dialog.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                       reinterpret_cast<LPARAM>(button));
-    EXPECT_EQ(brush, reinterpret_cast<LRESULT>(Theme().BackgroundBrush()));
-    EXPECT_EQ(GetTextColor(dc), 0xFFFFFFu);
-    EXPECT_EQ(GetBkColor(dc), 0x6C3C00u);
-    ASSERT_TRUE(Theme().ApplyScheme(-1));
-    EXPECT_NE(SendMessageW(dialog.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                           reinterpret_cast<LPARAM>(button)),
-              reinterpret_cast<LRESULT>(Theme().BackgroundBrush()))
-        << "system colours: the system's own answer";
-    ReleaseDC(dialog.Handle(), dc);
-}
-
-TEST_F(ThemeTest, OnlyTheToolkitMarkerIsASchemeChange) {
-    EXPECT_TRUE(IsSchemeChangeMarker(WM_SYSCOLORCHANGE, reinterpret_cast<LPARAM>(&Theme().Scheme())));
-    EXPECT_FALSE(IsSchemeChangeMarker(WM_SYSCOLORCHANGE, 0));
-    EXPECT_FALSE(IsSchemeChangeMarker(WM_SETTINGCHANGE, reinterpret_cast<LPARAM>(&Theme().Scheme())));
-
+// "Dark": ground 0x252525, field 0x1E1E1E, face 0x333333, border 0x858585, accent 0xCC7A00.
+TEST_F(ThemeTest, DarkSchemeOverEveryControlAndBack) {
+    ASSERT_TRUE(Theme().ApplyScheme(1));
     exBaseApp app;
-    SampleDialog dialog;
-    BuildSample(dialog);
+    FixtureDialog dialog;
     ASSERT_TRUE(dialog.Create(nullptr));
     app.SetMainWindow(&dialog);
-    // Applying a scheme posts the marker to the main window, which passes it on.
-    struct ChildWatch : exWnd {
-        int notices = 0;
-        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-            if (IsSchemeChangeMarker(message, lParam)) ++notices;
-            return exWnd::WindowProc(message, wParam, lParam);
-        }
-    } child;
-    ASSERT_TRUE(child.SubclassDlgItem(dialog.Handle(), IDOK));
-    ASSERT_TRUE(Theme().ApplyScheme(3));
-    EXPECT_TRUE(WaitFor([&] { return child.notices == 1; }, 2s));
+    SetCursorPos(0, 0);
+    ShowAndSettle(dialog.Handle());
+
+    const HWND button = dialog.Item(IDC_FX_BUTTON);
+    ASSERT_EQ(TypeOf(button), BS_OWNERDRAW);
+    const int middle = Shot(button).height / 2;
+    SetFocus(dialog.Item(IDC_FX_EDIT));
+    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(button, 4, middle) == 0x333333u; }, 2s)) << "face";
+    EXPECT_EQ(ScreenPixel(button, 0, middle), 0x858585u) << "border without the focus";
+    SetFocus(button);
+    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(button, 0, middle) == 0xCC7A00u; }, 2s)) << "border with the focus";
+
+    const HWND field = GetParent(dialog.edit.Handle());
+    ASSERT_NE(field, dialog.Handle()) << "a bordered edit sits in a field of the scheme";
+    const Shot fieldShot(field);
+    EXPECT_EQ(fieldShot.At(fieldShot.width - 6, fieldShot.height / 2), 0x1E1E1Eu);
+    EXPECT_EQ(fieldShot.At(0, fieldShot.height / 2), 0x858585u);
+    EXPECT_EQ(GetDlgCtrlID(GetParent(dialog.multiline.Handle())), IDC_FX_MULTILINE) << "the scroll box takes the ID";
+    const Shot wrap(dialog.wrap.Handle());
+    EXPECT_EQ(wrap.At(wrap.width - 2, wrap.height / 2), 0x252525u);
+    EXPECT_GT(wrap.LightPixels(), 10) << "static text in the light text colour";
+
+    // Owner-drawn boxes keep their own states: auto, plain, three-state and radio groups.
+    const struct {
+        int id;
+        UINT message;
+        WPARAM request;
+        LRESULT expected;
+    } steps[] = {
+        {IDC_FX_CHECK, BM_CLICK, 0, BST_CHECKED},
+        {IDC_FX_PLAIN_CHECK, BM_CLICK, 0, BST_UNCHECKED},
+        {IDC_FX_PLAIN_CHECK, BM_SETCHECK, BST_INDETERMINATE, BST_CHECKED},
+        {IDC_FX_THREE_STATE, BM_SETCHECK, BST_INDETERMINATE, BST_INDETERMINATE},
+        {IDC_FX_THREE_STATE, BM_CLICK, 0, BST_UNCHECKED},
+        {IDC_FX_THREE_STATE, BM_CLICK, 0, BST_CHECKED},
+        {IDC_FX_RADIO_A1, BM_SETCHECK, BST_CHECKED, BST_CHECKED},
+        {IDC_FX_RADIO_B1, BM_SETCHECK, BST_CHECKED, BST_CHECKED},
+        {IDC_FX_RADIO_A2, BM_CLICK, 0, BST_CHECKED},
+        {IDC_FX_RADIO_A1, 0, 0, BST_UNCHECKED},
+        {IDC_FX_RADIO_B1, 0, 0, BST_CHECKED},
+    };
+    for (const auto& step : steps) {
+        if (step.message != 0) SendMessageW(dialog.Item(step.id), step.message, step.request, 0);
+        EXPECT_EQ(SendMessageW(dialog.Item(step.id), BM_GETCHECK, 0, 0), step.expected)
+            << "control " << step.id << ", message 0x" << std::hex << step.message;
+    }
+
+    // The system reports BN_DOUBLECLICKED for owner-drawn buttons: it counts as a second click.
+    dialog.commands.clear();
+    const LPARAM at = MAKELPARAM(5, 5);
+    SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(button, WM_LBUTTONUP, 0, at);
+    SendMessageW(button, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    ASSERT_TRUE(WaitFor([&] { return GetCapture() == button; }, 1s)) << "no second press";
+    SendMessageW(button, WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(dialog.Count(IDC_FX_BUTTON, BN_CLICKED), 2);
+
+    exMenu menu;
+    ASSERT_TRUE(menu.CreatePopup() && menu.AppendItem(1, L"One") && menu.SetCheck(1, true));
+    OffscreenBuffer buffer(OffscreenBuffer::Kind::Dib32);
+    DRAWITEMSTRUCT item{ODT_MENU, 0, 1, ODA_DRAWENTIRE, 0, reinterpret_cast<HWND>(menu.Handle()),
+                        buffer.Get(nullptr, 200, 24), RECT{0, 0, 200, 24}, 0};
+    ASSERT_TRUE(DrawMenuItem(&item));
+    EXPECT_EQ(GetPixel(item.hDC, 198, 1), 0x252525u) << "menu item ground";
+
+    // Back to the system colours: the application's main window passes the change on.
+    ASSERT_TRUE(Theme().ApplyScheme(-1));
+    EXPECT_TRUE(WaitFor([&] { return TypeOf(button) == BS_PUSHBUTTON; }, 2s));
+    EXPECT_EQ(SendMessageW(dialog.Item(IDC_FX_CHECK), BM_GETCHECK, 0, 0), BST_CHECKED)
+        << "the state reaches the native box again";
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_FTYPE | MIIM_STATE;
+    GetMenuItemInfoW(menu.Handle(), 1, FALSE, &info);
+    EXPECT_EQ(info.fType & MFT_OWNERDRAW, 0u) << "the menu is rebuilt for the system to draw";
+    EXPECT_NE(info.fState & MFS_CHECKED, 0u) << "the check survives";
     app.SetMainWindow(nullptr);
-}
-
-TEST_F(ThemeTest, FixedSizeDialogsCannotBeResized) {
-    SampleDialog dialog;
-    dialog.BeginTemplate(160, 80, true, 0);
-    std::vector<uint8_t> bytes = dialog.TemplateBytes();
-    ASSERT_TRUE(dialog.Create(nullptr));
-    dialog.ModifyStyle(0, WS_THICKFRAME, true);
-    RECT rect{};
-    GetWindowRect(dialog.Handle(), &rect);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    dialog.SetTrackingSizes(width, height, width, height);
-    EXPECT_TRUE(dialog.IsFixedSize());
-
-    const LRESULT hit = SendMessageW(dialog.Handle(), WM_NCHITTEST, 0, MAKELPARAM(rect.left + 1, (rect.top + rect.bottom) / 2));
-    EXPECT_EQ(hit, HTBORDER);
-    HMENU systemMenu = GetSystemMenu(dialog.Handle(), FALSE);
-    ASSERT_NE(systemMenu, nullptr);
-    SendMessageW(dialog.Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(systemMenu), MAKELPARAM(0, 1));
-    EXPECT_NE(GetMenuState(systemMenu, SC_SIZE, MF_BYCOMMAND) & MF_GRAYED, 0u);
-
-    dialog.SetTrackingSizes(width, height, width + 50, height);
-    EXPECT_FALSE(dialog.IsFixedSize());
-    EXPECT_EQ(SendMessageW(dialog.Handle(), WM_NCHITTEST, 0, MAKELPARAM(rect.left + 1, (rect.top + rect.bottom) / 2)),
-              HTLEFT);
 }
 
 } // namespace
