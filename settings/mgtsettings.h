@@ -20,6 +20,7 @@ struct SettingsStore {
     exstring keyPath = L"Software\\Quarnwick\\Marrowgate";
     exstring runKeyPath = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
     exstring runValueName = L"Marrowgate";
+    exstring helperValueName = L"Marrowgate Helper";
 };
 
 class mgtSettings {
@@ -47,6 +48,9 @@ public:
 
     // The command line of the auto-start entry.
     static exstring AutoStartCommand();
+    // The resident helper starts at log-on while idle or sleep locking is on.
+    bool HelperWanted() const { return idleLock != 0 || lockOnSleep; }
+    void ApplyHelperStart();
 
     uint8_t Password[kDigestSize];
     exstring pwdHint;
@@ -55,6 +59,8 @@ public:
     exstring bgImage;
     bool autoStart;
     int64_t modifiedTime;
+    uint32_t idleLock = 0;  // seconds without input before the helper locks; 0: never
+    bool lockOnSleep = false;  // the helper locks when the system announces a suspend
 
 private:
     void ResetToDefaults();
