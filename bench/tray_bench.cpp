@@ -153,12 +153,16 @@ void MeasureMemory(const std::wstring& directory) {
     EndPrograms();
     std::printf("helper memory: working set after %d idle looks (an hour at one a second)\n", kHourOfLooks);
     std::printf("  full-screen window (floor):  %.1f MiB\n", MiB(floorUsage.workingSet));
-    std::printf("  helper before the looks:     %.1f MiB, %lu handles\n", MiB(before.workingSet), before.handles);
-    std::printf("  helper after the looks:      %.1f MiB, %lu handles  (%.2fx the floor, grew %+.0f KiB, %+ld handles)\n",
-                MiB(after.workingSet), after.handles,
-                static_cast<double>(after.workingSet) / static_cast<double>(std::max<SIZE_T>(floorUsage.workingSet, 1)),
-                (static_cast<double>(after.workingSet) - static_cast<double>(before.workingSet)) / 1024.0,
-                static_cast<long>(after.handles) - static_cast<long>(before.handles));
+    const double ratio =
+        static_cast<double>(after.workingSet) / static_cast<double>(std::max<SIZE_T>(floorUsage.workingSet, 1));
+    std::printf("  helper before the looks:     %.1f MiB\n", MiB(before.workingSet));
+    std::printf("  helper after the looks:      %.1f MiB  (%.2fx the floor, grew %+.0f KiB)\n", MiB(after.workingSet),
+                ratio, (static_cast<double>(after.workingSet) - static_cast<double>(before.workingSet)) / 1024.0);
+    // Wine answers 0 for another process's handle count.
+    if (before.handles != 0)
+        std::printf("  helper handles:              %lu before, %lu after\n", before.handles, after.handles);
+    else
+        std::printf("  helper handles:              not reported here (Wine answers 0)\n");
 }
 
 // Input must reach a window of Wine's for GetLastInputInfo to count it: a

@@ -63,7 +63,8 @@ if [ -n "$helper_pid" ] && [ -n "$floor_pid" ]; then
     sleep 60
     echo "helper wake-ups while idle (1 minute timeout, no input), per minute"
     echo "  full-screen window (floor):  $(($(switches "$floor_pid") - floor_before))"
-    echo "  helper:                      $(($(switches "$helper_pid") - helper_before))"
+    echo "  helper:                      $(($(switches "$helper_pid") - helper_before))" \
+        "(one idle look a minute at this timeout; Wine counts each server round trip of a look)"
 else
     echo "helper wake-ups: the helper or the floor program did not start"
 fi
