@@ -103,10 +103,11 @@ void BuildSettingsMenu(exMenu& menu, const exmlang& strings) {
     }
     AppendSeparator(menu);
     AppendText(menu, IDM_USE_ORIGINAL_SCREEN, strings, L"useorgscreen");
-    AppendText(menu, IDM_AUTO_START, strings, L"autostart");
+    // The ways of locking by itself together; Auto Lock at Startup stays last.
     AppendSeparator(menu);
     AppendIdleLockMenu(menu, strings);
     AppendText(menu, IDM_LOCK_ON_SLEEP, strings, L"lockonsleep");
+    AppendText(menu, IDM_AUTO_START, strings, L"autostart");
 }
 
 void RefreshSettingsMarks(exMenu& menu, const mgtSettings& settings) {
