@@ -14,30 +14,12 @@ namespace {
 
 using namespace e2e;
 
-const wchar_t kHelperValue[] = L"Marrowgate Helper";
-
-void CleanHelperValues() {
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) RegDeleteKeyValueW(root, kRunPath, kHelperValue);
-}
-
-// The helper's Run command below either root, empty when there is none.
-exstring HelperRunValue() {
-    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-        wchar_t text[1024] = {};
-        DWORD size = sizeof(text);
-        if (RegGetValueW(root, kRunPath, kHelperValue, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS)
-            return text;
-    }
-    return {};
-}
-
 class Helper : public ::testing::Test {
 protected:
     void SetUp() override { TearDown(); }
     void TearDown() override {
         EndAllPrograms();
         CleanRegistry();
-        CleanHelperValues();
     }
 
     // Stores the settings and starts "+tray"; `password` empty for none.
@@ -50,20 +32,11 @@ protected:
         settings.lockOnSleep = lockOnSleep;
         settings.Save();
         helper = e2e::Start(L"\"" + Program() + L"\" +tray");
-        if (!WaitFor([&] { return (window = HelperWindow(helper.id)) != nullptr; }, 10s))
+        // One helper per session: the class names it.
+        if (!WaitFor([&] { return (window = FindWindowW(kTrayWindowClass, nullptr)) != nullptr; }, 10s))
             return ::testing::AssertionFailure() << "no helper window; the helper "
                                                  << (helper.Running() ? "runs" : "ended");
         return ::testing::AssertionSuccess();
-    }
-
-    static HWND HelperWindow(DWORD processId) {
-        for (HWND window = FindWindowW(kTrayWindowClass, nullptr); window != nullptr;
-             window = FindWindowExW(nullptr, window, kTrayWindowClass, nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == processId) return window;
-        }
-        return nullptr;
     }
 
     // Processes other than the helper whose window covers the screen.
@@ -128,12 +101,7 @@ TEST_F(Helper, IdleLockWaitsForTheInputToStop) {
 
     DWORD lastInput = 0;
     for (int step = 0; step < 20; ++step) {
-        INPUT move{};
-        move.type = INPUT_MOUSE;
-        move.mi.dx = MulDiv(centre.x + step % 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-        move.mi.dy = MulDiv(centre.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-        move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        SendInput(1, &move, sizeof(move));
+        ClickAt(POINT{centre.x + step % 2, centre.y});
         lastInput = GetTickCount();
         Settle(500ms);
         ASSERT_EQ(Locks(), 0u) << "locked during steady input, after " << step / 2.0 << " s";
@@ -201,9 +169,8 @@ TEST_F(Helper, RunValueFollowsTheSettingsMenu) {
         const mgtSettings stored;
         EXPECT_EQ(stored.idleLock, step.idleLock);
         EXPECT_EQ(stored.lockOnSleep, step.lockOnSleep);
-        const exstring command = HelperRunValue();
-        EXPECT_EQ(!command.empty() && command.size() > 5 && command.substr(command.size() - 5) == L"+tray",
-                  step.helperStarts)
+        const exstring command = RunEntry(L"Marrowgate Helper");
+        EXPECT_EQ(command.size() > 5 && command.substr(command.size() - 5) == L"+tray", step.helperStarts)
             << command.ToUtf8();
     }
 }
