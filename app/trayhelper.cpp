@@ -172,21 +172,24 @@ void mgtTrayHelper::RunCommand(UINT command) {
         StartProgram(exstring());
         return;
     case IDM_TRAY_EXIT:
-        Exit();
+        if (Authorised()) PostQuitMessage(0);
         return;
     default: {
+        // Only the idle choices of this menu; a forged command of the
+        // settings menu opens nothing here.
+        if (!IsHelperCommand(command) || !Authorised()) return;
         SettingsChoosers noChoosers;
-        if (RunSettingsCommand(command, Handle(), services_.settings, services_.strings, noChoosers))
-            LookAtIdleTime();
+        RunSettingsCommand(command, Handle(), services_.settings, services_.strings, noChoosers);
+        LookAtIdleTime();
     }
     }
 }
 
-void mgtTrayHelper::Exit() {
-    // A passer-by must not switch idle locking off.
+bool mgtTrayHelper::Authorised() {
+    // A passer-by must not switch idle locking off: the same password as the
+    // main window's, with the login dialog's slowed guessing.
     services_.settings.Load();
-    if (!mgtSettings::IsBlankDigest(services_.settings.Password) && !(services_.login && services_.login())) return;
-    PostQuitMessage(0);
+    return mgtSettings::IsBlankDigest(services_.settings.Password) || (services_.login && services_.login());
 }
 
 bool mgtTrayHelper::LockRuns() const {

@@ -54,7 +54,8 @@ private:
     void SayOnce(const exstring& text);
     void ShowMenu();
     void RunCommand(UINT command);
-    void Exit();
+    // True when no password is set or the right one was typed.
+    bool Authorised();
     // Looks at the idle time: locks when it is due, then sets the next look.
     void LookAtIdleTime();
     bool LockRuns() const;

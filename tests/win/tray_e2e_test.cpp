@@ -112,26 +112,32 @@ TEST_F(Helper, IdleLockWaitsForTheInputToStop) {
     EXPECT_LE(after, 8500u);
 }
 
-TEST_F(Helper, ExitAsksForThePasswordAndAWrongOneKeepsTheHelper) {
+// A passer-by can neither end the helper nor switch idle locking off.
+TEST_F(Helper, ExitAndIdleChoicesAskForThePassword) {
     ASSERT_TRUE(Start(300, true));
     const struct {
+        UINT command;
         const char* typed;
         bool ends;
-    } attempts[] = {{"wrong1", false}, {kPassword, true}};
+        uint32_t idleLock;
+    } attempts[] = {{IDM_IDLE_NEVER, "wrong1", false, 300},
+                    {IDM_IDLE_NEVER, kPassword, false, 0},
+                    {IDM_TRAY_EXIT, "wrong1", false, 0},
+                    {IDM_TRAY_EXIT, kPassword, true, 0}};
     for (const auto& attempt : attempts) {
-        SCOPED_TRACE(attempt.typed);
-        PostMessageW(window, WM_COMMAND, IDM_TRAY_EXIT, 0);
+        SCOPED_TRACE(std::to_string(attempt.command) + " " + attempt.typed);
+        PostMessageW(window, WM_COMMAND, attempt.command, 0);
         HWND login = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (login = FindDialog(helper.id)) != nullptr; }, 10s))
             << "no login; the helper shows " << Describe(VisibleWindowsOf(helper.id));
         ForceForeground(login);
         Type(attempt.typed);
         Keys({VK_RETURN});
-        if (!attempt.ends) {
-            Settle(1s);
-            Keys({VK_ESCAPE});
-        }
-        EXPECT_EQ(helper.ExitCode(attempt.ends ? 10000 : 2000), attempt.ends ? 0u : STILL_ACTIVE);
+        const bool right = std::string(attempt.typed) == kPassword;
+        EXPECT_EQ(WaitFor([&] { return !IsWindowVisible(login); }, 2s), right) << "the login closes on the right one";
+        if (IsWindowVisible(login)) Keys({VK_ESCAPE});
+        EXPECT_EQ(helper.ExitCode(attempt.ends ? 10000 : 1000), attempt.ends ? 0u : STILL_ACTIVE);
+        EXPECT_EQ(mgtSettings().idleLock, attempt.idleLock);
     }
 }
 
