@@ -106,7 +106,9 @@ TEST_F(Helper, IdleLockWaitsForTheInputToStop) {
         Settle(500ms);
         ASSERT_EQ(Locks(), 0u) << "locked during steady input, after " << step / 2.0 << " s";
     }
-    ASSERT_TRUE(WaitFor([&] { return Locks() == 1; }, 10s)) << "no lock 10 s after the input stopped";
+    ASSERT_TRUE(WaitFor([&] { return Locks() == 1; }, 10s))
+        << "no lock 10 s after the input stopped; the helper " << (helper.Running() ? "runs" : "ended") << ", "
+        << ProgramProcesses().size() << " processes of the program, " << DescribeEdges();
     const DWORD after = GetTickCount() - lastInput;
     EXPECT_GE(after, 5500u);
     EXPECT_LE(after, 8500u);
