@@ -226,10 +226,10 @@ bool SettingsExist() {
     return false;
 }
 
-// The helper with a minute's timeout and the full-screen floor, both idle,
+// The helper with five minutes' timeout and the full-screen floor, both idle,
 // for `seconds`: the script counts their wake-ups meanwhile.
 void HoldIdle(const std::wstring& directory, DWORD seconds) {
-    Configure(60);
+    Configure(5 * 60);
     UniqueHandle floor = Launch(directory + L"bench_fullscreen.exe", std::to_wstring(kColor));
     UniqueHandle helper = Launch(directory + L"marrowgate.exe", L"+tray");
     WaitHelperWindow();

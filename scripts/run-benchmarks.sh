@@ -48,7 +48,7 @@ unix_pid() { # PROGRAM_FILE WORD: the process mapping PROGRAM_FILE whose command
 switches() { # PID: voluntary context switches of all its threads
     { cat /proc/"$1"/task/*/status 2>/dev/null || true; } | awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n + 0 }'
 }
-wine "$build/bench_tray.exe" idle 75 &
+wine "$build/bench_tray.exe" idle 90 &
 holder=$!
 helper_pid= floor_pid=
 for _ in $(seq 1 100); do
@@ -61,10 +61,14 @@ if [ -n "$helper_pid" ] && [ -n "$floor_pid" ]; then
     sleep 5 # past the start-up
     helper_before="$(switches "$helper_pid")" floor_before="$(switches "$floor_pid")"
     sleep 60
-    echo "helper wake-ups while idle (1 minute timeout, no input), per minute"
-    echo "  full-screen window (floor):  $(($(switches "$floor_pid") - floor_before))"
-    echo "  helper:                      $(($(switches "$helper_pid") - helper_before))" \
-        "(one idle look a minute at this timeout; Wine counts each server round trip of a look)"
+    if [ -d "/proc/$helper_pid" ] && [ -d "/proc/$floor_pid" ]; then
+        echo "helper wake-ups while idle (5 minute timeout, no input), per minute"
+        echo "  full-screen window (floor):  $(($(switches "$floor_pid") - floor_before))"
+        echo "  helper:                      $(($(switches "$helper_pid") - helper_before))" \
+            "(Linux context switches: each Wine server round trip counts)"
+    else
+        echo "helper wake-ups: the helper or the floor program ended during the minute"
+    fi
 else
     echo "helper wake-ups: the helper or the floor program did not start"
 fi
