@@ -88,6 +88,12 @@ int mgtTrayHelper::Run() {
                 watches[count++] = &watch;
             }
         const DWORD woke = MsgWaitForMultipleObjectsEx(count, events, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_FAILED) {
+            // Waiting on the notices failed: go on with messages alone
+            // rather than spin.
+            for (Watch& watch : watches_) watch.changed.Reset();
+            continue;
+        }
         if (woke - WAIT_OBJECT_0 < count) {
             Arm(*watches[woke - WAIT_OBJECT_0]);
             OnSettingsChanged();
