@@ -14,6 +14,7 @@
 #include "guardian.h"
 #include "passwordquery.h"
 #include "switches.h"
+#include "trayhelper.h"
 #include "version.h"
 
 namespace {
@@ -62,6 +63,12 @@ bool mgtApp::RunApplication() {
     const GuardianCommand guardian = ParseGuardianCommand(switches.Tokens());
     if (guardian.kind != GuardianCommand::kNone) {
         SetExitCode(RunGuardianCommand(guardian, restart_.Name()));
+        return false;
+    }
+    if (switches.Contains(kSwitchTray)) {
+        PrepareWindows();
+        mgtTrayHelper helper(TrayServices{settings_, strings_, restart_.Name(), [this] { return Login(); }});
+        SetExitCode(helper.Run());
         return false;
     }
     const bool lockRequested = switches.Contains(kSwitchBoot) || switches.Contains(kSwitchLock);

@@ -6,3 +6,4 @@
 inline const exchar kSwitchCheckPassword[] = EXT("+checkpwd");
 inline const exchar kSwitchBoot[] = EXT("+boot");
 inline const exchar kSwitchLock[] = EXT("+lock");
+inline const exchar kSwitchTray[] = EXT("+tray");

@@ -29,6 +29,10 @@ const CatalogueEntry kCatalogue[] = {
     {EXT("main"), EXT("pwddamaged"),
      EXT("The stored password is damaged, so the desktop could not be locked. Set a new password under "
          "Settings \u00BB Set Password. The desktop stays open.")},
+    {EXT("main"), EXT("tray_settings"), EXT("&Settings...")},
+    {EXT("main"), EXT("tray_exit"), EXT("E&xit")},
+    {EXT("main"), EXT("hotkey_taken"),
+     EXT("Another program uses Ctrl+Alt+L, so %app_name runs without its hot key. Lock from this icon instead.")},
 
     {EXT("settings"), EXT("password"), EXT("Set &Password...")},
     {EXT("settings"), EXT("bgcolor"), EXT("Background &Color")},
@@ -40,6 +44,11 @@ const CatalogueEntry kCatalogue[] = {
     {EXT("settings"), EXT("bgimage_none"), EXT("&None - Use Background Color")},
     {EXT("settings"), EXT("bgimage_sys"), EXT("Use System &Wallpaper")},
     {EXT("settings"), EXT("bgimage_choose"), EXT("&Custom...")},
+    {EXT("settings"), EXT("idlelock"), EXT("Lock &When Idle")},
+    {EXT("settings"), EXT("idle_never"), EXT("&Never")},
+    {EXT("settings"), EXT("idle_one"), EXT("&1 Minute")},
+    {EXT("settings"), EXT("idle_minutes"), EXT("%0 Minutes")},
+    {EXT("settings"), EXT("lockonsleep"), EXT("Lock &Before Sleep")},
     {EXT("settings"), EXT("bgimage_filter"), EXT("Image Files|%0|All File|*.*|")},
     {EXT("settings"), EXT("newpwd"), EXT("Enter new password")},
     {EXT("settings"), EXT("confirmpwd"), EXT("Confirm new password")},

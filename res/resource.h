@@ -35,3 +35,16 @@
 #define IDM_BGIMAGE_CUSTOM 32777
 #define IDM_USE_ORIGINAL_SCREEN 32778
 #define IDM_AUTO_START 32779
+
+// The idle-lock choices, in menu order (Never, then minutes), and the
+// helper's own commands.
+#define IDM_IDLE_NEVER 32780
+#define IDM_IDLE_1 32781
+#define IDM_IDLE_5 32782
+#define IDM_IDLE_10 32783
+#define IDM_IDLE_15 32784
+#define IDM_IDLE_30 32785
+#define IDM_LOCK_ON_SLEEP 32786
+#define IDM_TRAY_LOCK_NOW 32790
+#define IDM_TRAY_SETTINGS 32791
+#define IDM_TRAY_EXIT 32792

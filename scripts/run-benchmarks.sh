@@ -31,3 +31,45 @@ wine "$build/bench_startup.exe" "$@"
 wine "$build/bench_lock.exe"
 wine "$build/bench_hooks.exe"
 wine "$build/bench_render.exe" "$(winepath -w "$picture" 2>/dev/null)"
+wine "$build/bench_tray.exe"
+
+# The helper's wake-ups while idle, as Linux counts them: voluntary context
+# switches of every thread of its Wine process over one minute, beside the
+# minimal full-screen program's. (Windows would count them with xperf.)
+unix_pid() { # PROGRAM_FILE WORD: the process mapping PROGRAM_FILE whose command line holds WORD
+    local maps pid
+    for maps in /proc/[0-9]*/maps; do
+        pid="${maps//[^0-9]/}"
+        grep -qF "$1" "$maps" 2>/dev/null && tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -qF -- "$2" &&
+            echo "$pid" && return
+    done
+    true
+}
+switches() { # PID: voluntary context switches of all its threads
+    { cat /proc/"$1"/task/*/status 2>/dev/null || true; } | awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n + 0 }'
+}
+wine "$build/bench_tray.exe" idle 90 &
+holder=$!
+helper_pid= floor_pid=
+for _ in $(seq 1 100); do
+    helper_pid="$(unix_pid "$build/marrowgate.exe" +tray)"
+    floor_pid="$(unix_pid "$build/bench_fullscreen.exe" bench_fullscreen)"
+    [ -n "$helper_pid" ] && [ -n "$floor_pid" ] && break
+    sleep 0.2
+done
+if [ -n "$helper_pid" ] && [ -n "$floor_pid" ]; then
+    sleep 5 # past the start-up
+    helper_before="$(switches "$helper_pid")" floor_before="$(switches "$floor_pid")"
+    sleep 60
+    if [ -d "/proc/$helper_pid" ] && [ -d "/proc/$floor_pid" ]; then
+        echo "helper wake-ups while idle (5 minute timeout, no input), per minute"
+        echo "  full-screen window (floor):  $(($(switches "$floor_pid") - floor_before))"
+        echo "  helper:                      $(($(switches "$helper_pid") - helper_before))" \
+            "(Linux context switches: each Wine server round trip counts)"
+    else
+        echo "helper wake-ups: the helper or the floor program ended during the minute"
+    fi
+else
+    echo "helper wake-ups: the helper or the floor program did not start"
+fi
+wait "$holder"

@@ -3,8 +3,9 @@
 # the user guide as it goes. It drives the real program as a user would:
 # setting a password with a hint in the password dialog, Lock Now, two wrong
 # passwords, the hint, the Caps Lock note, the right password, and on the next
-# start the login, the main window and its settings menu; then the password
-# query. Every step waits for its window (at most
+# start the login, the main window and its settings menu with Lock When Idle,
+# the resident helper's icon menu and its Exit behind the password; then the
+# password query. Every step waits for its window (at most
 # TOUR_TIMEOUT seconds, default 30) and the tour stops with a message when one
 # does not come.
 #
@@ -36,7 +37,7 @@ settings_key='Software\Quarnwick\Marrowgate'
 run_key='Software\Microsoft\Windows\CurrentVersion\Run'
 shots=(main-window settings-menu background-image-menu set-password password-set
        lock-screen unlock-dialog wrong-password options-menu password-hint
-       caps-lock right-password login)
+       caps-lock right-password login idle-lock-menu tray-menu)
 
 # The tour types and clicks, so it never runs on the user's own display.
 unset MG_DISPLAY
@@ -57,6 +58,7 @@ clear_settings() {
     for root in HKLM HKCU; do
         wine reg delete "$root\\$settings_key" /f
         wine reg delete "$root\\$run_key" /v Marrowgate /f
+        wine reg delete "$root\\$run_key" /v "Marrowgate Helper" /f
     done >/dev/null 2>&1
 }
 
@@ -126,6 +128,12 @@ titled_count() { [ "$(window_titled "$1" | wc -l)" -eq "$2" ]; }
 lock_shown() { has_background && titled Marrowgate; }
 no_program() { [ -z "$(program_processes)" ]; }
 main_window_shown() { program_windows | awk -v w="$main_width" '$4 == w { found = 1 } END { exit !found }'; }
+helper_runs() {
+    local pid
+    for pid in $(program_processes); do tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -q '+tray' && return 0; done
+    return 1
+}
+only_helper() { helper_runs && [ "$(program_processes | wc -l)" -eq 1 ]; }
 run_entry() {
     { wine reg query "HKLM\\$run_key" /v Marrowgate; wine reg query "HKCU\\$run_key" /v Marrowgate; } 2>/dev/null |
         grep -q '+boot'
@@ -263,12 +271,48 @@ xdotool key i
 wait_for "the Background Image sub-menu" windows_at_least 3
 settle
 shot background-image-menu
+xdotool key Escape
+wait_for "the Background Image sub-menu to close" windows_at_most 2
+xdotool key w
+wait_for "the Lock When Idle sub-menu" windows_at_least 3
+settle
+shot idle-lock-menu
 xdotool key Escape Escape
 wait_for "the settings menu to close" windows_at_most 1
-xdotool key alt+F4
-wait_for "the main window to close" no_program
 
-# 10. The password query for scripts.
+# 10. Lock Before Sleep starts the resident helper at once; its icon's menu
+# (the virtual display draws no notification area: trayclick stands in for
+# the click), then Exit behind the password.
+xdotool key alt+s
+wait_for "the settings menu" windows_at_least 2
+xdotool key b
+wait_for "the resident helper" helper_runs
+xdotool key alt+F4
+wait_for "the main window to close, the helper staying" only_helper
+xdotool mousemove $((screen_width - 60)) $((screen_height - 8))
+# The helper's menu takes no keys from xdotool under Wine (its window never
+# holds the X focus): its items are pointed at, from the menu's own size.
+open_tray_menu() {
+    wine "$build/trayclick.exe" right >/dev/null 2>&1
+    wait_for "the icon's menu" windows_at_least 1
+    read -r _ menu_x menu_y menu_width menu_height _ < <(dialog_windows | head -n 1)
+}
+open_tray_menu
+xdotool mousemove $((menu_x + menu_width / 2)) $((menu_y + menu_height * 54 / 100))
+wait_for "the icon's Lock When Idle sub-menu" windows_at_least 2
+settle
+shot tray-menu
+xdotool mousemove $((screen_width / 2)) $((screen_height / 3)) click 1
+wait_for "the icon's menu to close" windows_at_most 0
+xdotool mousemove $((screen_width - 60)) $((screen_height - 8))
+open_tray_menu
+xdotool mousemove $((menu_x + menu_width / 2)) $((menu_y + menu_height - menu_height * 14 / 100)) click 1
+wait_for "the login before Exit" titled Marrowgate
+type_text "$password"
+xdotool key Return
+wait_for "the helper to end" no_program
+
+# 11. The password query for scripts.
 wine "$exe" +checkpwd "$password" >/dev/null 2>&1
 right=$?
 wine "$exe" +checkpwd "not-$password" >/dev/null 2>&1

@@ -1,5 +1,6 @@
 #include "mgtsettings.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "../app/shell/excmdline.h"
@@ -83,6 +84,8 @@ void mgtSettings::ResetToDefaults() {
     bgColor = kDefaultBgColor;
     bgImage = L"System";
     autoStart = false;
+    idleLock = 0;
+    lockOnSleep = false;
 }
 
 void mgtSettings::Load() {
@@ -107,6 +110,10 @@ void mgtSettings::Load() {
     bgColor = static_cast<uint32_t>(chosen->Get(kGlobal, L"bgColor").ToUInt64());
     bgImage = chosen->Get(kGlobal, L"bgImage");
     autoStart = chosen->Get(kGlobal, L"autoStart").ToBool();
+    idleLock = static_cast<uint32_t>(std::min<uint64_t>(chosen->Get(kGlobal, L"idleLock").ToUInt64(), UINT32_MAX));
+    // Locking before sleep is on by default once idle locking is.
+    const exstring onSleep = chosen->Get(kGlobal, L"lockOnSleep");
+    lockOnSleep = onSleep.empty() ? idleLock != 0 : onSleep.ToBool();
 }
 
 bool mgtSettings::Save() {
@@ -119,6 +126,8 @@ bool mgtSettings::Save() {
     tree.Set(kGlobal, L"bgColor", exstring::Format(L"%u", bgColor));
     tree.Set(kGlobal, L"bgImage", bgImage);
     tree.Set(kGlobal, L"autoStart", BoolText(autoStart));
+    tree.Set(kGlobal, L"idleLock", exstring::Format(L"%u", idleLock));
+    tree.Set(kGlobal, L"lockOnSleep", BoolText(lockOnSleep));
     modifiedTime = CurrentFileTime();
     tree.Set(kGlobal, L"modifiedTime", exstring::Format(L"%I64d", static_cast<long long>(modifiedTime)));
 
@@ -134,7 +143,26 @@ exstring mgtSettings::AutoStartCommand() {
     return ModulePath(true) + L" " + arguments.ToString();
 }
 
+void mgtSettings::ApplyHelperStart() {
+    const exstring& name = store_.helperValueName;
+    if (!HelperWanted()) {
+        for (HKEY root : {store_.machineRoot, store_.userRoot}) {
+            const UniqueKey run = OpenKey(root, store_.runKeyPath, true);
+            if (run) RegDeleteValueW(run.Get(), name.c_str());
+        }
+        return;
+    }
+    excmdline arguments;
+    arguments.Add(L"+tray");
+    const exstring command = ModulePath(true) + L" " + arguments.ToString();
+    const DWORD size = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
+    // Like the lock's entry, below both roots; the helper runs once per session.
+    for (HKEY root : {store_.machineRoot, store_.userRoot})
+        WriteValue(root, store_.runKeyPath, name, command.c_str(), size, REG_SZ);
+}
+
 void mgtSettings::ApplyAutoStart() {
+    ApplyHelperStart();
     if (!autoStart && !LockingFlag()) {
         for (HKEY root : {store_.machineRoot, store_.userRoot}) {
             const UniqueKey run = OpenKey(root, store_.runKeyPath, true);

@@ -21,6 +21,7 @@ struct SettingsStore {
     exstring runKeyPath = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
     exstring runValueName = L"Marrowgate";
     exstring policyKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+    exstring helperValueName = L"Marrowgate Helper";
 };
 
 class mgtSettings {
@@ -52,6 +53,9 @@ public:
 
     // The command line of the auto-start entry.
     static exstring AutoStartCommand();
+    // The resident helper starts at log-on while idle or sleep locking is on.
+    bool HelperWanted() const { return idleLock != 0 || lockOnSleep; }
+    void ApplyHelperStart();
 
     // A damaged stored password (wrong type, length or digits) leaves a
     // digest no password matches, and sets passwordDamaged: never "no password".
@@ -63,6 +67,8 @@ public:
     exstring bgImage;
     bool autoStart;
     int64_t modifiedTime;
+    uint32_t idleLock = 0;  // seconds without input before the helper locks; 0: never
+    bool lockOnSleep = false;  // the helper locks when the system announces a suspend
 
 private:
     void ResetToDefaults();

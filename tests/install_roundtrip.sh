@@ -47,6 +47,7 @@ clean() {
     for hive in HKLM HKCU; do
         wine reg delete "$hive\\$key" /f >/dev/null 2>&1
         wine reg delete "$hive\\$run_key" /v Marrowgate /f >/dev/null 2>&1
+        wine reg delete "$hive\\$run_key" /v 'Marrowgate Helper' /f >/dev/null 2>&1
     done
 }
 finish() {
@@ -116,6 +117,7 @@ check "registered products after the refused downgrade" 99.0.0 "$(products)"
 digest="$(python3 "$root/scripts/password-digest.py" "$password")"
 wine reg add "HKLM\\$key\\global" /v Password /t REG_SZ /d "$digest" /f >/dev/null 2>&1
 wine reg add "HKLM\\$key\\global" /v autoStart /t REG_SZ /d true /f >/dev/null 2>&1
+wine reg add "HKLM\\$key\\global" /v idleLock /t REG_SZ /d 300 /f >/dev/null 2>&1
 wine "$exe" +checkpwd "$password" </dev/null >/dev/null 2>&1
 check "+checkpwd with the right password" 0 $?
 wine "$exe" +checkpwd "${password}x" </dev/null >/dev/null 2>&1
@@ -154,6 +156,11 @@ run_values() { # checks that both Run values start the installed copy
         *"${exe,,}"*+boot) ok "$hive Run value $1: $command" ;;
         *) fail "$hive Run value $1 should start the installed copy with +boot, saw '$command'" ;;
         esac
+        command="$(reg_value "$hive\\$run_key" 'Marrowgate Helper')"
+        case "${command,,}" in
+        *"${exe,,}"*+tray) ok "$hive helper Run value $1: $command" ;;
+        *) fail "$hive helper Run value $1 should start the installed copy with +tray, saw '$command'" ;;
+        esac
     done
 }
 run_values "after the lock"
@@ -179,6 +186,7 @@ left="$(ls -A "$(unix_path "$install_dir")" 2>/dev/null)"
     ok "shortcut removed"
 for hive in HKLM HKCU; do
     check "$hive Run value after the uninstall" "" "$(reg_value "$hive\\$run_key" Marrowgate)"
+    check "$hive helper Run value after the uninstall" "" "$(reg_value "$hive\\$run_key" 'Marrowgate Helper')"
 done
 check "settings key kept with the password" "$digest" "$(reg_value "HKLM\\$key\\global" Password)"
 

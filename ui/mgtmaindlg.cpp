@@ -2,9 +2,11 @@
 
 #include <shellapi.h>
 
+#include "../app/shell/exprocess.h"
 #include "../lang/exmlang.h"
 #include "../res/resource.h"
 #include "../settings/mgtsettings.h"
+#include "../text/pathutil.h"
 #include "../toolkit/exapp.h"
 #include "../toolkit/exmenu.h"
 #include "../toolkit/exmsgbox.h"
@@ -146,6 +148,14 @@ LRESULT mgtMainDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         default: {
             SettingsChoosers choosers;
             RunSettingsCommand(LOWORD(wParam), Handle(), services_.settings, services_.strings, choosers);
+            // Idle and sleep locking take effect now, not at the next log-on;
+            // a helper that runs already lets the new one end at once.
+            if (IsHelperCommand(LOWORD(wParam)) && services_.settings.HelperWanted()) {
+                exprocess helper;
+                helper.SetProgram(ModulePath(false));
+                helper.SetArguments(L"+tray");
+                helper.Launch();
+            }
             break;
         }
         }

@@ -25,7 +25,51 @@ void AppendSeparator(exMenu& menu) {
     menu.AppendItem(0, exstring());
 }
 
+struct IdleChoice {
+    UINT command;
+    uint32_t seconds;
+};
+const IdleChoice kIdleChoices[] = {{IDM_IDLE_NEVER, 0},   {IDM_IDLE_1, 60},        {IDM_IDLE_5, 5 * 60},
+                                   {IDM_IDLE_10, 10 * 60}, {IDM_IDLE_15, 15 * 60}, {IDM_IDLE_30, 30 * 60}};
+
+// Sets the idle timeout of an idle-lock command; false for other commands.
+bool ChooseIdleLock(UINT command, mgtSettings& settings, bool& changed) {
+    for (const IdleChoice& choice : kIdleChoices) {
+        if (choice.command != command) continue;
+        changed = settings.idleLock != choice.seconds;
+        // Locking before sleep comes on with idle locking, as its default.
+        if (settings.idleLock == 0 && choice.seconds != 0) settings.lockOnSleep = true;
+        settings.idleLock = choice.seconds;
+        return true;
+    }
+    return false;
+}
+
 } // namespace
+
+void AppendIdleLockMenu(exMenu& menu, const exmlang& strings) {
+    exMenu* idle = menu.AppendPopup(strings.GetText(L"settings", L"idlelock"));
+    if (idle == nullptr) return;
+    for (const IdleChoice& choice : kIdleChoices) {
+        const uint32_t minutes = choice.seconds / 60;
+        exstring text = minutes == 0   ? strings.GetText(L"settings", L"idle_never")
+                        : minutes == 1 ? strings.GetText(L"settings", L"idle_one")
+                                       : strings.GetText(L"settings", L"idle_minutes", exstring::Format(L"%u", minutes));
+        idle->AppendItem(choice.command, text);
+    }
+}
+
+void RefreshIdleLockMarks(exMenu& menu, const mgtSettings& settings) {
+    // A timeout set by other means than this menu marks no choice.
+    for (const IdleChoice& choice : kIdleChoices) {
+        menu.SetCheck(choice.command, false);
+        if (choice.seconds == settings.idleLock) menu.CheckRadio(IDM_IDLE_NEVER, IDM_IDLE_30, choice.command);
+    }
+}
+
+bool IsHelperCommand(UINT command) {
+    return command == IDM_LOCK_ON_SLEEP || (command >= IDM_IDLE_NEVER && command <= IDM_IDLE_30);
+}
 
 COLORREF* CustomColors() {
     static COLORREF colors[16] = {};
@@ -59,6 +103,10 @@ void BuildSettingsMenu(exMenu& menu, const exmlang& strings) {
     }
     AppendSeparator(menu);
     AppendText(menu, IDM_USE_ORIGINAL_SCREEN, strings, L"useorgscreen");
+    // The ways of locking by itself together; Auto Lock at Startup stays last.
+    AppendSeparator(menu);
+    AppendIdleLockMenu(menu, strings);
+    AppendText(menu, IDM_LOCK_ON_SLEEP, strings, L"lockonsleep");
     AppendText(menu, IDM_AUTO_START, strings, L"autostart");
 }
 
@@ -75,6 +123,8 @@ void RefreshSettingsMarks(exMenu& menu, const mgtSettings& settings) {
     menu.SetCheck(IDM_USE_ORIGINAL_SCREEN, settings.useOrgScreen);
     menu.EnablePopupOf(IDM_BGCOLOR_SYSTEM, !settings.useOrgScreen);
     menu.EnablePopupOf(IDM_BGIMAGE_NONE, !settings.useOrgScreen);
+    RefreshIdleLockMarks(menu, settings);
+    menu.SetCheck(IDM_LOCK_ON_SLEEP, settings.lockOnSleep);
 }
 
 bool SettingsChoosers::PickColor(HWND owner, COLORREF initial, COLORREF* custom, COLORREF& chosen) {
@@ -154,8 +204,12 @@ bool RunSettingsCommand(UINT command, HWND owner, mgtSettings& settings, const e
         settings.autoStart = !settings.autoStart;
         changed = true;
         break;
+    case IDM_LOCK_ON_SLEEP:
+        settings.lockOnSleep = !settings.lockOnSleep;
+        changed = true;
+        break;
     default:
-        return false;
+        if (!ChooseIdleLock(command, settings, changed)) return false;
     }
     if (changed) settings.Save();
     return true;

@@ -14,6 +14,13 @@ class mgtSettings;
 void BuildOptionsMenu(exMenu& menu, const exmlang& strings);
 void BuildSettingsMenu(exMenu& menu, const exmlang& strings);
 
+// The Lock When Idle sub-menu, shared by the settings menu and the helper's
+// icon menu, and its marks.
+void AppendIdleLockMenu(exMenu& menu, const exmlang& strings);
+void RefreshIdleLockMarks(exMenu& menu, const mgtSettings& settings);
+// Whether `command` changes what the resident helper does.
+bool IsHelperCommand(UINT command);
+
 // Brings the marks and greying in line with the settings; called before
 // every display, since nothing keeps them in step in between.
 void RefreshSettingsMarks(exMenu& menu, const mgtSettings& settings);

@@ -265,6 +265,7 @@ inline void CleanRegistry() {
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         RegDeleteTreeW(root, kKeyPath);
         RegDeleteKeyValueW(root, kRunPath, L"Marrowgate");
+        RegDeleteKeyValueW(root, kRunPath, L"Marrowgate Helper");
     }
 }
 
@@ -298,12 +299,13 @@ inline long LockingFlag() {
     return static_cast<long>(value);
 }
 
-// The auto-start command below either root, empty when there is none.
-inline exstring RunEntry() {
+// The auto-start command below either root, empty when there is none; the
+// resident helper's is "Marrowgate Helper".
+inline exstring RunEntry(const wchar_t* name = L"Marrowgate") {
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
         wchar_t text[1024] = {};
         DWORD size = sizeof(text);
-        if (RegGetValueW(root, kRunPath, L"Marrowgate", RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS)
+        if (RegGetValueW(root, kRunPath, name, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS)
             return text;
     }
     return {};

@@ -144,7 +144,7 @@ UINT StateOf(HMENU menu, UINT id) {
 TEST_F(SettingsMenu, MarksFollowTheSettings) {
     exMenu menu;
     BuildSettingsMenu(menu, strings);
-    ASSERT_EQ(menu.GetItemCount(), 7);
+    ASSERT_EQ(menu.GetItemCount(), 10);
     EXPECT_EQ(menu.GetItemText(0), exstring(L"Set &Password..."));
     mgtSettings settings(Store());
     struct {

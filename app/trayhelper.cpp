@@ -1,0 +1,303 @@
+#include "trayhelper.h"
+
+#include <shellapi.h>
+
+#include "../lang/exmlang.h"
+#include "../res/resource.h"
+#include "../settings/mgtsettings.h"
+#include "../text/pathutil.h"
+#include "../toolkit/exapp.h"
+#include "../toolkit/exsysicon.h"
+#include "../ui/settingsmenu.h"
+#include "idlewatch.h"
+#include "shell/exprocess.h"
+
+namespace {
+
+const wchar_t kSettingsKeyPath[] = L"Software\\Quarnwick\\Marrowgate";
+// A suspend leaves the lock this long to cover the screen before the
+// notice is answered and the system goes on to sleep.
+constexpr DWORD kSuspendGraceMs = 1500;
+
+using NtPowerInformationProc = LONG(WINAPI*)(int level, void* in, ULONG inSize, void* out, ULONG outSize);
+constexpr int kSystemExecutionState = 16;
+
+// The ES_* bits of the whole system: a program keeping the display on sets
+// ES_DISPLAY_REQUIRED here. 0 when the system does not tell.
+uint32_t SystemExecutionState() {
+    static const auto query = reinterpret_cast<NtPowerInformationProc>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtPowerInformation")));
+    ULONG state = 0;
+    if (query == nullptr || query(kSystemExecutionState, nullptr, 0, &state, sizeof(state)) != 0) return 0;
+    return state;
+}
+
+bool SomethingPostponesIdleLock() {
+    QUERY_USER_NOTIFICATION_STATE state = QUNS_ACCEPTS_NOTIFICATIONS;
+    if (FAILED(SHQueryUserNotificationState(&state))) state = QUNS_ACCEPTS_NOTIFICATIONS;
+    return PostponesIdleLock(static_cast<int>(state), SystemExecutionState());
+}
+
+bool RegisterWindowClass(HINSTANCE instance) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kTrayWindowClass;
+    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+} // namespace
+
+mgtTrayHelper::mgtTrayHelper(TrayServices services) : services_(std::move(services)) {}
+
+mgtTrayHelper::~mgtTrayHelper() {
+    if (Handle() == nullptr) return;
+    Shell_NotifyIconW(NIM_DELETE, &icon_);
+    UnregisterHotKey(Handle(), kLockHotKeyId);
+    KillTimer(Handle(), kIdleTimerId);
+    Detach(true);
+}
+
+int mgtTrayHelper::Run() {
+    // One helper per session: a second would lock twice and show two icons.
+    SetLastError(0);
+    HANDLE role = CreateMutexW(nullptr, FALSE, (services_.instanceName + L"_MGTTRAY").c_str());
+    if (role == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (role != nullptr) CloseHandle(role);
+        return 0;
+    }
+    helperRole_.Reset(role);
+    if (!Create()) return 0;
+
+    countingSince_ = GetTickCount();
+    AddIcon();
+    // Said once; the helper goes on without the key.
+    if (!RegisterHotKey(Handle(), kLockHotKeyId, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT, 'L'))
+        SayOnce(services_.strings.GetText(L"main", L"hotkey_taken"));
+    WatchSettings();
+    LookAtIdleTime();
+
+    for (;;) {
+        HANDLE events[2];
+        Watch* watches[2];
+        DWORD count = 0;
+        for (Watch& watch : watches_)
+            if (watch.changed.Held()) {
+                events[count] = watch.changed.Get();
+                watches[count++] = &watch;
+            }
+        const DWORD woke = MsgWaitForMultipleObjectsEx(count, events, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_FAILED) {
+            // Waiting on the notices failed: go on with messages alone
+            // rather than spin.
+            for (Watch& watch : watches_) watch.changed.Reset();
+            continue;
+        }
+        if (woke - WAIT_OBJECT_0 < count) {
+            Arm(*watches[woke - WAIT_OBJECT_0]);
+            OnSettingsChanged();
+            continue;
+        }
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return 0;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+bool mgtTrayHelper::Create() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!RegisterWindowClass(instance)) return false;
+    // A hidden top-level window: power notices and the taskbar's restart
+    // broadcast reach top-level windows only, not message-only ones.
+    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kTrayWindowClass, kProductName, WS_POPUP, 0, 0, 0, 0, nullptr,
+                                  nullptr, instance, nullptr);
+    if (window == nullptr) return false;
+    if (!SubclassWindow(window)) {
+        DestroyWindow(window);
+        return false;
+    }
+    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+
+    if (menu_.CreatePopup()) {
+        const exmlang& strings = services_.strings;
+        menu_.AppendItem(IDM_TRAY_LOCK_NOW, strings.GetText(L"main", L"locknow"));
+        menu_.AppendItem(IDM_TRAY_SETTINGS, strings.GetText(L"main", L"tray_settings"));
+        AppendIdleLockMenu(menu_, strings);
+        menu_.AppendItem(0, exstring());
+        menu_.AppendItem(IDM_TRAY_EXIT, strings.GetText(L"main", L"tray_exit"));
+    }
+    return true;
+}
+
+void mgtTrayHelper::AddIcon() {
+    icon_ = NOTIFYICONDATAW{};
+    icon_.cbSize = sizeof(icon_);
+    icon_.hWnd = Handle();
+    icon_.uID = 1;
+    icon_.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
+    icon_.uCallbackMessage = kTrayNotifyMessage;
+    icon_.hIcon = SystemIcons().Get(kIconAppSmall);
+    lstrcpynW(icon_.szTip, kProductName, ARRAYSIZE(icon_.szTip));
+    Shell_NotifyIconW(NIM_ADD, &icon_);
+}
+
+void mgtTrayHelper::SayOnce(const exstring& text) {
+    NOTIFYICONDATAW balloon = icon_;
+    balloon.uFlags = NIF_INFO;
+    balloon.dwInfoFlags = NIIF_WARNING;
+    lstrcpynW(balloon.szInfoTitle, kProductName, ARRAYSIZE(balloon.szInfoTitle));
+    lstrcpynW(balloon.szInfo, text.c_str(), ARRAYSIZE(balloon.szInfo));
+    Shell_NotifyIconW(NIM_MODIFY, &balloon);
+}
+
+void mgtTrayHelper::ShowMenu() {
+    // Settings made since the start may have created a key to watch.
+    if (!watches_[0].key || !watches_[1].key) WatchSettings();
+    OnSettingsChanged();
+    RefreshIdleLockMarks(menu_, services_.settings);
+    POINT at{};
+    GetCursorPos(&at);
+    // Without the foreground the menu would not close on a click elsewhere.
+    SetForegroundWindow(Handle());
+    menu_.TrackPopup(at.x, at.y, Handle());
+    PostMessageW(Handle(), WM_NULL, 0, 0);
+}
+
+void mgtTrayHelper::RunCommand(UINT command) {
+    switch (command) {
+    case IDM_TRAY_LOCK_NOW:
+        StartLock();
+        return;
+    case IDM_TRAY_SETTINGS:
+        // The program's own start: the login when a password is set, then
+        // the main window, or the one already open comes to the front.
+        StartProgram(exstring());
+        return;
+    case IDM_TRAY_EXIT:
+        if (Authorised()) PostQuitMessage(0);
+        return;
+    default: {
+        // Only the idle choices of this menu; a forged command of the
+        // settings menu opens nothing here.
+        if (!IsHelperCommand(command) || !Authorised()) return;
+        SettingsChoosers noChoosers;
+        RunSettingsCommand(command, Handle(), services_.settings, services_.strings, noChoosers);
+        LookAtIdleTime();
+    }
+    }
+}
+
+bool mgtTrayHelper::Authorised() {
+    // A passer-by must not switch idle locking off: the same password as the
+    // main window's, with the login dialog's slowed guessing.
+    services_.settings.Load();
+    return mgtSettings::IsBlankDigest(services_.settings.Password) || (services_.login && services_.login());
+}
+
+bool mgtTrayHelper::LockRuns() const {
+    // The lock holds this mutex (its lock role) for as long as it runs.
+    HANDLE role = OpenMutexW(SYNCHRONIZE, FALSE, (services_.instanceName + L"_MGTLOCKROLE").c_str());
+    if (role == nullptr) return false;
+    CloseHandle(role);
+    return true;
+}
+
+void mgtTrayHelper::StartLock() {
+    countingSince_ = GetTickCount();
+    if (LockRuns()) return;
+    StartProgram(L"+lock");
+}
+
+void mgtTrayHelper::StartProgram(const exstring& arguments) const {
+    exprocess program;
+    program.SetProgram(ModulePath(false));
+    program.SetArguments(arguments);
+    program.Launch();
+}
+
+void mgtTrayHelper::LookAtIdleTime() {
+    const uint32_t timeout = ClampIdleSeconds(services_.settings.idleLock);
+    if (timeout == 0) {
+        KillTimer(Handle(), kIdleTimerId);
+        return;
+    }
+    const DWORD now = GetTickCount();
+    const bool locked = LockRuns();
+    const bool postponed = !locked && SomethingPostponesIdleLock();
+    // Time under a lock or a presentation is not time away: count afresh.
+    if (locked || postponed) countingSince_ = now;
+    LASTINPUTINFO input{};
+    input.cbSize = sizeof(input);
+    if (!GetLastInputInfo(&input)) input.dwTime = now;
+    const IdleStep step = NextIdleStep(timeout, IdleMs(now, input.dwTime, countingSince_), locked, postponed);
+    if (step.lock) StartLock();
+    SetCoalescableTimer(Handle(), kIdleTimerId, step.waitMs, nullptr, TIMERV_DEFAULT_COALESCING);
+}
+
+void mgtTrayHelper::WatchSettings() {
+    // Only keys that exist: an empty settings key made here would load as
+    // settings without their defaults.
+    const HKEY roots[2] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
+    for (int i = 0; i < 2; ++i) {
+        watches_[i].key = OpenKey(roots[i], kSettingsKeyPath, false);
+        if (!watches_[i].key) continue;
+        watches_[i].changed.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        Arm(watches_[i]);
+    }
+}
+
+void mgtTrayHelper::Arm(Watch& watch) {
+    const DWORD filter = REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_NAME;
+    if (RegNotifyChangeKeyValue(watch.key.Get(), TRUE, filter, watch.changed.Get(), TRUE) != ERROR_SUCCESS)
+        watch.changed.Reset();
+}
+
+void mgtTrayHelper::OnSettingsChanged() {
+    services_.settings.Load();
+    LookAtIdleTime();
+}
+
+LRESULT mgtTrayHelper::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case kTrayNotifyMessage:
+        switch (LOWORD(lParam)) {
+        case WM_LBUTTONUP:
+            StartLock();
+            break;
+        case WM_RBUTTONUP:
+        case WM_CONTEXTMENU:
+            ShowMenu();
+            break;
+        default:
+            break;
+        }
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == 0) RunCommand(LOWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        if (wParam == kIdleTimerId) LookAtIdleTime();
+        return 0;
+    case WM_HOTKEY:
+        if (wParam == kLockHotKeyId) StartLock();
+        return 0;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMSUSPEND && services_.settings.lockOnSleep) {
+            StartLock();
+            const ULONGLONG deadline = GetTickCount64() + kSuspendGraceMs;
+            while (!LockRuns() && GetTickCount64() < deadline) Sleep(50);
+        }
+        return TRUE;
+    case WM_DRAWITEM:
+        return DrawMenuItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
+    case WM_MEASUREITEM:
+        return MeasureMenuItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
+    default:
+        if (message == taskbarCreated_ && message != 0) AddIcon();
+        return exWnd::WindowProc(message, wParam, lParam);
+    }
+}

@@ -1,0 +1,80 @@
+// The resident helper started by "+tray": an icon in the notification area
+// with a small menu, the idle lock, the lock before sleep and the hot key.
+// It never locks in its own process: every lock is a fresh "+lock" process,
+// so the lock, its guardian and the relock rules apply unchanged.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+
+#include "../settings/registry.h"
+#include "../text/exstring.h"
+#include "../toolkit/exmenu.h"
+#include "../toolkit/exwnd.h"
+#include "shell/uniquehandle.h"
+
+class exmlang;
+class mgtSettings;
+
+// What the helper needs of the application, which owns it.
+struct TrayServices {
+    mgtSettings& settings;
+    const exmlang& strings;
+    // The single-instance name the lock's own mutexes are derived from.
+    exstring instanceName;
+    // True when no password is set or the right one was typed (the login
+    // dialog, with its slowed guessing).
+    std::function<bool()> login;
+};
+
+// The class of the helper's hidden window, which receives the icon's
+// notices, the hot key and the power notices.
+inline constexpr wchar_t kTrayWindowClass[] = L"MarrowgateTray";
+// The icon's notices arrive as this message; lParam is the mouse message.
+constexpr UINT kTrayNotifyMessage = WM_APP + 1;
+constexpr UINT_PTR kIdleTimerId = 1;
+constexpr int kLockHotKeyId = 1;
+
+class mgtTrayHelper : public exWnd {
+public:
+    explicit mgtTrayHelper(TrayServices services);
+    ~mgtTrayHelper() override;
+
+    // Runs until Exit; returns the exit code (0). A second helper of the same
+    // session ends at once with 0.
+    int Run();
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    bool Create();
+    void AddIcon();
+    void SayOnce(const exstring& text);
+    void ShowMenu();
+    void RunCommand(UINT command);
+    // True when no password is set or the right one was typed.
+    bool Authorised();
+    // Looks at the idle time: locks when it is due, then sets the next look.
+    void LookAtIdleTime();
+    bool LockRuns() const;
+    void StartLock();
+    void StartProgram(const exstring& arguments) const;
+    struct Watch {
+        UniqueKey key;
+        UniqueHandle changed;  // signalled when anything below the key changes
+    };
+    // Follows changes to the settings made by other processes.
+    void WatchSettings();
+    void Arm(Watch& watch);
+    void OnSettingsChanged();
+
+    TrayServices services_;
+    UniqueHandle helperRole_;
+    exMenu menu_;
+    NOTIFYICONDATAW icon_{};
+    UINT taskbarCreated_ = 0;
+    DWORD countingSince_ = 0;
+    Watch watches_[2];
+};

@@ -1,0 +1,186 @@
+// The resident helper of the real program ("+tray"): every way it starts a
+// lock, the idle lock against steady input, Exit behind the password, one
+// helper per session, and the Run value that follows the settings.
+#include <gtest/gtest.h>
+
+#include "app/shell/foreground.h"
+#include "app/trayhelper.h"
+#include "e2esupport.h"
+#include "lang/mgtmlang.h"
+#include "res/resource.h"
+#include "ui/settingsmenu.h"
+
+namespace {
+
+using namespace e2e;
+
+class Helper : public ::testing::Test {
+protected:
+    void SetUp() override { TearDown(); }
+    void TearDown() override {
+        EndAllPrograms();
+        CleanRegistry();
+    }
+
+    // Stores the settings and starts "+tray"; `password` empty for none.
+    ::testing::AssertionResult Start(uint32_t idleLock, bool lockOnSleep, const char* password = kPassword) {
+        Config config;
+        config.password = password;
+        if (!Configure(config)) return ::testing::AssertionFailure() << "settings not stored";
+        mgtSettings settings;
+        settings.idleLock = idleLock;
+        settings.lockOnSleep = lockOnSleep;
+        settings.Save();
+        helper = e2e::Start(L"\"" + Program() + L"\" +tray");
+        // One helper per session: the class names it.
+        if (!WaitFor([&] { return (window = FindWindowW(kTrayWindowClass, nullptr)) != nullptr; }, 10s))
+            return ::testing::AssertionFailure() << "no helper window; the helper "
+                                                 << (helper.Running() ? "runs" : "ended");
+        return ::testing::AssertionSuccess();
+    }
+
+    // Processes other than the helper whose window covers the screen.
+    size_t Locks() const {
+        size_t count = 0;
+        for (DWORD id : ProgramProcesses())
+            if (id != helper.id && !FullScreenWindowsOf(id).empty()) ++count;
+        return count;
+    }
+
+    Process helper;
+    HWND window = nullptr;
+};
+
+TEST_F(Helper, EveryWayToLockStartsOneLockInAProcessOfItsOwn) {
+    TestWindow focus(L"focus");
+    const struct {
+        const char* way;
+        std::function<void(HWND)> act;
+    } ways[] = {
+        {"suspend notice", [](HWND w) { PostMessageW(w, WM_POWERBROADCAST, PBT_APMSUSPEND, 0); }},
+        {"left click on the icon", [](HWND w) { PostMessageW(w, kTrayNotifyMessage, 1, WM_LBUTTONUP); }},
+        {"Lock Now", [](HWND w) { PostMessageW(w, WM_COMMAND, IDM_TRAY_LOCK_NOW, 0); }},
+        // Wine fires a hot key only while one of its windows has the X focus.
+        {"Ctrl+Alt+L",
+         [&focus](HWND) {
+             ShowAndSettle(focus.Handle());
+             ForceForeground(focus.Handle());
+             Keys({VK_CONTROL, VK_MENU, 'L'});
+         }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        ASSERT_TRUE(Start(0, true));
+        way.act(window);
+        EXPECT_TRUE(WaitFor([&] { return Locks() == 1; }, 10s)) << DescribeEdges();
+        EXPECT_TRUE(FullScreenWindowsOf(helper.id).empty()) << "the helper covered the screen itself";
+        // While the lock runs, asking again starts no second one.
+        PostMessageW(window, WM_COMMAND, IDM_TRAY_LOCK_NOW, 0);
+        Settle(1500ms);
+        EXPECT_EQ(Locks(), 1u);
+        EXPECT_TRUE(helper.Running());
+        TearDown();
+    }
+}
+
+TEST_F(Helper, SuspendWithoutLockBeforeSleepDoesNotLock) {
+    ASSERT_TRUE(Start(0, false));
+    EXPECT_EQ(Ask(window, WM_POWERBROADCAST, PBT_APMSUSPEND), TRUE);
+    Settle(3s);
+    EXPECT_EQ(Locks(), 0u);
+}
+
+// Wine counts only input that reaches one of its windows: the input goes to
+// a window of this test under the pointer.
+TEST_F(Helper, IdleLockWaitsForTheInputToStop) {
+    TestWindow target(L"input target", WS_POPUP | WS_VISIBLE);
+    ShowAndSettle(target.Handle(), 100, 100);
+    ForceForeground(target.Handle());
+    const POINT centre = CentreOf(target.Handle());
+    ASSERT_TRUE(Start(6, false));
+
+    DWORD lastInput = 0;
+    for (int step = 0; step < 20; ++step) {
+        ClickAt(POINT{centre.x + step % 2, centre.y});
+        lastInput = GetTickCount();
+        Settle(500ms);
+        ASSERT_EQ(Locks(), 0u) << "locked during steady input, after " << step / 2.0 << " s";
+    }
+    ASSERT_TRUE(WaitFor([&] { return Locks() == 1; }, 10s))
+        << "no lock 10 s after the input stopped; the helper " << (helper.Running() ? "runs" : "ended") << ", "
+        << ProgramProcesses().size() << " processes of the program, " << DescribeEdges();
+    const DWORD after = GetTickCount() - lastInput;
+    EXPECT_GE(after, 5500u);
+    EXPECT_LE(after, 8500u);
+}
+
+// A passer-by can neither end the helper nor switch idle locking off.
+TEST_F(Helper, ExitAndIdleChoicesAskForThePassword) {
+    ASSERT_TRUE(Start(300, true));
+    const struct {
+        UINT command;
+        const char* typed;
+        bool ends;
+        uint32_t idleLock;
+    } attempts[] = {{IDM_IDLE_NEVER, "wrong1", false, 300},
+                    {IDM_IDLE_NEVER, kPassword, false, 0},
+                    {IDM_TRAY_EXIT, "wrong1", false, 0},
+                    {IDM_TRAY_EXIT, kPassword, true, 0}};
+    for (const auto& attempt : attempts) {
+        SCOPED_TRACE(std::to_string(attempt.command) + " " + attempt.typed);
+        PostMessageW(window, WM_COMMAND, attempt.command, 0);
+        HWND login = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (login = FindDialog(helper.id)) != nullptr; }, 10s))
+            << "no login; the helper shows " << Describe(VisibleWindowsOf(helper.id));
+        ForceForeground(login);
+        Type(attempt.typed);
+        Keys({VK_RETURN});
+        const bool right = std::string(attempt.typed) == kPassword;
+        EXPECT_EQ(WaitFor([&] { return !IsWindowVisible(login); }, 2s), right) << "the login closes on the right one";
+        if (IsWindowVisible(login)) Keys({VK_ESCAPE});
+        EXPECT_EQ(helper.ExitCode(attempt.ends ? 10000 : 1000), attempt.ends ? 0u : STILL_ACTIVE);
+        EXPECT_EQ(mgtSettings().idleLock, attempt.idleLock);
+    }
+}
+
+TEST_F(Helper, ExitWithoutPasswordAndASecondHelperEndAtOnce) {
+    ASSERT_TRUE(Start(300, true, ""));
+    Process second = e2e::Start(L"\"" + Program() + L"\" +tray");
+    EXPECT_EQ(second.ExitCode(10000), 0u);
+    EXPECT_TRUE(helper.Running());
+    PostMessageW(window, WM_COMMAND, IDM_TRAY_EXIT, 0);
+    EXPECT_EQ(helper.ExitCode(10000), 0u);
+}
+
+TEST_F(Helper, RunValueFollowsTheSettingsMenu) {
+    Config config;
+    ASSERT_TRUE(Configure(config));
+    mgtSettings settings;
+    const mgtMLang strings;
+    SettingsChoosers choosers;
+    const struct {
+        UINT command;
+        uint32_t idleLock;
+        bool lockOnSleep, helperStarts;
+    } steps[] = {
+        {IDM_IDLE_5, 300, true, true},  // sleep locking comes on with idle locking
+        {IDM_IDLE_30, 1800, true, true},
+        {IDM_IDLE_NEVER, 0, true, true},
+        {IDM_LOCK_ON_SLEEP, 0, false, false},
+        {IDM_LOCK_ON_SLEEP, 0, true, true},
+        {IDM_LOCK_ON_SLEEP, 0, false, false},
+        {IDM_IDLE_1, 60, true, true},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.command);
+        ASSERT_TRUE(RunSettingsCommand(step.command, nullptr, settings, strings, choosers));
+        const mgtSettings stored;
+        EXPECT_EQ(stored.idleLock, step.idleLock);
+        EXPECT_EQ(stored.lockOnSleep, step.lockOnSleep);
+        const exstring command = RunEntry(L"Marrowgate Helper");
+        EXPECT_EQ(command.size() > 5 && command.substr(command.size() - 5) == L"+tray", step.helperStarts)
+            << command.ToUtf8();
+    }
+}
+
+} // namespace
