@@ -215,7 +215,9 @@ LRESULT mgtInputDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         } else if (id == IDOK && code == BN_CLICKED) {
             // Enter with OK disabled reaches here too and must do nothing.
             if (!IsWindowEnabled(ok_.Handle())) return mgtBaseDlg::WindowProc(message, wParam, lParam);
+            // OnOk ends the dialog itself, and only once the password is stored.
             OnOk();
+            return 0;
         } else if (id == IDC_DELETE_PASSWORD && code == BN_CLICKED) {
             OnDeletePassword();
         }

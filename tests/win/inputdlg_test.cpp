@@ -179,3 +179,26 @@ TEST_F(PasswordDialog, DeletionNeedsYes) {
 }
 
 } // namespace
+
+namespace {
+
+// Neither root can be written: the dialog says so, stays open, and the old
+// password still applies; nothing is reported as done.
+TEST_F(PasswordDialog, FailedSaveKeepsTheDialogAndTheOldPassword) {
+    const HKEY unwritable = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x7FFFFFF0));
+    mgtSettings settings(SettingsStore{unwritable, unwritable});
+    const PasswordDigestBytes old = mgtSettings::PasswordDigest(L"pw");
+    settings.SetPassword(old.data());
+    const INT_PTR result = Run(settings, {IDOK, IDYES, IDOK}, [&](ScriptedInputDlg& dlg) {
+        dlg.Type(IDC_NEW_PASSWORD, L"new");
+        dlg.Type(IDC_CONFIRM_PASSWORD, L"new");
+        dlg.Click(IDOK);
+        EXPECT_EQ(dlg.EndResult(), 0) << "a failed save ended the dialog";
+        dlg.Click(IDC_DELETE_PASSWORD);
+    });
+    EXPECT_EQ(result, IDABORT);
+    EXPECT_EQ(g_seen, (std::vector<exstring>{L"Set Password", L"Delete Password?", L"Delete Password"}));
+    EXPECT_TRUE(settings.Accepts(L"pw"));
+}
+
+} // namespace
