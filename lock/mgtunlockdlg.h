@@ -17,6 +17,7 @@ class exMenu;
 class exmlang;
 class mgtLocker;
 class mgtSettings;
+struct LockChannelState;
 
 // What the dialog needs of the application, which lives above this layer.
 struct UnlockServices {
@@ -29,6 +30,7 @@ struct UnlockServices {
     // Called once the background covers the screen, before the dialog is
     // made: start-up work the dialog needs but the covering does not.
     std::function<void()> beforeDialog;
+    LockChannelState* channel = nullptr;
 };
 
 // "2 incorrect attempts, the last at 14:02", in the user's time format.
