@@ -92,11 +92,13 @@ inline void KillProcess(DWORD id) {
 // other back, so each round ends all of them at once, until none is left.
 inline void EndAllPrograms() {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Quarnwick\\Marrowgate", L"Locking");
-    for (int round = 0; round < 10; ++round) {
+    for (int round = 0, quiet = 0; round < 20 && quiet < 2; ++round) {
         std::vector<UniqueHandle> running;
         for (DWORD id : ProgramProcesses())
             running.emplace_back(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
-        if (running.empty()) return;
+        // Empty twice, a moment apart: a process still being started shows late.
+        quiet = running.empty() ? quiet + 1 : 0;
+        if (running.empty()) Sleep(200);
         for (const UniqueHandle& process : running) TerminateProcess(process.Get(), 1);
         for (const UniqueHandle& process : running) WaitForSingleObject(process.Get(), 5000);
     }
