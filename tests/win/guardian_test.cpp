@@ -296,6 +296,15 @@ TEST_F(GuardedLock, HeldNamesAndOtherInstancesDoNotStopALock) {
     Process login = Start(L"\"" + Program() + L"\"");
     HWND loginWindow = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (loginWindow = FindDialog(login.id)) != nullptr; }, 10s));
+    // Made-up private starts: without the inherited channel nothing guards, relays or locks.
+    const exstring s = exstring(kSwitchGuardian) + L" ", other = exstring(std::to_wstring(login.id));
+    for (const exstring arguments : {s + other + L" 4", s + other + L" relay 4", s + other + L" relock 4"}) {
+        DWORD code = 1;
+        std::string failure;
+        ASSERT_TRUE(RunAndWait(Program(), L"\"" + Program() + L"\" " + arguments, 5000, code, failure)) << failure;
+        EXPECT_EQ(code, 0u) << Utf8(arguments);
+        EXPECT_EQ(ProgramProcesses(), std::vector<DWORD>{login.id}) << Utf8(arguments);
+    }
     bool loginInFront = false;
     auto watchFront = [&](std::chrono::milliseconds time) {
         WaitFor([&] { return (loginInFront = loginInFront || GetForegroundWindow() == loginWindow) && false; }, time);
