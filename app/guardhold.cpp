@@ -60,6 +60,18 @@ GuardHold::~GuardHold() {
     if (brush_ != nullptr) DeleteObject(brush_);
 }
 
+void GuardHold::RenewHooks() {
+    const HINSTANCE module = GetModuleHandleW(nullptr);
+    const auto renew = [module](HHOOK& hook, int type, HOOKPROC procedure) {
+        HHOOK fresh = SetWindowsHookExW(type, procedure, module, 0);
+        if (fresh == nullptr) return;
+        if (hook != nullptr) UnhookWindowsHookEx(hook);
+        hook = fresh;
+    };
+    renew(keyboard_, WH_KEYBOARD_LL, KeyboardProc);
+    renew(mouse_, WH_MOUSE_LL, MouseProc);
+}
+
 void GuardHold::Allow(DWORD lockProcess) {
     InterlockedExchange(&g_allowedProcess, static_cast<LONG>(lockProcess));
 }

@@ -19,6 +19,9 @@ public:
     void Allow(DWORD lockProcess);
     void Cover();
     void Uncover();
+    // Installs fresh hooks, then removes the old ones: the system drops a
+    // hook that once failed to answer in time, and says nothing.
+    void RenewHooks();
     bool Holds() const { return keyboard_ != nullptr && mouse_ != nullptr; }
     HWND CoverWindow() const { return cover_; }
 

@@ -21,6 +21,9 @@ const DWORD kRelayWaitMs = 5000;
 const DWORD kInstanceRoleWaitMs = 500;
 // How often the guardian looks at the channel while the lock lives.
 const DWORD kLookMs = 50;
+// The guardian renews its hooks now and then, and after a relock, which may
+// have kept its thread from answering them in time.
+const ULONGLONG kHookRenewalMs = 30000;
 // A session that asked whether it may end, and one that ends: about as long
 // as a real log-off takes to end this process.
 const ULONGLONG kQueryPauseMs = 5000;
@@ -168,6 +171,7 @@ private:
     bool Watch() {
         PumpWait(lock_.Get(), kLookMs);
         if (Unlocked(state_)) return false;
+        if (GetTickCount64() - renewed_ >= kHookRenewalMs) RenewHooks();
         if (!up_ && static_cast<DWORD>(state_->lockProcess) == lockId_) {
             // The new lock covers the screen itself now.
             up_ = true;
@@ -206,7 +210,13 @@ private:
         lockId_ = GetProcessId(lock_.Get());
         hold_.Allow(lockId_);
         up_ = false;
+        RenewHooks();
         return true;
+    }
+
+    void RenewHooks() {
+        hold_.RenewHooks();
+        renewed_ = GetTickCount64();
     }
 
     LockChannel channel_;
@@ -218,6 +228,7 @@ private:
     GuardHold hold_;
     RestartBudget budget_;
     bool up_ = false;
+    ULONGLONG renewed_ = GetTickCount64();
 };
 
 int RunGuardian(const GuardianCommand& command, const exstring& instanceName, COLORREF color) {
