@@ -55,12 +55,12 @@ bool exrestart::Initialize(bool create) {
     return true;
 }
 
-int exrestart::CheckInstance() {
+int exrestart::CheckInstance(bool activateOther) {
     const wchar_t* arguments = ArgumentsOf(GetCommandLineW());
-    return CheckInstance(arguments != nullptr ? exstring(arguments) : exstring());
+    return CheckInstance(arguments != nullptr ? exstring(arguments) : exstring(), activateOther);
 }
 
-int exrestart::CheckInstance(const exstring& arguments) {
+int exrestart::CheckInstance(const exstring& arguments, bool activateOther) {
     const RestartMarkerParse parse = ParseRestartMarker(arguments, restartMarker_);
     if (parse.found && !parse.value.empty()) {
         // Hand-over: the old process owns this mutex until it ends.
@@ -79,7 +79,7 @@ int exrestart::CheckInstance(const exstring& arguments) {
         return successor.Launch() ? kHandedOver : kContinue;
     }
     if (!instanceMutex_.Held() && activationMessage_ != 0) {
-        PostMessageW(HWND_BROADCAST, activationMessage_, 0, 0);
+        if (activateOther) PostMessageW(HWND_BROADCAST, activationMessage_, 0, 0);
         return kOtherInstance;
     }
     return kContinue;

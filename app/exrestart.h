@@ -31,9 +31,10 @@ public:
     exrestart& operator=(const exrestart&) = delete;
 
     bool Initialize(bool create);
-    // Reads this process's command line.
-    int CheckInstance();
-    int CheckInstance(const exstring& arguments);
+    // Reads this process's command line. `activateOther`: a second start
+    // calls the running instance to the front.
+    int CheckInstance(bool activateOther = true);
+    int CheckInstance(const exstring& arguments, bool activateOther = true);
     // True when `message` was the activation request and was acted on.
     bool OnMessage(HWND window, UINT message);
     bool Restart();

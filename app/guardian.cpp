@@ -1,10 +1,11 @@
 #include "guardian.h"
 
-#include "../lock/mgtlocker.h"
-#include "../settings/mgtsettings.h"
-#include "../settings/registry.h"
+#include <algorithm>
+
+#include "../lock/lockchannel.h"
 #include "../text/pathutil.h"
 #include "exrestart.h"
+#include "guardhold.h"
 #include "switches.h"
 
 namespace {
@@ -13,65 +14,38 @@ const exchar kRelayVerb[] = EXT("relay");
 const exchar kRelockVerb[] = EXT("relock");
 const exchar kSessionWindowClass[] = EXT("MgtGuardianSession");
 const DWORD kOpenAccess = SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION;
-// How long a relock may take to show that it locks.
-const DWORD kLockUpWaitMs = 5000;
 // A relay starts one process and ends; one that takes longer has failed.
 const DWORD kRelayWaitMs = 5000;
 // The dying lock's handles close before its end is seen; this only covers a
-// slow system, and the desktop is open meanwhile.
+// slow system.
 const DWORD kInstanceRoleWaitMs = 500;
+// How often the guardian looks at the channel while the lock lives.
+const DWORD kLookMs = 50;
+// The guardian renews its hooks now and then, and after a relock, which may
+// have kept its thread from answering them in time.
+const ULONGLONG kHookRenewalMs = 30000;
+// A session that asked whether it may end, and one that ends: about as long
+// as a real log-off takes to end this process.
+const ULONGLONG kQueryPauseMs = 5000;
+const ULONGLONG kEndPauseMs = 10000;
 
-bool g_sessionEnding = false;
-// When the session last asked whether it may end, until it says it will not.
-ULONGLONG g_sessionQueried = 0;
-// How long a pending end of session holds a relock back.
-const ULONGLONG kSessionAnswerMs = 5000;
+ULONGLONG g_pausedUntil = 0;
 mgtGuardianLink* g_link = nullptr;
 
-exstring Decimal(DWORD value) {
-    return exstring::Format(EXT("%u"), static_cast<unsigned>(value));
+exstring Decimal(uint64_t value) {
+    return exstring::Format(EXT("%I64u"), static_cast<unsigned long long>(value));
 }
 
-exstring LongPath(const exstring& path) {
-    wchar_t buffer[1024];
-    const DWORD length = GetLongPathNameW(path.c_str(), buffer, 1024);
-    return length == 0 || length >= 1024 ? path : exstring(buffer, length);
+exstring HandleText(HANDLE handle) {
+    return Decimal(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(handle)));
 }
 
-exstring ImageOf(HANDLE process) {
-    wchar_t buffer[1024];
-    DWORD length = 1024;
-    if (!QueryFullProcessImageNameW(process, 0, buffer, &length)) return exstring();
-    return LongPath(exstring(buffer, length));
+bool GuardingPaused() {
+    return GetTickCount64() < g_pausedUntil || GetSystemMetrics(SM_SHUTTINGDOWN) != 0;
 }
 
-exstring LockMarkerName(const exstring& instanceName, DWORD processId) {
-    return instanceName + EXT("_MGTLOCK") + Decimal(processId);
-}
-
-// Read afresh every time: the lock process writes it, not this one.
-bool ReadLockingFlag() {
-    const SettingsStore store;
-    const UniqueKey key = OpenKey(store.userRoot, store.keyPath, false);
-    const ByteBuffer value = key ? QueryValue(key.Get(), EXT("Locking")) : ByteBuffer();
-    if (value.Size() != sizeof(DWORD)) return false;
-    DWORD flag = 0;
-    CopyMemory(&flag, value.Data(), sizeof(flag));
-    return flag != 0;
-}
-
-OwnFacts OwnFactsNow() {
-    return OwnFacts{GetCurrentProcessId(), LongPath(ModulePath(false)), ReadLockingFlag()};
-}
-
-ProcessFacts FactsOf(HANDLE process, DWORD processId, const exstring& instanceName) {
-    ProcessFacts facts;
-    facts.processId = processId;
-    facts.image = ImageOf(process);
-    HANDLE marker = OpenMutexW(SYNCHRONIZE, FALSE, LockMarkerName(instanceName, processId).c_str());
-    facts.lockMarker = marker != nullptr;
-    if (marker != nullptr) CloseHandle(marker);
-    return facts;
+bool Unlocked(const LockChannelState* state) {
+    return state->unlocked != 0;
 }
 
 UniqueHandle OpenWatched(DWORD processId) {
@@ -83,23 +57,11 @@ UniqueHandle OpenWatched(DWORD processId) {
     return process;
 }
 
-bool SessionEnding() {
-    return g_sessionEnding || GetSystemMetrics(SM_SHUTTINGDOWN) != 0;
-}
-
-bool SessionAnswerPending() {
-    return g_sessionQueried != 0 && !SessionEnding() && GetTickCount64() - g_sessionQueried < kSessionAnswerMs;
-}
-
 LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_QUERYENDSESSION) {
-        g_sessionQueried = GetTickCount64();
-        return TRUE;
-    }
-    if (message == WM_ENDSESSION) {
-        if (wParam != FALSE) g_sessionEnding = true;
-        g_sessionQueried = 0;
-        return 0;
+    if (IsIgnoredMessage(message)) return 0;
+    if (message == WM_QUERYENDSESSION || message == WM_ENDSESSION) {
+        g_pausedUntil = SessionPauseAfter(message, wParam, GetTickCount64(), g_pausedUntil);
+        return message == WM_QUERYENDSESSION ? TRUE : 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -117,22 +79,34 @@ HWND CreateSessionWindow() {
                            module, nullptr);
 }
 
-// Starts this program; the child leaves the caller's job where the job lets it.
-UniqueHandle LaunchSelf(const exstring& arguments, DWORD* processId) {
+// Starts this program; the child leaves the caller's job where the job lets
+// it. With `inherit`, the child inherits the handles marked inheritable,
+// which is only ever the channel's copy made for it.
+UniqueHandle LaunchSelf(const exstring& arguments, DWORD* processId, bool inherit) {
     const exstring program = ModulePath(false);
     exstring line = EXT("\"") + program + EXT("\" ") + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    BOOL created = CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_BREAKAWAY_FROM_JOB,
-                                  nullptr, nullptr, &startup, &info);
+    const BOOL inheritHandles = inherit ? TRUE : FALSE;
+    BOOL created = CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, inheritHandles,
+                                  CREATE_BREAKAWAY_FROM_JOB, nullptr, nullptr, &startup, &info);
     if (!created && GetLastError() == ERROR_ACCESS_DENIED)
-        created = CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &info);
+        created = CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, inheritHandles, 0, nullptr, nullptr,
+                                 &startup, &info);
     if (!created) return UniqueHandle();
     CloseHandle(info.hThread);
     if (processId != nullptr) *processId = info.dwProcessId;
     return UniqueHandle(info.hProcess);
+}
+
+// Starts this program with the channel's handle as the last argument.
+UniqueHandle LaunchWithChannel(const exstring& arguments, const LockChannel& channel, DWORD* processId) {
+    HANDLE copy = channel.InheritableCopy();
+    if (copy == nullptr) return UniqueHandle();
+    UniqueHandle started = LaunchSelf(arguments + EXT(" ") + HandleText(copy), processId, true);
+    CloseHandle(copy);
+    return started;
 }
 
 // The process a relay that has ended started, when it is one of this program.
@@ -145,27 +119,28 @@ UniqueHandle ClaimRelayed(HANDLE relay, const exstring& instanceName) {
     return process;
 }
 
-enum class Wake { kSignalled, kTimeout, kSessionEnds };
+enum class Wake { kSignalled, kTimeout, kFailed };
 
-// Waits for `handle` (may be null) while dispatching this thread's messages.
+// Waits for `handle` (may be null) while dispatching this thread's messages:
+// the guardian's hooks are called while it does.
 Wake PumpWait(HANDLE handle, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     const DWORD count = handle != nullptr ? 1 : 0;
     for (;;) {
         MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        if (SessionEnding()) return Wake::kSessionEnds;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            if (message.message != WM_QUIT) DispatchMessageW(&message);
         const ULONGLONG now = GetTickCount64();
-        if (timeoutMs != INFINITE && now >= deadline) return Wake::kTimeout;
-        const DWORD wait = timeoutMs == INFINITE ? INFINITE : static_cast<DWORD>(deadline - now);
-        const DWORD result = MsgWaitForMultipleObjects(count, &handle, FALSE, wait, QS_ALLINPUT);
-        if (count == 1 && (result == WAIT_OBJECT_0 || result == WAIT_FAILED)) return Wake::kSignalled;
-        if (result == WAIT_FAILED) Sleep(10);
+        if (now >= deadline) return Wake::kTimeout;
+        const DWORD result = MsgWaitForMultipleObjects(count, &handle, FALSE, static_cast<DWORD>(deadline - now),
+                                                       QS_ALLINPUT);
+        if (count == 1 && result == WAIT_OBJECT_0) return Wake::kSignalled;
+        if (result == WAIT_FAILED) return Wake::kFailed;
     }
 }
 
-UniqueHandle StartRelayed(const exstring& arguments, const exstring& instanceName) {
-    UniqueHandle relay = LaunchSelf(arguments, nullptr);
+UniqueHandle StartRelayed(const exstring& arguments, const LockChannel& channel, const exstring& instanceName) {
+    UniqueHandle relay = LaunchWithChannel(arguments, channel, nullptr);
     if (!relay.Held()) return UniqueHandle();
     if (PumpWait(relay.Get(), kRelayWaitMs) != Wake::kSignalled) {
         TerminateProcess(relay.Get(), 0);
@@ -174,51 +149,101 @@ UniqueHandle StartRelayed(const exstring& arguments, const exstring& instanceNam
     return ClaimRelayed(relay.Get(), instanceName);
 }
 
-// Waits until a started lock shows its marker; false when it ended first.
-bool CameUpAsLock(HANDLE lock, const exstring& instanceName) {
-    const DWORD id = GetProcessId(lock);
-    const ULONGLONG deadline = GetTickCount64() + kLockUpWaitMs;
-    while (GetTickCount64() < deadline) {
-        HANDLE marker = OpenMutexW(SYNCHRONIZE, FALSE, LockMarkerName(instanceName, id).c_str());
-        if (marker != nullptr) {
-            CloseHandle(marker);
-            return true;
-        }
-        if (PumpWait(lock, 50) == Wake::kSignalled) return false;
-    }
-    return false;
-}
+class Guardian {
+public:
+    Guardian(LockChannel channel, DWORD lockId, UniqueHandle lock, const exstring& instanceName, COLORREF color)
+        : channel_(std::move(channel)), state_(channel_.State()), lockId_(lockId), lock_(std::move(lock)),
+          instanceName_(instanceName), image_(OwnFactsNow().image), hold_(color) {}
 
-int RunGuardian(DWORD lockId, const exstring& instanceName) {
-    UniqueHandle lock = OpenWatched(lockId);
-    if (!lock.Held() || !IsLockOfMine(FactsOf(lock.Get(), lockId, instanceName), OwnFactsNow())) return 0;
-    const HWND session = CreateSessionWindow();
-    const exstring relock =
-        exstring(kSwitchGuardian) + EXT(" ") + Decimal(GetCurrentProcessId()) + EXT(" ") + kRelockVerb;
-    RestartBudget budget;
-    ULONGLONG since = GetTickCount64();
-    DWORD delay = 0;
-    while (PumpWait(lock.Get(), INFINITE) == Wake::kSignalled) {
-        // A log-off may end the lock before this process hears the answer:
-        // wait for it rather than fight the session with a new lock.
-        if (SessionAnswerPending()) PumpWait(nullptr, static_cast<DWORD>(kSessionAnswerMs));
-        if (!PlanRestart({ReadLockingFlag(), SessionEnding(), GetTickCount64() - since}, budget, delay)) break;
-        lock.Reset();
-        while (PumpWait(nullptr, delay) == Wake::kTimeout) {
-            lock = StartRelayed(relock, instanceName);
-            if (lock.Held() || !budget.NextTry(delay)) break;
+    void Run() {
+        hold_.Allow(lockId_);
+        // Written once this guardian holds the input: from now on it came up.
+        InterlockedExchange(&state_->guardianProcess, static_cast<LONG>(GetCurrentProcessId()));
+        const HWND session = CreateSessionWindow();
+        up_ = static_cast<DWORD>(state_->lockProcess) == lockId_;
+        while (!Unlocked(state_) && Watch()) {
         }
-        if (!lock.Held()) break;
-        since = GetTickCount64();
-        // Only starts that never came up count against the budget: a lock
-        // killed over and over must come back every time.
-        if (CameUpAsLock(lock.Get(), instanceName)) budget.Reset();
+        if (session != nullptr) DestroyWindow(session);
     }
-    if (session != nullptr) DestroyWindow(session);
+
+private:
+    // One look at the lock; false when guarding ends.
+    bool Watch() {
+        PumpWait(lock_.Get(), kLookMs);
+        if (Unlocked(state_)) return false;
+        if (GetTickCount64() - renewed_ >= kHookRenewalMs) RenewHooks();
+        if (!up_ && static_cast<DWORD>(state_->lockProcess) == lockId_) {
+            // The new lock covers the screen itself now.
+            up_ = true;
+            budget_.CameUp();
+            hold_.Uncover();
+        }
+        const WatchState state = CheckWatched(lock_, lockId_, image_);
+        if (state == WatchState::kLost) PumpWait(nullptr, kLookMs);
+        if (state != WatchState::kEnded) return true;
+        hold_.Cover();
+        // A log-off may end the lock before this process hears the answer:
+        // the screen stays covered and held meanwhile, but no new lock fights
+        // the session.
+        while (GuardingPaused() && !Unlocked(state_)) PumpWait(nullptr, kLookMs);
+        if (Unlocked(state_)) return false;
+        return Relock();
+    }
+
+    bool Relock() {
+        DWORD delay = 0;
+        lock_.Reset();
+        if (PlanRestart({false, up_}, budget_, delay)) {
+            const exstring arguments = exstring(kSwitchGuardian) + EXT(" ") + Decimal(GetCurrentProcessId()) +
+                                       EXT(" ") + kRelockVerb;
+            do {
+                PumpWait(nullptr, delay);
+                lock_ = StartRelayed(arguments, channel_, instanceName_);
+            } while (!lock_.Held() && budget_.NextTry(delay));
+        }
+        if (!lock_.Held()) {
+            // No lock could be started: the system's own lock closes the
+            // desktop, and the mark locks again at the next log-on.
+            LockWorkStation();
+            return false;
+        }
+        lockId_ = GetProcessId(lock_.Get());
+        hold_.Allow(lockId_);
+        up_ = false;
+        RenewHooks();
+        return true;
+    }
+
+    void RenewHooks() {
+        hold_.RenewHooks();
+        renewed_ = GetTickCount64();
+    }
+
+    LockChannel channel_;
+    LockChannelState* state_;
+    DWORD lockId_;
+    UniqueHandle lock_;
+    exstring instanceName_;
+    exstring image_;
+    GuardHold hold_;
+    RestartBudget budget_;
+    bool up_ = false;
+    ULONGLONG renewed_ = GetTickCount64();
+};
+
+int RunGuardian(const GuardianCommand& command, const exstring& instanceName, COLORREF color) {
+    LockChannel channel = LockChannel::Adopt(command.channel);
+    if (!channel.Valid() || Unlocked(channel.State())) return 0;
+    UniqueHandle lock = OpenWatched(command.processId);
+    if (!lock.Held() || !IsLockOfMine(FactsOf(lock.Get(), command.processId, instanceName), OwnFactsNow())) return 0;
+    Guardian guardian(std::move(channel), command.processId, std::move(lock), instanceName, color);
+    guardian.Run();
     return 0;
 }
 
 int RunRelay(const GuardianCommand& command, const exstring& instanceName) {
+    const LockChannel channel = LockChannel::Adopt(command.channel);
+    if (!channel.Valid()) return 0;
     UniqueHandle target = OpenWatched(command.processId);
     if (!target.Held()) return 0;
     const ProcessFacts facts = FactsOf(target.Get(), command.processId, instanceName);
@@ -228,11 +253,11 @@ int RunRelay(const GuardianCommand& command, const exstring& instanceName) {
         if (!IsLockOfMine(facts, self)) return 0;
         arguments = exstring(kSwitchGuardian) + EXT(" ") + Decimal(command.processId);
     } else {
-        if (!IsOwnProgram(facts, self) || !self.lockingFlag) return 0;
+        if (!IsOwnProgram(facts, self)) return 0;
         arguments = exstring(kSwitchLock) + EXT(" ") + kSwitchGuardian + EXT(" ") + Decimal(command.processId);
     }
     DWORD started = 0;
-    LaunchSelf(arguments, &started);
+    LaunchWithChannel(arguments, channel, &started);
     return static_cast<int>(started);
 }
 
@@ -253,30 +278,19 @@ GuardianCommand ParseGuardianCommand(const std::vector<exstring>& tokens) {
     if (tokens.empty() || !tokens[0].EqualsNoCase(kSwitchGuardian)) return command;
     command.kind = GuardianCommand::kInvalid;
     command.processId = tokens.size() >= 2 ? ParseProcessId(tokens[1]) : 0;
-    if (command.processId == 0 || tokens.size() > 3) return command;
-    if (tokens.size() == 2) command.kind = GuardianCommand::kGuard;
+    command.channel = tokens.size() >= 3 ? ParseHandleValue(tokens.back().c_str()) : 0;
+    if (command.processId == 0 || command.channel == 0 || tokens.size() > 4) return command;
+    if (tokens.size() == 3) command.kind = GuardianCommand::kGuard;
     else if (tokens[2].EqualsNoCase(kRelayVerb)) command.kind = GuardianCommand::kRelayGuard;
     else if (tokens[2].EqualsNoCase(kRelockVerb)) command.kind = GuardianCommand::kRelayRelock;
     return command;
 }
 
-DWORD AdoptedGuardian(const std::vector<exstring>& tokens) {
-    bool lock = false;
-    DWORD guardian = 0;
-    for (size_t i = 1; i < tokens.size(); ++i) {
-        lock = lock || tokens[i - 1].EqualsNoCase(kSwitchLock);
-        if (tokens[i - 1].EqualsNoCase(kSwitchGuardian)) guardian = ParseProcessId(tokens[i]);
-    }
-    return lock ? guardian : 0;
-}
-
-bool IsOwnProgram(const ProcessFacts& process, const OwnFacts& self) {
-    return process.processId != 0 && process.processId != self.processId && !process.image.empty() &&
-           process.image.EqualsNoCase(self.image);
-}
-
-bool IsLockOfMine(const ProcessFacts& process, const OwnFacts& self) {
-    return IsOwnProgram(process, self) && process.lockMarker && self.lockingFlag;
+AdoptedLink AdoptedGuardian(const std::vector<exstring>& tokens) {
+    if (tokens.size() != 4 || !tokens[0].EqualsNoCase(kSwitchLock) || !tokens[1].EqualsNoCase(kSwitchGuardian))
+        return {};
+    const AdoptedLink link{ParseProcessId(tokens[2]), ParseHandleValue(tokens[3].c_str())};
+    return link.guardian != 0 && link.channel != 0 ? link : AdoptedLink{};
 }
 
 bool RestartBudget::NextTry(DWORD& delayMs) {
@@ -286,20 +300,36 @@ bool RestartBudget::NextTry(DWORD& delayMs) {
     return true;
 }
 
-void RestartBudget::Ended(ULONGLONG livedMs) {
-    if (livedMs >= kSteadyMs) tries_ = 0;
-}
-
 bool PlanRestart(const WatchedEnd& end, RestartBudget& budget, DWORD& delayMs) {
-    if (!end.lockGoesOn || end.sessionEnding) return false;
-    budget.Ended(end.livedMs);
+    if (end.unlocked) return false;
+    if (end.cameUp) budget.CameUp();
     return budget.NextTry(delayMs);
 }
 
-int RunGuardianCommand(const GuardianCommand& command, const exstring& instanceName) {
+ULONGLONG SessionPauseAfter(UINT message, WPARAM wParam, ULONGLONG now, ULONGLONG pausedUntil) {
+    if (message == WM_QUERYENDSESSION) return std::max(pausedUntil, now + kQueryPauseMs);
+    if (message != WM_ENDSESSION) return pausedUntil;
+    return wParam != FALSE ? now + kEndPauseMs : 0;
+}
+
+WatchState CheckWatched(UniqueHandle& process, DWORD processId, const exstring& image) {
+    const DWORD result = WaitForSingleObject(process.Get(), 0);
+    if (result == WAIT_TIMEOUT) return WatchState::kRunning;
+    if (result == WAIT_OBJECT_0) return WatchState::kEnded;
+    SetLastError(0);
+    UniqueHandle again = OpenWatched(processId);
+    if (!again.Held()) return GetLastError() == ERROR_INVALID_PARAMETER ? WatchState::kEnded : WatchState::kLost;
+    // The ID now names another program's process: the watched one is gone.
+    if (!ImageOf(again.Get()).EqualsNoCase(image) || WaitForSingleObject(again.Get(), 0) == WAIT_OBJECT_0)
+        return WatchState::kEnded;
+    process = std::move(again);
+    return WatchState::kRunning;
+}
+
+int RunGuardianCommand(const GuardianCommand& command, const exstring& instanceName, COLORREF coverColor) {
     switch (command.kind) {
     case GuardianCommand::kGuard:
-        return RunGuardian(command.processId, instanceName);
+        return RunGuardian(command, instanceName, coverColor);
     case GuardianCommand::kRelayGuard:
     case GuardianCommand::kRelayRelock:
         return RunRelay(command, instanceName);
@@ -309,7 +339,7 @@ int RunGuardianCommand(const GuardianCommand& command, const exstring& instanceN
 }
 
 bool AwaitInstanceRole(exrestart& restart, const std::vector<exstring>& tokens) {
-    if (AdoptedGuardian(tokens) == 0) return false;
+    if (AdoptedGuardian(tokens).guardian == 0) return false;
     const ULONGLONG deadline = GetTickCount64() + kInstanceRoleWaitMs;
     while (!restart.HoldsInstanceMutex() && GetTickCount64() < deadline) {
         Sleep(20);
@@ -318,8 +348,8 @@ bool AwaitInstanceRole(exrestart& restart, const std::vector<exstring>& tokens) 
     return true;
 }
 
-mgtGuardianLink::mgtGuardianLink(const mgtLocker& locker, const exstring& instanceName)
-    : locker_(locker), instanceName_(instanceName) {}
+mgtGuardianLink::mgtGuardianLink(const LockChannel& channel, const exstring& instanceName)
+    : channel_(channel), instanceName_(instanceName), image_(OwnFactsNow().image) {}
 
 mgtGuardianLink::~mgtGuardianLink() {
     if (timer_ != 0) KillTimer(nullptr, timer_);
@@ -327,19 +357,17 @@ mgtGuardianLink::~mgtGuardianLink() {
     if (sessionWindow_ != nullptr) DestroyWindow(sessionWindow_);
 }
 
-void mgtGuardianLink::Announce() {
-    // The guardian starts only for a process that carries this marker.
-    if (!marker_.Held())
-        marker_.Reset(CreateMutexW(nullptr, FALSE, LockMarkerName(instanceName_, GetCurrentProcessId()).c_str()));
+bool mgtGuardianLink::GuardianCameUp() const {
+    return guardianId_ != 0 && static_cast<DWORD>(channel_.State()->guardianProcess) == guardianId_;
 }
 
 void mgtGuardianLink::Start(DWORD adopted) {
-    Announce();
+    if (!channel_.Valid()) return;
     sessionWindow_ = CreateSessionWindow();
     UniqueHandle kept = OpenWatched(adopted);
     if (kept.Held() && IsOwnProgram(FactsOf(kept.Get(), adopted, instanceName_), OwnFactsNow())) {
         guardian_ = std::move(kept);
-        guardianSince_ = GetTickCount64();
+        guardianId_ = adopted;
     } else {
         DWORD delay = 0;
         budget_.NextTry(delay);
@@ -350,27 +378,32 @@ void mgtGuardianLink::Start(DWORD adopted) {
 }
 
 void mgtGuardianLink::Launch() {
-    const exstring arguments =
-        exstring(kSwitchGuardian) + EXT(" ") + Decimal(GetCurrentProcessId()) + EXT(" ") + kRelayVerb;
-    relay_ = LaunchSelf(arguments, nullptr);
+    relay_ = LaunchWithChannel(exstring(kSwitchGuardian) + EXT(" ") + Decimal(GetCurrentProcessId()) + EXT(" ") +
+                                   kRelayVerb,
+                               channel_, nullptr);
     relayStarted_ = GetTickCount64();
     if (!relay_.Held()) ScheduleRetry(relayStarted_);
 }
 
 void mgtGuardianLink::ScheduleRetry(ULONGLONG now) {
     DWORD delay = 0;
-    retry_ = budget_.NextTry(delay);
+    if (!budget_.NextTry(delay)) delay = kSlowRetryMs;
+    retry_ = true;
     nextTry_ = now + delay;
 }
 
 void mgtGuardianLink::Tick() {
     const ULONGLONG now = GetTickCount64();
     if (guardian_.Held()) {
-        if (WaitForSingleObject(guardian_.Get(), 0) == WAIT_TIMEOUT) return;
+        if (!guardianUp_ && GuardianCameUp()) {
+            guardianUp_ = true;
+            budget_.CameUp();
+        }
+        if (CheckWatched(guardian_, guardianId_, image_) != WatchState::kEnded) return;
         guardian_.Reset();
-        DWORD delay = 0;
-        retry_ = PlanRestart({locker_.IsLocked(), SessionEnding(), now - guardianSince_}, budget_, delay);
-        nextTry_ = now + delay;
+        guardianId_ = 0;
+        guardianUp_ = false;
+        ScheduleRetry(now);
     }
     if (relay_.Held()) {
         if (WaitForSingleObject(relay_.Get(), 0) == WAIT_TIMEOUT) {
@@ -379,11 +412,13 @@ void mgtGuardianLink::Tick() {
         }
         guardian_ = ClaimRelayed(relay_.Get(), instanceName_);
         relay_.Reset();
-        guardianSince_ = now;
-        if (guardian_.Held()) return;
+        if (guardian_.Held()) {
+            guardianId_ = GetProcessId(guardian_.Get());
+            return;
+        }
         ScheduleRetry(now);
     }
-    if (!retry_ || now < nextTry_ || !locker_.IsLocked() || SessionEnding() || SessionAnswerPending()) return;
+    if (!retry_ || now < nextTry_ || Unlocked(channel_.State()) || GuardingPaused()) return;
     retry_ = false;
     Launch();
 }

@@ -2,26 +2,30 @@
 // a visible window, watches the lock process, and the lock watches it. A lock
 // that ends without the right password is started again at once; a guardian
 // that ends is started again by the lock. Neither is the other's child, so
-// ending one process tree never takes both.
+// ending one process tree never takes both. The two talk only over a private
+// channel that they alone hold (lock/lockchannel.h).
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "../text/exstring.h"
+#include "lockpresence.h"
 #include "shell/uniquehandle.h"
 
 class exrestart;
-class mgtLocker;
+class LockChannel;
 
-// The private switch. Its command lines, and nothing else, are accepted:
-//   S <lock id>               the guardian of that lock
-//   S <lock id> relay         starts that guardian and ends, its exit code the
-//                             guardian's process ID (0 when none started)
-//   S <guardian id> relock    starts a new lock for that guardian and ends, its
-//                             exit code the new lock's process ID
-//   +lock S <guardian id>     the new lock, which keeps the guardian that asked
+// The private switch. Its command lines, and nothing else, are accepted
+// (<channel>: the inherited handle of the private channel):
+//   S <lock id> <channel>              the guardian of that lock
+//   S <lock id> relay <channel>        starts that guardian and ends, its exit
+//                                      code the guardian's process ID (0: none)
+//   S <guardian id> relock <channel>   starts a new lock for that guardian and
+//                                      ends, its exit code the new lock's ID
+//   +lock S <guardian id> <channel>    the new lock, which keeps the guardian
 // The relays exist so that the started process's parent is a process that has
 // already ended: "end process tree" follows parent process IDs.
 inline const exchar kSwitchGuardian[] = EXT("+wq7v3k9t");
@@ -33,40 +37,28 @@ struct GuardianCommand {
     enum Kind { kNone, kInvalid, kGuard, kRelayGuard, kRelayRelock };
     Kind kind = kNone;
     DWORD processId = 0;
+    uint64_t channel = 0;
 };
 // kNone unless the private switch is the first token.
 GuardianCommand ParseGuardianCommand(const std::vector<exstring>& tokens);
-// The guardian a relock keeps ("+lock S <id>"), or 0.
-DWORD AdoptedGuardian(const std::vector<exstring>& tokens);
 
-// What is known about another process and about this one.
-struct ProcessFacts {
-    DWORD processId = 0;
-    exstring image;           // its program file; empty when unknown
-    bool lockMarker = false;  // it announced a running lock
+// What a relock keeps: its guardian and the channel ("+lock S <id> <channel>").
+struct AdoptedLink {
+    DWORD guardian = 0;
+    uint64_t channel = 0;
 };
-struct OwnFacts {
-    DWORD processId = 0;
-    exstring image;
-    bool lockingFlag = false;  // the registry's `Locking` flag reads 1
-};
-// Another process started from this program file.
-bool IsOwnProgram(const ProcessFacts& process, const OwnFacts& self);
-// Another process of this program that runs a lock, while a lock is marked.
-bool IsLockOfMine(const ProcessFacts& process, const OwnFacts& self);
+// Both 0 unless the tokens are exactly a relock's.
+AdoptedLink AdoptedGuardian(const std::vector<exstring>& tokens);
 
-// Consecutive starts of a watched process: a short back-off, then no more.
+// Starts of a watched process that never came up: a short back-off, then no
+// more. A start that came up gives the whole budget back.
 class RestartBudget {
 public:
     static constexpr unsigned kMaxTries = 5;
-    // A process that ran this long before it ended earns a fresh budget.
-    static constexpr ULONGLONG kSteadyMs = 1000;
 
     // The wait before the next try, which it counts; false when none is left.
     bool NextTry(DWORD& delayMs);
-    void Ended(ULONGLONG livedMs);
-    // A start that came up: the next end starts counting afresh.
-    void Reset() { tries_ = 0; }
+    void CameUp() { tries_ = 0; }
     unsigned Tries() const { return tries_; }
 
 private:
@@ -75,49 +67,60 @@ private:
 
 // How the watched process ended.
 struct WatchedEnd {
-    bool lockGoesOn;     // guardian: `Locking` still reads 1; lock: still locked
-    bool sessionEnding;  // log-off or shutdown: not fought
-    ULONGLONG livedMs;
+    bool unlocked;  // the lock said over the channel that the right password was typed
+    bool cameUp;    // it wrote its process ID into the channel
 };
 // True (with the wait first) when the watched process is to be started again.
 bool PlanRestart(const WatchedEnd& end, RestartBudget& budget, DWORD& delayMs);
 
+// An end of session pauses guarding for as long as a real one takes, and a
+// cancelled one resumes it at once. Returns the new end of the pause.
+ULONGLONG SessionPauseAfter(UINT message, WPARAM wParam, ULONGLONG now, ULONGLONG pausedUntil);
+
+// What one look at a watched process found. A wait that fails is no end: the
+// handle is opened afresh by process ID, and the process counts as ended only
+// when that ID names no process of this program any more.
+enum class WatchState { kRunning, kEnded, kLost };
+WatchState CheckWatched(UniqueHandle& process, DWORD processId, const exstring& image);
+
 // Private-switch starts: the guardian or a relay. Returns the exit code.
-int RunGuardianCommand(const GuardianCommand& command, const exstring& instanceName);
+int RunGuardianCommand(const GuardianCommand& command, const exstring& instanceName, COLORREF coverColor);
 // A relock waits briefly for the dying lock to give up the single-instance
-// role; true for a relock, which locks even beside another instance.
+// role; true for a relock.
 bool AwaitInstanceRole(exrestart& restart, const std::vector<exstring>& tokens);
 
-// The lock's side: announces the lock, keeps a guardian running while the
-// lock holds, and leaves it to see how the lock ended.
+// The lock's side: keeps a guardian running while the lock holds, and leaves
+// it to see how the lock ended.
 class mgtGuardianLink {
 public:
-    mgtGuardianLink(const mgtLocker& locker, const exstring& instanceName);
+    mgtGuardianLink(const LockChannel& channel, const exstring& instanceName);
     ~mgtGuardianLink();
     mgtGuardianLink(const mgtGuardianLink&) = delete;
     mgtGuardianLink& operator=(const mgtGuardianLink&) = delete;
 
-    // Marks this process as a lock, before it has finished locking, so that
-    // a guardian counts a lock killed early as one that came up.
-    void Announce();
     // Keeps `adopted` when it is a process of this program, else starts one.
     void Start(DWORD adopted);
     // Called every kTickMs: a few waits of zero time.
     void Tick();
 
     static constexpr UINT kTickMs = 200;
+    // Once the budget is spent, the lock still tries now and then: it never
+    // stays unguarded for good.
+    static constexpr DWORD kSlowRetryMs = 2000;
 
 private:
     static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept;
     void Launch();
     void ScheduleRetry(ULONGLONG now);
+    bool GuardianCameUp() const;
 
-    const mgtLocker& locker_;
+    const LockChannel& channel_;
     exstring instanceName_;
-    UniqueHandle marker_;
+    exstring image_;
     UniqueHandle relay_;
     UniqueHandle guardian_;
-    ULONGLONG guardianSince_ = 0;
+    DWORD guardianId_ = 0;
+    bool guardianUp_ = false;
     ULONGLONG relayStarted_ = 0;
     ULONGLONG nextTry_ = 0;
     bool retry_ = false;

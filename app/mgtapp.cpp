@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <cstring>
+
 #include "../app/shell/excmdline.h"
 #include "../lock/mgtunlockdlg.h"
 #include "../res/resource.h"
@@ -11,7 +13,9 @@
 #include "../toolkit/exmsgbox.h"
 #include "../ui/mgtmaindlg.h"
 #include "../ui/settingsmenu.h"
+#include "../lock/lockchannel.h"
 #include "guardian.h"
+#include "lockpresence.h"
 #include "passwordquery.h"
 #include "switches.h"
 #include "trayhelper.h"
@@ -24,6 +28,10 @@ const exchar kSingleInstanceName[] = L"KVORM";
 // project's pages.
 const exchar kGuideFile[] = L"marrowgate-guide.html";
 const exchar kOnlineHelp[] = L"https://quarnwick.example/marrowgate/help";
+// How long a lock request waits for a lock of this program that is starting,
+// and for one that was just unlocked and still holds the role.
+const ULONGLONG kStartingGraceMs = 3000;
+const ULONGLONG kLeavingWaitMs = 300;
 
 // Static construction order of the members is the declaration order in mgtApp.
 mgtApp g_application;
@@ -55,52 +63,81 @@ const exstring& mgtApp::VersionText(bool formatted) {
 
 bool mgtApp::RunApplication() {
     const excmdline switches = ProcessSwitches();
-    if (switches.Contains(kSwitchCheckPassword)) {
+    const bool passwordQuery = switches.Contains(kSwitchCheckPassword);
+    const GuardianCommand guardian = ParseGuardianCommand(switches.Tokens());
+    const bool lockRequested = !passwordQuery && guardian.kind == GuardianCommand::kNone &&
+                               (switches.Contains(kSwitchBoot) || switches.Contains(kSwitchLock));
+    // A damaged password would make a lock that anyone opens, or that nobody
+    // can. A relock brings the password its first lock had.
+    const bool refuseDamaged =
+        lockRequested && settings_.passwordDamaged && AdoptedGuardian(switches.Tokens()).channel == 0;
+    if (lockRequested && !refuseDamaged) MarkLocking();
+    if (passwordQuery) {
         SetExitCode(AnswerPasswordQuery(switches.Tokens(), settings_.Password));
         return false;
     }
     // The guardian and its relays run beside the lock, never as an instance.
-    const GuardianCommand guardian = ParseGuardianCommand(switches.Tokens());
     if (guardian.kind != GuardianCommand::kNone) {
-        SetExitCode(RunGuardianCommand(guardian, restart_.Name()));
+        SetExitCode(RunGuardianCommand(guardian, restart_.Name(), CoverColor()));
         return false;
     }
     if (switches.Contains(kSwitchTray)) {
+        RestoreTaskManagerIfNoLock();
         PrepareWindows();
         mgtTrayHelper helper(TrayServices{settings_, strings_, restart_.Name(), [this] { return Login(); }});
         SetExitCode(helper.Run());
         return false;
     }
-    const bool lockRequested = switches.Contains(kSwitchBoot) || switches.Contains(kSwitchLock);
     restart_.Initialize(true);
-    const bool relock = AwaitInstanceRole(restart_, switches.Tokens());
-    const int instance = restart_.CheckInstance();
+    AwaitInstanceRole(restart_, switches.Tokens());
+    // A lock request never calls another instance to the front: the main
+    // window would flash under the lock.
+    const int instance = restart_.CheckInstance(!lockRequested);
     if (instance == exrestart::kHandedOver) return false;
+    // Say so, and open the main window so that a new password can be set.
+    if (refuseDamaged) return RefuseDamagedLock(instance == exrestart::kContinue);
     if (lockRequested) {
         // A crashed lock must end at once so that its guardian relocks, not
         // wait behind a crash dialog with its hooks gone.
         SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-        // One lock at a time, decided atomically: two locks would each drop
-        // the other's input, and nobody could type the password (auto-start
-        // below both registry roots starts two at log-on). Another instance
-        // that is no lock does not stop a lock: the desktop is still open.
-        if (!TakeLockRole(relock)) return false;
-    } else if (instance != exrestart::kContinue) {
-        return false;
+        lockMarker_ = AnnounceLock(restart_.Name());
+        if (!TakeLockRole()) return false;
+        // A lock covers the screen first; what it needs only later follows.
+        return LockNow(AdoptedGuardian(switches.Tokens()));
     }
-    // A damaged password would make a lock that anyone opens, or that nobody
-    // can: say so, and open the main window so that a new one can be set.
-    if (lockRequested && settings_.passwordDamaged && AdoptedGuardian(switches.Tokens()) == 0)
-        return RefuseDamagedLock(instance == exrestart::kContinue);
-    // A lock covers the screen first; what it needs only later follows.
-    if (lockRequested) return LockNow(AdoptedGuardian(switches.Tokens()));
-    // A lock that ended without its unlock (a crash, a power loss) left the
-    // task manager closed: put back the user's own state.
-    if (!settings_.LockingFlag()) TaskManagerPolicy(settings_.Store()).Restore();
+    if (instance != exrestart::kContinue) return false;
+    RestoreTaskManagerIfNoLock();
     PrepareWindows();
     if (!Login()) return false;
     ShowMainWindow();
     return false;
+}
+
+void mgtApp::RestoreTaskManagerIfNoLock() {
+    // A lock that ended without its unlock (a crash, a power loss) left the
+    // task manager closed: put back the user's own state.
+    if (FindLockOfMine(restart_.Name()) == LockPresence::kNone) TaskManagerPolicy(settings_.Store()).Restore();
+}
+
+void mgtApp::MarkLocking() {
+    // The Run entry before the flag: a lock ended between the two writes
+    // still locks again at the next log-on.
+    const bool autoStart = settings_.autoStart;
+    settings_.autoStart = true;
+    settings_.ApplyAutoStart();
+    settings_.autoStart = autoStart;
+    settings_.LockingFlag(1);
+}
+
+void mgtApp::OnActivationRequest(HWND window, UINT message, bool lockWindow) {
+    if (message == 0 || message != restart_.ActivationMessage()) return;
+    // While a lock runs, a plain start brings the lock forward and nothing else.
+    if (!lockWindow && FindLockOfMine(restart_.Name()) == LockPresence::kOnScreen) return;
+    restart_.OnMessage(window, message);
+}
+
+COLORREF mgtApp::CoverColor() const {
+    return (settings_.bgColor & 0xFF000000u) != 0 ? GetSysColor(COLOR_BACKGROUND) : settings_.bgColor;
 }
 
 void mgtApp::ShowMainWindow() {
@@ -108,7 +145,7 @@ void mgtApp::ShowMainWindow() {
                           strings_,
                           settingsMenu_,
                           VersionText(false),
-                          [this](HWND window, UINT message) { restart_.OnMessage(window, message); },
+                          [this](HWND window, UINT message) { OnActivationRequest(window, message, false); },
                           [this] { return restart_.Restart(); },
                           [this] { OnHelp(); }};
     mgtMainDlg window(std::move(services));
@@ -130,7 +167,8 @@ void mgtApp::PrepareWindows() {
 
 UnlockServices mgtApp::Services() {
     return UnlockServices{settings_, locker_, strings_, optionsMenu_,
-                          [this](HWND window, UINT message) { restart_.OnMessage(window, message); }, nullptr};
+                          [this](HWND window, UINT message) { OnActivationRequest(window, message, false); },
+                          nullptr, nullptr};
 }
 
 void mgtApp::LoadApplicationIcons() {
@@ -142,10 +180,12 @@ void mgtApp::LoadApplicationIcons() {
     }
 }
 
-bool mgtApp::TakeLockRole(bool relock) {
-    // A relock may start while the killed lock's handles are still closing,
-    // and a lock started just after an unlock while the old one is exiting.
-    const ULONGLONG deadline = GetTickCount64() + (relock ? 1000 : 300);
+bool mgtApp::TakeLockRole() {
+    // Anyone may hold the role's name; only a lock of this program on the
+    // screen makes this request give way. A lock that is still starting (two
+    // auto-start entries at log-on) gets a grace, since two locks would each
+    // drop the other's input; a lock that has just been unlocked is leaving.
+    const ULONGLONG start = GetTickCount64();
     for (;;) {
         SetLastError(0);
         HANDLE role = CreateMutexW(nullptr, FALSE, (restart_.Name() + L"_MGTLOCKROLE").c_str());
@@ -154,22 +194,48 @@ bool mgtApp::TakeLockRole(bool relock) {
             return true;
         }
         if (role != nullptr) CloseHandle(role);
-        if (GetTickCount64() >= deadline) return false;
+        const LockPresence presence = FindLockOfMine(restart_.Name());
+        if (presence == LockPresence::kOnScreen) return false;
+        const ULONGLONG waited = GetTickCount64() - start;
+        if (waited >= (presence == LockPresence::kStarting ? kStartingGraceMs : kLeavingWaitMs)) return true;
         Sleep(20);
     }
 }
 
-bool mgtApp::LockNow(DWORD adoptedGuardian) {
+void mgtApp::ShareLockSettings(LockChannelState& state, bool relock) {
+    if (relock) {
+        settings_.SetPassword(state.digest);
+        settings_.useOrgScreen = state.useOrgScreen != 0;
+        return;
+    }
+    std::memcpy(state.digest, settings_.Password, kDigestSize);
+    state.useOrgScreen = settings_.useOrgScreen ? 1 : 0;
+}
+
+bool mgtApp::LockNow(const AdoptedLink& adopted) {
+    // Only a relock inherits a channel; whatever else a command line names
+    // starts afresh, with a guardian of its own.
+    LockChannel channel = LockChannel::Adopt(adopted.channel);
+    const bool relock = channel.Valid();
+    if (!relock) channel = LockChannel::Create();
+    LockChannelState* state = channel.State();
+    if (state != nullptr) ShareLockSettings(*state, relock);
+    locker_.SetChannel(state);
     UnlockServices services = Services();
-    services.beforeDialog = [this] { PrepareWindows(); };
+    services.channel = state;
+    services.onMessage = [this](HWND window, UINT message) { OnActivationRequest(window, message, true); };
+    // The background covers the screen by now: this lock has come up.
+    services.beforeDialog = [this, state] {
+        if (state != nullptr) InterlockedExchange(&state->lockProcess, static_cast<LONG>(GetCurrentProcessId()));
+        PrepareWindows();
+    };
     mgtUnlockDlg dialog(false, std::move(services));
     SetMainWindow(&dialog);
     bool result = false;
-    mgtGuardianLink guardian(locker_, restart_.Name());
-    guardian.Announce();
+    mgtGuardianLink guardian(channel, restart_.Name());
     bool started = dialog.StartLock();
     if (started) {
-        guardian.Start(adoptedGuardian);
+        guardian.Start(relock ? adopted.guardian : 0);
         // Only the right password ends the lock: a WM_QUIT posted from
         // outside goes unheeded, and windows destroyed behind the lock's
         // back are made again.
@@ -182,10 +248,13 @@ bool mgtApp::LockNow(DWORD adoptedGuardian) {
     // Stopped before the dialog goes, so no hook outlives its windows; only
     // the right password clears the lock's mark, so that a lock that could
     // not go on is made again by its guardian or at the next log-on.
-    if (dialog.Accepted())
+    if (dialog.Accepted()) {
         locker_.Stop();
-    else
+        // No longer a lock: a lock request from now on need not give way.
+        lockMarker_.Reset();
+    } else {
         locker_.Abandon();
+    }
     SetMainWindow(nullptr);
     return result;
 }

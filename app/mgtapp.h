@@ -11,6 +11,8 @@
 #include "exrestart.h"
 
 struct UnlockServices;
+struct AdoptedLink;
+struct LockChannelState;
 
 class mgtApp : public exBaseApp {
 public:
@@ -34,17 +36,28 @@ private:
     void LoadApplicationIcons();
     // Common controls, icons, menus and message box captions, once.
     void PrepareWindows();
+    // Writes `Locking` and the Run entry: the first thing a lock request
+    // does, so that a lock ended at any moment after comes back.
+    void MarkLocking();
     // Locks now; returns when the right password ended the lock.
-    // `adoptedGuardian`: the guardian a relock keeps, or 0.
-    bool LockNow(DWORD adoptedGuardian);
+    // `adopted`: the guardian and channel a relock keeps, or none.
+    bool LockNow(const AdoptedLink& adopted);
+    // A relock takes the password and screen mode the first lock started
+    // with; a first lock writes them for the relocks to come.
+    void ShareLockSettings(LockChannelState& state, bool relock);
+    // The single-instance activation request, which a window other than the
+    // lock leaves to a lock that is on the screen.
+    void OnActivationRequest(HWND window, UINT message, bool lockWindow);
+    COLORREF CoverColor() const;
     // A lock request against a damaged password: explains, offers the main
     // window, and ends with 1.
     bool RefuseDamagedLock(bool showMainWindow);
+    void RestoreTaskManagerIfNoLock();
     // True when no password is set or the right one was typed.
     bool Login();
     void ShowMainWindow();
-    // False when another process holds the lock role (it locks already).
-    bool TakeLockRole(bool relock);
+    // False only when a lock of this program is on the screen already.
+    bool TakeLockRole();
     UnlockServices Services();
 
     mgtSettings settings_;
@@ -54,6 +67,7 @@ private:
     exMenu optionsMenu_;   // of the unlock dialog
     exMenu settingsMenu_;  // of the main window
     UniqueHandle lockRole_;
+    UniqueHandle lockMarker_;
     bool windowsPrepared_ = false;
     exstring version_;
     exstring formattedVersion_;

@@ -5,6 +5,10 @@
 // colour, alternating, as medians. Memory: the peak working set once the
 // screen is covered and settled; the floor also pays for one screen-sized
 // 32-bit bitmap, which any lock that paints its own background needs.
+// Relock: a guarded lock is killed while keys and clicks go to a window
+// behind it; the figure is the time until the screen is covered again, and
+// the inputs that reached the window meanwhile. Mark: from CreateProcessW
+// until the lock's `Locking` value reads 1.
 #include <windows.h>
 #include <psapi.h>
 #include <shlwapi.h>
@@ -92,17 +96,17 @@ std::vector<DWORD> ProgramProcesses() {
     return found;
 }
 
-// Without the lock flag the lock's guardian lets a killed lock go. A lock
-// whose guardian died first may start a new one, hence the rounds.
+// A lock and its guardian bring each other back, so each round ends every
+// process of the program at once, until none is left.
 void EndLocks() {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"Locking");
-    for (int round = 0; round < 5; ++round) {
-        const std::vector<DWORD> processes = ProgramProcesses();
-        if (processes.empty()) return;
-        for (DWORD id : processes) {
-            UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
-            if (process.Held()) Kill(process.Get());
-        }
+    for (int round = 0; round < 10; ++round) {
+        std::vector<UniqueHandle> running;
+        for (DWORD id : ProgramProcesses())
+            running.emplace_back(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+        if (running.empty()) return;
+        for (const UniqueHandle& process : running) TerminateProcess(process.Get(), 1);
+        for (const UniqueHandle& process : running) WaitForSingleObject(process.Get(), 5000);
     }
 }
 
@@ -198,6 +202,119 @@ double LockNowRun(const std::wstring& program, SIZE_T* peak = nullptr) {
         seconds = SecondsToColor(begin);
     }
     if (seconds >= 0) MeasurePeak(peak, ProgramProcesses());
+    EndLocks();
+    return seconds;
+}
+
+// Input that reaches a window of this process, behind the lock.
+LONG g_leaked = 0;
+
+LRESULT CALLBACK WitnessProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_KEYDOWN || message == WM_LBUTTONDOWN) ++g_leaked;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND MakeWitness() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = WitnessProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"MgBenchWitness";
+    RegisterClassW(&windowClass);
+    return CreateWindowExW(0, windowClass.lpszClassName, L"witness", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, 300,
+                           200, nullptr, nullptr, windowClass.hInstance, nullptr);
+}
+
+void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
+// A key and a click on the witness, as a person at the keyboard would.
+void Poke(HWND witness) {
+    RECT box{};
+    GetWindowRect(witness, &box);
+    INPUT inputs[5] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = 'Q';
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    for (int i = 2; i < 5; ++i) inputs[i].type = INPUT_MOUSE;
+    inputs[2].mi.dx = MulDiv((box.left + box.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    inputs[2].mi.dy = MulDiv((box.top + box.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    inputs[2].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[3].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[4].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(5, inputs, sizeof(INPUT));
+}
+
+// The probe shows the colour from a window of a live process other than `gone`.
+bool CoveredBesides(DWORD gone) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(GetAncestor(WindowFromPoint(kProbe), GA_ROOT), &owner);
+    return owner != 0 && owner != gone && Probe() == kColor;
+}
+
+// A process of the program other than `lock` that has a guardian's window.
+bool GuardianUp(DWORD lock) {
+    for (HWND w = FindWindowW(L"MgtGuardianSession", nullptr); w != nullptr;
+         w = FindWindowExW(nullptr, w, L"MgtGuardianSession", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner != lock) return true;
+    }
+    return false;
+}
+
+struct RelockRun {
+    double gap = -1;  // seconds from the kill until the screen is covered again
+    LONG leaked = 0;
+};
+
+// Kills a guarded lock while keys and clicks go to a window behind it.
+RelockRun MeasureRelock(const std::wstring& program, HWND witness) {
+    RelockRun run;
+    SetForegroundWindow(witness);
+    DWORD id = 0;
+    UniqueHandle lock = Launch(program, L"+lock", &id);
+    const DWORD start = GetTickCount();
+    while (lock.Held() && !(Probe() == kColor && GuardianUp(id)) && GetTickCount() - start < kStartTimeoutMs) Sleep(5);
+    if (!lock.Held() || !GuardianUp(id)) return run;
+    Sleep(300);
+    Pump();
+    g_leaked = 0;
+    const Clock::time_point begin = Clock::now();
+    TerminateProcess(lock.Get(), 1);
+    while (run.gap < 0 && Clock::now() - begin < std::chrono::seconds(5)) {
+        Poke(witness);
+        Pump();
+        if (CoveredBesides(id)) run.gap = std::chrono::duration<double>(Clock::now() - begin).count();
+    }
+    // Input goes on a while after, for what was still on its way.
+    for (int i = 0; i < 20; ++i) {
+        Poke(witness);
+        Pump();
+        Sleep(10);
+    }
+    Sleep(200);
+    Pump();
+    run.leaked = g_leaked;
+    EndLocks();
+    return run;
+}
+
+// Seconds from CreateProcessW until the `Locking` mark reads 1; negative on failure.
+double MarkRun(const std::wstring& program) {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"Locking");
+    const Clock::time_point begin = Clock::now();
+    UniqueHandle lock = Launch(program, L"+lock");
+    double seconds = -1;
+    while (lock.Held() && Clock::now() - begin < std::chrono::seconds(10)) {
+        DWORD value = 0, size = sizeof(value);
+        if (RegGetValueW(HKEY_CURRENT_USER, kKeyPath, L"Locking", RRF_RT_REG_DWORD, nullptr, &value, &size) ==
+                ERROR_SUCCESS && value == 1) {
+            seconds = std::chrono::duration<double>(Clock::now() - begin).count();
+            break;
+        }
+    }
     EndLocks();
     return seconds;
 }
@@ -343,11 +460,38 @@ bool MeasureAndPrintMemory(const std::wstring& directory) {
     return true;
 }
 
+// The relock gap and the mark, beside the "+lock" figure of the same run.
+bool MeasureAndPrintRelock(const std::wstring& directory, int runs, double lockSwitchMedian) {
+    const std::wstring program = directory + kProgramFile;
+    const HWND witness = MakeWitness();
+    std::vector<double> gaps, marks;
+    LONG leaked = 0;
+    for (int i = 0; i < runs; ++i) {
+        const RelockRun run = MeasureRelock(program, witness);
+        const double mark = MarkRun(program);
+        if (run.gap < 0 || mark < 0) return false;
+        gaps.push_back(run.gap);
+        marks.push_back(mark);
+        leaked += run.leaked;
+    }
+    DestroyWindow(witness);
+    std::printf("relock: %d kills of a guarded lock, keys and clicks sent to a window behind it meanwhile\n", runs);
+    std::printf("  kill to screen covered again: median %.1f ms (aim: under 300 ms)\n", Median(gaps) * 1000);
+    std::printf("  inputs leaked during the gaps: %ld (must be 0)\n", static_cast<long>(leaked));
+    std::printf("  against marrowgate +lock:     median %.1f ms, ratio %.2f\n", lockSwitchMedian * 1000,
+                Median(gaps) / lockSwitchMedian);
+    std::printf("  process start to the mark (`Locking` written): median %.1f ms\n", Median(marks) * 1000);
+    return true;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const int runs = argc > 1 ? std::max(3, _wtoi(argv[1])) : 15;
     const std::wstring directory = Directory();
+    // The desktop process is started by this process, not by a lock that is
+    // killed while Wine starts it.
+    GetDesktopWindow();
     EndLocks();
     const BenchSettings settings;
     LatencyRuns times;
@@ -358,6 +502,10 @@ int wmain(int argc, wchar_t** argv) {
     PrintLatency(runs, times);
     if (!MeasureAndPrintMemory(directory)) {
         std::printf("lock memory: the peak working set could not be read\n");
+        return 1;
+    }
+    if (!MeasureAndPrintRelock(directory, std::min(runs, 9), Median(times.lockSwitch))) {
+        std::printf("relock: the lock or its guardian did not come up, or no relock covered the screen\n");
         return 1;
     }
     return 0;

@@ -88,12 +88,20 @@ inline void KillProcess(DWORD id) {
     CloseHandle(process);
 }
 
-// Ends every process of the program without a relock: the lock's guardian
-// relocks a killed lock while the `Locking` flag says a lock lasts.
+// Ends every process of the program. A lock and its guardian bring each
+// other back, so each round ends all of them at once, until none is left.
 inline void EndAllPrograms() {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Quarnwick\\Marrowgate", L"Locking");
-    for (int round = 0; round < 3 && !ProgramProcesses().empty(); ++round)
-        for (DWORD id : ProgramProcesses()) KillProcess(id);
+    for (int round = 0, quiet = 0; round < 20 && quiet < 2; ++round) {
+        std::vector<UniqueHandle> running;
+        for (DWORD id : ProgramProcesses())
+            running.emplace_back(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+        // Empty twice, a moment apart: a process still being started shows late.
+        quiet = running.empty() ? quiet + 1 : 0;
+        if (running.empty()) Sleep(200);
+        for (const UniqueHandle& process : running) TerminateProcess(process.Get(), 1);
+        for (const UniqueHandle& process : running) WaitForSingleObject(process.Get(), 5000);
+    }
 }
 
 inline std::wstring ClassOf(HWND window) {

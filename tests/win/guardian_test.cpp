@@ -1,273 +1,325 @@
-// The lock and its guardian: each brings the other back when it is killed,
-// only the right password ends both, and the private switch refuses whatever
-// it was not made for.
+// The lock and its guardian: each brings the other back when it is killed, at
+// any moment, without a key or click reaching the desktop meanwhile; nothing
+// another program writes, sends or holds disarms them; only the right
+// password ends both.
 #include <gtest/gtest.h>
-#include <windows.h>
-
-#include <tlhelp32.h>
-
-#include <algorithm>
-#include <chrono>
 
 #include "app/guardian.h"
-#include "lock/mgtlocker.h"
-#include "settings/mgtsettings.h"
-#include "testsupport.h"
+#include "app/shell/foreground.h"
+#include "e2esupport.h"
+#include "lockhost/lockhostprotocol.h"
 
 namespace {
 
-using namespace std::chrono_literals;
+using namespace e2e;
 
 TEST(GuardianDecisions, CommandLinesAndProcesses) {
     const exstring s = kSwitchGuardian;
     using G = GuardianCommand;
-    struct Case { std::vector<exstring> tokens; G::Kind kind; DWORD id; };
-    const Case cases[] = {{{s, L"4242"}, G::kGuard, 4242},        {{L"+WQ7V3K9T", L"8", L"RELAY"}, G::kRelayGuard, 8},
-                          {{s, L"8", L"relock"}, G::kRelayRelock, 8}, {{s, L"8", L"other"}, G::kInvalid, 8},
-                          {{s}, G::kInvalid, 0},  {{s, L"0"}, G::kInvalid, 0},  {{s, L"4294967296"}, G::kInvalid, 0},
-                          {{s, L"-8"}, G::kInvalid, 0},  {{L"+lock", s, L"8"}, G::kNone, 0}};
+    struct Case { std::vector<exstring> tokens; G::Kind kind; DWORD id; uint64_t channel; };
+    const Case cases[] = {{{s, L"4242", L"60"}, G::kGuard, 4242, 60},
+                          {{L"+WQ7V3K9T", L"8", L"RELAY", L"60"}, G::kRelayGuard, 8, 60},
+                          {{s, L"8", L"relock", L"60"}, G::kRelayRelock, 8, 60},
+                          {{s, L"8", L"relock"}, G::kInvalid, 8, 0},      // no channel
+                          {{s, L"8", L"other", L"60"}, G::kInvalid, 8, 60},
+                          {{s, L"8", L"0x3c"}, G::kInvalid, 8, 0},
+                          {{s, L"8", L"relay", L"60", L"1"}, G::kInvalid, 8, 1},
+                          {{s, L"4294967296", L"60"}, G::kInvalid, 0, 60},
+                          {{L"+lock", s, L"8", L"60"}, G::kNone, 0, 0}};
     for (const Case& c : cases) {
         const GuardianCommand command = ParseGuardianCommand(c.tokens);
-        EXPECT_EQ(command.kind, c.kind) << c.tokens.back().ToUtf8();
+        EXPECT_EQ(command.kind, c.kind) << c.tokens.size() << " tokens, last " << c.tokens.back().ToUtf8();
         EXPECT_EQ(command.processId, c.id) << c.tokens.back().ToUtf8();
+        EXPECT_EQ(command.channel, c.channel) << c.tokens.back().ToUtf8();
     }
-    EXPECT_EQ(AdoptedGuardian({L"+lock", s, L"77"}), 77u);
-    EXPECT_EQ(AdoptedGuardian({L"+boot", s, L"77"}), 0u) << "only a relock keeps a guardian";
+    struct Relock { std::vector<exstring> tokens; DWORD guardian; uint64_t channel; };
+    const Relock relocks[] = {{{L"+LOCK", s, L"77", L"60"}, 77, 60}, {{L"+boot", s, L"77", L"60"}, 0, 0},
+                              {{L"+lock", s, L"77"}, 0, 0},          {{L"+lock", s, L"77", L"6x"}, 0, 0},
+                              {{L"+lock", L"+boot", s, L"77", L"60"}, 0, 0}};
+    for (const Relock& r : relocks) {
+        const AdoptedLink link = AdoptedGuardian(r.tokens);
+        EXPECT_EQ(link.guardian, r.guardian) << r.tokens.size() << " tokens";
+        EXPECT_EQ(link.channel, r.channel) << r.tokens.size() << " tokens";
+    }
 
-    struct Process { ProcessFacts facts; bool flag, own, lock; };
-    const Process processes[] = {{{200, L"c:\\apps\\MARROWGATE.EXE", true}, true, true, true},
-                                 {{200, L"C:\\Apps\\Marrowgate.exe", false}, true, true, false},  // no lock announced
-                                 {{200, L"C:\\Apps\\Marrowgate.exe", true}, false, true, false},  // flag says unlocked
-                                 {{200, L"C:\\Other\\Marrowgate.exe", true}, true, false, false},
-                                 {{100, L"C:\\Apps\\Marrowgate.exe", true}, true, false, false}};  // itself
+    struct Process { ProcessFacts facts; bool own, lock; };
+    const Process processes[] = {{{200, L"c:\\apps\\MARROWGATE.EXE", true}, true, true},
+                                 {{200, L"C:\\Apps\\Marrowgate.exe", false}, true, false},  // no lock announced
+                                 {{200, L"C:\\Other\\Marrowgate.exe", true}, false, false},
+                                 {{100, L"C:\\Apps\\Marrowgate.exe", true}, false, false}};  // itself
+    const OwnFacts self{100, L"C:\\Apps\\Marrowgate.exe"};
     for (const Process& p : processes) {
-        const OwnFacts self{100, L"C:\\Apps\\Marrowgate.exe", p.flag};
         EXPECT_EQ(IsOwnProgram(p.facts, self), p.own) << p.facts.image.ToUtf8() << " " << p.facts.processId;
         EXPECT_EQ(IsLockOfMine(p.facts, self), p.lock) << p.facts.image.ToUtf8() << " " << p.facts.processId;
     }
 }
 
-TEST(GuardianDecisions, RestartsBackOffAndStop) {
+TEST(GuardianDecisions, OnlyStartsThatNeverCameUpCountAndPausesEnd) {
     RestartBudget budget;
     DWORD delay = 99;
-    EXPECT_FALSE(PlanRestart({false, false, 60000}, budget, delay)) << "the right password ended it";
-    EXPECT_FALSE(PlanRestart({true, true, 60000}, budget, delay)) << "the session ends";
+    EXPECT_FALSE(PlanRestart({true, true}, budget, delay)) << "the right password ended it";
     std::vector<DWORD> delays;
-    while (PlanRestart({true, false, 100}, budget, delay)) delays.push_back(delay);
-    EXPECT_EQ(delays, (std::vector<DWORD>{0, 250, 500, 1000, 2000})) << "quick deaths back off, then stop";
-    EXPECT_TRUE(PlanRestart({true, false, RestartBudget::kSteadyMs}, budget, delay) && delay == 0)
-        << "a lock that held a while earns a fresh budget";
-}
+    while (PlanRestart({false, false}, budget, delay)) delays.push_back(delay);
+    EXPECT_EQ(delays, (std::vector<DWORD>{0, 250, 500, 1000, 2000})) << "starts that never came up back off, then stop";
+    for (int kill = 0; kill < 10; ++kill)
+        EXPECT_TRUE(PlanRestart({false, true}, budget, delay) && delay == 0) << "a start that came up, kill " << kill;
 
-TEST(GuardianDecisions, WatchdogRenewsHooksAfterStallsAndNowAndThen) {
-    const ULONGLONG t = 1000000;
-    struct Case { ULONGLONG now, renewed; bool renew; };
-    const Case cases[] = {{t, t - 1000, false}, {t + 200, t - 1000, false}, {t + 300, t - 1000, true},
-                          {t + 100, t - 29000, false}, {t, t - 30000, true}};
+    const ULONGLONG now = 50000;
+    struct Case { UINT message; WPARAM wParam; ULONGLONG before, after; };
+    const Case cases[] = {{WM_QUERYENDSESSION, 0, 0, now + 5000},    {WM_ENDSESSION, TRUE, 0, now + 10000},
+                          {WM_ENDSESSION, FALSE, now + 9000, 0},     {WM_QUERYENDSESSION, 0, now + 9000, now + 9000},
+                          {WM_CLOSE, 0, now + 9000, now + 9000}};
     for (const Case& c : cases)
-        EXPECT_EQ(mgtLocker::HooksNeedRenewal(t, c.now, c.renewed), c.renew)
-            << "late by " << c.now - t << " ms, renewed " << t - c.renewed << " ms before it was due";
+        EXPECT_EQ(SessionPauseAfter(c.message, c.wParam, now, c.before), c.after) << c.message << " " << c.wParam;
 }
 
-const wchar_t kKeyPath[] = L"Software\\Quarnwick\\Marrowgate";
-const COLORREF kLockColor = RGB(20, 90, 160);
-exstring Program() { return TestDirectory() + L"marrowgate.exe"; }
-
-// The program's processes in order of ID, or the parent of one of them.
-std::vector<DWORD> Ids(DWORD parentOf = 0, DWORD* parent = nullptr) {
-    std::vector<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-        if (!exstring(entry.szExeFile).EqualsNoCase(L"marrowgate.exe")) continue;
-        ids.push_back(entry.th32ProcessID);
-        if (entry.th32ProcessID == parentOf) *parent = entry.th32ParentProcessID;
-    }
-    CloseHandle(snapshot);
-    std::sort(ids.begin(), ids.end());
-    return ids;
-}
-DWORD ParentOf(DWORD id) {
-    DWORD parent = 0;
-    Ids(id, &parent);
-    return parent;
+TEST(GuardianDecisions, AFailedWaitIsNoEnd) {
+    const exstring self = ImageOf(GetCurrentProcess());
+    UniqueHandle broken(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x7ff0)));
+    EXPECT_EQ(CheckWatched(broken, GetCurrentProcessId(), self), WatchState::kRunning);
+    EXPECT_EQ(WaitForSingleObject(broken.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "watched afresh";
+    UniqueHandle other(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x7ff0)));
+    EXPECT_EQ(CheckWatched(other, GetCurrentProcessId(), L"C:\\x\\marrowgate.exe"), WatchState::kEnded)
+        << "the ID names another program now";
+    Process gone = Start(L"cmd.exe /c exit");
+    ASSERT_NE(gone.ExitCode(10000), static_cast<DWORD>(STILL_ACTIVE));
+    const DWORD goneId = gone.id;
+    gone.handle.Reset();
+    EXPECT_EQ(CheckWatched(gone.handle, goneId, self), WatchState::kEnded) << "the ID names no process";
 }
 
-void Kill(DWORD id) {
-    UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
-    if (process.Held() && TerminateProcess(process.Get(), 1)) WaitForSingleObject(process.Get(), 3000);
+// Top-level windows of a process, hidden ones too.
+std::vector<HWND> WindowsOf(DWORD processId) {
+    std::pair<DWORD, std::vector<HWND>> search{processId, {}};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* search = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == search->first) search->second.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.second;
 }
 
-// The first top-level window of the class (and title) whose process passes `accept`.
-template <class Accept>
-std::pair<HWND, DWORD> FindOf(const wchar_t* className, const wchar_t* title, Accept accept) {
-    for (HWND w = FindWindowW(className, title); w != nullptr; w = FindWindowExW(nullptr, w, className, title)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (accept(owner)) return {w, owner};
-    }
-    return {nullptr, 0};
-}
-HWND DialogOf(DWORD id) {
-    return FindOf(L"#32770", L"Marrowgate", [=](DWORD o) { return o == id; }).first;
-}
-// The process, other than the lock, that listens for the session's end.
-DWORD GuardianBeside(DWORD lock) {
-    return FindOf(L"MgtGuardianSession", nullptr, [=](DWORD o) { return o != lock; }).second;
-}
-
-// The lock colour in the four corners of the screen.
-bool Covered() {
-    HDC screen = GetDC(nullptr);
-    const int w = GetSystemMetrics(SM_CXSCREEN) - 3, h = GetSystemMetrics(SM_CYSCREEN) - 3;
-    int covered = 0;
-    for (const POINT p : {POINT{2, 2}, POINT{w, 2}, POINT{2, h}, POINT{w, h}})
-        covered += GetPixel(screen, p.x, p.y) == kLockColor;
-    ReleaseDC(nullptr, screen);
-    return covered == 4;
-}
-
-long Locking() {
-    DWORD value = 0, size = sizeof(value);
-    return RegGetValueW(HKEY_CURRENT_USER, kKeyPath, L"Locking", RRF_RT_REG_DWORD, nullptr, &value, &size) == 0
-               ? static_cast<long>(value) : -1;
+using Clock = std::chrono::steady_clock;
+double MsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
 class GuardedLock : public ::testing::Test {
 protected:
+    // Wine starts its desktop process for the first process that asks for the
+    // desktop; one started by a process killed in that moment can linger.
+    static void SetUpTestSuite() { GetDesktopWindow(); }
     void SetUp() override {
-        Clean();
-        mgtSettings settings;
-        const PasswordDigestBytes digest = mgtSettings::PasswordDigest(L"open42");
-        std::copy(digest.begin(), digest.end(), settings.Password);
-        settings.bgColor = kLockColor;
-        settings.bgImage.clear();
-        ASSERT_TRUE(settings.Save());
+        EndAllPrograms();
+        CleanRegistry();
+        ASSERT_TRUE(Configure({}));
     }
-    void TearDown() override { Clean(); }
-    // Without the flag nothing relocks; whatever still runs is ended.
-    static void Clean() {
-        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-            RegDeleteTreeW(root, kKeyPath);
-            RegDeleteKeyValueW(root, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", L"Marrowgate");
+    void TearDown() override {
+        EndAllPrograms();
+        CleanRegistry();
+        witnessProcess.Kill();
+    }
+    // A lock on the screen in a process other than those given.
+    bool AwaitLock(std::vector<DWORD> besides, std::chrono::milliseconds time = 5s) {
+        return WaitFor([&] {
+            for (DWORD id : ProgramProcesses())
+                if (std::find(besides.begin(), besides.end(), id) == besides.end() && FindDialog(id) != nullptr &&
+                    EdgesAre(kLockColor))
+                    return (lock = id) != 0;
+            return false;
+        }, time);
+    }
+    // The process, other than the lock, that listens for the session's end.
+    DWORD Guardian() const {
+        for (HWND w = FindWindowW(L"MgtGuardianSession", nullptr); w; w = FindWindowExW(nullptr, w, L"MgtGuardianSession", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner != lock) return owner;
         }
-        for (int round = 0; round < 5; ++round)
-            for (DWORD id : Ids()) Kill(id);
+        return 0;
     }
-    static DWORD Start(const exstring& arguments) {
-        exstring line = L"\"" + Program() + L"\" " + arguments;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info{};
-        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return 0;
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
-        return info.dwProcessId;
+    bool AwaitGuardian(DWORD besides = 0) {
+        return WaitFor([&] { return (guardian = Guardian()) != 0 && guardian != besides; }, 5s);
     }
-    // A lock and its guardian, which is no child of the lock.
-    DWORD LockWithGuardian() {
-        lock = Start(L"+lock");
-        EXPECT_TRUE(WaitFor([&] { return DialogOf(lock) != nullptr && Covered(); }, 10s)) << "no lock";
-        DWORD guardian = 0;
-        EXPECT_TRUE(WaitFor([&] { return (guardian = GuardianBeside(lock)) != 0; }, 5s)) << "no guardian";
-        EXPECT_NE(ParentOf(guardian), lock);
-        return guardian;
+    void LockWithGuardian() {
+        Start(L"\"" + Program() + L"\" +lock");
+        ASSERT_TRUE(AwaitLock({}, 10s)) << "no lock";
+        ASSERT_TRUE(AwaitGuardian()) << "no guardian";
     }
-    // Kills the lock as a task manager would and expects another at once.
-    void KillLockAndExpectAnother(DWORD besides = 0) {
-        const DWORD old = lock, guardian = GuardianBeside(lock);
-        const auto killed = std::chrono::steady_clock::now();
-        Kill(old);
-        auto relocked = [&] {
-            for (DWORD id : Ids())
-                if (id != old && id != besides && DialogOf(id) != nullptr) lock = id;
-            return lock != old && Covered();
-        };
-        ASSERT_TRUE(WaitFor(relocked, 5s)) << "no relock; " << Ids().size() << " processes";
-        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - killed).count(), 1.0)
-            << "seconds the desktop was open";
-        EXPECT_EQ(Locking(), 1);
-        EXPECT_NE(ParentOf(lock), guardian);
-        EXPECT_TRUE(WaitFor([&] { return GuardianBeside(lock) != 0 && Ids().size() == (besides ? 3u : 2u); }, 3s))
-            << Ids().size() << " processes, the guardian " << GuardianBeside(lock);
+    void KillLockAndExpectAnother(const char* what) {
+        const DWORD old = lock;
+        KillProcess(old);
+        ASSERT_TRUE(AwaitLock({old, guardian})) << what << ": no relock";
+        EXPECT_EQ(Guardian(), guardian) << what;
     }
-    void UnlockAndExpect(const std::vector<DWORD>& left) {
-        HWND dialog = DialogOf(lock);
+    void UnlockAndExpectTheEnd(const std::vector<DWORD>& left = {}) {
+        HWND dialog = FindDialog(lock);
         ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 3s)) << "the dialog is not in front";
-        for (const char* key = "OPEN42\r"; *key != '\0'; ++key) {
-            INPUT input[2] = {};
-            input[0].type = input[1].type = INPUT_KEYBOARD;
-            input[0].ki.wVk = input[1].ki.wVk = static_cast<WORD>(*key == '\r' ? VK_RETURN : *key);
-            input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-            SendInput(2, input, sizeof(INPUT));
-        }
-        EXPECT_TRUE(WaitFor([&] { return Ids() == left; }, 5s)) << Ids().size() << " processes left";
-        EXPECT_EQ(Locking(), 0);
-        EXPECT_FALSE(WaitFor([&] { return Ids() != left; }, 1500ms)) << "something started again";
+        SendMessageW(GetDlgItem(dialog, 1005), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+        Type(kPassword);
+        Keys({VK_RETURN});
+        EXPECT_TRUE(WaitFor([&] { return ProgramProcesses() == left; }, 5s)) << ProgramProcesses().size() << " left";
+        EXPECT_EQ(LockingFlag(), 0);
+        EXPECT_EQ(RunEntry(), exstring());
+        EXPECT_FALSE(WaitFor([&] { return ProgramProcesses() != left; }, 1500ms)) << "something started again";
     }
-    DWORD lock = 0;
+    DWORD lock = 0, guardian = 0;
+    Process witnessProcess;
 };
 
-TEST_F(GuardedLock, KilledLockComesBackAtOnce) {
-    ASSERT_NE(LockWithGuardian(), 0u);
-    // More kills in quick succession than the restart budget allows failed starts.
-    for (int kill = 0; kill < 7; ++kill) ASSERT_NO_FATAL_FAILURE(KillLockAndExpectAnother()) << "kill " << kill;
-    UnlockAndExpect({});
-}
-
-TEST_F(GuardedLock, KilledGuardianIsReplacedAndRightPasswordsNeverRelock) {
-    for (int round = 0; round < 3; ++round) {
-        const DWORD old = LockWithGuardian();
-        ASSERT_NE(old, 0u);
-        if (round == 0) {
-            Kill(old);
-            DWORD guardian = 0;
-            EXPECT_TRUE(WaitFor([&] { return (guardian = GuardianBeside(lock)) != 0 && guardian != old; }, 3s));
-            EXPECT_NE(ParentOf(guardian), lock);
-            EXPECT_TRUE(DialogOf(lock) != nullptr && Covered()) << "the lock must go on";
-        }
-        UnlockAndExpect({});
+TEST_F(GuardedLock, EveryKillIsRelockedOrLeftMarked) {
+    // The first lock, before its guardian exists: the mark brings it back at
+    // the next log-on. Each kill comes no earlier than the mark.
+    for (const int moment : {0, 60, 100, 200, 400}) {
+        CleanRegistry();
+        ASSERT_TRUE(Configure({}));
+        const auto start = Clock::now();
+        Process first = Start(L"\"" + Program() + L"\" +lock");
+        ASSERT_TRUE(WaitFor([] { return LockingFlag() == 1; }, 5s)) << "no mark";
+        const double marked = MsSince(start);
+        WaitFor([] { return false; }, std::chrono::milliseconds(std::max(0, moment - static_cast<int>(marked))));
+        first.Kill();
+        EXPECT_TRUE(AwaitLock({first.id}, 2s) || (LockingFlag() == 1 && RunEntry().size() > 6 &&
+                                                  RunEntry().substr(RunEntry().size() - 6) == L" +boot"))
+            << "killed " << MsSince(start) << " ms after the start (marked at " << marked << " ms)";
+        EndAllPrograms();
     }
-}
-
-TEST_F(GuardedLock, LogOffIsNotFought) {
-    ASSERT_NE(LockWithGuardian(), 0u);
-    for (DWORD id : {lock, GuardianBeside(lock)}) {
-        HWND listener = FindOf(L"MgtGuardianSession", nullptr, [=](DWORD o) { return o == id; }).first;
-        SendMessageW(listener, WM_ENDSESSION, TRUE, 0);
+    ASSERT_NO_FATAL_FAILURE(LockWithGuardian());
+    // Relocks killed early: every new process beside the guardian is ended
+    // a moment after it appears; these starts never came up.
+    for (const int moment : {0, 50, 100, 300}) {
+        const DWORD old = lock;
+        KillProcess(old);
+        std::vector<DWORD> fresh;
+        ASSERT_TRUE(WaitFor([&] {
+            fresh = ProgramProcesses();
+            fresh.erase(std::remove(fresh.begin(), fresh.end(), guardian), fresh.end());
+            return !fresh.empty();
+        }, 3s)) << "nothing started after the kill";
+        WaitFor([] { return false; }, std::chrono::milliseconds(moment));
+        for (DWORD id : fresh) KillProcess(id);
+        ASSERT_TRUE(AwaitLock({guardian}, 10s)) << "no relock after a kill " << moment << " ms into the relock";
     }
-    ASSERT_TRUE(WaitFor([&] { return Ids() == std::vector<DWORD>{lock}; }, 3s)) << "the guardian goes with the session";
-    Kill(lock);
-    EXPECT_FALSE(WaitFor([] { return !Ids().empty(); }, 1500ms)) << "a lock or guardian came back";
-    EXPECT_EQ(Locking(), 1) << "the next log-on locks again";
+    for (int kill = 0; kill < 10; ++kill) ASSERT_NO_FATAL_FAILURE(KillLockAndExpectAnother("lock kill"));
+    for (int kill = 0; kill < 10; ++kill) {
+        const DWORD old = guardian;
+        KillProcess(old);
+        ASSERT_TRUE(AwaitGuardian(old)) << "no guardian after kill " << kill;
+    }
+    EXPECT_TRUE(FindDialog(lock) != nullptr && EdgesAre(kLockColor)) << "the lock goes on";
+    ASSERT_NO_FATAL_FAILURE(KillLockAndExpectAnother("a kill after the guardian kills"));
+    UnlockAndExpectTheEnd();
 }
 
-TEST_F(GuardedLock, MadeUpStartsAndPostedQuitChangeNothing) {
-    const DWORD login = Start(L"");  // a process of the program that is no lock
-    ASSERT_TRUE(WaitFor([&] { return DialogOf(login) != nullptr; }, 10s));
-    const exstring s = exstring(kSwitchGuardian) + L" ", other = std::to_wstring(login);
-    const exstring self = std::to_wstring(GetCurrentProcessId());
-    const std::vector<exstring> madeUp = {s + other,  s + other + L" relay", s + other + L" relock", s + self,
-                                          s + self + L" relock", s + L"x", s + other + L" x"};
-    for (const exstring& arguments : madeUp) {
+TEST_F(GuardedLock, NoKeyOrClickLeaksAcrossARelock) {
+    witnessProcess = Start(L"\"" + TestDirectory() + L"lockhost.exe\" witness");
+    HWND witness = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (witness = FindWindowW(L"MgLockHostWindow", kWitnessTitle)) != nullptr; }, 10s));
+    ForceForeground(witness);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == witness; }, 3s));
+    ASSERT_NO_FATAL_FAILURE(LockWithGuardian());
+    Settle();
+    const DWORD old = lock;
+    UniqueHandle victim(OpenProcess(PROCESS_TERMINATE, FALSE, old));
+    const auto killed = Clock::now();
+    ASSERT_TRUE(TerminateProcess(victim.Get(), 1));
+    double coveredAfter = -1;
+    while (MsSince(killed) < 2000) {
+        Keys({'Q'});
+        ClickAt(CentreOf(witness));
+        if (coveredAfter < 0 && !FullScreenWindowsOf(guardian).empty()) coveredAfter = MsSince(killed);
+        Settle(15ms);
+    }
+    EXPECT_GE(coveredAfter, 0) << "the guardian never covered the screen";
+    EXPECT_LT(coveredAfter, 300) << "ms until the screen was covered again";
+    ASSERT_TRUE(AwaitLock({old, guardian}));
+    Settle();
+    EXPECT_EQ(Ask(witness, kQueryKeyCount, 'Q'), 0) << "keys reached the window behind the lock";
+    EXPECT_EQ(Ask(witness, kQueryClicks), 0) << "clicks reached the window behind the lock";
+    UnlockAndExpectTheEnd();
+}
+
+TEST_F(GuardedLock, NothingWrittenSentOrPostedDisarmsIt) {
+    ASSERT_NO_FATAL_FAILURE(LockWithGuardian());
+    const DWORD zero = 0;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"Locking", REG_DWORD, &zero, sizeof(zero));
+    ASSERT_NO_FATAL_FAILURE(KillLockAndExpectAnother("`Locking` written 0"));
+
+    struct Message { UINT message; WPARAM wParam; };
+    const Message messages[] = {{WM_CLOSE, 0},     {WM_DESTROY, 0},       {WM_NCDESTROY, 0},
+                                {WM_QUIT, 0},      {WM_ENDSESSION, FALSE}, {WM_COMMAND, IDCANCEL},
+                                {WM_COMMAND, IDOK}, {WM_SYSCOMMAND, SC_CLOSE}};
+    for (const DWORD process : {guardian, lock})
+        for (HWND window : WindowsOf(process))
+            for (const Message& m : messages) {
+                Ask(window, m.message, m.wParam);
+                PostMessageW(window, m.message, m.wParam, 0);
+            }
+    Settle(1s);
+    EXPECT_EQ(Guardian(), guardian) << "the guardian went";
+    ASSERT_NO_FATAL_FAILURE(KillLockAndExpectAnother("messages sent and posted"));
+
+    // An end of session only pauses the guardian; a cancelled one resumes at once.
+    HWND session = FindWindowW(L"MgtGuardianSession", nullptr);
+    for (HWND w : WindowsOf(guardian))
+        if (ClassOf(w) == L"MgtGuardianSession") session = w;
+    Ask(session, WM_QUERYENDSESSION);
+    Ask(session, WM_ENDSESSION, TRUE);
+    Ask(session, WM_ENDSESSION, FALSE);
+    ASSERT_NO_FATAL_FAILURE(KillLockAndExpectAnother("a cancelled log-off"));
+    Ask(session, WM_ENDSESSION, TRUE);
+    const auto killed = Clock::now();
+    KillProcess(lock);
+    EXPECT_TRUE(WaitFor([&] { return !FullScreenWindowsOf(guardian).empty(); }, 1s)) << "the screen lies open";
+    EXPECT_FALSE(AwaitLock({lock, guardian}, 3s)) << "a relock fought the log-off";
+    ASSERT_TRUE(AwaitLock({guardian}, 15s)) << "guarding did not resume after the log-off that never came";
+    EXPECT_GT(MsSince(killed), 8000);
+    UnlockAndExpectTheEnd();
+}
+
+TEST_F(GuardedLock, HeldNamesAndOtherInstancesDoNotStopALock) {
+    // Another program holds the lock role and the single-instance name.
+    for (const wchar_t* request : {L"+lock", L"+boot"}) {
+        UniqueHandle role(CreateMutexW(nullptr, FALSE, L"KVORM_MGTLOCKROLE"));
+        UniqueHandle instance(CreateMutexW(nullptr, FALSE, L"KVORMEXRSIMUTEX"));
+        Start(L"\"" + Program() + L"\" " + request);
+        ASSERT_TRUE(AwaitLock({}, 10s)) << Utf8(request) << " gave way to a held name";
+        ASSERT_TRUE(AwaitGuardian());
+        UnlockAndExpectTheEnd();
+    }
+    // A login window of the program runs; a lock beside it and a plain start
+    // during the lock bring only the lock forward.
+    Process login = Start(L"\"" + Program() + L"\"");
+    HWND loginWindow = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (loginWindow = FindDialog(login.id)) != nullptr; }, 10s));
+    // Made-up private starts: without the inherited channel nothing guards, relays or locks.
+    const exstring s = exstring(kSwitchGuardian) + L" ", other = exstring(std::to_wstring(login.id));
+    for (const exstring arguments : {s + other + L" 4", s + other + L" relay 4", s + other + L" relock 4"}) {
         DWORD code = 1;
         std::string failure;
-        const auto start = std::chrono::steady_clock::now();
         ASSERT_TRUE(RunAndWait(Program(), L"\"" + Program() + L"\" " + arguments, 5000, code, failure)) << failure;
-        EXPECT_EQ(code, 0u) << arguments.ToUtf8();
-        EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << arguments.ToUtf8();
-        EXPECT_EQ(Ids(), std::vector<DWORD>{login}) << arguments.ToUtf8();
+        EXPECT_EQ(code, 0u) << Utf8(arguments);
+        EXPECT_EQ(ProgramProcesses(), std::vector<DWORD>{login.id}) << Utf8(arguments);
     }
-    EXPECT_EQ(Locking(), -1);
-
-    // A lock beside that instance, which keeps the single-instance role.
-    ASSERT_NE(LockWithGuardian(), 0u);
-    ASSERT_NO_FATAL_FAILURE(KillLockAndExpectAnother(login));
-    PostMessageW(DialogOf(lock), WM_QUIT, 0, 0);
-    EXPECT_FALSE(WaitFor([&] { return DialogOf(lock) == nullptr; }, 1s)) << "a posted WM_QUIT ended the lock";
-    EXPECT_EQ(Locking(), 1);
-    UnlockAndExpect({login});
+    bool loginInFront = false;
+    auto watchFront = [&](std::chrono::milliseconds time) {
+        WaitFor([&] { return (loginInFront = loginInFront || GetForegroundWindow() == loginWindow) && false; }, time);
+    };
+    Start(L"\"" + Program() + L"\" +lock");
+    ASSERT_TRUE(AwaitLock({login.id}, 10s));
+    ASSERT_TRUE(AwaitGuardian());
+    watchFront(1s);
+    EXPECT_FALSE(loginInFront) << "the lock request called the login window to the front";
+    loginInFront = false;
+    Process plain = Start(L"\"" + Program() + L"\"");
+    watchFront(1500ms);
+    EXPECT_FALSE(loginInFront) << "the plain start brought the login window forward";
+    EXPECT_NE(plain.ExitCode(5000), static_cast<DWORD>(STILL_ACTIVE));
+    UnlockAndExpectTheEnd({login.id});
 }
 
 } // namespace

@@ -1,0 +1,107 @@
+#include "guardhold.h"
+
+#include "../lock/mgtlocker.h"
+
+namespace {
+
+const wchar_t kCoverClass[] = L"MgtGuardianCover";
+
+// Read by the hook procedures, which may not allocate or wait.
+volatile LONG g_allowedProcess = 0;
+
+bool IsAllowedWindow(HWND window) {
+    if (window == nullptr) return false;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    return owner != 0 && owner == static_cast<DWORD>(g_allowedProcess);
+}
+
+LRESULT CALLBACK CoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (IsIgnoredMessage(message)) return 0;
+    if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATEANDEAT;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+bool IsIgnoredMessage(UINT message) {
+    switch (message) {
+    case WM_CLOSE: case WM_DESTROY: case WM_NCDESTROY: case WM_QUIT: case WM_COMMAND: case WM_SYSCOMMAND:
+        return true;
+    default:
+        return false;
+    }
+}
+
+GuardHold::GuardHold(COLORREF color) {
+    const HINSTANCE module = GetModuleHandleW(nullptr);
+    GetAsyncKeyState(VK_MENU);
+    keyboard_ = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardProc, module, 0);
+    mouse_ = SetWindowsHookExW(WH_MOUSE_LL, MouseProc, module, 0);
+    brush_ = CreateSolidBrush(color);
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = CoverProc;
+    windowClass.hInstance = module;
+    windowClass.hbrBackground = brush_;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kCoverClass;
+    RegisterClassW(&windowClass);
+    // Made now, hidden, so that showing it when the lock dies costs no time.
+    cover_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCoverClass, L"", WS_POPUP | WS_DISABLED, 0, 0, 0, 0,
+                             nullptr, nullptr, module, nullptr);
+}
+
+GuardHold::~GuardHold() {
+    if (keyboard_ != nullptr) UnhookWindowsHookEx(keyboard_);
+    if (mouse_ != nullptr) UnhookWindowsHookEx(mouse_);
+    g_allowedProcess = 0;
+    if (cover_ != nullptr) DestroyWindow(cover_);
+    UnregisterClassW(kCoverClass, GetModuleHandleW(nullptr));
+    if (brush_ != nullptr) DeleteObject(brush_);
+}
+
+void GuardHold::RenewHooks() {
+    const HINSTANCE module = GetModuleHandleW(nullptr);
+    const auto renew = [module](HHOOK& hook, int type, HOOKPROC procedure) {
+        HHOOK fresh = SetWindowsHookExW(type, procedure, module, 0);
+        if (fresh == nullptr) return;
+        if (hook != nullptr) UnhookWindowsHookEx(hook);
+        hook = fresh;
+    };
+    renew(keyboard_, WH_KEYBOARD_LL, KeyboardProc);
+    renew(mouse_, WH_MOUSE_LL, MouseProc);
+}
+
+void GuardHold::Allow(DWORD lockProcess) {
+    InterlockedExchange(&g_allowedProcess, static_cast<LONG>(lockProcess));
+}
+
+void GuardHold::Cover() {
+    if (cover_ == nullptr) return;
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    // Not topmost first, then topmost: a window that another program raised
+    // is passed over only by a window that is stacked again.
+    SetWindowPos(cover_, HWND_NOTOPMOST, left, top, width, height, SWP_NOACTIVATE);
+    SetWindowPos(cover_, HWND_TOPMOST, left, top, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    UpdateWindow(cover_);
+}
+
+void GuardHold::Uncover() {
+    if (cover_ != nullptr) ShowWindow(cover_, SW_HIDE);
+}
+
+LRESULT CALLBACK GuardHold::KeyboardProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
+    if (code != HC_ACTION) return CallNextHookEx(nullptr, code, wParam, lParam);
+    const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    if (!mgtLocker::IsKeyAllowed(key->vkCode, (key->flags & LLKHF_EXTENDED) != 0)) return 1;
+    if (!IsAllowedWindow(GetForegroundWindow())) return 1;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK GuardHold::MouseProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
+    if (code != HC_ACTION || wParam == WM_MOUSEMOVE) return CallNextHookEx(nullptr, code, wParam, lParam);
+    const auto* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+    if (!IsAllowedWindow(WindowFromPoint(mouse->pt))) return 1;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}

@@ -1,0 +1,40 @@
+// While it guards, the guardian holds the input itself, by the lock's own key
+// rules, and lets through only what is meant for the lock's windows: when the
+// lock is ended, not one key or click reaches the desktop before the next
+// lock is up. The moment the lock is gone it covers the screen with a plain
+// topmost window until the next lock has covered it again.
+#pragma once
+
+#include <windows.h>
+
+class GuardHold {
+public:
+    // `color` paints the cover; hooks and the (hidden) cover are made at once.
+    explicit GuardHold(COLORREF color);
+    ~GuardHold();
+    GuardHold(const GuardHold&) = delete;
+    GuardHold& operator=(const GuardHold&) = delete;
+
+    // The process whose windows may have input: the lock of the moment.
+    void Allow(DWORD lockProcess);
+    void Cover();
+    void Uncover();
+    // Installs fresh hooks, then removes the old ones: the system drops a
+    // hook that once failed to answer in time, and says nothing.
+    void RenewHooks();
+    bool Holds() const { return keyboard_ != nullptr && mouse_ != nullptr; }
+    HWND CoverWindow() const { return cover_; }
+
+    static LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
+
+private:
+    HHOOK keyboard_ = nullptr;
+    HHOOK mouse_ = nullptr;
+    HWND cover_ = nullptr;
+    HBRUSH brush_ = nullptr;
+};
+
+// Messages another process may send or post to a window of the guard that
+// change nothing: they end, close or command nothing.
+bool IsIgnoredMessage(UINT message);

@@ -1,0 +1,100 @@
+#include "lockpresence.h"
+
+#include <tlhelp32.h>
+
+#include "../text/pathutil.h"
+
+namespace {
+
+const DWORD kQueryAccess = PROCESS_QUERY_LIMITED_INFORMATION;
+
+exstring LongPath(const exstring& path) {
+    wchar_t buffer[1024];
+    const DWORD length = GetLongPathNameW(path.c_str(), buffer, 1024);
+    return length == 0 || length >= 1024 ? path : exstring(buffer, length);
+}
+
+exstring MarkerName(const exstring& instanceName, DWORD processId) {
+    return instanceName + EXT("_MGTLOCK") + exstring::Format(EXT("%u"), static_cast<unsigned>(processId));
+}
+
+exstring FileNameOf(const exstring& path) {
+    const size_t slash = path.find_last_of(EXT("\\/"));
+    return slash == exstring::npos ? path : path.substr(slash + 1);
+}
+
+BOOL CALLBACK FindTopmost(HWND window, LPARAM data) {
+    auto* processId = reinterpret_cast<DWORD*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != *processId || !IsWindowVisible(window) || (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0)
+        return TRUE;
+    *processId = 0;
+    return FALSE;
+}
+
+bool ShowsTopmostWindow(DWORD processId) {
+    DWORD search = processId;
+    EnumWindows(FindTopmost, reinterpret_cast<LPARAM>(&search));
+    return search == 0;
+}
+
+} // namespace
+
+bool IsOwnProgram(const ProcessFacts& process, const OwnFacts& self) {
+    return process.processId != 0 && process.processId != self.processId && !process.image.empty() &&
+           process.image.EqualsNoCase(self.image);
+}
+
+bool IsLockOfMine(const ProcessFacts& process, const OwnFacts& self) {
+    return IsOwnProgram(process, self) && process.lockMarker;
+}
+
+exstring ImageOf(HANDLE process) {
+    wchar_t buffer[1024];
+    DWORD length = 1024;
+    if (!QueryFullProcessImageNameW(process, 0, buffer, &length)) return exstring();
+    return LongPath(exstring(buffer, length));
+}
+
+OwnFacts OwnFactsNow() {
+    return OwnFacts{GetCurrentProcessId(), LongPath(ModulePath(false))};
+}
+
+ProcessFacts FactsOf(HANDLE process, DWORD processId, const exstring& instanceName) {
+    ProcessFacts facts;
+    facts.processId = processId;
+    facts.image = ImageOf(process);
+    facts.lockMarker = CarriesLockMarker(processId, instanceName);
+    return facts;
+}
+
+UniqueHandle AnnounceLock(const exstring& instanceName) {
+    return UniqueHandle(CreateMutexW(nullptr, FALSE, MarkerName(instanceName, GetCurrentProcessId()).c_str()));
+}
+
+bool CarriesLockMarker(DWORD processId, const exstring& instanceName) {
+    HANDLE marker = OpenMutexW(SYNCHRONIZE, FALSE, MarkerName(instanceName, processId).c_str());
+    if (marker == nullptr) return false;
+    CloseHandle(marker);
+    return true;
+}
+
+LockPresence FindLockOfMine(const exstring& instanceName) {
+    const OwnFacts self = OwnFactsNow();
+    const exstring fileName = FileNameOf(self.image);
+    LockPresence found = LockPresence::kNone;
+    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.Held() || snapshot.Get() == INVALID_HANDLE_VALUE) return found;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
+        if (entry.th32ProcessID == self.processId || !fileName.EqualsNoCase(entry.szExeFile)) continue;
+        const UniqueHandle process(OpenProcess(kQueryAccess, FALSE, entry.th32ProcessID));
+        if (!process.Held() || !IsLockOfMine(FactsOf(process.Get(), entry.th32ProcessID, instanceName), self))
+            continue;
+        if (ShowsTopmostWindow(entry.th32ProcessID)) return LockPresence::kOnScreen;
+        found = LockPresence::kStarting;
+    }
+    return found;
+}
