@@ -33,7 +33,8 @@ bool IsIgnoredMessage(UINT message) {
     }
 }
 
-GuardHold::GuardHold(COLORREF color) {
+GuardHold::GuardHold(COLORREF color, DWORD lockProcess) {
+    Allow(lockProcess);
     const HINSTANCE module = GetModuleHandleW(nullptr);
     GetAsyncKeyState(VK_MENU);
     keyboard_ = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardProc, module, 0);

@@ -9,8 +9,10 @@
 
 class GuardHold {
 public:
-    // `color` paints the cover; hooks and the (hidden) cover are made at once.
-    explicit GuardHold(COLORREF color);
+    // `color` paints the cover; hooks and the (hidden) cover are made at once,
+    // with input already allowed to `lockProcess`: a key typed while the
+    // guardian starts must reach the lock.
+    GuardHold(COLORREF color, DWORD lockProcess);
     ~GuardHold();
     GuardHold(const GuardHold&) = delete;
     GuardHold& operator=(const GuardHold&) = delete;

@@ -153,7 +153,7 @@ class Guardian {
 public:
     Guardian(LockChannel channel, DWORD lockId, UniqueHandle lock, const exstring& instanceName, COLORREF color)
         : channel_(std::move(channel)), state_(channel_.State()), lockId_(lockId), lock_(std::move(lock)),
-          instanceName_(instanceName), image_(OwnFactsNow().image), hold_(color) {}
+          instanceName_(instanceName), image_(OwnFactsNow().image), hold_(color, lockId) {}
 
     void Run() {
         hold_.Allow(lockId_);
