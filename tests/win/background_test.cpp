@@ -284,6 +284,9 @@ TEST_F(Background, LockKeepsTheAutoStartEntryWhileItLasts) {
     EXPECT_TRUE(lockSettings.LockingFlag());
     EXPECT_TRUE(hasRunValue()) << "a restart during the lock locks again";
     EXPECT_NE(locker.TimerId(), 0u);
+    // The right password is final whatever became of the hooks (here: gone).
+    locker.Abandon();
+    EXPECT_TRUE(lockSettings.LockingFlag()) << "a lock that cannot go on stays marked";
     locker.Stop();
     EXPECT_FALSE(lockSettings.LockingFlag());
     EXPECT_FALSE(hasRunValue());
