@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/shell/uniquehandle.h"
+#include "benchprocess.h"
 #include "settings/mgtsettings.h"
 
 namespace {
@@ -36,13 +37,6 @@ const int kLockNowButton = 1002;
 const DWORD kStartTimeoutMs = 15000;
 const DWORD kSettleMs = 1000;
 const double kMiB = 1024.0 * 1024.0;
-
-std::wstring Directory() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    PathRemoveFileSpecW(path);
-    return std::wstring(path) + L"\\";
-}
 
 COLORREF Probe() {
     HDC screen = GetDC(nullptr);
@@ -65,18 +59,6 @@ bool WaitProbe(bool showsColor, DWORD timeoutMs) {
 double SecondsToColor(Clock::time_point begin) {
     if (!WaitProbe(true, kStartTimeoutMs)) return -1;
     return std::chrono::duration<double>(Clock::now() - begin).count();
-}
-
-UniqueHandle Launch(const std::wstring& program, const std::wstring& arguments, DWORD* processId = nullptr) {
-    std::wstring line = L"\"" + program + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return UniqueHandle();
-    CloseHandle(info.hThread);
-    if (processId != nullptr) *processId = info.dwProcessId;
-    return UniqueHandle(info.hProcess);
 }
 
 void Kill(HANDLE process) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/shell/uniquehandle.h"
+#include "benchprocess.h"
 #include "app/trayhelper.h"
 #include "settings/mgtsettings.h"
 
@@ -26,25 +27,6 @@ const wchar_t kKeyPath[] = L"Software\\Quarnwick\\Marrowgate";
 const DWORD kTimeoutMs = 15000;
 const int kHourOfLooks = 3600;
 const int kRuns = 3;
-
-std::wstring Directory() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    PathRemoveFileSpecW(path);
-    return std::wstring(path) + L"\\";
-}
-
-UniqueHandle Launch(const std::wstring& program, const std::wstring& arguments, DWORD* id = nullptr) {
-    std::wstring line = L"\"" + program + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return UniqueHandle();
-    CloseHandle(info.hThread);
-    if (id != nullptr) *id = info.dwProcessId;
-    return UniqueHandle(info.hProcess);
-}
 
 bool Covered() {
     HDC screen = GetDC(nullptr);
