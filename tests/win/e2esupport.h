@@ -117,17 +117,20 @@ inline std::wstring TitleOf(HWND window) {
     return title;
 }
 
-inline std::vector<HWND> VisibleWindowsOf(DWORD processId) {
+// Top-level windows of a process; with `visibleOnly` false, hidden ones too.
+inline std::vector<HWND> VisibleWindowsOf(DWORD processId, bool visibleOnly = true) {
     struct Search {
         DWORD id;
+        bool visibleOnly;
         std::vector<HWND> found;
-    } search{processId, {}};
+    } search{processId, visibleOnly, {}};
     EnumWindows(
         [](HWND window, LPARAM data) -> BOOL {
             auto* search = reinterpret_cast<Search*>(data);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            if (owner == search->id && IsWindowVisible(window)) search->found.push_back(window);
+            if (owner == search->id && (!search->visibleOnly || IsWindowVisible(window)))
+                search->found.push_back(window);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));

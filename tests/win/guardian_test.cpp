@@ -88,21 +88,6 @@ TEST(GuardianDecisions, AFailedWaitIsNoEnd) {
     EXPECT_EQ(CheckWatched(gone.handle, goneId, self), WatchState::kEnded) << "the ID names no process";
 }
 
-// Top-level windows of a process, hidden ones too.
-std::vector<HWND> WindowsOf(DWORD processId) {
-    std::pair<DWORD, std::vector<HWND>> search{processId, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* search = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == search->first) search->second.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.second;
-}
-
 using Clock = std::chrono::steady_clock;
 double MsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -254,7 +239,7 @@ TEST_F(GuardedLock, NothingWrittenSentOrPostedDisarmsIt) {
                                 {WM_QUIT, 0},      {WM_ENDSESSION, FALSE}, {WM_COMMAND, IDCANCEL},
                                 {WM_COMMAND, IDOK}, {WM_SYSCOMMAND, SC_CLOSE}};
     for (const DWORD process : {guardian, lock})
-        for (HWND window : WindowsOf(process))
+        for (HWND window : VisibleWindowsOf(process, false))
             for (const Message& m : messages) {
                 Ask(window, m.message, m.wParam);
                 PostMessageW(window, m.message, m.wParam, 0);
@@ -265,7 +250,7 @@ TEST_F(GuardedLock, NothingWrittenSentOrPostedDisarmsIt) {
 
     // An end of session only pauses the guardian; a cancelled one resumes at once.
     HWND session = FindWindowW(L"MgtGuardianSession", nullptr);
-    for (HWND w : WindowsOf(guardian))
+    for (HWND w : VisibleWindowsOf(guardian, false))
         if (ClassOf(w) == L"MgtGuardianSession") session = w;
     Ask(session, WM_QUERYENDSESSION);
     Ask(session, WM_ENDSESSION, TRUE);

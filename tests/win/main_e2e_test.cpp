@@ -146,26 +146,6 @@ TEST_F(MainWindow, LockNowThatCannotStartKeepsTheWindowAndSaysSo) {
     EXPECT_EQ(program.ExitCode(5000), 0u) << "Esc closes the main window";
 }
 
-TEST_F(MainWindow, LockRequestBesideARunningMainWindowStillLocks) {
-    Config config;
-    config.password = "";
-    ASSERT_TRUE(Configure(config));
-    ASSERT_TRUE(Open());
-    Process lock = Start(L"\"" + Program() + L"\" +lock");
-    EXPECT_TRUE(WaitFor([] { return EdgesAre(kLockColor); }, 10s))
-        << "the lock gave way to the other instance; " << DescribeEdges();
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (dialog = FindDialog(lock.id)) != nullptr; }, 5s));
-    WaitFor([&] { return FocusOf(dialog) == GetDlgItem(dialog, 1005); }, 3s);
-    Keys({VK_RETURN});
-    EXPECT_EQ(lock.ExitCode(5000), 0u);
-    EXPECT_TRUE(program.Running()) << "the main window is left alone";
-}
-
-} // namespace
-
-namespace {
-
 // Auto-start below both registry roots starts two locks at log-on: one must
 // give way, or each would drop the other's input and nobody could unlock.
 TEST_F(MainWindow, TwoLockStartsGiveOneLock) {
