@@ -65,8 +65,6 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         if (g_locker != nullptr) g_locker->Stop();
         PostQuitMessage(0);
         return 0;
-    case kQueryForeground:
-        return reinterpret_cast<LRESULT>(GetForegroundWindow());
     default:
         if (g_restart != nullptr && g_restart->OnMessage(window, message)) Log(L"activated");
         return DefWindowProcW(window, message, wParam, lParam);

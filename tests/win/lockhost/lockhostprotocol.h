@@ -12,5 +12,4 @@ const UINT kQueryClicks = WM_APP + 2;
 const UINT kQueryLocked = WM_APP + 3;
 const UINT kOpenMessageBox = WM_APP + 4;  // posted
 const UINT kStopAndQuit = WM_APP + 5;
-const UINT kQueryForeground = WM_APP + 6;
 const UINT kQueryMoves = WM_APP + 7;
