@@ -6,7 +6,7 @@
 
 #include "app/guardian.h"
 #include "app/shell/foreground.h"
-#include "e2esupport.h"
+#include "testsupport.h"
 #include "lockhost/lockhostprotocol.h"
 
 namespace {

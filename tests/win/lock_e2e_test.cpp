@@ -11,7 +11,6 @@
 #include "app/shell/foreground.h"
 #include "lock/mgtlocker.h"
 #include "lockhost/lockhostprotocol.h"
-#include "e2esupport.h"
 #include "testsupport.h"
 
 namespace {

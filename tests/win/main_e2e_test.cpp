@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/shell/foreground.h"
-#include "e2esupport.h"
+#include "testsupport.h"
 #include "res/resource.h"
 
 namespace {

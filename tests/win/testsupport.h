@@ -1,14 +1,24 @@
-// Helpers for tests that run real Win32 code under Wine or Windows.
+// The one harness of the Windows tests: waiting, pixels, scratch registry
+// keys, synthetic input and test windows in this process; and, in namespace
+// e2e, driving the real program from another process: starting and ending
+// it, finding its windows, typing and clicking as a user would, reading the
+// screen and the program's registry values.
 #pragma once
 
 #include <windows.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <functional>
+#include <numeric>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "app/shell/uniquehandle.h"
+#include "settings/mgtsettings.h"
 #include "text/exstring.h"
 
 inline void PrintTo(const exstring& text, std::ostream* out) {
@@ -125,3 +135,329 @@ HWND ShownMessageBox(HWND owner = nullptr);
 // not end within the timeout.
 bool RunAndWait(const exstring& program, const exstring& commandLine, DWORD timeoutMs, DWORD& exitCode,
                 std::string& failure);
+
+namespace e2e {
+
+using namespace std::chrono_literals;
+
+const wchar_t kKeyPath[] = L"Software\\Quarnwick\\Marrowgate";
+const wchar_t kRunPath[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const COLORREF kLockColor = RGB(10, 120, 30);
+const char kPassword[] = "open42";
+
+inline exstring Program() { return TestDirectory() + L"marrowgate.exe"; }
+
+inline std::string Utf8(const std::wstring& text) { return exstring(text).ToUtf8(); }
+
+inline std::string Hex(COLORREF color) {
+    char text[16];
+    std::snprintf(text, sizeof(text), "#%02x%02x%02x ", GetRValue(color), GetGValue(color), GetBValue(color));
+    return text;
+}
+
+struct Process {
+    UniqueHandle handle;
+    DWORD id = 0;
+    bool Running() const { return handle.Held() && WaitForSingleObject(handle.Get(), 0) == WAIT_TIMEOUT; }
+    // The exit code, or STILL_ACTIVE when the process did not end in time.
+    DWORD ExitCode(DWORD timeoutMs) const {
+        DWORD code = STILL_ACTIVE;
+        if (handle.Held() && WaitForSingleObject(handle.Get(), timeoutMs) == WAIT_OBJECT_0)
+            GetExitCodeProcess(handle.Get(), &code);
+        return code;
+    }
+    void Kill() {
+        if (!Running()) return;
+        TerminateProcess(handle.Get(), 1);
+        WaitForSingleObject(handle.Get(), 5000);
+    }
+};
+
+inline Process Start(exstring commandLine) {
+    Process process;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        CloseHandle(info.hThread);
+        process.handle.Reset(info.hProcess);
+        process.id = info.dwProcessId;
+    }
+    return process;
+}
+
+// Processes of the program, by ID.
+inline std::vector<DWORD> ProgramProcesses() {
+    std::vector<DWORD> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (exstring(entry.szExeFile).EqualsNoCase(L"marrowgate.exe")) found.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return found;
+}
+
+inline void KillProcess(DWORD id) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    if (process == nullptr) return;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+}
+
+// Ends every process of the program. A lock and its guardian bring each
+// other back, so each round ends all of them at once, until none is left.
+inline void EndAllPrograms() {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Quarnwick\\Marrowgate", L"Locking");
+    for (int round = 0, quiet = 0; round < 20 && quiet < 2; ++round) {
+        std::vector<UniqueHandle> running;
+        for (DWORD id : ProgramProcesses())
+            running.emplace_back(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+        // Empty twice, a moment apart: a process still being started shows late.
+        quiet = running.empty() ? quiet + 1 : 0;
+        if (running.empty()) Sleep(200);
+        for (const UniqueHandle& process : running) TerminateProcess(process.Get(), 1);
+        for (const UniqueHandle& process : running) WaitForSingleObject(process.Get(), 5000);
+    }
+}
+
+inline std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+inline std::wstring TitleOf(HWND window) {
+    wchar_t title[256] = {};
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(title), SMTO_ABORTIFHUNG, 2000, &ignored);
+    return title;
+}
+
+// Top-level windows of a process; with `visibleOnly` false, hidden ones too.
+inline std::vector<HWND> VisibleWindowsOf(DWORD processId, bool visibleOnly = true) {
+    struct Search {
+        DWORD id;
+        bool visibleOnly;
+        std::vector<HWND> found;
+    } search{processId, visibleOnly, {}};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == search->id && (!search->visibleOnly || IsWindowVisible(window)))
+                search->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+inline std::string Describe(const std::vector<HWND>& windows) {
+    std::string text;
+    for (HWND window : windows) {
+        RECT r{};
+        GetWindowRect(window, &r);
+        char box[64];
+        std::snprintf(box, sizeof(box), " (%ld,%ld)-(%ld,%ld); ", r.left, r.top, r.right, r.bottom);
+        text += Utf8(ClassOf(window)) + " \"" + Utf8(TitleOf(window)) + "\"" + box;
+    }
+    return text.empty() ? "no visible window" : text;
+}
+
+inline HWND FindDialog(DWORD processId) {
+    for (HWND window : VisibleWindowsOf(processId))
+        if (ClassOf(window) == L"#32770" && TitleOf(window) == L"Marrowgate") return window;
+    return nullptr;
+}
+
+inline RECT VirtualScreen() {
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return RECT{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+// Windows of the process that cover the whole virtual screen.
+inline std::vector<HWND> FullScreenWindowsOf(DWORD processId) {
+    const RECT screen = VirtualScreen();
+    std::vector<HWND> found;
+    for (HWND window : VisibleWindowsOf(processId)) {
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        if (rect.left <= screen.left && rect.top <= screen.top && rect.right >= screen.right &&
+            rect.bottom >= screen.bottom)
+            found.push_back(window);
+    }
+    return found;
+}
+
+// Corners and edge middles of the virtual screen, where the centred dialog never is.
+inline std::vector<COLORREF> EdgeColors() {
+    const RECT s = VirtualScreen();
+    const LONG midX = (s.left + s.right) / 2, midY = (s.top + s.bottom) / 2;
+    std::vector<COLORREF> colors;
+    HDC dc = GetDC(nullptr);
+    for (const LONG x : {s.left + 3, midX, s.right - 4})
+        for (const LONG y : {s.top + 3, midY, s.bottom - 4})
+            if (x != midX || y != midY) colors.push_back(GetPixel(dc, x, y));
+    ReleaseDC(nullptr, dc);
+    return colors;
+}
+
+inline bool EdgesAre(COLORREF expected) {
+    const std::vector<COLORREF> colors = EdgeColors();
+    return std::all_of(colors.begin(), colors.end(), [&](COLORREF color) { return color == expected; });
+}
+
+inline std::string DescribeEdges() {
+    std::string text = "screen edges show ";
+    for (COLORREF color : EdgeColors()) text += Hex(color);
+    return text;
+}
+
+// The screen's pixels over a window's client area.
+inline std::vector<COLORREF> Capture(HWND window) {
+    return Shot(window).pixels;
+}
+
+inline size_t Differences(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b) {
+    if (a.size() != b.size()) return a.size() + b.size();
+    return a.size() - std::inner_product(a.begin(), a.end(), b.begin(), size_t{0}, std::plus<>(), std::equal_to<>());
+}
+
+// Pixels of one colour in a capture.
+inline long Count(const std::vector<COLORREF>& colors, COLORREF color) {
+    return static_cast<long>(std::count(colors.begin(), colors.end(), color));
+}
+
+// Presses the keys in order and releases them in reverse, as a chord;
+// `extended`: as the keys of the extended set (arrows, media keys).
+inline void Keys(const std::vector<WORD>& chord, bool extended = false) {
+    std::vector<INPUT> inputs;
+    for (int pass = 0; pass < 2; ++pass)
+        for (size_t i = 0; i < chord.size(); ++i) {
+            const WORD key = pass == 0 ? chord[i] : chord[chord.size() - 1 - i];
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = key;
+            input.ki.dwFlags = (extended || key == VK_LWIN || key == VK_RWIN ? KEYEVENTF_EXTENDEDKEY : 0) |
+                               (pass == 1 ? KEYEVENTF_KEYUP : 0);
+            inputs.push_back(input);
+        }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// Lower-case letters and digits: their virtual keys are their upper-case codes.
+inline void Type(const char* text) {
+    for (; *text != '\0'; ++text) Keys({static_cast<WORD>(*text >= 'a' && *text <= 'z' ? *text - 32 : *text)});
+}
+
+inline POINT CentreOf(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+// Moves to the point from beside it first: under Wine a window that appeared
+// under a resting pointer may not take a click until the pointer moves.
+inline void ClickAt(POINT point) {
+    INPUT inputs[4] = {};
+    for (INPUT& input : inputs) input.type = INPUT_MOUSE;
+    for (int i = 0; i < 2; ++i) {
+        inputs[i].mi.dx = MulDiv(point.x + 1 - i, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        inputs[i].mi.dy = MulDiv(point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        inputs[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[3].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(4, inputs, sizeof(INPUT));
+}
+
+inline LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0) {
+    DWORD_PTR answer = 0xDEAD;
+    SendMessageTimeoutW(window, message, wParam, 0, SMTO_ABORTIFHUNG, 2000, &answer);
+    return static_cast<LRESULT>(answer);
+}
+
+// Gives the other processes time to handle what was sent.
+inline void Settle(std::chrono::milliseconds time = 400ms) { WaitFor([] { return false; }, time); }
+
+inline HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+inline void CleanRegistry() {
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        RegDeleteTreeW(root, kKeyPath);
+        RegDeleteKeyValueW(root, kRunPath, L"Marrowgate");
+        RegDeleteKeyValueW(root, kRunPath, L"Marrowgate Helper");
+    }
+}
+
+struct Config {
+    const char* password = kPassword;
+    exstring hint;
+    bool useOrgScreen = false;
+    exstring image;
+};
+
+inline bool Configure(const Config& config) {
+    mgtSettings settings;
+    exstring password;
+    for (const char* letter = config.password; *letter != '\0'; ++letter) password += static_cast<wchar_t>(*letter);
+    const PasswordDigestBytes digest = mgtSettings::PasswordDigest(password);
+    std::copy(digest.begin(), digest.end(), settings.Password);
+    settings.pwdHint = config.hint;
+    settings.useOrgScreen = config.useOrgScreen;
+    settings.bgColor = kLockColor;
+    settings.bgImage = config.image;
+    settings.autoStart = false;
+    return settings.Save();
+}
+
+// The `Locking` flag, or -1 when it is absent.
+inline long LockingFlag() {
+    DWORD value = 0, size = sizeof(value);
+    if (RegGetValueW(HKEY_CURRENT_USER, kKeyPath, L"Locking", RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+        ERROR_SUCCESS)
+        return -1;
+    return static_cast<long>(value);
+}
+
+// The auto-start command below either root, empty when there is none; the
+// resident helper's is "Marrowgate Helper".
+inline exstring RunEntry(const wchar_t* name = L"Marrowgate") {
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        wchar_t text[1024] = {};
+        DWORD size = sizeof(text);
+        if (RegGetValueW(root, kRunPath, name, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS)
+            return text;
+    }
+    return {};
+}
+
+// A 32 x 24 BMP of one colour.
+inline void WriteBmp(const exstring& path, COLORREF color) {
+    const DWORD pixels = 32 * 24, headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    const BITMAPFILEHEADER file{0x4D42, headers + pixels * 4, 0, 0, headers};
+    const BITMAPINFOHEADER info{sizeof(BITMAPINFOHEADER), 32, 24, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const std::vector<DWORD> bits(pixels, RGB(GetBValue(color), GetGValue(color), GetRValue(color)));
+    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(out, &file, sizeof(file), &written, nullptr);
+    WriteFile(out, &info, sizeof(info), &written, nullptr);
+    WriteFile(out, bits.data(), pixels * 4, &written, nullptr);
+    CloseHandle(out);
+}
+
+inline exstring TempPath(const wchar_t* name) {
+    wchar_t directory[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, directory);
+    return exstring(directory) + name;
+}
+
+} // namespace e2e

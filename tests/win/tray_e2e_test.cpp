@@ -5,7 +5,7 @@
 
 #include "app/shell/foreground.h"
 #include "app/trayhelper.h"
-#include "e2esupport.h"
+#include "testsupport.h"
 #include "lang/mgtmlang.h"
 #include "res/resource.h"
 #include "ui/settingsmenu.h"

@@ -14,7 +14,6 @@
 #include "app/shell/uniquehandle.h"
 #include "lockhost/lockhostprotocol.h"
 #include "settings/mgtsettings.h"
-#include "e2esupport.h"
 #include "testsupport.h"
 
 namespace {
