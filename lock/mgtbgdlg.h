@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "../settings/mgtsettings.h"
-#include "../toolkit/gdiplusflat.h"
 #include "../toolkit/offscreenbuffer.h"
 #include "../ui/mgtbasedlg.h"
 
@@ -33,6 +32,9 @@ public:
     COLORREF Color() const;
     const OffscreenBuffer& Bitmap() const { return background_; }
 
+    // Pictures decoded by every background so far.
+    static unsigned long Decodes();
+
     // Pictures larger than this (in pixels) are not drawn: decoding them
     // would stall the lock and take more memory than a lock should.
     static constexpr unsigned long long kMaxPicturePixels = 64ull * 1024 * 1024;
@@ -45,20 +47,15 @@ private:
     struct PictureRead;
     // The picture that the settings name, expanded, without touching the file.
     exstring PictureCandidate() const;
-    void StartPictureRead(const exstring& path);
+    void StartPictureRead(const exstring& path, SIZE screen);
     static void ReadPictureFile(const std::shared_ptr<PictureRead>& read);
     bool Compose();
-    bool ComposePrimary(HDC reference, const RECT& primary, COLORREF color);
 
     const mgtSettings& settings_;
     OffscreenBuffer background_{OffscreenBuffer::Kind::Compatible};
-    // The decoded picture and the primary monitor composed from it, kept so
-    // that a re-render after a display change only copies.
+    // The picture as the primary monitor shows it, kept so that a re-render
+    // after a display change only copies.
     std::unique_ptr<Picture> picture_;
     std::shared_ptr<PictureRead> read_;
     ULONGLONG readStarted_ = 0;
-    OffscreenBuffer primary_{OffscreenBuffer::Kind::Compatible};
-    RECT primaryComposedFor_{0, 0, 0, 0};
-    COLORREF primaryColor_ = kNoPrimary;
-    static constexpr COLORREF kNoPrimary = 0xFFFFFFFF;
 };
