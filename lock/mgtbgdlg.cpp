@@ -209,6 +209,38 @@ bool mgtBgDlg::Render(bool recheck) {
     return Compose();
 }
 
+void mgtBgDlg::PlaceClock(const RECT& virtualScreen, const RECT& primary) {
+    clockArea_ = RECT{0, 0, 0, 0};
+    if (!settings_.showClock || background_.Dc() == nullptr) {
+        if (Handle() != nullptr) KillTimer(Handle(), kClockTimer);
+        return;
+    }
+    const RECT area = ClockArea(POINT{primary.left - virtualScreen.left, primary.top - virtualScreen.top},
+                                SIZE{primary.right - primary.left, primary.bottom - primary.top});
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    if (width <= 0 || !clockFonts_.Make(area) || underClock_.Get(background_.Dc(), width, height) == nullptr) return;
+    BitBlt(underClock_.Dc(), 0, 0, width, height, background_.Dc(), area.left, area.top, SRCCOPY);
+    clockArea_ = area;
+    DrawClockNow();
+}
+
+void mgtBgDlg::DrawClockNow() {
+    SYSTEMTIME now{};
+    now_(&now);
+    clockText_ = FormatClock(now);
+    DrawClock(background_.Dc(), clockArea_, clockText_, clockFonts_);
+    // Re-armed for the next minute boundary each time, so it never drifts.
+    if (Handle() != nullptr) SetTimer(Handle(), kClockTimer, MillisecondsToNextMinute(now), nullptr);
+}
+
+void mgtBgDlg::UpdateClock() {
+    if (IsRectEmpty(&clockArea_)) return;
+    BitBlt(background_.Dc(), clockArea_.left, clockArea_.top, clockArea_.right - clockArea_.left,
+           clockArea_.bottom - clockArea_.top, underClock_.Dc(), 0, 0, SRCCOPY);
+    DrawClockNow();
+    if (Handle() != nullptr) InvalidateRect(Handle(), &clockArea_, FALSE);
+}
+
 bool mgtBgDlg::Compose() {
     const RECT virtualScreen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                              GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
@@ -234,6 +266,7 @@ bool mgtBgDlg::Compose() {
         const LONG left = primary.left - virtualScreen.left, top = primary.top - virtualScreen.top;
         DrawScreenPicture(dc, RECT{left, top, left + primarySize.cx, top + primarySize.cy}, picture_->shown);
     }
+    PlaceClock(virtualScreen, primary);
     return true;
 }
 
@@ -250,6 +283,10 @@ LRESULT mgtBgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_ERASEBKGND:
         return 1;
+    case WM_TIMER:
+        if (wParam != kClockTimer) break;
+        UpdateClock();
+        return 0;
     case kPictureReady:
         FinishPictureLoad();
         // Drawing a large picture may have kept the thread from its hooks.

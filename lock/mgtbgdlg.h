@@ -8,6 +8,7 @@
 #include "../settings/mgtsettings.h"
 #include "../toolkit/offscreenbuffer.h"
 #include "../ui/mgtbasedlg.h"
+#include "lockclock.h"
 
 class mgtBgDlg : public mgtBaseDlg {
 public:
@@ -32,8 +33,19 @@ public:
     COLORREF Color() const;
     const OffscreenBuffer& Bitmap() const { return background_; }
 
+    // Where the clock draws within the bitmap (empty when it is off), and
+    // what it shows now.
+    const RECT& ClockRect() const { return clockArea_; }
+    const ClockText& ClockShown() const { return clockText_; }
+    // Tests put the clock at a time of their choosing.
+    using TimeSource = void(WINAPI*)(LPSYSTEMTIME);
+    void SetTimeSource(TimeSource source) { now_ = source; }
     // Pictures decoded by every background so far.
     static unsigned long Decodes();
+    static constexpr UINT_PTR kClockTimer = 1;
+    // Puts back what lies under the clock and draws the current minute; its
+    // timer calls it at each minute boundary.
+    void UpdateClock();
 
     // Pictures larger than this (in pixels) are not drawn: decoding them
     // would stall the lock and take more memory than a lock should.
@@ -50,6 +62,10 @@ private:
     void StartPictureRead(const exstring& path, SIZE screen);
     static void ReadPictureFile(const std::shared_ptr<PictureRead>& read);
     bool Compose();
+    // Keeps what lies under the clock and draws it; the minute's update puts
+    // that back and draws again, so the picture is never drawn twice.
+    void PlaceClock(const RECT& virtualScreen, const RECT& primary);
+    void DrawClockNow();
 
     const mgtSettings& settings_;
     OffscreenBuffer background_{OffscreenBuffer::Kind::Compatible};
@@ -58,4 +74,9 @@ private:
     std::unique_ptr<Picture> picture_;
     std::shared_ptr<PictureRead> read_;
     ULONGLONG readStarted_ = 0;
+    TimeSource now_ = GetLocalTime;
+    RECT clockArea_{0, 0, 0, 0};
+    ClockText clockText_;
+    ClockFonts clockFonts_;
+    OffscreenBuffer underClock_{OffscreenBuffer::Kind::Compatible};
 };
