@@ -217,9 +217,7 @@ void mgtBgDlg::PlaceClock(const RECT& virtualScreen, const RECT& primary) {
     }
     const RECT area = ClockArea(POINT{primary.left - virtualScreen.left, primary.top - virtualScreen.top},
                                 SIZE{primary.right - primary.left, primary.bottom - primary.top});
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    if (width <= 0 || !clockFonts_.Make(area) || underClock_.Get(background_.Dc(), width, height) == nullptr) return;
-    BitBlt(underClock_.Dc(), 0, 0, width, height, background_.Dc(), area.left, area.top, SRCCOPY);
+    if (area.right <= area.left || !clockFonts_.Make(area)) return;
     clockArea_ = area;
     DrawClockNow();
 }
@@ -235,8 +233,7 @@ void mgtBgDlg::DrawClockNow() {
 
 void mgtBgDlg::UpdateClock() {
     if (IsRectEmpty(&clockArea_)) return;
-    BitBlt(background_.Dc(), clockArea_.left, clockArea_.top, clockArea_.right - clockArea_.left,
-           clockArea_.bottom - clockArea_.top, underClock_.Dc(), 0, 0, SRCCOPY);
+    DrawBackground(clockArea_);
     DrawClockNow();
     if (Handle() != nullptr) InvalidateRect(Handle(), &clockArea_, FALSE);
 }
@@ -255,19 +252,26 @@ bool mgtBgDlg::Compose() {
     ReleaseDC(Handle(), windowDc);
     if (dc == nullptr) return true;
 
-    const COLORREF color = Color();
-    SolidFill(dc, RECT{0, 0, width, height}, color);
     RECT primary{};
     const SIZE primarySize = PrimarySize(primary);
-    // A picture still being read, or none, leaves the colour.
-    if (picture_) {
-        // Made for another monitor size: stretched until it is made again.
-        if (!SameSize(picture_->shown.screen, primarySize)) StartPictureRead(picture_->path, primarySize);
-        const LONG left = primary.left - virtualScreen.left, top = primary.top - virtualScreen.top;
-        DrawScreenPicture(dc, RECT{left, top, left + primarySize.cx, top + primarySize.cy}, picture_->shown);
-    }
+    const LONG left = primary.left - virtualScreen.left, top = primary.top - virtualScreen.top;
+    primaryPlace_ = RECT{left, top, left + primarySize.cx, top + primarySize.cy};
+    // Made for another monitor size: stretched until it is made again.
+    if (picture_ && !SameSize(picture_->shown.screen, primarySize)) StartPictureRead(picture_->path, primarySize);
+    DrawBackground(RECT{0, 0, width, height});
     PlaceClock(virtualScreen, primary);
     return true;
+}
+
+void mgtBgDlg::DrawBackground(const RECT& part) {
+    HDC dc = background_.Dc();
+    SolidFill(dc, part, Color());
+    // A picture still being read, or none, leaves the colour.
+    if (!picture_) return;
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, part.left, part.top, part.right, part.bottom);
+    DrawScreenPicture(dc, primaryPlace_, picture_->shown);
+    RestoreDC(dc, saved);
 }
 
 LRESULT mgtBgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -43,8 +43,9 @@ public:
     // Pictures decoded by every background so far.
     static unsigned long Decodes();
     static constexpr UINT_PTR kClockTimer = 1;
-    // Puts back what lies under the clock and draws the current minute; its
-    // timer calls it at each minute boundary.
+    // Draws the background under the clock again from what is kept (never
+    // decoding) and the current minute over it; its timer calls it at each
+    // minute boundary.
     void UpdateClock();
 
     // Pictures larger than this (in pixels) are not drawn: decoding them
@@ -62,8 +63,10 @@ private:
     void StartPictureRead(const exstring& path, SIZE screen);
     static void ReadPictureFile(const std::shared_ptr<PictureRead>& read);
     bool Compose();
-    // Keeps what lies under the clock and draws it; the minute's update puts
-    // that back and draws again, so the picture is never drawn twice.
+    // The colour and the picture within `part` of the bitmap: all of it when
+    // composing, the clock's band when the minute turns.
+    void DrawBackground(const RECT& part);
+    // Lays the clock out on the primary monitor and draws it, or stops it.
     void PlaceClock(const RECT& virtualScreen, const RECT& primary);
     void DrawClockNow();
 
@@ -78,5 +81,5 @@ private:
     RECT clockArea_{0, 0, 0, 0};
     ClockText clockText_;
     ClockFonts clockFonts_;
-    OffscreenBuffer underClock_{OffscreenBuffer::Kind::Compatible};
+    RECT primaryPlace_{0, 0, 0, 0};  // the primary monitor within the bitmap
 };
