@@ -209,7 +209,8 @@ digest="$(python3 "$(dirname "$0")/password-digest.py" "$password")"
 
 # 3. Lock Now over a picture (set where Background Image >> Custom... would
 # store it): the main window ends and a new process locks the desktop.
-picture="$build/tour-picture.jpg"
+# (A name whose backslash before it reg.exe does not read as an escape.)
+picture="$build/picture-for-tour.jpg"
 [ -f "$picture" ] || /usr/bin/convert -size "${screen_width}x${screen_height}" gradient:'#2d5a7b'-'#f4e9c8' \
     -quality 90 "$picture" || fail "cannot make the tour's picture"
 for root in HKLM HKCU; do
