@@ -291,6 +291,10 @@ LRESULT mgtBgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam != kClockTimer) break;
         UpdateClock();
         return 0;
+    case WM_TIMECHANGE:
+        // The clock was set: show it now, and wait for the new minute.
+        UpdateClock();
+        break;
     case kPictureReady:
         FinishPictureLoad();
         // Drawing a large picture may have kept the thread from its hooks.
