@@ -438,7 +438,7 @@ bool MeasureAndPrintMemory(const std::wstring& directory) {
     std::printf("  full-screen window (%.1f MiB) + %dx%d 32-bit bitmap (%.1f MiB) (floor): %.1f MiB\n",
                 static_cast<double>(floorPeak) / kMiB, width, height, bitmap / kMiB, floor / kMiB);
     std::printf("  marrowgate lock after Lock Now: %.1f MiB\n", static_cast<double>(lockPeak) / kMiB);
-    std::printf("  ratio: %.2f\n", static_cast<double>(lockPeak) / floor);
+    std::printf("  ratio: %.2f (aim: at most 1.10)\n", static_cast<double>(lockPeak) / floor);
     return true;
 }
 

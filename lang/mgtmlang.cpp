@@ -38,6 +38,7 @@ const CatalogueEntry kCatalogue[] = {
     {EXT("settings"), EXT("bgcolor"), EXT("Background &Color")},
     {EXT("settings"), EXT("bgimage"), EXT("Background &Image")},
     {EXT("settings"), EXT("useorgscreen"), EXT("Use Original &Screen")},
+    {EXT("settings"), EXT("showclock"), EXT("Show Clock on Lock Screen")},
     {EXT("settings"), EXT("autostart"), EXT("Auto &Lock at Startup")},
     {EXT("settings"), EXT("bgcolor_sys"), EXT("Use &System Color")},
     {EXT("settings"), EXT("bgcolor_choose"), EXT("&Custom...")},

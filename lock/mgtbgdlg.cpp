@@ -10,6 +10,7 @@
 #include "../toolkit/shapes.h"
 #include "backgroundlayout.h"
 #include "pictureheader.h"
+#include "picturedecode.h"
 #include "mgtlocker.h"
 
 namespace {
@@ -60,8 +61,7 @@ bool SameTime(const FILETIME& a, const FILETIME& b) {
 struct mgtBgDlg::Picture {
     exstring path;
     FILETIME written{};
-    std::unique_ptr<gdiplusflat::Image> image;
-    SIZE size{0, 0};
+    ScreenPicture shown;
 };
 
 // One read of the picture file on a thread of its own: a path on a share that
@@ -69,7 +69,8 @@ struct mgtBgDlg::Picture {
 // thread owns nothing but this record, shared with the window.
 struct mgtBgDlg::PictureRead {
     exstring path;
-    FILETIME cachedWritten{};  // of the picture in use for `path`, if any
+    SIZE screen{0, 0};  // the primary monitor's size
+    FILETIME cachedWritten{};  // of the picture in use for `path` and `screen`, if any
     bool haveCached = false;
     std::atomic<HWND> notify{nullptr};
     // Written by the reading thread before `done`.
@@ -80,14 +81,24 @@ struct mgtBgDlg::PictureRead {
 
 namespace {
 
-std::unique_ptr<gdiplusflat::Image> Decode(const std::vector<uint8_t>& bytes, SIZE& size) {
+std::atomic<unsigned long> decodes{0};
+
+bool Decode(const std::vector<uint8_t>& bytes, SIZE screen, ScreenPicture& picture) {
+    ++decodes;
+    // Refused before the decoder allocates anything for it.
     PictureSize header;
     if (PictureSizeFromHeader(bytes.data(), bytes.size(), header) && TooLarge(header.width, header.height))
-        return nullptr;
-    auto image = std::make_unique<gdiplusflat::Image>(bytes.data(), bytes.size());
-    size = SIZE{static_cast<LONG>(image->Width()), static_cast<LONG>(image->Height())};
-    if (!*image || size.cx <= 0 || size.cy <= 0 || TooLarge(size.cx, size.cy)) return nullptr;
-    return image;
+        return false;
+    return DecodeForScreen(bytes.data(), bytes.size(), screen, mgtBgDlg::kMaxPicturePixels, picture);
+}
+
+SIZE PrimarySize(RECT& primary) {
+    GetWindowRect(GetDesktopWindow(), &primary);
+    return SIZE{primary.right - primary.left, primary.bottom - primary.top};
+}
+
+bool SameSize(SIZE a, SIZE b) {
+    return a.cx == b.cx && a.cy == b.cy;
 }
 
 } // namespace
@@ -101,6 +112,10 @@ mgtBgDlg::mgtBgDlg(const mgtSettings& settings) : mgtBaseDlg(0), settings_(setti
 
 mgtBgDlg::~mgtBgDlg() {
     if (read_) read_->notify = nullptr;
+}
+
+unsigned long mgtBgDlg::Decodes() {
+    return decodes.load();
 }
 
 BOOL mgtBgDlg::OnInitDialog() {
@@ -132,22 +147,6 @@ exstring mgtBgDlg::PicturePath() const {
     return PathKind(path) == kPathFile ? path : exstring();
 }
 
-bool mgtBgDlg::ComposePrimary(HDC reference, const RECT& primary, COLORREF color) {
-    if (EqualRect(&primary, &primaryComposedFor_) && color == primaryColor_ && primary_.Dc() != nullptr) return true;
-    const RECT virtualScreen{0, 0, 0, 0};
-    const BackgroundLayout layout = LayoutBackground(virtualScreen, primary, picture_->size);
-    HDC dc = primary_.Get(reference, layout.primarySize.cx, layout.primarySize.cy);
-    if (dc == nullptr) return false;
-    SolidFill(dc, layout.picture, color);
-    gdiplusflat::Graphics graphics(dc);
-    const RECT& p = layout.picture;
-    graphics.DrawImage(*picture_->image, static_cast<float>(p.left), static_cast<float>(p.top),
-                       static_cast<float>(p.right - p.left), static_cast<float>(p.bottom - p.top));
-    primaryComposedFor_ = primary;
-    primaryColor_ = color;
-    return true;
-}
-
 void mgtBgDlg::ReadPictureFile(const std::shared_ptr<PictureRead>& read) {
     if (PathKind(read->path) == kPathFile) {
         const FILETIME written = LastWriteTime(read->path);
@@ -157,28 +156,27 @@ void mgtBgDlg::ReadPictureFile(const std::shared_ptr<PictureRead>& read) {
             auto picture = std::make_unique<Picture>();
             picture->path = read->path;
             picture->written = written;
-            picture->image = Decode(bytes, picture->size);
-            if (picture->image) read->picture = std::move(picture);
+            if (Decode(bytes, read->screen, picture->shown)) read->picture = std::move(picture);
         }
     }
     read->done.store(true, std::memory_order_release);
     if (HWND notify = read->notify.load()) PostMessageW(notify, kPictureReady, 0, 0);
 }
 
-void mgtBgDlg::StartPictureRead(const exstring& path) {
+void mgtBgDlg::StartPictureRead(const exstring& path, SIZE screen) {
     const ULONGLONG now = GetTickCount64();
     if (read_ && !read_->done.load(std::memory_order_acquire)) {
-        if (read_->path == path && now - readStarted_ < kPictureReadLimitMs) return;
+        if (read_->path == path && SameSize(read_->screen, screen) && now - readStarted_ < kPictureReadLimitMs)
+            return;
         // Given up: whatever it finds later goes nowhere.
         read_->notify = nullptr;
     }
     auto read = std::make_shared<PictureRead>();
     read->path = path;
-    read->haveCached = picture_ && picture_->path == path;
+    read->screen = screen;
+    read->haveCached = picture_ && picture_->path == path && SameSize(picture_->shown.screen, screen);
     if (read->haveCached) read->cachedWritten = picture_->written;
     read->notify = Handle();
-    // Started here, so that the reading thread only decodes.
-    gdiplusflat::Available();
     try {
         std::thread(ReadPictureFile, read).detach();
     } catch (...) {
@@ -192,10 +190,7 @@ bool mgtBgDlg::FinishPictureLoad() {
     if (!read_) return true;
     if (!read_->done.load(std::memory_order_acquire)) return false;
     const std::shared_ptr<PictureRead> read = std::move(read_);
-    if (!read->unchanged) {
-        picture_ = std::move(read->picture);
-        primaryComposedFor_ = RECT{0, 0, 0, 0};
-    }
+    if (!read->unchanged) picture_ = std::move(read->picture);
     Compose();
     if (Handle() != nullptr) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE);
     return true;
@@ -207,10 +202,40 @@ bool mgtBgDlg::Render(bool recheck) {
         if (path.empty()) {
             picture_.reset();
         } else {
-            StartPictureRead(path);
+            RECT primary{};
+            StartPictureRead(path, PrimarySize(primary));
         }
     }
     return Compose();
+}
+
+void mgtBgDlg::PlaceClock(const RECT& virtualScreen, const RECT& primary) {
+    clockArea_ = RECT{0, 0, 0, 0};
+    if (!settings_.showClock || background_.Dc() == nullptr) {
+        if (Handle() != nullptr) KillTimer(Handle(), kClockTimer);
+        return;
+    }
+    const RECT area = ClockArea(POINT{primary.left - virtualScreen.left, primary.top - virtualScreen.top},
+                                SIZE{primary.right - primary.left, primary.bottom - primary.top});
+    if (area.right <= area.left || !clockFonts_.Make(area)) return;
+    clockArea_ = area;
+    DrawClockNow();
+}
+
+void mgtBgDlg::DrawClockNow() {
+    SYSTEMTIME now{};
+    now_(&now);
+    clockText_ = FormatClock(now);
+    DrawClock(background_.Dc(), clockArea_, clockText_, clockFonts_);
+    // Re-armed for the next minute boundary each time, so it never drifts.
+    if (Handle() != nullptr) SetTimer(Handle(), kClockTimer, MillisecondsToNextMinute(now), nullptr);
+}
+
+void mgtBgDlg::UpdateClock() {
+    if (IsRectEmpty(&clockArea_)) return;
+    DrawBackground(clockArea_);
+    DrawClockNow();
+    if (Handle() != nullptr) InvalidateRect(Handle(), &clockArea_, FALSE);
 }
 
 bool mgtBgDlg::Compose() {
@@ -227,18 +252,26 @@ bool mgtBgDlg::Compose() {
     ReleaseDC(Handle(), windowDc);
     if (dc == nullptr) return true;
 
-    const COLORREF color = Color();
-    SolidFill(dc, RECT{0, 0, width, height}, color);
-    // A picture still being read, or none, leaves the colour.
-    if (!picture_ || !picture_->image) return true;
-
     RECT primary{};
-    GetWindowRect(GetDesktopWindow(), &primary);
-    if (!ComposePrimary(dc, primary, color)) return true;
-    const BackgroundLayout layout = LayoutBackground(virtualScreen, primary, picture_->size);
-    BitBlt(dc, layout.primaryOrigin.x, layout.primaryOrigin.y, layout.primarySize.cx, layout.primarySize.cy,
-           primary_.Dc(), 0, 0, SRCCOPY);
+    const SIZE primarySize = PrimarySize(primary);
+    const LONG left = primary.left - virtualScreen.left, top = primary.top - virtualScreen.top;
+    primaryPlace_ = RECT{left, top, left + primarySize.cx, top + primarySize.cy};
+    // Made for another monitor size: stretched until it is made again.
+    if (picture_ && !SameSize(picture_->shown.screen, primarySize)) StartPictureRead(picture_->path, primarySize);
+    DrawBackground(RECT{0, 0, width, height});
+    PlaceClock(virtualScreen, primary);
     return true;
+}
+
+void mgtBgDlg::DrawBackground(const RECT& part) {
+    HDC dc = background_.Dc();
+    SolidFill(dc, part, Color());
+    // A picture still being read, or none, leaves the colour.
+    if (!picture_) return;
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, part.left, part.top, part.right, part.bottom);
+    DrawScreenPicture(dc, primaryPlace_, picture_->shown);
+    RestoreDC(dc, saved);
 }
 
 LRESULT mgtBgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -254,6 +287,14 @@ LRESULT mgtBgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_ERASEBKGND:
         return 1;
+    case WM_TIMER:
+        if (wParam != kClockTimer) break;
+        UpdateClock();
+        return 0;
+    case WM_TIMECHANGE:
+        // The clock was set: show it now, and wait for the new minute.
+        UpdateClock();
+        break;
     case kPictureReady:
         FinishPictureLoad();
         // Drawing a large picture may have kept the thread from its hooks.

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "../settings/mgtsettings.h"
-#include "../toolkit/gdiplusflat.h"
 #include "../toolkit/offscreenbuffer.h"
 #include "../ui/mgtbasedlg.h"
+#include "lockclock.h"
 
 class mgtBgDlg : public mgtBaseDlg {
 public:
@@ -33,6 +33,21 @@ public:
     COLORREF Color() const;
     const OffscreenBuffer& Bitmap() const { return background_; }
 
+    // Where the clock draws within the bitmap (empty when it is off), and
+    // what it shows now.
+    const RECT& ClockRect() const { return clockArea_; }
+    const ClockText& ClockShown() const { return clockText_; }
+    // Tests put the clock at a time of their choosing.
+    using TimeSource = void(WINAPI*)(LPSYSTEMTIME);
+    void SetTimeSource(TimeSource source) { now_ = source; }
+    // Pictures decoded by every background so far.
+    static unsigned long Decodes();
+    static constexpr UINT_PTR kClockTimer = 1;
+    // Draws the background under the clock again from what is kept (never
+    // decoding) and the current minute over it; its timer calls it at each
+    // minute boundary.
+    void UpdateClock();
+
     // Pictures larger than this (in pixels) are not drawn: decoding them
     // would stall the lock and take more memory than a lock should.
     static constexpr unsigned long long kMaxPicturePixels = 64ull * 1024 * 1024;
@@ -45,20 +60,26 @@ private:
     struct PictureRead;
     // The picture that the settings name, expanded, without touching the file.
     exstring PictureCandidate() const;
-    void StartPictureRead(const exstring& path);
+    void StartPictureRead(const exstring& path, SIZE screen);
     static void ReadPictureFile(const std::shared_ptr<PictureRead>& read);
     bool Compose();
-    bool ComposePrimary(HDC reference, const RECT& primary, COLORREF color);
+    // The colour and the picture within `part` of the bitmap: all of it when
+    // composing, the clock's band when the minute turns.
+    void DrawBackground(const RECT& part);
+    // Lays the clock out on the primary monitor and draws it, or stops it.
+    void PlaceClock(const RECT& virtualScreen, const RECT& primary);
+    void DrawClockNow();
 
     const mgtSettings& settings_;
     OffscreenBuffer background_{OffscreenBuffer::Kind::Compatible};
-    // The decoded picture and the primary monitor composed from it, kept so
-    // that a re-render after a display change only copies.
+    // The picture as the primary monitor shows it, kept so that a re-render
+    // after a display change only copies.
     std::unique_ptr<Picture> picture_;
     std::shared_ptr<PictureRead> read_;
     ULONGLONG readStarted_ = 0;
-    OffscreenBuffer primary_{OffscreenBuffer::Kind::Compatible};
-    RECT primaryComposedFor_{0, 0, 0, 0};
-    COLORREF primaryColor_ = kNoPrimary;
-    static constexpr COLORREF kNoPrimary = 0xFFFFFFFF;
+    TimeSource now_ = GetLocalTime;
+    RECT clockArea_{0, 0, 0, 0};
+    ClockText clockText_;
+    ClockFonts clockFonts_;
+    RECT primaryPlace_{0, 0, 0, 0};  // the primary monitor within the bitmap
 };

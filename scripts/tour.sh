@@ -36,7 +36,7 @@ timeout="${TOUR_TIMEOUT:-30}"
 settings_key='Software\Quarnwick\Marrowgate'
 run_key='Software\Microsoft\Windows\CurrentVersion\Run'
 shots=(main-window settings-menu background-image-menu set-password password-set
-       lock-screen unlock-dialog wrong-password options-menu password-hint
+       lock-screen lock-clock unlock-dialog wrong-password options-menu password-hint
        caps-lock right-password login idle-lock-menu tray-menu)
 
 # The tour types and clicks, so it never runs on the user's own display.
@@ -207,11 +207,23 @@ digest="$(python3 "$(dirname "$0")/password-digest.py" "$password")"
 { wine reg query "HKLM\\$settings_key\\global" /v Password; wine reg query "HKCU\\$settings_key\\global" /v Password; } 2>/dev/null |
     grep -q "$digest" || fail "the password typed in the dialog was not stored"
 
-# 3. Lock Now: the main window ends and a new process locks the desktop.
+# 3. Lock Now over a picture (set where Background Image >> Custom... would
+# store it): the main window ends and a new process locks the desktop.
+# (A name whose backslash before it reg.exe does not read as an escape.)
+picture="$build/picture-for-tour.jpg"
+[ -f "$picture" ] || /usr/bin/convert -size "${screen_width}x${screen_height}" gradient:'#2d5a7b'-'#f4e9c8' \
+    -quality 90 "$picture" || fail "cannot make the tour's picture"
+for root in HKLM HKCU; do
+    wine reg add "$root\\$settings_key\\global" /v bgImage /d "$(winepath -w "$picture")" /f >/dev/null 2>&1
+done
 xdotool key alt+l
 wait_for "the lock (background and unlock dialog)" lock_shown
 settle 1
 shot lock-screen full
+# The clock in the lower-left corner of the primary monitor.
+import -window root -crop "$((screen_width / 2))x$((screen_height / 3))+0+$((screen_height * 2 / 3))" +repage \
+    "$out/lock-clock.png" || fail "screenshot lock-clock failed"
+echo "  lock-clock.png"
 shot unlock-dialog
 unlock="$(window_titled Marrowgate)"
 run_entry && echo "  (while locked, the Run entry is in place)"

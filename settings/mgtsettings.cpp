@@ -19,6 +19,14 @@ const wchar_t* BoolText(bool value) {
     return value ? L"true" : L"false";
 }
 
+// "true"/"false" or a number as the other flags are stored; anything else
+// (or nothing) keeps `fallback`.
+bool FlagOr(const exstring& text, bool fallback) {
+    if (text.EqualsNoCase(L"true") || text == L"1") return true;
+    if (text.EqualsNoCase(L"false") || text == L"0") return false;
+    return fallback;
+}
+
 bool IsEmptyRect(const RECT& r) {
     return r.right <= r.left || r.bottom <= r.top;
 }
@@ -86,6 +94,7 @@ void mgtSettings::ResetToDefaults() {
     autoStart = false;
     idleLock = 0;
     lockOnSleep = false;
+    showClock = true;
 }
 
 void mgtSettings::Load() {
@@ -114,6 +123,7 @@ void mgtSettings::Load() {
     // Locking before sleep is on by default once idle locking is.
     const exstring onSleep = chosen->Get(kGlobal, L"lockOnSleep");
     lockOnSleep = onSleep.empty() ? idleLock != 0 : onSleep.ToBool();
+    showClock = FlagOr(chosen->Get(kGlobal, L"showClock"), true);
 }
 
 bool mgtSettings::Save() {
@@ -128,6 +138,7 @@ bool mgtSettings::Save() {
     tree.Set(kGlobal, L"autoStart", BoolText(autoStart));
     tree.Set(kGlobal, L"idleLock", exstring::Format(L"%u", idleLock));
     tree.Set(kGlobal, L"lockOnSleep", BoolText(lockOnSleep));
+    tree.Set(kGlobal, L"showClock", BoolText(showClock));
     modifiedTime = CurrentFileTime();
     tree.Set(kGlobal, L"modifiedTime", exstring::Format(L"%I64d", static_cast<long long>(modifiedTime)));
 

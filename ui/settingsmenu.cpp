@@ -103,6 +103,7 @@ void BuildSettingsMenu(exMenu& menu, const exmlang& strings) {
     }
     AppendSeparator(menu);
     AppendText(menu, IDM_USE_ORIGINAL_SCREEN, strings, L"useorgscreen");
+    AppendText(menu, IDM_SHOW_CLOCK, strings, L"showclock");
     // The ways of locking by itself together; Auto Lock at Startup stays last.
     AppendSeparator(menu);
     AppendIdleLockMenu(menu, strings);
@@ -121,6 +122,9 @@ void RefreshSettingsMarks(exMenu& menu, const mgtSettings& settings) {
     menu.CheckRadio(IDM_BGIMAGE_NONE, IDM_BGIMAGE_CUSTOM, image);
     menu.SetCheck(IDM_AUTO_START, settings.autoStart);
     menu.SetCheck(IDM_USE_ORIGINAL_SCREEN, settings.useOrgScreen);
+    // The clock is drawn on the background, which the original screen has not.
+    menu.SetCheck(IDM_SHOW_CLOCK, settings.showClock);
+    menu.EnableItem(IDM_SHOW_CLOCK, !settings.useOrgScreen);
     menu.EnablePopupOf(IDM_BGCOLOR_SYSTEM, !settings.useOrgScreen);
     menu.EnablePopupOf(IDM_BGIMAGE_NONE, !settings.useOrgScreen);
     RefreshIdleLockMarks(menu, settings);
@@ -206,6 +210,10 @@ bool RunSettingsCommand(UINT command, HWND owner, mgtSettings& settings, const e
         break;
     case IDM_LOCK_ON_SLEEP:
         settings.lockOnSleep = !settings.lockOnSleep;
+        changed = true;
+        break;
+    case IDM_SHOW_CLOCK:
+        settings.showClock = !settings.showClock;
         changed = true;
         break;
     default:

@@ -188,6 +188,74 @@ TEST_F(Background, ReRenderingCopiesWithoutDecodingAgain) {
     EXPECT_TRUE(DeleteFileW(path.c_str())) << GetLastError();
 }
 
+SYSTEMTIME clockNow{};
+void WINAPI FixedClock(LPSYSTEMTIME now) {
+    *now = clockNow;
+}
+
+TEST_F(Background, ClockTurnsOverAtTheMinuteWithoutDecodingAgain) {
+    const exstring path = TempPath(L"mg_clock.bmp");
+    WriteBytes(path, Bmp(64, 64, [](int, int) { return kGreen; }));
+    settings->bgImage = path;
+    clockNow = SYSTEMTIME{2026, 12, 1, 7, 14, 5, 59, 900};  // Monday, a tenth of a second before 14:06
+    mgtBgDlg background(*settings);
+    background.SetTimeSource(FixedClock);
+    ASSERT_TRUE(background.Create(nullptr));
+    RenderFully(background);
+    // The test prefix's user locale is English (United States).
+    EXPECT_EQ(background.ClockShown().time, exstring(L"2:05 PM"));
+    EXPECT_EQ(background.ClockShown().date, exstring(L"Monday, December 7, 2026"));
+    const RECT area = background.ClockRect();
+    HDC dc = background.Bitmap().Dc();
+    EXPECT_EQ(area.left, screen.cy / 24) << "lower left of the primary monitor";
+    EXPECT_EQ(area.bottom, screen.cy - screen.cy / 24);
+    EXPECT_NE(GetPixel(dc, area.left + 2, area.bottom - 3), kGreen) << "the plate darkens the picture";
+    EXPECT_EQ(GetPixel(dc, area.right + 2, area.bottom - 3), kGreen) << "nothing drawn beside the clock";
+
+    const unsigned long decodes = mgtBgDlg::Decodes();
+    const COLORREF plate = GetPixel(dc, area.left + 2, area.bottom - 3);
+    clockNow = SYSTEMTIME{2026, 12, 1, 7, 14, 6, 0, 0};
+    SendMessageW(background.Handle(), WM_TIMER, mgtBgDlg::kClockTimer, 0);
+    EXPECT_EQ(background.ClockShown().time, exstring(L"2:06 PM"));
+    EXPECT_EQ(GetPixel(dc, area.left + 2, area.bottom - 3), plate) << "the plate is not darkened twice";
+    EXPECT_EQ(mgtBgDlg::Decodes(), decodes);
+    clockNow.wHour = 9;  // the user sets the clock
+    SendMessageW(background.Handle(), WM_TIMECHANGE, 0, 0);
+    EXPECT_EQ(background.ClockShown().time, exstring(L"9:06 AM"));
+
+    // The real clock, in the same format (read before and after, in case the minute turns).
+    auto systemTime = [] {
+        SYSTEMTIME now{};
+        GetLocalTime(&now);
+        wchar_t text[64] = {};
+        GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &now, nullptr, text, 64);
+        return exstring(text);
+    };
+    background.SetTimeSource(GetLocalTime);
+    const exstring before = systemTime();
+    SendMessageW(background.Handle(), WM_TIMER, mgtBgDlg::kClockTimer, 0);
+    const exstring after = systemTime();
+    EXPECT_TRUE(background.ClockShown().time == before || background.ClockShown().time == after)
+        << background.ClockShown().time.ToUtf8() << " at " << before.ToUtf8();
+
+    settings->showClock = false;
+    RenderFully(background);
+    EXPECT_TRUE(IsRectEmpty(&background.ClockRect()));
+    EXPECT_EQ(GetPixel(dc, area.left + 2, area.bottom - 3), kGreen) << "no clock, no plate";
+    DeleteFileW(path.c_str());
+}
+
+TEST_F(Background, ClockWaitsForTheNextMinuteBoundary) {
+    struct {
+        WORD second, millisecond;
+        UINT wait;
+    } cases[] = {{59, 900, 100}, {0, 0, 60000}, {30, 250, 29750}, {0, 1, 59999}, {61, 5000, 1}};
+    for (const auto& c : cases) {
+        const SYSTEMTIME now{2026, 12, 1, 7, 14, 5, c.second, c.millisecond};
+        EXPECT_EQ(MillisecondsToNextMinute(now), c.wait) << c.second << "." << c.millisecond;
+    }
+}
+
 TEST_F(Background, BadPicturesLeaveThePlainColour) {
     struct Case {
         const wchar_t* name;

@@ -49,6 +49,7 @@ TEST_F(SettingsStoreTest, MissingKeyGivesTheDefaults) {
     EXPECT_FALSE(settings.useOrgScreen);
     EXPECT_FALSE(settings.autoStart);
     EXPECT_TRUE(settings.pwdHint.empty());
+    EXPECT_TRUE(settings.showClock);
 }
 
 TEST_F(SettingsStoreTest, MissingValuesReadAsEmpty) {
@@ -78,7 +79,8 @@ TEST_F(SettingsStoreTest, ValuesAreParsedAsStored) {
                                          {L"useOrgScreen", L"TRUE"},
                                          {L"bgColor", L"4278190080"},
                                          {L"bgImage", L"SYSTEM"},
-                                         {L"autoStart", L"1"}}));
+                                         {L"autoStart", L"1"},
+                                         {L"showClock", L"FALSE"}}));
     const mgtSettings settings(Store());
     EXPECT_EQ(settings.Password[0], 0x00);
     EXPECT_EQ(settings.Password[15], 0xFF);
@@ -87,14 +89,16 @@ TEST_F(SettingsStoreTest, ValuesAreParsedAsStored) {
     EXPECT_EQ(settings.bgColor, 0xFF000000u);
     EXPECT_TRUE(settings.bgImage.EqualsNoCase(L"system"));
     EXPECT_TRUE(settings.autoStart);
+    EXPECT_FALSE(settings.showClock);
 }
 
 TEST_F(SettingsStoreTest, MalformedValuesLoadWithoutHarm) {
     const std::wstring huge(1 << 20, L'7');
     StoreGlobal(Machine(), Global({{L"Password", huge.c_str()}, {L"bgColor", L"99999999999999999999999"},
-                                         {L"pwdHint", huge.c_str()}}));
+                                         {L"pwdHint", huge.c_str()}, {L"showClock", L"0x"}}));
     mgtSettings settings(Store());
     EXPECT_TRUE(settings.passwordDamaged);
+    EXPECT_TRUE(settings.showClock) << "an unreadable flag keeps its default";
     EXPECT_EQ(settings.bgColor, 0xFFFFFFFFu);
     EXPECT_EQ(settings.pwdHint.size(), huge.size());
 

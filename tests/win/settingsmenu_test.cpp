@@ -130,6 +130,10 @@ TEST_F(SettingsMenu, TogglesStoreAndFollowAutoStart) {
     EXPECT_FALSE(HasRunValue());
     RunSettingsCommand(IDM_USE_ORIGINAL_SCREEN, nullptr, settings, strings, choosers);
     EXPECT_TRUE(mgtSettings(Store()).useOrgScreen);
+    RunSettingsCommand(IDM_SHOW_CLOCK, nullptr, settings, strings, choosers);
+    EXPECT_FALSE(mgtSettings(Store()).showClock);
+    RunSettingsCommand(IDM_SHOW_CLOCK, nullptr, settings, strings, choosers);
+    EXPECT_TRUE(mgtSettings(Store()).showClock);
 }
 
 UINT StateOf(HMENU menu, UINT id) {
@@ -144,7 +148,8 @@ UINT StateOf(HMENU menu, UINT id) {
 TEST_F(SettingsMenu, MarksFollowTheSettings) {
     exMenu menu;
     BuildSettingsMenu(menu, strings);
-    ASSERT_EQ(menu.GetItemCount(), 10);
+    ASSERT_EQ(menu.GetItemCount(), 11);
+    EXPECT_EQ(menu.GetItemText(6), exstring(L"Show Clock on Lock Screen"));
     EXPECT_EQ(menu.GetItemText(0), exstring(L"Set &Password..."));
     mgtSettings settings(Store());
     struct {
@@ -154,16 +159,18 @@ TEST_F(SettingsMenu, MarksFollowTheSettings) {
         bool autoStart;
         UINT checkedColor;
         UINT checkedImage;
+        bool showClock;
     } cases[] = {
-        {0x05000000, L"", false, true, IDM_BGCOLOR_SYSTEM, IDM_BGIMAGE_NONE},
-        {0x00102030, L"sYsTeM", true, false, IDM_BGCOLOR_CUSTOM, IDM_BGIMAGE_SYSTEM},
-        {0x00000000, L"C:\\x.png", false, false, IDM_BGCOLOR_CUSTOM, IDM_BGIMAGE_CUSTOM},
+        {0x05000000, L"", false, true, IDM_BGCOLOR_SYSTEM, IDM_BGIMAGE_NONE, true},
+        {0x00102030, L"sYsTeM", true, false, IDM_BGCOLOR_CUSTOM, IDM_BGIMAGE_SYSTEM, true},
+        {0x00000000, L"C:\\x.png", false, false, IDM_BGCOLOR_CUSTOM, IDM_BGIMAGE_CUSTOM, false},
     };
     for (const auto& c : cases) {
         settings.bgColor = c.color;
         settings.bgImage = c.image;
         settings.useOrgScreen = c.useOrgScreen;
         settings.autoStart = c.autoStart;
+        settings.showClock = c.showClock;
         RefreshSettingsMarks(menu, settings);
         const HMENU root = menu.Handle();
         for (UINT id = IDM_BGCOLOR_SYSTEM; id <= IDM_BGIMAGE_CUSTOM; ++id) {
@@ -172,6 +179,8 @@ TEST_F(SettingsMenu, MarksFollowTheSettings) {
         }
         EXPECT_EQ((StateOf(root, IDM_USE_ORIGINAL_SCREEN) & MFS_CHECKED) != 0, c.useOrgScreen);
         EXPECT_EQ((StateOf(root, IDM_AUTO_START) & MFS_CHECKED) != 0, c.autoStart);
+        EXPECT_EQ((StateOf(root, IDM_SHOW_CLOCK) & MFS_CHECKED) != 0, c.showClock);
+        EXPECT_EQ((StateOf(root, IDM_SHOW_CLOCK) & MFS_GRAYED) != 0, c.useOrgScreen) << "no background, no clock";
         for (int position : {2, 3})  // the two sub-menus
             EXPECT_EQ((GetMenuState(root, static_cast<UINT>(position), MF_BYPOSITION) & MF_GRAYED) != 0,
                       c.useOrgScreen)
