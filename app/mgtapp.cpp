@@ -11,6 +11,7 @@
 #include "../text/pathutil.h"
 #include "../toolkit/exsysicon.h"
 #include "../toolkit/exmsgbox.h"
+#include "../toolkit/extheme.h"
 #include "../ui/mgtmaindlg.h"
 #include "../ui/settingsmenu.h"
 #include "../lock/lockchannel.h"
@@ -81,6 +82,8 @@ bool mgtApp::RunApplication() {
         SetExitCode(RunGuardianCommand(guardian, restart_.Name(), CoverColor()));
         return false;
     }
+    // Every process with windows resolves its look itself, before its first window.
+    Theme().SetAppearance(AppearanceFromName(settings_.appearance));
     if (switches.Contains(kSwitchTray)) {
         RestoreTaskManagerIfNoLock();
         PrepareWindows();

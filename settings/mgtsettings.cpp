@@ -86,6 +86,7 @@ void mgtSettings::ResetToDefaults() {
     autoStart = false;
     idleLock = 0;
     lockOnSleep = false;
+    appearance.clear();
 }
 
 void mgtSettings::Load() {
@@ -114,6 +115,7 @@ void mgtSettings::Load() {
     // Locking before sleep is on by default once idle locking is.
     const exstring onSleep = chosen->Get(kGlobal, L"lockOnSleep");
     lockOnSleep = onSleep.empty() ? idleLock != 0 : onSleep.ToBool();
+    appearance = chosen->Get(kGlobal, L"appearance");
 }
 
 bool mgtSettings::Save() {
@@ -128,6 +130,8 @@ bool mgtSettings::Save() {
     tree.Set(kGlobal, L"autoStart", BoolText(autoStart));
     tree.Set(kGlobal, L"idleLock", exstring::Format(L"%u", idleLock));
     tree.Set(kGlobal, L"lockOnSleep", BoolText(lockOnSleep));
+    // Users who never chose keep the stored values they had.
+    if (!appearance.empty()) tree.Set(kGlobal, L"appearance", appearance);
     modifiedTime = CurrentFileTime();
     tree.Set(kGlobal, L"modifiedTime", exstring::Format(L"%I64d", static_cast<long long>(modifiedTime)));
 

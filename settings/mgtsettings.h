@@ -69,6 +69,7 @@ public:
     int64_t modifiedTime;
     uint32_t idleLock = 0;  // seconds without input before the helper locks; 0: never
     bool lockOnSleep = false;  // the helper locks when the system announces a suspend
+    exstring appearance;  // the look chosen by name; empty or unknown: follow Windows
 
 private:
     void ResetToDefaults();

@@ -6,6 +6,7 @@
 #include "settings/mgtsettings.h"
 #include "testsupport.h"
 #include "toolkit/exmenu.h"
+#include "toolkit/extheme.h"
 #include "ui/settingsmenu.h"
 
 namespace {
@@ -100,6 +101,19 @@ TEST_F(SettingsMenu, CommandsStoreOnlyWhatChanges) {
     }
 }
 
+// Each look is stored by its name, at once, and applied.
+TEST_F(SettingsMenu, AppearanceChoicesStoreTheirNames) {
+    const wchar_t* const names[] = {L"FollowWindows", L"SystemColours", L"Light", L"Dark", L"Blue", L"Green"};
+    mgtSettings settings(Store());
+    for (UINT i = 0; i < 6; ++i) {
+        ASSERT_TRUE(RunSettingsCommand(32800 + i, nullptr, settings, strings, choosers));
+        EXPECT_EQ(RegistryText(roots.Machine(), Store().keyPath + L"\\global", L"appearance"), exstring(names[i]));
+        EXPECT_EQ(static_cast<UINT>(Theme().Choice()), i);
+    }
+    EXPECT_EQ(Theme().Scheme().name, exstring(L"Green")) << "applied at once";
+    Theme().SetAppearance(Appearance::kFollowWindows);
+}
+
 TEST_F(SettingsMenu, ChoosersOpenPrefilled) {
     mgtSettings settings(Store());
     settings.bgColor = kSystemColor;
@@ -144,7 +158,7 @@ UINT StateOf(HMENU menu, UINT id) {
 TEST_F(SettingsMenu, MarksFollowTheSettings) {
     exMenu menu;
     BuildSettingsMenu(menu, strings);
-    ASSERT_EQ(menu.GetItemCount(), 10);
+    ASSERT_EQ(menu.GetItemCount(), 11);
     EXPECT_EQ(menu.GetItemText(0), exstring(L"Set &Password..."));
     mgtSettings settings(Store());
     struct {
@@ -154,22 +168,27 @@ TEST_F(SettingsMenu, MarksFollowTheSettings) {
         bool autoStart;
         UINT checkedColor;
         UINT checkedImage;
+        const wchar_t* appearance;
+        UINT checkedAppearance;
     } cases[] = {
-        {0x05000000, L"", false, true, IDM_BGCOLOR_SYSTEM, IDM_BGIMAGE_NONE},
-        {0x00102030, L"sYsTeM", true, false, IDM_BGCOLOR_CUSTOM, IDM_BGIMAGE_SYSTEM},
-        {0x00000000, L"C:\\x.png", false, false, IDM_BGCOLOR_CUSTOM, IDM_BGIMAGE_CUSTOM},
+        {0x05000000, L"", false, true, IDM_BGCOLOR_SYSTEM, IDM_BGIMAGE_NONE, L"bLuE", 32804},
+        {0x00102030, L"sYsTeM", true, false, IDM_BGCOLOR_CUSTOM, IDM_BGIMAGE_SYSTEM, L"Purple", 32800},
+        {0x00000000, L"C:\\x.png", false, false, IDM_BGCOLOR_CUSTOM, IDM_BGIMAGE_CUSTOM, L"", 32800},
     };
     for (const auto& c : cases) {
         settings.bgColor = c.color;
         settings.bgImage = c.image;
         settings.useOrgScreen = c.useOrgScreen;
         settings.autoStart = c.autoStart;
+        settings.appearance = c.appearance;
         RefreshSettingsMarks(menu, settings);
         const HMENU root = menu.Handle();
         for (UINT id = IDM_BGCOLOR_SYSTEM; id <= IDM_BGIMAGE_CUSTOM; ++id) {
             const bool checked = id == c.checkedColor || id == c.checkedImage;
             EXPECT_EQ((StateOf(root, id) & MFS_CHECKED) != 0, checked) << "item " << id;
         }
+        for (UINT id = IDM_APPEARANCE_FIRST; id <= IDM_APPEARANCE_LAST; ++id)
+            EXPECT_EQ((StateOf(root, id) & MFS_CHECKED) != 0, id == c.checkedAppearance) << "item " << id;
         EXPECT_EQ((StateOf(root, IDM_USE_ORIGINAL_SCREEN) & MFS_CHECKED) != 0, c.useOrgScreen);
         EXPECT_EQ((StateOf(root, IDM_AUTO_START) & MFS_CHECKED) != 0, c.autoStart);
         for (int position : {2, 3})  // the two sub-menus

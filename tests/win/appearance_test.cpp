@@ -1,0 +1,183 @@
+// The looks a user can choose, seen where they show: the program's windows,
+// its settings menu and a message box, each scheme checked by pixels; and
+// how the choice follows the system's dark mode and high contrast.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "lang/mgtmlang.h"
+#include "lock/mgtlocker.h"
+#include "lock/mgtunlockdlg.h"
+#include "res/resource.h"
+#include "settings/mgtsettings.h"
+#include "settings/registry.h"
+#include "testsupport.h"
+#include "toolkit/exmenu.h"
+#include "toolkit/exmsgbox.h"
+#include "toolkit/extheme.h"
+#include "toolkit/offscreenbuffer.h"
+#include "ui/mgtinputdlg.h"
+#include "ui/mgtmaindlg.h"
+#include "ui/settingsmenu.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const COLORREF kSkip = 0xFFFFFFFFu;
+const wchar_t kPersonalize[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+
+// A pixel of `control` at (x, y) of its window rectangle; negative counts from the right.
+COLORREF ControlPixel(HWND control, int x, int y) {
+    const RECT rect = WindowRectOf(control);
+    return ScreenPixel(x < 0 ? rect.right + x : rect.left + x, rect.top + y);
+}
+
+class Appearance_ : public ::testing::Test {
+protected:
+    void TearDown() override { Theme().SetAppearance(Appearance::kFollowWindows); }
+    ScratchRoots roots{L"appearance"};
+    mgtSettings settings{SettingsStore{roots.Machine(), roots.User()}};
+    mgtMLang strings;
+    exMenu menu;
+};
+
+// Ground, edit field, edit frame and the default button's frame, from the
+// scheme table; in the system colours, the system's ground and field, and
+// frames of its own.
+TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
+    const struct {
+        Appearance choice;
+        COLORREF ground, field, border, accent;
+    } schemes[] = {
+        {Appearance::kLight, 0xF0F0F0, 0xFFFFFF, 0xADADAD, 0xCC7A00},
+        {Appearance::kDark, 0x252525, 0x1E1E1E, 0x858585, 0xCC7A00},
+        {Appearance::kBlue, 0x6C3C00, 0x4F2D00, 0xD8B180, 0x35B735},
+        {Appearance::kGreen, 0x0C5C0C, 0x094209, 0x88BE88, 0xFFFFFF},
+        // And back from the schemes.
+        {Appearance::kSystemColours, GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOW), kSkip, kSkip},
+    };
+    BuildSettingsMenu(menu, strings);
+    mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr});
+    mgtLocker locker(&settings, &strings);
+    mgtUnlockDlg unlock(true, UnlockServices{settings, locker, strings, menu, nullptr, nullptr, nullptr});
+    mgtInputDlg password(settings, strings);
+    ASSERT_TRUE(main.Create(nullptr) && unlock.Create(nullptr) && password.Create(nullptr));
+    const HWND field = GetDlgItem(unlock.Handle(), IDC_PASSWORD);
+    const HWND ok = GetDlgItem(unlock.Handle(), IDOK);
+    const HWND newPassword = GetDlgItem(password.Handle(), IDC_NEW_PASSWORD);
+    const HWND hint = GetDlgItem(password.Handle(), IDC_PASSWORD_HINT);  // never focused: not accented
+
+    for (const auto& s : schemes) {
+        SCOPED_TRACE(AppearanceName(s.choice));
+        Theme().SetAppearance(s.choice);
+        int x = 0;
+        for (const exDialog* dialog : {static_cast<const exDialog*>(&main), static_cast<const exDialog*>(&unlock),
+                                       static_cast<const exDialog*>(&password)}) {
+            ShowAndSettle(dialog->Handle(), x += 40, 40);
+            EXPECT_TRUE(WaitFor([&] { return ScreenPixel(dialog->Handle(), 2, 2) == s.ground; }, 2s))
+                << "ground of window at " << x << ": " << std::hex << ScreenPixel(dialog->Handle(), 2, 2);
+        }
+        ShowAndSettle(unlock.Handle(), 300, 300);
+        const int middle = (WindowRectOf(field).bottom - WindowRectOf(field).top) / 2;
+        EXPECT_EQ(ControlPixel(field, -6, middle), s.field);
+        EXPECT_EQ(ControlPixel(newPassword, -6, middle), s.field) << "password dialog";
+        // Framed by a scroll box when made in a scheme, by its own frame when the scheme came later.
+        const HWND frame = GetParent(hint) != password.Handle() ? GetParent(hint) : hint;
+        if (s.border != kSkip) {
+            EXPECT_EQ(ControlPixel(frame, 0, middle), s.border) << "field frame";
+            EXPECT_EQ(ControlPixel(ok, 0, middle), s.accent) << "default button frame";
+        }
+
+        // The settings menu: owner-drawn in the scheme, left to the system otherwise.
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof(item);
+        item.fMask = MIIM_FTYPE;
+        GetMenuItemInfoW(menu.Handle(), IDM_SET_PASSWORD, FALSE, &item);
+        EXPECT_EQ((item.fType & MFT_OWNERDRAW) != 0, s.border != kSkip) << "menu owner drawing";
+        if (s.border != kSkip) {
+            OffscreenBuffer buffer(OffscreenBuffer::Kind::Dib32);
+            DRAWITEMSTRUCT draw{ODT_MENU, 0, IDM_SET_PASSWORD, ODA_DRAWENTIRE, 0,
+                                reinterpret_cast<HWND>(menu.Handle()), buffer.Get(nullptr, 200, 24),
+                                RECT{0, 0, 200, 24}, 0};
+            ASSERT_TRUE(DrawMenuItem(&draw));
+            EXPECT_EQ(GetPixel(draw.hDC, 198, 1), s.ground) << "menu item ground";
+        }
+
+        COLORREF boxGround = 0;
+        const TimerSteps steps([&] {
+            const HWND box = ShownMessageBox();
+            if (box == nullptr) return false;
+            ShowAndSettle(box);
+            WaitFor([&] { return ScreenPixel(box, 2, 2) == s.ground; }, 2s);
+            boxGround = ScreenPixel(box, 2, 2);
+            SendMessageW(box, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        });
+        ShowMessageBox(nullptr, L"Text", MB_OKCANCEL | MB_ICONINFORMATION, L"Box");
+        EXPECT_EQ(boxGround, s.ground) << "message box";
+    }
+    DestroyWindow(password.Handle());
+    DestroyWindow(unlock.Handle());
+    DestroyWindow(main.Handle());
+}
+
+// The user's dark mode, switched while a window is open, and put back as it was.
+TEST_F(Appearance_, FollowWindowsSwitchesLiveWithTheDarkMode) {
+    const exstring path(kPersonalize);
+    DWORD type = REG_NONE;
+    const ByteBuffer saved = ReadValue(path, L"AppsUseLightTheme", &type);
+    const auto setMode = [&](DWORD light) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme", REG_DWORD, &light, sizeof(light));
+        SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"),
+                            SMTO_ABORTIFHUNG, 2000, nullptr);
+    };
+    setMode(1);
+    Theme().SetAppearance(Appearance::kFollowWindows);
+    BuildSettingsMenu(menu, strings);
+    mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr});
+    ASSERT_TRUE(main.Create(nullptr));
+    ShowAndSettle(main.Handle());
+    const COLORREF system = GetSysColor(COLOR_BTNFACE);
+    EXPECT_EQ(ScreenPixel(main.Handle(), 2, 2), system) << "light mode: the system colours";
+
+    setMode(0);
+    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(main.Handle(), 2, 2) == 0x252525u; }, 3s)) << "dark mode: Dark";
+    EXPECT_TRUE(Theme().IsDark());
+    setMode(1);
+    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(main.Handle(), 2, 2) == system; }, 3s)) << "back to light";
+    EXPECT_TRUE(Theme().SystemColors());
+    DestroyWindow(main.Handle());
+
+    if (saved.Size() != 0)
+        RegSetKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme", type, saved.Data(),
+                        static_cast<DWORD>(saved.Size()));
+    else
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme");
+}
+
+// Scheme list indices: 0 Light, 1 Dark, 2 Blue, 3 Green, 4 the system colours.
+// Wine offers no way to turn high contrast on, so the rule is checked as a table.
+TEST(AppearanceChoice, SchemeForChoiceModeAndHighContrast) {
+    const struct {
+        Appearance choice;
+        int lightMode, darkMode, highContrast;
+    } cases[] = {
+        {Appearance::kFollowWindows, 4, 1, 4}, {Appearance::kSystemColours, 4, 4, 4}, {Appearance::kLight, 0, 0, 4},
+        {Appearance::kDark, 1, 1, 4},          {Appearance::kBlue, 2, 2, 4},          {Appearance::kGreen, 3, 3, 4},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SchemeIndexFor(c.choice, false, 0), c.lightMode) << AppearanceName(c.choice);
+        EXPECT_EQ(SchemeIndexFor(c.choice, false, 1), c.darkMode) << AppearanceName(c.choice);
+        EXPECT_EQ(SchemeIndexFor(c.choice, true, 1), c.highContrast) << AppearanceName(c.choice);
+    }
+    const struct {
+        const wchar_t* stored;
+        Appearance choice;
+    } names[] = {{L"Dark", Appearance::kDark},         {L"sYsTeMcOlOuRs", Appearance::kSystemColours},
+                 {L"", Appearance::kFollowWindows},     {L"Purple", Appearance::kFollowWindows},
+                 {L"Dark ", Appearance::kFollowWindows}, {L"Green", Appearance::kGreen}};
+    for (const auto& n : names) EXPECT_EQ(AppearanceFromName(n.stored), n.choice) << exstring(n.stored).ToUtf8();
+}
+
+} // namespace
