@@ -48,14 +48,14 @@ protected:
 TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
     const struct {
         Appearance choice;
-        COLORREF ground, field, border, accent;
+        COLORREF ground, field, border, accent, line;
     } schemes[] = {
-        {Appearance::kLight, 0xF0F0F0, 0xFFFFFF, 0xADADAD, 0xCC7A00},
-        {Appearance::kDark, 0x252525, 0x1E1E1E, 0x858585, 0xCC7A00},
-        {Appearance::kBlue, 0x6C3C00, 0x4F2D00, 0xD8B180, 0x35B735},
-        {Appearance::kGreen, 0x0C5C0C, 0x094209, 0x88BE88, 0xFFFFFF},
+        {Appearance::kLight, 0xF0F0F0, 0xFFFFFF, 0xADADAD, 0xCC7A00, 0x808080},
+        {Appearance::kDark, 0x252525, 0x1E1E1E, 0x858585, 0xCC7A00, 0xDADADA},
+        {Appearance::kBlue, 0x6C3C00, 0x4F2D00, 0xD8B180, 0x35B735, 0xE1C49F},
+        {Appearance::kGreen, 0x0C5C0C, 0x094209, 0x88BE88, 0xFFFFFF, 0xBADABA},
         // And back from the schemes.
-        {Appearance::kSystemColours, GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOW), kSkip, kSkip},
+        {Appearance::kSystemColours, GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOW), kSkip, kSkip, kSkip},
     };
     BuildSettingsMenu(menu, strings);
     mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr});
@@ -87,6 +87,8 @@ TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
         if (s.border != kSkip) {
             EXPECT_EQ(ControlPixel(frame, 0, middle), s.border) << "field frame";
             EXPECT_EQ(ControlPixel(ok, 0, middle), s.accent) << "default button frame";
+            ShowAndSettle(main.Handle(), 40, 40);
+            EXPECT_TRUE(Shot(GetDlgItem(main.Handle(), IDC_SEPARATOR)).Has(s.line)) << "separator line";
         }
 
         // The settings menu: owner-drawn in the scheme, left to the system otherwise.
