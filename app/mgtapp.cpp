@@ -176,7 +176,11 @@ UnlockServices mgtApp::Services() {
 
 void mgtApp::LoadApplicationIcons() {
     exsysicon& icons = SystemIcons();
-    for (const auto& [key, size] : {std::pair<int, int>{kIconAppLarge, 48}, {kIconAppSmall, 16}}) {
+    // Drawn at the screen's scale rather than stretched: 48 and 16 pixels at 100 %.
+    const UINT dpi = SystemDpi();
+    const int large = IconSizeForDpi(48, 0, dpi);
+    const int small = IconSizeForDpi(16, GetSystemMetrics(SM_CXSMICON), dpi);
+    for (const auto& [key, size] : {std::pair<int, int>{kIconAppLarge, large}, {kIconAppSmall, small}}) {
         auto* icon = static_cast<HICON>(
             LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_APPLICATION_ICON), IMAGE_ICON, size, size, 0));
         if (icon != nullptr) icons.Set(key, icon);
