@@ -42,9 +42,9 @@ protected:
     exMenu menu;
 };
 
-// Ground, edit field, edit frame and the default button's frame, from the
-// scheme table; in the system colours, the system's ground and field, and
-// frames of its own.
+// Ground, edit field, edit frame, the default button's frame and the
+// separator, from the scheme table; in the system colours, the system's ground
+// and field, and frames of its own.
 TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
     const struct {
         Appearance choice;
@@ -92,11 +92,8 @@ TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
         }
 
         // The settings menu: owner-drawn in the scheme, left to the system otherwise.
-        MENUITEMINFOW item{};
-        item.cbSize = sizeof(item);
-        item.fMask = MIIM_FTYPE;
-        GetMenuItemInfoW(menu.Handle(), IDM_SET_PASSWORD, FALSE, &item);
-        EXPECT_EQ((item.fType & MFT_OWNERDRAW) != 0, s.border != kSkip) << "menu owner drawing";
+        EXPECT_EQ((GetMenuState(menu.Handle(), IDM_SET_PASSWORD, MF_BYCOMMAND) & MF_OWNERDRAW) != 0,
+                  s.border != kSkip) << "menu owner drawing";
         if (s.border != kSkip) {
             OffscreenBuffer buffer(OffscreenBuffer::Kind::Dib32);
             DRAWITEMSTRUCT draw{ODT_MENU, 0, IDM_SET_PASSWORD, ODA_DRAWENTIRE, 0,
@@ -119,47 +116,33 @@ TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
         ShowMessageBox(nullptr, L"Text", MB_OKCANCEL | MB_ICONINFORMATION, L"Box");
         EXPECT_EQ(boxGround, s.ground) << "message box";
     }
-    DestroyWindow(password.Handle());
-    DestroyWindow(unlock.Handle());
-    DestroyWindow(main.Handle());
-}
 
-// The user's dark mode, switched while a window is open, and put back as it was.
-TEST_F(Appearance_, FollowWindowsSwitchesLiveWithTheDarkMode) {
-    const exstring path(kPersonalize);
+    // Follow Windows switches live with the user's dark mode, which is put back after.
     DWORD type = REG_NONE;
-    const ByteBuffer saved = ReadValue(path, L"AppsUseLightTheme", &type);
+    const ByteBuffer saved = ReadValue(kPersonalize, L"AppsUseLightTheme", &type);
     const auto setMode = [&](DWORD light) {
         RegSetKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme", REG_DWORD, &light, sizeof(light));
         SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"),
                             SMTO_ABORTIFHUNG, 2000, nullptr);
     };
-    setMode(1);
     Theme().SetAppearance(Appearance::kFollowWindows);
-    BuildSettingsMenu(menu, strings);
-    mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr});
-    ASSERT_TRUE(main.Create(nullptr));
-    ShowAndSettle(main.Handle());
-    const COLORREF system = GetSysColor(COLOR_BTNFACE);
-    EXPECT_EQ(ScreenPixel(main.Handle(), 2, 2), system) << "light mode: the system colours";
-
-    setMode(0);
-    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(main.Handle(), 2, 2) == 0x252525u; }, 3s)) << "dark mode: Dark";
-    EXPECT_TRUE(Theme().IsDark());
-    setMode(1);
-    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(main.Handle(), 2, 2) == system; }, 3s)) << "back to light";
-    EXPECT_TRUE(Theme().SystemColors());
-    DestroyWindow(main.Handle());
-
+    for (const DWORD light : {0u, 1u}) {
+        setMode(light);
+        const COLORREF ground = light != 0 ? GetSysColor(COLOR_BTNFACE) : 0x252525u;
+        EXPECT_TRUE(WaitFor([&] { return ScreenPixel(main.Handle(), 2, 2) == ground; }, 3s)) << "light " << light;
+    }
     if (saved.Size() != 0)
         RegSetKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme", type, saved.Data(),
                         static_cast<DWORD>(saved.Size()));
     else
         RegDeleteKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme");
+    DestroyWindow(password.Handle());
+    DestroyWindow(unlock.Handle());
+    DestroyWindow(main.Handle());
 }
 
 // Scheme list indices: 0 Light, 1 Dark, 2 Blue, 3 Green, 4 the system colours.
-// Wine offers no way to turn high contrast on, so the rule is checked as a table.
+// Wine cannot turn high contrast on (SPI_SETHIGHCONTRAST fails), so the rule is a table.
 TEST(AppearanceChoice, SchemeForChoiceModeAndHighContrast) {
     const struct {
         Appearance choice;
