@@ -31,8 +31,9 @@ std::vector<ColorScheme> MakeSchemes() {
 constexpr int kSystemDefaultIndex = 4;
 constexpr int kDarkIndex = 1;
 
-const wchar_t* const kAppearanceNames[kAppearanceCount] = {L"FollowWindows", L"SystemColours", L"Light",
-                                                            L"Dark",          L"Blue",          L"Green"};
+// Stored as the English item texts, whatever language the menu shows.
+const wchar_t* const kAppearanceNames[kAppearanceCount] = {L"Follow Windows", L"System Colours", L"Light",
+                                                            L"Dark", L"Blue", L"Green"};
 
 // Posted, not sent: a window that is busy painting takes it in turn.
 BOOL CALLBACK PostSchemeMarker(HWND window, LPARAM marker) {

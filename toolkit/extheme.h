@@ -32,7 +32,7 @@ const std::vector<ColorScheme>& BuiltInSchemes();
 enum class Appearance { kFollowWindows, kSystemColours, kLight, kDark, kBlue, kGreen };
 constexpr int kAppearanceCount = 6;
 
-// The stored name of a choice ("FollowWindows", "SystemColours", "Light", ...).
+// The stored name of a choice: its English menu text ("Follow Windows", "System Colours", "Light", ...).
 const wchar_t* AppearanceName(Appearance choice);
 // Any name not among them, the empty one included, is Follow Windows.
 Appearance AppearanceFromName(const exstring& name);

@@ -159,7 +159,7 @@ TEST(AppearanceChoice, SchemeForChoiceModeAndHighContrast) {
     const struct {
         const wchar_t* stored;
         Appearance choice;
-    } names[] = {{L"Dark", Appearance::kDark},         {L"sYsTeMcOlOuRs", Appearance::kSystemColours},
+    } names[] = {{L"Dark", Appearance::kDark},         {L"sYsTeM cOlOuRs", Appearance::kSystemColours},
                  {L"", Appearance::kFollowWindows},     {L"Purple", Appearance::kFollowWindows},
                  {L"Dark ", Appearance::kFollowWindows}, {L"Green", Appearance::kGreen}};
     for (const auto& n : names) EXPECT_EQ(AppearanceFromName(n.stored), n.choice) << exstring(n.stored).ToUtf8();

@@ -103,7 +103,7 @@ TEST_F(SettingsMenu, CommandsStoreOnlyWhatChanges) {
 
 // Each look is stored by its name, at once, and applied.
 TEST_F(SettingsMenu, AppearanceChoicesStoreTheirNames) {
-    const wchar_t* const names[] = {L"FollowWindows", L"SystemColours", L"Light", L"Dark", L"Blue", L"Green"};
+    const wchar_t* const names[] = {L"Follow Windows", L"System Colours", L"Light", L"Dark", L"Blue", L"Green"};
     mgtSettings settings(Store());
     for (UINT i = 0; i < 6; ++i) {
         ASSERT_TRUE(RunSettingsCommand(32800 + i, nullptr, settings, strings, choosers));
