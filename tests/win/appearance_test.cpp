@@ -156,13 +156,6 @@ TEST(AppearanceChoice, SchemeForChoiceModeAndHighContrast) {
         EXPECT_EQ(SchemeIndexFor(c.choice, false, 1), c.darkMode) << AppearanceName(c.choice);
         EXPECT_EQ(SchemeIndexFor(c.choice, true, 1), c.highContrast) << AppearanceName(c.choice);
     }
-    const struct {
-        const wchar_t* stored;
-        Appearance choice;
-    } names[] = {{L"Dark", Appearance::kDark},         {L"sYsTeM cOlOuRs", Appearance::kSystemColours},
-                 {L"", Appearance::kFollowWindows},     {L"Purple", Appearance::kFollowWindows},
-                 {L"Dark ", Appearance::kFollowWindows}, {L"Green", Appearance::kGreen}};
-    for (const auto& n : names) EXPECT_EQ(AppearanceFromName(n.stored), n.choice) << exstring(n.stored).ToUtf8();
 }
 
 } // namespace

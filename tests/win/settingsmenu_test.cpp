@@ -108,6 +108,7 @@ TEST_F(SettingsMenu, AppearanceChoicesStoreTheirNames) {
     for (UINT i = 0; i < 6; ++i) {
         ASSERT_TRUE(RunSettingsCommand(32800 + i, nullptr, settings, strings, choosers));
         EXPECT_EQ(RegistryText(roots.Machine(), Store().keyPath + L"\\global", L"appearance"), exstring(names[i]));
+        EXPECT_EQ(mgtSettings(Store()).appearance, exstring(names[i])) << "read back";
         EXPECT_EQ(static_cast<UINT>(Theme().Choice()), i);
     }
     EXPECT_EQ(Theme().Scheme().name, exstring(L"Green")) << "applied at once";
