@@ -112,11 +112,14 @@ TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
             ShowAndSettle(box);
             WaitFor([&] { return ScreenPixel(box, 2, 2) == s.ground; }, 2s);
             boxGround = ScreenPixel(box, 2, 2);
+            SendMessageW(GetDlgItem(box, 1004), BM_CLICK, 0, 0);  // the check box, owner-drawn in a scheme
             SendMessageW(box, WM_COMMAND, IDCANCEL, 0);
             return true;
         });
-        ShowMessageBox(nullptr, L"Text", MB_OKCANCEL | MB_ICONINFORMATION, L"Box");
+        bool checked = false;
+        ShowMessageBox(nullptr, L"Text", MB_OKCANCEL | MB_ICONINFORMATION, L"Box", L"Check", &checked);
         EXPECT_EQ(boxGround, s.ground) << "message box";
+        EXPECT_TRUE(checked) << "the click reached the check box";
         DestroyWindow(password.Handle());
     }
 
