@@ -11,6 +11,7 @@
 #include "../text/pathutil.h"
 #include "../toolkit/exsysicon.h"
 #include "../toolkit/exmsgbox.h"
+#include "../toolkit/extheme.h"
 #include "../ui/mgtmaindlg.h"
 #include "../ui/settingsmenu.h"
 #include "../lock/lockchannel.h"
@@ -81,6 +82,8 @@ bool mgtApp::RunApplication() {
         SetExitCode(RunGuardianCommand(guardian, restart_.Name(), CoverColor()));
         return false;
     }
+    // Every process with windows resolves its look itself, before its first window.
+    Theme().SetAppearance(AppearanceFromName(settings_.appearance));
     if (switches.Contains(kSwitchTray)) {
         RestoreTaskManagerIfNoLock();
         PrepareWindows();
@@ -173,7 +176,11 @@ UnlockServices mgtApp::Services() {
 
 void mgtApp::LoadApplicationIcons() {
     exsysicon& icons = SystemIcons();
-    for (const auto& [key, size] : {std::pair<int, int>{kIconAppLarge, 48}, {kIconAppSmall, 16}}) {
+    // Drawn at the screen's scale rather than stretched: 48 and 16 pixels at 100 %.
+    const UINT dpi = SystemDpi();
+    const int large = IconSizeForDpi(48, 0, dpi);
+    const int small = IconSizeForDpi(16, GetSystemMetrics(SM_CXSMICON), dpi);
+    for (const auto& [key, size] : {std::pair<int, int>{kIconAppLarge, large}, {kIconAppSmall, small}}) {
         auto* icon = static_cast<HICON>(
             LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_APPLICATION_ICON), IMAGE_ICON, size, size, 0));
         if (icon != nullptr) icons.Set(key, icon);

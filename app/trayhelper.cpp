@@ -8,6 +8,7 @@
 #include "../text/pathutil.h"
 #include "../toolkit/exapp.h"
 #include "../toolkit/exsysicon.h"
+#include "../toolkit/extheme.h"
 #include "../ui/settingsmenu.h"
 #include "idlewatch.h"
 #include "shell/exprocess.h"
@@ -258,6 +259,7 @@ void mgtTrayHelper::Arm(Watch& watch) {
 
 void mgtTrayHelper::OnSettingsChanged() {
     services_.settings.Load();
+    Theme().SetAppearance(AppearanceFromName(services_.settings.appearance));
     LookAtIdleTime();
 }
 
@@ -292,6 +294,11 @@ LRESULT mgtTrayHelper::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             while (!LockRuns() && GetTickCount64() < deadline) Sleep(50);
         }
         return TRUE;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+        // The menus take the new scheme the next time they open.
+        Theme().FollowSystem();
+        return exWnd::WindowProc(message, wParam, lParam);
     case WM_DRAWITEM:
         return DrawMenuItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
     case WM_MEASUREITEM:

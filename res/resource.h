@@ -49,3 +49,7 @@
 #define IDM_TRAY_LOCK_NOW 32790
 #define IDM_TRAY_SETTINGS 32791
 #define IDM_TRAY_EXIT 32792
+
+// The Appearance choices, in menu order (as the toolkit's Appearance values).
+#define IDM_APPEARANCE_FIRST 32800
+#define IDM_APPEARANCE_LAST 32805

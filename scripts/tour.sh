@@ -5,7 +5,8 @@
 # passwords, the hint, the Caps Lock note, the right password, and on the next
 # start the login, the main window and its settings menu with Lock When Idle,
 # the resident helper's icon menu and its Exit behind the password; then the
-# password query. Every step waits for its window (at most
+# password query. Between them the main window in the Dark and Blue looks and,
+# last, at 200 % scaling. Every step waits for its window (at most
 # TOUR_TIMEOUT seconds, default 30) and the tour stops with a message when one
 # does not come.
 #
@@ -37,7 +38,8 @@ settings_key='Software\Quarnwick\Marrowgate'
 run_key='Software\Microsoft\Windows\CurrentVersion\Run'
 shots=(main-window settings-menu background-image-menu set-password password-set
        lock-screen lock-clock unlock-dialog wrong-password options-menu password-hint
-       caps-lock right-password login idle-lock-menu tray-menu)
+       caps-lock right-password login idle-lock-menu main-window-dark main-window-blue
+       tray-menu main-window-200)
 
 # The tour types and clicks, so it never runs on the user's own display.
 unset MG_DISPLAY
@@ -292,6 +294,25 @@ shot idle-lock-menu
 xdotool key Escape Escape
 wait_for "the settings menu to close" windows_at_most 1
 
+# 9b. Settings, Appearance: a look by its place in the sub-menu (Follow
+# Windows first), chosen with the keys; it applies at once.
+choose_appearance() {
+    xdotool key alt+s
+    wait_for "the settings menu" windows_at_least 2
+    xdotool key Down Down Down Down Right
+    wait_for "the Appearance sub-menu" windows_at_least 3
+    local i
+    for ((i = 0; i < $1; i++)); do xdotool key Down; done
+    xdotool key Return
+    wait_for "the settings menu to close" windows_at_most 1
+    settle 1
+}
+choose_appearance 3
+shot main-window-dark
+choose_appearance 4
+shot main-window-blue
+choose_appearance 0
+
 # 10. Lock Before Sleep starts the resident helper at once; its icon's menu
 # (the virtual display draws no notification area: trayclick stands in for
 # the click), then Exit behind the password.
@@ -331,5 +352,29 @@ wine "$exe" +checkpwd "not-$password" >/dev/null 2>&1
 wrong=$?
 echo "+checkpwd: right password exit code $right, wrong password exit code $wrong"
 [ "$right" -eq 0 ] && [ "$wrong" -eq 255 ] || fail "+checkpwd answered $right and $wrong, expected 0 and 255"
+
+# 12. At 200 % (the Wine server reads the scaling when it starts): the login,
+# then the main window, which is wider than at 100 %.
+set_dpi() {
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f
+    wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+        /v LogPixels /t REG_DWORD /d "$1" /f
+    wineserver -k
+    wineserver -w
+    setsid wineserver -p </dev/null >/dev/null 2>&1
+} >/dev/null 2>&1
+main_window_wider() { program_windows | awk -v w="$main_width" '$4 > w * 3 / 2 { found = 1 } END { exit !found }'; }
+set_dpi 192
+wine "$exe" >/dev/null 2>&1 &
+wait_for "the login dialog at 200 %" titled Marrowgate
+settle
+type_text "$password"
+xdotool key Return
+wait_for "the main window at 200 %" main_window_wider
+settle 1
+shot main-window-200
+xdotool key alt+F4
+wait_for "the main window to close" no_program
+set_dpi 96
 
 echo "Tour complete: ${#shots[@]} screenshots in $out; the prefix's Marrowgate settings are cleared."

@@ -95,6 +95,7 @@ void mgtSettings::ResetToDefaults() {
     idleLock = 0;
     lockOnSleep = false;
     showClock = true;
+    appearance.clear();
 }
 
 void mgtSettings::Load() {
@@ -124,6 +125,7 @@ void mgtSettings::Load() {
     const exstring onSleep = chosen->Get(kGlobal, L"lockOnSleep");
     lockOnSleep = onSleep.empty() ? idleLock != 0 : onSleep.ToBool();
     showClock = FlagOr(chosen->Get(kGlobal, L"showClock"), true);
+    appearance = chosen->Get(kGlobal, L"appearance");
 }
 
 bool mgtSettings::Save() {
@@ -139,6 +141,8 @@ bool mgtSettings::Save() {
     tree.Set(kGlobal, L"idleLock", exstring::Format(L"%u", idleLock));
     tree.Set(kGlobal, L"lockOnSleep", BoolText(lockOnSleep));
     tree.Set(kGlobal, L"showClock", BoolText(showClock));
+    // Users who never chose keep the stored values they had.
+    if (!appearance.empty()) tree.Set(kGlobal, L"appearance", appearance);
     modifiedTime = CurrentFileTime();
     tree.Set(kGlobal, L"modifiedTime", exstring::Format(L"%I64d", static_cast<long long>(modifiedTime)));
 

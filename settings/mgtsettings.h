@@ -70,6 +70,7 @@ public:
     uint32_t idleLock = 0;  // seconds without input before the helper locks; 0: never
     bool lockOnSleep = false;  // the helper locks when the system announces a suspend
     bool showClock = true;  // the lock background shows the time and date
+    exstring appearance;  // the look chosen by name; empty or unknown: follow Windows
 
 private:
     void ResetToDefaults();

@@ -57,6 +57,7 @@ BOOL exBaseDlg::OnInitDialog() {
     SetTrackingSizes(0, 0, 0, 0);
     initialized_ = false;
     SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(Theme().DialogFont()), 0);
+    if ((GetStyle() & WS_CHILD) == 0 && Theme().IsDark()) SetDarkTitleBar(Handle(), true);
     InitControls();
     InitContent();
     UpdateControls();
@@ -97,8 +98,17 @@ LRESULT exBaseDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (HIWORD(lParam) != 0 && IsFixedSize())
             EnableMenuItem(reinterpret_cast<HMENU>(wParam), SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
         break;
+    case WM_SETTINGCHANGE:
+        // Any setting may be the app mode ("ImmersiveColorSet") or high
+        // contrast; looking again costs little and changes only what changed.
+        theme.FollowSystem();
+        break;
     case WM_SYSCOLORCHANGE:
-        if (!IsSchemeChangeMarker(message, lParam)) break;
+        if (!IsSchemeChangeMarker(message, lParam)) {
+            theme.FollowSystem();
+            break;
+        }
+        if ((GetStyle() & WS_CHILD) == 0) SetDarkTitleBar(Handle(), theme.IsDark());
         for (HWND child = GetWindow(Handle(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
             PostMessageW(child, message, wParam, lParam);
         if (IsWindowVisible(Handle())) {

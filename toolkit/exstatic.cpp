@@ -28,7 +28,8 @@ void LinePart(HDC dc, int left, int right, int y, bool systemColors) {
         RECT edge{left, y, right, y + 2};
         DrawEdge(dc, &edge, EDGE_ETCHED, BF_TOP);
     } else {
-        SolidFill(dc, RECT{left, y, right, y + 1}, Theme().Scheme().face);
+        // The scheme's line colour: its button face all but vanishes on the ground.
+        SolidFill(dc, RECT{left, y, right, y + 1}, Theme().Scheme().line);
     }
 }
 

@@ -21,8 +21,22 @@ const StockIcon kStockIcons[] = {
 };
 
 using SHGetStockIconInfoFn = HRESULT(WINAPI*)(int, UINT, SHSTOCKICONINFO*);
+using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
 
 } // namespace
+
+UINT SystemDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+int IconSizeForDpi(int standard, int reported, UINT dpi) {
+    if (dpi == 0) dpi = USER_DEFAULT_SCREEN_DPI;
+    const int scaled = MulDiv(standard, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
+    return reported > scaled ? reported : scaled;
+}
 
 SIZE IconBitmapSize(HICON icon) {
     ICONINFO info{};
@@ -47,7 +61,7 @@ exsysicon& SystemIcons() {
 
 exsysicon::~exsysicon() {
     for (auto& entry : stock_) DestroyIcon(entry.second);
-    // Shared icons belong to the system; only owned ones are destroyed.
+    for (HICON icon : ownedFallbacks_) DestroyIcon(icon);
 }
 
 bool exsysicon::IsSmallKey(int key) {
@@ -55,8 +69,11 @@ bool exsysicon::IsSmallKey(int key) {
 }
 
 void exsysicon::RecordSystemSizes() {
-    sizes_[kIconInformationLarge] = SIZE{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
-    sizes_[kIconInformationSmall] = SIZE{GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
+    const UINT dpi = SystemDpi();
+    const int large = IconSizeForDpi(32, GetSystemMetrics(SM_CXICON), dpi);
+    const int small = IconSizeForDpi(16, GetSystemMetrics(SM_CXSMICON), dpi);
+    sizes_[kIconInformationLarge] = SIZE{large, large};
+    sizes_[kIconInformationSmall] = SIZE{small, small};
 }
 
 void exsysicon::Load() {
@@ -68,6 +85,8 @@ void exsysicon::Load() {
     HMODULE user32 = LoadLibraryW(L"User32.dll");
     const auto getStockIcon = reinterpret_cast<SHGetStockIconInfoFn>(
         reinterpret_cast<void*>(drawservices::LookUpEntryPoint(L"Shell32.dll", "SHGetStockIconInfo")));
+    const auto scaleDown = reinterpret_cast<LoadIconWithScaleDownFn>(
+        reinterpret_cast<void*>(drawservices::LookUpEntryPoint(L"comctl32.dll", "LoadIconWithScaleDown")));
     for (const StockIcon& icon : kStockIcons) {
         const bool small = IsSmallKey(icon.key);
         if (getStockIcon != nullptr) {
@@ -78,12 +97,23 @@ void exsysicon::Load() {
                 stock_[icon.key] = info.hIcon;
         }
         const SIZE size = sizes_[small ? kIconInformationSmall : kIconInformationLarge];
+        // A stock icon of another size would be drawn stretched.
+        const auto stock = stock_.find(icon.key);
+        if (stock != stock_.end() && IconBitmapSize(stock->second).cx != size.cx) {
+            DestroyIcon(stock->second);
+            stock_.erase(stock);
+        }
         HICON fallback = user32 != nullptr ? static_cast<HICON>(LoadImageW(
                                                  user32, MAKEINTRESOURCEW(icon.fallbackId), IMAGE_ICON, size.cx,
-                                                 size.cy, LR_SHARED))
+                                                 size.cy, 0))
                                            : nullptr;
         // Not every user32 carries those resources (Wine's does not); the
-        // system icons always exist.
+        // system icons always exist. Scaled down from their largest image
+        // rather than shared, since a shared icon keeps its first size.
+        if (fallback == nullptr && scaleDown != nullptr &&
+            FAILED(scaleDown(nullptr, MAKEINTRESOURCEW(icon.systemId), size.cx, size.cy, &fallback)))
+            fallback = nullptr;
+        if (fallback != nullptr) ownedFallbacks_.push_back(fallback);
         if (fallback == nullptr)
             fallback = static_cast<HICON>(
                 LoadImageW(nullptr, MAKEINTRESOURCEW(icon.systemId), IMAGE_ICON, size.cx, size.cy, LR_SHARED));

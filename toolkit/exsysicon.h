@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <map>
+#include <vector>
 
 enum IconKey : int {
     kIconAppLarge = 1,
@@ -45,10 +46,18 @@ private:
     bool loaded_ = false;
     std::map<int, HICON> stock_;
     std::map<int, HICON> fallback_;
+    std::vector<HICON> ownedFallbacks_;  // the shared last resorts are not ours
     std::map<int, SIZE> sizes_;
 };
 
 exsysicon& SystemIcons();
+
+// The dots per inch of the screen the program started on.
+UINT SystemDpi();
+// The side in pixels of an icon `standard` pixels at 100 % shown at `dpi`:
+// the system's own answer (`reported`) unless that is smaller, as where the
+// system does not scale its icon sizes.
+int IconSizeForDpi(int standard, int reported, UINT dpi);
 
 // Width and height of an icon's colour bitmap (half the mask's height for a
 // monochrome icon); 0 x 0 for none.

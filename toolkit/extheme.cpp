@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "../settings/registry.h"
+#include "drawservices.h"
 #include "exapp.h"
 #include "exmenu.h"
 #include "extooltip.h"
@@ -27,6 +28,19 @@ std::vector<ColorScheme> MakeSchemes() {
     };
 }
 
+constexpr int kSystemDefaultIndex = 4;
+constexpr int kDarkIndex = 1;
+
+// Stored as the English item texts, whatever language the menu shows.
+const wchar_t* const kAppearanceNames[kAppearanceCount] = {L"Follow Windows", L"System Colours", L"Light",
+                                                            L"Dark", L"Blue", L"Green"};
+
+// Posted, not sent: a window that is busy painting takes it in turn.
+BOOL CALLBACK PostSchemeMarker(HWND window, LPARAM marker) {
+    PostMessageW(window, WM_SYSCOLORCHANGE, 0, marker);
+    return TRUE;
+}
+
 void ReplaceBrush(HBRUSH& brush, COLORREF color) {
     HBRUSH fresh = CreateSolidBrush(color);
     if (brush != nullptr && brush != fresh) DeleteObject(brush);
@@ -45,6 +59,46 @@ int SchemeIndexFromAppsUseLightTheme(const void* data, DWORD size, DWORD type) {
     DWORD value = 0;
     memcpy(&value, data, sizeof(value));
     return value == 0 ? 1 : 0;
+}
+
+const wchar_t* AppearanceName(Appearance choice) {
+    const int index = static_cast<int>(choice);
+    return index >= 0 && index < kAppearanceCount ? kAppearanceNames[index] : kAppearanceNames[0];
+}
+
+Appearance AppearanceFromName(const exstring& name) {
+    for (int i = 0; i < kAppearanceCount; ++i)
+        if (name.EqualsNoCase(kAppearanceNames[i])) return static_cast<Appearance>(i);
+    return Appearance::kFollowWindows;
+}
+
+int SchemeIndexFor(Appearance choice, bool highContrast, int systemSchemeIndex) {
+    if (highContrast) return kSystemDefaultIndex;
+    switch (choice) {
+    case Appearance::kLight: return 0;
+    case Appearance::kDark: return kDarkIndex;
+    case Appearance::kBlue: return 2;
+    case Appearance::kGreen: return 3;
+    case Appearance::kFollowWindows: return systemSchemeIndex == kDarkIndex ? kDarkIndex : kSystemDefaultIndex;
+    default: return kSystemDefaultIndex;
+    }
+}
+
+bool HighContrastOn() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof(contrast);
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+void SetDarkTitleBar(HWND window, bool dark) {
+    using SetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
+    static const auto setAttribute = reinterpret_cast<SetAttributeFn>(
+        reinterpret_cast<void*>(drawservices::LookUpEntryPoint(L"dwmapi.dll", "DwmSetWindowAttribute")));
+    if (setAttribute == nullptr || window == nullptr) return;
+    const BOOL value = dark ? TRUE : FALSE;
+    // 20 is the attribute's number since Windows 10 20H1; earlier builds knew it as 19.
+    if (FAILED(setAttribute(window, 20, &value, sizeof(value)))) setAttribute(window, 19, &value, sizeof(value));
 }
 
 int SystemSchemeIndex() {
@@ -77,14 +131,31 @@ bool ThemeState::ApplyScheme(int index) {
         index = includeSystemDefault_ && !schemes_.empty() ? static_cast<int>(schemes_.size()) - 1 : SystemSchemeIndex();
     if (index < 0 || index >= static_cast<int>(schemes_.size())) return false;
     scheme_ = schemes_[static_cast<size_t>(index)];
+    index_ = index;
     systemColors_ = includeSystemDefault_ && index == static_cast<int>(schemes_.size()) - 1;
     RecreateBrushes();
     exMenu::OnSchemeChanged();
-    // Open dialogs learn of the change from this marker (the scheme's address).
-    exBaseApp* app = TheBaseApp();
-    if (app != nullptr && app->MainWindow() != nullptr && app->MainWindow()->Handle() != nullptr)
-        PostMessageW(app->MainWindow()->Handle(), WM_SYSCOLORCHANGE, 0, reinterpret_cast<LPARAM>(&scheme_));
+    // Every window of this thread learns of the change from this marker (the
+    // scheme's address): the main window, dialogs and message boxes open over
+    // it, the lock's background. Dialogs pass it on to their controls.
+    EnumThreadWindows(GetCurrentThreadId(), PostSchemeMarker, reinterpret_cast<LPARAM>(&scheme_));
     return true;
+}
+
+void ThemeState::SetAppearance(Appearance choice) {
+    choice_ = choice;
+    FollowSystem();
+}
+
+void ThemeState::FollowSystem() {
+    const int index = SchemeIndexFor(choice_, HighContrastOn(), SystemSchemeIndex());
+    if (index != index_) ApplyScheme(index);
+}
+
+bool ThemeState::IsDark() const {
+    if (systemColors_) return false;
+    const COLORREF ground = scheme_.background;
+    return GetRValue(ground) * 299 + GetGValue(ground) * 587 + GetBValue(ground) * 114 < 128 * 1000;
 }
 
 void ThemeState::RecreateBrushes() {

@@ -17,9 +17,16 @@ void Wipe(exstring& text) {
     if (!text.empty()) SecureZeroMemory(&text[0], text.size() * sizeof(wchar_t));
 }
 
+// The window that places a control in the dialog: an edit framed by a scroll
+// box (in a colour scheme) is placed, and measured, through its box.
+HWND Placed(HWND child) {
+    const HWND parent = GetParent(child);
+    return parent != nullptr && (GetWindowLongPtrW(parent, GWL_STYLE) & WS_CHILD) != 0 ? parent : child;
+}
+
 RECT ChildRect(HWND dialog, HWND child) {
     RECT rect{};
-    GetWindowRect(child, &rect);
+    GetWindowRect(Placed(child), &rect);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }
@@ -31,7 +38,7 @@ void MoveTo(HWND dialog, HWND child, int top) {
 
 int HeightOf(HWND window) {
     RECT rect{};
-    GetWindowRect(window, &rect);
+    GetWindowRect(Placed(window), &rect);
     return rect.bottom - rect.top;
 }
 

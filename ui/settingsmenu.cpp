@@ -6,6 +6,7 @@
 #include "../res/resource.h"
 #include "../settings/mgtsettings.h"
 #include "../toolkit/exmenu.h"
+#include "../toolkit/extheme.h"
 
 namespace {
 
@@ -43,6 +44,28 @@ bool ChooseIdleLock(UINT command, mgtSettings& settings, bool& changed) {
         return true;
     }
     return false;
+}
+
+void AppendAppearanceMenu(exMenu& menu, const exmlang& strings) {
+    exMenu* looks = menu.AppendPopup(strings.GetText(L"settings", L"appearance"));
+    if (looks == nullptr) return;
+    for (UINT i = 0; i < kAppearanceCount; ++i)
+        looks->AppendItem(IDM_APPEARANCE_FIRST + i,
+                          strings.GetText(L"settings", exstring::Format(L"appearance_%u", i)));
+}
+
+UINT AppearanceCommand(const mgtSettings& settings) {
+    return IDM_APPEARANCE_FIRST + static_cast<UINT>(AppearanceFromName(settings.appearance));
+}
+
+// Stores and applies an Appearance choice; false for other commands.
+bool ChooseAppearance(UINT command, mgtSettings& settings, bool& changed) {
+    if (command < IDM_APPEARANCE_FIRST || command > IDM_APPEARANCE_LAST) return false;
+    const auto choice = static_cast<Appearance>(command - IDM_APPEARANCE_FIRST);
+    changed = !settings.appearance.EqualsNoCase(AppearanceName(choice));
+    settings.appearance = AppearanceName(choice);
+    Theme().SetAppearance(choice);
+    return true;
 }
 
 } // namespace
@@ -101,6 +124,7 @@ void BuildSettingsMenu(exMenu& menu, const exmlang& strings) {
         AppendText(*image, IDM_BGIMAGE_SYSTEM, strings, L"bgimage_sys");
         AppendText(*image, IDM_BGIMAGE_CUSTOM, strings, L"bgimage_choose");
     }
+    AppendAppearanceMenu(menu, strings);
     AppendSeparator(menu);
     AppendText(menu, IDM_USE_ORIGINAL_SCREEN, strings, L"useorgscreen");
     AppendText(menu, IDM_SHOW_CLOCK, strings, L"showclock");
@@ -120,6 +144,7 @@ void RefreshSettingsMarks(exMenu& menu, const mgtSettings& settings) {
     else if (settings.bgImage.EqualsNoCase(kSystemImage))
         image = IDM_BGIMAGE_SYSTEM;
     menu.CheckRadio(IDM_BGIMAGE_NONE, IDM_BGIMAGE_CUSTOM, image);
+    menu.CheckRadio(IDM_APPEARANCE_FIRST, IDM_APPEARANCE_LAST, AppearanceCommand(settings));
     menu.SetCheck(IDM_AUTO_START, settings.autoStart);
     menu.SetCheck(IDM_USE_ORIGINAL_SCREEN, settings.useOrgScreen);
     // The clock is drawn on the background, which the original screen has not.
@@ -217,7 +242,7 @@ bool RunSettingsCommand(UINT command, HWND owner, mgtSettings& settings, const e
         changed = true;
         break;
     default:
-        if (!ChooseIdleLock(command, settings, changed)) return false;
+        if (!ChooseIdleLock(command, settings, changed) && !ChooseAppearance(command, settings, changed)) return false;
     }
     if (changed) settings.Save();
     return true;

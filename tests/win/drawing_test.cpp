@@ -192,8 +192,15 @@ TEST(SystemIcons, SizesBelongToTheKeyAsked) {
         EXPECT_EQ(icons.IconSize(key).cx, large.cx) << key;
     for (int key : {kIconInformationSmall, kIconWarningSmall, kIconErrorSmall, kIconQuestionSmall})
         EXPECT_EQ(icons.IconSize(key).cx, small.cx) << key;
-    for (int key = kIconInformationLarge; key <= kIconQuestionSmall; ++key)
+    for (int key = kIconInformationLarge; key <= kIconQuestionSmall; ++key) {
         EXPECT_NE(icons.Get(key), nullptr) << "stock or fallback icon for key " << key;
+        EXPECT_EQ(IconBitmapSize(icons.Get(key)).cx, icons.IconSize(key).cx) << "loaded at its size, key " << key;
+    }
+    // Standard size at 100 %, the system's answer, dots per inch: the side loaded.
+    const int sizes[][4] = {{32, 32, 96, 32}, {32, 32, 144, 48}, {32, 32, 192, 64}, {48, 0, 192, 96},
+                            {16, 16, 144, 24}, {32, 64, 192, 64}, {32, 80, 192, 80}, {32, 32, 0, 32}};
+    for (const auto& s : sizes)
+        EXPECT_EQ(IconSizeForDpi(s[0], s[1], static_cast<UINT>(s[2])), s[3]) << s[0] << " at " << s[2];
 
     // An icon of a size no system key has.
     HDC screen = GetDC(nullptr);

@@ -8,7 +8,6 @@
 
 #include "testsupport.h"
 #include "toolkit/exmsgbox.h"
-#include "toolkit/extheme.h"
 
 namespace {
 
@@ -175,25 +174,6 @@ TEST(MsgBox, CaptionIsCleanedOfMenuMarks) {
         DriveOnce(MB_OK, [&](HWND box) { title = WindowTextOf(box); Cancel(box); }, L"Text", c.first);
         EXPECT_EQ(title, exstring(c.second));
     }
-}
-
-// The box paints its ground and its text.
-TEST(MsgBox, PaintsItsBackgroundAndText) {
-    const COLORREF background = GetSysColor(COLOR_BTNFACE);
-    COLORREF corner = 0;
-    bool ink = false;
-    // No icon for this type, so the text starts at the left margin.
-    DriveOnce(MB_RETRYCANCEL, [&](HWND box) {
-        ShowAndSettle(box);
-        const ThemeMetrics& m = Theme().Metrics();
-        WaitFor([&] { return ScreenPixel(box, 2, 2) == background; }, 2s);
-        corner = ScreenPixel(box, 2, 2);
-        for (int y = m.marginY + 2; y < m.marginY + 12; y += 2)
-            for (int x = 2 * m.marginX; x < 2 * m.marginX + 60 && !ink; ++x) ink = ScreenPixel(box, x, y) != background;
-        Cancel(box);
-    }, L"WWWWWWWW");
-    EXPECT_EQ(corner, background);
-    EXPECT_TRUE(ink) << "no text drawn";
 }
 
 } // namespace

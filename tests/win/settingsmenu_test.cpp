@@ -6,6 +6,7 @@
 #include "settings/mgtsettings.h"
 #include "testsupport.h"
 #include "toolkit/exmenu.h"
+#include "toolkit/extheme.h"
 #include "ui/settingsmenu.h"
 
 namespace {
@@ -100,6 +101,20 @@ TEST_F(SettingsMenu, CommandsStoreOnlyWhatChanges) {
     }
 }
 
+// Each look is stored by its name, at once, and applied.
+TEST_F(SettingsMenu, AppearanceChoicesStoreTheirNames) {
+    const wchar_t* const names[] = {L"Follow Windows", L"System Colours", L"Light", L"Dark", L"Blue", L"Green"};
+    mgtSettings settings(Store());
+    for (UINT i = 0; i < 6; ++i) {
+        ASSERT_TRUE(RunSettingsCommand(32800 + i, nullptr, settings, strings, choosers));
+        EXPECT_EQ(RegistryText(roots.Machine(), Store().keyPath + L"\\global", L"appearance"), exstring(names[i]));
+        EXPECT_EQ(mgtSettings(Store()).appearance, exstring(names[i])) << "read back";
+        EXPECT_EQ(static_cast<UINT>(Theme().Choice()), i);
+    }
+    EXPECT_EQ(Theme().Scheme().name, exstring(L"Green")) << "applied at once";
+    Theme().SetAppearance(Appearance::kFollowWindows);
+}
+
 TEST_F(SettingsMenu, ChoosersOpenPrefilled) {
     mgtSettings settings(Store());
     settings.bgColor = kSystemColor;
@@ -148,8 +163,8 @@ UINT StateOf(HMENU menu, UINT id) {
 TEST_F(SettingsMenu, MarksFollowTheSettings) {
     exMenu menu;
     BuildSettingsMenu(menu, strings);
-    ASSERT_EQ(menu.GetItemCount(), 11);
-    EXPECT_EQ(menu.GetItemText(6), exstring(L"Show Clock on Lock Screen"));
+    ASSERT_EQ(menu.GetItemCount(), 12);
+    EXPECT_EQ(menu.GetItemText(7), exstring(L"Show Clock on Lock Screen"));
     EXPECT_EQ(menu.GetItemText(0), exstring(L"Set &Password..."));
     mgtSettings settings(Store());
     struct {
@@ -159,11 +174,13 @@ TEST_F(SettingsMenu, MarksFollowTheSettings) {
         bool autoStart;
         UINT checkedColor;
         UINT checkedImage;
+        const wchar_t* appearance;
+        UINT checkedAppearance;
         bool showClock;
     } cases[] = {
-        {0x05000000, L"", false, true, IDM_BGCOLOR_SYSTEM, IDM_BGIMAGE_NONE, true},
-        {0x00102030, L"sYsTeM", true, false, IDM_BGCOLOR_CUSTOM, IDM_BGIMAGE_SYSTEM, true},
-        {0x00000000, L"C:\\x.png", false, false, IDM_BGCOLOR_CUSTOM, IDM_BGIMAGE_CUSTOM, false},
+        {0x05000000, L"", false, true, IDM_BGCOLOR_SYSTEM, IDM_BGIMAGE_NONE, L"bLuE", 32804, true},
+        {0x00102030, L"sYsTeM", true, false, IDM_BGCOLOR_CUSTOM, IDM_BGIMAGE_SYSTEM, L"Purple", 32800, true},
+        {0x00000000, L"C:\\x.png", false, false, IDM_BGCOLOR_CUSTOM, IDM_BGIMAGE_CUSTOM, L"", 32800, false},
     };
     for (const auto& c : cases) {
         settings.bgColor = c.color;
@@ -171,12 +188,15 @@ TEST_F(SettingsMenu, MarksFollowTheSettings) {
         settings.useOrgScreen = c.useOrgScreen;
         settings.autoStart = c.autoStart;
         settings.showClock = c.showClock;
+        settings.appearance = c.appearance;
         RefreshSettingsMarks(menu, settings);
         const HMENU root = menu.Handle();
         for (UINT id = IDM_BGCOLOR_SYSTEM; id <= IDM_BGIMAGE_CUSTOM; ++id) {
             const bool checked = id == c.checkedColor || id == c.checkedImage;
             EXPECT_EQ((StateOf(root, id) & MFS_CHECKED) != 0, checked) << "item " << id;
         }
+        for (UINT id = IDM_APPEARANCE_FIRST; id <= IDM_APPEARANCE_LAST; ++id)
+            EXPECT_EQ((StateOf(root, id) & MFS_CHECKED) != 0, id == c.checkedAppearance) << "item " << id;
         EXPECT_EQ((StateOf(root, IDM_USE_ORIGINAL_SCREEN) & MFS_CHECKED) != 0, c.useOrgScreen);
         EXPECT_EQ((StateOf(root, IDM_AUTO_START) & MFS_CHECKED) != 0, c.autoStart);
         EXPECT_EQ((StateOf(root, IDM_SHOW_CLOCK) & MFS_CHECKED) != 0, c.showClock);

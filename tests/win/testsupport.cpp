@@ -207,10 +207,3 @@ Shot::Shot(HWND window) {
 bool Shot::Has(COLORREF color) const {
     return std::find(pixels.begin(), pixels.end(), color) != pixels.end();
 }
-
-int Shot::LightPixels(int inset) const {
-    int count = 0;
-    for (int y = inset; y < height - inset; ++y)
-        for (int x = inset; x < width - inset; ++x) count += GetGValue(At(x, y)) > 0x80 ? 1 : 0;
-    return count;
-}

@@ -44,8 +44,6 @@ struct Shot {
     explicit Shot(HWND window);
     COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
     bool Has(COLORREF color) const;
-    // Pixels at least `inset` in from the edges with green above 0x80: light text on a dark ground.
-    int LightPixels(int inset = 0) const;
 
     int width = 0, height = 0;
     std::vector<COLORREF> pixels;

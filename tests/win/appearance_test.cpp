@@ -1,0 +1,166 @@
+// The looks a user can choose, seen where they show: the program's windows,
+// its settings menu and a message box, each scheme checked by pixels; and
+// how the choice follows the system's dark mode and high contrast.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "lang/mgtmlang.h"
+#include "lock/mgtlocker.h"
+#include "lock/mgtunlockdlg.h"
+#include "res/resource.h"
+#include "settings/mgtsettings.h"
+#include "settings/registry.h"
+#include "testsupport.h"
+#include "toolkit/exmenu.h"
+#include "toolkit/exmsgbox.h"
+#include "toolkit/extheme.h"
+#include "toolkit/offscreenbuffer.h"
+#include "ui/mgtinputdlg.h"
+#include "ui/mgtmaindlg.h"
+#include "ui/settingsmenu.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const COLORREF kSkip = 0xFFFFFFFFu;
+const wchar_t kPersonalize[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+
+// A pixel of `control` at (x, y) of its window rectangle; negative counts from the right.
+COLORREF ControlPixel(HWND control, int x, int y) {
+    const RECT rect = WindowRectOf(control);
+    return ScreenPixel(x < 0 ? rect.right + x : rect.left + x, rect.top + y);
+}
+
+class Appearance_ : public ::testing::Test {
+protected:
+    void TearDown() override { Theme().SetAppearance(Appearance::kFollowWindows); }
+    ScratchRoots roots{L"appearance"};
+    mgtSettings settings{SettingsStore{roots.Machine(), roots.User()}};
+    mgtMLang strings;
+    exMenu menu;
+};
+
+// Ground, edit field, edit frame, the default button's frame and the
+// separator, from the scheme table; in the system colours, the system's ground
+// and field, and frames of its own.
+TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
+    const struct {
+        Appearance choice;
+        COLORREF ground, field, border, accent, line;
+    } schemes[] = {
+        {Appearance::kLight, 0xF0F0F0, 0xFFFFFF, 0xADADAD, 0xCC7A00, 0x808080},
+        {Appearance::kDark, 0x252525, 0x1E1E1E, 0x858585, 0xCC7A00, 0xDADADA},
+        {Appearance::kBlue, 0x6C3C00, 0x4F2D00, 0xD8B180, 0x35B735, 0xE1C49F},
+        {Appearance::kGreen, 0x0C5C0C, 0x094209, 0x88BE88, 0xFFFFFF, 0xBADABA},
+        // And back from the schemes.
+        {Appearance::kSystemColours, GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOW), kSkip, kSkip, kSkip},
+    };
+    BuildSettingsMenu(menu, strings);
+    mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr});
+    mgtLocker locker(&settings, &strings);
+    mgtUnlockDlg unlock(true, UnlockServices{settings, locker, strings, menu, nullptr, nullptr, nullptr});
+    ASSERT_TRUE(main.Create(nullptr) && unlock.Create(nullptr));
+    const HWND field = GetDlgItem(unlock.Handle(), IDC_PASSWORD);
+    const HWND ok = GetDlgItem(unlock.Handle(), IDOK);
+
+    for (const auto& s : schemes) {
+        SCOPED_TRACE(AppearanceName(s.choice));
+        Theme().SetAppearance(s.choice);
+        // Made in the look, unlike the others: its fields are framed by scroll boxes, which take their IDs.
+        mgtInputDlg password(settings, strings);
+        ASSERT_TRUE(password.Create(nullptr));
+        const HWND hint = GetDlgItem(password.Handle(), IDC_PASSWORD_HINT);  // never focused: not accented
+        const LONG left = WindowRectOf(GetDlgItem(password.Handle(), IDC_INFORMATION)).left;
+        for (int id : {IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD, IDC_PASSWORD_HINT})
+            EXPECT_EQ(WindowRectOf(GetDlgItem(password.Handle(), id)).left, left) << "field " << id << " aligned";
+        int x = 0;
+        for (const exDialog* dialog : {static_cast<const exDialog*>(&main), static_cast<const exDialog*>(&unlock),
+                                       static_cast<const exDialog*>(&password)}) {
+            ShowAndSettle(dialog->Handle(), x += 40, 40);
+            EXPECT_TRUE(WaitFor([&] { return ScreenPixel(dialog->Handle(), 2, 2) == s.ground; }, 2s))
+                << "ground of window at " << x << ": " << std::hex << ScreenPixel(dialog->Handle(), 2, 2);
+        }
+        ShowAndSettle(unlock.Handle(), 300, 300);
+        const int middle = (WindowRectOf(field).bottom - WindowRectOf(field).top) / 2;
+        EXPECT_EQ(ControlPixel(field, -6, middle), s.field);
+        EXPECT_EQ(ControlPixel(hint, -6, middle), s.field) << "password dialog";
+        if (s.border != kSkip) {
+            EXPECT_EQ(ControlPixel(hint, 0, middle), s.border) << "field frame";
+            EXPECT_EQ(ControlPixel(ok, 0, middle), s.accent) << "default button frame";
+            ShowAndSettle(main.Handle(), 40, 40);
+            EXPECT_TRUE(Shot(GetDlgItem(main.Handle(), IDC_SEPARATOR)).Has(s.line)) << "separator line";
+        }
+
+        // The settings menu: owner-drawn in the scheme, left to the system otherwise.
+        EXPECT_EQ((GetMenuState(menu.Handle(), IDM_SET_PASSWORD, MF_BYCOMMAND) & MF_OWNERDRAW) != 0,
+                  s.border != kSkip) << "menu owner drawing";
+        if (s.border != kSkip) {
+            OffscreenBuffer buffer(OffscreenBuffer::Kind::Dib32);
+            DRAWITEMSTRUCT draw{ODT_MENU, 0, IDM_SET_PASSWORD, ODA_DRAWENTIRE, 0,
+                                reinterpret_cast<HWND>(menu.Handle()), buffer.Get(nullptr, 200, 24),
+                                RECT{0, 0, 200, 24}, 0};
+            ASSERT_TRUE(DrawMenuItem(&draw));
+            EXPECT_EQ(GetPixel(draw.hDC, 198, 1), s.ground) << "menu item ground";
+        }
+
+        COLORREF boxGround = 0;
+        const TimerSteps steps([&] {
+            const HWND box = ShownMessageBox();
+            if (box == nullptr) return false;
+            ShowAndSettle(box);
+            WaitFor([&] { return ScreenPixel(box, 2, 2) == s.ground; }, 2s);
+            boxGround = ScreenPixel(box, 2, 2);
+            SendMessageW(GetDlgItem(box, 1004), BM_CLICK, 0, 0);  // the check box, owner-drawn in a scheme
+            SendMessageW(box, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        });
+        bool checked = false;
+        ShowMessageBox(nullptr, L"Text", MB_OKCANCEL | MB_ICONINFORMATION, L"Box", L"Check", &checked);
+        EXPECT_EQ(boxGround, s.ground) << "message box";
+        EXPECT_TRUE(checked) << "the click reached the check box";
+        DestroyWindow(password.Handle());
+    }
+
+    // Follow Windows switches live with the user's dark mode, which is put back after.
+    DWORD type = REG_NONE;
+    const ByteBuffer saved = ReadValue(kPersonalize, L"AppsUseLightTheme", &type);
+    const auto setMode = [&](DWORD light) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme", REG_DWORD, &light, sizeof(light));
+        SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"),
+                            SMTO_ABORTIFHUNG, 2000, nullptr);
+    };
+    Theme().SetAppearance(Appearance::kFollowWindows);
+    for (const DWORD light : {0u, 1u}) {
+        setMode(light);
+        const COLORREF ground = light != 0 ? GetSysColor(COLOR_BTNFACE) : 0x252525u;
+        EXPECT_TRUE(WaitFor([&] { return ScreenPixel(main.Handle(), 2, 2) == ground; }, 3s)) << "light " << light;
+    }
+    if (saved.Size() != 0)
+        RegSetKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme", type, saved.Data(),
+                        static_cast<DWORD>(saved.Size()));
+    else
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme");
+    DestroyWindow(unlock.Handle());
+    DestroyWindow(main.Handle());
+}
+
+// Scheme list indices: 0 Light, 1 Dark, 2 Blue, 3 Green, 4 the system colours.
+// Wine cannot turn high contrast on (SPI_SETHIGHCONTRAST fails), so the rule is a table.
+TEST(AppearanceChoice, SchemeForChoiceModeAndHighContrast) {
+    const struct {
+        Appearance choice;
+        int lightMode, darkMode, highContrast;
+    } cases[] = {
+        {Appearance::kFollowWindows, 4, 1, 4}, {Appearance::kSystemColours, 4, 4, 4}, {Appearance::kLight, 0, 0, 4},
+        {Appearance::kDark, 1, 1, 4},          {Appearance::kBlue, 2, 2, 4},          {Appearance::kGreen, 3, 3, 4},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SchemeIndexFor(c.choice, false, 0), c.lightMode) << AppearanceName(c.choice);
+        EXPECT_EQ(SchemeIndexFor(c.choice, false, 1), c.darkMode) << AppearanceName(c.choice);
+        EXPECT_EQ(SchemeIndexFor(c.choice, true, 1), c.highContrast) << AppearanceName(c.choice);
+    }
+}
+
+} // namespace
