@@ -21,11 +21,7 @@ const COLORREF kGreen = RGB(0, 255, 0);
 const COLORREF kBlue = RGB(0, 0, 255);
 const COLORREF kPlain = RGB(10, 20, 30);
 
-exstring TempPath(const wchar_t* name) {
-    wchar_t directory[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, directory);
-    return exstring(directory) + name;
-}
+using e2e::TempPath;
 
 void WriteBytes(const exstring& path, const std::vector<uint8_t>& bytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -105,52 +101,35 @@ TEST_F(Background, PlainColourCoversTheVirtualScreen) {
     EXPECT_EQ(RenderAndSample(5, 5), GetSysColor(COLOR_BACKGROUND));
 }
 
-TEST_F(Background, WiderPictureIsCroppedEquallyLeftAndRight) {
-    // Three bands; with the screen's height the outer two fall off its sides.
-    const int height = screen.cy;
-    const int width = screen.cx * 2;
-    const exstring path = TempPath(L"mg_wide.bmp");
-    WriteBytes(path, Bmp(width, height, [&](int x, int) {
-        return x < width / 4 ? kRed : (x >= width * 3 / 4 ? kBlue : kGreen);
-    }));
-    settings->bgImage = path;
-    mgtBgDlg background(*settings);
-    RenderFully(background);
-    HDC dc = background.Bitmap().Dc();
-    EXPECT_EQ(GetPixel(dc, 2, screen.cy / 2), kGreen);
-    EXPECT_EQ(GetPixel(dc, screen.cx - 3, screen.cy / 2), kGreen);
-    EXPECT_EQ(GetPixel(dc, screen.cx / 2, 2), kGreen);
-    DeleteFileW(path.c_str());
-}
-
-TEST_F(Background, TallerPictureIsCroppedEquallyTopAndBottom) {
-    const int width = screen.cx;
-    const int height = screen.cy * 2;
-    const exstring path = TempPath(L"mg_tall.bmp");
-    WriteBytes(path, Bmp(width, height, [&](int, int y) {
-        return y < height / 4 ? kRed : (y >= height * 3 / 4 ? kBlue : kGreen);
-    }));
-    settings->bgImage = path;
-    mgtBgDlg background(*settings);
-    RenderFully(background);
-    HDC dc = background.Bitmap().Dc();
-    EXPECT_EQ(GetPixel(dc, screen.cx / 2, 2), kGreen);
-    EXPECT_EQ(GetPixel(dc, screen.cx / 2, screen.cy - 3), kGreen);
-    DeleteFileW(path.c_str());
-}
-
-TEST_F(Background, SmallPictureIsEnlargedAndPathsAreExpanded) {
-    // Same aspect as the screen, a quarter of its size: left half red, right half blue.
-    const int width = screen.cx / 4, height = screen.cy / 4;
-    WriteBytes(TempPath(L"mg_small.bmp"), Bmp(width, height, [&](int x, int) { return x < width / 2 ? kRed : kBlue; }));
-    settings->bgImage = L"%TEMP%\\mg_small.bmp";
-    mgtBgDlg background(*settings);
-    EXPECT_EQ(background.PicturePath(), TempPath(L"mg_small.bmp"));
-    RenderFully(background);
-    HDC dc = background.Bitmap().Dc();
-    EXPECT_EQ(GetPixel(dc, screen.cx / 8, screen.cy / 2), kRed);
-    EXPECT_EQ(GetPixel(dc, screen.cx * 7 / 8, screen.cy / 2), kBlue);
-    EXPECT_EQ(GetPixel(dc, screen.cx / 8, 3), kRed) << "the whole height is covered";
+// Pictures cover the screen, cropped evenly: three bands along the longer
+// side, of which the outer two fall off; a small one is enlarged.
+TEST_F(Background, PicturesCoverTheScreenCroppedEvenly) {
+    const int w = screen.cx, h = screen.cy;
+    struct Case {
+        const char* what;
+        SIZE size;
+        std::function<COLORREF(int, int)> color;
+        std::vector<std::pair<POINT, COLORREF>> samples;
+    };
+    const Case cases[] = {
+        {"wider", {2 * w, h}, [&](int x, int) { return x < w / 2 ? kRed : (x >= w * 3 / 2 ? kBlue : kGreen); },
+         {{{2, h / 2}, kGreen}, {{w - 3, h / 2}, kGreen}, {{w / 2, 2}, kGreen}}},
+        {"taller", {w, 2 * h}, [&](int, int y) { return y < h / 2 ? kRed : (y >= h * 3 / 2 ? kBlue : kGreen); },
+         {{{w / 2, 2}, kGreen}, {{w / 2, h - 3}, kGreen}}},
+        {"smaller", {w / 4, h / 4}, [&](int x, int) { return x < w / 8 ? kRed : kBlue; },
+         {{{w / 8, h / 2}, kRed}, {{w * 7 / 8, h / 2}, kBlue}, {{w / 8, 3}, kRed}}},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(TempPath(L"mg_small.bmp"), Bmp(c.size.cx, c.size.cy, c.color));
+        settings->bgImage = L"%TEMP%\\mg_small.bmp";
+        mgtBgDlg background(*settings);
+        EXPECT_EQ(background.PicturePath(), TempPath(L"mg_small.bmp")) << "paths are expanded";
+        RenderFully(background);
+        for (const auto& sample : c.samples)
+            EXPECT_EQ(GetPixel(background.Bitmap().Dc(), sample.first.x, sample.first.y), sample.second)
+                << c.what << " at " << sample.first.x << "," << sample.first.y;
+    }
+    DeleteFileW(TempPath(L"mg_small.bmp").c_str());
 }
 
 // Also: the decoded picture holds no file, so the user can replace or delete it.
