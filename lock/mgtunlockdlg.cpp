@@ -166,7 +166,9 @@ void mgtUnlockDlg::UpdateWait() {
 bool mgtUnlockDlg::AddLine(exStatic& line) {
     const HWND window = Handle();
     RECT field{}, ok{}, last{};
-    GetWindowRect(password_.Handle(), &field);
+    // In a colour scheme the field is framed by a box of its own: align with the frame.
+    const HWND fieldParent = GetParent(password_.Handle());
+    GetWindowRect(fieldParent != window ? fieldParent : password_.Handle(), &field);
     GetWindowRect(ok_.Handle(), &ok);
     last = ok;
     if (lockedByLine_.Handle() != nullptr) GetWindowRect(lockedByLine_.Handle(), &last);
