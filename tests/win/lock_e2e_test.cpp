@@ -118,7 +118,8 @@ TEST_F(LockAcrossProcesses, HookProceduresByKindForegroundAndPlace) {
         {WM_MOUSEMOVE, onWitness, false, true},      {WM_MOUSEMOVE, onBackground, true, true}};
     struct Press { DWORD key; DWORD flags; bool ownInFront; bool passes; };
     const Press presses[] = {{'A', 0, true, true},           {'A', 0, false, false},
-                             {VK_LWIN, LLKHF_EXTENDED, true, false}, {VK_LCONTROL, 0, true, false},
+                             {VK_LWIN, LLKHF_EXTENDED, true, false}, {'A', 0, true, false},
+                             {VK_LWIN, LLKHF_EXTENDED | LLKHF_UP, true, false}, {VK_LCONTROL, 0, true, false},
                              {VK_RETURN, LLKHF_EXTENDED, true, true}, {VK_VOLUME_UP, LLKHF_EXTENDED, true, false},
                              {VK_ESCAPE, 0, true, true},      {VK_RETURN, 0, false, false}};
     for (const bool ownInFront : {true, false}) {
