@@ -7,16 +7,21 @@
 namespace {
 
 std::atomic<long long> g_liveObjects{0};
+// Buffered painting starts with the first paint, not with the first control:
+// a lock builds its dialog's controls before its first frame, which needs
+// none of it, and starting it loads the theme library.
+std::atomic<bool> g_bufferedPaintStarted{false};
 constexpr DWORD kCrossFadeMs = 200;
 
 } // namespace
 
 exabdraw::exabdraw() {
-    if (g_liveObjects.fetch_add(1) == 0) drawservices::BufferedPaintInit();
+    g_liveObjects.fetch_add(1);
 }
 
 exabdraw::~exabdraw() {
-    if (g_liveObjects.fetch_sub(1) == 1) drawservices::BufferedPaintUnInit();
+    if (g_liveObjects.fetch_sub(1) == 1 && g_bufferedPaintStarted.exchange(false))
+        drawservices::BufferedPaintUnInit();
 }
 
 long long exabdraw::LiveCount() {
@@ -24,6 +29,7 @@ long long exabdraw::LiveCount() {
 }
 
 void exabdraw::Paint(HWND window, HDC target, const RECT& rect, int state, bool noAnimation) {
+    if (!g_bufferedPaintStarted.exchange(true)) drawservices::BufferedPaintInit();
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     HDC buffer = buffer_.Get(target, width, height);
