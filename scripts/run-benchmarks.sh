@@ -41,7 +41,9 @@ run_set() { # the whole set once; each figure against its floor of the same run
 # words differ between the runs (a failure message) is shown from each run.
 median_of_three() {
     awk '
-        function number(word) { return word ~ /^[-+]?[0-9]+(\.[0-9]+)?$/ }
+        # A number, also within brackets, with a sign, or as a ratio ("(0.96x").
+        function number(word) { return word ~ /^\(?[-+]?[0-9]+(\.[0-9]+)?x?\)?,?$/ }
+        function value(word) { match(word, /[-+]?[0-9]+(\.[0-9]+)?/); return substr(word, RSTART, RLENGTH) + 0 }
         function median(a, b, c) { return a < b ? (b < c ? b : (a < c ? c : a)) : (a < c ? a : (b < c ? c : b)) }
         # Splits text into words, keeping the spaces before each (gaps[n + 1]: after the last).
         function words(text, word, gaps,    n) {
@@ -54,6 +56,7 @@ median_of_three() {
             return n
         }
         FNR == 1 { run++ }
+        { sub(/\r$/, "") }  # Wine writes CR LF
         { line[run, FNR] = $0; if (FNR > lines[run]) lines[run] = FNR }
         END {
             if (lines[1] != lines[2] || lines[1] != lines[3]) {
@@ -69,8 +72,12 @@ median_of_three() {
                 for (w = 1; w <= n; w++) {
                     word = a[w]
                     if (number(word)) {
-                        decimals = index(word, ".") ? length(word) - index(word, ".") : 0
-                        word = sprintf("%" (word ~ /^\+/ ? "+" : "") "." decimals "f", median(a[w] + 0, b[w] + 0, c[w] + 0))
+                        middle = median(value(a[w]), value(b[w]), value(c[w]))
+                        match(word, /[-+]?[0-9]+(\.[0-9]+)?/)
+                        core = substr(word, RSTART, RLENGTH)
+                        decimals = index(core, ".") ? length(core) - index(core, ".") : 0
+                        core = sprintf("%" (core ~ /^\+/ ? "+" : "") "." decimals "f", middle)
+                        word = substr(word, 1, RSTART - 1) core substr(word, RSTART + RLENGTH)
                     }
                     out = out gaps[w] word
                 }
