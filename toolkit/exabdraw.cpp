@@ -7,21 +7,16 @@
 namespace {
 
 std::atomic<long long> g_liveObjects{0};
-// Buffered painting starts with the first paint, not with the first control:
-// a lock builds its dialog's controls before its first frame, which needs
-// none of it, and starting it loads the theme library.
-std::atomic<bool> g_bufferedPaintStarted{false};
 constexpr DWORD kCrossFadeMs = 200;
 
 } // namespace
 
 exabdraw::exabdraw() {
-    g_liveObjects.fetch_add(1);
+    if (g_liveObjects.fetch_add(1) == 0) drawservices::BufferedPaintInit();
 }
 
 exabdraw::~exabdraw() {
-    if (g_liveObjects.fetch_sub(1) == 1 && g_bufferedPaintStarted.exchange(false))
-        drawservices::BufferedPaintUnInit();
+    if (g_liveObjects.fetch_sub(1) == 1) drawservices::BufferedPaintUnInit();
 }
 
 long long exabdraw::LiveCount() {
@@ -29,7 +24,6 @@ long long exabdraw::LiveCount() {
 }
 
 void exabdraw::Paint(HWND window, HDC target, const RECT& rect, int state, bool noAnimation) {
-    if (!g_bufferedPaintStarted.exchange(true)) drawservices::BufferedPaintInit();
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     HDC buffer = buffer_.Get(target, width, height);
