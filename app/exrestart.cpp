@@ -63,20 +63,17 @@ int exrestart::CheckInstance(bool activateOther) {
 int exrestart::CheckInstance(const exstring& arguments, bool activateOther) {
     const RestartMarkerParse parse = ParseRestartMarker(arguments, restartMarker_);
     if (parse.found && !parse.value.empty()) {
-        // Hand-over: the old process owns this mutex until it ends.
+        // Hand-over: the old process owns this mutex until it ends. This
+        // process then takes the role itself; starting yet another process
+        // for it would only delay a Lock Now. Started by the old process, it
+        // outlives it and so belongs to no live process's tree.
         HANDLE handover = OpenMutexW(SYNCHRONIZE, FALSE, parse.value.c_str());
         if (handover != nullptr) {
             WaitForSingleObject(handover, kHandoverWaitMs);
             ReleaseMutex(handover);
             CloseHandle(handover);
         }
-        instanceMutex_.Reset();
-        exprocess successor;
-        successor.SetProgram(ProgramPath());
-        successor.SetArguments(parse.remaining);
-        // When no successor starts, this process goes on in its place: a
-        // Lock Now must not end without a lock.
-        return successor.Launch() ? kHandedOver : kContinue;
+        if (!instanceMutex_.Held()) Initialize(true);
     }
     if (!instanceMutex_.Held() && activationMessage_ != 0) {
         if (activateOther) PostMessageW(HWND_BROADCAST, activationMessage_, 0, 0);

@@ -1,6 +1,6 @@
 // The single-instance facility: one instance shows its windows, a second
-// start brings that one to the front, and a restart hands the role over to a
-// fresh process once the old one has ended.
+// start brings that one to the front, and a restart hands the role over to
+// the fresh process it starts, once the old one has ended.
 #pragma once
 
 #include <windows.h>
@@ -23,7 +23,7 @@ RestartMarkerParse ParseRestartMarker(const exstring& arguments, const exstring&
 
 class exrestart {
 public:
-    enum CheckResult : int { kHandedOver = 0, kContinue = 1, kOtherInstance = -1 };
+    enum CheckResult : int { kContinue = 1, kOtherInstance = -1 };
 
     explicit exrestart(const exstring& name);
     virtual ~exrestart();

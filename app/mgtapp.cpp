@@ -96,7 +96,6 @@ bool mgtApp::RunApplication() {
     // A lock request never calls another instance to the front: the main
     // window would flash under the lock.
     const int instance = restart_.CheckInstance(!lockRequested);
-    if (instance == exrestart::kHandedOver) return false;
     // Say so, and open the main window so that a new password can be set.
     if (refuseDamaged) return RefuseDamagedLock(instance == exrestart::kContinue);
     if (lockRequested) {

@@ -4,6 +4,7 @@
 #include "../lang/exmlang.h"
 #include "../settings/mgtsettings.h"
 #include "../settings/taskmgrpolicy.h"
+#include "../toolkit/exwnd.h"
 #include "lockchannel.h"
 
 namespace {
@@ -12,6 +13,44 @@ mgtLocker* g_locker = nullptr;
 
 bool IsDown(mgtLocker::KeyStateFn keyState, int key) {
     return (static_cast<USHORT>(keyState(key)) & 0x8000) != 0;
+}
+
+// The modifier keys as the keyboard hook last saw them go by, one bit each.
+// The hook drops most of them, so the system's key state may never learn of
+// them; and reading it is a trip to the window server on every key.
+LONG g_modifiersDown = 0;
+
+int ModifierBit(DWORD key) {
+    switch (key) {
+    case VK_LWIN: return 1;
+    case VK_RWIN: return 2;
+    case VK_LMENU: return 4;
+    case VK_RMENU: return 8;
+    default: return 0;
+    }
+}
+
+SHORT WINAPI SeenKeyState(int key) {
+    const int bit = ModifierBit(static_cast<DWORD>(key));
+    return static_cast<SHORT>(bit != 0 && (g_modifiersDown & bit) != 0 ? 0x8000 : 0);
+}
+
+void NoteModifier(DWORD key, bool released) {
+    const int bit = ModifierBit(key);
+    if (bit == 0) return;
+    g_modifiersDown = released ? (g_modifiersDown & ~bit) : (g_modifiersDown | bit);
+}
+
+// A modifier already down when the hooks came: the hook never saw it pressed.
+void SeedModifiers() {
+    g_modifiersDown = 0;
+    for (DWORD key : {VK_LWIN, VK_RWIN, VK_LMENU, VK_RMENU})
+        if (IsDown(GetAsyncKeyState, static_cast<int>(key))) g_modifiersDown |= ModifierBit(key);
+}
+
+bool IsButtonDown(WPARAM message) {
+    return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN ||
+           message == WM_XBUTTONDOWN;
 }
 
 bool IsAllowedExtendedKey(DWORD key) {
@@ -82,26 +121,43 @@ LRESULT CALLBACK mgtLocker::KeyboardHookProc(int code, WPARAM wParam, LPARAM lPa
     if (locker == nullptr) return 0;
     if (code != HC_ACTION) return CallNextHookEx(locker->keyboardHook_, code, wParam, lParam);
     const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-    if (!IsKeyAllowed(key->vkCode, (key->flags & LLKHF_EXTENDED) != 0)) return 1;
+    NoteModifier(key->vkCode, (key->flags & LLKHF_UP) != 0);
+    if (!IsKeyAllowed(key->vkCode, (key->flags & LLKHF_EXTENDED) != 0, SeenKeyState)) return 1;
     if (!locker->IsOwnWindow(GetForegroundWindow())) return 1;
     return CallNextHookEx(locker->keyboardHook_, 0, wParam, lParam);
 }
 
+bool mgtLocker::DropsUnasked(POINT point, WPARAM message) const {
+    // After a press that was let through, whatever follows may end a drag
+    // begun on the dialog, wherever the pointer is now.
+    if (message == WM_MOUSEMOVE || allowedPresses_ != 0) return false;
+    // While the dialog is the only window of the lock that takes input (no
+    // message box over it, no menu open), a press outside it lands on the
+    // background or on another program's window. Both are this process's own
+    // reads, no trip to the window server.
+    if (dialog_ == nullptr || background_ == nullptr || !IsWindowEnabled(dialog_) || exWnd::MenuOpen()) return false;
+    RECT bounds{};
+    return GetWindowRect(dialog_, &bounds) && !PtInRect(&bounds, point);
+}
+
 bool mgtLocker::IsClickAllowed(POINT point) const {
-    // A drag this program began (a scroll box thumb) goes where it began.
-    if (HWND capture = GetCapture()) return IsOwnWindow(capture);
-    // Two judges, since the window order the system reports may disagree with
-    // where the pointer's click lands: the window under the point must be
-    // one of this program's that takes input, the point must lie within it,
-    // and this program must hold the foreground (another program's window
-    // that was brought up over the lock holds it until the next watchdog tick).
+    // One question answers two: the foreground window, and the capture of
+    // its thread. This program must hold the foreground (another program's
+    // window brought up over the lock holds it until the next watchdog tick,
+    // and may be above the lock on the screen where the window order says
+    // otherwise); a drag this program began goes where it began.
+    GUITHREADINFO front{};
+    front.cbSize = sizeof(front);
+    if (!GetGUIThreadInfo(0, &front) || !IsOwnWindow(front.hwndActive)) return false;
+    if (front.hwndCapture != nullptr) return IsOwnWindow(front.hwndCapture);
+    // The window under the point must be one of this program's that takes
+    // input, and the point must lie within it.
     HWND target = WindowFromPoint(point);
     if (!IsOwnWindow(target)) return false;
     HWND root = GetAncestor(target, GA_ROOT);
     if (root == nullptr || root == background_) return false;
     RECT bounds{};
-    if (!GetWindowRect(root, &bounds) || !PtInRect(&bounds, point)) return false;
-    return IsOwnWindow(GetForegroundWindow());
+    return GetWindowRect(root, &bounds) && PtInRect(&bounds, point);
 }
 
 LRESULT CALLBACK mgtLocker::MouseHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
@@ -109,8 +165,20 @@ LRESULT CALLBACK mgtLocker::MouseHookProc(int code, WPARAM wParam, LPARAM lParam
     if (locker == nullptr) return 0;
     if (code != HC_ACTION || wParam == WM_MOUSEMOVE) return CallNextHookEx(locker->mouseHook_, code, wParam, lParam);
     const auto* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
-    if (!locker->IsClickAllowed(mouse->pt)) return 1;
+    if (locker->DropsUnasked(mouse->pt, wParam)) return 1;
+    const bool allowed = locker->IsClickAllowed(mouse->pt);
+    locker->NotePress(wParam, allowed);
+    if (!allowed) return 1;
     return CallNextHookEx(locker->mouseHook_, 0, wParam, lParam);
+}
+
+void mgtLocker::NotePress(WPARAM message, bool allowed) {
+    // Presses let through, less releases: while any is down, every button
+    // message is asked about.
+    if (IsButtonDown(message) && allowed) ++allowedPresses_;
+    const bool release = message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP ||
+                         message == WM_XBUTTONUP;
+    if (release && allowedPresses_ > 0) --allowedPresses_;
 }
 
 bool mgtLocker::ForeignWindowAbove(HWND window) const {
@@ -223,6 +291,8 @@ void mgtLocker::Start(HWND dialog, HWND background) {
     background_ = background;
     GetAsyncKeyState(VK_MENU);
     GetAsyncKeyState(VK_CONTROL);
+    SeedModifiers();
+    allowedPresses_ = 0;
     HINSTANCE module = GetModuleHandleW(nullptr);
     if (keyboardHook_ == nullptr) keyboardHook_ = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHookProc, module, 0);
     if (mouseHook_ == nullptr) mouseHook_ = SetWindowsHookExW(WH_MOUSE_LL, MouseHookProc, module, 0);
@@ -278,6 +348,8 @@ void mgtLocker::Abandon() {
 void mgtLocker::RefreshHooks() {
     if (!IsLocked()) return;
     lastRenewal_ = GetTickCount64();
+    // Keys may have gone by unseen while the old hooks were not called.
+    SeedModifiers();
     HINSTANCE module = GetModuleHandleW(nullptr);
     HHOOK keyboard = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHookProc, module, 0);
     HHOOK mouse = SetWindowsHookExW(WH_MOUSE_LL, MouseHookProc, module, 0);

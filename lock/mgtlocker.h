@@ -71,7 +71,11 @@ private:
     // Looked up on first use: the window library is not loaded before then.
     void LookUpShutdownBlockReasons();
     bool IsOwnWindow(HWND window) const;
+    // A button or wheel message that the places of the lock's own windows
+    // decide alone, without asking the system.
+    bool DropsUnasked(POINT point, WPARAM message) const;
     bool IsClickAllowed(POINT point) const;
+    void NotePress(WPARAM message, bool allowed);
     // A visible window of another program above `window` in the window order.
     bool ForeignWindowAbove(HWND window) const;
     static void Restack(HWND window);
@@ -97,6 +101,7 @@ private:
     ULONGLONG lastRenewal_ = 0;
     ULONG_PTR topmostBelow_ = 0;
     int restacksDue_ = 0;
+    int allowedPresses_ = 0;
     HWND lastIntruder_ = nullptr;
     BlockReasonCreateFn blockReasonCreate_ = nullptr;
     BlockReasonDestroyFn blockReasonDestroy_ = nullptr;

@@ -25,13 +25,73 @@ picture="$build/bench-3840x2160.jpg"
 convert_bin="$( [ -x /usr/bin/convert ] && echo /usr/bin/convert || command -v convert )"
 [ -f "$picture" ] || "$convert_bin" -size 3840x2160 gradient:navy-orange -attenuate 0.3 +noise Uniform -quality 90 "$picture"
 "$build/wine-session" start >/dev/null
-trap '"$build/wine-session" stop >/dev/null' EXIT
+runs_dir="$(mktemp -d)"
+trap '"$build/wine-session" stop >/dev/null; rm -rf "$runs_dir"' EXIT
 . "$build/wine-env.sh"
-wine "$build/bench_startup.exe" "$@"
-wine "$build/bench_lock.exe"
-wine "$build/bench_hooks.exe"
-wine "$build/bench_render.exe" "$(winepath -w "$picture" 2>/dev/null)"
-wine "$build/bench_tray.exe"
+
+run_set() { # the whole set once; each figure against its floor of the same run
+    wine "$build/bench_startup.exe" "$@"
+    wine "$build/bench_lock.exe"
+    wine "$build/bench_hooks.exe"
+    wine "$build/bench_render.exe" "$(winepath -w "$picture" 2>/dev/null)"
+    wine "$build/bench_tray.exe"
+}
+
+# Line by line, every number as the median of the three runs; a line whose
+# words differ between the runs (a failure message) is shown from each run.
+median_of_three() {
+    awk '
+        # A number, also within brackets, with a sign, or as a ratio ("(0.96x").
+        function number(word) { return word ~ /^\(?[-+]?[0-9]+(\.[0-9]+)?x?\)?,?$/ }
+        function value(word) { match(word, /[-+]?[0-9]+(\.[0-9]+)?/); return substr(word, RSTART, RLENGTH) + 0 }
+        function median(a, b, c) { return a < b ? (b < c ? b : (a < c ? c : a)) : (a < c ? a : (b < c ? c : b)) }
+        # Splits text into words, keeping the spaces before each (gaps[n + 1]: after the last).
+        function words(text, word, gaps,    n) {
+            n = 0
+            while (match(text, /[^ ]+/)) {
+                gaps[++n] = substr(text, 1, RSTART - 1); word[n] = substr(text, RSTART, RLENGTH)
+                text = substr(text, RSTART + RLENGTH)
+            }
+            gaps[n + 1] = text
+            return n
+        }
+        FNR == 1 { run++ }
+        { sub(/\r$/, "") }  # Wine writes CR LF
+        { line[run, FNR] = $0; if (FNR > lines[run]) lines[run] = FNR }
+        END {
+            if (lines[1] != lines[2] || lines[1] != lines[3]) {
+                for (r = 1; r <= 3; r++) { print "run " r ":"; for (i = 1; i <= lines[r]; i++) print line[r, i] }
+                exit
+            }
+            for (i = 1; i <= lines[1]; i++) {
+                n = words(line[1, i], a, gaps); words(line[2, i], b, unused); m = words(line[3, i], c, unused)
+                same = n == m
+                for (w = 1; w <= n && same; w++) same = number(a[w]) ? number(b[w]) && number(c[w]) : a[w] == b[w] && a[w] == c[w]
+                if (!same) { print line[1, i] " | " line[2, i] " | " line[3, i]; continue }
+                out = ""
+                for (w = 1; w <= n; w++) {
+                    word = a[w]
+                    if (number(word)) {
+                        middle = median(value(a[w]), value(b[w]), value(c[w]))
+                        match(word, /[-+]?[0-9]+(\.[0-9]+)?/)
+                        core = substr(word, RSTART, RLENGTH)
+                        decimals = index(core, ".") ? length(core) - index(core, ".") : 0
+                        core = sprintf("%" (core ~ /^\+/ ? "+" : "") "." decimals "f", middle)
+                        word = substr(word, 1, RSTART - 1) core substr(word, RSTART + RLENGTH)
+                    }
+                    out = out gaps[w] word
+                }
+                print out gaps[n + 1]
+            }
+        }' "$runs_dir/1" "$runs_dir/2" "$runs_dir/3"
+}
+
+for run in 1 2 3; do
+    echo "run $run of 3 ..." >&2
+    run_set "$@" >"$runs_dir/$run" 2>&1 || true
+done
+echo "median of three runs of the whole set, $(nproc) cores"
+median_of_three
 
 # The helper's wake-ups while idle, as Linux counts them: voluntary context
 # switches of every thread of its Wine process over one minute, beside the

@@ -40,12 +40,20 @@ void GuardTheQueue() {
         hook = SetWindowsHookExW(WH_GETMESSAGE, VoidQueuedLifecycleMessages, nullptr, GetCurrentThreadId());
 }
 
+// Menus tracked now by this thread's windows: their own menus say when they
+// open and close, a control's context menu runs within WM_CONTEXTMENU.
+int g_menusOpen = 0;
+
 bool IsControlColorMessage(UINT message) {
     return message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX || message == WM_CTLCOLORBTN ||
            message == WM_CTLCOLORSCROLLBAR || message == WM_CTLCOLORSTATIC;
 }
 
 } // namespace
+
+bool exWnd::MenuOpen() {
+    return g_menusOpen > 0;
+}
 
 exWndMap* WindowMap() {
     static exWndMap map;
@@ -147,9 +155,12 @@ LRESULT CALLBACK exWnd::SharedWindowProc(HWND window, UINT message, WPARAM wPara
             ::SendMessageW(child, WM_SETFONT, wParam, lParam);
     }
 
+    if (message == WM_ENTERMENULOOP || message == WM_CONTEXTMENU) ++g_menusOpen;
+    if (message == WM_EXITMENULOOP && g_menusOpen > 0) --g_menusOpen;
     LRESULT result = 0;
     if (!exWndRouting::Reflect(window, message, wParam, lParam, result))
         result = object->WindowProc(message, wParam, lParam);
+    if (message == WM_CONTEXTMENU && g_menusOpen > 0) --g_menusOpen;
 
     if (IsControlColorMessage(message) && lParam != 0) {
         if (exWnd* child = FromHandle(reinterpret_cast<HWND>(lParam)))

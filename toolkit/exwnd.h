@@ -47,6 +47,8 @@ public:
     bool CenterWindow(HWND centerOn = nullptr);
 
     static exWnd* FromHandle(HWND window);
+    // Whether a menu of one of this thread's windows is open now.
+    static bool MenuOpen();
     // The window with this control ID below `parent`, preferring the deepest
     // match inside the direct child that has it.
     static HWND FindDescendant(HWND parent, int controlId);

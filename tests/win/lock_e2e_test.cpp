@@ -94,7 +94,8 @@ TEST_F(LockAcrossProcesses, HookProceduresByKindForegroundAndPlace) {
         {WM_MOUSEMOVE, onWitness, false, true},      {WM_MOUSEMOVE, onBackground, true, true}};
     struct Press { DWORD key; DWORD flags; bool ownInFront; bool passes; };
     const Press presses[] = {{'A', 0, true, true},           {'A', 0, false, false},
-                             {VK_LWIN, LLKHF_EXTENDED, true, false}, {VK_LCONTROL, 0, true, false},
+                             {VK_LWIN, LLKHF_EXTENDED, true, false}, {'A', 0, true, false},
+                             {VK_LWIN, LLKHF_EXTENDED | LLKHF_UP, true, false}, {VK_LCONTROL, 0, true, false},
                              {VK_RETURN, LLKHF_EXTENDED, true, true}, {VK_VOLUME_UP, LLKHF_EXTENDED, true, false},
                              {VK_ESCAPE, 0, true, true},      {VK_RETURN, 0, false, false}};
     for (const bool ownInFront : {true, false}) {
@@ -164,11 +165,12 @@ TEST_F(RestartAcrossProcesses, HandOverWaitsForTheOldInstance) {
     const std::string text = Log();
     const size_t oldLine = text.find("old check=1 restarted=1 mutex=MGTHAND_EXRSIPM1000");
     const size_t oldExits = text.find("old exits");
-    const size_t successor = text.find("check=1 args=+lock");
+    const size_t successor = text.find("check=1 args=+lock /MGTHAND_EXRRESTART:MGTHAND_EXRSIPM1000");
     ASSERT_NE(oldLine, std::string::npos) << text;
     ASSERT_NE(oldExits, std::string::npos) << text;
-    EXPECT_LT(oldExits, successor) << "the successor starts only after the old instance ended\n" << text;
-    EXPECT_NE(text.find("check=0 args=+lock /MGTHAND_EXRRESTART:MGTHAND_EXRSIPM1000"), std::string::npos) << text;
+    ASSERT_NE(successor, std::string::npos) << "the started process takes the role itself\n" << text;
+    EXPECT_LT(oldExits, successor) << "the successor goes on only after the old instance ended\n" << text;
+    EXPECT_EQ(text.find("check=0"), std::string::npos) << "no process in between\n" << text;
 }
 
 TEST_F(RestartAcrossProcesses, SecondStartActivatesTheFirst) {
