@@ -118,6 +118,15 @@ TEST_F(LockAcrossProcesses, HookProceduresByKindForegroundAndPlace) {
             EXPECT_EQ(result != 1, p.passes) << "key " << p.key;
         }
     }
+    // Another program's window raised over the dialog while the lock holds the foreground.
+    ForceForeground(dialog.Handle());
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog.Handle(); }, 2s));
+    SetWindowPos(witness, HWND_TOPMOST, 150, 120, 100, 80, SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitFor([&] { return WindowFromPoint(POINT{200, 160}) == witness; }, 2s));
+    MSLLHOOKSTRUCT over{};
+    over.pt = POINT{200, 160};
+    EXPECT_EQ(mgtLocker::MouseHookProc(HC_ACTION, WM_LBUTTONDOWN, reinterpret_cast<LPARAM>(&over)), 1)
+        << "a click on another program's window over the dialog";
     lock.Stop();
 }
 
