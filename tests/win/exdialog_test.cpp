@@ -82,17 +82,13 @@ TEST(DialogTemplate, HeaderAndItemRecordsAreExact) {
     EXPECT_EQ(0, std::memcmp(&bytes[64], expectedItem, 28));
     EXPECT_EQ(Read16(bytes, 64 + 28 + 16), 2u);
 
+    EXPECT_EQ(TemplateClassName(bytes.data(), bytes.size()), L"exThemeWnd");
+    EXPECT_EQ(TemplateClassName(bytes.data(), 10), L"");
+    EXPECT_EQ(TemplateClassName(nullptr, 100), L"");
+
     exDialog child;
     child.BeginTemplate(10, 10, false, 0);
     EXPECT_EQ(Read32(child.TemplateBytes(), 0), 0x46000440u);
-}
-
-TEST(DialogTemplate, ClassNameIsReadBack) {
-    exDialog dialog;
-    dialog.BeginTemplate(10, 10, true, 0);
-    EXPECT_EQ(TemplateClassName(dialog.TemplateBytes().data(), dialog.TemplateBytes().size()), L"exThemeWnd");
-    EXPECT_EQ(TemplateClassName(dialog.TemplateBytes().data(), 10), L"");
-    EXPECT_EQ(TemplateClassName(nullptr, 100), L"");
 }
 
 TEST(DialogModeless, CreatesTheRegisteredClass) {
@@ -109,7 +105,7 @@ TEST(DialogModeless, CreatesTheRegisteredClass) {
     EXPECT_TRUE(IsWindow(dialog.Handle())) << "EndDialog does not destroy";
 }
 
-TEST(DialogModal, OwnerIsDisabledWhileRunning) {
+TEST(DialogModal, OwnerIsDisabledWhileRunningAndAfterAFailedCreationNot) {
     TestWindow owner(L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     ScriptedDialog dialog;
     BuildTemplate(dialog);
@@ -122,10 +118,7 @@ TEST(DialogModal, OwnerIsDisabledWhileRunning) {
     EXPECT_FALSE(ownerEnabledInside);
     EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
     EXPECT_EQ(dialog.Handle(), nullptr) << "the window is gone after the loop";
-}
 
-TEST(DialogModal, FailedCreationReenablesTheOwner) {
-    TestWindow owner(L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     exDialog noTemplate;
     EXPECT_EQ(noTemplate.DoModal(owner.Handle()), -1);
     EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
@@ -198,11 +191,6 @@ TEST(DialogPlacement, CentringArithmetic) {
 // main window, else on the primary work area; never over a hidden or
 // minimised reference, and not at all when it placed itself.
 TEST(DialogPlacement, CentredOnTheBestReference) {
-    const auto centreOf = [](HWND window) {
-        RECT rect{};
-        GetWindowRect(window, &rect);
-        return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    };
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const POINT workCentre{(work.left + work.right) / 2, (work.top + work.bottom) / 2};
@@ -210,14 +198,14 @@ TEST(DialogPlacement, CentredOnTheBestReference) {
         exDialog dialog;
         BuildTemplate(dialog);
         ASSERT_TRUE(dialog.Create(owner));
-        const POINT centre = centreOf(dialog.Handle());
+        const POINT centre = e2e::CentreOf(dialog.Handle());
         EXPECT_TRUE(std::abs(centre.x - expected.x) <= 1 && std::abs(centre.y - expected.y) <= 1)
             << what << ": centre " << centre.x << "," << centre.y << ", expected " << expected.x << "," << expected.y;
     };
 
     TestWindow owner(L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     SetWindowPos(owner.Handle(), nullptr, 300, 200, 400, 300, SWP_NOZORDER);
-    expectCentredOn(owner.Handle(), centreOf(owner.Handle()), "owner");
+    expectCentredOn(owner.Handle(), e2e::CentreOf(owner.Handle()), "owner");
     ScriptedDialog placed;
     BuildTemplate(placed);
     placed.onInit = [](ScriptedDialog& self) { SetWindowPos(self.Handle(), nullptr, 5, 6, 0, 0, SWP_NOSIZE | SWP_NOZORDER); };
@@ -232,7 +220,7 @@ TEST(DialogPlacement, CentredOnTheBestReference) {
     ASSERT_TRUE(main.Create(nullptr));
     SetWindowPos(main.Handle(), nullptr, 40, 60, 500, 400, SWP_NOZORDER | SWP_SHOWWINDOW);
     app.SetMainWindow(&main);
-    expectCentredOn(nullptr, centreOf(main.Handle()), "main window");
+    expectCentredOn(nullptr, e2e::CentreOf(main.Handle()), "main window");
     ShowWindow(main.Handle(), SW_MINIMIZE);
     expectCentredOn(nullptr, workCentre, "minimised main window");
     app.SetMainWindow(nullptr);
@@ -247,8 +235,7 @@ TEST(DialogPlacement, ResizableDialogKeepsItsCreationSizeAsMinimum) {
     const uint32_t style = Read32(bytes, 0) | WS_THICKFRAME;
     std::memcpy(&bytes[0], &style, 4);
     ASSERT_TRUE(dialog.Create(nullptr));
-    RECT rect{};
-    GetWindowRect(dialog.Handle(), &rect);
+    const RECT rect = WindowRectOf(dialog.Handle());
     MINMAXINFO info{};
     SendMessageW(dialog.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(info.ptMinTrackSize.x, rect.right - rect.left);

@@ -166,14 +166,4 @@ TEST(MsgBox, CtrlCCopiesTheTextWithoutLeadingLineBreaks) {
     EXPECT_EQ(copied, exstring(L"Line one\r\nLine two"));
 }
 
-TEST(MsgBox, CaptionIsCleanedOfMenuMarks) {
-    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-        {L"Set &Password...", L"Set Password"}, {L"Delete Password", L"Delete Password"}, {L"A && B", L"A && B"}};
-    for (const auto& c : cases) {
-        exstring title;
-        DriveOnce(MB_OK, [&](HWND box) { title = WindowTextOf(box); Cancel(box); }, L"Text", c.first);
-        EXPECT_EQ(title, exstring(c.second));
-    }
-}
-
 } // namespace

@@ -178,8 +178,8 @@ TEST_F(StaticsTest, TipShowsOverTheRestingPointerAndHidesWithItsTool) {
     ASSERT_TRUE(WaitFor([&] { return GetActiveWindow() == dialog.Handle(); }, 2s));
     SetCursorPos(2, 2);  // from outside first, so that the move onto the tool is one
     PumpUntilTheTipShows(app, 0ms);
-    const RECT rect = WindowRectOf(button);
-    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    const POINT centre = e2e::CentreOf(button);
+    SetCursorPos(centre.x, centre.y);
     ASSERT_TRUE(PumpUntilTheTipShows(app, 5s)) << "the pointer rests on the button";
     EXPECT_EQ(WindowTextOf(ToolTipWindow()), exstring(L"Lock Now"));
     ToolTip().RemoveTool(button);
