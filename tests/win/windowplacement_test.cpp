@@ -5,20 +5,16 @@
 
 namespace {
 
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 std::string Describe(const RECT& r) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
            std::to_string(r.bottom);
 }
 
 TEST(KeepInside, MovesWithoutResizing) {
-    const RECT area{0, 0, 1000, 800};
     struct Case {
         RECT in;
         RECT out;
+        RECT area = {0, 0, 1000, 800};
     };
     const Case cases[] = {
         {{100, 100, 300, 200}, {100, 100, 300, 200}},
@@ -26,11 +22,12 @@ TEST(KeepInside, MovesWithoutResizing) {
         {{100, 750, 300, 850}, {100, 700, 300, 800}},
         {{-50, -20, 150, 80}, {0, 0, 200, 100}},
         {{500, 500, 1700, 1400}, {0, 0, 1200, 900}},      // larger than the area: left and top aligned
+        {{-100, 10, 100, 110}, {-200, 10, 0, 110}, {-1920, 0, 0, 1080}},  // a monitor left of the primary one
     };
-    for (const Case& c : cases) EXPECT_TRUE(SameRect(KeepInside(c.in, area), c.out)) << Describe(c.in);
-
-    const RECT offset{-1920, 0, 0, 1080};  // a monitor left of the primary one
-    EXPECT_TRUE(SameRect(KeepInside({-100, 10, 100, 110}, offset), {-200, 10, 0, 110}));
+    for (const Case& c : cases) {
+        const RECT got = KeepInside(c.in, c.area);
+        EXPECT_TRUE(EqualRect(&got, &c.out)) << Describe(c.in);
+    }
 }
 
 class PlacementTest : public ::testing::Test {
@@ -45,11 +42,11 @@ protected:
 };
 
 TEST_F(PlacementTest, ReadGivesTheNormalRectangle) {
-    ASSERT_NE(window.Handle(), nullptr);
     RECT rect{};
+    const RECT created{100, 100, 400, 300};
     bool maximised = true;
     ASSERT_TRUE(WindowPlacement(window.Handle(), rect, maximised, true));
-    EXPECT_TRUE(SameRect(rect, {100, 100, 400, 300})) << Describe(rect);
+    EXPECT_TRUE(EqualRect(&rect, &created)) << Describe(rect);
     EXPECT_FALSE(maximised);
 }
 
@@ -59,8 +56,9 @@ TEST_F(PlacementTest, ApplyKeepsTheWindowOnItsMonitor) {
     bool maximised = false;
     ASSERT_TRUE(WindowPlacement(window.Handle(), wanted, maximised, false));
     RECT placed{};
+    const RECT inside{area.right - 200, area.top + 50, area.right, area.top + 150};
     ASSERT_TRUE(WindowPlacement(window.Handle(), placed, maximised, true));
-    EXPECT_TRUE(SameRect(placed, {area.right - 200, area.top + 50, area.right, area.top + 150})) << Describe(placed);
+    EXPECT_TRUE(EqualRect(&placed, &inside)) << Describe(placed);
     // A window that was hidden stays hidden.
     EXPECT_FALSE(IsWindowVisible(window.Handle()));
 }
@@ -84,7 +82,7 @@ TEST_F(PlacementTest, MaximisedStateIsReadAndApplied) {
     bool readMaximised = false;
     ASSERT_TRUE(WindowPlacement(window.Handle(), read, readMaximised, true));
     EXPECT_TRUE(readMaximised);
-    EXPECT_TRUE(SameRect(read, rect)) << Describe(read);
+    EXPECT_TRUE(EqualRect(&read, &rect)) << Describe(read);
 }
 
 } // namespace
