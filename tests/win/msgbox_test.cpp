@@ -98,7 +98,6 @@ TEST(MsgBox, OverriddenCaptionsShowAndTheOthersStay) {
     EXPECT_EQ(captions(MB_ABORTRETRYIGNORE), before);
     SetButtonTexts(L"", L"", L"", L"");  // empty overrides give the defaults back
     EXPECT_NE(captions(MB_OK), std::vector<exstring>{L"Fine"});
-    EXPECT_TRUE(before.size() == 3 && !before[0].empty());
 }
 
 TEST(MsgBox, CheckBoxStateGoesInAndComesBack) {
