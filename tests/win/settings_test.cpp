@@ -26,7 +26,11 @@ protected:
     exstring Stored(HKEY root, const wchar_t* name) {
         return RegistryText(root, exstring(kKeyPath) + L"\\global", name);
     }
-    bool HasRunValue(HKEY root) { return RunValue(root) != L"<absent>"; }
+    // Which roots hold the Run value: "", "machine", "user" or "machine user".
+    std::string RunRoots() {
+        const bool machine = RunValue(Machine()) != L"<absent>", user = RunValue(User()) != L"<absent>";
+        return std::string(machine ? "machine" : "") + (machine && user ? " " : "") + (user ? "user" : "");
+    }
     exstring RunValue(HKEY root) { return RegistryText(root, kRunPath, L"Marrowgate"); }
     void PutUserValue(const wchar_t* name, const void* data, DWORD size, DWORD type) {
         ASSERT_TRUE(WriteValue(User(), kKeyPath, name, data, size, type));
@@ -168,13 +172,10 @@ TEST_F(SettingsStoreTest, SaveFallsBackToTheUserRoot) {
 TEST_F(SettingsStoreTest, AutoStartFollowsTheSettingAndTheLock) {
     mgtSettings settings(Store());
     settings.Save();
-    EXPECT_FALSE(HasRunValue(Machine()));
-    EXPECT_FALSE(HasRunValue(User()));
-
+    EXPECT_EQ(RunRoots(), "");
     settings.autoStart = true;
     settings.Save();
-    EXPECT_TRUE(HasRunValue(Machine()));
-    EXPECT_TRUE(HasRunValue(User()));
+    EXPECT_EQ(RunRoots(), "machine user");
     const exstring command = RunValue(User());
     excmdline arguments;
     arguments.Parse(ArgumentsOf(command.c_str()));
@@ -185,18 +186,17 @@ TEST_F(SettingsStoreTest, AutoStartFollowsTheSettingAndTheLock) {
 
     settings.autoStart = false;
     settings.Save();
-    EXPECT_FALSE(HasRunValue(Machine()));
-    EXPECT_FALSE(HasRunValue(User()));
+    EXPECT_EQ(RunRoots(), "");
 
     // A lock keeps the entry in place until it ends.
     EXPECT_TRUE(settings.LockingFlag(1));
     EXPECT_TRUE(settings.LockingFlag());
-    EXPECT_TRUE(HasRunValue(User()));
+    EXPECT_EQ(RunRoots(), "machine user");
     settings.Save();
-    EXPECT_TRUE(HasRunValue(User()));
+    EXPECT_EQ(RunRoots(), "machine user");
     EXPECT_FALSE(settings.LockingFlag(0));
     EXPECT_FALSE(settings.LockingFlag());
-    EXPECT_FALSE(HasRunValue(User()));
+    EXPECT_EQ(RunRoots(), "");
 }
 
 TEST_F(SettingsStoreTest, FlagsPersistAcrossProcesses) {
