@@ -194,7 +194,6 @@ TEST_F(Reflection, FontsReachEveryChild) {
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(childWindow, WM_GETFONT, 0, 0)), font);
 }
 
-// Not used by the program yet.
 TEST(ExwndSearch, DeeperMatchInsideTheDirectChildWins) {
     TestWindow top(L"top");
     auto make = [](HWND parent, int id) {
