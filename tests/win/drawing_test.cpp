@@ -148,7 +148,7 @@ TEST(Shapes, ContrastColour) {
     for (const Case& c : cases) EXPECT_EQ(ContrastColor(c.background), c.expected) << std::hex << c.background;
 }
 
-// Also the fallback menu font and measuring nothing.
+// Also the fallback menu font, a real font measured, and measuring nothing.
 TEST(FontUnits, RoundingHalvesAwayFromZero) {
     EXPECT_EQ(MetricsFromSample(286, 16).averageWidth, 6);
     EXPECT_EQ(MetricsFromSample(285, 16).averageWidth, 5);
@@ -167,6 +167,8 @@ TEST(FontUnits, RoundingHalvesAwayFromZero) {
     EXPECT_EQ(FallbackMenuFont(144).lfHeight, -18);
     EXPECT_EQ(FallbackMenuFont(0).lfHeight, -12);
     EXPECT_STREQ(FallbackMenuFont(96).lfFaceName, L"Segoe UI");
+    const HFONT gui = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    EXPECT_EQ(MeasureFontMetrics(gui).height, TextExtent(gui, L"x").cy) << "the font's line height";
     HDC screen = GetDC(nullptr);
     RECT empty{0, 0, 500, 100};
     EXPECT_EQ(MeasureText(L"", DT_SINGLELINE, screen, empty), 0);
