@@ -30,7 +30,7 @@ faults=(
 "guardian-one-try-more~app/guardian.cpp~s/if (tries_ >= kMaxTries) return false;/if (tries_ > kMaxTries) return false;/~guardian_tests~^guardian_tests_windows$~GuardianDecisions.*"
 "registry-loads-expand-sz~settings/exini_registry.cpp~s/type != REG_SZ)/(type != REG_SZ \&\& type != REG_EXPAND_SZ))/~settings_tests~^settings_tests_windows$~"
 "settings-tie-goes-to-user~settings/mgtsettings.cpp~s/machineTime >= userTime/machineTime > userTime/~settings_tests~^settings_tests_windows$~"
-"settings-short-digest-read~settings/mgtsettings.cpp~s/password.size() == 2 \* kDigestSize/password.size() >= 2/~settings_tests~^settings_tests_windows$~"
+"settings-short-digest-read~settings/passworddigest.cpp~s/text.size() != 2 \* kBytes/text.size() < 2 * kBytes/~settings_tests~^settings_tests_windows$~"
 "ini-empty-key-accepted~settings/exini.cpp~0,/key.empty()) return false;/s/|| key.empty()) return false;/) return false;/~core_tests~^core_tests_windows$~"
 "static-center-ignored~toolkit/exstatic.cpp~0,/flags |= DT_CENTER;/s/flags |= DT_CENTER;//~toolkit_tests~^toolkit_tests_windows$~"
 "link-right-aligned-left~toolkit/exbutton.cpp~s/case BS_RIGHT: placed.left = current.right - size.cx;/case BS_RIGHT: placed.left = current.left;/~toolkit_tests~^toolkit_tests_windows$~"
