@@ -118,10 +118,9 @@ digest="$(python3 "$root/scripts/password-digest.py" "$password")"
 wine reg add "HKLM\\$key\\global" /v Password /t REG_SZ /d "$digest" /f >/dev/null 2>&1
 wine reg add "HKLM\\$key\\global" /v autoStart /t REG_SZ /d true /f >/dev/null 2>&1
 wine reg add "HKLM\\$key\\global" /v idleLock /t REG_SZ /d 300 /f >/dev/null 2>&1
+# (a wrong password's answer is the golden test's)
 wine "$exe" +checkpwd "$password" </dev/null >/dev/null 2>&1
 check "+checkpwd with the right password" 0 $?
-wine "$exe" +checkpwd "${password}x" </dev/null >/dev/null 2>&1
-check "+checkpwd with a wrong password" 255 $?
 
 # -- lock and unlock from the installed copy; with autoStart set the lock
 #    writes the Run values, which stay after the unlock

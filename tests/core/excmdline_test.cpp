@@ -100,10 +100,6 @@ TEST(ExcmdlineQuote, ToStringJoinsAndRoundTrips) {
     EXPECT_EQ(back.Tokens(), awkward) << source.ToString().ToUtf8();
 }
 
-} // namespace
-
-namespace {
-
 TEST(ArgumentsOf, SkipsTheProgramPart) {
     struct Case {
         const exchar* line;

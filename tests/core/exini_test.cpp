@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "settings/escaping.h"
 #include "settings/exini.h"
 #include "testtext.h"
 
@@ -38,15 +39,6 @@ TEST(ExiniLookups, NeverCreateAnything) {
     EXPECT_EQ(tree.Get(EXT(""), EXT("k")), exstring());
 }
 
-TEST(ExiniSet, EmptyNamesAreRefused) {
-    exini tree;
-    EXPECT_FALSE(tree.Set(EXT(""), EXT("k"), EXT("v")));
-    EXPECT_FALSE(tree.Set(EXT("s"), EXT(""), EXT("v")));
-    EXPECT_TRUE(tree.empty());
-    EXPECT_TRUE(tree.Set(EXT("s"), EXT("k"), EXT("")));
-    EXPECT_TRUE(tree.HasKey(EXT("s"), EXT("k")));
-}
-
 struct RecordingTree : exini {
     std::vector<exstring> seen;
     void OnSetValue(const exstring& section, const exstring& key, exstring& value) override {
@@ -55,11 +47,15 @@ struct RecordingTree : exini {
     }
 };
 
-TEST(ExiniSet, HookSeesAndChangesTheValue) {
+// Empty names are refused before the hook sees them; an empty value is not.
+TEST(ExiniSet, EmptyNamesAreRefusedAndTheHookChangesTheValue) {
     RecordingTree tree;
-    tree.Set(EXT("s"), EXT("k"), EXT("v"));
-    tree.Set(EXT(""), EXT("k"), EXT("v"));
-    ASSERT_EQ(tree.seen.size(), 1u);
+    EXPECT_FALSE(tree.Set(EXT(""), EXT("k"), EXT("v")));
+    EXPECT_FALSE(tree.Set(EXT("s"), EXT(""), EXT("v")));
+    EXPECT_TRUE(tree.empty());
+    EXPECT_TRUE(tree.Set(EXT("s"), EXT("k"), EXT("v")));
+    EXPECT_TRUE(tree.Set(EXT("e"), EXT("k"), EXT("")));
+    ASSERT_EQ(tree.seen.size(), 2u);
     EXPECT_EQ(tree.seen[0], exstring(EXT("s/k")));
     EXPECT_EQ(tree.Get(EXT("s"), EXT("k")), exstring(EXT("v!")));
 }
@@ -78,6 +74,65 @@ TEST(ExiniOrder, SectionsAndKeysIterateCaseInsensitively) {
     tree.Clear();
     EXPECT_TRUE(tree.empty());
     EXPECT_EQ(tree.defaultSection, exstring(EXT("global")));
+}
+
+// The escaping of the stored values.
+
+exstring Escaped(const exstring& text) {
+    exstring copy(text);
+    return EscapeText(copy);
+}
+
+exstring Unescaped(const exstring& text) {
+    exstring copy(text);
+    return UnescapeText(copy);
+}
+
+TEST(Escaping, StoredForms) {
+    struct Case {
+        const exchar* text;
+        const exchar* stored;
+    };
+    const Case cases[] = {
+        {EXT("line one\r\nline two"), EXT("line one\\r\\nline two")},
+        {EXT("a\tb"), EXT("a\\tb")},
+        {EXT("C:\\new\\test.bmp"), EXT("C:\\\\new\\\\test.bmp")},
+        {EXT("C:\\Images\\x.bmp"), EXT("C:\\Images\\x.bmp")},
+        {EXT("ends in\\"), EXT("ends in\\\\")},
+        {EXT("\\\\\\"), EXT("\\\\\\\\\\\\")},
+        {EXT("\"quoted\""), EXT("\\\"quoted\\\"")},
+        {EXT("'single'"), EXT("\\'single\\'")},
+        {EXT("say \"hi\" now"), EXT("say \"hi\" now")},
+        {EXT("\"mixed'"), EXT("\"mixed'")},
+        {EXT("\""), EXT("\"")},
+        {EXT("\"\""), EXT("\\\"\\\"")},
+        {EXT("\"a\\\""), EXT("\\\"a\\\\\\\"")},
+        {EXT("a\\\r"), EXT("a\\\\\\r")},
+        {EXT(""), EXT("")},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Escaped(c.text), exstring(c.stored)) << exstring(c.text).ToUtf8();
+        EXPECT_EQ(Unescaped(c.stored), exstring(c.text)) << exstring(c.stored).ToUtf8();
+    }
+}
+
+TEST(Escaping, ForeignStoredTextReadsSensibly) {
+    EXPECT_EQ(Unescaped(EXT("a\\xb")), exstring(EXT("a\\xb")));   // unknown escapes stay
+    EXPECT_EQ(Unescaped(EXT("trailing\\")), exstring(EXT("trailing\\")));
+    EXPECT_EQ(Unescaped(EXT("\\\\\\n")), exstring(EXT("\\\n")));
+}
+
+TEST(Escaping, EveryCodeUnitSurvives) {
+    // U+FFFF once served as an internal marker; it must come back unchanged.
+    const exchar awkward[] = {0xFFFF, '\\', 0xFFFF, 0xFFFF, '\\', '\\', 'n', 0xFFFF, 0};
+    EXPECT_EQ(Unescaped(Escaped(awkward)), exstring(awkward));
+    for (unsigned unit = 1; unit < 0x10000; unit += 97) {
+        exstring text(EXT("\\"));
+        text += static_cast<exchar>(unit);
+        text += EXT("\"\\");
+        text += static_cast<exchar>(unit);
+        EXPECT_EQ(Unescaped(Escaped(text)), text) << unit;
+    }
 }
 
 } // namespace

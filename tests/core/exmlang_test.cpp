@@ -22,14 +22,12 @@ protected:
     exmlang table;
 };
 
+// Embedded in text a macro loses its decorations; as the whole text it keeps them.
 TEST_F(MacroExpansion, EmbeddedMacrosLoseDecorations) {
     EXPECT_EQ(Stored(EXT("main"), EXT("Don't ask me again if I choose %no to continue")),
               exstring(EXT("Don't ask me again if I choose No to continue")));
     EXPECT_EQ(Stored(EXT("main"), EXT("Click %open now")), exstring(EXT("Click Open  now")));
     EXPECT_EQ(Stored(EXT("main"), EXT("x %[settings]password")), exstring(EXT("x Set Password")));
-}
-
-TEST_F(MacroExpansion, WholeTextMacroKeepsDecorations) {
     EXPECT_EQ(Stored(EXT("main"), EXT("%yes")), exstring(EXT("&Yes")));
     EXPECT_EQ(Stored(EXT("main"), EXT("%open")), exstring(EXT("Open (&O)...")));
 }
@@ -58,9 +56,7 @@ TEST_F(MacroExpansion, WhatIsNoMacro) {
     EXPECT_EQ(Stored(EXT("main"), EXT("100%% %0 %9 %")), exstring(EXT("100%% %0 %9 %")));
     EXPECT_EQ(Stored(EXT("main"), EXT("%[unclosed")), exstring(EXT("%[unclosed")));
     EXPECT_EQ(Stored(EXT("main"), EXT("%[global]")), exstring(EXT("%[global]")));
-}
-
-TEST_F(MacroExpansion, InsertedTextIsNotExpandedAgain) {
+    // Inserted text is not expanded again.
     table.AddMacro(EXT("loop"), EXT("%loop and %app_name"));
     EXPECT_EQ(Stored(EXT("main"), EXT("<%loop>")), exstring(EXT("<%loop and %app_name>")));
 }

@@ -82,34 +82,16 @@ TEST(DialogTemplate, HeaderAndItemRecordsAreExact) {
     EXPECT_EQ(0, std::memcmp(&bytes[64], expectedItem, 28));
     EXPECT_EQ(Read16(bytes, 64 + 28 + 16), 2u);
 
+    EXPECT_EQ(TemplateClassName(bytes.data(), bytes.size()), L"exThemeWnd");
+    EXPECT_EQ(TemplateClassName(bytes.data(), 10), L"");
+    EXPECT_EQ(TemplateClassName(nullptr, 100), L"");
+
     exDialog child;
     child.BeginTemplate(10, 10, false, 0);
     EXPECT_EQ(Read32(child.TemplateBytes(), 0), 0x46000440u);
 }
 
-TEST(DialogTemplate, ClassNameIsReadBack) {
-    exDialog dialog;
-    dialog.BeginTemplate(10, 10, true, 0);
-    EXPECT_EQ(TemplateClassName(dialog.TemplateBytes().data(), dialog.TemplateBytes().size()), L"exThemeWnd");
-    EXPECT_EQ(TemplateClassName(dialog.TemplateBytes().data(), 10), L"");
-    EXPECT_EQ(TemplateClassName(nullptr, 100), L"");
-}
-
-TEST(DialogModeless, CreatesTheRegisteredClass) {
-    exDialog dialog;
-    BuildTemplate(dialog);
-    ASSERT_TRUE(dialog.Create(nullptr));
-    wchar_t name[32] = {};
-    GetClassNameW(dialog.Handle(), name, 32);
-    EXPECT_STREQ(name, L"exThemeWnd");
-    EXPECT_NE(GetDlgItem(dialog.Handle(), IDOK), nullptr);
-    EXPECT_FALSE(dialog.Create(nullptr)) << "bound already";
-    EXPECT_TRUE(dialog.EndDialog(0));
-    EXPECT_EQ(dialog.EndResult(), IDCANCEL);
-    EXPECT_TRUE(IsWindow(dialog.Handle())) << "EndDialog does not destroy";
-}
-
-TEST(DialogModal, OwnerIsDisabledWhileRunning) {
+TEST(DialogModal, OwnerIsDisabledWhileRunningAndAfterAFailedCreationNot) {
     TestWindow owner(L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     ScriptedDialog dialog;
     BuildTemplate(dialog);
@@ -122,10 +104,7 @@ TEST(DialogModal, OwnerIsDisabledWhileRunning) {
     EXPECT_FALSE(ownerEnabledInside);
     EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
     EXPECT_EQ(dialog.Handle(), nullptr) << "the window is gone after the loop";
-}
 
-TEST(DialogModal, FailedCreationReenablesTheOwner) {
-    TestWindow owner(L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     exDialog noTemplate;
     EXPECT_EQ(noTemplate.DoModal(owner.Handle()), -1);
     EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
@@ -167,6 +146,8 @@ TEST(DialogCommands, OkAndCancelNeedUsableButtons) {
         if (c.disable != 0) EnableWindow(GetDlgItem(dialog.Handle(), c.disable), FALSE);
         SendMessageW(dialog.Handle(), WM_COMMAND, c.command, 0);
         EXPECT_EQ(dialog.EndResult(), c.expected) << "command " << c.command << " buttons " << c.buttons;
+        EXPECT_FALSE(dialog.Create(nullptr)) << "bound already";
+        EXPECT_TRUE(IsWindow(dialog.Handle())) << "ending a modeless dialog does not destroy it";
     }
 }
 
@@ -198,11 +179,6 @@ TEST(DialogPlacement, CentringArithmetic) {
 // main window, else on the primary work area; never over a hidden or
 // minimised reference, and not at all when it placed itself.
 TEST(DialogPlacement, CentredOnTheBestReference) {
-    const auto centreOf = [](HWND window) {
-        RECT rect{};
-        GetWindowRect(window, &rect);
-        return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    };
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const POINT workCentre{(work.left + work.right) / 2, (work.top + work.bottom) / 2};
@@ -210,14 +186,14 @@ TEST(DialogPlacement, CentredOnTheBestReference) {
         exDialog dialog;
         BuildTemplate(dialog);
         ASSERT_TRUE(dialog.Create(owner));
-        const POINT centre = centreOf(dialog.Handle());
+        const POINT centre = e2e::CentreOf(dialog.Handle());
         EXPECT_TRUE(std::abs(centre.x - expected.x) <= 1 && std::abs(centre.y - expected.y) <= 1)
             << what << ": centre " << centre.x << "," << centre.y << ", expected " << expected.x << "," << expected.y;
     };
 
     TestWindow owner(L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     SetWindowPos(owner.Handle(), nullptr, 300, 200, 400, 300, SWP_NOZORDER);
-    expectCentredOn(owner.Handle(), centreOf(owner.Handle()), "owner");
+    expectCentredOn(owner.Handle(), e2e::CentreOf(owner.Handle()), "owner");
     ScriptedDialog placed;
     BuildTemplate(placed);
     placed.onInit = [](ScriptedDialog& self) { SetWindowPos(self.Handle(), nullptr, 5, 6, 0, 0, SWP_NOSIZE | SWP_NOZORDER); };
@@ -232,7 +208,7 @@ TEST(DialogPlacement, CentredOnTheBestReference) {
     ASSERT_TRUE(main.Create(nullptr));
     SetWindowPos(main.Handle(), nullptr, 40, 60, 500, 400, SWP_NOZORDER | SWP_SHOWWINDOW);
     app.SetMainWindow(&main);
-    expectCentredOn(nullptr, centreOf(main.Handle()), "main window");
+    expectCentredOn(nullptr, e2e::CentreOf(main.Handle()), "main window");
     ShowWindow(main.Handle(), SW_MINIMIZE);
     expectCentredOn(nullptr, workCentre, "minimised main window");
     app.SetMainWindow(nullptr);
@@ -247,8 +223,7 @@ TEST(DialogPlacement, ResizableDialogKeepsItsCreationSizeAsMinimum) {
     const uint32_t style = Read32(bytes, 0) | WS_THICKFRAME;
     std::memcpy(&bytes[0], &style, 4);
     ASSERT_TRUE(dialog.Create(nullptr));
-    RECT rect{};
-    GetWindowRect(dialog.Handle(), &rect);
+    const RECT rect = WindowRectOf(dialog.Handle());
     MINMAXINFO info{};
     SendMessageW(dialog.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(info.ptMinTrackSize.x, rect.right - rect.left);

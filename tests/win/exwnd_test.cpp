@@ -1,10 +1,12 @@
-// Binding and message routing of window objects.
+// Binding and message routing of window objects, and their timers.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "testsupport.h"
 #include "toolkit/exwnd.h"
+#include "toolkit/exwndtimer.h"
 
 namespace {
 
@@ -142,7 +144,7 @@ TEST_F(Reflection, CommandsReachTheChildObject) {
     EXPECT_EQ(parent.saw, std::vector<UINT>{WM_COMMAND});
 }
 
-TEST_F(Reflection, OwnerDrawReachesTheChildButNeverForMenus) {
+TEST_F(Reflection, OwnerDrawAndColoursReachTheChildButNeverForMenus) {
     DRAWITEMSTRUCT item{};
     item.CtlType = ODT_BUTTON;
     item.hwndItem = childWindow;
@@ -161,30 +163,28 @@ TEST_F(Reflection, OwnerDrawReachesTheChildButNeverForMenus) {
     EXPECT_EQ(child.draws, 2);
     EXPECT_EQ(parent.saw.size(), 2u);
 
-    MEASUREITEMSTRUCT measure{};
-    measure.CtlType = ODT_BUTTON;
-    measure.CtlID = 42;
-    SendMessageW(parentWindow, WM_MEASUREITEM, 42, reinterpret_cast<LPARAM>(&measure));
-    EXPECT_EQ(child.measures, 1);
-    measure.CtlType = ODT_MENU;
-    SendMessageW(parentWindow, WM_MEASUREITEM, 42, reinterpret_cast<LPARAM>(&measure));
-    EXPECT_EQ(child.measures, 1);
-}
-
-TEST_F(Reflection, NotificationsAndColours) {
-    NMHDR header{childWindow, 42, static_cast<UINT>(-2)};  // NM_CLICK
-    EXPECT_EQ(SendMessageW(parentWindow, WM_NOTIFY, 42, reinterpret_cast<LPARAM>(&header)), 77);
-    EXPECT_EQ(child.notifies, 1);
-    header.idFrom = 0;  // no sender ID: not reflected
-    SendMessageW(parentWindow, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
-    EXPECT_EQ(child.notifies, 1);
-
     HDC dc = GetDC(parentWindow);
     child.brush = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     EXPECT_EQ(SendMessageW(parentWindow, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc),
                            reinterpret_cast<LPARAM>(childWindow)),
               reinterpret_cast<LRESULT>(child.brush));
     ReleaseDC(parentWindow, dc);
+}
+
+// Measuring and notifications, which no control of the program takes: one
+// message each, then one that is not reflected (a menu; no sender ID).
+TEST_F(Reflection, MeasuringAndNotifications) {
+    MEASUREITEMSTRUCT measure{ODT_BUTTON, 42, 0, 0, 0, 0};
+    SendMessageW(parentWindow, WM_MEASUREITEM, 42, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_EQ(child.measures, 1);
+    measure.CtlType = ODT_MENU;
+    SendMessageW(parentWindow, WM_MEASUREITEM, 42, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_EQ(child.measures, 1);
+    NMHDR header{childWindow, 42, static_cast<UINT>(-2)};  // NM_CLICK
+    EXPECT_EQ(SendMessageW(parentWindow, WM_NOTIFY, 42, reinterpret_cast<LPARAM>(&header)), 77);
+    header.idFrom = 0;
+    SendMessageW(parentWindow, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+    EXPECT_EQ(child.notifies, 1);
 }
 
 TEST_F(Reflection, FontsReachEveryChild) {
@@ -202,8 +202,7 @@ TEST(ExwndSearch, DeeperMatchInsideTheDirectChildWins) {
     };
     HWND direct = make(top.Handle(), 7);
     HWND inner = make(direct, 7);
-    HWND other = make(top.Handle(), 8);
-    HWND nested = make(other, 9);
+    HWND nested = make(make(top.Handle(), 8), 9);
     EXPECT_EQ(exWnd::FindDescendant(top.Handle(), 7), inner);
     EXPECT_EQ(exWnd::FindDescendant(top.Handle(), 9), nested);
     EXPECT_EQ(exWnd::FindDescendant(top.Handle(), 10), nullptr);
@@ -221,6 +220,42 @@ TEST(ExwndStyle, ModifyWritesOnlyChanges) {
     EXPECT_EQ(object.ModifyStyleEx(0, WS_EX_TOOLWINDOW), 1);
     EXPECT_NE(object.GetExStyle() & WS_EX_TOOLWINDOW, 0);
     DestroyWindow(window);
+}
+
+// IDs are handed out per window from kFirstId, freed with their timer; a tick
+// arrives with its ID; StopAllOfWindow ends every timer of the window.
+TEST(WindowTimers, IdsPerWindowTicksAndStopAll) {
+    TestWindow first(L"first");
+    TestWindow second(L"second");
+    std::vector<std::unique_ptr<exWndTimer>> timers;
+    for (UINT_PTR i = 0; i <= exWndTimer::kIdsPerWindow; ++i) {
+        timers.push_back(std::make_unique<exWndTimer>());
+        timers.back()->SetWindow(first.Handle());
+        EXPECT_EQ(timers.back()->Start(), i < exWndTimer::kIdsPerWindow) << i;
+        EXPECT_EQ(timers.back()->Id(), i < exWndTimer::kIdsPerWindow ? exWndTimer::kFirstId + i : 0u);
+    }
+    timers[5].reset();
+    exWndTimer reuse, elsewhere;
+    reuse.SetWindow(first.Handle());
+    ASSERT_TRUE(reuse.Start());
+    EXPECT_EQ(reuse.Id(), exWndTimer::kFirstId + 5);
+    EXPECT_FALSE(elsewhere.Start()) << "no window yet";
+    elsewhere.SetWindow(second.Handle());
+    ASSERT_TRUE(elsewhere.Start());
+    EXPECT_EQ(elsewhere.Id(), exWndTimer::kFirstId);
+
+    // Watched without dispatching, so the tick stays in the queue to be seen.
+    MSG message{};
+    bool ticked = false;
+    for (int i = 0; i < 300 && !ticked; ++i) {
+        ticked = PeekMessageW(&message, second.Handle(), WM_TIMER, WM_TIMER, PM_REMOVE) && message.wParam == elsewhere.Id();
+        if (!ticked) Sleep(10);
+    }
+    EXPECT_TRUE(ticked);
+    exWndTimer::StopAllOfWindow(second.Handle());
+    EXPECT_EQ(elsewhere.Id(), 0u);
+    EXPECT_FALSE(elsewhere.Stop());
+    timers.clear();
 }
 
 } // namespace

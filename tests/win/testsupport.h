@@ -113,7 +113,6 @@ public:
     ~TimerSteps();
     TimerSteps(const TimerSteps&) = delete;
     TimerSteps& operator=(const TimerSteps&) = delete;
-    bool Done() const { return done_; }
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);

@@ -1,0 +1,195 @@
+// The shell helpers: paths, starting processes and window placement.
+#include <gtest/gtest.h>
+
+#include "app/shell/exprocess.h"
+#include "app/shell/windowplacement.h"
+#include "testsupport.h"
+#include "text/pathutil.h"
+
+namespace {
+
+const wchar_t kWindowsFolderToken[] = L"%{F38BF404-1D43-42F2-9305-67DE0B28FC23}%";
+
+exstring Environment(const wchar_t* name) {
+    wchar_t buffer[MAX_PATH] = {};
+    GetEnvironmentVariableW(name, buffer, MAX_PATH);
+    return buffer;
+}
+
+TEST(ExpandPath, EnvironmentVariables) {
+    const exstring systemRoot = Environment(L"SystemRoot");
+    ASSERT_FALSE(systemRoot.empty());
+    EXPECT_EQ(ExpandPath(L"%SystemRoot%\\Web"), systemRoot + L"\\Web");
+    EXPECT_EQ(ExpandPath(L"C:\\no\\percent"), exstring(L"C:\\no\\percent"));
+    EXPECT_EQ(ExpandPath(L""), exstring());
+    EXPECT_EQ(ExpandPath(L"%MG_SURELY_UNDEFINED%\\x"), exstring(L"%MG_SURELY_UNDEFINED%\\x"));
+}
+
+TEST(ExpandPath, KnownFolderTokens) {
+    const exstring windows = ExpandPath(kWindowsFolderToken);
+    ASSERT_FALSE(windows.empty());
+    EXPECT_TRUE(windows.EqualsNoCase(Environment(L"SystemRoot"))) << windows.ToUtf8();
+    EXPECT_EQ(ExpandPath(exstring(kWindowsFolderToken) + L"\\x.png"), windows + L"\\x.png");
+    // A short token before the GUID ends the search: the GUID stays.
+    const exstring blocked = exstring(L"%ABC%\\") + kWindowsFolderToken;
+    EXPECT_EQ(ExpandPath(blocked), blocked);
+    // A long token that is no GUID is skipped and the search goes on.
+    const exstring notGuid = L"%0123456789012345678901234567890123456789%";
+    EXPECT_EQ(ExpandPath(notGuid + kWindowsFolderToken), notGuid + windows);
+    EXPECT_TRUE(KnownFolderPath(GUID{}).empty());
+}
+
+TEST(PathKind, FilesDirectoriesAndNothing) {
+    EXPECT_EQ(PathKind(L""), kPathMissing);
+    EXPECT_EQ(PathKind(ModulePath(false)), kPathFile);
+    EXPECT_EQ(PathKind(TestDirectory()), kPathDirectory);
+    EXPECT_EQ(PathKind(L"%SystemRoot%"), kPathDirectory);
+    EXPECT_EQ(PathKind(TestDirectory() + L"no such file.bmp"), kPathMissing);
+}
+
+TEST(ModulePath, QuotedOnlyWithSpaces) {
+    const exstring plain = ModulePath(false);
+    EXPECT_EQ(plain, TestDirectory() + L"shell_tests.exe");
+    EXPECT_EQ(ModulePath(true), plain.find(L' ') == exstring::npos ? plain : exstring(L"\"" + plain + L"\""));
+}
+
+exstring Cmd() {
+    wchar_t buffer[MAX_PATH] = {};
+    GetSystemDirectoryW(buffer, MAX_PATH);
+    return exstring(buffer) + L"\\cmd.exe";
+}
+
+DWORD WaitForExit(HANDLE process) {
+    DWORD code = 0xDEAD;
+    if (WaitForSingleObject(process, 20000) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
+    return code;
+}
+
+TEST(Exprocess, TrimmedSettingsAndCommandLineShape) {
+    exprocess launcher;
+    ASSERT_TRUE(launcher.SetProgram(L"\r\n\tC:\\x y\\m.exe \t"));
+    EXPECT_EQ(launcher.Program(), exstring(L"C:\\x y\\m.exe "));
+    ASSERT_TRUE(launcher.SetArguments(L"+lock\r\n"));
+    EXPECT_EQ(launcher.CommandLine(), exstring(L" +lock"));
+    launcher.SetProgram(L"");
+    launcher.SetArguments(L"+lock");
+    EXPECT_EQ(launcher.CommandLine(), exstring(L"+lock"));
+}
+
+TEST(Exprocess, RunsOnceAndFailsCleanly) {
+    exprocess nothing;
+    EXPECT_FALSE(nothing.Launch());
+    exprocess missing;
+    missing.SetProgram(L"C:\\no\\such\\program.exe");
+    EXPECT_FALSE(missing.Launch());
+    EXPECT_EQ(missing.Process(), nullptr);
+    EXPECT_TRUE(missing.SetArguments(L"x")) << "a failed launcher can be changed";
+
+    exprocess launcher;
+    launcher.SetProgram(Cmd());
+    launcher.SetArguments(L"/c exit 7");
+    ASSERT_TRUE(launcher.Launch());
+    EXPECT_EQ(launcher.Thread(), nullptr);
+    EXPECT_EQ(WaitForExit(launcher.Process()), 7u);
+    // A launcher that holds its child refuses to change or run again.
+    EXPECT_FALSE(launcher.Launch());
+    EXPECT_FALSE(launcher.SetArguments(L"/c exit 8"));
+}
+
+// Options the program itself does not use yet: a suspended start, added
+// variables and search-path directories (the later one first).
+TEST(Exprocess, SuspendedStartWithItsOwnEnvironment) {
+    exprocess launcher;
+    launcher.suspended = true;
+    launcher.environment[L"MG_CHILD"] = L"hello";
+    launcher.pathDirectories = {L"C:\\first", L"C:\\second"};
+    launcher.SetProgram(Cmd());
+    launcher.SetArguments(L"/c if \"%MG_CHILD%\"==\"hello\" if \"%PATH:~0,18%\"==\"C:\\second;C:\\first\" exit 3");
+    ASSERT_TRUE(launcher.Launch());
+    ASSERT_NE(launcher.Thread(), nullptr);
+    EXPECT_EQ(WaitForSingleObject(launcher.Process(), 200), static_cast<DWORD>(WAIT_TIMEOUT));
+    ResumeThread(launcher.Thread());
+    EXPECT_EQ(WaitForExit(launcher.Process()), 3u);
+}
+
+std::string Describe(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
+}
+
+TEST(KeepInside, MovesWithoutResizing) {
+    struct Case {
+        RECT in;
+        RECT out;
+        RECT area = {0, 0, 1000, 800};
+    };
+    const Case cases[] = {
+        {{100, 100, 300, 200}, {100, 100, 300, 200}},
+        {{900, 100, 1100, 200}, {800, 100, 1000, 200}},   // right edge beyond: moved left by the overlap
+        {{100, 750, 300, 850}, {100, 700, 300, 800}},
+        {{-50, -20, 150, 80}, {0, 0, 200, 100}},
+        {{500, 500, 1700, 1400}, {0, 0, 1200, 900}},      // larger than the area: left and top aligned
+        {{-100, 10, 100, 110}, {-200, 10, 0, 110}, {-1920, 0, 0, 1080}},  // a monitor left of the primary one
+    };
+    for (const Case& c : cases) {
+        const RECT got = KeepInside(c.in, c.area);
+        EXPECT_TRUE(EqualRect(&got, &c.out)) << Describe(c.in);
+    }
+}
+
+class PlacementTest : public ::testing::Test {
+protected:
+    RECT WorkArea() {
+        MONITORINFO info{};
+        info.cbSize = sizeof(info);
+        GetMonitorInfoW(MonitorFromWindow(window.Handle(), MONITOR_DEFAULTTONEAREST), &info);
+        return info.rcWork;
+    }
+    TestWindow window{L"placement"};
+};
+
+TEST_F(PlacementTest, ReadGivesTheNormalRectangle) {
+    RECT rect{};
+    const RECT created{100, 100, 400, 300};
+    bool maximised = true;
+    ASSERT_TRUE(WindowPlacement(window.Handle(), rect, maximised, true));
+    EXPECT_TRUE(EqualRect(&rect, &created)) << Describe(rect);
+    EXPECT_FALSE(maximised);
+}
+
+TEST_F(PlacementTest, ApplyKeepsTheWindowOnItsMonitor) {
+    const RECT area = WorkArea();
+    RECT wanted{area.right - 100, area.top + 50, area.right + 100, area.top + 150};
+    bool maximised = false;
+    ASSERT_TRUE(WindowPlacement(window.Handle(), wanted, maximised, false));
+    RECT placed{};
+    const RECT inside{area.right - 200, area.top + 50, area.right, area.top + 150};
+    ASSERT_TRUE(WindowPlacement(window.Handle(), placed, maximised, true));
+    EXPECT_TRUE(EqualRect(&placed, &inside)) << Describe(placed);
+    // A window that was hidden stays hidden.
+    EXPECT_FALSE(IsWindowVisible(window.Handle()));
+}
+
+TEST_F(PlacementTest, RefusesEmptyRectanglesAndMissingWindows) {
+    RECT empty{10, 10, 10, 50};
+    bool maximised = false;
+    EXPECT_FALSE(WindowPlacement(window.Handle(), empty, maximised, false));
+    RECT any{0, 0, 10, 10};
+    EXPECT_FALSE(WindowPlacement(nullptr, any, maximised, true));
+    EXPECT_FALSE(WindowPlacement(reinterpret_cast<HWND>(static_cast<LONG_PTR>(0x7FFF0)), any, maximised, true));
+}
+
+TEST_F(PlacementTest, MaximisedStateIsReadAndApplied) {
+    ShowWindow(window.Handle(), SW_SHOWNORMAL);
+    RECT rect{50, 60, 350, 260};
+    bool maximised = true;
+    ASSERT_TRUE(WindowPlacement(window.Handle(), rect, maximised, false));
+    EXPECT_TRUE(IsZoomed(window.Handle()));
+    RECT read{};
+    bool readMaximised = false;
+    ASSERT_TRUE(WindowPlacement(window.Handle(), read, readMaximised, true));
+    EXPECT_TRUE(readMaximised);
+    EXPECT_TRUE(EqualRect(&read, &rect)) << Describe(read);
+}
+
+} // namespace
