@@ -75,6 +75,15 @@ TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
         const LONG left = WindowRectOf(GetDlgItem(password.Handle(), IDC_INFORMATION)).left;
         for (int id : {IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD, IDC_PASSWORD_HINT})
             EXPECT_EQ(WindowRectOf(GetDlgItem(password.Handle(), id)).left, left) << "field " << id << " aligned";
+        mgtUnlockDlg lock(false, UnlockServices{settings, locker, strings, menu, nullptr, nullptr, nullptr});
+        ASSERT_TRUE(lock.Create(nullptr));
+        HWND lockedBy = nullptr;
+        for (HWND c = GetWindow(lock.Handle(), GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+            if (WindowTextOf(c).find(L"Locked by ") == 0) lockedBy = c;
+        ASSERT_NE(lockedBy, nullptr);
+        EXPECT_EQ(WindowRectOf(lockedBy).left, WindowRectOf(GetDlgItem(lock.Handle(), IDC_PASSWORD)).left)
+            << "the line under the field starts with its frame";
+        DestroyWindow(lock.Handle());
         int x = 0;
         for (const exDialog* dialog : {static_cast<const exDialog*>(&main), static_cast<const exDialog*>(&unlock),
                                        static_cast<const exDialog*>(&password)}) {

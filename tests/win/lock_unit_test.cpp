@@ -52,6 +52,18 @@ TEST(KeyFilter, EveryKeyCode) {
     }
 }
 
+// The system drops a hook that stalls without a word: renewed after a late
+// tick, and now and then in any case.
+TEST(Watchdog, RenewsHooksAfterStallsAndNowAndThen) {
+    const ULONGLONG due = 1000000;
+    struct Case { ULONGLONG now, renewed; bool renew; };
+    const Case cases[] = {{due, due - 1000, false},       {due + 250, due - 1000, false}, {due + 251, due - 1000, true},
+                          {due + 100, due - 29800, false}, {due, due - 30000, true}};
+    for (const Case& c : cases)
+        EXPECT_EQ(mgtLocker::HooksNeedRenewal(due, c.now, c.renewed), c.renew)
+            << "late by " << c.now - due << " ms, renewed " << due - c.renewed << " ms before it was due";
+}
+
 RECT Rect(LONG left, LONG top, LONG right, LONG bottom) {
     return RECT{left, top, right, bottom};
 }
