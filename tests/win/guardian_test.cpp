@@ -285,10 +285,7 @@ TEST_F(GuardedLock, HeldNamesAndOtherInstancesDoNotStopALock) {
     // Made-up private starts: without the inherited channel nothing guards, relays or locks.
     const exstring s = exstring(kSwitchGuardian) + L" ", other = exstring(std::to_wstring(login.id));
     for (const exstring arguments : {s + other + L" 4", s + other + L" relay 4", s + other + L" relock 4"}) {
-        DWORD code = 1;
-        std::string failure;
-        ASSERT_TRUE(RunAndWait(Program(), L"\"" + Program() + L"\" " + arguments, 5000, code, failure)) << failure;
-        EXPECT_EQ(code, 0u) << Utf8(arguments);
+        EXPECT_EQ(Start(L"\"" + Program() + L"\" " + arguments).ExitCode(5000), 0u) << Utf8(arguments);
         EXPECT_EQ(ProgramProcesses(), std::vector<DWORD>{login.id}) << Utf8(arguments);
     }
     bool loginInFront = false;

@@ -1,5 +1,5 @@
-// The lock's plain logic: the key filter, the background's placement, picture
-// headers, the close guard and the restart marker.
+// The lock's plain logic: the key filter, the hooks' renewal, the background's
+// placement, picture headers and the restart marker.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -10,7 +10,6 @@
 #include "lock/mgtlocker.h"
 #include "lock/pictureheader.h"
 #include "testsupport.h"
-#include "ui/mgtbasedlg.h"
 
 namespace {
 
@@ -40,16 +39,6 @@ TEST(KeyFilter, KeysAndHeldModifiers) {
         {VK_BROWSER_BACK, true, {}, false}, {VK_VOLUME_UP, true, {}, false},    {VK_MEDIA_PLAY_PAUSE, true, {}, false},
         {VK_LAUNCH_MAIL, true, {}, false},  {VK_SNAPSHOT, true, {}, false},     {VK_NUMLOCK, true, {}, false}};
     for (const Case& c : cases) EXPECT_EQ(Allowed(c.key, c.extended, c.down), c.passes) << c.key;
-}
-
-TEST(KeyFilter, EveryKeyCode) {
-    // Over the whole table: without modifiers a key passes exactly when it is
-    // not a Windows or Control key and, if extended, is in the list.
-    for (DWORD key = 0; key < 256; ++key) {
-        const bool never = key == VK_LWIN || key == VK_RWIN || key == VK_LCONTROL || key == VK_RCONTROL;
-        EXPECT_EQ(Allowed(key, false), !never) << key;
-        EXPECT_FALSE(Allowed(key, false, {VK_LWIN})) << key;
-    }
 }
 
 // The system drops a hook that stalls without a word: renewed after a late
@@ -145,22 +134,6 @@ TEST(PictureHeader, SizesOfTheCommonFormats) {
     const uint8_t text[] = "not a picture at all";
     EXPECT_FALSE(PictureSizeFromHeader(text, sizeof(text), size));
     EXPECT_FALSE(PictureSizeFromHeader(nullptr, 100, size));
-}
-
-TEST(CloseGuard, RefusedOnlyWhileSet) {
-    mgtBaseDlg dialog;
-    dialog.BeginTemplate(100, 50, true, 0);
-    ASSERT_TRUE(dialog.Create(nullptr));
-    dialog.blockClose = true;
-    EXPECT_EQ(SendMessageW(dialog.Handle(), WM_QUERYENDSESSION, 0, 0), 0);
-    EXPECT_EQ(SendMessageW(dialog.Handle(), WM_CLOSE, 0, 0), 0);
-    EXPECT_EQ(dialog.EndResult(), 0) << "still running";
-    EXPECT_TRUE(IsWindow(dialog.Handle()));
-
-    dialog.blockClose = false;
-    EXPECT_NE(SendMessageW(dialog.Handle(), WM_QUERYENDSESSION, 0, 0), 0);
-    SendMessageW(dialog.Handle(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(dialog.EndResult(), IDCANCEL);
 }
 
 TEST(RestartMarker, ValueRunsToTheNextSpace) {

@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/shell/uniquehandle.h"
 
 namespace {
 
@@ -71,28 +70,6 @@ ScratchKey::ScratchKey(const wchar_t* name)
 ScratchKey::~ScratchKey() {
     if (key_ != nullptr) RegCloseKey(key_);
     RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
-}
-
-bool RunAndWait(const exstring& program, const exstring& commandLine, DWORD timeoutMs, DWORD& exitCode,
-                std::string& failure) {
-    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-    line.push_back(L'\0');
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        failure = "CreateProcessW failed with error " + std::to_string(GetLastError());
-        return false;
-    }
-    UniqueHandle process(info.hProcess);
-    UniqueHandle thread(info.hThread);
-    if (WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) {
-        TerminateProcess(process.Get(), 1);
-        failure = "the process did not end within " + std::to_string(timeoutMs) + " ms";
-        return false;
-    }
-    GetExitCodeProcess(process.Get(), &exitCode);
-    return true;
 }
 
 exstring RegistryText(HKEY root, const exstring& path, const exstring& name) {

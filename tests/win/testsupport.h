@@ -127,12 +127,6 @@ private:
 // owner a toolkit message box of this process; null when there is none.
 HWND ShownMessageBox(HWND owner = nullptr);
 
-// Starts a program with a raw command line and waits for its exit code;
-// returns false (with the reason in `failure`) when it could not start or did
-// not end within the timeout.
-bool RunAndWait(const exstring& program, const exstring& commandLine, DWORD timeoutMs, DWORD& exitCode,
-                std::string& failure);
-
 namespace e2e {
 
 using namespace std::chrono_literals;

@@ -168,10 +168,7 @@ TEST_F(UnlockEndToEnd, LockHoldsEverythingUntilTheRightPassword) {
     EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 2s)) << "the dialog does not come back";
     Settle(1s);  // the lock raises itself over the intruder twice; keys typed meanwhile may be lost
 
-    DWORD secondCode = STILL_ACTIVE;
-    std::string failure;
-    ASSERT_TRUE(RunAndWait(Program(), L"\"" + Program() + L"\"", 10000, secondCode, failure)) << failure;
-    EXPECT_EQ(secondCode, 0u);
+    EXPECT_EQ(Start(L"\"" + Program() + L"\"").ExitCode(10000), 0u) << "a second start ends (259: still running)";
     EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 2s)) << "a second start hides the dialog";
 
     for (LRESULT left = FieldLength(); left > 0; --left) Keys({VK_BACK});
@@ -398,12 +395,8 @@ TEST_F(UnlockEndToEnd, DamagedPasswordNeverOpens) {
         for (const UserCopy user : {kNone, kSound, kDamaged}) {
             SCOPED_TRACE(std::string(damage.name) + ", user copy " + "-sd"[user]);
             ASSERT_TRUE(store(damage, user));
-            DWORD code = 99;
-            std::string failure;
-            ASSERT_TRUE(RunAndWait(Program(), right, 10000, code, failure)) << failure;
-            EXPECT_EQ(code, user == kSound ? 0u : 0xFFFFFFFFu) << "the right password";
-            ASSERT_TRUE(RunAndWait(Program(), empty, 10000, code, failure)) << failure;
-            EXPECT_EQ(code, 0xFFFFFFFFu) << "an empty password";
+            EXPECT_EQ(Start(right).ExitCode(10000), user == kSound ? 0u : 0xFFFFFFFFu) << "the right password";
+            EXPECT_EQ(Start(empty).ExitCode(10000), 0xFFFFFFFFu) << "an empty password";
         }
 
     // A lock request says why it does not lock, then offers the main window.
