@@ -21,7 +21,7 @@ faults=(
 "key-filter-right-win~lock/mgtlocker.cpp~s/if (IsDown(keyState, VK_LWIN) || IsDown(keyState, VK_RWIN)) return false;/if (IsDown(keyState, VK_LWIN)) return false;/~lock_tests~^lock_tests_windows$~"
 "key-filter-alt-tab~lock/mgtlocker.cpp~s/virtualKey == VK_TAB && (IsDown(keyState, VK_LMENU) || IsDown(keyState, VK_RMENU))/virtualKey == VK_TAB \&\& IsDown(keyState, VK_LMENU)/~lock_tests~^lock_tests_windows$~"
 "mouse-filter-passes-all~lock/mgtlocker.cpp~s/    if (!IsOwnWindow(target)) return false;/    if (target == nullptr) return false;/~lock_tests~^lock_tests_windows$~"
-"mouse-drops-on-dialog~lock/mgtlocker.cpp~s/return GetWindowRect(dialog_, \&bounds) \&\& !PtInRect(\&bounds, point);/return GetWindowRect(dialog_, \&bounds) || true;/~lock_tests~^lock_tests_windows$~"
+"mouse-drops-on-dialog~lock/mgtlocker.cpp~s/return GetWindowRect(dialog_, \&bounds) \&\& !PtInRect(\&bounds, point);/return GetWindowRect(dialog_, \&bounds) \&\& (!PtInRect(\&bounds, point) || true);/~lock_tests~^lock_tests_windows$~"
 "watchdog-no-stall-check~lock/mgtlocker.cpp~s/return now > due + kStallMs || /return now > due + 100 * kStallMs || /~lock_tests~^lock_tests_windows$~Watchdog.*"
 "watchdog-never-pulls-front~lock/mgtlocker.cpp~s/const bool foreignForeground = !locker->IsOwnWindow(foreground);/const bool foreignForeground = false;/~e2e_tests marrowgate~^e2e_tests_windows$~UnlockEndToEnd.LockHoldsEverythingUntilTheRightPassword"
 "unlock-enabled-when-empty~lock/mgtunlockdlg.cpp~s/GetWindowTextLengthW(password_.Handle()) >= 1/GetWindowTextLengthW(password_.Handle()) >= 0/~e2e_tests marrowgate~^e2e_tests_windows$~UnlockEndToEnd.LockHoldsEverythingUntilTheRightPassword"
