@@ -50,6 +50,7 @@ fuzz: deps-test $(BUILD_DIR)/fuzz/CMakeCache.txt
 	scripts/run-fuzzers.sh $(BUILD_DIR)/fuzz $(FUZZ_SECONDS)
 
 bench: build package
+	cmake --build --preset windows --target benchmarks
 	MG_BUILD_DIR=$(BUILD_DIR)/windows MG_PACKAGE_DIR=$(BUILD_DIR)/package scripts/run-benchmarks.sh
 
 clean:
