@@ -18,11 +18,6 @@ exstring MarkerName(const exstring& instanceName, DWORD processId) {
     return instanceName + EXT("_MGTLOCK") + exstring::Format(EXT("%u"), static_cast<unsigned>(processId));
 }
 
-exstring FileNameOf(const exstring& path) {
-    const size_t slash = path.find_last_of(EXT("\\/"));
-    return slash == exstring::npos ? path : path.substr(slash + 1);
-}
-
 BOOL CALLBACK FindTopmost(HWND window, LPARAM data) {
     auto* processId = reinterpret_cast<DWORD*>(data);
     DWORD owner = 0;

@@ -1,7 +1,6 @@
 #include "pathutil.h"
 
 #include <objbase.h>
-#include <shlwapi.h>
 
 namespace {
 
@@ -75,15 +74,25 @@ exstring ExpandPath(const exstring& path) {
 int PathKind(const exstring& path) {
     if (path.empty()) return kPathMissing;
     const exstring expanded = ExpandPath(path);
-    if (expanded.empty() || !PathFileExistsW(expanded.c_str())) return kPathMissing;
-    return PathIsDirectoryW(expanded.c_str()) ? kPathDirectory : kPathFile;
+    if (expanded.empty()) return kPathMissing;
+    // No "insert a disk" prompt for an empty removable drive.
+    const UINT errorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    const DWORD attributes = GetFileAttributesW(expanded.c_str());
+    SetErrorMode(errorMode);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return kPathMissing;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? kPathDirectory : kPathFile;
 }
 
 exstring ModulePath(bool quote) {
-    // Room for the quotes PathQuoteSpacesW may add.
-    wchar_t buffer[MAX_PATH + 2] = {};
+    wchar_t buffer[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, buffer, MAX_PATH);
     buffer[MAX_PATH - 1] = L'\0';
-    if (quote) PathQuoteSpacesW(buffer);
-    return exstring(buffer);
+    exstring path(buffer);
+    if (quote && path.find(L' ') != exstring::npos) path = L"\"" + path + L"\"";
+    return path;
+}
+
+exstring FileNameOf(const exstring& path) {
+    const size_t separator = path.find_last_of(L"\\/:");
+    return separator == exstring::npos ? path : path.substr(separator + 1);
 }

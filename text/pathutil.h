@@ -21,3 +21,6 @@ int PathKind(const exstring& path);
 
 // The running executable; with `quote`, enclosed in quotes when it has a space.
 exstring ModulePath(bool quote);
+
+// The last part of a path: what follows the last separator or drive colon.
+exstring FileNameOf(const exstring& path);

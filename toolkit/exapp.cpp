@@ -2,7 +2,6 @@
 
 #include <clocale>
 #include <commctrl.h>
-#include <shlwapi.h>
 
 #include "../text/pathutil.h"
 #include "extooltip.h"
@@ -17,10 +16,9 @@ exBaseApp* g_baseApp = nullptr;
 
 exstring ApplicationName() {
     if (kProductName[0] != L'\0') return kProductName;
-    exstring path = ModulePath(false);
-    exstring name = PathFindFileNameW(path.c_str());
-    PathRemoveExtensionW(&name[0]);
-    name.resize(TextLength(name.c_str()));
+    exstring name = FileNameOf(ModulePath(false));
+    const size_t extension = name.rfind(L'.');
+    if (extension != exstring::npos && extension > 0) name.resize(extension);
     return name;
 }
 

@@ -1,12 +1,12 @@
 #include "exmsgbox.h"
 
-#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
 
+#include "../text/pathutil.h"
 #include "../text/textutil.h"
 #include "exapp.h"
 #include "exfont.h"
@@ -469,11 +469,7 @@ int ShowMessageBox(HWND owner, const exstring& text, UINT style, const wchar_t* 
             const exApp* app = TheApp();
             if (app != nullptr) title = app->Name();
         }
-        if (title.empty()) {
-            wchar_t path[MAX_PATH] = {};
-            GetModuleFileNameW(nullptr, path, MAX_PATH);
-            title = PathFindFileNameW(path);
-        }
+        if (title.empty()) title = FileNameOf(ModulePath(false));
         CleanMenuText(title, kMenuDotsTwoOrMore);
         box.reset(new exMessageBox(body, style, title, checkText, checkState != nullptr && *checkState));
     } catch (const std::bad_alloc&) {

@@ -1,8 +1,9 @@
 #include "gdiplusflat.h"
 
-#include <shlwapi.h>
+#include <objbase.h>
 
 #include <climits>
+#include <cstring>
 
 #include "drawservices.h"
 
@@ -123,7 +124,18 @@ Image::Image(const wchar_t* path) {
 Image::Image(const void* bytes, size_t size) {
     if (bytes == nullptr || size == 0 || size > UINT_MAX || !Available()) return;
     // The stream holds its own copy and must outlive the image.
-    stream_ = SHCreateMemStream(static_cast<const BYTE*>(bytes), static_cast<UINT>(size));
+    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+    void* target = copy != nullptr ? GlobalLock(copy) : nullptr;
+    if (target == nullptr) {
+        if (copy != nullptr) GlobalFree(copy);
+        return;
+    }
+    std::memcpy(target, bytes, size);
+    GlobalUnlock(copy);
+    if (FAILED(CreateStreamOnHGlobal(copy, TRUE, &stream_))) {
+        GlobalFree(copy);
+        stream_ = nullptr;
+    }
     if (stream_ != nullptr && GdipLoadImageFromStream(stream_, &image_) != 0) image_ = nullptr;
 }
 
