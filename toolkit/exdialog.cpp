@@ -48,6 +48,11 @@ bool IsUsableButton(HWND dialog, int id) {
 
 } // namespace
 
+unsigned TemplateItemCount(const uint8_t* dialogTemplate, size_t size) {
+    if (dialogTemplate == nullptr || size < 18) return 0;
+    return Get16(dialogTemplate, Get16(dialogTemplate, 2) == 0xFFFF ? 16 : 8);
+}
+
 std::wstring TemplateClassName(const uint8_t* dialogTemplate, size_t size) {
     if (dialogTemplate == nullptr || size < 18) return {};
     const bool extended = Get16(dialogTemplate, 2) == 0xFFFF;
@@ -146,8 +151,6 @@ bool exDialog::Create(HWND parent) {
     if (Handle() != nullptr || PreviousProc() != nullptr) return false;
     const HINSTANCE instance = ApplicationInstance();
     if (instance == nullptr) return false;
-    if (exApp* app = TheApp()) app->StartCommonControls();
-
     const uint8_t* dialogTemplate = nullptr;
     size_t size = 0;
     if (templateId_ != 0) {
@@ -160,6 +163,10 @@ bool exDialog::Create(HWND parent) {
         size = template_.size();
     }
     if (dialogTemplate == nullptr) return false;
+    // A window without controls (the lock's background) covers the screen
+    // before the control library has loaded.
+    if (exApp* app = TheApp(); app != nullptr && TemplateItemCount(dialogTemplate, size) > 0)
+        app->StartCommonControls();
     const std::wstring className = TemplateClassName(dialogTemplate, size);
     if (!className.empty()) RegisterDialogClass(className.c_str(), instance);
 

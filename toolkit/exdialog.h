@@ -54,5 +54,7 @@ private:
 // Registers (once per process) a window class named like `name` that behaves
 // as the system dialog class. Returns its atom, or 0.
 ATOM RegisterDialogClass(const wchar_t* name, HINSTANCE instance);
+// How many controls a plain or extended dialog template holds; 0 when too short.
+unsigned TemplateItemCount(const uint8_t* dialogTemplate, size_t size);
 // The class name a dialog template asks for, or empty when it names none.
 std::wstring TemplateClassName(const uint8_t* dialogTemplate, size_t size);

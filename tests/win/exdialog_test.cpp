@@ -82,6 +82,12 @@ TEST(DialogTemplate, HeaderAndItemRecordsAreExact) {
     EXPECT_EQ(0, std::memcmp(&bytes[64], expectedItem, 28));
     EXPECT_EQ(Read16(bytes, 64 + 28 + 16), 2u);
 
+    EXPECT_EQ(TemplateItemCount(bytes.data(), bytes.size()), 2u);
+    std::vector<uint8_t> extended(bytes);  // DIALOGEX: version 1, signature 0xFFFF, count at 16
+    extended[0] = 1, extended[1] = 0, extended[2] = 0xFF, extended[3] = 0xFF, extended[8] = 7;
+    extended[16] = 2, extended[17] = 0;
+    EXPECT_EQ(TemplateItemCount(extended.data(), extended.size()), 2u);
+    EXPECT_EQ(TemplateItemCount(bytes.data(), 10), 0u);
     EXPECT_EQ(TemplateClassName(bytes.data(), bytes.size()), L"exThemeWnd");
     EXPECT_EQ(TemplateClassName(bytes.data(), 10), L"");
     EXPECT_EQ(TemplateClassName(nullptr, 100), L"");
