@@ -17,6 +17,7 @@ namespace {
 
 const wchar_t kWindowClass[] = L"MGTBACKWND";
 const UINT kPictureReady = WM_APP + 50;
+const UINT kComposeFirst = WM_APP + 51;
 const DWORD kWindowStyle = WS_POPUP;
 const DWORD kWindowExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
 
@@ -120,7 +121,13 @@ unsigned long mgtBgDlg::Decodes() {
 
 BOOL mgtBgDlg::OnInitDialog() {
     mgtBaseDlg::OnInitDialog();
-    Render();
+    // The first frame is the plain colour, filled straight onto the window:
+    // the screen is covered before a screen-sized bitmap, the clock's fonts
+    // or the picture exist. The picture's read starts now; the rest is
+    // composed once the window has been painted.
+    CoverVirtualScreen();
+    RecheckPicture();
+    PostMessageW(Handle(), kComposeFirst, 0, 0);
     return TRUE;
 }
 
@@ -196,16 +203,18 @@ bool mgtBgDlg::FinishPictureLoad() {
     return true;
 }
 
-bool mgtBgDlg::Render(bool recheck) {
-    if (recheck) {
-        const exstring path = PictureCandidate();
-        if (path.empty()) {
-            picture_.reset();
-        } else {
-            RECT primary{};
-            StartPictureRead(path, PrimarySize(primary));
-        }
+void mgtBgDlg::RecheckPicture() {
+    const exstring path = PictureCandidate();
+    if (path.empty()) {
+        picture_.reset();
+    } else {
+        RECT primary{};
+        StartPictureRead(path, PrimarySize(primary));
     }
+}
+
+bool mgtBgDlg::Render(bool recheck) {
+    if (recheck) RecheckPicture();
     return Compose();
 }
 
@@ -238,14 +247,21 @@ void mgtBgDlg::UpdateClock() {
     if (Handle() != nullptr) InvalidateRect(Handle(), &clockArea_, FALSE);
 }
 
-bool mgtBgDlg::Compose() {
+RECT mgtBgDlg::CoverVirtualScreen() {
     const RECT virtualScreen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                              GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
                              GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    if (Handle() != nullptr)
+        SetWindowPos(Handle(), HWND_TOPMOST, virtualScreen.left, virtualScreen.top,
+                     virtualScreen.right - virtualScreen.left, virtualScreen.bottom - virtualScreen.top,
+                     SWP_NOACTIVATE);
+    return virtualScreen;
+}
+
+bool mgtBgDlg::Compose() {
+    const RECT virtualScreen = CoverVirtualScreen();
     const int width = virtualScreen.right - virtualScreen.left;
     const int height = virtualScreen.bottom - virtualScreen.top;
-    if (Handle() != nullptr)
-        SetWindowPos(Handle(), HWND_TOPMOST, virtualScreen.left, virtualScreen.top, width, height, SWP_NOACTIVATE);
 
     HDC windowDc = GetDC(Handle());
     HDC dc = background_.Get(windowDc, width, height);
@@ -283,8 +299,14 @@ LRESULT mgtBgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (background_.Dc() != nullptr)
             BitBlt(paint.Dc(), client.left, client.top, client.right - client.left, client.bottom - client.top,
                    background_.Dc(), 0, 0, SRCCOPY);
+        else
+            SolidFill(paint.Dc(), client, Color());
         return 0;
     }
+    case kComposeFirst:
+        // Once only: whatever changes later composes through its own message.
+        if (background_.Dc() == nullptr && Compose()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE);
+        return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_TIMER:

@@ -1,6 +1,7 @@
 // The window that hides the desktop while it is locked: topmost, disabled,
 // never activated, covering every monitor with a colour and, on the primary
-// monitor, a picture. It paints from a bitmap rendered in advance.
+// monitor, a picture. It paints from a bitmap rendered in advance, except for
+// its first frame, which is the colour alone.
 #pragma once
 
 #include <memory>
@@ -60,8 +61,12 @@ private:
     struct PictureRead;
     // The picture that the settings name, expanded, without touching the file.
     exstring PictureCandidate() const;
+    // Reads the picture the settings name off this thread, or drops it.
+    void RecheckPicture();
     void StartPictureRead(const exstring& path, SIZE screen);
     static void ReadPictureFile(const std::shared_ptr<PictureRead>& read);
+    // Places the window over every monitor; returns that rectangle.
+    RECT CoverVirtualScreen();
     bool Compose();
     // The colour and the picture within `part` of the bitmap: all of it when
     // composing, the clock's band when the minute turns.

@@ -224,6 +224,25 @@ TEST_F(Background, ClockTurnsOverAtTheMinuteWithoutDecodingAgain) {
     DeleteFileW(path.c_str());
 }
 
+// The screen is covered by the colour alone before the bitmap, the clock and
+// the picture; they follow from the message loop without another render.
+TEST_F(Background, FirstFrameIsTheColourAndTheRestFollows) {
+    const exstring path = TempPath(L"mg_first.bmp");
+    WriteBytes(path, Bmp(64, 64, [](int, int) { return kGreen; }));
+    settings->bgImage = path;
+    mgtBgDlg background(*settings);
+    ASSERT_TRUE(background.Create(nullptr));
+    ShowWindow(background.Handle(), SW_SHOWNOACTIVATE);
+    UpdateWindow(background.Handle());
+    const POINT probe{screen.cx / 24 + 2, screen.cy - screen.cy / 24 - 3};  // inside the clock's plate
+    EXPECT_EQ(ScreenPixel(background.Handle(), probe.x, probe.y), kPlain);
+    EXPECT_TRUE(IsRectEmpty(&background.ClockRect()));
+    ASSERT_TRUE(WaitFor([&] { return background.FinishPictureLoad() && !IsRectEmpty(&background.ClockRect()); }, 10s));
+    EXPECT_NE(GetPixel(background.Bitmap().Dc(), probe.x, probe.y), kGreen) << "the plate over the picture";
+    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), screen.cx - 3, 3), kGreen);
+    DeleteFileW(path.c_str());
+}
+
 TEST_F(Background, ClockWaitsForTheNextMinuteBoundary) {
     struct {
         WORD second, millisecond;
