@@ -1,8 +1,8 @@
-# The program loads the window and shell libraries only when it first calls
+# The program loads the registry, window and shell libraries only when it first calls
 # into them: under Wine merely loading user32 costs more than the whole
 # password query. Libraries of the same names in a directory searched first
 # turn `-luser32` and the others into delay-load imports for one target.
-set(MG_DELAY_LOADED user32 gdi32 comctl32 shell32 shlwapi ole32 comdlg32 uxtheme gdiplus)
+set(MG_DELAY_LOADED advapi32 user32 gdi32 comctl32 shell32 ole32 comdlg32 uxtheme gdiplus)
 set(MG_DELAYIMP_DIR ${CMAKE_BINARY_DIR}/delayimp)
 
 set(delay_outputs)
@@ -22,5 +22,7 @@ add_custom_target(mg_delayimp DEPENDS ${delay_outputs})
 
 function(mg_use_delay_loading target)
     add_dependencies(${target} mg_delayimp)
+    # Relinked when the list of delay-loaded libraries changes.
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${delay_outputs})
     target_link_options(${target} PRIVATE -L${MG_DELAYIMP_DIR})
 endfunction()

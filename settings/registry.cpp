@@ -1,5 +1,7 @@
 #include "registry.h"
 
+#include "nativekeys.h"
+
 namespace {
 
 bool Fail(LSTATUS status) {
@@ -8,6 +10,11 @@ bool Fail(LSTATUS status) {
 }
 
 } // namespace
+
+void UniqueKey::Reset(HKEY key) {
+    if (key_ != nullptr) CloseKey(key_);
+    key_ = key;
+}
 
 UniqueKey OpenKey(HKEY root, const exstring& path, bool create) {
     if (root == nullptr || path.empty()) {
@@ -18,7 +25,7 @@ UniqueKey OpenKey(HKEY root, const exstring& path, bool create) {
     const LSTATUS status =
         create ? RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
                                  nullptr)
-               : RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key);
+               : OpenKeyForReading(root, path, key);
     if (status != ERROR_SUCCESS) {
         Fail(status);
         return UniqueKey();
@@ -28,22 +35,14 @@ UniqueKey OpenKey(HKEY root, const exstring& path, bool create) {
 
 ByteBuffer QueryValue(HKEY key, const exstring& name, DWORD* type) {
     DWORD valueType = REG_NONE;
-    DWORD size = 0;
-    LSTATUS status = RegQueryValueExW(key, name.c_str(), nullptr, &valueType, nullptr, &size);
+    std::vector<uint8_t> bytes;
+    const LSTATUS status = QueryValueData(key, name, valueType, bytes);
     if (type != nullptr) *type = valueType;
     if (status != ERROR_SUCCESS) {
         Fail(status);
         return ByteBuffer();
     }
-    if (size == 0) return ByteBuffer();
-    std::vector<uint8_t> bytes(size);
-    DWORD filled = size;
-    status = RegQueryValueExW(key, name.c_str(), nullptr, &valueType, bytes.data(), &filled);
-    if (status != ERROR_SUCCESS) {
-        Fail(status);
-        return ByteBuffer();
-    }
-    bytes.resize(filled);
+    if (bytes.empty()) return ByteBuffer();
     return ByteBuffer(std::move(bytes));
 }
 

@@ -26,10 +26,7 @@ public:
 
     explicit operator bool() const { return key_ != nullptr; }
     HKEY Get() const { return key_; }
-    void Reset(HKEY key = nullptr) {
-        if (key_ != nullptr) RegCloseKey(key_);
-        key_ = key;
-    }
+    void Reset(HKEY key = nullptr);
 
 private:
     HKEY key_ = nullptr;

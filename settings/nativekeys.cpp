@@ -1,0 +1,176 @@
+#include "nativekeys.h"
+
+#include <winternl.h>
+
+#include <cstring>
+
+extern "C" {
+NTSTATUS NTAPI NtOpenKey(PHANDLE key, ACCESS_MASK access, POBJECT_ATTRIBUTES attributes);
+NTSTATUS NTAPI RtlOpenCurrentUser(ACCESS_MASK access, PHANDLE key);
+NTSTATUS NTAPI NtQueryValueKey(HANDLE key, PUNICODE_STRING name, ULONG infoClass, PVOID info, ULONG length,
+                               PULONG resultLength);
+NTSTATUS NTAPI NtEnumerateKey(HANDLE key, ULONG index, ULONG infoClass, PVOID info, ULONG length,
+                              PULONG resultLength);
+NTSTATUS NTAPI NtEnumerateValueKey(HANDLE key, ULONG index, ULONG infoClass, PVOID info, ULONG length,
+                                   PULONG resultLength);
+}
+
+namespace {
+
+// The native records, as the kernel lays them out.
+const ULONG kKeyBasicInformation = 0;
+const ULONG kKeyValueFullInformation = 1;
+const ULONG kKeyValuePartialInformation = 2;
+struct KeyBasic {
+    LARGE_INTEGER lastWriteTime;
+    ULONG titleIndex;
+    ULONG nameLength;  // bytes
+    WCHAR name[1];
+};
+struct ValueFull {
+    ULONG titleIndex;
+    ULONG type;
+    ULONG dataOffset;
+    ULONG dataLength;
+    ULONG nameLength;  // bytes
+    WCHAR name[1];
+};
+struct ValuePartial {
+    ULONG titleIndex;
+    ULONG type;
+    ULONG dataLength;
+    UCHAR data[1];
+};
+
+const NTSTATUS kBufferOverflow = static_cast<NTSTATUS>(0x80000005L);
+const NTSTATUS kBufferTooSmall = static_cast<NTSTATUS>(0xC0000023L);
+// A value is at most 1 MiB by the registry's own advice; a key name 255 characters.
+const ULONG kLargestRecord = 16u * 1024 * 1024;
+
+LONG ErrorOf(NTSTATUS status) {
+    return NT_SUCCESS(status) ? ERROR_SUCCESS : static_cast<LONG>(RtlNtStatusToDosError(status));
+}
+
+bool MakeCounted(const exstring& text, UNICODE_STRING& counted) {
+    const size_t bytes = text.size() * sizeof(wchar_t);
+    if (bytes > 0xFFFE) return false;
+    counted.Length = counted.MaximumLength = static_cast<USHORT>(bytes);
+    counted.Buffer = const_cast<PWSTR>(text.c_str());
+    return true;
+}
+
+bool IsPredefined(HKEY key) {
+    const auto value = reinterpret_cast<ULONG_PTR>(key);
+    return value >= reinterpret_cast<ULONG_PTR>(HKEY_CLASSES_ROOT) &&
+           value <= reinterpret_cast<ULONG_PTR>(HKEY_CURRENT_USER_LOCAL_SETTINGS);
+}
+
+// The current user's hive, opened once for the process.
+HANDLE CurrentUser() {
+    static const HANDLE user = [] {
+        HANDLE key = nullptr;
+        return NT_SUCCESS(RtlOpenCurrentUser(MAXIMUM_ALLOWED, &key)) ? key : nullptr;
+    }();
+    return user;
+}
+
+// Fills `buffer` by `query`, growing it as far as the record needs.
+template <class Query>
+NTSTATUS QueryGrowing(std::vector<uint8_t>& buffer, Query query) {
+    if (buffer.size() < 256) buffer.resize(256);
+    for (;;) {
+        ULONG needed = 0;
+        const NTSTATUS status = query(buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status != kBufferOverflow && status != kBufferTooSmall) return status;
+        if (needed <= buffer.size() || needed > kLargestRecord) return status;
+        buffer.resize(needed);
+    }
+}
+
+} // namespace
+
+LONG OpenKeyForReading(HKEY root, const exstring& path, HKEY& key) {
+    key = nullptr;
+    HANDLE directory = root;
+    exstring name = path;
+    if (root == HKEY_LOCAL_MACHINE) {
+        directory = nullptr;
+        name = L"\\Registry\\Machine\\" + path;
+    } else if (root == HKEY_CURRENT_USER && CurrentUser() != nullptr) {
+        directory = CurrentUser();
+    } else if (IsPredefined(root)) {
+        return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key);
+    }
+    UNICODE_STRING counted{};
+    if (!MakeCounted(name, counted)) return ERROR_INVALID_PARAMETER;
+    OBJECT_ATTRIBUTES attributes{};
+    InitializeObjectAttributes(&attributes, &counted, OBJ_CASE_INSENSITIVE, directory, nullptr);
+    HANDLE opened = nullptr;
+    const NTSTATUS status = NtOpenKey(&opened, KEY_READ, &attributes);
+    if (NT_SUCCESS(status)) key = static_cast<HKEY>(opened);
+    return ErrorOf(status);
+}
+
+LONG CloseKey(HKEY key) {
+    if (key == nullptr || IsPredefined(key)) return ERROR_SUCCESS;
+    return ErrorOf(NtClose(key));
+}
+
+LONG QueryValueData(HKEY key, const exstring& name, DWORD& type, std::vector<uint8_t>& data) {
+    type = REG_NONE;
+    data.clear();
+    UNICODE_STRING counted{};
+    if (key == nullptr || IsPredefined(key) || !MakeCounted(name, counted)) return ERROR_INVALID_PARAMETER;
+    std::vector<uint8_t> buffer;
+    const NTSTATUS status = QueryGrowing(buffer, [&](void* info, ULONG length, PULONG needed) {
+        return NtQueryValueKey(key, &counted, kKeyValuePartialInformation, info, length, needed);
+    });
+    if (!NT_SUCCESS(status)) return ErrorOf(status);
+    ValuePartial record{};
+    std::memcpy(&record, buffer.data(), offsetof(ValuePartial, data));
+    const size_t start = offsetof(ValuePartial, data);
+    if (record.dataLength > buffer.size() - start) return ERROR_INVALID_DATA;
+    type = record.type;
+    data.assign(buffer.begin() + static_cast<std::ptrdiff_t>(start),
+                buffer.begin() + static_cast<std::ptrdiff_t>(start + record.dataLength));
+    return ERROR_SUCCESS;
+}
+
+LONG EnumerateSubkey(HKEY key, DWORD index, exstring& name) {
+    name.clear();
+    if (key == nullptr || IsPredefined(key)) return ERROR_INVALID_PARAMETER;
+    std::vector<uint8_t> buffer;
+    const NTSTATUS status = QueryGrowing(buffer, [&](void* info, ULONG length, PULONG needed) {
+        return NtEnumerateKey(key, index, kKeyBasicInformation, info, length, needed);
+    });
+    if (!NT_SUCCESS(status)) return ErrorOf(status);
+    KeyBasic record{};
+    const size_t start = offsetof(KeyBasic, name);
+    std::memcpy(&record, buffer.data(), start);
+    if (record.nameLength > buffer.size() - start) return ERROR_INVALID_DATA;
+    name.resize(record.nameLength / sizeof(wchar_t));
+    if (!name.empty()) std::memcpy(&name[0], buffer.data() + start, name.size() * sizeof(wchar_t));
+    return ERROR_SUCCESS;
+}
+
+LONG EnumerateValue(HKEY key, DWORD index, NamedValue& value) {
+    value = NamedValue();
+    if (key == nullptr || IsPredefined(key)) return ERROR_INVALID_PARAMETER;
+    std::vector<uint8_t> buffer;
+    const NTSTATUS status = QueryGrowing(buffer, [&](void* info, ULONG length, PULONG needed) {
+        return NtEnumerateValueKey(key, index, kKeyValueFullInformation, info, length, needed);
+    });
+    if (!NT_SUCCESS(status)) return ErrorOf(status);
+    ValueFull record{};
+    const size_t start = offsetof(ValueFull, name);
+    std::memcpy(&record, buffer.data(), start);
+    if (record.nameLength > buffer.size() - start || record.dataOffset > buffer.size() ||
+        record.dataLength > buffer.size() - record.dataOffset)
+        return ERROR_INVALID_DATA;
+    value.name.resize(record.nameLength / sizeof(wchar_t));
+    if (!value.name.empty()) std::memcpy(&value.name[0], buffer.data() + start, value.name.size() * sizeof(wchar_t));
+    value.type = record.type;
+    value.data.assign(buffer.begin() + static_cast<std::ptrdiff_t>(record.dataOffset),
+                      buffer.begin() + static_cast<std::ptrdiff_t>(record.dataOffset + record.dataLength));
+    return ERROR_SUCCESS;
+}
