@@ -1,4 +1,6 @@
-# Fails when the executable imports a MinGW runtime DLL or lacks the GUI subsystem.
+# Fails when the executable imports a MinGW runtime DLL, loads at start any
+# library beyond kernel32, msvcrt and ntdll (the rest are delay-loaded: they
+# cost every password query their load time), or lacks the GUI subsystem.
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "objdump failed on ${EXE}")
@@ -8,6 +10,12 @@ message(STATUS "Imports: ${imports}")
 foreach(runtime libstdc libgcc libwinpthread)
     if(imports MATCHES "${runtime}")
         message(FATAL_ERROR "${EXE} imports ${runtime}: link it statically")
+    endif()
+endforeach()
+foreach(import IN LISTS imports)
+    string(TOLOWER "${import}" import)
+    if(NOT import MATCHES "^dll name: (kernel32|msvcrt|ntdll)\\.dll")
+        message(FATAL_ERROR "${EXE} loads at start: ${import}")
     endif()
 endforeach()
 if(NOT dump MATCHES "Subsystem[ \t]+00000002")
