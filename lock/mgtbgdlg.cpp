@@ -251,10 +251,13 @@ RECT mgtBgDlg::CoverVirtualScreen() {
     const RECT virtualScreen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                              GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
                              GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    // Placed only: the window is topmost from its creation, and restacking a
+    // shown background here could lift it over its own dialog at X level
+    // under Wine; keeping it on top is the watchdog's part.
     if (Handle() != nullptr)
-        SetWindowPos(Handle(), HWND_TOPMOST, virtualScreen.left, virtualScreen.top,
+        SetWindowPos(Handle(), nullptr, virtualScreen.left, virtualScreen.top,
                      virtualScreen.right - virtualScreen.left, virtualScreen.bottom - virtualScreen.top,
-                     SWP_NOACTIVATE);
+                     SWP_NOACTIVATE | SWP_NOZORDER);
     return virtualScreen;
 }
 
