@@ -209,17 +209,29 @@ bool mgtBgDlg::Render(bool recheck) {
     return Compose();
 }
 
-void mgtBgDlg::PlaceClock(const RECT& virtualScreen, const RECT& primary) {
-    clockArea_ = RECT{0, 0, 0, 0};
-    if (!settings_.showClock || background_.Dc() == nullptr) {
-        if (Handle() != nullptr) KillTimer(Handle(), kClockTimer);
-        return;
-    }
+RECT mgtBgDlg::PlaceClock(const RECT& virtualScreen, const RECT& primary) {
+    const RECT none{0, 0, 0, 0};
+    if (!settings_.showClock) return none;
     const RECT area = ClockArea(POINT{primary.left - virtualScreen.left, primary.top - virtualScreen.top},
                                 SIZE{primary.right - primary.left, primary.bottom - primary.top});
-    if (area.right <= area.left || !clockFonts_.Make(area)) return;
-    clockArea_ = area;
-    DrawClockNow();
+    return area.right > area.left && clockFonts_.Make(area) ? area : none;
+}
+
+bool mgtBgDlg::MakeCanvas(const RECT& canvas) {
+    canvas_ = RECT{0, 0, 0, 0};
+    const int width = canvas.right - canvas.left, height = canvas.bottom - canvas.top;
+    // Never larger than what it holds: a picture taken away leaves no
+    // screen-sized bitmap behind.
+    if (background_.BitmapWidth() != width || background_.BitmapHeight() != height) background_.Release();
+    if (width <= 0 || height <= 0) return false;
+    HDC windowDc = GetDC(Handle());
+    HDC dc = background_.Get(windowDc, width, height);
+    ReleaseDC(Handle(), windowDc);
+    if (dc == nullptr) return false;
+    // Drawn in window coordinates: the bitmap's corner is the canvas's.
+    SetViewportOrgEx(dc, -canvas.left, -canvas.top, nullptr);
+    canvas_ = canvas;
+    return true;
 }
 
 void mgtBgDlg::DrawClockNow() {
@@ -247,20 +259,32 @@ bool mgtBgDlg::Compose() {
     if (Handle() != nullptr)
         SetWindowPos(Handle(), HWND_TOPMOST, virtualScreen.left, virtualScreen.top, width, height, SWP_NOACTIVATE);
 
-    HDC windowDc = GetDC(Handle());
-    HDC dc = background_.Get(windowDc, width, height);
-    ReleaseDC(Handle(), windowDc);
-    if (dc == nullptr) return true;
-
     RECT primary{};
     const SIZE primarySize = PrimarySize(primary);
     const LONG left = primary.left - virtualScreen.left, top = primary.top - virtualScreen.top;
     primaryPlace_ = RECT{left, top, left + primarySize.cx, top + primarySize.cy};
     // Made for another monitor size: stretched until it is made again.
     if (picture_ && !SameSize(picture_->shown.screen, primarySize)) StartPictureRead(picture_->path, primarySize);
-    DrawBackground(RECT{0, 0, width, height});
-    PlaceClock(virtualScreen, primary);
+    clockArea_ = PlaceClock(virtualScreen, primary);
+    // The plain colour is filled as it is painted: only a picture or the
+    // clock needs a bitmap, and the clock no more than its band.
+    if (!MakeCanvas(picture_ ? RECT{0, 0, width, height} : clockArea_)) clockArea_ = RECT{0, 0, 0, 0};
+    if (!IsRectEmpty(&canvas_)) DrawBackground(canvas_);
+    if (!IsRectEmpty(&clockArea_)) DrawClockNow();
+    else if (Handle() != nullptr) KillTimer(Handle(), kClockTimer);
     return true;
+}
+
+void mgtBgDlg::Paint(HDC dc, const RECT& part) const {
+    RECT copied{};
+    const bool drawn = background_.Dc() != nullptr && IntersectRect(&copied, &part, &canvas_);
+    if (drawn)
+        BitBlt(dc, copied.left, copied.top, copied.right - copied.left, copied.bottom - copied.top, background_.Dc(),
+               copied.left, copied.top, SRCCOPY);
+    const int saved = SaveDC(dc);
+    if (drawn) ExcludeClipRect(dc, canvas_.left, canvas_.top, canvas_.right, canvas_.bottom);
+    SolidFill(dc, part, Color());
+    RestoreDC(dc, saved);
 }
 
 void mgtBgDlg::DrawBackground(const RECT& part) {
@@ -278,11 +302,7 @@ LRESULT mgtBgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: {
         exPaintDC paint(Handle(), nullptr);
-        RECT client{};
-        GetClientRect(Handle(), &client);
-        if (background_.Dc() != nullptr)
-            BitBlt(paint.Dc(), client.left, client.top, client.right - client.left, client.bottom - client.top,
-                   background_.Dc(), 0, 0, SRCCOPY);
+        if (paint.Dc() != nullptr) Paint(paint.Dc(), paint.Paint().rcPaint);
         return 0;
     }
     case WM_ERASEBKGND:

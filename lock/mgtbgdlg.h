@@ -1,6 +1,6 @@
 // The window that hides the desktop while it is locked: topmost, disabled,
 // never activated, covering every monitor with a colour and, on the primary
-// monitor, a picture. It paints from a bitmap rendered in advance.
+// monitor, a picture. What is not plain colour is rendered in advance.
 #pragma once
 
 #include <memory>
@@ -31,6 +31,11 @@ public:
     // expanded. Empty when the background is colour only.
     exstring PicturePath() const;
     COLORREF Color() const;
+    // Paints `part` of the window (window coordinates) onto `dc`: the plain
+    // colour, and what the bitmap holds over it.
+    void Paint(HDC dc, const RECT& part) const;
+    // The bitmap of what is not plain colour, drawn in window coordinates:
+    // the whole screen under a picture, else the clock's band, else nothing.
     const OffscreenBuffer& Bitmap() const { return background_; }
 
     // Where the clock draws within the bitmap (empty when it is off), and
@@ -66,8 +71,10 @@ private:
     // The colour and the picture within `part` of the bitmap: all of it when
     // composing, the clock's band when the minute turns.
     void DrawBackground(const RECT& part);
-    // Lays the clock out on the primary monitor and draws it, or stops it.
-    void PlaceClock(const RECT& virtualScreen, const RECT& primary);
+    // Where the clock goes on the primary monitor; empty when it is off.
+    RECT PlaceClock(const RECT& virtualScreen, const RECT& primary);
+    // A bitmap for `canvas` of the window, or none; false when there is none.
+    bool MakeCanvas(const RECT& canvas);
     void DrawClockNow();
 
     const mgtSettings& settings_;
@@ -81,5 +88,6 @@ private:
     RECT clockArea_{0, 0, 0, 0};
     ClockText clockText_;
     ClockFonts clockFonts_;
-    RECT primaryPlace_{0, 0, 0, 0};  // the primary monitor within the bitmap
+    RECT primaryPlace_{0, 0, 0, 0};  // the primary monitor within the window
+    RECT canvas_{0, 0, 0, 0};  // the part of the window the bitmap holds
 };

@@ -60,6 +60,15 @@ std::vector<uint8_t> Bmp(int width, int height, const std::function<COLORREF(int
     return bytes;
 }
 
+// What the window shows at (x, y), painted as its WM_PAINT paints it.
+COLORREF Shown(const mgtBgDlg& background, int x, int y) {
+    OffscreenBuffer pixel(OffscreenBuffer::Kind::Dib32);
+    HDC dc = pixel.Get(nullptr, 1, 1);
+    SetViewportOrgEx(dc, -x, -y, nullptr);
+    background.Paint(dc, RECT{x, y, x + 1, y + 1});
+    return GetPixel(dc, x, y);
+}
+
 class Background : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -79,7 +88,7 @@ protected:
     COLORREF RenderAndSample(int x, int y) {
         mgtBgDlg background(*settings);
         RenderFully(background);
-        return GetPixel(background.Bitmap().Dc(), x, y);
+        return Shown(background, x, y);
     }
     ScratchKey machine{L"bg-machine"};
     ScratchKey user{L"bg-user"};
@@ -87,13 +96,16 @@ protected:
     SIZE screen{};
 };
 
+// With no picture only the clock's band is kept as a bitmap.
 TEST_F(Background, PlainColourCoversTheVirtualScreen) {
     mgtBgDlg background(*settings);
     RenderFully(background);
-    EXPECT_EQ(background.Bitmap().BitmapWidth(), screen.cx);
-    EXPECT_EQ(background.Bitmap().BitmapHeight(), screen.cy);
-    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 0, 0), kPlain);
-    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), screen.cx - 1, screen.cy - 1), kPlain);
+    const RECT area = background.ClockRect();
+    EXPECT_EQ(background.Bitmap().BitmapWidth(), area.right - area.left);
+    EXPECT_EQ(background.Bitmap().BitmapHeight(), area.bottom - area.top);
+    EXPECT_EQ(Shown(background, 0, 0), kPlain);
+    EXPECT_EQ(Shown(background, screen.cx - 1, screen.cy - 1), kPlain);
+    EXPECT_NE(Shown(background, area.left + 2, area.bottom - 3), kPlain) << "the clock's plate";
 
     settings->bgColor = 0xFFFFFFFF;
     EXPECT_EQ(RenderAndSample(5, 5), GetSysColor(COLOR_BACKGROUND));
@@ -126,7 +138,7 @@ TEST_F(Background, PicturesCoverTheScreenCroppedEvenly) {
         EXPECT_EQ(background.PicturePath(), TempPath(L"mg_small.bmp")) << "paths are expanded";
         RenderFully(background);
         for (const auto& sample : c.samples)
-            EXPECT_EQ(GetPixel(background.Bitmap().Dc(), sample.first.x, sample.first.y), sample.second)
+            EXPECT_EQ(Shown(background, sample.first.x, sample.first.y), sample.second)
                 << c.what << " at " << sample.first.x << "," << sample.first.y;
     }
     DeleteFileW(TempPath(L"mg_small.bmp").c_str());
@@ -139,7 +151,7 @@ TEST_F(Background, ReRenderingCopiesWithoutDecodingAgain) {
     settings->bgImage = path;
     mgtBgDlg background(*settings);
     RenderFully(background);
-    ASSERT_EQ(GetPixel(background.Bitmap().Dc(), 10, 10), kGreen);
+    ASSERT_EQ(Shown(background, 10, 10), kGreen);
 
     // Spoil the file but keep its time stamp: only a new decode would notice.
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -154,16 +166,16 @@ TEST_F(Background, ReRenderingCopiesWithoutDecodingAgain) {
     CloseHandle(file);
 
     RenderFully(background);
-    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 10, 10), kGreen);
+    EXPECT_EQ(Shown(background, 10, 10), kGreen);
     settings->bgColor = kRed;  // a new colour still re-renders the plain parts
     RenderFully(background);
-    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 10, 10), kGreen);
+    EXPECT_EQ(Shown(background, 10, 10), kGreen);
 
     const exstring replacement = TempPath(L"mg_cached_new.bmp");
     WriteBytes(replacement, Bmp(64, 64, [](int, int) { return kBlue; }));
     EXPECT_TRUE(MoveFileExW(replacement.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) << GetLastError();
     RenderFully(background);
-    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 10, 10), kBlue) << "a replaced picture shows at the next render";
+    EXPECT_EQ(Shown(background, 10, 10), kBlue) << "a replaced picture shows at the next render";
     EXPECT_TRUE(DeleteFileW(path.c_str())) << GetLastError();
 }
 
@@ -312,7 +324,7 @@ TEST_F(Background, WindowCoversTheScreenAndPaintsItsBitmap) {
     EXPECT_TRUE(IsWindow(background.Handle()));
     settings->bgColor = kGreen;
     SendMessageW(background.Handle(), WM_DISPLAYCHANGE, 24, MAKELPARAM(screen.cx, screen.cy));
-    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 3, 3), kGreen);
+    EXPECT_EQ(Shown(background, 3, 3), kGreen);
 }
 
 TEST_F(Background, LockKeepsTheAutoStartEntryWhileItLasts) {
