@@ -217,20 +217,19 @@ RECT mgtBgDlg::PlaceClock(const RECT& virtualScreen, const RECT& primary) {
     return area.right > area.left && clockFonts_.Make(area) ? area : none;
 }
 
-bool mgtBgDlg::MakeCanvas(const RECT& canvas) {
-    canvas_ = RECT{0, 0, 0, 0};
-    const int width = canvas.right - canvas.left, height = canvas.bottom - canvas.top;
-    // Never larger than what it holds: a picture taken away leaves no
-    // screen-sized bitmap behind.
+bool mgtBgDlg::MakeClockBand() {
+    const int width = clockArea_.right - clockArea_.left, height = clockArea_.bottom - clockArea_.top;
+    // Made again only for another size, and given back when the clock goes.
     if (background_.BitmapWidth() != width || background_.BitmapHeight() != height) background_.Release();
-    if (width <= 0 || height <= 0) return false;
-    HDC windowDc = GetDC(Handle());
-    HDC dc = background_.Get(windowDc, width, height);
-    ReleaseDC(Handle(), windowDc);
-    if (dc == nullptr) return false;
-    // Drawn in window coordinates: the bitmap's corner is the canvas's.
-    SetViewportOrgEx(dc, -canvas.left, -canvas.top, nullptr);
-    canvas_ = canvas;
+    HDC windowDc = width > 0 && height > 0 ? GetDC(Handle()) : nullptr;
+    HDC dc = windowDc != nullptr ? background_.Get(windowDc, width, height) : nullptr;
+    if (windowDc != nullptr) ReleaseDC(Handle(), windowDc);
+    if (dc == nullptr) {
+        clockArea_ = RECT{0, 0, 0, 0};
+        return false;
+    }
+    // Drawn in window coordinates: the bitmap's corner is the band's.
+    SetViewportOrgEx(dc, -clockArea_.left, -clockArea_.top, nullptr);
     return true;
 }
 
@@ -265,25 +264,36 @@ bool mgtBgDlg::Compose() {
     primaryPlace_ = RECT{left, top, left + primarySize.cx, top + primarySize.cy};
     // Made for another monitor size: stretched until it is made again.
     if (picture_ && !SameSize(picture_->shown.screen, primarySize)) StartPictureRead(picture_->path, primarySize);
+    // The colour and the picture are painted straight from what is kept:
+    // only the clock, drawn over them, needs a bitmap, no larger than its band.
     clockArea_ = PlaceClock(virtualScreen, primary);
-    // The plain colour is filled as it is painted: only a picture or the
-    // clock needs a bitmap, and the clock no more than its band.
-    if (!MakeCanvas(picture_ ? RECT{0, 0, width, height} : clockArea_)) clockArea_ = RECT{0, 0, 0, 0};
-    if (!IsRectEmpty(&canvas_)) DrawBackground(canvas_);
-    if (!IsRectEmpty(&clockArea_)) DrawClockNow();
-    else if (Handle() != nullptr) KillTimer(Handle(), kClockTimer);
+    if (MakeClockBand()) {
+        DrawBackground(clockArea_);
+        DrawClockNow();
+    } else if (Handle() != nullptr) {
+        KillTimer(Handle(), kClockTimer);
+    }
     return true;
 }
 
 void mgtBgDlg::Paint(HDC dc, const RECT& part) const {
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, part.left, part.top, part.right, part.bottom);
     RECT copied{};
-    const bool drawn = background_.Dc() != nullptr && IntersectRect(&copied, &part, &canvas_);
-    if (drawn)
+    if (background_.Dc() != nullptr && IntersectRect(&copied, &part, &clockArea_)) {
         BitBlt(dc, copied.left, copied.top, copied.right - copied.left, copied.bottom - copied.top, background_.Dc(),
                copied.left, copied.top, SRCCOPY);
-    const int saved = SaveDC(dc);
-    if (drawn) ExcludeClipRect(dc, canvas_.left, canvas_.top, canvas_.right, canvas_.bottom);
+        ExcludeClipRect(dc, clockArea_.left, clockArea_.top, clockArea_.right, clockArea_.bottom);
+    }
+    // An opaque picture hides the colour: it is filled only around it, so
+    // that no pixel is painted twice.
+    const bool opaque = picture_ && picture_->shown.opaque;
+    if (opaque) {
+        DrawScreenPicture(dc, primaryPlace_, picture_->shown);
+        ExcludeClipRect(dc, primaryPlace_.left, primaryPlace_.top, primaryPlace_.right, primaryPlace_.bottom);
+    }
     SolidFill(dc, part, Color());
+    if (picture_ && !opaque) DrawScreenPicture(dc, primaryPlace_, picture_->shown);
     RestoreDC(dc, saved);
 }
 

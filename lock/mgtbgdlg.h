@@ -1,6 +1,6 @@
 // The window that hides the desktop while it is locked: topmost, disabled,
 // never activated, covering every monitor with a colour and, on the primary
-// monitor, a picture. What is not plain colour is rendered in advance.
+// monitor, a picture. Only the clock's band is rendered in advance.
 #pragma once
 
 #include <memory>
@@ -31,14 +31,13 @@ public:
     // expanded. Empty when the background is colour only.
     exstring PicturePath() const;
     COLORREF Color() const;
-    // Paints `part` of the window (window coordinates) onto `dc`: the plain
-    // colour, and what the bitmap holds over it.
+    // Paints `part` of the window (window coordinates) onto `dc`: the
+    // colour, the picture and the clock.
     void Paint(HDC dc, const RECT& part) const;
-    // The bitmap of what is not plain colour, drawn in window coordinates:
-    // the whole screen under a picture, else the clock's band, else nothing.
+    // The clock's band as shown, in window coordinates; none without a clock.
     const OffscreenBuffer& Bitmap() const { return background_; }
 
-    // Where the clock draws within the bitmap (empty when it is off), and
+    // Where the clock draws within the window (empty when it is off), and
     // what it shows now.
     const RECT& ClockRect() const { return clockArea_; }
     const ClockText& ClockShown() const { return clockText_; }
@@ -68,19 +67,19 @@ private:
     void StartPictureRead(const exstring& path, SIZE screen);
     static void ReadPictureFile(const std::shared_ptr<PictureRead>& read);
     bool Compose();
-    // The colour and the picture within `part` of the bitmap: all of it when
-    // composing, the clock's band when the minute turns.
+    // The colour and the picture within `part` of the clock's band: drawn
+    // under the clock when it is composed and each time the minute turns.
     void DrawBackground(const RECT& part);
     // Where the clock goes on the primary monitor; empty when it is off.
     RECT PlaceClock(const RECT& virtualScreen, const RECT& primary);
-    // A bitmap for `canvas` of the window, or none; false when there is none.
-    bool MakeCanvas(const RECT& canvas);
+    // The bitmap of the clock's band; false (and no clock) when there is none.
+    bool MakeClockBand();
     void DrawClockNow();
 
     const mgtSettings& settings_;
     OffscreenBuffer background_{OffscreenBuffer::Kind::Compatible};
-    // The picture as the primary monitor shows it, kept so that a re-render
-    // after a display change only copies.
+    // The picture as the primary monitor shows it, painted from directly,
+    // and kept so that a re-render after a display change only copies.
     std::unique_ptr<Picture> picture_;
     std::shared_ptr<PictureRead> read_;
     ULONGLONG readStarted_ = 0;
@@ -89,5 +88,4 @@ private:
     ClockText clockText_;
     ClockFonts clockFonts_;
     RECT primaryPlace_{0, 0, 0, 0};  // the primary monitor within the window
-    RECT canvas_{0, 0, 0, 0};  // the part of the window the bitmap holds
 };

@@ -152,6 +152,7 @@ TEST_F(Background, ReRenderingCopiesWithoutDecodingAgain) {
     mgtBgDlg background(*settings);
     RenderFully(background);
     ASSERT_EQ(Shown(background, 10, 10), kGreen);
+    EXPECT_LT(background.Bitmap().BitmapWidth(), screen.cx) << "the picture is painted from, not copied";
 
     // Spoil the file but keep its time stamp: only a new decode would notice.
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -197,18 +198,17 @@ TEST_F(Background, ClockTurnsOverAtTheMinuteWithoutDecodingAgain) {
     EXPECT_EQ(background.ClockShown().time, exstring(L"2:05 PM"));
     EXPECT_EQ(background.ClockShown().date, exstring(L"Monday, December 7, 2026"));
     const RECT area = background.ClockRect();
-    HDC dc = background.Bitmap().Dc();
     EXPECT_EQ(area.left, screen.cy / 24) << "lower left of the primary monitor";
     EXPECT_EQ(area.bottom, screen.cy - screen.cy / 24);
-    EXPECT_NE(GetPixel(dc, area.left + 2, area.bottom - 3), kGreen) << "the plate darkens the picture";
-    EXPECT_EQ(GetPixel(dc, area.right + 2, area.bottom - 3), kGreen) << "nothing drawn beside the clock";
+    EXPECT_NE(Shown(background, area.left + 2, area.bottom - 3), kGreen) << "the plate darkens the picture";
+    EXPECT_EQ(Shown(background, area.right + 2, area.bottom - 3), kGreen) << "nothing drawn beside the clock";
 
     const unsigned long decodes = mgtBgDlg::Decodes();
-    const COLORREF plate = GetPixel(dc, area.left + 2, area.bottom - 3);
+    const COLORREF plate = Shown(background, area.left + 2, area.bottom - 3);
     clockNow = SYSTEMTIME{2026, 12, 1, 7, 14, 6, 0, 0};
     SendMessageW(background.Handle(), WM_TIMER, mgtBgDlg::kClockTimer, 0);
     EXPECT_EQ(background.ClockShown().time, exstring(L"2:06 PM"));
-    EXPECT_EQ(GetPixel(dc, area.left + 2, area.bottom - 3), plate) << "the plate is not darkened twice";
+    EXPECT_EQ(Shown(background, area.left + 2, area.bottom - 3), plate) << "the plate is not darkened twice";
     EXPECT_EQ(mgtBgDlg::Decodes(), decodes);
     clockNow.wHour = 9;  // the user sets the clock
     SendMessageW(background.Handle(), WM_TIMECHANGE, 0, 0);
@@ -232,7 +232,7 @@ TEST_F(Background, ClockTurnsOverAtTheMinuteWithoutDecodingAgain) {
     settings->showClock = false;
     RenderFully(background);
     EXPECT_TRUE(IsRectEmpty(&background.ClockRect()));
-    EXPECT_EQ(GetPixel(dc, area.left + 2, area.bottom - 3), kGreen) << "no clock, no plate";
+    EXPECT_EQ(Shown(background, area.left + 2, area.bottom - 3), kGreen) << "no clock, no plate";
     DeleteFileW(path.c_str());
 }
 
