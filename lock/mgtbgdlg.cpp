@@ -218,17 +218,28 @@ bool mgtBgDlg::Render(bool recheck) {
     return Compose();
 }
 
-void mgtBgDlg::PlaceClock(const RECT& virtualScreen, const RECT& primary) {
-    clockArea_ = RECT{0, 0, 0, 0};
-    if (!settings_.showClock || background_.Dc() == nullptr) {
-        if (Handle() != nullptr) KillTimer(Handle(), kClockTimer);
-        return;
-    }
+RECT mgtBgDlg::PlaceClock(const RECT& virtualScreen, const RECT& primary) {
+    const RECT none{0, 0, 0, 0};
+    if (!settings_.showClock) return none;
     const RECT area = ClockArea(POINT{primary.left - virtualScreen.left, primary.top - virtualScreen.top},
                                 SIZE{primary.right - primary.left, primary.bottom - primary.top});
-    if (area.right <= area.left || !clockFonts_.Make(area)) return;
-    clockArea_ = area;
-    DrawClockNow();
+    return area.right > area.left && clockFonts_.Make(area) ? area : none;
+}
+
+bool mgtBgDlg::MakeClockBand() {
+    const int width = clockArea_.right - clockArea_.left, height = clockArea_.bottom - clockArea_.top;
+    // Made again only for another size, and given back when the clock goes.
+    if (background_.BitmapWidth() != width || background_.BitmapHeight() != height) background_.Release();
+    HDC windowDc = width > 0 && height > 0 ? GetDC(Handle()) : nullptr;
+    HDC dc = windowDc != nullptr ? background_.Get(windowDc, width, height) : nullptr;
+    if (windowDc != nullptr) ReleaseDC(Handle(), windowDc);
+    if (dc == nullptr) {
+        clockArea_ = RECT{0, 0, 0, 0};
+        return false;
+    }
+    // Drawn in window coordinates: the bitmap's corner is the band's.
+    SetViewportOrgEx(dc, -clockArea_.left, -clockArea_.top, nullptr);
+    return true;
 }
 
 void mgtBgDlg::DrawClockNow() {
@@ -262,14 +273,8 @@ RECT mgtBgDlg::CoverVirtualScreen() {
 }
 
 bool mgtBgDlg::Compose() {
+    composed_ = true;
     const RECT virtualScreen = CoverVirtualScreen();
-    const int width = virtualScreen.right - virtualScreen.left;
-    const int height = virtualScreen.bottom - virtualScreen.top;
-
-    HDC windowDc = GetDC(Handle());
-    HDC dc = background_.Get(windowDc, width, height);
-    ReleaseDC(Handle(), windowDc);
-    if (dc == nullptr) return true;
 
     RECT primary{};
     const SIZE primarySize = PrimarySize(primary);
@@ -277,9 +282,37 @@ bool mgtBgDlg::Compose() {
     primaryPlace_ = RECT{left, top, left + primarySize.cx, top + primarySize.cy};
     // Made for another monitor size: stretched until it is made again.
     if (picture_ && !SameSize(picture_->shown.screen, primarySize)) StartPictureRead(picture_->path, primarySize);
-    DrawBackground(RECT{0, 0, width, height});
-    PlaceClock(virtualScreen, primary);
+    // The colour and the picture are painted straight from what is kept:
+    // only the clock, drawn over them, needs a bitmap, no larger than its band.
+    clockArea_ = PlaceClock(virtualScreen, primary);
+    if (MakeClockBand()) {
+        DrawBackground(clockArea_);
+        DrawClockNow();
+    } else if (Handle() != nullptr) {
+        KillTimer(Handle(), kClockTimer);
+    }
     return true;
+}
+
+void mgtBgDlg::Paint(HDC dc, const RECT& part) const {
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, part.left, part.top, part.right, part.bottom);
+    RECT copied{};
+    if (background_.Dc() != nullptr && IntersectRect(&copied, &part, &clockArea_)) {
+        BitBlt(dc, copied.left, copied.top, copied.right - copied.left, copied.bottom - copied.top, background_.Dc(),
+               copied.left, copied.top, SRCCOPY);
+        ExcludeClipRect(dc, clockArea_.left, clockArea_.top, clockArea_.right, clockArea_.bottom);
+    }
+    // An opaque picture hides the colour: it is filled only around it, so
+    // that no pixel is painted twice.
+    const bool opaque = picture_ && picture_->shown.opaque;
+    if (opaque) {
+        DrawScreenPicture(dc, primaryPlace_, picture_->shown);
+        ExcludeClipRect(dc, primaryPlace_.left, primaryPlace_.top, primaryPlace_.right, primaryPlace_.bottom);
+    }
+    SolidFill(dc, part, Color());
+    if (picture_ && !opaque) DrawScreenPicture(dc, primaryPlace_, picture_->shown);
+    RestoreDC(dc, saved);
 }
 
 void mgtBgDlg::DrawBackground(const RECT& part) {
@@ -297,18 +330,12 @@ LRESULT mgtBgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: {
         exPaintDC paint(Handle(), nullptr);
-        RECT client{};
-        GetClientRect(Handle(), &client);
-        if (background_.Dc() != nullptr)
-            BitBlt(paint.Dc(), client.left, client.top, client.right - client.left, client.bottom - client.top,
-                   background_.Dc(), 0, 0, SRCCOPY);
-        else
-            SolidFill(paint.Dc(), client, Color());
+        if (paint.Dc() != nullptr) Paint(paint.Dc(), paint.Paint().rcPaint);
         return 0;
     }
     case kComposeFirst:
         // Once only: whatever changes later composes through its own message.
-        if (background_.Dc() == nullptr && Compose()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE);
+        if (!composed_ && Compose()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE);
         return 0;
     case WM_ERASEBKGND:
         return 1;

@@ -1,7 +1,7 @@
 // The window that hides the desktop while it is locked: topmost, disabled,
 // never activated, covering every monitor with a colour and, on the primary
-// monitor, a picture. It paints from a bitmap rendered in advance, except for
-// its first frame, which is the colour alone.
+// monitor, a picture. Only the clock's band is rendered in advance, once the
+// first frame, the colour alone, is on the screen.
 #pragma once
 
 #include <memory>
@@ -32,9 +32,13 @@ public:
     // expanded. Empty when the background is colour only.
     exstring PicturePath() const;
     COLORREF Color() const;
+    // Paints `part` of the window (window coordinates) onto `dc`: the
+    // colour, the picture and the clock.
+    void Paint(HDC dc, const RECT& part) const;
+    // The clock's band as shown, in window coordinates; none without a clock.
     const OffscreenBuffer& Bitmap() const { return background_; }
 
-    // Where the clock draws within the bitmap (empty when it is off), and
+    // Where the clock draws within the window (empty when it is off), and
     // what it shows now.
     const RECT& ClockRect() const { return clockArea_; }
     const ClockText& ClockShown() const { return clockText_; }
@@ -68,23 +72,26 @@ private:
     // Places the window over every monitor; returns that rectangle.
     RECT CoverVirtualScreen();
     bool Compose();
-    // The colour and the picture within `part` of the bitmap: all of it when
-    // composing, the clock's band when the minute turns.
+    // The colour and the picture within `part` of the clock's band: drawn
+    // under the clock when it is composed and each time the minute turns.
     void DrawBackground(const RECT& part);
-    // Lays the clock out on the primary monitor and draws it, or stops it.
-    void PlaceClock(const RECT& virtualScreen, const RECT& primary);
+    // Where the clock goes on the primary monitor; empty when it is off.
+    RECT PlaceClock(const RECT& virtualScreen, const RECT& primary);
+    // The bitmap of the clock's band; false (and no clock) when there is none.
+    bool MakeClockBand();
     void DrawClockNow();
 
     const mgtSettings& settings_;
     OffscreenBuffer background_{OffscreenBuffer::Kind::Compatible};
-    // The picture as the primary monitor shows it, kept so that a re-render
-    // after a display change only copies.
+    // The picture as the primary monitor shows it, painted from directly,
+    // and kept so that a re-render after a display change only copies.
     std::unique_ptr<Picture> picture_;
     std::shared_ptr<PictureRead> read_;
     ULONGLONG readStarted_ = 0;
     TimeSource now_ = GetLocalTime;
+    bool composed_ = false;
     RECT clockArea_{0, 0, 0, 0};
     ClockText clockText_;
     ClockFonts clockFonts_;
-    RECT primaryPlace_{0, 0, 0, 0};  // the primary monitor within the bitmap
+    RECT primaryPlace_{0, 0, 0, 0};  // the primary monitor within the window
 };

@@ -14,6 +14,7 @@
 #include "guessthrottle.h"
 #include "lockchannel.h"
 #include "mgtlocker.h"
+#include "username.h"
 
 namespace {
 
@@ -22,24 +23,6 @@ const UINT_PTR kWaitTimer = 41;
 const UINT kWaitTickMs = 250;
 
 } // namespace
-
-exstring UserDisplayName() {
-    // The display form needs the security library, loaded only here, after
-    // the lock covers the screen; the account name stands in where it fails.
-    using NameFn = BOOLEAN(WINAPI*)(int, LPWSTR, PULONG);
-    wchar_t name[256] = {};
-    if (HMODULE security = LoadLibraryW(L"secur32.dll")) {
-        const auto getName = reinterpret_cast<NameFn>(
-            reinterpret_cast<void*>(GetProcAddress(security, "GetUserNameExW")));
-        ULONG size = 256;
-        const int kNameDisplay = 3;
-        const bool named = getName != nullptr && getName(kNameDisplay, name, &size) && name[0] != L'\0';
-        FreeLibrary(security);
-        if (named) return exstring(name);
-    }
-    DWORD size = 256;
-    return GetUserNameW(name, &size) ? exstring(name) : exstring();
-}
 
 exstring FailedAttemptsText(const exmlang& strings, int count, const SYSTEMTIME& last) {
     wchar_t time[64] = {};

@@ -35,9 +35,6 @@ struct UnlockServices {
     LockChannelState* channel = nullptr;
 };
 
-// The user's display name, or the account name where there is none.
-exstring UserDisplayName();
-
 // "2 incorrect attempts, the last at 14:02", in the user's time format.
 exstring FailedAttemptsText(const exmlang& strings, int count, const SYSTEMTIME& last);
 

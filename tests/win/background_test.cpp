@@ -60,6 +60,15 @@ std::vector<uint8_t> Bmp(int width, int height, const std::function<COLORREF(int
     return bytes;
 }
 
+// What the window shows at (x, y), painted as its WM_PAINT paints it.
+COLORREF Shown(const mgtBgDlg& background, int x, int y) {
+    OffscreenBuffer pixel(OffscreenBuffer::Kind::Dib32);
+    HDC dc = pixel.Get(nullptr, 1, 1);
+    SetViewportOrgEx(dc, -x, -y, nullptr);
+    background.Paint(dc, RECT{x, y, x + 1, y + 1});
+    return GetPixel(dc, x, y);
+}
+
 class Background : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -79,7 +88,7 @@ protected:
     COLORREF RenderAndSample(int x, int y) {
         mgtBgDlg background(*settings);
         RenderFully(background);
-        return GetPixel(background.Bitmap().Dc(), x, y);
+        return Shown(background, x, y);
     }
     ScratchKey machine{L"bg-machine"};
     ScratchKey user{L"bg-user"};
@@ -87,13 +96,16 @@ protected:
     SIZE screen{};
 };
 
+// With no picture only the clock's band is kept as a bitmap.
 TEST_F(Background, PlainColourCoversTheVirtualScreen) {
     mgtBgDlg background(*settings);
     RenderFully(background);
-    EXPECT_EQ(background.Bitmap().BitmapWidth(), screen.cx);
-    EXPECT_EQ(background.Bitmap().BitmapHeight(), screen.cy);
-    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 0, 0), kPlain);
-    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), screen.cx - 1, screen.cy - 1), kPlain);
+    const RECT area = background.ClockRect();
+    EXPECT_EQ(background.Bitmap().BitmapWidth(), area.right - area.left);
+    EXPECT_EQ(background.Bitmap().BitmapHeight(), area.bottom - area.top);
+    EXPECT_EQ(Shown(background, 0, 0), kPlain);
+    EXPECT_EQ(Shown(background, screen.cx - 1, screen.cy - 1), kPlain);
+    EXPECT_NE(Shown(background, area.left + 2, area.bottom - 3), kPlain) << "the clock's plate";
 
     settings->bgColor = 0xFFFFFFFF;
     EXPECT_EQ(RenderAndSample(5, 5), GetSysColor(COLOR_BACKGROUND));
@@ -126,7 +138,7 @@ TEST_F(Background, PicturesCoverTheScreenCroppedEvenly) {
         EXPECT_EQ(background.PicturePath(), TempPath(L"mg_small.bmp")) << "paths are expanded";
         RenderFully(background);
         for (const auto& sample : c.samples)
-            EXPECT_EQ(GetPixel(background.Bitmap().Dc(), sample.first.x, sample.first.y), sample.second)
+            EXPECT_EQ(Shown(background, sample.first.x, sample.first.y), sample.second)
                 << c.what << " at " << sample.first.x << "," << sample.first.y;
     }
     DeleteFileW(TempPath(L"mg_small.bmp").c_str());
@@ -139,7 +151,8 @@ TEST_F(Background, ReRenderingCopiesWithoutDecodingAgain) {
     settings->bgImage = path;
     mgtBgDlg background(*settings);
     RenderFully(background);
-    ASSERT_EQ(GetPixel(background.Bitmap().Dc(), 10, 10), kGreen);
+    ASSERT_EQ(Shown(background, 10, 10), kGreen);
+    EXPECT_LT(background.Bitmap().BitmapWidth(), screen.cx) << "the picture is painted from, not copied";
 
     // Spoil the file but keep its time stamp: only a new decode would notice.
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -154,16 +167,16 @@ TEST_F(Background, ReRenderingCopiesWithoutDecodingAgain) {
     CloseHandle(file);
 
     RenderFully(background);
-    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 10, 10), kGreen);
+    EXPECT_EQ(Shown(background, 10, 10), kGreen);
     settings->bgColor = kRed;  // a new colour still re-renders the plain parts
     RenderFully(background);
-    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 10, 10), kGreen);
+    EXPECT_EQ(Shown(background, 10, 10), kGreen);
 
     const exstring replacement = TempPath(L"mg_cached_new.bmp");
     WriteBytes(replacement, Bmp(64, 64, [](int, int) { return kBlue; }));
     EXPECT_TRUE(MoveFileExW(replacement.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) << GetLastError();
     RenderFully(background);
-    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 10, 10), kBlue) << "a replaced picture shows at the next render";
+    EXPECT_EQ(Shown(background, 10, 10), kBlue) << "a replaced picture shows at the next render";
     EXPECT_TRUE(DeleteFileW(path.c_str())) << GetLastError();
 }
 
@@ -185,18 +198,17 @@ TEST_F(Background, ClockTurnsOverAtTheMinuteWithoutDecodingAgain) {
     EXPECT_EQ(background.ClockShown().time, exstring(L"2:05 PM"));
     EXPECT_EQ(background.ClockShown().date, exstring(L"Monday, December 7, 2026"));
     const RECT area = background.ClockRect();
-    HDC dc = background.Bitmap().Dc();
     EXPECT_EQ(area.left, screen.cy / 24) << "lower left of the primary monitor";
     EXPECT_EQ(area.bottom, screen.cy - screen.cy / 24);
-    EXPECT_NE(GetPixel(dc, area.left + 2, area.bottom - 3), kGreen) << "the plate darkens the picture";
-    EXPECT_EQ(GetPixel(dc, area.right + 2, area.bottom - 3), kGreen) << "nothing drawn beside the clock";
+    EXPECT_NE(Shown(background, area.left + 2, area.bottom - 3), kGreen) << "the plate darkens the picture";
+    EXPECT_EQ(Shown(background, area.right + 2, area.bottom - 3), kGreen) << "nothing drawn beside the clock";
 
     const unsigned long decodes = mgtBgDlg::Decodes();
-    const COLORREF plate = GetPixel(dc, area.left + 2, area.bottom - 3);
+    const COLORREF plate = Shown(background, area.left + 2, area.bottom - 3);
     clockNow = SYSTEMTIME{2026, 12, 1, 7, 14, 6, 0, 0};
     SendMessageW(background.Handle(), WM_TIMER, mgtBgDlg::kClockTimer, 0);
     EXPECT_EQ(background.ClockShown().time, exstring(L"2:06 PM"));
-    EXPECT_EQ(GetPixel(dc, area.left + 2, area.bottom - 3), plate) << "the plate is not darkened twice";
+    EXPECT_EQ(Shown(background, area.left + 2, area.bottom - 3), plate) << "the plate is not darkened twice";
     EXPECT_EQ(mgtBgDlg::Decodes(), decodes);
     clockNow.wHour = 9;  // the user sets the clock
     SendMessageW(background.Handle(), WM_TIMECHANGE, 0, 0);
@@ -220,12 +232,12 @@ TEST_F(Background, ClockTurnsOverAtTheMinuteWithoutDecodingAgain) {
     settings->showClock = false;
     RenderFully(background);
     EXPECT_TRUE(IsRectEmpty(&background.ClockRect()));
-    EXPECT_EQ(GetPixel(dc, area.left + 2, area.bottom - 3), kGreen) << "no clock, no plate";
+    EXPECT_EQ(Shown(background, area.left + 2, area.bottom - 3), kGreen) << "no clock, no plate";
     DeleteFileW(path.c_str());
 }
 
-// The screen is covered by the colour alone before the bitmap, the clock and
-// the picture; they follow from the message loop without another render.
+// The screen is covered by the colour alone before the clock and the picture;
+// they follow from the message loop without another render.
 TEST_F(Background, FirstFrameIsTheColourAndTheRestFollows) {
     const exstring path = TempPath(L"mg_first.bmp");
     WriteBytes(path, Bmp(64, 64, [](int, int) { return kGreen; }));
@@ -238,8 +250,8 @@ TEST_F(Background, FirstFrameIsTheColourAndTheRestFollows) {
     EXPECT_EQ(ScreenPixel(background.Handle(), probe.x, probe.y), kPlain);
     EXPECT_TRUE(IsRectEmpty(&background.ClockRect()));
     ASSERT_TRUE(WaitFor([&] { return background.FinishPictureLoad() && !IsRectEmpty(&background.ClockRect()); }, 10s));
-    EXPECT_NE(GetPixel(background.Bitmap().Dc(), probe.x, probe.y), kGreen) << "the plate over the picture";
-    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), screen.cx - 3, 3), kGreen);
+    EXPECT_NE(Shown(background, probe.x, probe.y), kGreen) << "the plate over the picture";
+    EXPECT_EQ(Shown(background, screen.cx - 3, 3), kGreen);
     DeleteFileW(path.c_str());
 }
 
@@ -331,7 +343,7 @@ TEST_F(Background, WindowCoversTheScreenAndPaintsItsBitmap) {
     EXPECT_TRUE(IsWindow(background.Handle()));
     settings->bgColor = kGreen;
     SendMessageW(background.Handle(), WM_DISPLAYCHANGE, 24, MAKELPARAM(screen.cx, screen.cy));
-    EXPECT_EQ(GetPixel(background.Bitmap().Dc(), 3, 3), kGreen);
+    EXPECT_EQ(Shown(background, 3, 3), kGreen);
 }
 
 TEST_F(Background, LockKeepsTheAutoStartEntryWhileItLasts) {
