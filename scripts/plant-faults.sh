@@ -29,7 +29,7 @@ faults=(
 "digest-compare-null~settings/passworddigest.cpp~s/return a == b;/return true;/~core_tests settings_tests~^(core|settings)_tests_windows$~"
 "guardian-fights-logoff~app/guardian.cpp~s/return wParam != FALSE ? now + kEndPauseMs : 0;/return wParam != FALSE ? now : 0;/~guardian_tests~^guardian_tests_windows$~GuardianDecisions.*"
 "guardian-one-try-more~app/guardian.cpp~s/if (tries_ >= kMaxTries) return false;/if (tries_ > kMaxTries) return false;/~guardian_tests~^guardian_tests_windows$~GuardianDecisions.*"
-"registry-loads-expand-sz~settings/exini_registry.cpp~s/type != REG_SZ)/(type != REG_SZ \&\& type != REG_EXPAND_SZ))/~settings_tests~^settings_tests_windows$~"
+"registry-loads-expand-sz~settings/exini_registry.cpp~s/entry.type != REG_SZ)/(entry.type != REG_SZ \&\& entry.type != REG_EXPAND_SZ))/~settings_tests~^settings_tests_windows$~"
 "settings-tie-goes-to-user~settings/mgtsettings.cpp~s/machineTime >= userTime/machineTime > userTime/~settings_tests~^settings_tests_windows$~"
 "settings-short-digest-read~settings/passworddigest.cpp~s/text.size() != 2 \* kBytes/text.size() < 2/~core_tests settings_tests~^(core|settings)_tests_windows$~"
 "ini-empty-key-accepted~settings/exini.cpp~0,/key.empty()) return false;/s/|| key.empty()) return false;/) return false;/~core_tests~^core_tests_windows$~"
