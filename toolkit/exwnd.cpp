@@ -11,12 +11,14 @@ bool g_mapDestroyed = false;
 
 const UINT kFrameChangedFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
 
-// Creation and destruction are the system's to announce, by a direct call on
-// the window's own thread. The same messages sent from another thread, or
-// posted through the queue, are forgeries: acting on one would unbind a live
-// window from its object, or end a loop that must go on.
+// Creation, destruction and menu loops are the system's to announce, by a
+// direct call on the window's own thread. The same messages sent from another
+// thread, or posted through the queue, are forgeries: acting on one would
+// unbind a live window from its object, end a loop that must go on, or make
+// the lock believe a menu of its own is open or shut.
 bool IsLifecycleMessage(UINT message) {
-    return message == WM_NCCREATE || message == WM_CREATE || message == WM_DESTROY || message == WM_NCDESTROY;
+    return message == WM_NCCREATE || message == WM_CREATE || message == WM_DESTROY || message == WM_NCDESTROY ||
+           message == WM_ENTERMENULOOP || message == WM_EXITMENULOOP;
 }
 
 bool SentFromAnotherThread() {

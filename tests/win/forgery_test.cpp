@@ -9,6 +9,7 @@
 
 #include "testsupport.h"
 #include "toolkit/exscrollbox.h"
+#include "toolkit/exwnd.h"
 
 namespace {
 
@@ -41,6 +42,26 @@ TEST(Forgery, PasswordFieldTextStaysInTheProcess) {
         EXPECT_EQ(SendFromElsewhere(box.Handle(), WM_GETTEXTLENGTH), password ? 0 : 6);
         EXPECT_EQ(SendMessageW(box.Handle(), WM_GETTEXTLENGTH, 0, 0), 6) << "its own thread reads the field";
     }
+}
+
+// The lock lets clicks beside its dialog go unasked only while no menu of
+// its own is open; another program cannot open or shut that count.
+TEST(Forgery, MenuLoopsAnnouncedFromOutsideCountForNothing) {
+    TestWindow parent(L"forgery");
+    HWND field = CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 0, 10, 10, parent.Handle(), nullptr, nullptr, nullptr);
+    exScrollBox box;
+    box.Attach(field);
+    SendFromElsewhere(box.Handle(), WM_ENTERMENULOOP);
+    PostMessageW(box.Handle(), WM_ENTERMENULOOP, 0, 0);
+    WaitFor([] { return false; }, 50ms);  // the posted ones go through the queue
+    EXPECT_FALSE(exWnd::MenuOpen());
+    SendMessageW(box.Handle(), WM_ENTERMENULOOP, 0, 0);  // as the system does, on the window's thread
+    SendFromElsewhere(box.Handle(), WM_EXITMENULOOP);
+    PostMessageW(box.Handle(), WM_EXITMENULOOP, 0, 0);
+    WaitFor([] { return false; }, 50ms);
+    EXPECT_TRUE(exWnd::MenuOpen());
+    SendMessageW(box.Handle(), WM_EXITMENULOOP, 0, 0);
+    EXPECT_FALSE(exWnd::MenuOpen());
 }
 
 } // namespace
