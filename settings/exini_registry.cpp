@@ -14,6 +14,18 @@ exstring CleanKeyPath(const exstring& keyPath) {
     return Trim(path, L"\\", kTrimBoth);
 }
 
+// Enough for any settings key; a key another program filled past it is read
+// no further.
+const DWORD kMostEntries = 16384;
+
+// Whether enumeration goes on past this answer: one entry that cannot be
+// read (too large, malformed) is skipped; the end of the key, or a failure of
+// the whole key (deleted, denied), ends it.
+bool GoesOn(LONG status) {
+    return status == ERROR_SUCCESS || status == ERROR_MORE_DATA || status == ERROR_INSUFFICIENT_BUFFER ||
+           status == ERROR_INVALID_DATA;
+}
+
 // The text of REG_SZ data up to its first NUL; the data need not end in one.
 exstring TextOfData(const std::vector<uint8_t>& data) {
     const size_t units = data.size() / sizeof(wchar_t);
@@ -33,9 +45,9 @@ bool exini::LoadRegistry(HKEY root, const exstring& keyPath) {
 
     bool anySubkey = false;
     exstring subkeyName;
-    for (DWORD index = 0;; ++index) {
+    for (DWORD index = 0; index < kMostEntries; ++index) {
         const LONG status = EnumerateSubkey(settingsKey.Get(), index, subkeyName);
-        if (status != ERROR_SUCCESS && status != ERROR_INVALID_DATA) break;
+        if (!GoesOn(status)) break;
         anySubkey = true;
         if (status != ERROR_SUCCESS || subkeyName.empty()) continue;
 
@@ -46,9 +58,9 @@ bool exini::LoadRegistry(HKEY root, const exstring& keyPath) {
         const UniqueKey sectionKey = OpenKey(settingsKey.Get(), subkeyName, false);
         if (!sectionKey) continue;
         NamedValue entry;
-        for (DWORD valueIndex = 0;; ++valueIndex) {
+        for (DWORD valueIndex = 0; valueIndex < kMostEntries; ++valueIndex) {
             const LONG valueStatus = EnumerateValue(sectionKey.Get(), valueIndex, entry);
-            if (valueStatus != ERROR_SUCCESS && valueStatus != ERROR_INVALID_DATA) break;
+            if (!GoesOn(valueStatus)) break;
             if (valueStatus != ERROR_SUCCESS || entry.name.empty() || entry.type != REG_SZ) continue;
             exstring key(entry.name);
             key.resize(TextLength(key.c_str()));

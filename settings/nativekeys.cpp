@@ -2,6 +2,7 @@
 
 #include <winternl.h>
 
+#include <algorithm>
 #include <cstring>
 
 extern "C" {
@@ -74,17 +75,21 @@ HANDLE CurrentUser() {
     return user;
 }
 
-// Fills `buffer` by `query`, growing it as far as the record needs.
+// Fills `buffer` by `query`, growing it as far as the record needs. A few
+// tries only: another program growing the value between them must not keep
+// this thread (which also answers the input hooks) busy.
 template <class Query>
 NTSTATUS QueryGrowing(std::vector<uint8_t>& buffer, Query query) {
     if (buffer.size() < 256) buffer.resize(256);
-    for (;;) {
+    NTSTATUS status = kBufferOverflow;
+    for (int tries = 0; tries < 4; ++tries) {
         ULONG needed = 0;
-        const NTSTATUS status = query(buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        status = query(buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
         if (status != kBufferOverflow && status != kBufferTooSmall) return status;
         if (needed <= buffer.size() || needed > kLargestRecord) return status;
-        buffer.resize(needed);
+        buffer.resize(std::max<size_t>(needed, std::min<size_t>(2 * buffer.size(), kLargestRecord)));
     }
+    return status;
 }
 
 } // namespace

@@ -73,6 +73,10 @@ TEST_F(TreeStore, MalformedStringDataLoadsSafely) {
     PutRaw(L"global", L"nodata", REG_SZ, nullptr, 0);
     const std::wstring huge(1 << 20, L'h');
     PutRaw(L"global", L"huge", REG_SZ, huge.c_str(), static_cast<DWORD>((huge.size() + 1) * sizeof(wchar_t)));
+    // Past what any setting needs: skipped, and the values after it still load.
+    const std::wstring tooLarge(9 << 20, L't');
+    PutRaw(L"global", L"toolarge", REG_SZ, tooLarge.c_str(), static_cast<DWORD>(tooLarge.size() * sizeof(wchar_t)));
+    PutRaw(L"global", L"after", REG_SZ, L"kept", 10);
 
     exini tree;
     ASSERT_TRUE(tree.LoadRegistry(scratch.Handle(), kKeyPath));
@@ -81,6 +85,8 @@ TEST_F(TreeStore, MalformedStringDataLoadsSafely) {
     EXPECT_EQ(tree.Get(L"global", L"innernul"), exstring(L"front"));
     EXPECT_TRUE(tree.HasKey(L"global", L"nodata"));
     EXPECT_EQ(tree.Get(L"global", L"huge").size(), huge.size());
+    EXPECT_FALSE(tree.HasKey(L"global", L"toolarge"));
+    EXPECT_EQ(tree.Get(L"global", L"after"), exstring(L"kept"));
 }
 
 TEST_F(TreeStore, SavingRemovesNothing) {
