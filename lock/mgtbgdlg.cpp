@@ -127,7 +127,8 @@ BOOL mgtBgDlg::OnInitDialog() {
     // composed once the window has been painted.
     CoverVirtualScreen();
     RecheckPicture();
-    PostMessageW(Handle(), kComposeFirst, 0, 0);
+    // A queue filled by another program refuses the post: composed now then.
+    if (!PostMessageW(Handle(), kComposeFirst, 0, 0)) Compose();
     return TRUE;
 }
 

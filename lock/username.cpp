@@ -12,7 +12,10 @@ const DWORD kNameUnits = 256;
 // A library loaded for one question and freed after it.
 class LoadedLibrary {
 public:
-    explicit LoadedLibrary(const wchar_t* name) : module_(LoadLibraryW(name)) {}
+    // From the system folder only: a file of the same name beside a portable
+    // copy of the program is never loaded.
+    explicit LoadedLibrary(const wchar_t* name)
+        : module_(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {}
     ~LoadedLibrary() {
         if (module_ != nullptr) FreeLibrary(module_);
     }

@@ -76,9 +76,10 @@ int PathKind(const exstring& path) {
     const exstring expanded = ExpandPath(path);
     if (expanded.empty()) return kPathMissing;
     // No "insert a disk" prompt for an empty removable drive.
-    const UINT errorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    DWORD errorMode = 0;
+    const bool quiet = SetThreadErrorMode(SEM_FAILCRITICALERRORS, &errorMode) != FALSE;
     const DWORD attributes = GetFileAttributesW(expanded.c_str());
-    SetErrorMode(errorMode);
+    if (quiet) SetThreadErrorMode(errorMode, nullptr);
     if (attributes == INVALID_FILE_ATTRIBUTES) return kPathMissing;
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? kPathDirectory : kPathFile;
 }

@@ -135,7 +135,12 @@ Image::Image(const void* bytes, size_t size) {
     if (FAILED(CreateStreamOnHGlobal(copy, TRUE, &stream_))) {
         GlobalFree(copy);
         stream_ = nullptr;
+        return;
     }
+    // The block may be larger than asked for; the decoder sees only the picture.
+    ULARGE_INTEGER exact{};
+    exact.QuadPart = size;
+    stream_->SetSize(exact);
     if (stream_ != nullptr && GdipLoadImageFromStream(stream_, &image_) != 0) image_ = nullptr;
 }
 
