@@ -254,7 +254,7 @@ void mgtBgDlg::DrawClockNow() {
 
 void mgtBgDlg::UpdateClock() {
     if (IsRectEmpty(&clockArea_)) return;
-    DrawBackground(clockArea_);
+    PaintScene(background_.Dc(), clockArea_);
     DrawClockNow();
     if (Handle() != nullptr) InvalidateRect(Handle(), &clockArea_, FALSE);
 }
@@ -287,7 +287,7 @@ bool mgtBgDlg::Compose() {
     // only the clock, drawn over them, needs a bitmap, no larger than its band.
     clockArea_ = PlaceClock(virtualScreen, primary);
     if (MakeClockBand()) {
-        DrawBackground(clockArea_);
+        PaintScene(background_.Dc(), clockArea_);
         DrawClockNow();
     } else if (Handle() != nullptr) {
         KillTimer(Handle(), kClockTimer);
@@ -297,15 +297,22 @@ bool mgtBgDlg::Compose() {
 
 void mgtBgDlg::Paint(HDC dc, const RECT& part) const {
     const int saved = SaveDC(dc);
-    IntersectClipRect(dc, part.left, part.top, part.right, part.bottom);
     RECT copied{};
     if (background_.Dc() != nullptr && IntersectRect(&copied, &part, &clockArea_)) {
         BitBlt(dc, copied.left, copied.top, copied.right - copied.left, copied.bottom - copied.top, background_.Dc(),
                copied.left, copied.top, SRCCOPY);
         ExcludeClipRect(dc, clockArea_.left, clockArea_.top, clockArea_.right, clockArea_.bottom);
     }
+    PaintScene(dc, part);
+    RestoreDC(dc, saved);
+}
+
+void mgtBgDlg::PaintScene(HDC dc, const RECT& part) const {
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, part.left, part.top, part.right, part.bottom);
     // An opaque picture hides the colour: it is filled only around it, so
-    // that no pixel is painted twice.
+    // that no pixel is painted twice. A picture still being read, or none,
+    // leaves the colour.
     const bool opaque = picture_ && picture_->shown.opaque;
     if (opaque) {
         DrawScreenPicture(dc, primaryPlace_, picture_->shown);
@@ -313,17 +320,6 @@ void mgtBgDlg::Paint(HDC dc, const RECT& part) const {
     }
     SolidFill(dc, part, Color());
     if (picture_ && !opaque) DrawScreenPicture(dc, primaryPlace_, picture_->shown);
-    RestoreDC(dc, saved);
-}
-
-void mgtBgDlg::DrawBackground(const RECT& part) {
-    HDC dc = background_.Dc();
-    SolidFill(dc, part, Color());
-    // A picture still being read, or none, leaves the colour.
-    if (!picture_) return;
-    const int saved = SaveDC(dc);
-    IntersectClipRect(dc, part.left, part.top, part.right, part.bottom);
-    DrawScreenPicture(dc, primaryPlace_, picture_->shown);
     RestoreDC(dc, saved);
 }
 
@@ -336,7 +332,8 @@ LRESULT mgtBgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case kComposeFirst:
         // Once only: whatever changes later composes through its own message.
-        if (!composed_ && Compose()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE);
+        // The first frame showed the rest already; only the clock is new.
+        if (!composed_ && Compose()) InvalidateRect(Handle(), &clockArea_, FALSE);
         return 0;
     case WM_ERASEBKGND:
         return 1;

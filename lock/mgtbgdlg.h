@@ -72,9 +72,10 @@ private:
     // Places the window over every monitor; returns that rectangle.
     RECT CoverVirtualScreen();
     bool Compose();
-    // The colour and the picture within `part` of the clock's band: drawn
-    // under the clock when it is composed and each time the minute turns.
-    void DrawBackground(const RECT& part);
+    // The colour and the picture within `part` (window coordinates): onto
+    // the window, and into the clock's band under the clock when it is
+    // composed and each time the minute turns.
+    void PaintScene(HDC dc, const RECT& part) const;
     // Where the clock goes on the primary monitor; empty when it is off.
     RECT PlaceClock(const RECT& virtualScreen, const RECT& primary);
     // The bitmap of the clock's band; false (and no clock) when there is none.

@@ -92,6 +92,37 @@ NTSTATUS QueryGrowing(std::vector<uint8_t>& buffer, Query query) {
     return status;
 }
 
+// One record about an opened key, in `buffer`.
+template <class Query>
+LONG Fetch(HKEY key, std::vector<uint8_t>& buffer, Query query) {
+    if (key == nullptr || IsPredefined(key)) return ERROR_INVALID_PARAMETER;
+    return ErrorOf(QueryGrowing(buffer, query));
+}
+
+// The fixed part the record in `buffer` starts with (the buffer is never
+// shorter than any fixed part).
+template <class Record>
+Record HeaderOf(const std::vector<uint8_t>& buffer, size_t fixedSize) {
+    Record record{};
+    std::memcpy(&record, buffer.data(), fixedSize);
+    return record;
+}
+
+// `length` bytes at `offset` of the record; false where they pass its end.
+bool BytesAt(const std::vector<uint8_t>& buffer, size_t offset, size_t length, std::vector<uint8_t>& bytes) {
+    if (offset > buffer.size() || length > buffer.size() - offset) return false;
+    bytes.assign(buffer.begin() + static_cast<std::ptrdiff_t>(offset),
+                 buffer.begin() + static_cast<std::ptrdiff_t>(offset + length));
+    return true;
+}
+
+bool TextAt(const std::vector<uint8_t>& buffer, size_t offset, size_t length, exstring& text) {
+    if (offset > buffer.size() || length > buffer.size() - offset) return false;
+    text.resize(length / sizeof(wchar_t));
+    if (!text.empty()) std::memcpy(&text[0], buffer.data() + offset, text.size() * sizeof(wchar_t));
+    return true;
+}
+
 } // namespace
 
 LONG OpenKeyForReading(HKEY root, const exstring& path, HKEY& key) {
@@ -125,57 +156,40 @@ LONG QueryValueData(HKEY key, const exstring& name, DWORD& type, std::vector<uin
     type = REG_NONE;
     data.clear();
     UNICODE_STRING counted{};
-    if (key == nullptr || IsPredefined(key) || !MakeCounted(name, counted)) return ERROR_INVALID_PARAMETER;
+    if (!MakeCounted(name, counted)) return ERROR_INVALID_PARAMETER;
     std::vector<uint8_t> buffer;
-    const NTSTATUS status = QueryGrowing(buffer, [&](void* info, ULONG length, PULONG needed) {
+    const LONG status = Fetch(key, buffer, [&](void* info, ULONG length, PULONG needed) {
         return NtQueryValueKey(key, &counted, kKeyValuePartialInformation, info, length, needed);
     });
-    if (!NT_SUCCESS(status)) return ErrorOf(status);
-    ValuePartial record{};
-    std::memcpy(&record, buffer.data(), offsetof(ValuePartial, data));
-    const size_t start = offsetof(ValuePartial, data);
-    if (record.dataLength > buffer.size() - start) return ERROR_INVALID_DATA;
+    if (status != ERROR_SUCCESS) return status;
+    const auto record = HeaderOf<ValuePartial>(buffer, offsetof(ValuePartial, data));
+    if (!BytesAt(buffer, offsetof(ValuePartial, data), record.dataLength, data)) return ERROR_INVALID_DATA;
     type = record.type;
-    data.assign(buffer.begin() + static_cast<std::ptrdiff_t>(start),
-                buffer.begin() + static_cast<std::ptrdiff_t>(start + record.dataLength));
     return ERROR_SUCCESS;
 }
 
 LONG EnumerateSubkey(HKEY key, DWORD index, exstring& name) {
     name.clear();
-    if (key == nullptr || IsPredefined(key)) return ERROR_INVALID_PARAMETER;
     std::vector<uint8_t> buffer;
-    const NTSTATUS status = QueryGrowing(buffer, [&](void* info, ULONG length, PULONG needed) {
+    const LONG status = Fetch(key, buffer, [&](void* info, ULONG length, PULONG needed) {
         return NtEnumerateKey(key, index, kKeyBasicInformation, info, length, needed);
     });
-    if (!NT_SUCCESS(status)) return ErrorOf(status);
-    KeyBasic record{};
-    const size_t start = offsetof(KeyBasic, name);
-    std::memcpy(&record, buffer.data(), start);
-    if (record.nameLength > buffer.size() - start) return ERROR_INVALID_DATA;
-    name.resize(record.nameLength / sizeof(wchar_t));
-    if (!name.empty()) std::memcpy(&name[0], buffer.data() + start, name.size() * sizeof(wchar_t));
-    return ERROR_SUCCESS;
+    if (status != ERROR_SUCCESS) return status;
+    const auto record = HeaderOf<KeyBasic>(buffer, offsetof(KeyBasic, name));
+    return TextAt(buffer, offsetof(KeyBasic, name), record.nameLength, name) ? ERROR_SUCCESS : ERROR_INVALID_DATA;
 }
 
 LONG EnumerateValue(HKEY key, DWORD index, NamedValue& value) {
     value = NamedValue();
-    if (key == nullptr || IsPredefined(key)) return ERROR_INVALID_PARAMETER;
     std::vector<uint8_t> buffer;
-    const NTSTATUS status = QueryGrowing(buffer, [&](void* info, ULONG length, PULONG needed) {
+    const LONG status = Fetch(key, buffer, [&](void* info, ULONG length, PULONG needed) {
         return NtEnumerateValueKey(key, index, kKeyValueFullInformation, info, length, needed);
     });
-    if (!NT_SUCCESS(status)) return ErrorOf(status);
-    ValueFull record{};
-    const size_t start = offsetof(ValueFull, name);
-    std::memcpy(&record, buffer.data(), start);
-    if (record.nameLength > buffer.size() - start || record.dataOffset > buffer.size() ||
-        record.dataLength > buffer.size() - record.dataOffset)
+    if (status != ERROR_SUCCESS) return status;
+    const auto record = HeaderOf<ValueFull>(buffer, offsetof(ValueFull, name));
+    if (!TextAt(buffer, offsetof(ValueFull, name), record.nameLength, value.name) ||
+        !BytesAt(buffer, record.dataOffset, record.dataLength, value.data))
         return ERROR_INVALID_DATA;
-    value.name.resize(record.nameLength / sizeof(wchar_t));
-    if (!value.name.empty()) std::memcpy(&value.name[0], buffer.data() + start, value.name.size() * sizeof(wchar_t));
     value.type = record.type;
-    value.data.assign(buffer.begin() + static_cast<std::ptrdiff_t>(record.dataOffset),
-                      buffer.begin() + static_cast<std::ptrdiff_t>(record.dataOffset + record.dataLength));
     return ERROR_SUCCESS;
 }

@@ -16,7 +16,7 @@ const UINT kFrameChangedFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOA
 // thread, or posted through the queue, are forgeries: acting on one would
 // unbind a live window from its object, end a loop that must go on, or make
 // the lock believe a menu of its own is open or shut.
-bool IsLifecycleMessage(UINT message) {
+bool IsSystemAnnouncement(UINT message) {
     return message == WM_NCCREATE || message == WM_CREATE || message == WM_DESTROY || message == WM_NCDESTROY ||
            message == WM_ENTERMENULOOP || message == WM_EXITMENULOOP;
 }
@@ -27,10 +27,10 @@ bool SentFromAnotherThread() {
 
 // Sees every message taken from this thread's queue, whichever loop takes it
 // (menus and system dialogs run loops of their own), and voids the forged ones.
-LRESULT CALLBACK VoidQueuedLifecycleMessages(int code, WPARAM wParam, LPARAM lParam) noexcept {
+LRESULT CALLBACK VoidQueuedAnnouncements(int code, WPARAM wParam, LPARAM lParam) noexcept {
     if (code == HC_ACTION && wParam == PM_REMOVE && lParam != 0) {
         auto* message = reinterpret_cast<MSG*>(lParam);
-        if (IsLifecycleMessage(message->message)) message->message = WM_NULL;
+        if (IsSystemAnnouncement(message->message)) message->message = WM_NULL;
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -39,7 +39,7 @@ LRESULT CALLBACK VoidQueuedLifecycleMessages(int code, WPARAM wParam, LPARAM lPa
 void GuardTheQueue() {
     static HHOOK hook = nullptr;
     if (hook == nullptr)
-        hook = SetWindowsHookExW(WH_GETMESSAGE, VoidQueuedLifecycleMessages, nullptr, GetCurrentThreadId());
+        hook = SetWindowsHookExW(WH_GETMESSAGE, VoidQueuedAnnouncements, nullptr, GetCurrentThreadId());
 }
 
 // Menus tracked now by this thread's windows: their own menus say when they
@@ -145,7 +145,7 @@ LRESULT CALLBACK exWnd::SharedWindowProc(HWND window, UINT message, WPARAM wPara
         object = FromHandle(window);
     }
     if (object == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    if (IsLifecycleMessage(message) && SentFromAnotherThread()) return 0;
+    if (IsSystemAnnouncement(message) && SentFromAnotherThread()) return 0;
     // A control is closed only with its dialog: the system's default would
     // destroy it on request, and a dialog without its field is wedged.
     if ((message == WM_CLOSE || message == WM_SYSCOMMAND) && (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) != 0)
