@@ -66,9 +66,8 @@ bool AllOpaque(const uint8_t* pixels, size_t count) {
 
 } // namespace
 
-void UniqueBitmap::Reset(HBITMAP bitmap) {
-    if (bitmap_ != nullptr) DeleteObject(bitmap_);
-    bitmap_ = bitmap;
+void BitmapKind::Close(HBITMAP bitmap) {
+    DeleteObject(bitmap);
 }
 
 bool DecodeForScreen(const uint8_t* bytes, size_t size, SIZE screen, unsigned long long maxPixels,

@@ -8,30 +8,15 @@
 #include <cstddef>
 #include <cstdint>
 
-// Owns one bitmap.
-class UniqueBitmap {
-public:
-    UniqueBitmap() = default;
-    explicit UniqueBitmap(HBITMAP bitmap) : bitmap_(bitmap) {}
-    ~UniqueBitmap() { Reset(); }
-    UniqueBitmap(const UniqueBitmap&) = delete;
-    UniqueBitmap& operator=(const UniqueBitmap&) = delete;
-    UniqueBitmap(UniqueBitmap&& other) noexcept : bitmap_(other.Release()) {}
-    UniqueBitmap& operator=(UniqueBitmap&& other) noexcept {
-        if (this != &other) Reset(other.Release());
-        return *this;
-    }
-    HBITMAP Get() const { return bitmap_; }
-    void Reset(HBITMAP bitmap = nullptr);
-    HBITMAP Release() {
-        HBITMAP bitmap = bitmap_;
-        bitmap_ = nullptr;
-        return bitmap;
-    }
+#include "../app/shell/uniquehandle.h"
 
-private:
-    HBITMAP bitmap_ = nullptr;
+// Owns one bitmap.
+struct BitmapKind {
+    using Handle = HBITMAP;
+    static bool Holds(HBITMAP bitmap) { return bitmap != nullptr; }
+    static void Close(HBITMAP bitmap);
 };
+using UniqueBitmap = UniqueResource<BitmapKind>;
 
 struct ScreenPicture {
     SIZE source{0, 0};  // the picture file's own size

@@ -11,9 +11,8 @@ bool Fail(LSTATUS status) {
 
 } // namespace
 
-void UniqueKey::Reset(HKEY key) {
-    if (key_ != nullptr) CloseKey(key_);
-    key_ = key;
+void KeyKind::Close(HKEY key) {
+    CloseKey(key);
 }
 
 UniqueKey OpenKey(HKEY root, const exstring& path, bool create) {

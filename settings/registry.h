@@ -9,28 +9,16 @@
 #include <utility>
 #include <vector>
 
+#include "../app/shell/uniquehandle.h"
 #include "../text/exstring.h"
 
-class UniqueKey {
-public:
-    UniqueKey() = default;
-    explicit UniqueKey(HKEY key) : key_(key) {}
-    ~UniqueKey() { Reset(); }
-    UniqueKey(const UniqueKey&) = delete;
-    UniqueKey& operator=(const UniqueKey&) = delete;
-    UniqueKey(UniqueKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-    UniqueKey& operator=(UniqueKey&& other) noexcept {
-        if (this != &other) Reset(std::exchange(other.key_, nullptr));
-        return *this;
-    }
-
-    explicit operator bool() const { return key_ != nullptr; }
-    HKEY Get() const { return key_; }
-    void Reset(HKEY key = nullptr);
-
-private:
-    HKEY key_ = nullptr;
+// Keys opened by this file's functions (never the predefined roots).
+struct KeyKind {
+    using Handle = HKEY;
+    static bool Holds(HKEY key) { return key != nullptr; }
+    static void Close(HKEY key);
 };
+using UniqueKey = UniqueResource<KeyKind>;
 
 // Value data as read: a shared block of bytes (none when empty).
 class ByteBuffer {
