@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 #include <vector>
 
 #include "app/exrestart.h"
 #include "lock/backgroundlayout.h"
+#include "lock/keyfilter.h"
 #include "lock/mgtlocker.h"
 #include "lock/pictureheader.h"
 #include "testsupport.h"
@@ -19,26 +21,75 @@ SHORT WINAPI FakeKeyState(int key) {
     return g_down.count(key) != 0 ? static_cast<SHORT>(0x8000) : 0;
 }
 
-bool Allowed(DWORD key, bool extended, std::set<int> down = {}) {
-    g_down = down;
-    return mgtLocker::IsKeyAllowed(key, extended, FakeKeyState);
+KBDLLHOOKSTRUCT Key(DWORD key, DWORD flags = 0, DWORD scan = 0, ULONG_PTR extra = 0) {
+    KBDLLHOOKSTRUCT event{};
+    event.vkCode = key;
+    event.flags = flags;
+    event.scanCode = scan;
+    event.dwExtraInfo = extra;
+    return event;
 }
 
-TEST(KeyFilter, KeysAndHeldModifiers) {
-    struct Case { DWORD key; bool extended; std::set<int> down; bool passes; };
+KBDLLHOOKSTRUCT Up(KBDLLHOOKSTRUCT key) {
+    key.flags |= LLKHF_UP;
+    return key;
+}
+
+// Events as Windows' keyboard drivers send them: AltGr is a made-up left Ctrl
+// (scan code 0x21D) and the extended right Alt.
+const KBDLLHOOKSTRUCT kAltGrCtrl = Key(VK_LCONTROL, 0, 0x21D), kRightAlt = Key(VK_RMENU, LLKHF_EXTENDED, 0x38);
+const KBDLLHOOKSTRUCT kRealCtrl = Key(VK_LCONTROL, 0, 0x1D), kLeftAlt = Key(VK_LMENU, 0, 0x38);
+const KBDLLHOOKSTRUCT kLeftWin = Key(VK_LWIN, LLKHF_EXTENDED, 0x5B);
+const DWORD kOwn = LLKHF_INJECTED;
+
+TEST(KeyFilter, OneEventAfterHeldAndPressedKeys) {
+    using V = KeyVerdict;
+    const V drop = V::kDrop, pass = V::kPassToOwnWindows;
+    struct Case { std::set<int> held; std::vector<KBDLLHOOKSTRUCT> before; KBDLLHOOKSTRUCT key; V verdict; };
     const Case cases[] = {
-        {VK_LWIN, false, {}, false},        {VK_RWIN, true, {}, false},         {VK_LCONTROL, false, {}, false},
-        {VK_RCONTROL, true, {}, false},     {'L', false, {VK_LWIN}, false},     {VK_ESCAPE, false, {VK_RWIN}, false},
-        {'L', false, {}, true},             {VK_TAB, false, {VK_LMENU}, false}, {VK_TAB, false, {VK_RMENU}, false},
-        {VK_TAB, false, {}, true},          {VK_LMENU, false, {}, true},        {'F', false, {VK_LMENU}, true},
-        {VK_HOME, false, {}, true},         {VK_RETURN, false, {}, true},       // the keypad's own
-        {VK_INSERT, true, {}, true},        {VK_DELETE, true, {}, true},        {VK_PRIOR, true, {}, true},
-        {VK_NEXT, true, {}, true},          {VK_UP, true, {}, true},            {VK_RIGHT, true, {}, true},
-        {VK_RETURN, true, {}, true},        {VK_RSHIFT, true, {}, true},        {VK_END, true, {}, true},
-        {VK_RMENU, true, {}, false},        {VK_APPS, true, {}, false},         {VK_DIVIDE, true, {}, false},
-        {VK_BROWSER_BACK, true, {}, false}, {VK_VOLUME_UP, true, {}, false},    {VK_MEDIA_PLAY_PAUSE, true, {}, false},
-        {VK_LAUNCH_MAIL, true, {}, false},  {VK_SNAPSHOT, true, {}, false},     {VK_NUMLOCK, true, {}, false}};
-    for (const Case& c : cases) EXPECT_EQ(Allowed(c.key, c.extended, c.down), c.passes) << c.key;
+        // AltGr, and dead keys typed with it; its made-up Ctrl alone is no Ctrl.
+        {{}, {}, kAltGrCtrl, pass},                         {{}, {kAltGrCtrl}, kRightAlt, pass},
+        {{}, {kAltGrCtrl, kRightAlt}, Key('Q'), pass},        {{}, {kAltGrCtrl, kRightAlt}, Key(VK_OEM_6), pass},
+        {{}, {kAltGrCtrl, kRightAlt}, Up(kAltGrCtrl), pass}, {{}, {kAltGrCtrl}, Key('C'), drop},
+        {{}, {}, kRightAlt, pass},                          {{}, {kRightAlt}, Key('Q'), pass},
+        // A real Ctrl never passes, beside Alt neither.
+        {{}, {}, kRealCtrl, drop},                           {{}, {kLeftAlt}, kRealCtrl, drop},
+        {{}, {}, Key(VK_RCONTROL, LLKHF_EXTENDED, 0x1D), drop}, {{}, {kRightAlt}, Key(VK_CONTROL, 0, 0x1D), drop},
+        // Chords that stay dropped.
+        {{}, {kLeftAlt}, Key(VK_TAB), drop},                 {{}, {kRightAlt}, Key(VK_TAB), drop},
+        {{}, {kLeftAlt}, Key(VK_ESCAPE), drop},              {{}, {kAltGrCtrl, kRightAlt}, Key(VK_ESCAPE), drop},
+        {{}, {kAltGrCtrl}, Key(VK_ESCAPE), drop},            {{}, {kLeftWin}, Key(VK_SPACE), drop},
+        {{}, {Key(VK_RWIN, LLKHF_EXTENDED)}, Key('L'), drop}, {{}, {}, kLeftWin, drop},
+        {{}, {kLeftWin, Up(kLeftWin)}, Key('L'), pass},       {{}, {}, Key(VK_ESCAPE), pass},
+        {{}, {kLeftAlt}, Key('F'), pass},                    {{}, {}, kLeftAlt, pass},
+        // Num Lock and the keypad's own keys, with Num Lock on and off.
+        {{}, {}, Key(VK_NUMLOCK, LLKHF_EXTENDED, 0x45), pass}, {{}, {}, Key(VK_DIVIDE, LLKHF_EXTENDED, 0x35), pass},
+        {{}, {}, Key(VK_NUMPAD7, 0, 0x47), pass},            {{}, {}, Key(VK_HOME, 0, 0x47), pass},
+        {{}, {}, Key(VK_MULTIPLY, 0, 0x37), pass},           {{}, {}, Key(VK_RETURN, LLKHF_EXTENDED, 0x1C), pass},
+        {{}, {}, Key(VK_HOME, LLKHF_EXTENDED, 0x47), pass},
+        // Extended keys that start things.
+        {{}, {}, Key(VK_APPS, LLKHF_EXTENDED), drop},        {{}, {}, Key(VK_BROWSER_BACK, LLKHF_EXTENDED), drop},
+        {{}, {}, Key(VK_VOLUME_UP, LLKHF_EXTENDED), drop},   {{}, {}, Key(VK_LAUNCH_MAIL, LLKHF_EXTENDED), drop},
+        // Held when the hook came, then released by the lock itself, whatever is in front.
+        {{VK_LWIN}, {}, Key('A'), drop},                     {{VK_LWIN}, {}, Up(Key(VK_LWIN, kOwn, 0, kHeldKeyReleaseMarker)), V::kPass},
+        {{VK_LWIN}, {Up(Key(VK_LWIN, kOwn, 0, kHeldKeyReleaseMarker))}, Key('A'), pass},
+        {{VK_RCONTROL}, {}, Up(Key(VK_RCONTROL, kOwn | LLKHF_EXTENDED, 0, kHeldKeyReleaseMarker)), V::kPass},
+        {{}, {}, Key(kHarmlessKey, kOwn, 0, kHeldKeyReleaseMarker), V::kPass},
+        {{VK_LMENU}, {}, Key(VK_TAB), drop},                 {{VK_LCONTROL, VK_RMENU}, {}, Key('Q'), pass},
+        // The marker on a press, or on input nobody injected, frees nothing.
+        {{}, {}, Key(VK_LWIN, kOwn | LLKHF_EXTENDED, 0, kHeldKeyReleaseMarker), drop},
+        {{VK_LWIN}, {}, Up(Key(VK_LWIN, 0, 0, kHeldKeyReleaseMarker)), drop}};
+    for (const Case& c : cases) {
+        g_down = c.held;
+        KeyFilterState state = HeldModifiers(FakeKeyState);
+        std::string sequence;
+        for (const KBDLLHOOKSTRUCT& key : c.before) {
+            FilterKey(key, state);
+            sequence += std::to_string(key.vkCode) + ((key.flags & LLKHF_UP) != 0 ? " up, " : ", ");
+        }
+        EXPECT_EQ(FilterKey(c.key, state), c.verdict)
+            << "key " << c.key.vkCode << " flags " << c.key.flags << " after " << sequence << c.held.size() << " held";
+    }
 }
 
 // The system drops a hook that stalls without a word: renewed after a late
