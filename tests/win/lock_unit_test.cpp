@@ -8,6 +8,7 @@
 
 #include "app/exrestart.h"
 #include "lock/backgroundlayout.h"
+#include "lock/keyboardlayout.h"
 #include "lock/keyfilter.h"
 #include "lock/mgtlocker.h"
 #include "lock/pictureheader.h"
@@ -90,6 +91,21 @@ TEST(KeyFilter, OneEventAfterHeldAndPressedKeys) {
         EXPECT_EQ(FilterKey(c.key, state), c.verdict)
             << "key " << c.key.vkCode << " flags " << c.key.flags << " after " << sequence << c.held.size() << " held";
     }
+}
+
+// The layout button: the name it shows, and the layout a click changes to.
+TEST(KeyboardLayoutButton, NamesAndTheNextLayout) {
+    const auto layout = [](ULONG_PTR id) { return reinterpret_cast<HKL>(id); };
+    const HKL us = layout(0x04090409), german = layout(0x04070407), polish = layout(0x04150415);
+    struct Name { HKL layout; const wchar_t* name; };
+    const Name names[] = {{us, L"ENG"}, {german, L"DEU"}, {polish, L"POL"}, {layout(0xF0010409), L"ENG"},
+                          {layout(0x7FFF), L"7FFF"}};
+    for (const Name& n : names) EXPECT_EQ(LayoutShortName(n.layout), exstring(n.name)) << n.layout;
+    const HKL installed[] = {us, german, polish};
+    struct Next { HKL current; int count; HKL next; };
+    const Next nexts[] = {{us, 3, german}, {polish, 3, us}, {german, 3, polish}, {us, 1, nullptr},
+                          {layout(0x040C040C), 3, us}, {us, 0, nullptr}};
+    for (const Next& n : nexts) EXPECT_EQ(NextLayout(n.current, installed, n.count), n.next) << n.current;
 }
 
 // The system drops a hook that stalls without a word: renewed after a late

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <cwctype>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,7 +23,7 @@ using namespace std::chrono_literals;
 using namespace e2e;
 
 const COLORREF kPictureColor = RGB(200, 40, 160);
-const int kInfoId = 1001, kFieldId = 1005, kOptionsId = 1006;
+const int kInfoId = 1001, kFieldId = 1005, kOptionsId = 1006, kLayoutId = 1018;
 
 // The field once its picture stops changing: the lock covers the screen
 // before its dialog has finished painting.
@@ -117,6 +118,19 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }, 2s)) << "the menu stays open";
     }
 
+    // Beside the field, naming the layout, and clickable when there is another to change to.
+    void ExpectLayoutButton() const {
+        const HWND button = GetDlgItem(dialog, kLayoutId);
+        ASSERT_TRUE(button != nullptr && IsWindowVisible(button)) << "no keyboard layout button";
+        const RECT at = WindowRectOf(button), beside = WindowRectOf(field);
+        EXPECT_TRUE(at.left >= beside.right && at.top < beside.bottom && at.bottom > beside.top)
+            << "the layout button is not beside the field";
+        const std::wstring name = TitleOf(button);
+        EXPECT_TRUE(name.size() >= 3 && std::all_of(name.begin(), name.end(), [](wchar_t c) { return iswupper(c) != 0; })) << Utf8(name);
+        HKL layouts[8] = {};
+        EXPECT_EQ(IsWindowEnabled(button) != FALSE, GetKeyboardLayoutList(8, layouts) > 1);
+    }
+
     Process program, witnessProcess;
     HWND witness = nullptr, dialog = nullptr, field = nullptr;
 };
@@ -132,6 +146,7 @@ TEST_F(UnlockEndToEnd, LockHoldsEverythingUntilTheRightPassword) {
     EXPECT_NE(RunEntry(), exstring()) << "a lock keeps the Run entry";
     ExpectFocusInField();
     EXPECT_FALSE(UnlockEnabled()) << "Unlock is enabled on an empty field with a password set";
+    ExpectLayoutButton();
     wchar_t account[256] = {};
     DWORD size = 256;
     GetUserNameW(account, &size);
@@ -468,6 +483,30 @@ TEST_F(UnlockEndToEnd, AltGrReachesTheDialogAndARealCtrlDoesNot) {
     EXPECT_FALSE(SystemHolds(VK_LCONTROL)) << "a real Ctrl reached the system";
     Stroke(VK_LCONTROL, 0x1D, KEYEVENTF_KEYUP);
     UnlockAndExpectTheEnd();
+}
+
+// Num Lock off when the lock starts: a keypad key shows a note, Num Lock
+// turns it on and takes the note away, and the keypad's digits and Enter
+// unlock. (Under Wine X keeps its own Num Lock, so the keypad would type
+// digits even with Num Lock dropped; the note shows the state the dialog's
+// thread was given, which on Windows decides what the keypad types.)
+TEST_F(UnlockEndToEnd, NumLockAndTheKeypad) {
+    ASSERT_TRUE(Configure({"4217", {}, false, {}}));
+    if ((GetKeyState(VK_NUMLOCK) & 1) != 0) Keys({VK_NUMLOCK}, true);
+    ASSERT_TRUE(WaitFor([] { return (GetKeyState(VK_NUMLOCK) & 1) == 0; }, 2s)) << "Num Lock stays on";
+    ASSERT_TRUE(Lock(L"+lock"));
+    ExpectFocusInField();
+    Stroke(VK_END, 0x4F, 0);  // the keypad's 1 with Num Lock off
+    Stroke(VK_END, 0x4F, KEYEVENTF_KEYUP);
+    EXPECT_TRUE(WaitFor([&] { return VisibleChildStartingWith(dialog, L"Num Lock is off.") != nullptr; }, 2s))
+        << "no note after a keypad key with Num Lock off";
+    Keys({VK_NUMLOCK}, true);
+    EXPECT_TRUE(WaitFor([&] { return VisibleChildStartingWith(dialog, L"Num Lock is off.") == nullptr; }, 2s))
+        << "Num Lock did not reach the dialog";
+    for (const WORD digit : {VK_NUMPAD4, VK_NUMPAD2, VK_NUMPAD1, VK_NUMPAD7}) Keys({digit});
+    ASSERT_TRUE(WaitFor([&] { return FieldLength() == 4; }, 3s)) << "the field holds " << FieldLength();
+    Keys({VK_RETURN}, true);
+    EXPECT_EQ(program.ExitCode(5000), 0u) << "the keypad's digits and Enter did not unlock";
 }
 
 // Typing mistakes cost nothing; a run of wrong passwords holds Unlock back
