@@ -1,6 +1,6 @@
 #include "guardhold.h"
 
-#include "../lock/mgtlocker.h"
+#include "../lock/keyfilter.h"
 
 namespace {
 
@@ -8,6 +8,9 @@ const wchar_t kCoverClass[] = L"MgtGuardianCover";
 
 // Read by the hook procedures, which may not allocate or wait.
 volatile LONG g_allowedProcess = 0;
+// The keyboard hook's view of the modifiers: the system's would keep a key
+// down whose release the lock dropped, and then hold back every key.
+KeyFilterState g_keys;
 
 bool IsAllowedWindow(HWND window) {
     if (window == nullptr) return false;
@@ -37,8 +40,10 @@ GuardHold::GuardHold(COLORREF color, DWORD lockProcess) {
     Allow(lockProcess);
     const HINSTANCE module = GetModuleHandleW(nullptr);
     GetAsyncKeyState(VK_MENU);
+    g_keys = HeldModifiers(GetAsyncKeyState);
     keyboard_ = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardProc, module, 0);
     mouse_ = SetWindowsHookExW(WH_MOUSE_LL, MouseProc, module, 0);
+    ReleaseHeldModifiers();
     brush_ = CreateSolidBrush(color);
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = CoverProc;
@@ -62,6 +67,8 @@ GuardHold::~GuardHold() {
 }
 
 void GuardHold::RenewHooks() {
+    // Keys may have gone by unseen while the old hooks were not called.
+    g_keys = HeldModifiers(GetAsyncKeyState);
     const HINSTANCE module = GetModuleHandleW(nullptr);
     const auto renew = [module](HHOOK& hook, int type, HOOKPROC procedure) {
         HHOOK fresh = SetWindowsHookExW(type, procedure, module, 0);
@@ -95,8 +102,9 @@ void GuardHold::Uncover() {
 LRESULT CALLBACK GuardHold::KeyboardProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
     if (code != HC_ACTION) return CallNextHookEx(nullptr, code, wParam, lParam);
     const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-    if (!mgtLocker::IsKeyAllowed(key->vkCode, (key->flags & LLKHF_EXTENDED) != 0)) return 1;
-    if (!IsAllowedWindow(GetForegroundWindow())) return 1;
+    const KeyVerdict verdict = FilterKey(*key, g_keys);
+    if (verdict == KeyVerdict::kDrop) return 1;
+    if (verdict == KeyVerdict::kPassToOwnWindows && !IsAllowedWindow(GetForegroundWindow())) return 1;
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 

@@ -5,62 +5,19 @@
 #include "../settings/mgtsettings.h"
 #include "../settings/taskmgrpolicy.h"
 #include "../toolkit/exwnd.h"
+#include "keyfilter.h"
 #include "lockchannel.h"
 
 namespace {
 
 mgtLocker* g_locker = nullptr;
 
-bool IsDown(mgtLocker::KeyStateFn keyState, int key) {
-    return (static_cast<USHORT>(keyState(key)) & 0x8000) != 0;
-}
-
-// The modifier keys as the keyboard hook last saw them go by, one bit each.
-// The hook drops most of them, so the system's key state may never learn of
-// them; and reading it is a trip to the window server on every key.
-LONG g_modifiersDown = 0;
-
-int ModifierBit(DWORD key) {
-    switch (key) {
-    case VK_LWIN: return 1;
-    case VK_RWIN: return 2;
-    case VK_LMENU: return 4;
-    case VK_RMENU: return 8;
-    default: return 0;
-    }
-}
-
-SHORT WINAPI SeenKeyState(int key) {
-    const int bit = ModifierBit(static_cast<DWORD>(key));
-    return static_cast<SHORT>(bit != 0 && (g_modifiersDown & bit) != 0 ? 0x8000 : 0);
-}
-
-void NoteModifier(DWORD key, bool released) {
-    const int bit = ModifierBit(key);
-    if (bit == 0) return;
-    g_modifiersDown = released ? (g_modifiersDown & ~bit) : (g_modifiersDown | bit);
-}
-
-// A modifier already down when the hooks came: the hook never saw it pressed.
-void SeedModifiers() {
-    g_modifiersDown = 0;
-    for (DWORD key : {VK_LWIN, VK_RWIN, VK_LMENU, VK_RMENU})
-        if (IsDown(GetAsyncKeyState, static_cast<int>(key))) g_modifiersDown |= ModifierBit(key);
-}
+// The keyboard hook's view of the modifiers; its own, never the system's.
+KeyFilterState g_keys;
 
 bool IsButtonDown(WPARAM message) {
     return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN ||
            message == WM_XBUTTONDOWN;
-}
-
-bool IsAllowedExtendedKey(DWORD key) {
-    switch (key) {
-    case VK_INSERT: case VK_DELETE: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
-    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_RETURN: case VK_RSHIFT:
-        return true;
-    default:
-        return false;
-    }
 }
 
 template <class Function>
@@ -100,15 +57,6 @@ bool mgtLocker::HasShutdownBlockReasons() {
     return blockReasonCreate_ != nullptr && blockReasonDestroy_ != nullptr;
 }
 
-bool mgtLocker::IsKeyAllowed(DWORD virtualKey, bool extended, KeyStateFn keyState) {
-    if (virtualKey == VK_LWIN || virtualKey == VK_RWIN || virtualKey == VK_LCONTROL || virtualKey == VK_RCONTROL)
-        return false;
-    if (IsDown(keyState, VK_LWIN) || IsDown(keyState, VK_RWIN)) return false;
-    if (virtualKey == VK_TAB && (IsDown(keyState, VK_LMENU) || IsDown(keyState, VK_RMENU))) return false;
-    if (!extended) return true;
-    return IsAllowedExtendedKey(virtualKey);
-}
-
 bool mgtLocker::IsOwnWindow(HWND window) const {
     if (window == nullptr) return false;
     DWORD process = 0;
@@ -121,9 +69,9 @@ LRESULT CALLBACK mgtLocker::KeyboardHookProc(int code, WPARAM wParam, LPARAM lPa
     if (locker == nullptr) return 0;
     if (code != HC_ACTION) return CallNextHookEx(locker->keyboardHook_, code, wParam, lParam);
     const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-    NoteModifier(key->vkCode, (key->flags & LLKHF_UP) != 0);
-    if (!IsKeyAllowed(key->vkCode, (key->flags & LLKHF_EXTENDED) != 0, SeenKeyState)) return 1;
-    if (!locker->IsOwnWindow(GetForegroundWindow())) return 1;
+    const KeyVerdict verdict = FilterKey(*key, g_keys);
+    if (verdict == KeyVerdict::kDrop) return 1;
+    if (verdict == KeyVerdict::kPassToOwnWindows && !locker->IsOwnWindow(GetForegroundWindow())) return 1;
     return CallNextHookEx(locker->keyboardHook_, 0, wParam, lParam);
 }
 
@@ -291,7 +239,7 @@ void mgtLocker::Start(HWND dialog, HWND background) {
     background_ = background;
     GetAsyncKeyState(VK_MENU);
     GetAsyncKeyState(VK_CONTROL);
-    SeedModifiers();
+    g_keys = HeldModifiers(GetAsyncKeyState);
     allowedPresses_ = 0;
     HINSTANCE module = GetModuleHandleW(nullptr);
     if (keyboardHook_ == nullptr) keyboardHook_ = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHookProc, module, 0);
@@ -300,6 +248,9 @@ void mgtLocker::Start(HWND dialog, HWND background) {
     // The window that had the foreground before the lock is no intruder.
     lastIntruder_ = GetForegroundWindow();
     if (timerId_ == 0) timerId_ = SetTimer(nullptr, 0, kWatchdogMs, WatchdogTimerProc);
+    // A key held since before the lock would stay down for the system, whose
+    // release the hook then drops: a Win key would make letters shortcuts.
+    ReleaseHeldModifiers();
     if (settings_ != nullptr) {
         settings_->LockingFlag(1);
         TaskManagerPolicy(settings_->Store()).Close();
@@ -349,7 +300,7 @@ void mgtLocker::RefreshHooks() {
     if (!IsLocked()) return;
     lastRenewal_ = GetTickCount64();
     // Keys may have gone by unseen while the old hooks were not called.
-    SeedModifiers();
+    g_keys = HeldModifiers(GetAsyncKeyState);
     HINSTANCE module = GetModuleHandleW(nullptr);
     HHOOK keyboard = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHookProc, module, 0);
     HHOOK mouse = SetWindowsHookExW(WH_MOUSE_LL, MouseHookProc, module, 0);

@@ -12,8 +12,6 @@ struct LockChannelState;
 
 class mgtLocker {
 public:
-    using KeyStateFn = SHORT(WINAPI*)(int);
-
     // Either may be null (tests); the lock then keeps no flag or reason text.
     mgtLocker(mgtSettings* settings, const exmlang* strings);
     ~mgtLocker();
@@ -43,9 +41,6 @@ public:
     // Whether a watchdog tick due at `due` and run at `now` renews the hooks:
     // after a stall of the thread, or when the last renewal is old.
     static bool HooksNeedRenewal(ULONGLONG due, ULONGLONG now, ULONGLONG lastRenewal);
-
-    // The key filter; `keyState` answers like GetAsyncKeyState.
-    static bool IsKeyAllowed(DWORD virtualKey, bool extended, KeyStateFn keyState = GetAsyncKeyState);
 
     // The one controller of the process, or null.
     static mgtLocker* Instance();

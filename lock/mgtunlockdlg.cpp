@@ -12,6 +12,7 @@
 #include "../toolkit/extheme.h"
 #include "../toolkit/shapes.h"
 #include "guessthrottle.h"
+#include "keyboardlayout.h"
 #include "lockchannel.h"
 #include "mgtlocker.h"
 #include "username.h"
@@ -53,6 +54,7 @@ void mgtUnlockDlg::SubclassControls() {
     ok_.SubclassDlgItem(window, IDOK);
     cancel_.SubclassDlgItem(window, IDCANCEL);
     options_.SubclassDlgItem(window, IDC_OPTIONS);
+    layout_.SubclassDlgItem(window, IDC_KEYBOARD_LAYOUT);
 }
 
 BOOL mgtUnlockDlg::OnInitDialog() {
@@ -88,6 +90,8 @@ BOOL mgtUnlockDlg::OnInitDialog() {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     capsLockNote_.Create(window, password_.Handle(), Text(L"password", L"capslock"));
+    capsLockNote_.SetNumLockText(Text(L"password", L"numlock"));
+    ShowKeyboardLayout(layout_, services_.strings);
     if (IsLockMode()) ShowLockedBy();
     // A relock keeps a wait that a killed lock had begun.
     if (Waiting()) GetLocalTime(&lastFailure_);
@@ -97,10 +101,15 @@ BOOL mgtUnlockDlg::OnInitDialog() {
 }
 
 void mgtUnlockDlg::UpdateCapsLockNote() {
-    capsLockNote_.Update(GetFocus() == password_.Handle());
+    if (CapsLockNote::NumLockOn()) keypadUsed_ = false;
+    capsLockNote_.Update(GetFocus() == password_.Handle(), keypadUsed_);
 }
 
 bool mgtUnlockDlg::IsDialogMessage(MSG* message) {
+    if (message != nullptr && CapsLockNote::IsKeypadKey(*message) && !CapsLockNote::NumLockOn()) {
+        keypadUsed_ = true;
+        PostMessageW(Handle(), kCheckCapsLock, 0, 0);
+    }
     if (message != nullptr && CapsLockNote::MayToggle(*message)) PostMessageW(Handle(), kCheckCapsLock, 0, 0);
     return mgtBaseDlg::IsDialogMessage(message);
 }
@@ -238,6 +247,7 @@ LRESULT mgtUnlockDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         UpdateWait();
         return 0;
     }
+    if (message == WM_INPUTLANGCHANGE) ShowKeyboardLayout(layout_, services_.strings);
     // The focus settles after activation.
     if (message == WM_ACTIVATE) PostMessageW(Handle(), kCheckCapsLock, 0, 0);
     if (message == WM_COMMAND) {
@@ -262,6 +272,10 @@ LRESULT mgtUnlockDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
         } else if (id == IDCANCEL && IsLockMode()) {
             return 0;
+        } else if (id == IDC_KEYBOARD_LAYOUT && code == BN_CLICKED) {
+            SwitchToNextLayout();
+            ShowKeyboardLayout(layout_, services_.strings);
+            FocusPassword();
         } else if (id == IDC_OPTIONS && code == BN_CLICKED) {
             ShowOptionsMenu();
         } else if (id == IDM_SHOW_HINT && lParam == 0) {

@@ -86,9 +86,12 @@ private:
     exButton ok_;
     exButton cancel_;
     exButton options_;
+    exButton layout_;
     CapsLockNote capsLockNote_;
     exStatic lockedByLine_;
     exStatic attemptsLine_;
+    // A keypad key went down while Num Lock was off.
+    bool keypadUsed_ = false;
     LONG failedAttempts_ = 0;
     LONG64 waitUntil_ = 0;
     SYSTEMTIME lastFailure_{};

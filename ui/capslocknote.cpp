@@ -21,6 +21,7 @@ bool CapsLockNote::Create(HWND dialog, HWND above, const exstring& text) {
     if (note == nullptr) return false;
     // Bound for the theme's colours; the height stays one line.
     note_.SetFixedHeight(true);
+    capsLockText_ = text;
     return note_.SubclassWindow(note);
 }
 
@@ -28,9 +29,14 @@ bool CapsLockNote::Visible() const {
     return note_.Handle() != nullptr && IsWindowVisible(note_.Handle());
 }
 
-void CapsLockNote::Update(bool fieldFocused) {
+void CapsLockNote::Update(bool fieldFocused, bool keypadUsed) {
     if (note_.Handle() == nullptr) return;
-    const bool show = fieldFocused && CapsLockOn();
+    const bool caps = CapsLockOn(), num = keypadUsed && !numLockText_.empty() && !NumLockOn();
+    const bool show = fieldFocused && (caps || num);
+    if (show) {
+        const exstring text = caps && num ? capsLockText_ + L" " + numLockText_ : caps ? capsLockText_ : numLockText_;
+        if (WindowTextOf(note_.Handle()) != text) SetWindowTextW(note_.Handle(), text.c_str());
+    }
     if (show != Visible()) ShowWindow(note_.Handle(), show ? SW_SHOWNA : SW_HIDE);
 }
 
@@ -38,6 +44,26 @@ bool CapsLockNote::CapsLockOn() {
     return (GetKeyState(VK_CAPITAL) & 1) != 0;
 }
 
+bool CapsLockNote::NumLockOn() {
+    return (GetKeyState(VK_NUMLOCK) & 1) != 0;
+}
+
 bool CapsLockNote::MayToggle(const MSG& message) {
-    return (message.message == WM_KEYDOWN || message.message == WM_KEYUP) && message.wParam == VK_CAPITAL;
+    return (message.message == WM_KEYDOWN || message.message == WM_KEYUP) &&
+           (message.wParam == VK_CAPITAL || message.wParam == VK_NUMLOCK);
+}
+
+bool CapsLockNote::IsKeypadKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN) return false;
+    if (message.wParam >= VK_NUMPAD0 && message.wParam <= VK_DIVIDE) return true;
+    // With Num Lock off the keypad sends the editing keys, without the
+    // extended flag that the separate cluster's carry.
+    const bool extended = (static_cast<ULONG_PTR>(message.lParam) & (1u << 24)) != 0;
+    switch (message.wParam) {
+    case VK_INSERT: case VK_DELETE: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_CLEAR:
+        return !extended;
+    default:
+        return false;
+    }
 }

@@ -4,6 +4,7 @@
 // password ends both.
 #include <gtest/gtest.h>
 
+#include "app/guardhold.h"
 #include "app/guardian.h"
 #include "app/shell/foreground.h"
 #include "testsupport.h"
@@ -52,6 +53,23 @@ TEST(GuardianDecisions, CommandLinesAndProcesses) {
         EXPECT_EQ(IsOwnProgram(p.facts, self), p.own) << p.facts.image.ToUtf8() << " " << p.facts.processId;
         EXPECT_EQ(IsLockOfMine(p.facts, self), p.lock) << p.facts.image.ToUtf8() << " " << p.facts.processId;
     }
+}
+
+// A Win key held when the guardian's hold starts is let go for the system,
+// and a letter for the lock's window (here this process's) then passes.
+TEST(GuardHoldStart, ReleasesAModifierHeldBeforeIt) {
+    TestWindow lockWindow(L"lock", WS_POPUP | WS_VISIBLE);
+    ForceForeground(lockWindow.Handle());
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == lockWindow.Handle(); }, 2s));
+    SendKey(VK_LWIN, true);
+    {
+        GuardHold hold(RGB(0, 0, 0), GetCurrentProcessId());
+        EXPECT_TRUE(WaitFor([] { return (GetAsyncKeyState(VK_LWIN) & 0x8000) == 0; }, 3s)) << "the Win key stays down";
+        KBDLLHOOKSTRUCT key{};
+        key.vkCode = 'A';
+        EXPECT_NE(GuardHold::KeyboardProc(HC_ACTION, WM_KEYDOWN, reinterpret_cast<LPARAM>(&key)), 1);
+    }
+    SendKey(VK_LWIN, false);
 }
 
 TEST(GuardianDecisions, OnlyStartsThatNeverCameUpCountAndPausesEnd) {

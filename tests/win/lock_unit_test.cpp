@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "app/exrestart.h"
 #include "lock/backgroundlayout.h"
+#include "lock/keyboardlayout.h"
+#include "lock/keyfilter.h"
 #include "lock/mgtlocker.h"
 #include "lock/pictureheader.h"
 #include "testsupport.h"
@@ -19,26 +22,56 @@ SHORT WINAPI FakeKeyState(int key) {
     return g_down.count(key) != 0 ? static_cast<SHORT>(0x8000) : 0;
 }
 
-bool Allowed(DWORD key, bool extended, std::set<int> down = {}) {
-    g_down = down;
-    return mgtLocker::IsKeyAllowed(key, extended, FakeKeyState);
+// One event as the hook gets it; an injected one carries the lock's marker.
+KBDLLHOOKSTRUCT Key(DWORD key, DWORD flags = 0, DWORD scan = 0) {
+    KBDLLHOOKSTRUCT event{};
+    event.vkCode = key;
+    event.flags = flags;
+    event.scanCode = scan;
+    event.dwExtraInfo = (flags & LLKHF_INJECTED) != 0 ? kHeldKeyReleaseMarker : 0;
+    return event;
 }
 
-TEST(KeyFilter, KeysAndHeldModifiers) {
-    struct Case { DWORD key; bool extended; std::set<int> down; bool passes; };
+TEST(KeyFilter, OneEventAfterHeldAndPressedKeys) {
+    const DWORD E = LLKHF_EXTENDED, U = LLKHF_UP, I = LLKHF_INJECTED;
+    // AltGr as Windows' keyboard drivers send it: a made-up left Ctrl, then the right Alt.
+    const KBDLLHOOKSTRUCT altGrCtrl = Key(VK_LCONTROL, 0, 0x21D), rAlt = Key(VK_RMENU, E, 0x38);
+    const KBDLLHOOKSTRUCT ctrl = Key(VK_LCONTROL, 0, 0x1D), lAlt = Key(VK_LMENU), lWin = Key(VK_LWIN, E);
+    const KeyVerdict drop = KeyVerdict::kDrop, own = KeyVerdict::kPassToOwnWindows, always = KeyVerdict::kPass;
+    struct Case { std::set<int> held; std::vector<KBDLLHOOKSTRUCT> before; KBDLLHOOKSTRUCT key; KeyVerdict verdict; };
     const Case cases[] = {
-        {VK_LWIN, false, {}, false},        {VK_RWIN, true, {}, false},         {VK_LCONTROL, false, {}, false},
-        {VK_RCONTROL, true, {}, false},     {'L', false, {VK_LWIN}, false},     {VK_ESCAPE, false, {VK_RWIN}, false},
-        {'L', false, {}, true},             {VK_TAB, false, {VK_LMENU}, false}, {VK_TAB, false, {VK_RMENU}, false},
-        {VK_TAB, false, {}, true},          {VK_LMENU, false, {}, true},        {'F', false, {VK_LMENU}, true},
-        {VK_HOME, false, {}, true},         {VK_RETURN, false, {}, true},       // the keypad's own
-        {VK_INSERT, true, {}, true},        {VK_DELETE, true, {}, true},        {VK_PRIOR, true, {}, true},
-        {VK_NEXT, true, {}, true},          {VK_UP, true, {}, true},            {VK_RIGHT, true, {}, true},
-        {VK_RETURN, true, {}, true},        {VK_RSHIFT, true, {}, true},        {VK_END, true, {}, true},
-        {VK_RMENU, true, {}, false},        {VK_APPS, true, {}, false},         {VK_DIVIDE, true, {}, false},
-        {VK_BROWSER_BACK, true, {}, false}, {VK_VOLUME_UP, true, {}, false},    {VK_MEDIA_PLAY_PAUSE, true, {}, false},
-        {VK_LAUNCH_MAIL, true, {}, false},  {VK_SNAPSHOT, true, {}, false},     {VK_NUMLOCK, true, {}, false}};
-    for (const Case& c : cases) EXPECT_EQ(Allowed(c.key, c.extended, c.down), c.passes) << c.key;
+        {{}, {}, altGrCtrl, own},                {{}, {altGrCtrl}, rAlt, own},
+        {{}, {altGrCtrl, rAlt}, Key('Q'), own},   {{}, {altGrCtrl, rAlt}, Key(VK_OEM_6), own},  // a dead key
+        {{}, {altGrCtrl}, Key('C'), drop},        {{}, {}, ctrl, drop},
+        {{}, {lAlt}, ctrl, drop},                 {{}, {}, Key(VK_RCONTROL, E), drop},
+        {{}, {lAlt}, Key(VK_TAB), drop},          {{}, {rAlt}, Key(VK_TAB), drop},
+        {{}, {lAlt}, Key(VK_ESCAPE), drop},       {{}, {altGrCtrl}, Key(VK_ESCAPE), drop},
+        {{}, {lWin}, Key(VK_SPACE), drop},        {{}, {}, lWin, drop},
+        {{}, {lWin, Key(VK_LWIN, E | U)}, Key('L'), own}, {{}, {lAlt}, Key('F'), own},
+        {{}, {}, Key(VK_NUMLOCK, E, 0x45), own},  {{}, {}, Key(VK_DIVIDE, E, 0x35), own},
+        {{}, {}, Key(VK_HOME, 0, 0x47), own},     {{}, {}, Key(VK_APPS, E), drop},
+        {{}, {}, Key(VK_VOLUME_UP, E), drop},     {{}, {}, Key(VK_BROWSER_BACK, E), drop},
+        // Held when the hook came: released by the lock itself, whatever is in front.
+        {{VK_LWIN}, {}, Key('A'), drop},          {{VK_LWIN}, {}, Key(VK_LWIN, E | U | I), always},
+        {{VK_LWIN}, {Key(VK_LWIN, E | U | I)}, Key('A'), own}, {{}, {}, Key(kHarmlessKey, I), always},
+        {{}, {}, Key(VK_LWIN, E | I), drop},      {{VK_LCONTROL, VK_RMENU}, {}, Key('Q'), own}};
+    for (const Case& c : cases) {
+        g_down = c.held;
+        KeyFilterState state = HeldModifiers(FakeKeyState);
+        for (const KBDLLHOOKSTRUCT& key : c.before) FilterKey(key, state);
+        EXPECT_EQ(FilterKey(c.key, state), c.verdict) << "case " << &c - cases << ", key " << c.key.vkCode;
+    }
+}
+
+// The layout button: the name it shows, and the layout a click changes to.
+TEST(KeyboardLayoutButton, NamesAndTheNextLayout) {
+    const auto layout = [](ULONG_PTR id) { return reinterpret_cast<HKL>(id); };
+    const HKL us = layout(0x04090409), german = layout(0x04070407), installed[] = {us, german, layout(0x04150415)};
+    const std::pair<HKL, const wchar_t*> names[] = {{us, L"ENG"}, {german, L"DEU"}, {layout(0x7FFF), L"7FFF"}};
+    for (const auto& [id, name] : names) EXPECT_EQ(LayoutShortName(id), exstring(name)) << id;
+    struct Next { HKL current; int count; HKL next; };
+    const Next nexts[] = {{us, 3, german}, {installed[2], 3, us}, {us, 1, nullptr}, {layout(0x040C040C), 3, us}};
+    for (const Next& n : nexts) EXPECT_EQ(NextLayout(n.current, installed, n.count), n.next) << n.current;
 }
 
 // The system drops a hook that stalls without a word: renewed after a late

@@ -1,0 +1,115 @@
+#include "keyfilter.h"
+
+namespace {
+
+// The scan code of the left Ctrl that the keyboard driver makes up for AltGr.
+constexpr DWORD kAltGrControlScan = 0x21D;
+
+enum ModifierBit : unsigned {
+    kLeftWin = 1,
+    kRightWin = 2,
+    kLeftAlt = 4,
+    kRightAlt = 8,
+    kLeftControl = 16,
+    kRightControl = 32,
+    kAltGrControl = 64,
+};
+
+constexpr unsigned kWin = kLeftWin | kRightWin;
+constexpr unsigned kAlt = kLeftAlt | kRightAlt;
+
+bool IsExtended(const KBDLLHOOKSTRUCT& key) {
+    return (key.flags & LLKHF_EXTENDED) != 0;
+}
+
+// The side-specific key: injected input may name the generic one.
+DWORD SpecificKey(const KBDLLHOOKSTRUCT& key) {
+    switch (key.vkCode) {
+    case VK_CONTROL: return IsExtended(key) ? VK_RCONTROL : VK_LCONTROL;
+    case VK_MENU: return IsExtended(key) ? VK_RMENU : VK_LMENU;
+    default: return key.vkCode;
+    }
+}
+
+unsigned BitOf(const KBDLLHOOKSTRUCT& key) {
+    switch (SpecificKey(key)) {
+    case VK_LWIN: return kLeftWin;
+    case VK_RWIN: return kRightWin;
+    case VK_LMENU: return kLeftAlt;
+    case VK_RMENU: return kRightAlt;
+    case VK_LCONTROL: return key.scanCode == kAltGrControlScan ? kAltGrControl : kLeftControl;
+    case VK_RCONTROL: return kRightControl;
+    default: return 0;
+    }
+}
+
+bool IsOwnRelease(const KBDLLHOOKSTRUCT& key) {
+    return (key.flags & LLKHF_INJECTED) != 0 && key.dwExtraInfo == kHeldKeyReleaseMarker &&
+           ((key.flags & LLKHF_UP) != 0 || key.vkCode == kHarmlessKey);
+}
+
+bool IsAllowedExtendedKey(DWORD key) {
+    switch (key) {
+    case VK_INSERT: case VK_DELETE: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_RETURN: case VK_RSHIFT:
+    case VK_NUMLOCK: case VK_DIVIDE: case VK_RMENU:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsDown(SHORT(WINAPI* keyState)(int), int key) {
+    return (static_cast<USHORT>(keyState(key)) & 0x8000) != 0;
+}
+
+} // namespace
+
+KeyVerdict FilterKey(const KBDLLHOOKSTRUCT& key, KeyFilterState& state) {
+    const unsigned bit = BitOf(key);
+    if (bit != 0) state.down = (key.flags & LLKHF_UP) != 0 ? (state.down & ~bit) : (state.down | bit);
+    if (IsOwnRelease(key)) return KeyVerdict::kPass;
+    if ((bit & (kWin | kLeftControl | kRightControl)) != 0) return KeyVerdict::kDrop;
+    if ((state.down & kWin) != 0) return KeyVerdict::kDrop;
+    const DWORD virtualKey = SpecificKey(key);
+    if ((virtualKey == VK_TAB || virtualKey == VK_ESCAPE) && (state.down & kAlt) != 0) return KeyVerdict::kDrop;
+    // The made-up Ctrl counts only beside its right Alt: alone it would be a Ctrl.
+    if (bit == 0 && (state.down & kAltGrControl) != 0 && (state.down & kRightAlt) == 0) return KeyVerdict::kDrop;
+    if (!IsExtended(key) || IsAllowedExtendedKey(virtualKey)) return KeyVerdict::kPassToOwnWindows;
+    return KeyVerdict::kDrop;
+}
+
+KeyFilterState HeldModifiers(SHORT(WINAPI* keyState)(int)) {
+    KeyFilterState state;
+    const struct { int key; unsigned bit; } modifiers[] = {
+        {VK_LWIN, kLeftWin},        {VK_RWIN, kRightWin},         {VK_LMENU, kLeftAlt},
+        {VK_RMENU, kRightAlt},      {VK_RCONTROL, kRightControl}};
+    for (const auto& modifier : modifiers)
+        if (IsDown(keyState, modifier.key)) state.down |= modifier.bit;
+    // The system learns of a left Ctrl only from AltGr, beside its right Alt.
+    if (IsDown(keyState, VK_LCONTROL))
+        state.down |= (state.down & kRightAlt) != 0 ? kAltGrControl : kLeftControl;
+    return state;
+}
+
+int ReleaseHeldModifiers() {
+    const WORD modifiers[] = {VK_LWIN, VK_RWIN, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU, VK_LSHIFT, VK_RSHIFT};
+    INPUT inputs[2 + sizeof(modifiers) / sizeof(modifiers[0])] = {};
+    UINT count = 2;
+    for (WORD key : modifiers) {
+        if (!IsDown(GetAsyncKeyState, key)) continue;
+        INPUT& input = inputs[count++];
+        input.ki.wVk = key;
+        const bool extended = key == VK_LWIN || key == VK_RWIN || key == VK_RCONTROL || key == VK_RMENU;
+        input.ki.dwFlags = KEYEVENTF_KEYUP | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+    }
+    if (count == 2) return 0;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = kHarmlessKey;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    for (UINT i = 0; i < count; ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.dwExtraInfo = kHeldKeyReleaseMarker;
+    }
+    SendInput(count, inputs, sizeof(INPUT));
+    return static_cast<int>(count - 2);
+}
