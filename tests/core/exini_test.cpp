@@ -16,6 +16,7 @@ TEST(ExiniLookups, NeverCreateAnything) {
     tree.Set(EXT("s"), EXT("k"), EXT("v"));
     tree.Set(EXT("global"), EXT("k"), EXT("g"));
     EXPECT_EQ(tree.Get(EXT("s"), EXT("other")), exstring());
+    EXPECT_FALSE(tree.HasKey(EXT("s"), EXT("other")));
     EXPECT_FALSE(tree.HasKey(EXT("none"), EXT("k")));
     EXPECT_TRUE(tree.HasKey(EXT("S"), EXT("K")));
     EXPECT_EQ(tree.begin()->second.size(), 1u);

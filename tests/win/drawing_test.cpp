@@ -130,7 +130,7 @@ TEST(Shapes, ContrastColour) {
     const Case cases[] = {
         {RGB(255, 255, 255), RGB(204, 102, 0)}, {RGB(0, 0, 0), RGB(204, 102, 0)},
         {RGB(128, 128, 128), RGB(52, 26, 0)},   {RGB(37, 37, 37), RGB(255, 139, 23)},
-        {RGB(128, 64, 0), RGB(255, 166, 77)},
+        {RGB(128, 64, 0), RGB(255, 166, 77)},   {RGB(191, 191, 191), RGB(178, 89, 0)},  // 0.35 apart: too close
     };
     for (const Case& c : cases) EXPECT_EQ(ContrastColor(c.background), c.expected) << std::hex << c.background;
 }
