@@ -123,6 +123,8 @@ TEST_F(SettingsMenu, ChoosersOpenPrefilled) {
     settings.bgImage = L"C:\\Pics\\sea.png";
     RunSettingsCommand(IDM_BGIMAGE_CUSTOM, nullptr, settings, strings, choosers);
     EXPECT_EQ(choosers.openedWithImage, exstring(L"C:\\Pics\\sea.png"));
+    EXPECT_TRUE(choosers.filter.find(L'|') == exstring::npos && choosers.filter.find(L'\0') != exstring::npos)
+        << "the file dialog's filter is pairs split by NULs";
     settings.bgImage = L"System";
     RunSettingsCommand(IDM_BGIMAGE_CUSTOM, nullptr, settings, strings, choosers);
     EXPECT_TRUE(choosers.openedWithImage.empty()) << "the wallpaper is no path to offer";
