@@ -26,4 +26,3 @@ enum MenuDots : int {
 exstring& CleanMenuText(exstring& text, int dotsMode);
 
 exstring BytesToHex(const uint8_t* bytes, long long count);
-
