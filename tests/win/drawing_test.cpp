@@ -84,8 +84,6 @@ TEST(Shapes, PixelRows) {
          {{0, "##...."}, {2, "##...."}, {3, "######"}, {4, "######"}}},
         {"3-D edge: top-right and bottom-left corners belong to the second colour", 4, 3,
          [](HDC dc) { Edge3D(dc, {0, 0, 4, 3}, kRed, kBlue); }, {{0, "###?"}, {1, "#..?"}, {2, "????"}}},
-        {"3-D edge, top side only", 4, 3, [](HDC dc) { Edge3D(dc, {0, 0, 4, 3}, kRed, kBlue, kSideTop); },
-         {{0, "####"}, {2, "...."}}},
         // Up the left from (0,3), along the top, down the right, back along the bottom.
         {"dotted focus frame", 5, 4, [](HDC dc) { FocusFrame(dc, {0, 0, 5, 4}, kRed); },
          {{0, ".#.#."}, {1, "#...#"}, {2, "....."}, {3, "#.#.#"}}},
