@@ -1,21 +1,10 @@
-// Trim, ReplaceAll and CleanMenuText against their plain definitions.
+// Trim and CleanMenuText against their plain definitions.
 #include <cstdlib>
 
 #include "fuzzinput.h"
 #include "text/textutil.h"
 
 namespace {
-
-// ReplaceAll as first described: replace in place and search on after it.
-exstring ReplaceInPlace(exstring text, const exstring& search, const exstring& replacement) {
-    if (search.empty()) return text;
-    size_t position = 0;
-    while ((position = text.find(search, position)) != exstring::npos) {
-        text.replace(position, search.size(), replacement);
-        position += replacement.size();
-    }
-    return text;
-}
 
 bool HasLoneAmpersand(const exstring& text) {
     for (size_t i = 0; i < text.size(); ++i) {
@@ -29,16 +18,8 @@ bool HasLoneAmpersand(const exstring& text) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::vector<exstring> parts = SplitParts(TextFromBytes(data, size), 3);
+    const std::vector<exstring> parts = SplitParts(TextFromBytes(data, size), 2);
     const exstring& text = parts[0];
-
-    exstring replaced(text);
-    const exchar* replacement = parts[2].empty() ? nullptr : parts[2].c_str();
-    ReplaceAll(replaced, parts[1].c_str(), parts[1].size(), replacement);
-    const exstring nulSafeReplacement = replacement == nullptr ? exstring() : exstring(replacement);
-    // The search has an explicit length; the replacement ends at its first NUL.
-    if (replaced != ReplaceInPlace(text, parts[1], nulSafeReplacement))
-        std::abort();
 
     exstring trimmed(text);
     const exstring set = parts[1].substr(0, parts[1].find(exchar(0)));

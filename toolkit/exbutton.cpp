@@ -442,21 +442,11 @@ void exButton_Link::DrawState(HDC dc, const RECT& rect, int) {
     if (state.drawFocus) FocusFrame(dc, rect, state.border);
 }
 
-RECT exButton_Link::PlaceFitted(const RECT& current, SIZE size, DWORD buttonStyle) {
-    RECT placed{};
-    switch (buttonStyle & kHorizontalMask) {
-    case BS_LEFT: placed.left = current.left; break;
-    case BS_RIGHT: placed.left = current.right - size.cx; break;
-    default: placed.left = current.left + (current.right - current.left - size.cx) / 2; break;
-    }
-    switch (buttonStyle & kVerticalMask) {
-    case BS_TOP: placed.top = current.top; break;
-    case BS_BOTTOM: placed.top = current.bottom - size.cy; break;
-    default: placed.top = current.top + (current.bottom - current.top - size.cy) / 2; break;
-    }
-    placed.right = placed.left + size.cx;
-    placed.bottom = placed.top + size.cy;
-    return placed;
+// The program's links are left-aligned and vertically centred: the text
+// grows to the right.
+RECT exButton_Link::PlaceFitted(const RECT& current, SIZE size) {
+    const LONG top = current.top + (current.bottom - current.top - size.cy) / 2;
+    return RECT{current.left, top, current.left + size.cx, top + size.cy};
 }
 
 void exButton_Link::AdjustLayout() {
@@ -467,8 +457,7 @@ void exButton_Link::AdjustLayout() {
     MeasureText(Text().c_str(), format, window, Font(), measured);
     InflateRect(&measured, 1, 1);
     const RECT current = RectInParent(window);
-    const RECT placed =
-        PlaceFitted(current, SIZE{measured.right - measured.left, measured.bottom - measured.top}, ButtonStyle());
+    const RECT placed = PlaceFitted(current, SIZE{measured.right - measured.left, measured.bottom - measured.top});
     if (EqualRect(&placed, &current)) return;
     SetWindowPos(window, nullptr, placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING);

@@ -125,8 +125,8 @@ public:
     void SetAutoSize(bool on);
     void SetPrefixMode(BYTE mode);
 
-    // Where a fitted size goes inside the current rectangle, by alignment.
-    static RECT PlaceFitted(const RECT& current, SIZE size, DWORD buttonStyle);
+    // Where a fitted size goes inside the current rectangle.
+    static RECT PlaceFitted(const RECT& current, SIZE size);
 
 private:
     BYTE autoSize_ = 1;

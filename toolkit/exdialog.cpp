@@ -187,13 +187,6 @@ INT_PTR CALLBACK exDialog::DialogProc(HWND window, UINT message, WPARAM, LPARAM)
     auto* dialog = dynamic_cast<exDialog*>(FromHandle(window));
     if (dialog == nullptr) return TRUE;
     dialog->endResult_ = 0;
-    if ((GetWindowLongW(window, GWL_STYLE) & WS_THICKFRAME) != 0) {
-        RECT rect{};
-        GetWindowRect(window, &rect);
-        dialog->SetMinTrackSize(rect.right - rect.left, rect.bottom - rect.top);
-        if (::SendMessageW(window, WM_GETICON, ICON_SMALL, 0) == 0 && ::SendMessageW(window, WM_GETICON, ICON_BIG, 0) == 0)
-            dialog->ModifyStyleEx(0, WS_EX_DLGMODALFRAME, true);
-    }
     // A dialog that places itself while initialising is not centred.
     RECT before{};
     GetWindowRect(window, &before);

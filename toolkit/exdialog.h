@@ -38,10 +38,6 @@ public:
 
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
-protected:
-    // The template buffer, for derived dialogs that adjust it in place.
-    std::vector<uint8_t>& MutableTemplate() { return template_; }
-
 private:
     INT_PTR endResult_;
     uint32_t templateId_;

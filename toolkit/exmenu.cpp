@@ -627,21 +627,6 @@ bool exMenu::HasItem(UINT id) const {
     return menu_ != nullptr && MenuHasItem(menu_, id);
 }
 
-bool exMenu::RemoveItem(UINT item, bool byPosition) {
-    if (menu_ == nullptr) return false;
-    MENUITEMINFOW info = ItemInfo(MIIM_SUBMENU);
-    const HMENU sub = GetMenuItemInfoW(menu_, item, byPosition, &info) ? info.hSubMenu : nullptr;
-    std::vector<HMENU> doomed;
-    if (sub != nullptr) {
-        doomed.push_back(sub);
-        CollectSubMenus(sub, doomed);
-    }
-    if (!DeleteMenu(menu_, item, byPosition ? MF_BYPOSITION : MF_BYCOMMAND)) return false;
-    // DeleteMenu destroyed the sub-menus; their wrappers must not outlive them.
-    ReleaseWrappers(doomed);
-    return true;
-}
-
 bool exMenu::EnableItem(UINT item, bool enable, bool byPosition) {
     if (menu_ == nullptr) return false;
     const UINT flags = (byPosition ? MF_BYPOSITION : MF_BYCOMMAND) | (enable ? MF_ENABLED : MF_GRAYED | MF_DISABLED);

@@ -45,7 +45,6 @@ public:
     exMenu* AppendPopup(const exstring& text);
     exMenu* GetSubMenu(int position);
     bool HasItem(UINT id) const;
-    bool RemoveItem(UINT item, bool byPosition = false);
     bool EnableItem(UINT item, bool enable, bool byPosition = false);
     // Enables or greys the item that opens the sub-menu holding `id`, at any depth.
     bool EnablePopupOf(UINT id, bool enable);

@@ -11,7 +11,6 @@
 namespace {
 
 const UINT kResizeFlags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING;
-const UINT kEllipsisFlags = DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS;
 
 // The height the window's non-client parts add to its client height.
 SIZE NonClientSize(HWND window) {
@@ -21,7 +20,7 @@ SIZE NonClientSize(HWND window) {
     return SIZE{frame.right - frame.left, frame.bottom - frame.top};
 }
 
-// One part of a separator line from `left` to `right` at `y`.
+// A separator line from `left` to `right` at `y`.
 void LinePart(HDC dc, int left, int right, int y, bool systemColors) {
     if (right <= left) return;
     if (systemColors) {
@@ -35,49 +34,14 @@ void LinePart(HDC dc, int left, int right, int y, bool systemColors) {
 
 } // namespace
 
+// The program's texts are all left-aligned; a no-wrap static keeps to one line.
 UINT StaticStyleFlags(LONG style, bool hidePrefix) {
-    const LONG type = style & SS_TYPEMASK;
-    UINT flags = DT_WORDBREAK;
-    switch (type) {
-    case SS_CENTER:
-        flags |= DT_CENTER;
-        break;
-    case SS_RIGHT:
-        flags |= DT_RIGHT;
-        break;
-    case SS_SIMPLE:
-    case SS_LEFTNOWORDWRAP:
-        flags |= DT_SINGLELINE;
-        break;
-    default:
-        break;
-    }
-    if ((style & SS_CENTERIMAGE) != 0) flags |= DT_VCENTER | DT_SINGLELINE;
-    switch (style & SS_ELLIPSISMASK) {
-    case SS_ENDELLIPSIS:
-        flags |= DT_END_ELLIPSIS | DT_WORD_ELLIPSIS;
-        break;
-    case SS_PATHELLIPSIS:
-        flags |= DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS;
-        break;
-    case SS_WORDELLIPSIS:
-        flags |= DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS;
-        break;
-    default:
-        break;
-    }
-    if ((style & SS_EDITCONTROL) != 0) flags |= DT_EDITCONTROL;
+    UINT flags = DT_WORDBREAK | DT_NOCLIP;
+    if ((style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP) flags |= DT_SINGLELINE;
     if ((style & SS_NOPREFIX) != 0)
         flags |= DT_NOPREFIX;
     else if (hidePrefix)
         flags |= DT_HIDEPREFIX;
-    if (type != SS_SIMPLE) flags |= DT_NOCLIP;
-    return flags;
-}
-
-UINT StaticTextFlags(LONG style, bool hidePrefix) {
-    UINT flags = StaticStyleFlags(style, hidePrefix);
-    if ((flags & kEllipsisFlags) != 0 && (flags & DT_SINGLELINE) == 0) flags |= DT_EDITCONTROL;
     return flags;
 }
 
@@ -93,7 +57,7 @@ void exStatic::SetTextColor(COLORREF color) {
 
 UINT exStatic::TextFlags() const {
     const bool hidePrefix = Handle() != nullptr && (SendMessage(WM_QUERYUISTATE) & UISF_HIDEACCEL) != 0;
-    return StaticTextFlags(staticStyle_, hidePrefix);
+    return StaticStyleFlags(staticStyle_, hidePrefix);
 }
 
 void exStatic::RedrawIfVisible() {
@@ -240,36 +204,11 @@ LRESULT exStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 // ---- exSPLine ----
 
 void exSPLine::AdjustHeight() {
-    if (Handle() == nullptr) return;
-    const int height = Text().empty() ? 2 : Theme().MetricsOf(Font()).height;
-    ResizeClient(-1, height);
+    if (Handle() != nullptr) ResizeClient(-1, 2);
 }
 
 void exSPLine::DrawStaticText(HDC dc, const RECT& rect) {
-    const bool systemColors = Theme().SystemColors();
-    if (Text().empty()) {
-        LinePart(dc, rect.left, rect.right, rect.top + (rect.bottom - rect.top + 1) / 2, systemColors);
-        return;
-    }
-    const UINT flags = (TextFlags() & ~(DT_WORDBREAK | DT_EDITCONTROL)) | DT_SINGLELINE | DT_VCENTER;
-    RECT measured{0, 0, rect.right - rect.left, rect.bottom - rect.top};
-    DrawTextW(dc, Text().c_str(), -1, &measured, (flags & ~kEllipsisFlags) | DT_CALCRECT);
-    const int width = std::min<int>(measured.right - measured.left, rect.right - rect.left);
-
-    RECT caption = rect;
-    if ((flags & DT_CENTER) != 0)
-        caption.left = rect.left + (rect.right - rect.left - width) / 2;
-    else if ((flags & DT_RIGHT) != 0)
-        caption.left = rect.right - width;
-    caption.right = caption.left + width;
-    DrawTextW(dc, Text().c_str(), -1, &caption, flags);
-
-    const int gap = Theme().Metrics().halfMarginX;
-    const int y = rect.top + (rect.bottom - rect.top + 1) / 2;
-    // Centred: the line on both sides; right-aligned: to the caption's left;
-    // left-aligned: to its right.
-    if ((flags & (DT_RIGHT | DT_CENTER)) != 0) LinePart(dc, rect.left, caption.left - gap, y, systemColors);
-    if ((flags & DT_RIGHT) == 0) LinePart(dc, caption.right + gap, rect.right, y, systemColors);
+    LinePart(dc, rect.left, rect.right, rect.top + (rect.bottom - rect.top + 1) / 2, Theme().SystemColors());
 }
 
 // ---- exPictureBox ----

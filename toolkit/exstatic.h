@@ -1,5 +1,5 @@
 // Static controls painted by the toolkit: text that takes the theme's colours
-// and fits its height to its text, a separator line with an optional caption,
+// and fits its height to its text, a separator line,
 // and a picture box that shows an icon at its natural size.
 #pragma once
 
@@ -12,9 +12,6 @@
 // The DrawTextW flags for a static's style;
 // `hidePrefix`: the window reports hidden keyboard cues.
 UINT StaticStyleFlags(LONG style, bool hidePrefix);
-// The same, plus DT_EDITCONTROL for any ellipsis without DT_SINGLELINE: what
-// exStatic draws and measures its text with.
-UINT StaticTextFlags(LONG style, bool hidePrefix);
 
 class exStatic : public exWnd, public extheme_control {
 public:
@@ -63,8 +60,7 @@ private:
     COLORREF textColor_ = kThemeTextColor;
 };
 
-// A horizontal separator line, with the control's text as an optional caption
-// inside the line.
+// A horizontal separator line, two pixels high.
 class exSPLine : public exStatic {
 public:
     void AdjustHeight() override;

@@ -9,9 +9,14 @@ class MacroExpansion : public ::testing::Test {
 protected:
     void SetUp() override {
         table.AddMacro(EXT("app_name"), EXT("Marrowgate"));
+        table.AddMacro(EXT("loop"), EXT("%loop and %app_name"));
+        table.AddMacro(EXT("blank"), EXT(""));
+        table.Set(EXT("global"), EXT("app_name"), EXT("from global"));
+        table.Set(EXT("global"), EXT("blank"), EXT("not used"));
         table.Set(EXT("global"), EXT("no"), EXT("&No"));
         table.Set(EXT("global"), EXT("yes"), EXT("&Yes"));
         table.Set(EXT("global"), EXT("open"), EXT("Open (&O)..."));
+        table.Set(EXT("global"), EXT("password"), EXT("global's"));
         table.Set(EXT("settings"), EXT("password"), EXT("Set &Password..."));
         table.Set(EXT("main"), EXT("password"), EXT("main's own"));
     }
@@ -22,49 +27,42 @@ protected:
     exmlang table;
 };
 
-// Embedded in text a macro loses its decorations; as the whole text it keeps them.
-TEST_F(MacroExpansion, EmbeddedMacrosLoseDecorations) {
-    EXPECT_EQ(Stored(EXT("main"), EXT("Don't ask me again if I choose %no to continue")),
-              exstring(EXT("Don't ask me again if I choose No to continue")));
-    EXPECT_EQ(Stored(EXT("main"), EXT("Click %open now")), exstring(EXT("Click Open  now")));
-    EXPECT_EQ(Stored(EXT("main"), EXT("x %[settings]password")), exstring(EXT("x Set Password")));
-    EXPECT_EQ(Stored(EXT("main"), EXT("%yes")), exstring(EXT("&Yes")));
-    EXPECT_EQ(Stored(EXT("main"), EXT("%open")), exstring(EXT("Open (&O)...")));
+// Embedded in text a macro loses its decorations; as the whole text it keeps
+// them. The macro table wins over every section, the current section over
+// "global", an explicit section over both. Inserted text is not expanded again.
+TEST_F(MacroExpansion, ExpandedTexts) {
+    const struct {
+        const exchar *section, *text, *expected;  // null: unchanged
+    } cases[] = {
+        {EXT("main"), EXT("Don't ask me again if I choose %no to continue"),
+         EXT("Don't ask me again if I choose No to continue")},
+        {EXT("main"), EXT("Click %open now"), EXT("Click Open  now")},
+        {EXT("main"), EXT("x %[settings]password"), EXT("x Set Password")},
+        {EXT("main"), EXT("%yes"), EXT("&Yes")},
+        {EXT("main"), EXT("%open"), EXT("Open (&O)...")},
+        {EXT("main"), EXT("I am %app_name."), EXT("I am Marrowgate.")},
+        {EXT("main"), EXT("[%password]"), EXT("[main's own]")},
+        {EXT("other"), EXT("[%password]"), EXT("[global's]")},
+        {EXT("main"), EXT("[%[settings]password]"), EXT("[Set Password]")},
+        {EXT("main"), EXT("%app_name_"), EXT("Marrowgate_")},
+        {EXT("main"), EXT("<%loop>"), EXT("<%loop and %app_name>")},
+        {EXT("main"), EXT("[%[nowhere]password]"), nullptr},  // the explicit section lacks the key
+        {EXT("main"), EXT("%app_name-_"), nullptr},           // name "app_name-"
+        {EXT("main"), EXT("%- %_ % %"), nullptr},
+        {EXT("main"), EXT("100%% %0 %9 %"), nullptr},
+        {EXT("main"), EXT("%[unclosed"), nullptr},
+        {EXT("main"), EXT("%[global]"), nullptr},
+        {EXT("main"), EXT("a %blank b"), nullptr},            // an empty replacement leaves the macro
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Stored(c.section, c.text), exstring(c.expected != nullptr ? c.expected : c.text))
+            << exstring(c.text).ToUtf8();
 }
 
-TEST_F(MacroExpansion, LookupOrder) {
-    // The macro table wins over every section.
-    table.Set(EXT("global"), EXT("app_name"), EXT("from global"));
-    EXPECT_EQ(Stored(EXT("main"), EXT("I am %app_name.")), exstring(EXT("I am Marrowgate.")));
-    // The current section before "global", an explicit section before both.
-    table.Set(EXT("global"), EXT("password"), EXT("global's"));
-    EXPECT_EQ(Stored(EXT("main"), EXT("[%password]")), exstring(EXT("[main's own]")));
-    EXPECT_EQ(Stored(EXT("other"), EXT("[%password]")), exstring(EXT("[global's]")));
-    EXPECT_EQ(Stored(EXT("main"), EXT("[%[settings]password]")), exstring(EXT("[Set Password]")));
-    // An explicit section that lacks the key leaves the macro.
-    EXPECT_EQ(Stored(EXT("main"), EXT("[%[nowhere]password]")), exstring(EXT("[%[nowhere]password]")));
-}
-
-TEST_F(MacroExpansion, WhatIsNoMacro) {
+TEST_F(MacroExpansion, ExpandedOnceWhenStoredAndRedefinable) {
     EXPECT_EQ(Stored(EXT("main"), EXT("%later stays")), exstring(EXT("%later stays")));
     table.Set(EXT("main"), EXT("later"), EXT("now"));
-    EXPECT_EQ(table.Get(EXT("main"), EXT("probe")), exstring(EXT("%later stays")));  // not re-expanded
-
-    EXPECT_EQ(Stored(EXT("main"), EXT("%app_name_")), exstring(EXT("Marrowgate_")));
-    EXPECT_EQ(Stored(EXT("main"), EXT("%app_name-_")), exstring(EXT("%app_name-_")));  // name "app_name-"
-    EXPECT_EQ(Stored(EXT("main"), EXT("%- %_ % %")), exstring(EXT("%- %_ % %")));
-    EXPECT_EQ(Stored(EXT("main"), EXT("100%% %0 %9 %")), exstring(EXT("100%% %0 %9 %")));
-    EXPECT_EQ(Stored(EXT("main"), EXT("%[unclosed")), exstring(EXT("%[unclosed")));
-    EXPECT_EQ(Stored(EXT("main"), EXT("%[global]")), exstring(EXT("%[global]")));
-    // Inserted text is not expanded again.
-    table.AddMacro(EXT("loop"), EXT("%loop and %app_name"));
-    EXPECT_EQ(Stored(EXT("main"), EXT("<%loop>")), exstring(EXT("<%loop and %app_name>")));
-}
-
-TEST_F(MacroExpansion, EmptyReplacementLeavesTheMacro) {
-    table.AddMacro(EXT("blank"), EXT(""));
-    table.Set(EXT("global"), EXT("blank"), EXT("not used"));
-    EXPECT_EQ(Stored(EXT("main"), EXT("a %blank b")), exstring(EXT("a %blank b")));
+    EXPECT_EQ(table.Get(EXT("main"), EXT("probe")), exstring(EXT("%later stays")));
     EXPECT_FALSE(table.AddMacro(EXT(""), EXT("x")));
     EXPECT_TRUE(table.AddMacro(EXT("APP_NAME"), EXT("Other")));
     EXPECT_EQ(Stored(EXT("main"), EXT("%app_name")), exstring(EXT("Other")));

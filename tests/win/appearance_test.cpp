@@ -24,7 +24,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const COLORREF kSkip = 0xFFFFFFFFu;
 const wchar_t kPersonalize[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 
 // A pixel of `control` at (x, y) of its window rectangle; negative counts from the right.
@@ -43,20 +42,11 @@ protected:
 };
 
 // Ground, edit field, edit frame, the default button's frame and the
-// separator, from the scheme table; in the system colours, the system's ground
-// and field, and frames of its own.
+// separator, in the scheme's colours; in the system colours, the system's
+// ground and field, and frames of its own.
 TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
-    const struct {
-        Appearance choice;
-        COLORREF ground, field, border, accent, line;
-    } schemes[] = {
-        {Appearance::kLight, 0xF0F0F0, 0xFFFFFF, 0xADADAD, 0xCC7A00, 0x808080},
-        {Appearance::kDark, 0x252525, 0x1E1E1E, 0x858585, 0xCC7A00, 0xDADADA},
-        {Appearance::kBlue, 0x6C3C00, 0x4F2D00, 0xD8B180, 0x35B735, 0xE1C49F},
-        {Appearance::kGreen, 0x0C5C0C, 0x094209, 0x88BE88, 0xFFFFFF, 0xBADABA},
-        // And back from the schemes.
-        {Appearance::kSystemColours, GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOW), kSkip, kSkip, kSkip},
-    };
+    const Appearance choices[] = {Appearance::kLight, Appearance::kDark, Appearance::kBlue, Appearance::kGreen,
+                                  Appearance::kSystemColours};  // and back from the schemes
     BuildSettingsMenu(menu, strings);
     mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr});
     mgtLocker locker(&settings, &strings);
@@ -65,9 +55,15 @@ TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
     const HWND field = GetDlgItem(unlock.Handle(), IDC_PASSWORD);
     const HWND ok = GetDlgItem(unlock.Handle(), IDOK);
 
-    for (const auto& s : schemes) {
-        SCOPED_TRACE(AppearanceName(s.choice));
-        Theme().SetAppearance(s.choice);
+    for (const Appearance choice : choices) {
+        SCOPED_TRACE(AppearanceName(choice));
+        Theme().SetAppearance(choice);
+        const bool system = choice == Appearance::kSystemColours;
+        const ColorScheme& scheme = Theme().Scheme();
+        const struct {
+            COLORREF ground, field, border, accent, line;
+        } s = {system ? GetSysColor(COLOR_BTNFACE) : scheme.background,
+               system ? GetSysColor(COLOR_WINDOW) : scheme.fieldBackground, scheme.border, scheme.accent, scheme.line};
         // Made in the look, unlike the others: its fields are framed by scroll boxes, which take their IDs.
         mgtInputDlg password(settings, strings);
         ASSERT_TRUE(password.Create(nullptr));
@@ -95,7 +91,7 @@ TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
         const int middle = (WindowRectOf(field).bottom - WindowRectOf(field).top) / 2;
         EXPECT_EQ(ControlPixel(field, -6, middle), s.field);
         EXPECT_EQ(ControlPixel(hint, -6, middle), s.field) << "password dialog";
-        if (s.border != kSkip) {
+        if (!system) {
             EXPECT_EQ(ControlPixel(hint, 0, middle), s.border) << "field frame";
             EXPECT_EQ(ControlPixel(ok, 0, middle), s.accent) << "default button frame";
             ShowAndSettle(main.Handle(), 40, 40);
@@ -104,8 +100,8 @@ TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
 
         // The settings menu: owner-drawn in the scheme, left to the system otherwise.
         EXPECT_EQ((GetMenuState(menu.Handle(), IDM_SET_PASSWORD, MF_BYCOMMAND) & MF_OWNERDRAW) != 0,
-                  s.border != kSkip) << "menu owner drawing";
-        if (s.border != kSkip) {
+                  !system) << "menu owner drawing";
+        if (!system) {
             OffscreenBuffer buffer(OffscreenBuffer::Kind::Dib32);
             DRAWITEMSTRUCT draw{ODT_MENU, 0, IDM_SET_PASSWORD, ODA_DRAWENTIRE, 0,
                                 reinterpret_cast<HWND>(menu.Handle()), buffer.Get(nullptr, 200, 24),

@@ -15,51 +15,47 @@ namespace {
 
 using namespace std::chrono_literals;
 
-LONG_PTR TypeOf(HWND control) {
-    return GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK;
-}
-
 // Leaves the theme as the program runs it.
 class ThemeTest : public ::testing::Test {
 protected:
-    void TearDown() override { Theme().ApplyScheme(-1); }
+    void TearDown() override {
+        Theme().ApplyScheme(-1);
+        Theme().CreateFonts(SystemMenuFont(), 1.45);
+    }
 };
 
-// The schemes' colours show in the appearance tests; here, the indices.
+// The schemes' colours show in the appearance tests; here, bad indices and values.
 TEST_F(ThemeTest, IndicesOutsideTheSchemeListChangeNothing) {
-    ThemeState& theme = Theme();
-    ASSERT_TRUE(theme.ApplyScheme(2));
-    EXPECT_FALSE(theme.ApplyScheme(5));
-    EXPECT_FALSE(theme.ApplyScheme(-2));
-    EXPECT_EQ(theme.Scheme().name, exstring(L"Blue"));
-    ASSERT_TRUE(theme.ApplyScheme(-1));
-    EXPECT_TRUE(theme.SystemColors());
-}
+    ASSERT_TRUE(Theme().ApplyScheme(2));
+    EXPECT_FALSE(Theme().ApplyScheme(5));
+    EXPECT_FALSE(Theme().ApplyScheme(-2));
+    EXPECT_EQ(Theme().Scheme().name, exstring(L"Blue"));
+    ASSERT_TRUE(Theme().ApplyScheme(-1));
+    EXPECT_TRUE(Theme().SystemColors());
 
-TEST(SystemScheme, AppsUseLightThemeValue) {
     const DWORD dark = 0, light = 1, other = 7;
-    EXPECT_EQ(SchemeIndexFromAppsUseLightTheme(&dark, 4, REG_DWORD), 1);
-    EXPECT_EQ(SchemeIndexFromAppsUseLightTheme(&light, 4, REG_DWORD), 0);
-    EXPECT_EQ(SchemeIndexFromAppsUseLightTheme(&other, 4, REG_DWORD), 0);
-    EXPECT_EQ(SchemeIndexFromAppsUseLightTheme(&dark, 4, REG_BINARY), 0);
-    EXPECT_EQ(SchemeIndexFromAppsUseLightTheme(&dark, 2, REG_DWORD), 0);
-    EXPECT_EQ(SchemeIndexFromAppsUseLightTheme(nullptr, 0, REG_DWORD), 0);
+    const struct {
+        const DWORD* value;
+        DWORD size, type;
+        int scheme;
+    } values[] = {{&dark, 4, REG_DWORD, 1}, {&light, 4, REG_DWORD, 0}, {&other, 4, REG_DWORD, 0},
+                  {&dark, 4, REG_BINARY, 0}, {&dark, 2, REG_DWORD, 0}, {nullptr, 0, REG_DWORD, 0}};
+    for (const auto& v : values)
+        EXPECT_EQ(SchemeIndexFromAppsUseLightTheme(v.value, v.size, v.type), v.scheme) << v.size << " " << v.type;
 }
 
+// The main window's title takes the large font; menus the bold one.
 TEST_F(ThemeTest, LargeAndBoldFonts) {
-    ThemeState& theme = Theme();
-    LOGFONTW base = SystemMenuFont();
+    LOGFONTW base = SystemMenuFont(), large{}, bold{};
     base.lfHeight = -12;
-    theme.CreateFonts(base, 1.45);
-    LOGFONTW large{}, bold{};
-    GetObjectW(theme.LargeFont(), sizeof(large), &large);
+    Theme().CreateFonts(base, 1.45);
+    GetObjectW(Theme().LargeFont(), sizeof(large), &large);
+    GetObjectW(Theme().BoldFont(), sizeof(bold), &bold);
     EXPECT_EQ(large.lfHeight, -17);
-    GetObjectW(theme.BoldFont(), sizeof(bold), &bold);
     EXPECT_EQ(bold.lfWeight, FW_BOLD);
-    theme.CreateFonts(base, 0.9);
-    GetObjectW(theme.LargeFont(), sizeof(large), &large);
+    Theme().CreateFonts(base, 0.9);
+    GetObjectW(Theme().LargeFont(), sizeof(large), &large);
     EXPECT_EQ(large.lfHeight, -12) << "a scale below 1 counts as 1";
-    theme.CreateFonts(SystemMenuFont(), 1.45);
 }
 
 // A themed dialog that records its initialisation and draws a border in
@@ -83,7 +79,6 @@ TEST_F(ThemeTest, InitialisationOrderFontAndSystemPainting) {
     const std::vector<std::string> expected = {"InitControls", "InitContent", "UpdateControls", "LayoutControls"};
     ASSERT_GE(dialog.calls.size(), 4u);
     EXPECT_EQ(std::vector<std::string>(dialog.calls.begin(), dialog.calls.begin() + 4), expected);
-    EXPECT_TRUE(dialog.Initialized());
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(dialog.Handle(), IDOK), WM_GETFONT, 0, 0)),
               Theme().DialogFont());
 
@@ -99,7 +94,7 @@ TEST_F(ThemeTest, OwnerDrawnButtonCountsADoubleClickTwice) {
     FixtureDialog dialog;
     ASSERT_TRUE(dialog.Create(nullptr));
     const HWND button = dialog.Item(IDC_FX_BUTTON);
-    ASSERT_EQ(TypeOf(button), BS_OWNERDRAW);
+    ASSERT_EQ(dialog.ButtonType(IDC_FX_BUTTON), BS_OWNERDRAW);
     const LPARAM at = MAKELPARAM(5, 5);
     SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
     SendMessageW(button, WM_LBUTTONUP, 0, at);
@@ -108,7 +103,8 @@ TEST_F(ThemeTest, OwnerDrawnButtonCountsADoubleClickTwice) {
     SendMessageW(button, WM_LBUTTONUP, 0, at);
     EXPECT_EQ(dialog.Count(IDC_FX_BUTTON, BN_CLICKED), 2);
     ASSERT_TRUE(Theme().ApplyScheme(-1));
-    EXPECT_TRUE(WaitFor([&] { return TypeOf(button) == BS_PUSHBUTTON; }, 2s)) << "the system draws again";
+    EXPECT_TRUE(WaitFor([&] { return dialog.ButtonType(IDC_FX_BUTTON) == BS_PUSHBUTTON; }, 2s))
+        << "the system draws again";
 }
 
 } // namespace
