@@ -33,12 +33,11 @@ bool IsIgnoredMessage(UINT message) {
     }
 }
 
-GuardHold::GuardHold(COLORREF color, DWORD lockProcess) {
+GuardHold::GuardHold(COLORREF color, DWORD lockProcess) : hooks_(KeyboardProc, MouseProc) {
     Allow(lockProcess);
     const HINSTANCE module = GetModuleHandleW(nullptr);
     GetAsyncKeyState(VK_MENU);
-    keyboard_ = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardProc, module, 0);
-    mouse_ = SetWindowsHookExW(WH_MOUSE_LL, MouseProc, module, 0);
+    hooks_.Start();
     brush_ = CreateSolidBrush(color);
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = CoverProc;
@@ -53,24 +52,11 @@ GuardHold::GuardHold(COLORREF color, DWORD lockProcess) {
 }
 
 GuardHold::~GuardHold() {
-    if (keyboard_ != nullptr) UnhookWindowsHookEx(keyboard_);
-    if (mouse_ != nullptr) UnhookWindowsHookEx(mouse_);
+    hooks_.Stop();
     g_allowedProcess = 0;
     if (cover_ != nullptr) DestroyWindow(cover_);
     UnregisterClassW(kCoverClass, GetModuleHandleW(nullptr));
     if (brush_ != nullptr) DeleteObject(brush_);
-}
-
-void GuardHold::RenewHooks() {
-    const HINSTANCE module = GetModuleHandleW(nullptr);
-    const auto renew = [module](HHOOK& hook, int type, HOOKPROC procedure) {
-        HHOOK fresh = SetWindowsHookExW(type, procedure, module, 0);
-        if (fresh == nullptr) return;
-        if (hook != nullptr) UnhookWindowsHookEx(hook);
-        hook = fresh;
-    };
-    renew(keyboard_, WH_KEYBOARD_LL, KeyboardProc);
-    renew(mouse_, WH_MOUSE_LL, MouseProc);
 }
 
 void GuardHold::Allow(DWORD lockProcess) {

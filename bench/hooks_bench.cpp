@@ -1,6 +1,8 @@
 // Cost of the lock's hook procedures per input event, against the one call
 // they cannot avoid (passing the event on), and proof that they allocate
-// nothing.
+// nothing. Then whole events through the installed hooks on their thread:
+// the longest wait while the window thread is busy, and a click against
+// hooks that only pass the event on.
 #include <windows.h>
 #include <psapi.h>
 
@@ -12,6 +14,7 @@
 #include <new>
 #include <vector>
 
+#include "lock/hookthread.h"
 #include "lock/mgtlocker.h"
 
 namespace {
@@ -54,6 +57,90 @@ POINT CentreOf(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
     return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+LRESULT CALLBACK PassOn(int code, WPARAM wParam, LPARAM lParam) noexcept {
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// One click at `point` (a move there, a press, a release), as a mouse sends it.
+void Click(POINT point) {
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs) input.type = INPUT_MOUSE;
+    inputs[0].mi.dx = MulDiv(point.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    inputs[0].mi.dy = MulDiv(point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(3, inputs, sizeof(INPUT));
+}
+
+void Key(WORD key) {
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+double MsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Clicks and keys sent from a thread of their own for `ms`: under Wine
+// SendInput returns once the low-level hooks have answered, so its time is
+// the wait of the events it sends.
+struct Sender {
+    POINT point{};
+    DWORD ms = 0;
+    double longestMs = 0;
+    int events = 0;
+};
+
+DWORD WINAPI SendFor(void* data) {
+    auto* sender = static_cast<Sender*>(data);
+    const auto begin = Clock::now();
+    while (MsSince(begin) < sender->ms) {
+        for (int kind = 0; kind < 2; ++kind) {
+            const auto start = Clock::now();
+            if (kind == 0) Click(sender->point);
+            else Key(VK_LWIN);
+            sender->longestMs = std::max(sender->longestMs, MsSince(start));
+        }
+        sender->events += 5;
+    }
+    return 0;
+}
+
+// The longest wait of one event while this (the window) thread sleeps or
+// takes its messages for 3 s.
+Sender LongestWait(POINT point, bool busy) {
+    Sender sender;
+    sender.point = point;
+    sender.ms = 3000;
+    HANDLE thread = CreateThread(nullptr, 0, SendFor, &sender, 0, nullptr);
+    if (thread == nullptr) return sender;
+    if (busy) Sleep(sender.ms);
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+    CloseHandle(thread);
+    return sender;
+}
+
+// Median time of one whole click through whatever hooks are installed.
+double MedianClickMicroseconds(POINT point) {
+    std::vector<double> times;
+    for (int i = 0; i < 400; ++i) {
+        const auto start = Clock::now();
+        Click(point);
+        times.push_back(MsSince(start) * 1000);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
 }
 
 } // namespace
@@ -140,7 +227,15 @@ int wmain() {
         batches, perBatch);
     const double underPoint =
         MedianNanosecondsPerCall([&](int) { WindowFromPoint(onDialog.pt); }, batches, perBatch);
+
+    const Sender idle = LongestWait(onBackground.pt, false);
+    const Sender busy = LongestWait(onBackground.pt, true);
+    const double lockClick = MedianClickMicroseconds(onDialog.pt);
     locker.Stop();
+    HookThread passOn(PassOn, PassOn);
+    const bool passOnHolds = passOn.Start();
+    const double passOnClick = MedianClickMicroseconds(onDialog.pt);
+    passOn.Stop();
 
     std::printf("hooks: %d events per procedure, median per call\n", batches * perBatch);
     std::printf("  floor (CallNextHookEx alone): %8.0f ns\n", floor);
@@ -155,6 +250,13 @@ int wmain() {
                 foreground / floor);
     std::printf("  asked per click let through: GetGUIThreadInfo %6.0f ns (%.2f), WindowFromPoint %6.0f ns (%.2f)\n",
                 threadInfo, threadInfo / floor, underPoint, underPoint / floor);
+    std::printf("hook thread: events sent for 3 s from another thread, the longest wait of one\n");
+    std::printf("  window thread idle: %6.2f ms (%d events)\n", idle.longestMs, idle.events);
+    std::printf("  window thread busy: %6.2f ms (%d events)  ratio %.2f (aim: under 2 ms, ratio near 1)\n",
+                busy.longestMs, busy.events, busy.longestMs / std::max(idle.longestMs, 0.001));
+    std::printf("  whole click on the dialog, hooks on their thread: %7.1f us\n", lockClick);
+    std::printf("  same, hooks that only call CallNextHookEx%s:   %7.1f us  ratio %.2f (aim: at most 1.5)\n",
+                passOnHolds ? "" : " (not installed)", passOnClick, lockClick / passOnClick);
     std::printf("  heap allocations in 200000 hook calls: %lld (private bytes %+lld)\n", allocations,
                 static_cast<long long>(bytesAfter) - static_cast<long long>(bytesBefore));
     DestroyWindow(dialog);
