@@ -391,6 +391,7 @@ void mgtGuardianLink::Launch() {
 void mgtGuardianLink::ScheduleRetry(ULONGLONG now) {
     DWORD delay = 0;
     budget_.NextTry(delay);
+    delay = std::min(delay, kSlowRetryMs);
     retry_ = true;
     nextTry_ = now + delay;
 }

@@ -109,6 +109,9 @@ public:
     void Tick();
 
     static constexpr UINT kTickMs = 200;
+    // The lock retries its guardian at least this often: it never stays
+    // unguarded for long.
+    static constexpr DWORD kSlowRetryMs = 2000;
 
 private:
     static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept;

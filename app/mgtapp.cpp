@@ -265,6 +265,8 @@ bool mgtApp::LockNow(const AdoptedLink& adopted) {
     } else {
         locker_.Abandon();
     }
+    // The channel is unmapped when this returns.
+    locker_.SetChannel(nullptr);
     SetMainWindow(nullptr);
     return result;
 }

@@ -343,7 +343,6 @@ void mgtLocker::Stop() {
 
 void mgtLocker::Abandon() {
     hooks_.Stop();
-    ReportHold();
     // Reading the key states clears what the dropped keys left behind. A
     // process that never locked (the password query) leaves the window
     // library unloaded.
