@@ -74,8 +74,9 @@ public:
     bool HasShutdownBlockReasons();
 
     static constexpr UINT kWatchdogMs = 500;
-    // Late ticks mean a stalled thread, and the system drops a hook that does
-    // not answer within its timeout (one second at most).
+    // Late ticks mean a stalled process or system, which may have kept the
+    // hook thread from answering too; the system drops a hook that does not
+    // answer within its timeout (one second at most).
     static constexpr ULONGLONG kStallMs = 250;
     static constexpr ULONGLONG kRenewalMs = 30000;
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/shell/foreground.h"
+#include "lock/lockchannel.h"
 #include "lock/mgtlocker.h"
 #include "lockhost/lockhostprotocol.h"
 #include "testsupport.h"
@@ -180,10 +181,20 @@ TEST_F(LockAcrossProcesses, AHookThatFailedIsInstalledAtTheNextWatchdogTick) {
     locker = nullptr;
     TestWindow dialog(L"dialog", WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST);
     mgtLocker lock(nullptr, nullptr, FirstKeyboardInstallFails);
+    LockChannel channel = LockChannel::Create();
+    UniqueHandle holding(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    lock.SetChannel(channel.State());
+    lock.SetHoldingNotice(holding.Get());
     lock.Start(dialog.Handle(), nullptr);
+    // It says so to the guardian and to the helper alike.
     EXPECT_FALSE(lock.IsLocked()) << "locked without its keyboard hook";
+    EXPECT_EQ(channel.State()->lockHolds, 0);
+    EXPECT_EQ(WaitForSingleObject(holding.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
     mgtLocker::WatchdogTimerProc(nullptr, WM_TIMER, lock.TimerId(), 0);
     EXPECT_TRUE(WaitFor([&] { return lock.IsLocked(); }, 1s)) << "the watchdog did not install it";
+    mgtLocker::WatchdogTimerProc(nullptr, WM_TIMER, lock.TimerId(), 0);
+    EXPECT_EQ(channel.State()->lockHolds, 1);
+    EXPECT_EQ(WaitForSingleObject(holding.Get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
     ForceForeground(witness);
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == witness; }, 2s));
     e2e::Keys({'Q'});
