@@ -25,6 +25,12 @@ LRESULT CALLBACK CoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// On the hook thread after each install: keys may have gone by unseen while
+// no hook was called.
+void SeedHeldKeys() {
+    g_keys = HeldModifiers(GetAsyncKeyState);
+}
+
 } // namespace
 
 bool IsIgnoredMessage(UINT message) {
@@ -36,13 +42,12 @@ bool IsIgnoredMessage(UINT message) {
     }
 }
 
-GuardHold::GuardHold(COLORREF color, DWORD lockProcess) {
+GuardHold::GuardHold(COLORREF color, DWORD lockProcess)
+    : hooks_(KeyboardProc, MouseProc, SetWindowsHookExW, SeedHeldKeys) {
     Allow(lockProcess);
     const HINSTANCE module = GetModuleHandleW(nullptr);
     GetAsyncKeyState(VK_MENU);
-    g_keys = HeldModifiers(GetAsyncKeyState);
-    keyboard_ = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardProc, module, 0);
-    mouse_ = SetWindowsHookExW(WH_MOUSE_LL, MouseProc, module, 0);
+    hooks_.Start();
     ReleaseHeldModifiers();
     brush_ = CreateSolidBrush(color);
     WNDCLASSW windowClass{};
@@ -58,26 +63,11 @@ GuardHold::GuardHold(COLORREF color, DWORD lockProcess) {
 }
 
 GuardHold::~GuardHold() {
-    if (keyboard_ != nullptr) UnhookWindowsHookEx(keyboard_);
-    if (mouse_ != nullptr) UnhookWindowsHookEx(mouse_);
+    hooks_.Stop();
     g_allowedProcess = 0;
     if (cover_ != nullptr) DestroyWindow(cover_);
     UnregisterClassW(kCoverClass, GetModuleHandleW(nullptr));
     if (brush_ != nullptr) DeleteObject(brush_);
-}
-
-void GuardHold::RenewHooks() {
-    // Keys may have gone by unseen while the old hooks were not called.
-    g_keys = HeldModifiers(GetAsyncKeyState);
-    const HINSTANCE module = GetModuleHandleW(nullptr);
-    const auto renew = [module](HHOOK& hook, int type, HOOKPROC procedure) {
-        HHOOK fresh = SetWindowsHookExW(type, procedure, module, 0);
-        if (fresh == nullptr) return;
-        if (hook != nullptr) UnhookWindowsHookEx(hook);
-        hook = fresh;
-    };
-    renew(keyboard_, WH_KEYBOARD_LL, KeyboardProc);
-    renew(mouse_, WH_MOUSE_LL, MouseProc);
 }
 
 void GuardHold::Allow(DWORD lockProcess) {

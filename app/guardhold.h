@@ -7,9 +7,12 @@
 
 #include <windows.h>
 
+#include "../lock/hookthread.h"
+
 class GuardHold {
 public:
-    // `color` paints the cover; hooks and the (hidden) cover are made at once,
+    // `color` paints the cover; hooks (on a thread of their own) and the
+    // (hidden) cover are made at once,
     // with input already allowed to `lockProcess`: a key typed while the
     // guardian starts must reach the lock.
     GuardHold(COLORREF color, DWORD lockProcess);
@@ -22,17 +25,17 @@ public:
     void Cover();
     void Uncover();
     // Installs fresh hooks, then removes the old ones: the system drops a
-    // hook that once failed to answer in time, and says nothing.
-    void RenewHooks();
-    bool Holds() const { return keyboard_ != nullptr && mouse_ != nullptr; }
+    // hook that once failed to answer in time, and says nothing. Also
+    // retries a hook that failed. Returns at once.
+    void RenewHooks() { hooks_.Renew(); }
+    bool Holds() const { return hooks_.Holds(); }
     HWND CoverWindow() const { return cover_; }
 
     static LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
 
 private:
-    HHOOK keyboard_ = nullptr;
-    HHOOK mouse_ = nullptr;
+    HookThread hooks_;
     HWND cover_ = nullptr;
     HBRUSH brush_ = nullptr;
 };

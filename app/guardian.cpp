@@ -1,6 +1,7 @@
 #include "guardian.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "../lock/lockchannel.h"
 #include "../text/pathutil.h"
@@ -21,15 +22,11 @@ const DWORD kRelayWaitMs = 5000;
 const DWORD kInstanceRoleWaitMs = 500;
 // How often the guardian looks at the channel while the lock lives.
 const DWORD kLookMs = 50;
-// The guardian renews its hooks now and then, and after a relock, which may
-// have kept its thread from answering them in time.
+// The system drops a hook that once failed to answer in time, without a word:
+// the guardian renews its hooks now and then, and often while its hold is
+// all there is because the lock cannot hold the input itself.
 const ULONGLONG kHookRenewalMs = 30000;
-// A session that asked whether it may end, and one that ends: about as long
-// as a real log-off takes to end this process.
-const ULONGLONG kQueryPauseMs = 5000;
-const ULONGLONG kEndPauseMs = 10000;
-
-ULONGLONG g_pausedUntil = 0;
+const ULONGLONG kSoleHoldRenewalMs = 2000;
 mgtGuardianLink* g_link = nullptr;
 
 exstring Decimal(uint64_t value) {
@@ -38,10 +35,6 @@ exstring Decimal(uint64_t value) {
 
 exstring HandleText(HANDLE handle) {
     return Decimal(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(handle)));
-}
-
-bool GuardingPaused() {
-    return GetTickCount64() < g_pausedUntil || GetSystemMetrics(SM_SHUTTINGDOWN) != 0;
 }
 
 bool Unlocked(const LockChannelState* state) {
@@ -59,10 +52,10 @@ UniqueHandle OpenWatched(DWORD processId) {
 
 LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (IsIgnoredMessage(message)) return 0;
-    if (message == WM_QUERYENDSESSION || message == WM_ENDSESSION) {
-        g_pausedUntil = SessionPauseAfter(message, wParam, GetTickCount64(), g_pausedUntil);
-        return message == WM_QUERYENDSESSION ? TRUE : 0;
-    }
+    // Never holds up a log-off; whether one is under way is asked of the
+    // system, not taken from these messages, which anyone may send.
+    if (message == WM_QUERYENDSESSION) return TRUE;
+    if (message == WM_ENDSESSION) return 0;
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -122,7 +115,7 @@ UniqueHandle ClaimRelayed(HANDLE relay, const exstring& instanceName) {
 enum class Wake { kSignalled, kTimeout, kFailed };
 
 // Waits for `handle` (may be null) while dispatching this thread's messages:
-// the guardian's hooks are called while it does.
+// the session's end is heard while it does.
 Wake PumpWait(HANDLE handle, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     const DWORD count = handle != nullptr ? 1 : 0;
@@ -171,7 +164,9 @@ private:
     bool Watch() {
         PumpWait(lock_.Get(), kLookMs);
         if (Unlocked(state_)) return false;
-        if (GetTickCount64() - renewed_ >= kHookRenewalMs) RenewHooks();
+        // A hook that failed is retried at every look.
+        const ULONGLONG renewal = state_->lockHolds != 0 ? kHookRenewalMs : kSoleHoldRenewalMs;
+        if (GetTickCount64() - renewed_ >= renewal || !hold_.Holds()) RenewHooks();
         if (!up_ && static_cast<DWORD>(state_->lockProcess) == lockId_) {
             // The new lock covers the screen itself now.
             up_ = true;
@@ -193,25 +188,34 @@ private:
     bool Relock() {
         DWORD delay = 0;
         lock_.Reset();
-        if (PlanRestart({false, up_}, budget_, delay)) {
-            const exstring arguments = exstring(kSwitchGuardian) + EXT(" ") + Decimal(GetCurrentProcessId()) +
-                                       EXT(" ") + kRelockVerb;
-            do {
-                PumpWait(nullptr, delay);
-                lock_ = StartRelayed(arguments, channel_, instanceName_);
-            } while (!lock_.Held() && budget_.NextTry(delay));
-        }
-        if (!lock_.Held()) {
-            // No lock could be started: the system's own lock closes the
-            // desktop, and the mark locks again at the next log-on.
-            LockWorkStation();
-            return false;
+        if (!PlanRestart({false, up_}, budget_, delay)) return false;
+        const exstring arguments =
+            exstring(kSwitchGuardian) + EXT(" ") + Decimal(GetCurrentProcessId()) + EXT(" ") + kRelockVerb;
+        // Cover and hold stay while no lock can be started, for as long as
+        // it takes: giving up would open the desktop.
+        for (;;) {
+            AskSystemLockAfterFailures();
+            PumpWait(nullptr, delay);
+            if (Unlocked(state_)) return false;
+            lock_ = StartRelayed(arguments, channel_, instanceName_);
+            if (lock_.Held()) break;
+            budget_.NextTry(delay);
         }
         lockId_ = GetProcessId(lock_.Get());
         hold_.Allow(lockId_);
         up_ = false;
-        RenewHooks();
         return true;
+    }
+
+    // In addition, never instead: the system refuses it under a policy, and it
+    // protects nothing for an account without a password. Asked again while
+    // it is refused.
+    void AskSystemLockAfterFailures() {
+        if (budget_.Tries() < RestartBudget::kMaxTries) {
+            systemLocked_ = false;
+            return;
+        }
+        if (!systemLocked_) systemLocked_ = LockWorkStation() != FALSE;
     }
 
     void RenewHooks() {
@@ -228,6 +232,7 @@ private:
     GuardHold hold_;
     RestartBudget budget_;
     bool up_ = false;
+    bool systemLocked_ = false;
     ULONGLONG renewed_ = GetTickCount64();
 };
 
@@ -293,23 +298,21 @@ AdoptedLink AdoptedGuardian(const std::vector<exstring>& tokens) {
     return link.guardian != 0 && link.channel != 0 ? link : AdoptedLink{};
 }
 
-bool RestartBudget::NextTry(DWORD& delayMs) {
-    if (tries_ >= kMaxTries) return false;
-    delayMs = tries_ == 0 ? 0 : 125u << tries_;
-    ++tries_;
-    return true;
+void RestartBudget::NextTry(DWORD& delayMs) {
+    // 125 << 7 is past the ceiling already; the shift stays small.
+    delayMs = tries_ == 0 ? 0 : std::min<DWORD>(kLongestDelayMs, 125u << std::min(tries_, 7u));
+    if (tries_ < UINT_MAX) ++tries_;
 }
 
 bool PlanRestart(const WatchedEnd& end, RestartBudget& budget, DWORD& delayMs) {
     if (end.unlocked) return false;
     if (end.cameUp) budget.CameUp();
-    return budget.NextTry(delayMs);
+    budget.NextTry(delayMs);
+    return true;
 }
 
-ULONGLONG SessionPauseAfter(UINT message, WPARAM wParam, ULONGLONG now, ULONGLONG pausedUntil) {
-    if (message == WM_QUERYENDSESSION) return std::max(pausedUntil, now + kQueryPauseMs);
-    if (message != WM_ENDSESSION) return pausedUntil;
-    return wParam != FALSE ? now + kEndPauseMs : 0;
+bool GuardingPaused() {
+    return GetSystemMetrics(SM_SHUTTINGDOWN) != 0;
 }
 
 WatchState CheckWatched(UniqueHandle& process, DWORD processId, const exstring& image) {
@@ -387,7 +390,8 @@ void mgtGuardianLink::Launch() {
 
 void mgtGuardianLink::ScheduleRetry(ULONGLONG now) {
     DWORD delay = 0;
-    if (!budget_.NextTry(delay)) delay = kSlowRetryMs;
+    budget_.NextTry(delay);
+    delay = std::min(delay, kSlowRetryMs);
     retry_ = true;
     nextTry_ = now + delay;
 }

@@ -50,14 +50,18 @@ struct AdoptedLink {
 // Both 0 unless the tokens are exactly a relock's.
 AdoptedLink AdoptedGuardian(const std::vector<exstring>& tokens);
 
-// Starts of a watched process that never came up: a short back-off, then no
-// more. A start that came up gives the whole budget back.
+// Starts of a watched process that never came up: each waits longer than the
+// last, up to a ceiling, and tries never run out. A start that came up gives
+// the back-off back.
 class RestartBudget {
 public:
+    // After this many starts in a row that never came up, the system's own
+    // lock is asked for as well.
     static constexpr unsigned kMaxTries = 5;
+    static constexpr DWORD kLongestDelayMs = 8000;
 
-    // The wait before the next try, which it counts; false when none is left.
-    bool NextTry(DWORD& delayMs);
+    // The wait before the next try, which it counts.
+    void NextTry(DWORD& delayMs);
     void CameUp() { tries_ = 0; }
     unsigned Tries() const { return tries_; }
 
@@ -70,12 +74,13 @@ struct WatchedEnd {
     bool unlocked;  // the lock said over the channel that the right password was typed
     bool cameUp;    // it wrote its process ID into the channel
 };
-// True (with the wait first) when the watched process is to be started again.
+// True (with the wait first) when the watched process is to be started again:
+// always, but after the right password.
 bool PlanRestart(const WatchedEnd& end, RestartBudget& budget, DWORD& delayMs);
 
-// An end of session pauses guarding for as long as a real one takes, and a
-// cancelled one resumes it at once. Returns the new end of the pause.
-ULONGLONG SessionPauseAfter(UINT message, WPARAM wParam, ULONGLONG now, ULONGLONG pausedUntil);
+// Relocking waits while the session really ends. Only the system says so: an
+// end-of-session message can be sent by any program.
+bool GuardingPaused();
 
 // What one look at a watched process found. A wait that fails is no end: the
 // handle is opened afresh by process ID, and the process counts as ended only
@@ -104,8 +109,8 @@ public:
     void Tick();
 
     static constexpr UINT kTickMs = 200;
-    // Once the budget is spent, the lock still tries now and then: it never
-    // stays unguarded for good.
+    // The lock retries its guardian at least this often: it never stays
+    // unguarded for long.
     static constexpr DWORD kSlowRetryMs = 2000;
 
 private:

@@ -16,6 +16,7 @@
 #include "../ui/settingsmenu.h"
 #include "../lock/lockchannel.h"
 #include "guardian.h"
+#include "holdingnotice.h"
 #include "lockpresence.h"
 #include "passwordquery.h"
 #include "switches.h"
@@ -103,6 +104,7 @@ bool mgtApp::RunApplication() {
         // wait behind a crash dialog with its hooks gone.
         SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
         lockMarker_ = AnnounceLock(restart_.Name());
+        holdingNotice_ = AdoptHoldingNotice(switches.Tokens());
         if (!TakeLockRole()) return false;
         // A lock covers the screen first; what it needs only later follows.
         return LockNow(AdoptedGuardian(switches.Tokens()));
@@ -227,10 +229,12 @@ bool mgtApp::LockNow(const AdoptedLink& adopted) {
     LockChannelState* state = channel.State();
     if (state != nullptr) ShareLockSettings(*state, relock);
     locker_.SetChannel(state);
+    locker_.SetHoldingNotice(holdingNotice_.Get());
     UnlockServices services = Services();
     services.channel = state;
     services.onMessage = [this](HWND window, UINT message) { OnActivationRequest(window, message, true); };
-    // The background covers the screen by now: this lock has come up.
+    // The background covers the screen and the input is held by now: this
+    // lock has come up.
     services.beforeDialog = [this, state] {
         if (state != nullptr) InterlockedExchange(&state->lockProcess, static_cast<LONG>(GetCurrentProcessId()));
         PrepareWindows();
@@ -261,6 +265,8 @@ bool mgtApp::LockNow(const AdoptedLink& adopted) {
     } else {
         locker_.Abandon();
     }
+    // The channel is unmapped when this returns.
+    locker_.SetChannel(nullptr);
     SetMainWindow(nullptr);
     return result;
 }
@@ -282,7 +288,9 @@ bool mgtApp::Login() {
 }
 
 void mgtApp::OnHelp() {
-    if (locker_.IsLocked()) return;
+    // Not while a lock lasts, whatever became of its hooks: a browser would
+    // open beside it. WM_HELP can be sent by any program.
+    if (locker_.Engaged()) return;
     exstring guide = ModulePath(false);
     guide.resize(guide.find_last_of(L'\\') + 1);
     guide += kGuideFile;

@@ -68,6 +68,8 @@ private:
     exMenu settingsMenu_;  // of the main window
     UniqueHandle lockRole_;
     UniqueHandle lockMarker_;
+    // Set once the lock holds the input, for the helper that started it.
+    UniqueHandle holdingNotice_;
     bool windowsPrepared_ = false;
     exstring version_;
     exstring formattedVersion_;

@@ -10,14 +10,16 @@
 #include "../toolkit/exsysicon.h"
 #include "../toolkit/extheme.h"
 #include "../ui/settingsmenu.h"
+#include "holdingnotice.h"
 #include "idlewatch.h"
 #include "shell/exprocess.h"
 
 namespace {
 
 const wchar_t kSettingsKeyPath[] = L"Software\\Quarnwick\\Marrowgate";
-// A suspend leaves the lock this long to cover the screen before the
-// notice is answered and the system goes on to sleep.
+// A suspend leaves the lock this long to cover the screen and hold the input
+// before the notice is answered and the system goes on to sleep (Windows
+// gives a program some two seconds).
 constexpr DWORD kSuspendGraceMs = 1500;
 
 using NtPowerInformationProc = LONG(WINAPI*)(int level, void* in, ULONG inSize, void* out, ULONG outSize);
@@ -213,6 +215,13 @@ void mgtTrayHelper::StartLock() {
     StartProgram(L"+lock");
 }
 
+void mgtTrayHelper::LockBeforeSleep() {
+    countingSince_ = GetTickCount();
+    if (LockRuns()) return;
+    // Answered once the new lock itself says that it covers and holds.
+    StartLockAndAwaitHold(ModulePath(false), kSuspendGraceMs);
+}
+
 void mgtTrayHelper::StartProgram(const exstring& arguments) const {
     exprocess program;
     program.SetProgram(ModulePath(false));
@@ -288,11 +297,7 @@ LRESULT mgtTrayHelper::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam == kLockHotKeyId) StartLock();
         return 0;
     case WM_POWERBROADCAST:
-        if (wParam == PBT_APMSUSPEND && services_.settings.lockOnSleep) {
-            StartLock();
-            const ULONGLONG deadline = GetTickCount64() + kSuspendGraceMs;
-            while (!LockRuns() && GetTickCount64() < deadline) Sleep(50);
-        }
+        if (wParam == PBT_APMSUSPEND && services_.settings.lockOnSleep) LockBeforeSleep();
         return TRUE;
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE:

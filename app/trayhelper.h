@@ -60,6 +60,8 @@ private:
     void LookAtIdleTime();
     bool LockRuns() const;
     void StartLock();
+    // Returns once the lock holds the input, or its time is up.
+    void LockBeforeSleep();
     void StartProgram(const exstring& arguments) const;
     struct Watch {
         UniqueKey key;

@@ -1,6 +1,8 @@
 // Cost of the lock's hook procedures per input event, against the one call
 // they cannot avoid (passing the event on), and proof that they allocate
-// nothing.
+// nothing. Then whole events through the installed hooks on their thread:
+// the longest wait while the window thread is busy, and a click against
+// hooks that only pass the event on.
 #include <windows.h>
 #include <psapi.h>
 
@@ -12,6 +14,7 @@
 #include <new>
 #include <vector>
 
+#include "lock/hookthread.h"
 #include "lock/mgtlocker.h"
 
 namespace {
@@ -54,6 +57,124 @@ POINT CentreOf(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
     return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+LRESULT CALLBACK PassOn(int code, WPARAM wParam, LPARAM lParam) noexcept {
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// One click at `point` (a move there, a press, a release), as a mouse sends it.
+void Click(POINT point) {
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs) input.type = INPUT_MOUSE;
+    inputs[0].mi.dx = MulDiv(point.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    inputs[0].mi.dy = MulDiv(point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(3, inputs, sizeof(INPUT));
+}
+
+double MsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Single events (a press, a release, a key down, a key up) sent from a
+// thread of their own for `ms`: under Wine SendInput returns once the
+// low-level hooks have answered, so its time is the event's wait.
+struct Sender {
+    POINT point{};
+    DWORD ms = 0;
+    std::vector<double> waitsMs;
+    double Longest() const { return waitsMs.empty() ? 0 : waitsMs.back(); }
+    double Percentile99() const { return waitsMs.empty() ? 0 : waitsMs[waitsMs.size() * 99 / 100]; }
+};
+
+void SendOne(int kind) {
+    INPUT input{};
+    if (kind < 2) {
+        // Buttons only, where the pointer rests: a move would queue a message
+        // for the window thread, whose growing queue the server then pays for.
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = kind == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    } else {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = VK_LWIN;
+        input.ki.dwFlags = kind == 3 ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+DWORD WINAPI SendFor(void* data) {
+    auto* sender = static_cast<Sender*>(data);
+    sender->waitsMs.reserve(200000);
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = MulDiv(sender->point.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    move.mi.dy = MulDiv(sender->point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &move, sizeof(INPUT));
+    const auto begin = Clock::now();
+    for (int kind = 0; MsSince(begin) < sender->ms; kind = (kind + 1) % 4) {
+        const auto start = Clock::now();
+        SendOne(kind);
+        sender->waitsMs.push_back(MsSince(start));
+    }
+    std::sort(sender->waitsMs.begin(), sender->waitsMs.end());
+    return 0;
+}
+
+// The longest wait of one event while this (the window) thread sleeps or
+// takes its messages for 3 s.
+Sender LongestWait(POINT point, bool busy) {
+    Sender sender;
+    sender.point = point;
+    sender.ms = 3000;
+    HANDLE thread = CreateThread(nullptr, 0, SendFor, &sender, 0, nullptr);
+    if (thread == nullptr) return sender;
+    if (busy) Sleep(sender.ms);
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+    CloseHandle(thread);
+    return sender;
+}
+
+// Whole clicks through whatever hooks are installed, each time appended.
+void TimeClicks(POINT point, int clicks, std::vector<double>& microseconds) {
+    for (int i = 0; i < clicks; ++i) {
+        const auto start = Clock::now();
+        Click(point);
+        microseconds.push_back(MsSince(start) * 1000);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+struct ClickFigures {
+    double lockUs = 0, passOnUs = 0;
+};
+
+// The lock's hook procedures on a hook thread against hooks that only pass
+// the event on, in alternating rounds so that a busy moment of the machine
+// weighs on both alike.
+ClickFigures CompareClicks(POINT point) {
+    std::vector<double> lock, passOn;
+    for (int round = 0; round < 10; ++round) {
+        HookThread lockHooks(mgtLocker::KeyboardHookProc, mgtLocker::MouseHookProc);
+        if (lockHooks.Start()) TimeClicks(point, 40, lock);
+        lockHooks.Stop();
+        HookThread plainHooks(PassOn, PassOn);
+        if (plainHooks.Start()) TimeClicks(point, 40, passOn);
+        plainHooks.Stop();
+    }
+    return ClickFigures{Median(lock), Median(passOn)};
 }
 
 } // namespace
@@ -140,6 +261,12 @@ int wmain() {
         batches, perBatch);
     const double underPoint =
         MedianNanosecondsPerCall([&](int) { WindowFromPoint(onDialog.pt); }, batches, perBatch);
+
+    const Sender idle = LongestWait(onBackground.pt, false);
+    const Sender busy = LongestWait(onBackground.pt, true);
+    // The controller keeps its windows; only its own hooks go.
+    locker.Abandon();
+    const ClickFigures clicks = CompareClicks(onDialog.pt);
     locker.Stop();
 
     std::printf("hooks: %d events per procedure, median per call\n", batches * perBatch);
@@ -155,6 +282,17 @@ int wmain() {
                 foreground / floor);
     std::printf("  asked per click let through: GetGUIThreadInfo %6.0f ns (%.2f), WindowFromPoint %6.0f ns (%.2f)\n",
                 threadInfo, threadInfo / floor, underPoint, underPoint / floor);
+    std::printf("hook thread: single events sent for 3 s from another thread, the wait of each\n");
+    std::printf("  window thread idle: longest %6.2f ms, 99th percentile %5.2f ms (%zu events)\n", idle.Longest(),
+                idle.Percentile99(), idle.waitsMs.size());
+    std::printf("  window thread busy: longest %6.2f ms, 99th percentile %5.2f ms (%zu events)\n", busy.Longest(),
+                busy.Percentile99(), busy.waitsMs.size());
+    std::printf("  busy against idle: longest ratio %.2f, 99th percentile ratio %.2f (aim: under 2 ms, ratio near 1)\n",
+                busy.Longest() / std::max(idle.Longest(), 0.001),
+                busy.Percentile99() / std::max(idle.Percentile99(), 0.001));
+    std::printf("  whole click on the dialog, the lock's hooks on their thread: %7.1f us (median)\n", clicks.lockUs);
+    std::printf("  same, hooks that only call CallNextHookEx:               %7.1f us  ratio %.2f (aim: at most 1.5)\n",
+                clicks.passOnUs, clicks.lockUs / std::max(clicks.passOnUs, 0.001));
     std::printf("  heap allocations in 200000 hook calls: %lld (private bytes %+lld)\n", allocations,
                 static_cast<long long>(bytesAfter) - static_cast<long long>(bytesBefore));
     DestroyWindow(dialog);

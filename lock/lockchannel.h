@@ -28,6 +28,8 @@ struct LockChannelState {
     // keeps them, whatever was written to the registry meanwhile.
     uint8_t digest[sizeof(PasswordDigestBytes)];
     volatile LONG useOrgScreen;
+    // 1 while the lock's own hooks are in place.
+    volatile LONG lockHolds;
 };
 
 class LockChannel {

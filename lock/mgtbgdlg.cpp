@@ -347,8 +347,6 @@ LRESULT mgtBgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case kPictureReady:
         FinishPictureLoad();
-        // Drawing a large picture may have kept the thread from its hooks.
-        if (mgtLocker* locker = mgtLocker::Instance()) locker->RefreshHooks();
         return 0;
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
@@ -357,8 +355,6 @@ LRESULT mgtBgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         // replaced the wallpaper, which is read again off this thread.
         Render(message != WM_DISPLAYCHANGE);
         RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE);
-        // Rendering may have kept the thread from its hooks for too long.
-        if (mgtLocker* locker = mgtLocker::Instance()) locker->RefreshHooks();
         break;
     default:
         break;

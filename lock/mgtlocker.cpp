@@ -15,6 +15,12 @@ mgtLocker* g_locker = nullptr;
 // The keyboard hook's view of the modifiers; its own, never the system's.
 KeyFilterState g_keys;
 
+// On the hook thread after each install: keys may have gone by unseen while
+// no hook was called.
+void SeedModifiers() {
+    g_keys = HeldModifiers(GetAsyncKeyState);
+}
+
 bool IsButtonDown(WPARAM message) {
     return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN ||
            message == WM_XBUTTONDOWN;
@@ -32,8 +38,9 @@ mgtLocker* mgtLocker::Instance() {
     return g_locker;
 }
 
-mgtLocker::mgtLocker(mgtSettings* settings, const exmlang* strings)
-    : processId_(GetCurrentProcessId()), settings_(settings), strings_(strings) {
+mgtLocker::mgtLocker(mgtSettings* settings, const exmlang* strings, HookThread::Installer installer)
+    : processId_(GetCurrentProcessId()), hooks_(KeyboardHookProc, MouseHookProc, installer, SeedModifiers),
+      settings_(settings), strings_(strings) {
     g_locker = this;
 }
 
@@ -67,12 +74,12 @@ bool mgtLocker::IsOwnWindow(HWND window) const {
 LRESULT CALLBACK mgtLocker::KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
     mgtLocker* locker = g_locker;
     if (locker == nullptr) return 0;
-    if (code != HC_ACTION) return CallNextHookEx(locker->keyboardHook_, code, wParam, lParam);
+    if (code != HC_ACTION) return CallNextHookEx(nullptr, code, wParam, lParam);
     const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
     const KeyVerdict verdict = FilterKey(*key, g_keys);
     if (verdict == KeyVerdict::kDrop) return 1;
     if (verdict == KeyVerdict::kPassToOwnWindows && !locker->IsOwnWindow(GetForegroundWindow())) return 1;
-    return CallNextHookEx(locker->keyboardHook_, 0, wParam, lParam);
+    return CallNextHookEx(nullptr, 0, wParam, lParam);
 }
 
 bool mgtLocker::DropsUnasked(POINT point, WPARAM message) const {
@@ -83,9 +90,10 @@ bool mgtLocker::DropsUnasked(POINT point, WPARAM message) const {
     // message box over it, no menu open), a press outside it lands on the
     // background or on another program's window. Both are this process's own
     // reads, no trip to the window server.
-    if (dialog_ == nullptr || background_ == nullptr || !IsWindowEnabled(dialog_) || exWnd::MenuOpen()) return false;
+    const HWND dialog = dialog_;
+    if (dialog == nullptr || background_ == nullptr || !IsWindowEnabled(dialog) || exWnd::MenuOpen()) return false;
     RECT bounds{};
-    return GetWindowRect(dialog_, &bounds) && !PtInRect(&bounds, point);
+    return GetWindowRect(dialog, &bounds) && !PtInRect(&bounds, point);
 }
 
 bool mgtLocker::IsClickAllowed(POINT point) const {
@@ -111,13 +119,13 @@ bool mgtLocker::IsClickAllowed(POINT point) const {
 LRESULT CALLBACK mgtLocker::MouseHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
     mgtLocker* locker = g_locker;
     if (locker == nullptr) return 0;
-    if (code != HC_ACTION || wParam == WM_MOUSEMOVE) return CallNextHookEx(locker->mouseHook_, code, wParam, lParam);
+    if (code != HC_ACTION || wParam == WM_MOUSEMOVE) return CallNextHookEx(nullptr, code, wParam, lParam);
     const auto* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
     if (locker->DropsUnasked(mouse->pt, wParam)) return 1;
     const bool allowed = locker->IsClickAllowed(mouse->pt);
     locker->NotePress(wParam, allowed);
     if (!allowed) return 1;
-    return CallNextHookEx(locker->mouseHook_, 0, wParam, lParam);
+    return CallNextHookEx(nullptr, 0, wParam, lParam);
 }
 
 void mgtLocker::NotePress(WPARAM message, bool allowed) {
@@ -217,8 +225,11 @@ void CALLBACK mgtLocker::WatchdogTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept
     // A stalled thread may have had its hooks dropped by the system, which
     // says nothing; an old renewal covers a drop that no stall revealed.
     const ULONGLONG now = GetTickCount64();
-    if (locker->timerId_ != 0 && HooksNeedRenewal(locker->lastTick_ + kWatchdogMs, now, locker->lastRenewal_))
+    // A hook that could not be installed is tried again on every tick.
+    if (locker->timerId_ != 0 &&
+        (!locker->IsLocked() || HooksNeedRenewal(locker->lastTick_ + kWatchdogMs, now, locker->lastRenewal_)))
         locker->RefreshHooks();
+    locker->ReportHold();
     locker->lastTick_ = now;
     // A message box, menu or other window of this program stays in front.
     HWND foreground = GetForegroundWindow();
@@ -233,24 +244,31 @@ void CALLBACK mgtLocker::WatchdogTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept
     locker->KeepCovered(intruder);
 }
 
-void mgtLocker::Start(HWND dialog, HWND background) {
+bool mgtLocker::HoldInput(HWND background) {
     started_ = true;
-    dialog_ = dialog;
+    stopped_ = false;
     background_ = background;
     GetAsyncKeyState(VK_MENU);
     GetAsyncKeyState(VK_CONTROL);
-    g_keys = HeldModifiers(GetAsyncKeyState);
     allowedPresses_ = 0;
-    HINSTANCE module = GetModuleHandleW(nullptr);
-    if (keyboardHook_ == nullptr) keyboardHook_ = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHookProc, module, 0);
-    if (mouseHook_ == nullptr) mouseHook_ = SetWindowsHookExW(WH_MOUSE_LL, MouseHookProc, module, 0);
-    lastTick_ = lastRenewal_ = GetTickCount64();
-    // The window that had the foreground before the lock is no intruder.
-    lastIntruder_ = GetForegroundWindow();
-    if (timerId_ == 0) timerId_ = SetTimer(nullptr, 0, kWatchdogMs, WatchdogTimerProc);
+    lastRenewal_ = GetTickCount64();
+    // Waits for the hook thread, which waits on nothing of this one.
+    const bool holds = hooks_.Start();
     // A key held since before the lock would stay down for the system, whose
     // release the hook then drops: a Win key would make letters shortcuts.
     ReleaseHeldModifiers();
+    ReportHold();
+    return holds;
+}
+
+void mgtLocker::Start(HWND dialog, HWND background) {
+    // At once when the input is held already.
+    HoldInput(background);
+    dialog_ = dialog;
+    lastTick_ = GetTickCount64();
+    // The window that had the foreground before the lock is no intruder.
+    lastIntruder_ = GetForegroundWindow();
+    if (timerId_ == 0) timerId_ = SetTimer(nullptr, 0, kWatchdogMs, WatchdogTimerProc);
     if (settings_ != nullptr) {
         settings_->LockingFlag(1);
         TaskManagerPolicy(settings_->Store()).Close();
@@ -263,9 +281,16 @@ void mgtLocker::Start(HWND dialog, HWND background) {
     if (background_ != nullptr) blockReasonCreate_(background_, reason.c_str());
 }
 
+void mgtLocker::ReportHold() {
+    const bool holds = IsLocked();
+    if (channel_ != nullptr) InterlockedExchange(&channel_->lockHolds, holds ? 1 : 0);
+    if (holds && holdingNotice_ != nullptr) SetEvent(holdingNotice_);
+}
+
 void mgtLocker::Stop() {
     if (channel_ != nullptr) InterlockedExchange(&channel_->unlocked, 1);
     Abandon();
+    stopped_ = true;
     if (!started_ || settings_ == nullptr) return;
     // A registry that refuses the write once must not leave the mark behind:
     // the guardian no longer relocks, but the next log-on would.
@@ -274,14 +299,7 @@ void mgtLocker::Stop() {
 }
 
 void mgtLocker::Abandon() {
-    if (keyboardHook_ != nullptr) {
-        UnhookWindowsHookEx(keyboardHook_);
-        keyboardHook_ = nullptr;
-    }
-    if (mouseHook_ != nullptr) {
-        UnhookWindowsHookEx(mouseHook_);
-        mouseHook_ = nullptr;
-    }
+    hooks_.Stop();
     // Reading the key states clears what the dropped keys left behind. A
     // process that never locked (the password query) leaves the window
     // library unloaded.
@@ -297,19 +315,11 @@ void mgtLocker::Abandon() {
 }
 
 void mgtLocker::RefreshHooks() {
-    if (!IsLocked()) return;
+    // Only while the lock lasts: Abandon and Stop end the watchdog.
+    if (timerId_ == 0) return;
     lastRenewal_ = GetTickCount64();
-    // Keys may have gone by unseen while the old hooks were not called.
-    g_keys = HeldModifiers(GetAsyncKeyState);
-    HINSTANCE module = GetModuleHandleW(nullptr);
-    HHOOK keyboard = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHookProc, module, 0);
-    HHOOK mouse = SetWindowsHookExW(WH_MOUSE_LL, MouseHookProc, module, 0);
-    if (keyboard != nullptr) {
-        UnhookWindowsHookEx(keyboardHook_);
-        keyboardHook_ = keyboard;
-    }
-    if (mouse != nullptr) {
-        if (mouseHook_ != nullptr) UnhookWindowsHookEx(mouseHook_);
-        mouseHook_ = mouse;
-    }
+    // Keys may have gone by unseen while the old hooks were not called: the
+    // hook thread reads the modifiers again once it has fresh hooks.
+    if (hooks_.ThreadId() == 0) hooks_.Start();
+    else hooks_.Renew();
 }

@@ -1,10 +1,14 @@
 // The lock controller: while the desktop is locked, two low-level input hooks
-// drop every key and click not meant for the program's own windows, a
-// watchdog pulls the unlock dialog back to the front twice a second, and the
-// system is given a reason to hold off shutdown.
+// (on a thread of their own) drop every key and click not meant for the
+// program's own windows, a watchdog pulls the unlock dialog back to the front
+// twice a second, and the system is given a reason to hold off shutdown.
 #pragma once
 
 #include <windows.h>
+
+#include <atomic>
+
+#include "hookthread.h"
 
 class mgtSettings;
 class exmlang;
@@ -13,25 +17,38 @@ struct LockChannelState;
 class mgtLocker {
 public:
     // Either may be null (tests); the lock then keeps no flag or reason text.
-    mgtLocker(mgtSettings* settings, const exmlang* strings);
+    // `installer` installs the hooks (a seam for tests).
+    mgtLocker(mgtSettings* settings, const exmlang* strings, HookThread::Installer installer = SetWindowsHookExW);
     ~mgtLocker();
     mgtLocker(const mgtLocker&) = delete;
     mgtLocker& operator=(const mgtLocker&) = delete;
 
+    // Covers nothing itself: holds the input, from the hook thread, once the
+    // background (if any) covers the screen and before anything slow. True
+    // when both hooks are in place; the watchdog retries otherwise.
+    bool HoldInput(HWND background);
+    // The rest of a lock once the dialog exists (holding the input first if
+    // that has not happened yet): the watchdog, the mark, the block reasons.
     void Start(HWND dialog, HWND background);
     // The right password: tells the guardian first, then ends the lock and
     // clears its mark, whatever state the hooks are in.
     void Stop();
+    // Set once the lock holds the input; the helper that started the lock
+    // before sleep waits on it. May be null.
+    void SetHoldingNotice(HANDLE notice) { holdingNotice_ = notice; }
     // The channel to the guardian, or null when the lock has none.
     void SetChannel(LockChannelState* channel) { channel_ = channel; }
     // Removes the hooks and the timer but leaves the lock marked: the lock
     // ends without the right password, so it must come back.
     void Abandon();
-    // Locked exactly while the keyboard hook is installed.
-    bool IsLocked() const { return keyboardHook_ != nullptr; }
-    // Installs fresh hooks, then removes the old ones. The system drops a hook
-    // that once failed to answer in time, without telling anyone; after any
-    // work that may have stalled the thread the lock renews its hooks.
+    // Locked exactly while both hooks are in place.
+    bool IsLocked() const { return hooks_.Holds(); }
+    // Started, and not yet ended by the right password: nothing may leave
+    // the lock (help, a browser) while this holds, hooks or not.
+    bool Engaged() const { return started_ && !stopped_; }
+    // Asks the hook thread for fresh hooks, which also retries one that
+    // failed. The system drops a hook that once failed to answer in time,
+    // without telling anyone.
     void RefreshHooks();
 
     static LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
@@ -49,13 +66,12 @@ public:
     HWND Dialog() const { return dialog_; }
     HWND Background() const { return background_; }
     UINT_PTR TimerId() const { return timerId_; }
-    HHOOK KeyboardHook() const { return keyboardHook_; }
-    HHOOK MouseHook() const { return mouseHook_; }
     bool HasShutdownBlockReasons();
 
     static constexpr UINT kWatchdogMs = 500;
-    // Late ticks mean a stalled thread, and the system drops a hook that does
-    // not answer within its timeout (one second at most).
+    // Late ticks mean a stalled process or system, which may have kept the
+    // hook thread from answering too; the system drops a hook that does not
+    // answer within its timeout (one second at most).
     static constexpr ULONGLONG kStallMs = 250;
     static constexpr ULONGLONG kRenewalMs = 30000;
 
@@ -86,23 +102,30 @@ private:
     static constexpr int kMaxWindowsAbove = 64;
     static constexpr UINT kRestackFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
 
-    HWND dialog_ = nullptr;
-    HWND background_ = nullptr;
-    DWORD processId_;
-    HHOOK keyboardHook_ = nullptr;
-    HHOOK mouseHook_ = nullptr;
+    // Tells the guardian whether this lock holds the input (the guardian's
+    // own hold stays meanwhile), and the helper once it does.
+    void ReportHold();
+
+    // Read by the hook thread as well.
+    std::atomic<HWND> dialog_{nullptr};
+    std::atomic<HWND> background_{nullptr};
+    const DWORD processId_;
+    HookThread hooks_;
     UINT_PTR timerId_ = 0;
     ULONGLONG lastTick_ = 0;
     ULONGLONG lastRenewal_ = 0;
     ULONG_PTR topmostBelow_ = 0;
     int restacksDue_ = 0;
-    int allowedPresses_ = 0;
+    // Only the hook thread counts; Start sets it back.
+    std::atomic<int> allowedPresses_{0};
     HWND lastIntruder_ = nullptr;
     BlockReasonCreateFn blockReasonCreate_ = nullptr;
     BlockReasonDestroyFn blockReasonDestroy_ = nullptr;
     bool lookedUp_ = false;
     bool started_ = false;
+    bool stopped_ = false;
     mgtSettings* settings_;
     const exmlang* strings_;
     LockChannelState* channel_ = nullptr;
+    HANDLE holdingNotice_ = nullptr;
 };

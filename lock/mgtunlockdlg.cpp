@@ -298,6 +298,9 @@ bool mgtUnlockDlg::StartLock() {
             UpdateWindow(owner);
         }
     }
+    // Input held before anything slow: the dialog's display name may wait
+    // for seconds on a domain controller.
+    services_.locker.HoldInput(owner);
     if (services_.beforeDialog) services_.beforeDialog();
     if (!Create(owner)) return false;
     ShowWindow(Handle(), SW_SHOW);

@@ -27,8 +27,9 @@ struct UnlockServices {
     exMenu& optionsMenu;
     // Offered every message first: the single-instance activation request.
     std::function<void(HWND, UINT)> onMessage;
-    // Called once the background covers the screen, before the dialog is
-    // made: start-up work the dialog needs but the covering does not.
+    // Called once the background covers the screen and the input is held,
+    // before the dialog is made: start-up work the dialog needs but the
+    // covering does not.
     std::function<void()> beforeDialog;
     // The channel to the guardian, where wrong passwords are counted so that
     // a relock hands out no fresh free tries; null: counted here.

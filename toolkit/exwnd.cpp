@@ -1,5 +1,7 @@
 #include "exwnd.h"
 
+#include <atomic>
+
 #include "exapp.h"
 #include "placement.h"
 
@@ -43,8 +45,9 @@ void GuardTheQueue() {
 }
 
 // Menus tracked now by this thread's windows: their own menus say when they
-// open and close, a control's context menu runs within WM_CONTEXTMENU.
-int g_menusOpen = 0;
+// open and close, a control's context menu runs within WM_CONTEXTMENU. Read
+// by the lock's hook thread as well.
+std::atomic<int> g_menusOpen{0};
 
 bool IsControlColorMessage(UINT message) {
     return message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX || message == WM_CTLCOLORBTN ||

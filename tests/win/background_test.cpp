@@ -372,21 +372,4 @@ TEST_F(Background, LockKeepsTheAutoStartEntryWhileItLasts) {
     EXPECT_FALSE(lockSettings.LockingFlag()) << "a second Stop changes nothing";
 }
 
-TEST_F(Background, DisplayChangeWhileLockedRenewsTheHooks) {
-    mgtLocker locker(nullptr, nullptr);
-    mgtBgDlg background(*settings);
-    ASSERT_TRUE(background.Create(nullptr));
-    locker.Start(background.Handle(), background.Handle());
-    ASSERT_TRUE(locker.IsLocked());
-    const HHOOK keyboard = locker.KeyboardHook();
-    const HHOOK mouse = locker.MouseHook();
-    SendMessageW(background.Handle(), WM_DISPLAYCHANGE, 24, MAKELPARAM(screen.cx, screen.cy));
-    EXPECT_TRUE(locker.IsLocked());
-    EXPECT_NE(locker.KeyboardHook(), keyboard);
-    EXPECT_NE(locker.MouseHook(), mouse);
-    locker.Stop();
-    EXPECT_FALSE(locker.IsLocked());
-    EXPECT_EQ(locker.TimerId(), 0u);
-}
-
 } // namespace

@@ -5,10 +5,12 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
 #include "app/shell/foreground.h"
+#include "lock/lockchannel.h"
 #include "lock/mgtlocker.h"
 #include "lockhost/lockhostprotocol.h"
 #include "testsupport.h"
@@ -160,6 +162,66 @@ TEST(LockStart, ReleasesAModifierHeldBeforeIt) {
     e2e::Keys({'A'});
     EXPECT_TRUE(WaitFor([&] { return Ask(held.locker, kQueryKeyCount, 'A') == 1; }, 2s))
         << "a letter typed after the held Win key did not reach the lock";
+}
+
+// The lock's window thread busy for 3 s: keys and clicks meant for another
+// program are still dropped, and none waits for the busy thread. Under Wine
+// SendInput returns once the low-level hooks have answered, so its time is
+// the wait; Windows would skip the hooks after its time-out instead.
+TEST_F(LockAcrossProcesses, ABusyWindowThreadHoldsUpNoEvent) {
+    using Clock = std::chrono::steady_clock;
+    PostMessageW(locker, kBusyWindowThread, 3000, reinterpret_cast<LPARAM>(witness));
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == witness; }, 2s));
+    double longestMs = 0;
+    const auto measure = [&](const std::function<void()>& send) {
+        const auto start = Clock::now();
+        send();
+        longestMs = std::max(longestMs, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    };
+    const auto begin = Clock::now();
+    while (Clock::now() - begin < 2s) {
+        measure([] { e2e::Keys({'Q'}); });
+        measure([&] { ClickAt(CentreOf(witness)); });
+    }
+    EXPECT_LT(longestMs, 200) << "ms the longest event waited";
+    EXPECT_TRUE(WaitFor([&] { return Ask(locker, kQueryLocked) == 1; }, 3s)) << "the window thread came back";
+    EXPECT_EQ(Ask(witness, kQueryKeyCount, 'Q'), 0) << "keys reached another program";
+    EXPECT_EQ(Ask(witness, kQueryClicks), 0) << "clicks reached another program";
+}
+
+int g_keyboardInstalls = 0;
+
+HHOOK WINAPI FirstKeyboardInstallFails(int type, HOOKPROC procedure, HINSTANCE module, DWORD thread) {
+    if (type == WH_KEYBOARD_LL && g_keyboardInstalls++ == 0) return nullptr;
+    return SetWindowsHookExW(type, procedure, module, thread);
+}
+
+TEST_F(LockAcrossProcesses, AHookThatFailedIsInstalledAtTheNextWatchdogTick) {
+    PostMessageW(locker, kStopAndQuit, 0, 0);
+    lockerProcess.ExitCode(5000);
+    locker = nullptr;
+    TestWindow dialog(L"dialog", WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST);
+    mgtLocker lock(nullptr, nullptr, FirstKeyboardInstallFails);
+    LockChannel channel = LockChannel::Create();
+    UniqueHandle holding(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    lock.SetChannel(channel.State());
+    lock.SetHoldingNotice(holding.Get());
+    lock.Start(dialog.Handle(), nullptr);
+    // It says so to the guardian and to the helper alike.
+    EXPECT_FALSE(lock.IsLocked()) << "locked without its keyboard hook";
+    EXPECT_EQ(channel.State()->lockHolds, 0);
+    EXPECT_EQ(WaitForSingleObject(holding.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    mgtLocker::WatchdogTimerProc(nullptr, WM_TIMER, lock.TimerId(), 0);
+    EXPECT_TRUE(WaitFor([&] { return lock.IsLocked(); }, 1s)) << "the watchdog did not install it";
+    mgtLocker::WatchdogTimerProc(nullptr, WM_TIMER, lock.TimerId(), 0);
+    EXPECT_EQ(channel.State()->lockHolds, 1);
+    EXPECT_EQ(WaitForSingleObject(holding.Get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    ForceForeground(witness);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == witness; }, 2s));
+    e2e::Keys({'Q'});
+    Settle();
+    EXPECT_EQ(Ask(witness, kQueryKeyCount, 'Q'), 0) << "a key reached another program";
+    lock.Stop();
 }
 
 // The log the restart roles append to, one line each.

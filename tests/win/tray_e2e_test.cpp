@@ -83,6 +83,24 @@ TEST_F(Helper, EveryWayToLockStartsOneLockInAProcessOfItsOwn) {
     }
 }
 
+// The suspend notice is answered only once the new lock holds the input: a
+// key sent the moment the helper answers is dropped.
+TEST_F(Helper, LockBeforeSleepHoldsTheInputBeforeTheNoticeIsAnswered) {
+    TestWindow focus(L"focus");
+    ASSERT_TRUE(Start(0, true));
+    ShowAndSettle(focus.Handle());
+    EXPECT_EQ(Ask(window, WM_POWERBROADCAST, PBT_APMSUSPEND), TRUE);
+    ForceForeground(focus.Handle());
+    ASSERT_EQ(GetForegroundWindow(), focus.Handle());
+    Keys({'Q'});
+    bool reached = false;
+    for (int look = 0; look < 30 && !reached; ++look, Sleep(10))
+        for (MSG message; PeekMessageW(&message, focus.Handle(), WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE);)
+            reached = reached || message.wParam == 'Q';
+    EXPECT_FALSE(reached) << "a key reached another window when the helper let the system sleep";
+    EXPECT_TRUE(WaitFor([&] { return Locks() == 1; }, 10s)) << DescribeEdges();
+}
+
 TEST_F(Helper, SuspendWithoutLockBeforeSleepDoesNotLock) {
     ASSERT_TRUE(Start(0, false));
     EXPECT_EQ(Ask(window, WM_POWERBROADCAST, PBT_APMSUSPEND), TRUE);

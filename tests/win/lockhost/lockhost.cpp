@@ -61,6 +61,10 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case kOpenMessageBox:
         MessageBoxW(window, L"Message of the locking process", L"MgHostMessage", MB_OK);
         return 0;
+    case kBusyWindowThread:
+        ForceForeground(reinterpret_cast<HWND>(lParam));
+        Sleep(static_cast<DWORD>(wParam));
+        return 0;
     case kStopAndQuit:
         if (g_locker != nullptr) g_locker->Stop();
         PostQuitMessage(0);

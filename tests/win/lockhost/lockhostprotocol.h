@@ -13,3 +13,6 @@ const UINT kQueryLocked = WM_APP + 3;
 const UINT kOpenMessageBox = WM_APP + 4;  // posted
 const UINT kStopAndQuit = WM_APP + 5;
 const UINT kQueryMoves = WM_APP + 7;
+// Posted: brings the window lParam to the front, then keeps the lock's window
+// thread busy for wParam ms.
+const UINT kBusyWindowThread = WM_APP + 8;

@@ -1,0 +1,55 @@
+// Low-level input hooks on a thread of their own. The system calls a
+// low-level hook on the thread that installed it, and skips (and on newer
+// systems silently removes) a hook that does not answer in time; so this
+// thread does nothing but answer them. It never waits on the window thread,
+// the registry, files, the network or another process, and it takes no
+// orders from posted messages: requests come through events only this
+// process holds.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+
+class HookThread {
+public:
+    using Installer = HHOOK(WINAPI*)(int, HOOKPROC, HINSTANCE, DWORD);
+    // Runs on the hook thread after each install, before it answers any event.
+    using InstalledFn = void (*)();
+
+    HookThread(HOOKPROC keyboard, HOOKPROC mouse, Installer installer = SetWindowsHookExW,
+               InstalledFn installed = nullptr);
+    ~HookThread();
+    HookThread(const HookThread&) = delete;
+    HookThread& operator=(const HookThread&) = delete;
+
+    // Starts the thread and waits until it has tried to install both hooks;
+    // true when both are in place.
+    bool Start();
+    // Asks for fresh hooks, which also retries one that failed; returns at once.
+    void Renew();
+    // Removes the hooks and ends the thread.
+    void Stop();
+    bool Holds() const { return keyboardHeld_.load() && mouseHeld_.load(); }
+    DWORD ThreadId() const { return threadId_; }
+
+    // How long Start waits for a thread that does not come up.
+    static constexpr DWORD kStartWaitMs = 2000;
+
+private:
+    static DWORD WINAPI Main(void* self) noexcept;
+    void Run();
+    void Install(HHOOK& hook, int type, HOOKPROC procedure, std::atomic<bool>& held);
+
+    HOOKPROC keyboardProc_;
+    HOOKPROC mouseProc_;
+    Installer installer_;
+    InstalledFn installed_;
+    HANDLE thread_ = nullptr;
+    DWORD threadId_ = 0;
+    HANDLE stop_ = nullptr;
+    HANDLE renew_ = nullptr;
+    HANDLE tried_ = nullptr;
+    std::atomic<bool> keyboardHeld_{false};
+    std::atomic<bool> mouseHeld_{false};
+};
