@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "../text/textutil.h"
+#include "passworddigest.h"
 
 const exchar kSupersededPassword[] = EXT("ffffffffffffffffffffffffffffffff");
 const exchar kDamagedSaltedDigest[] = EXT("damaged");
@@ -88,7 +89,7 @@ StoredPasswordState ParseStoredPassword(const StoredText& password, const Stored
     } else if (password.state == StoredText::State::kAbsent) {
         return StoredPasswordState::kAbsent;
     } else if (password.state == StoredText::State::kText && password.text != kSupersededPassword &&
-               ParseHex(password.text, record.key, kLegacySize)) {
+               ParseStoredDigest(password.text, record.key)) {
         record.form = IsAllZero(record.key, kLegacySize) ? PasswordRecord::Form::kNone : PasswordRecord::Form::kLegacy;
         return StoredPasswordState::kValid;
     }
