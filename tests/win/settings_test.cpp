@@ -374,6 +374,18 @@ TEST_F(SettingsStoreTest, SaveIsNewerThanEitherRootWhateverTheClock) {
         EXPECT_TRUE(settings.Save());
         EXPECT_TRUE(mgtSettings(store).Matches(L"new"));
     }
+
+    // Nothing is newer than the largest stamp: the save is not reported as
+    // done, so the password dialog does not say "set".
+    ScratchRoots fresh(L"stamps");
+    ASSERT_TRUE(Global({{L"Password", oldDigest.c_str()}, {L"modifiedTime", L"-1"}}).SaveRegistry(fresh.Machine(), kKeyPath));
+    MakeReadOnly(fresh.Machine());
+    mgtSettings settings(fresh.Store());
+    PasswordRecord record;
+    ASSERT_TRUE(settings.SealPassword(L"new", record));
+    settings.SetPassword(record);
+    EXPECT_FALSE(settings.Save());
+    EXPECT_TRUE(mgtSettings(fresh.Store()).Matches(L"old"));
 }
 
 // A damaged password stays damaged through a save of another setting that
