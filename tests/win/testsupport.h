@@ -70,8 +70,8 @@ private:
     HWND handle_;
 };
 
-// Passwords the tests store: salted like the program's, with fewer rounds,
-// which Wine's bcrypt runs far slower than Windows does.
+// Passwords the tests store: salted like the program's, with fewer rounds
+// (Wine's bcrypt takes a second or more for the program's 600,000).
 constexpr uint32_t kTestPasswordRounds = 1000;
 
 // A registry key of the test's own below HKEY_CURRENT_USER, deleted with all
