@@ -2,11 +2,10 @@
 
 #include <shellapi.h>
 
-#include <cstring>
-
 #include "../app/shell/excmdline.h"
 #include "../lock/mgtunlockdlg.h"
 #include "../res/resource.h"
+#include "../settings/passwordcheck.h"
 #include "../settings/taskmgrpolicy.h"
 #include "../text/pathutil.h"
 #include "../toolkit/exsysicon.h"
@@ -72,10 +71,10 @@ bool mgtApp::RunApplication() {
     // A damaged password would make a lock that anyone opens, or that nobody
     // can. A relock brings the password its first lock had.
     const bool refuseDamaged =
-        lockRequested && settings_.passwordDamaged && AdoptedGuardian(switches.Tokens()).channel == 0;
+        lockRequested && settings_.PasswordDamaged() && AdoptedGuardian(switches.Tokens()).channel == 0;
     if (lockRequested && !refuseDamaged) MarkLocking();
     if (passwordQuery) {
-        SetExitCode(AnswerPasswordQuery(switches.Tokens(), settings_.Password));
+        SetExitCode(AnswerPasswordQuery(switches.Tokens(), settings_.Password, RecordMatches));
         return false;
     }
     // The guardian and its relays run beside the lock, never as an instance.
@@ -212,11 +211,11 @@ bool mgtApp::TakeLockRole() {
 
 void mgtApp::ShareLockSettings(LockChannelState& state, bool relock) {
     if (relock) {
-        settings_.SetPassword(state.digest);
+        settings_.SetPassword(state.password);
         settings_.useOrgScreen = state.useOrgScreen != 0;
         return;
     }
-    std::memcpy(state.digest, settings_.Password, kDigestSize);
+    state.password = settings_.Password;
     state.useOrgScreen = settings_.useOrgScreen ? 1 : 0;
 }
 
@@ -282,7 +281,7 @@ bool mgtApp::RefuseDamagedLock(bool showMainWindow) {
 bool mgtApp::Login() {
     // No password can be typed against a damaged one; the main window is the
     // way to set a new one.
-    if (settings_.passwordDamaged || mgtSettings::IsBlankDigest(settings_.Password)) return true;
+    if (settings_.PasswordDamaged() || mgtSettings::IsBlankDigest(settings_.Password)) return true;
     mgtUnlockDlg dialog(true, Services());
     return dialog.DoModal(nullptr) == IDOK && dialog.Accepted();
 }

@@ -1,14 +1,13 @@
 #include "passwordquery.h"
 
-#include "../settings/passworddigest.h"
 #include "switches.h"
 
-int AnswerPasswordQuery(const std::vector<exstring>& tokens, const uint8_t* storedDigest) {
-    if (IsBlankDigest(storedDigest)) return kPasswordAccepted;
+int AnswerPasswordQuery(const std::vector<exstring>& tokens, const PasswordRecord& stored, PasswordMatcher matches) {
+    if (stored.form == PasswordRecord::Form::kNone) return kPasswordAccepted;
+    if (stored.form == PasswordRecord::Form::kDamaged || matches == nullptr) return kPasswordRejected;
     for (const exstring& token : tokens) {
         if (token.EqualsNoCase(kSwitchCheckPassword)) continue;
-        const PasswordDigestBytes typed = ComputePasswordDigest(token);
-        return DigestsEqual(typed.data(), storedDigest) ? kPasswordAccepted : kPasswordRejected;
+        return matches(stored, token) ? kPasswordAccepted : kPasswordRejected;
     }
     return kPasswordRejected;
 }

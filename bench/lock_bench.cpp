@@ -368,11 +368,11 @@ struct SavedValue {
 class BenchSettings {
 public:
     BenchSettings() : existed_(SettingsExist()), noPrompt_(L"blankpwd_noprompt"), windowRect_(L"UI_wndRect") {
-        std::memcpy(oldPassword_, settings_.Password, kDigestSize);
+        oldPassword_ = settings_.Password;
         oldColor_ = settings_.bgColor;
         oldImage_ = settings_.bgImage;
         oldOrgScreen_ = settings_.useOrgScreen;
-        std::memset(settings_.Password, 0, kDigestSize);
+        settings_.SetPassword(PasswordRecord());
         settings_.bgColor = kColor;
         settings_.bgImage.clear();
         settings_.useOrgScreen = false;
@@ -394,7 +394,7 @@ public:
             for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) RegDeleteTreeW(root, kKeyPath);
             return;
         }
-        std::memcpy(settings_.Password, oldPassword_, kDigestSize);
+        settings_.SetPassword(oldPassword_);
         settings_.bgColor = oldColor_;
         settings_.bgImage = oldImage_;
         settings_.useOrgScreen = oldOrgScreen_;
@@ -408,7 +408,7 @@ private:
     SavedValue noPrompt_;
     SavedValue windowRect_;
     mgtSettings settings_;
-    uint8_t oldPassword_[kDigestSize] = {};
+    PasswordRecord oldPassword_;
     uint32_t oldColor_ = 0;
     exstring oldImage_;
     bool oldOrgScreen_ = false;

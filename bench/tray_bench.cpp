@@ -92,7 +92,7 @@ HWND WaitHelperWindow() {
 
 void Configure(uint32_t idleLock) {
     mgtSettings settings;
-    std::fill(std::begin(settings.Password), std::end(settings.Password), uint8_t{0});
+    settings.SetPassword(PasswordRecord());
     settings.bgColor = kColor;
     settings.bgImage.clear();
     settings.useOrgScreen = false;

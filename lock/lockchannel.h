@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "../settings/passworddigest.h"
+#include "../settings/storedpassword.h"
 
 struct LockChannelState {
     uint32_t magic;
@@ -26,7 +26,7 @@ struct LockChannelState {
     volatile LONG64 waitUntil;
     // The password and screen mode the first lock started with: a relock
     // keeps them, whatever was written to the registry meanwhile.
-    uint8_t digest[sizeof(PasswordDigestBytes)];
+    PasswordRecord password;
     volatile LONG useOrgScreen;
     // 1 while the lock's own hooks are in place.
     volatile LONG lockHolds;

@@ -51,6 +51,9 @@ faults=(
 "native-user-root-is-machine~settings/nativekeys.cpp~s/directory = CurrentUser();/directory = nullptr, name = L\"\\\\\\\\Registry\\\\\\\\Machine\\\\\\\\\" + path;/~settings_tests~^settings_tests_windows$~RegistryValues.*"
 "background-composes-before-first-frame~lock/mgtbgdlg.cpp~s/    if (!PostMessageW(Handle(), kComposeFirst, 0, 0)) Compose();/    Render();/~lock_tests~^lock_tests_windows$~Background.*"
 "menu-loop-forgeable~toolkit/exwnd.cpp~s/           message == WM_ENTERMENULOOP || message == WM_EXITMENULOOP;/           false;/~lock_tests~^lock_tests_windows$~Forgery.*"
+"settings-save-stamped-by-clock~settings/mgtsettings.cpp~s/    modifiedTime = NextSaveStamp();/    modifiedTime = CurrentFileTime();/~settings_tests~^settings_tests_windows$~"
+"password-marker-read-as-digest~settings/storedpassword.cpp~s/password.text != kSupersededPassword &&/true \&\&/~core_tests settings_tests~^(core|settings)_tests_windows$~"
+"old-digest-kept-after-unlock~settings/mgtsettings.cpp~s/if (Password.form == PasswordRecord::Form::kLegacy) MovePasswordToSaltedForm(password);//~settings_tests~^settings_tests_windows$~"
 )
 
 log="$scratch/log"

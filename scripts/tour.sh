@@ -205,9 +205,12 @@ settle
 shot password-set
 xdotool key Return
 wait_for "the password dialog to close" windows_at_most 1
-digest="$(python3 "$(dirname "$0")/password-digest.py" "$password")"
-{ wine reg query "HKLM\\$settings_key\\global" /v Password; wine reg query "HKCU\\$settings_key\\global" /v Password; } 2>/dev/null |
-    grep -q "$digest" || fail "the password typed in the dialog was not stored"
+# Stored salted: the same digest computed here from the stored rounds and salt.
+salted="$({ wine reg query "HKLM\\$settings_key\\global" /v pwdDigest; wine reg query "HKCU\\$settings_key\\global" /v pwdDigest; } 2>/dev/null |
+    tr -d '\r' | sed -n 's/^ *pwdDigest *REG_SZ *//p' | head -n 1)"
+IFS='$' read -r _ rounds salt _ <<<"$salted"
+[ -n "$salted" ] && [ "$(python3 "$(dirname "$0")/password-digest.py" --salted "$rounds" "$salt" "$password")" = "$salted" ] ||
+    fail "the password typed in the dialog was not stored"
 
 # 3. Lock Now over a picture (set where Background Image >> Custom... would
 # store it): the main window ends and a new process locks the desktop.

@@ -8,6 +8,7 @@
 #include "../text/pathutil.h"
 #include "../text/textutil.h"
 #include "exini.h"
+#include "passwordcheck.h"
 #include "registry.h"
 
 namespace {
@@ -35,21 +36,36 @@ bool IsZeroRect(const RECT& r) {
     return r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0;
 }
 
-enum class StoredPassword { kAbsent, kValid, kDamaged };
-
 // Read raw, not through the tree: the tree skips values of the wrong type,
 // and a skipped password would look like none at all.
-StoredPassword ReadStoredPassword(HKEY root, const exstring& keyPath, uint8_t* digest) {
-    const UniqueKey key = OpenKey(root, keyPath + L"\\" + kGlobal, false);
-    if (!key) return StoredPassword::kAbsent;
+StoredText ReadStoredText(HKEY key, const wchar_t* name) {
+    StoredText stored;
     DWORD type = REG_NONE;
     SetLastError(ERROR_SUCCESS);
-    const ByteBuffer value = QueryValue(key.Get(), L"Password", &type);
-    if (value.Empty() && GetLastError() == ERROR_FILE_NOT_FOUND) return StoredPassword::kAbsent;
-    if (type != REG_SZ) return StoredPassword::kDamaged;
-    exstring text(reinterpret_cast<const wchar_t*>(value.Data()), value.Size() / sizeof(wchar_t));
-    text.resize(TextLength(text.c_str()));
-    return ParseStoredDigest(text, digest) ? StoredPassword::kValid : StoredPassword::kDamaged;
+    const ByteBuffer value = QueryValue(key, name, &type);
+    if (value.Empty() && GetLastError() == ERROR_FILE_NOT_FOUND) return stored;
+    if (type != REG_SZ) {
+        stored.state = StoredText::State::kUnreadable;
+        return stored;
+    }
+    stored.state = StoredText::State::kText;
+    stored.text.assign(reinterpret_cast<const wchar_t*>(value.Data()), value.Size() / sizeof(wchar_t));
+    stored.text.resize(TextLength(stored.text.c_str()));
+    return stored;
+}
+
+StoredPasswordState ReadStoredPassword(HKEY root, const exstring& keyPath, PasswordRecord& record) {
+    const UniqueKey key = OpenKey(root, keyPath + L"\\" + kGlobal, false);
+    if (!key) return StoredPasswordState::kAbsent;
+    return ParseStoredPassword(ReadStoredText(key.Get(), L"Password"), ReadStoredText(key.Get(), L"pwdDigest"),
+                               record);
+}
+
+uint64_t StoredStamp(HKEY root, const exstring& keyPath) {
+    const UniqueKey key = OpenKey(root, keyPath + L"\\" + kGlobal, false);
+    if (!key) return 0;
+    const StoredText stamp = ReadStoredText(key.Get(), L"modifiedTime");
+    return stamp.state == StoredText::State::kText ? stamp.text.ToUInt64() : 0;
 }
 
 } // namespace
@@ -65,28 +81,29 @@ int64_t CurrentFileTime() {
 mgtSettings::mgtSettings() : mgtSettings(SettingsStore()) {}
 
 mgtSettings::mgtSettings(const SettingsStore& store)
-    : Password{}, useOrgScreen(false), bgColor(0), autoStart(false), modifiedTime(0), store_(store) {
+    : useOrgScreen(false), bgColor(0), autoStart(false), modifiedTime(0), store_(store) {
     Load();
 }
 
 void mgtSettings::LoadPassword(HKEY chosenRoot, HKEY otherRoot) {
-    StoredPassword state = ReadStoredPassword(chosenRoot, store_.keyPath, Password);
-    // A damaged copy gives way to a sound one in the other root.
-    if (state == StoredPassword::kDamaged &&
-        ReadStoredPassword(otherRoot, store_.keyPath, Password) == StoredPassword::kValid)
-        state = StoredPassword::kValid;
-    passwordDamaged = state == StoredPassword::kDamaged;
-    if (passwordDamaged) std::memset(Password, 0xFF, sizeof(Password));
+    const StoredPasswordState state = ReadStoredPassword(chosenRoot, store_.keyPath, Password);
+    // A damaged copy gives way to a sound one in the other root; a missing one
+    // (left by saves of earlier versions while the password was damaged)
+    // to whatever the other root holds, damage included.
+    if (state == StoredPasswordState::kValid) return;
+    PasswordRecord other;
+    const StoredPasswordState otherState = ReadStoredPassword(otherRoot, store_.keyPath, other);
+    if (otherState == StoredPasswordState::kValid ||
+        (state == StoredPasswordState::kAbsent && otherState == StoredPasswordState::kDamaged))
+        Password = other;
 }
 
-void mgtSettings::SetPassword(const uint8_t* digest) {
-    std::memcpy(Password, digest, sizeof(Password));
-    passwordDamaged = false;
+bool mgtSettings::SealPassword(const exstring& password, PasswordRecord& record) const {
+    return ::SealPassword(password, store_.passwordRounds, record);
 }
 
 void mgtSettings::ResetToDefaults() {
-    std::memset(Password, 0, sizeof(Password));
-    passwordDamaged = false;
+    Password = PasswordRecord();
     pwdHint.clear();
     useOrgScreen = false;
     bgColor = kDefaultBgColor;
@@ -128,11 +145,21 @@ void mgtSettings::Load() {
     appearance = chosen->Get(kGlobal, L"appearance");
 }
 
+int64_t mgtSettings::NextSaveStamp() const {
+    uint64_t stamp = static_cast<uint64_t>(CurrentFileTime());
+    for (HKEY root : {store_.machineRoot, store_.userRoot}) {
+        const uint64_t stored = StoredStamp(root, store_.keyPath);
+        if (stored != UINT64_MAX && stored >= stamp) stamp = stored + 1;
+    }
+    return static_cast<int64_t>(stamp);
+}
+
 bool mgtSettings::Save() {
     exini tree;
-    // A damaged password stays as it is stored until a new one is set: saving
-    // the unusable stand-in would turn it into a password nobody knows.
-    if (!passwordDamaged) tree.Set(kGlobal, L"Password", BytesToHex(Password, kDigestSize));
+    // Both values, always: a damaged password is written as damaged, so that
+    // it stays damaged in whichever root this save lands.
+    tree.Set(kGlobal, L"Password", PasswordText(Password));
+    tree.Set(kGlobal, L"pwdDigest", SaltedDigestText(Password));
     tree.Set(kGlobal, L"pwdHint", pwdHint);
     tree.Set(kGlobal, L"useOrgScreen", BoolText(useOrgScreen));
     tree.Set(kGlobal, L"bgColor", exstring::Format(L"%u", bgColor));
@@ -143,13 +170,16 @@ bool mgtSettings::Save() {
     tree.Set(kGlobal, L"showClock", BoolText(showClock));
     // Users who never chose keep the stored values they had.
     if (!appearance.empty()) tree.Set(kGlobal, L"appearance", appearance);
-    modifiedTime = CurrentFileTime();
+    // Newer than both roots whatever the clock says, or the next load would
+    // pass over this save.
+    modifiedTime = NextSaveStamp();
     tree.Set(kGlobal, L"modifiedTime", exstring::Format(L"%I64d", static_cast<long long>(modifiedTime)));
 
     bool saved = tree.SaveRegistry(store_.machineRoot, store_.keyPath);
     if (!saved) saved = tree.SaveRegistry(store_.userRoot, store_.keyPath);
     ApplyAutoStart();
-    return saved;
+    // Saved means that the next load brings this password back.
+    return saved && SameRecord(mgtSettings(store_).Password, Password);
 }
 
 exstring mgtSettings::AutoStartCommand() {
@@ -246,7 +276,22 @@ void mgtSettings::WindowRect(HWND window, bool restore) {
     WindowPlacement(window, current, maximised, false);
 }
 
-bool mgtSettings::Accepts(const exstring& password) const {
-    const PasswordDigestBytes typed = PasswordDigest(password);
-    return DigestsEqual(typed.data(), Password);
+bool mgtSettings::Matches(const exstring& password) const {
+    return RecordMatches(Password, password);
+}
+
+bool mgtSettings::Accepts(const exstring& password) {
+    if (!Matches(password)) return false;
+    if (Password.form == PasswordRecord::Form::kLegacy) MovePasswordToSaltedForm(password);
+    return true;
+}
+
+void mgtSettings::MovePasswordToSaltedForm(const exstring& password) {
+    // From what is stored now, so that nothing changed meanwhile by another
+    // process is undone; and only if the old digest is still the one stored.
+    mgtSettings stored(store_);
+    PasswordRecord salted;
+    if (!SameRecord(stored.Password, Password) || !SealPassword(password, salted)) return;
+    stored.SetPassword(salted);
+    if (stored.Save()) Password = salted;
 }

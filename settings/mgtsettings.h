@@ -9,6 +9,7 @@
 
 #include "../text/exstring.h"
 #include "passworddigest.h"
+#include "storedpassword.h"
 
 constexpr size_t kDigestSize = sizeof(PasswordDigestBytes);
 constexpr uint32_t kFlagAskOnly = 0xFFFFFFFFu;
@@ -22,6 +23,8 @@ struct SettingsStore {
     exstring runValueName = L"Marrowgate";
     exstring policyKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
     exstring helperValueName = L"Marrowgate Helper";
+    // Rounds for every password the program stores; tests lower it.
+    uint32_t passwordRounds = kPasswordRounds;
 };
 
 class mgtSettings {
@@ -42,12 +45,20 @@ public:
     // Restores the saved main-window position, or saves the current one.
     void WindowRect(HWND window, bool restore);
 
+    // The old fast digest, still read where it is stored.
     static PasswordDigestBytes PasswordDigest(const exstring& password) { return ComputePasswordDigest(password); }
     static bool IsBlankDigest(const uint8_t* digest) { return ::IsBlankDigest(digest); }
-    // A new password (all zero bytes for none) replaces whatever was stored.
-    void SetPassword(const uint8_t* digest);
+    static bool IsBlankDigest(const PasswordRecord& record) { return record.form == PasswordRecord::Form::kNone; }
+    // The record to store for a new password, with this store's rounds.
+    bool SealPassword(const exstring& password, PasswordRecord& record) const;
+    // A new password (an empty record for none) replaces whatever was stored.
+    void SetPassword(const PasswordRecord& record) { Password = record; }
+    bool PasswordDamaged() const { return Password.form == PasswordRecord::Form::kDamaged; }
     // Whether `password` is the stored one.
-    bool Accepts(const exstring& password) const;
+    bool Matches(const exstring& password) const;
+    // Matches, and a right password still stored in the old form is moved to
+    // the salted one and saved.
+    bool Accepts(const exstring& password);
 
     const SettingsStore& Store() const { return store_; }
 
@@ -57,10 +68,9 @@ public:
     bool HelperWanted() const { return idleLock != 0 || lockOnSleep; }
     void ApplyHelperStart();
 
-    // A damaged stored password (wrong type, length or digits) leaves a
-    // digest no password matches, and sets passwordDamaged: never "no password".
-    uint8_t Password[kDigestSize];
-    bool passwordDamaged = false;
+    // A damaged stored password (wrong type, length or digits) is its own
+    // form that no password matches: never "no password".
+    PasswordRecord Password;
     exstring pwdHint;
     bool useOrgScreen;
     uint32_t bgColor;
@@ -75,6 +85,9 @@ public:
 private:
     void ResetToDefaults();
     void LoadPassword(HKEY chosenRoot, HKEY otherRoot);
+    // A stamp newer than what either root holds, and not behind the clock.
+    int64_t NextSaveStamp() const;
+    void MovePasswordToSaltedForm(const exstring& password);
     // The cached DWORD flag shared by LockingFlag and BlankPwdPromptDue;
     // true when the stored value changed.
     bool UpdateFlag(const wchar_t* name, uint32_t& cache, uint32_t value);

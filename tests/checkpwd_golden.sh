@@ -10,6 +10,7 @@ exe="$build/marrowgate.exe"
 key='Software\Quarnwick\Marrowgate'
 failures=0
 passes=0
+wine_env=()  # NAME=value settings for the next queries
 
 digest() {
     python3 "$(dirname "$0")/../scripts/password-digest.py" "$1"
@@ -24,7 +25,7 @@ expect() {
     local want="$1"
     shift
     # Bounded: a query must be answered, never turn into a lock.
-    timeout 60 wine "$exe" "$@" </dev/null >/dev/null 2>&1
+    timeout 60 env "${wine_env[@]}" wine "$exe" "$@" </dev/null >/dev/null 2>&1
     local got=$?
     if [ "$got" -ne "$want" ]; then
         echo "FAIL: marrowgate.exe $(printf '%q ' "$@")exited $got, expected $want"
@@ -49,6 +50,55 @@ for root in HKCU HKLM; do
     # The first token after the switch is the password, even another switch.
     expect 255 +lock +checkpwd "open sesame"
 done
+salt=000102030405060708090a0b0c0d0e0f
+superseded=ffffffffffffffffffffffffffffffff
+salted() { # rounds password: the pwdDigest value
+    python3 "$(dirname "$0")/../scripts/password-digest.py" --salted "$1" "$salt" "$2"
+}
+store() { # root Password [pwdDigest]
+    clean
+    wine reg add "$1\\$key\\global" /v Password /t REG_SZ /d "$2" /f >/dev/null 2>&1
+    if [ $# -gt 2 ]; then
+        wine reg add "$1\\$key\\global" /v pwdDigest /t REG_SZ /d "$3" /f >/dev/null 2>&1
+    fi
+}
+
+# The stored rounds are used as stored: most cases take few, for speed.
+for root in HKCU HKLM; do
+    store "$root" "$superseded" "$(salted 1000 'open sesame')"
+    echo "-- salted password stored below $root"
+    expect 0 +checkpwd "open sesame"
+    expect 255 +checkpwd "open Sesame"
+    expect 255 +checkpwd ""
+done
+store HKCU "$superseded" "$(salted 600000 'open sesame')"
+echo "-- salted with the program's own rounds"
+expect 0 +checkpwd "open sesame"
+# Damaged: the salted value lost, or unreadable beside a sound old digest.
+store HKLM "$superseded"
+echo "-- salted password lost"
+expect 255 +checkpwd ""
+store HKCU "$hex" "pbkdf2-sha256\$0\$$salt\$00"
+echo "-- salted password damaged beside a sound old one"
+expect 255 +checkpwd "open sesame"
+
+# The text itself is digested: the system's ANSI code page (1252 here, 1251
+# for a Russian locale, where u-umlaut and sharp s do not exist) changes nothing.
+locales="$build/locales"
+mkdir -p "$locales"
+[ -d "$locales/ru_RU.UTF-8" ] || localedef -i ru_RU -f UTF-8 "$locales/ru_RU.UTF-8" >/dev/null 2>&1
+if [ ! -d "$locales/ru_RU.UTF-8" ]; then
+    echo "FAIL: no Russian locale could be made for the code page check"
+    failures=$((failures + 1))
+fi
+store HKCU "$superseded" "$(salted 1000 'Grüße€')"
+echo "-- salted password, checked under two code pages"
+expect 0 +checkpwd "Grüße€"
+wine_env=("LOCPATH=$locales" LC_ALL=ru_RU.UTF-8)
+expect 0 +checkpwd "Grüße€"
+expect 255 +checkpwd "Grusse€"
+wine_env=()
+
 clean
 echo "-- no password stored"
 expect 0 +checkpwd anything

@@ -147,6 +147,13 @@ else
         lock_pid=
     fi
 fi
+# The right unlock moved the old digest to the salted one, with the program's
+# rounds, and left in Password a value that keeps older copies locked.
+check "Password after the right unlock" ffffffffffffffffffffffffffffffff "$(reg_value "HKLM\\$key\\global" Password)"
+salted="$(reg_value "HKLM\\$key\\global" pwdDigest)"
+rounds="$(sed -n 's/^pbkdf2-sha256\$\([0-9]*\)\$[0-9a-f]\{32\}\$[0-9a-f]\{64\}$/\1/p' <<<"$salted")"
+[ "${rounds:-0}" -ge 600000 ] && ok "salted digest after the right unlock, $rounds rounds" ||
+    fail "no salted digest of at least 600000 rounds after the right unlock: '$salted'"
 run_values() { # checks that both Run values start the installed copy
     local hive command
     for hive in HKLM HKCU; do
@@ -187,7 +194,7 @@ for hive in HKLM HKCU; do
     check "$hive Run value after the uninstall" "" "$(reg_value "$hive\\$run_key" Marrowgate)"
     check "$hive helper Run value after the uninstall" "" "$(reg_value "$hive\\$run_key" 'Marrowgate Helper')"
 done
-check "settings key kept with the password" "$digest" "$(reg_value "HKLM\\$key\\global" Password)"
+check "settings key kept with the password" "$salted" "$(reg_value "HKLM\\$key\\global" pwdDigest)"
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]

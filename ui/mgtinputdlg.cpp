@@ -166,11 +166,12 @@ void mgtInputDlg::OnOk() {
         UpdateControls();
         return;
     }
-    const PasswordDigestBytes digest = mgtSettings::PasswordDigest(typed);
+    PasswordRecord record;
+    const bool sealed = settings_.SealPassword(typed, record);
     Wipe(typed);
     Wipe(confirmed);
     const exstring caption = Text(L"settings", L"password");
-    if (!StorePassword(digest.data(), WindowTextOf(hint_.Handle()))) {
+    if (!sealed || !StorePassword(record, WindowTextOf(hint_.Handle()))) {
         ShowMessageBox(Handle(), Text(L"settings", L"save_failed"), MB_OK | MB_ICONERROR, caption.c_str());
         return;
     }
@@ -179,9 +180,9 @@ void mgtInputDlg::OnOk() {
     EndDialog(IDOK);
 }
 
-bool mgtInputDlg::StorePassword(const uint8_t* digest, const exstring& hint) {
+bool mgtInputDlg::StorePassword(const PasswordRecord& record, const exstring& hint) {
     const mgtSettings before = settings_;
-    settings_.SetPassword(digest);
+    settings_.SetPassword(record);
     settings_.pwdHint = hint;
     if (settings_.Save()) return true;
     // Nothing was stored, so nothing changes: the old password still locks.
@@ -195,8 +196,7 @@ void mgtInputDlg::OnDeletePassword() {
     if (ShowMessageBox(Handle(), Text(L"settings", L"delpwd_confirm"), MB_YESNO | MB_ICONEXCLAMATION,
                        caption.c_str()) != IDYES)
         return;
-    const uint8_t none[kDigestSize] = {};
-    if (!StorePassword(none, exstring())) {
+    if (!StorePassword(PasswordRecord(), exstring())) {
         ShowMessageBox(Handle(), Text(L"settings", L"save_failed"), MB_OK | MB_ICONERROR, caption.c_str());
         return;
     }

@@ -3,6 +3,7 @@
 // is stored before the dialog ends.
 #pragma once
 
+#include "../settings/storedpassword.h"
 #include "../toolkit/exbutton.h"
 #include "../toolkit/exedit.h"
 #include "../toolkit/exstatic.h"
@@ -45,7 +46,7 @@ private:
     void OnOk();
     void OnDeletePassword();
     // Saves a new password and hint; on failure the record is left as it was.
-    bool StorePassword(const uint8_t* digest, const exstring& hint);
+    bool StorePassword(const PasswordRecord& record, const exstring& hint);
     exstring Text(const wchar_t* section, const wchar_t* key) const;
 
     mgtSettings& settings_;

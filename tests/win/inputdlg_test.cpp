@@ -70,7 +70,7 @@ protected:
         return result;
     }
     ScratchRoots roots{L"inputdlg"};
-    SettingsStore store{roots.Machine(), roots.User()};
+    SettingsStore store = roots.Store();
     TestWindow owner{L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE};
     mgtMLang strings;
 };
@@ -149,8 +149,8 @@ TEST_F(PasswordDialog, NewPasswordIsStoredAsItsDigest) {
                   IDOK);
         EXPECT_EQ(g_seen, std::vector<exstring>{L"Set Password"});
         const mgtSettings stored = Stored();
-        EXPECT_TRUE(stored.Accepts(c[0]));
-        EXPECT_FALSE(stored.Accepts(L"??????"));
+        EXPECT_TRUE(stored.Matches(c[0]));
+        EXPECT_FALSE(stored.Matches(L"??????"));
         EXPECT_EQ(stored.pwdHint, exstring(c[1]));
         EXPECT_TRUE(mgtSettings(store).BlankPwdPromptDue()) << "the missing-password warning is due again";
     }
@@ -158,14 +158,15 @@ TEST_F(PasswordDialog, NewPasswordIsStoredAsItsDigest) {
 
 TEST_F(PasswordDialog, DeletionNeedsYes) {
     mgtSettings settings(store);
-    const PasswordDigestBytes digest = mgtSettings::PasswordDigest(L"pw");
-    std::copy(digest.begin(), digest.end(), settings.Password);
+    PasswordRecord record;
+    ASSERT_TRUE(settings.SealPassword(L"pw", record));
+    settings.SetPassword(record);
     settings.pwdHint = L"hint";
     settings.Save();
     const INT_PTR result = Run(settings, {IDNO, IDYES, IDOK}, [&](ScriptedInputDlg& dlg) {
         dlg.Click(IDC_DELETE_PASSWORD);
         EXPECT_EQ(dlg.EndResult(), 0) << "No keeps the dialog open";
-        EXPECT_TRUE(Stored().Accepts(L"pw"));
+        EXPECT_TRUE(Stored().Matches(L"pw"));
         dlg.Click(IDC_DELETE_PASSWORD);
     });
     EXPECT_EQ(result, IDCANCEL);
@@ -178,9 +179,12 @@ TEST_F(PasswordDialog, DeletionNeedsYes) {
 // password still applies; nothing is reported as done.
 TEST_F(PasswordDialog, FailedSaveKeepsTheDialogAndTheOldPassword) {
     const HKEY unwritable = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x7FFFFFF0));
-    mgtSettings settings(SettingsStore{unwritable, unwritable});
-    const PasswordDigestBytes old = mgtSettings::PasswordDigest(L"pw");
-    settings.SetPassword(old.data());
+    SettingsStore nowhere{unwritable, unwritable};
+    nowhere.passwordRounds = kTestPasswordRounds;
+    mgtSettings settings(nowhere);
+    PasswordRecord old;
+    ASSERT_TRUE(settings.SealPassword(L"pw", old));
+    settings.SetPassword(old);
     const INT_PTR result = Run(settings, {IDOK, IDYES, IDOK}, [&](ScriptedInputDlg& dlg) {
         dlg.Type(IDC_NEW_PASSWORD, L"new");
         dlg.Type(IDC_CONFIRM_PASSWORD, L"new");
@@ -190,7 +194,7 @@ TEST_F(PasswordDialog, FailedSaveKeepsTheDialogAndTheOldPassword) {
     });
     EXPECT_EQ(result, IDABORT);
     EXPECT_EQ(g_seen, (std::vector<exstring>{L"Set Password", L"Delete Password?", L"Delete Password"}));
-    EXPECT_TRUE(settings.Accepts(L"pw"));
+    EXPECT_TRUE(settings.Matches(L"pw"));
 }
 
 } // namespace

@@ -2,12 +2,19 @@
 // keys of the test's own.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <sddl.h>
+
 #include <cstring>
 
+#include "app/passwordquery.h"
 #include "app/shell/excmdline.h"
 #include "settings/exini.h"
 #include "settings/mgtsettings.h"
+#include "settings/passwordcheck.h"
 #include "settings/registry.h"
+#include "settings/systemkdf.h"
 #include "testsupport.h"
 #include "text/pathutil.h"
 #include "text/textutil.h"
@@ -19,7 +26,7 @@ const wchar_t kRunPath[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    SettingsStore Store() const { return SettingsStore{roots.Machine(), roots.User()}; }
+    SettingsStore Store() const { return roots.Store(); }
     HKEY Machine() const { return roots.Machine(); }
     HKEY User() const { return roots.User(); }
     void StoreGlobal(HKEY root, const exini& values) { ASSERT_TRUE(values.SaveRegistry(root, kKeyPath)); }
@@ -38,6 +45,21 @@ protected:
 
     ScratchRoots roots{L"settings"};
 };
+
+// Stands for an HKEY_LOCAL_MACHINE that this account may read but not write:
+// its settings stay readable, and a save falls back to the user root.
+void MakeReadOnly(HKEY root) {
+    const exstring global = exstring(kKeyPath) + L"\\global";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(root, global.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;OICI;KRSD;;;WD)", SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
+    LocalFree(descriptor);
+    RegCloseKey(key);
+    ASSERT_FALSE(OpenKey(root, global, true)) << "the root is still writable";
+}
 
 exini Global(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> values) {
     exini tree;
@@ -96,8 +118,9 @@ TEST_F(SettingsStoreTest, ValuesAreParsedAsStored) {
                                          {L"autoStart", L"1"},
                                          {L"showClock", L"FALSE"}}));
     const mgtSettings settings(Store());
-    EXPECT_EQ(settings.Password[0], 0x00);
-    EXPECT_EQ(settings.Password[15], 0xFF);
+    EXPECT_EQ(settings.Password.form, PasswordRecord::Form::kLegacy);
+    EXPECT_EQ(settings.Password.key[0], 0x00);
+    EXPECT_EQ(settings.Password.key[15], 0xFF);
     EXPECT_EQ(settings.pwdHint, exstring(L"two\r\nlines"));
     EXPECT_TRUE(settings.useOrgScreen);
     EXPECT_EQ(settings.bgColor, 0xFF000000u);
@@ -119,15 +142,15 @@ TEST_F(SettingsStoreTest, MalformedValuesLoadWithoutHarm) {
                                     L"zz0102030405060708090a0b0c0d0e0f", L"", huge.c_str()}) {
         StoreGlobal(Machine(), Global({{L"Password", password}}));
         settings.Load();
-        EXPECT_TRUE(settings.passwordDamaged && !mgtSettings::IsBlankDigest(settings.Password) &&
-                    !settings.Accepts(L""))
+        EXPECT_TRUE(settings.PasswordDamaged() && !mgtSettings::IsBlankDigest(settings.Password) &&
+                    !settings.Matches(L""))
             << exstring(password).ToUtf8().substr(0, 40);
     }
     StoreGlobal(Machine(), Global({{L"Password", L"0102030405060708090A0B0C0D0E0F10"}}));
     settings.Load();
-    EXPECT_FALSE(settings.passwordDamaged);
-    EXPECT_EQ(settings.Password[0], 0x01);
-    EXPECT_EQ(settings.Password[15], 0x10);
+    EXPECT_FALSE(settings.PasswordDamaged());
+    EXPECT_EQ(settings.Password.key[0], 0x01);
+    EXPECT_EQ(settings.Password.key[15], 0x10);
 }
 
 TEST_F(SettingsStoreTest, SaveWritesTheWholeRecord) {
@@ -146,12 +169,13 @@ TEST_F(SettingsStoreTest, SaveWritesTheWholeRecord) {
               exstring::Format(L"%I64d", static_cast<long long>(settings.modifiedTime)));
     EXPECT_FALSE(OpenKey(User(), kKeyPath, false)) << "saved below the user root as well";
 
-    const PasswordDigestBytes digest = mgtSettings::PasswordDigest(L"secret");
-    std::memcpy(settings.Password, digest.data(), digest.size());
+    PasswordRecord record;
+    ASSERT_TRUE(settings.SealPassword(L"secret", record));
+    settings.SetPassword(record);
     ASSERT_TRUE(settings.Save());
     const mgtSettings back(Store());
-    EXPECT_TRUE(back.Accepts(L"secret"));
-    EXPECT_FALSE(back.Accepts(L"Secret"));
+    EXPECT_TRUE(back.Matches(L"secret"));
+    EXPECT_FALSE(back.Matches(L"Secret"));
     EXPECT_EQ(back.pwdHint, exstring(L"\"hint\""));
     EXPECT_EQ(back.bgImage, exstring(L"C:\\new\\test.bmp"));
     EXPECT_EQ(back.bgColor, 0x00123456u);
@@ -256,6 +280,126 @@ TEST_F(SettingsStoreTest, WindowRectangleRestoresPositionNotSize) {
     EXPECT_EQ(edges[1], 80);
     EXPECT_EQ(edges[2], 370);
     EXPECT_EQ(edges[3], 280);
+}
+
+// RFC 7914, section 11: PBKDF2-HMAC-SHA256 as the system computes it.
+TEST(SystemKdf, Rfc7914Vectors) {
+    const struct {
+        const char* password;
+        const char* salt;
+        uint32_t rounds;
+        const wchar_t* key;
+    } cases[] = {
+        {"passwd", "salt", 1,
+         L"55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"
+         L"49ca9cccf179b645991664b39d77ef317c71b845b1e30bd509112041d3a19783"},
+        {"Password", "NaCl", 80000,
+         L"4ddcd8f60b98be21830cee5ef22701f9641a4418d04c0414aeff08876b34ab56"
+         L"a1d425a1225833549adb841b51c9b3176a272bdebba1d078478f62b397f33c8d"},
+    };
+    for (const auto& c : cases) {
+        uint8_t key[64] = {};
+        ASSERT_TRUE(DerivePbkdf2Sha256(reinterpret_cast<const uint8_t*>(c.password), std::strlen(c.password),
+                                       reinterpret_cast<const uint8_t*>(c.salt), std::strlen(c.salt), c.rounds, key,
+                                       sizeof(key)));
+        EXPECT_EQ(BytesToHex(key, sizeof(key)), exstring(c.key)) << c.password;
+    }
+}
+
+void SetNewPassword(mgtSettings& settings, const wchar_t* password) {
+    PasswordRecord record;
+    ASSERT_TRUE(settings.SealPassword(password, record));
+    settings.SetPassword(record);
+}
+
+// What an older copy of the program makes of a stored `Password`: a password
+// (not "none", not "damaged") that none of `tried` opens.
+bool OlderCopyStaysLocked(const exstring& stored, std::initializer_list<const wchar_t*> tried) {
+    uint8_t digest[kDigestSize] = {};
+    bool locked = ParseStoredDigest(stored, digest) && !IsBlankDigest(digest);
+    for (const wchar_t* typed : tried) locked = locked && !DigestsEqual(mgtSettings::PasswordDigest(typed).data(), digest);
+    return locked;
+}
+
+// Each password gets a salt of its own; the text itself is digested, so a
+// password outside every code page is as good as any.
+TEST_F(SettingsStoreTest, NewPasswordsAreSaltedEachTheirOwnWay) {
+    mgtSettings settings(Store());
+    const wchar_t* const password = L"\u0436\u0443\u0447 Gr\u00FC\u00DFe";
+    PasswordRecord first;
+    ASSERT_TRUE(settings.SealPassword(password, first));
+    SetNewPassword(settings, password);
+    EXPECT_NE(BytesToHex(first.salt, kPasswordSaltSize), BytesToHex(settings.Password.salt, kPasswordSaltSize));
+    ASSERT_TRUE(settings.Save());
+    EXPECT_TRUE(mgtSettings(Store()).Matches(password));
+    EXPECT_FALSE(mgtSettings(Store()).Matches(L"\u0436\u0443\u0447 Gr??e"));
+}
+
+// An owner with a password in the old form moves to the salted form with the
+// first right unlock; a wrong one changes nothing. An older copy of the
+// program then stays locked rather than open.
+TEST_F(SettingsStoreTest, RightUnlockMovesTheOldDigestToTheSaltedForm) {
+    const exstring oldDigest = BytesToHex(mgtSettings::PasswordDigest(L"open sesame").data(), kDigestSize);
+    StoreGlobal(Machine(), Global({{L"Password", oldDigest.c_str()}, {L"pwdHint", L"kept"}}));
+    mgtSettings settings(Store());
+    EXPECT_FALSE(settings.Accepts(L"open Sesame"));
+    EXPECT_EQ(Stored(Machine(), L"Password"), oldDigest);
+    EXPECT_TRUE(settings.Accepts(L"open sesame"));
+
+    const mgtSettings back(Store());
+    EXPECT_EQ(back.Password.rounds, kTestPasswordRounds) << "not in the salted form";
+    EXPECT_TRUE(back.Matches(L"open sesame"));
+    EXPECT_FALSE(back.Matches(L"open Sesame"));
+    EXPECT_EQ(back.pwdHint, exstring(L"kept"));
+    EXPECT_TRUE(OlderCopyStaysLocked(Stored(Machine(), L"Password"), {L"open sesame", L""}));
+}
+
+// A clock behind the other root's stamp (a dead battery, another system on
+// the same disk) must not hide a save, in whichever root it lands. Only the
+// largest stamp cannot be passed: then the save is not reported as done, so
+// the password dialog does not say "set".
+TEST_F(SettingsStoreTest, SaveIsNewerThanEitherRootWhateverTheClock) {
+    const exstring dayAhead = exstring::Format(L"%I64d", static_cast<long long>(CurrentFileTime() + 864000000000LL));
+    const exstring oldDigest = BytesToHex(mgtSettings::PasswordDigest(L"old").data(), kDigestSize);
+    const struct {
+        bool machineAhead;  // else the user root is ahead, and the save lands below the machine
+        const wchar_t* stamp;
+        bool saved;
+    } cases[] = {{true, dayAhead.c_str(), true}, {false, dayAhead.c_str(), true}, {true, L"-1", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.machineAhead ? "machine " : "user ") + exstring(c.stamp).ToUtf8());
+        ScratchRoots fresh(L"stamps");
+        ASSERT_TRUE(Global({{L"Password", oldDigest.c_str()}, {L"modifiedTime", c.stamp}})
+                        .SaveRegistry(c.machineAhead ? fresh.Machine() : fresh.User(), kKeyPath));
+        if (c.machineAhead) MakeReadOnly(fresh.Machine());
+        mgtSettings settings(fresh.Store());
+        SetNewPassword(settings, L"new");
+        EXPECT_EQ(settings.Save(), c.saved);
+        EXPECT_TRUE(mgtSettings(fresh.Store()).Matches(c.saved ? L"new" : L"old"));
+    }
+}
+
+// A damaged password stays damaged through a save of another setting that
+// lands in the other root, and so it does after such a save by an earlier
+// version, which left `Password` out.
+TEST_F(SettingsStoreTest, DamagedPasswordStaysDamagedInEitherRoot) {
+    for (const bool earlierVersion : {false, true}) {
+        SCOPED_TRACE(earlierVersion ? "saved by an earlier version" : "saved by this one");
+        ScratchRoots fresh(L"damaged");
+        ASSERT_TRUE(Global({{L"Password", L"abc"}, {L"modifiedTime", L"100"}}).SaveRegistry(fresh.Machine(), kKeyPath));
+        MakeReadOnly(fresh.Machine());
+        if (earlierVersion) {
+            ASSERT_TRUE(Global({{L"bgColor", L"255"}, {L"modifiedTime", L"200"}}).SaveRegistry(fresh.User(), kKeyPath));
+        } else {
+            mgtSettings settings(fresh.Store());
+            settings.bgColor = 255;
+            EXPECT_TRUE(settings.Save());
+            EXPECT_TRUE(OlderCopyStaysLocked(RegistryText(fresh.User(), exstring(kKeyPath) + L"\\global", L"Password"), {}));
+        }
+        const mgtSettings next(fresh.Store());
+        EXPECT_EQ(next.bgColor, 255u) << "the save landed below the user root";
+        EXPECT_EQ(AnswerPasswordQuery({L"+checkpwd", L""}, next.Password, RecordMatches), kPasswordRejected);
+    }
 }
 
 } // namespace

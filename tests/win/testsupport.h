@@ -19,6 +19,7 @@
 
 #include "app/shell/uniquehandle.h"
 #include "settings/mgtsettings.h"
+#include "settings/passwordcheck.h"
 #include "text/exstring.h"
 
 inline void PrintTo(const exstring& text, std::ostream* out) {
@@ -69,6 +70,10 @@ private:
     HWND handle_;
 };
 
+// Passwords the tests store: salted like the program's, with fewer rounds
+// (Wine's bcrypt takes a second or more for the program's 600,000).
+constexpr uint32_t kTestPasswordRounds = 1000;
+
 // A registry key of the test's own below HKEY_CURRENT_USER, deleted with all
 // it holds when the object goes.
 class ScratchKey {
@@ -92,6 +97,11 @@ struct ScratchRoots {
         : machine((exstring(name) + L"-machine").c_str()), user((exstring(name) + L"-user").c_str()) {}
     HKEY Machine() const { return machine.Handle(); }
     HKEY User() const { return user.Handle(); }
+    SettingsStore Store() const {
+        SettingsStore store{Machine(), User()};
+        store.passwordRounds = kTestPasswordRounds;
+        return store;
+    }
     ScratchKey machine;
     ScratchKey user;
 };
@@ -400,8 +410,9 @@ inline bool Configure(const Config& config) {
     mgtSettings settings;
     exstring password;
     for (const char* letter = config.password; *letter != '\0'; ++letter) password += static_cast<wchar_t>(*letter);
-    const PasswordDigestBytes digest = mgtSettings::PasswordDigest(password);
-    std::copy(digest.begin(), digest.end(), settings.Password);
+    PasswordRecord record;
+    if (!SealPassword(password, kTestPasswordRounds, record)) return false;
+    settings.SetPassword(record);
     settings.pwdHint = config.hint;
     settings.useOrgScreen = config.useOrgScreen;
     settings.bgColor = kLockColor;

@@ -385,22 +385,30 @@ TEST_F(UnlockEndToEnd, DamagedPasswordNeverOpens) {
     // The machine's copy is the newer one and damaged; the user's older copy
     // is absent, sound, or damaged too.
     enum UserCopy { kNone, kSound, kDamaged };
+    // Both values that hold the password, the salted one and the old one.
+    const wchar_t* const values[] = {L"pwdDigest", L"Password"};
     auto write = [&](HKEY root, const Damage& damage) {
         const DWORD number = 7;
-        return (damage.type == REG_DWORD
-                    ? RegSetKeyValueW(root, globalPath.c_str(), L"Password", REG_DWORD, &number, 4)
-                    : RegSetKeyValueW(root, globalPath.c_str(), L"Password", REG_SZ, damage.text.c_str(),
-                                      static_cast<DWORD>((damage.text.size() + 1) * 2))) == ERROR_SUCCESS;
+        bool written = true;
+        for (const wchar_t* value : values)
+            written = written && (damage.type == REG_DWORD
+                                      ? RegSetKeyValueW(root, globalPath.c_str(), value, REG_DWORD, &number, 4)
+                                      : RegSetKeyValueW(root, globalPath.c_str(), value, REG_SZ, damage.text.c_str(),
+                                                        static_cast<DWORD>((damage.text.size() + 1) * 2))) ==
+                                         ERROR_SUCCESS;
+        return written;
     };
     auto store = [&](const Damage& damage, UserCopy user) {
         CleanRegistry();
         if (!Configure({})) return false;
-        wchar_t sound[40] = {};
-        DWORD size = sizeof(sound);
-        RegGetValueW(HKEY_LOCAL_MACHINE, globalPath.c_str(), L"Password", RRF_RT_REG_SZ, nullptr, sound, &size);
         const wchar_t older[] = L"1";
         if (user != kNone) {
-            RegSetKeyValueW(HKEY_CURRENT_USER, globalPath.c_str(), L"Password", REG_SZ, sound, size);
+            for (const wchar_t* value : values) {
+                wchar_t sound[160] = {};
+                DWORD size = sizeof(sound);
+                RegGetValueW(HKEY_LOCAL_MACHINE, globalPath.c_str(), value, RRF_RT_REG_SZ, nullptr, sound, &size);
+                RegSetKeyValueW(HKEY_CURRENT_USER, globalPath.c_str(), value, REG_SZ, sound, size);
+            }
             RegSetKeyValueW(HKEY_CURRENT_USER, globalPath.c_str(), L"modifiedTime", REG_SZ, older, sizeof(older));
         }
         return write(HKEY_LOCAL_MACHINE, damage) && (user != kDamaged || write(HKEY_CURRENT_USER, damage));
