@@ -37,11 +37,14 @@ const ULONGLONG kLeavingWaitMs = 300;
 // Static construction order of the members is the declaration order in mgtApp.
 mgtApp g_application;
 
+exstring ProcessArguments() {
+    return exstring(ArgumentsOf(GetCommandLineW()));
+}
+
 excmdline ProcessSwitches() {
     excmdline switches;
-    const wchar_t* arguments = ArgumentsOf(GetCommandLineW());
     // A line that splits into no token leaves the set empty, as an empty line would.
-    switches.Parse(exstring(arguments));
+    switches.Parse(ProcessArguments());
     return switches;
 }
 
@@ -63,15 +66,22 @@ const exstring& mgtApp::VersionText(bool formatted) {
 }
 
 bool mgtApp::RunApplication() {
+    // No fault dialog in any role: a crashed lock or guardian must end at
+    // once so that its partner starts it again, not wait behind a dialog with
+    // its hooks gone; and a role started some other way inherits nothing.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     const excmdline switches = ProcessSwitches();
     const bool passwordQuery = switches.Contains(kSwitchCheckPassword);
-    const GuardianCommand guardian = ParseGuardianCommand(switches.Tokens());
+    // The guardian's own command lines name a process and a handle, which may
+    // be the same number: their tokens are read in order, none merged.
+    const std::vector<exstring> ownTokens = CommandLineTokens(ProcessArguments());
+    const GuardianCommand guardian = ParseGuardianCommand(ownTokens);
     const bool lockRequested = !passwordQuery && guardian.kind == GuardianCommand::kNone &&
                                (switches.Contains(kSwitchBoot) || switches.Contains(kSwitchLock));
     // A damaged password would make a lock that anyone opens, or that nobody
     // can. A relock brings the password its first lock had.
     const bool refuseDamaged =
-        lockRequested && settings_.passwordDamaged && AdoptedGuardian(switches.Tokens()).channel == 0;
+        lockRequested && settings_.passwordDamaged && AdoptedGuardian(ownTokens).channel == 0;
     if (lockRequested && !refuseDamaged) MarkLocking();
     if (passwordQuery) {
         SetExitCode(AnswerPasswordQuery(switches.Tokens(), settings_.Password));
@@ -92,20 +102,17 @@ bool mgtApp::RunApplication() {
         return false;
     }
     restart_.Initialize(true);
-    AwaitInstanceRole(restart_, switches.Tokens());
+    AwaitInstanceRole(restart_, ownTokens);
     // A lock request never calls another instance to the front: the main
     // window would flash under the lock.
     const int instance = restart_.CheckInstance(!lockRequested);
     // Say so, and open the main window so that a new password can be set.
     if (refuseDamaged) return RefuseDamagedLock(instance == exrestart::kContinue);
     if (lockRequested) {
-        // A crashed lock must end at once so that its guardian relocks, not
-        // wait behind a crash dialog with its hooks gone.
-        SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
         lockMarker_ = AnnounceLock(restart_.Name());
         if (!TakeLockRole()) return false;
         // A lock covers the screen first; what it needs only later follows.
-        return LockNow(AdoptedGuardian(switches.Tokens()));
+        return LockNow(AdoptedGuardian(ownTokens));
     }
     if (instance != exrestart::kContinue) return false;
     RestoreTaskManagerIfNoLock();
