@@ -82,7 +82,12 @@ bool mgtApp::RunApplication() {
     // can. A relock brings the password its first lock had.
     const bool refuseDamaged =
         lockRequested && settings_.passwordDamaged && AdoptedGuardian(ownTokens).channel == 0;
-    if (lockRequested && !refuseDamaged) MarkLocking();
+    if (lockRequested && !refuseDamaged) {
+        // Announced before anything else: a start that would put the task
+        // manager back meanwhile sees a lock coming.
+        lockMarker_ = AnnounceLock(restart_.Name());
+        MarkLocking();
+    }
     if (passwordQuery) {
         SetExitCode(AnswerPasswordQuery(switches.Tokens(), settings_.Password));
         return false;
@@ -109,7 +114,6 @@ bool mgtApp::RunApplication() {
     // Say so, and open the main window so that a new password can be set.
     if (refuseDamaged) return RefuseDamagedLock(instance == exrestart::kContinue);
     if (lockRequested) {
-        lockMarker_ = AnnounceLock(restart_.Name());
         if (!TakeLockRole()) return false;
         // A lock covers the screen first; what it needs only later follows.
         return LockNow(AdoptedGuardian(ownTokens));

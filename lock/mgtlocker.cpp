@@ -272,6 +272,9 @@ void CALLBACK mgtLocker::WatchdogTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept
     if (locker->timerId_ != 0 && HooksNeedRenewal(locker->lastTick_ + kWatchdogMs, now, locker->lastRenewal_))
         locker->RefreshHooks();
     locker->lastTick_ = now;
+    // Whatever cleared it meanwhile (another program, a policy refresh, a
+    // restore by a start that did not see this lock yet) is undone.
+    if (locker->settings_ != nullptr && locker->started_) TaskManagerPolicy(locker->settings_->Store()).Hold();
     // A message box, menu or other window of this program stays in front.
     HWND foreground = GetForegroundWindow();
     const bool foreignForeground = !locker->IsOwnWindow(foreground);

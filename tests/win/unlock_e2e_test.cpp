@@ -501,6 +501,9 @@ TEST_F(UnlockEndToEnd, TaskManagerClosedWhileLocked) {
         ASSERT_TRUE(Lock(L"+lock"));
         DWORD type = REG_NONE;
         EXPECT_TRUE(WaitFor([&] { return policy(type) == L"1" && type == REG_DWORD; }, 3s)) << Utf8(policy(type));
+        // Whatever clears it during the lock, the lock sets it again.
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, policyPath, L"DisableTaskMgr");
+        EXPECT_TRUE(WaitFor([&] { return policy(type) == L"1"; }, 1s)) << "the cleared policy stayed cleared";
         if (!prior.crash) {
             UnlockAndExpectTheEnd();
         } else {
