@@ -7,6 +7,7 @@
 #include "../app/shell/excmdline.h"
 #include "../lock/mgtunlockdlg.h"
 #include "../res/resource.h"
+#include "../settings/accessshortcuts.h"
 #include "../settings/taskmgrpolicy.h"
 #include "../text/pathutil.h"
 #include "../toolkit/exsysicon.h"
@@ -100,7 +101,7 @@ bool mgtApp::RunApplication() {
     // Every process with windows resolves its look itself, before its first window.
     Theme().SetAppearance(AppearanceFromName(settings_.appearance));
     if (switches.Contains(kSwitchTray)) {
-        RestoreTaskManagerIfNoLock();
+        RestoreSystemIfNoLock();
         PrepareWindows();
         mgtTrayHelper helper(TrayServices{settings_, strings_, restart_.Name(), [this] { return Login(); }});
         SetExitCode(helper.Run());
@@ -119,17 +120,20 @@ bool mgtApp::RunApplication() {
         return LockNow(AdoptedGuardian(ownTokens));
     }
     if (instance != exrestart::kContinue) return false;
-    RestoreTaskManagerIfNoLock();
+    RestoreSystemIfNoLock();
     PrepareWindows();
     if (!Login()) return false;
     ShowMainWindow();
     return false;
 }
 
-void mgtApp::RestoreTaskManagerIfNoLock() {
+void mgtApp::RestoreSystemIfNoLock() {
     // A lock that ended without its unlock (a crash, a power loss) left the
-    // task manager closed: put back the user's own state.
-    if (FindLockOfMine(restart_.Name()) == LockPresence::kNone) TaskManagerPolicy(settings_.Store()).Restore();
+    // task manager and the accessibility shortcuts closed: put back the
+    // user's own state.
+    if (FindLockOfMine(restart_.Name()) != LockPresence::kNone) return;
+    TaskManagerPolicy(settings_.Store()).Restore();
+    AccessibilityShortcuts(settings_.Store()).Restore();
 }
 
 void mgtApp::MarkLocking() {
