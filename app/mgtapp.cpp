@@ -104,7 +104,7 @@ bool mgtApp::RunApplication() {
         RestoreSystemIfNoLock();
         PrepareWindows();
         mgtTrayHelper helper(TrayServices{settings_, strings_, restart_.Name(), [this] { return Login(); }});
-        SetExitCode(helper.Run());
+        SetExitCode(helper.Run(switches.Contains(kTrayRestartedWord)));
         return false;
     }
     restart_.Initialize(true);
@@ -112,6 +112,8 @@ bool mgtApp::RunApplication() {
     // A lock request never calls another instance to the front: the main
     // window would flash under the lock.
     const int instance = restart_.CheckInstance(!lockRequested);
+    // A lock looks once it covers the screen.
+    if (!lockRequested) RestartHelperIfGone(settings_);
     // Say so, and open the main window so that a new password can be set.
     if (refuseDamaged) return RefuseDamagedLock(instance == exrestart::kContinue);
     if (lockRequested) {
@@ -257,6 +259,7 @@ bool mgtApp::LockNow(const AdoptedLink& adopted) {
     bool started = dialog.StartLock();
     if (started) {
         guardian.Start(relock ? adopted.guardian : 0);
+        RestartHelperIfGone(settings_);
         // Only the right password ends the lock: a WM_QUIT posted from
         // outside goes unheeded, and windows destroyed behind the lock's
         // back are made again.

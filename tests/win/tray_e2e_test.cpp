@@ -1,9 +1,11 @@
 // The resident helper of the real program ("+tray"): every way it starts a
 // lock, the idle lock against steady input, Exit behind the password, one
-// helper per session, and the Run value that follows the settings.
+// helper per session, nothing another program holds or posts that switches it
+// off, its return after an end, and the Run value that follows the settings.
 #include <gtest/gtest.h>
 
 #include "app/shell/foreground.h"
+#include "app/idlewatch.h"
 #include "app/trayhelper.h"
 #include "testsupport.h"
 #include "lang/mgtmlang.h"
@@ -81,6 +83,58 @@ TEST_F(Helper, EveryWayToLockStartsOneLockInAProcessOfItsOwn) {
         EXPECT_TRUE(helper.Running());
         TearDown();
     }
+}
+
+// Any program may hold the names the lock and the helper go by: a first
+// helper still starts, and still locks by menu, hot key and idle time.
+TEST_F(Helper, HeldNamesDoNotSwitchItOff) {
+    const UniqueHandle lockRole(CreateMutexW(nullptr, FALSE, L"KVORM_MGTLOCKROLE"));
+    const UniqueHandle helperRole(CreateMutexW(nullptr, FALSE, L"KVORM_MGTTRAY"));
+    TestWindow focus(L"focus");
+    const struct {
+        const char* way;
+        uint32_t idleLock;
+        std::function<void(HWND)> act;
+    } ways[] = {
+        {"Lock Now", 0, [](HWND w) { PostMessageW(w, WM_COMMAND, IDM_TRAY_LOCK_NOW, 0); }},
+        {"Ctrl+Alt+L", 0,
+         [&focus](HWND) {
+             ShowAndSettle(focus.Handle());
+             ForceForeground(focus.Handle());
+             Keys({VK_CONTROL, VK_MENU, 'L'});
+         }},
+        {"idle time", kIdleLockMinSeconds, [](HWND) {}},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        ASSERT_TRUE(Start(way.idleLock, false));
+        way.act(window);
+        EXPECT_TRUE(WaitFor([&] { return Locks() == 1; }, 15s)) << DescribeEdges();
+        TearDown();
+    }
+}
+
+// Any program can post WM_QUIT to the helper's thread: it goes unheeded.
+TEST_F(Helper, APostedQuitDoesNotEndIt) {
+    ASSERT_TRUE(Start(kIdleLockMinSeconds, false));
+    PostMessageW(window, WM_QUIT, 0, 0);
+    PostThreadMessageW(GetWindowThreadProcessId(window, nullptr), WM_QUIT, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return Locks() == 1; }, 15s))
+        << "no idle lock; the helper " << (helper.Running() ? "runs" : "ended");
+}
+
+// A helper that ended while automatic locking is on comes back with the next
+// start of the program, whatever that start is for.
+TEST_F(Helper, TheNextStartBringsAnEndedHelperBack) {
+    ASSERT_TRUE(Start(300, true));
+    helper.Kill();
+    ASSERT_TRUE(WaitFor([] { return FindWindowW(kTrayWindowClass, nullptr) == nullptr; }, 5s));
+    Process plain = e2e::Start(L"\"" + Program() + L"\"");
+    HWND again = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (again = FindWindowW(kTrayWindowClass, nullptr)) != nullptr; }, 10s));
+    DWORD owner = 0;
+    GetWindowThreadProcessId(again, &owner);
+    EXPECT_NE(owner, plain.id) << "the plain start became the helper itself";
 }
 
 TEST_F(Helper, SuspendWithoutLockBeforeSleepDoesNotLock) {
