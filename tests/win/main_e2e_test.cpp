@@ -172,30 +172,27 @@ TEST_F(MainWindow, TwoLockStartsGiveOneLock) {
 // told otherwise, which it is told here for the copy alone, so that it
 // searches as Windows does.
 TEST_F(MainWindow, PlantedLibrariesBesideACopyAreNotLoaded) {
-    const exstring folder = TempPath(L"mg_portable\\");
+    const exstring folder = TempPath(L"mg_portable\\"), copy = folder + L"mgportable.exe";
+    const wchar_t appDefaults[] = L"Software\\Wine\\AppDefaults\\mgportable.exe";
     CreateDirectoryW(folder.c_str(), nullptr);
-    const exstring copy = folder + L"mgportable.exe";
     ASSERT_TRUE(CopyFileW(Program().c_str(), copy.c_str(), FALSE));
-    const wchar_t overridesPath[] = L"Software\\Wine\\AppDefaults\\mgportable.exe\\DllOverrides";
-    const wchar_t* const planted[] = {L"uxtheme", L"gdiplus"};
-    for (const wchar_t* name : planted) {
+    for (const wchar_t* name : {L"uxtheme", L"gdiplus"}) {
         const exstring library = folder + name + L".dll";
         ASSERT_TRUE(CopyFileW((TestDirectory() + L"fakelibrary.dll").c_str(), library.c_str(), FALSE));
-        DeleteFileW((library + L".loaded").c_str());
         const wchar_t order[] = L"native,builtin";
-        RegSetKeyValueW(HKEY_CURRENT_USER, overridesPath, name, REG_SZ, order, sizeof(order));
+        RegSetKeyValueW(HKEY_CURRENT_USER, (exstring(appDefaults) + L"\\DllOverrides").c_str(), name, REG_SZ, order,
+                        sizeof(order));
     }
     program = Start(L"\"" + copy + L"\"");
     EXPECT_TRUE(WaitFor([&] { return FindDialog(program.id) != nullptr; }, 10s))
         << "no main window; the copy " << (program.Running() ? "runs" : "ended");
-    for (const wchar_t* name : planted)
-        EXPECT_EQ(GetFileAttributesW((folder + name + L".dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES)
-            << Utf8(name) << " was loaded from beside the program";
     program.Kill();
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\mgportable.exe");
-    for (const wchar_t* name : planted) {
-        DeleteFileW((folder + name + L".dll").c_str());
-        DeleteFileW((folder + name + L".dll.loaded").c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, appDefaults);
+    for (const wchar_t* name : {L"uxtheme", L"gdiplus"}) {
+        const exstring library = folder + name + L".dll";
+        EXPECT_TRUE(DeleteFileW(library.c_str()));
+        EXPECT_FALSE(DeleteFileW((library + L".loaded").c_str()))
+            << Utf8(name) << " was loaded from beside the program";
     }
     DeleteFileW(copy.c_str());
     RemoveDirectoryW(folder.c_str());

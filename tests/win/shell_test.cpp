@@ -1,7 +1,6 @@
 // The shell helpers: paths, starting processes and window placement.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "app/shell/exprocess.h"
@@ -52,23 +51,17 @@ TEST(PathKind, FilesDirectoriesAndNothing) {
 
 // A program in a deep folder: the system cuts the name at the buffer's end
 // and answers with the buffer's size, as GetModuleFileNameW does.
-const std::wstring* g_deepPath = nullptr;
+std::wstring g_deepPath;
 DWORD WINAPI DeepModuleFileName(HMODULE, LPWSTR buffer, DWORD size) {
-    const DWORD length = static_cast<DWORD>(g_deepPath->size());
-    const DWORD copied = length < size ? length : size - 1;
-    std::memcpy(buffer, g_deepPath->c_str(), copied * sizeof(wchar_t));
-    buffer[copied] = L'\0';
+    const DWORD length = static_cast<DWORD>(g_deepPath.size());
+    lstrcpynW(buffer, g_deepPath.c_str(), static_cast<int>(size));
     return length < size ? length : size;
 }
 
 TEST(ModulePath, LongerThanMaxPathIsReadWhole) {
     for (size_t length : {size_t{20}, size_t{MAX_PATH - 1}, size_t{MAX_PATH}, size_t{700}, size_t{32000}}) {
-        std::wstring path = L"C:\\";
-        while (path.size() < length) path += L"deep\\";
-        path.resize(length - 4);
-        path += L".exe";
-        g_deepPath = &path;
-        EXPECT_EQ(ModuleFileName(nullptr, DeepModuleFileName), exstring(path)) << length;
+        g_deepPath = L"C:\\" + std::wstring(length - 7, L'd') + L"\\m.exe";
+        EXPECT_EQ(ModuleFileName(nullptr, DeepModuleFileName), exstring(g_deepPath)) << length;
     }
 }
 

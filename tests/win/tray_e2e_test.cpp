@@ -16,6 +16,12 @@ namespace {
 
 using namespace e2e;
 
+// The lock's and the helper's names, held as another program may hold them.
+struct HeldNames {
+    UniqueHandle lockRole{CreateMutexW(nullptr, FALSE, L"KVORM_MGTLOCKROLE")};
+    UniqueHandle helperRole{CreateMutexW(nullptr, FALSE, L"KVORM_MGTTRAY")};
+};
+
 class Helper : public ::testing::Test {
 protected:
     void SetUp() override { TearDown(); }
@@ -53,7 +59,9 @@ protected:
     HWND window = nullptr;
 };
 
+// Names another program holds (the lock's, the helper's) change nothing.
 TEST_F(Helper, EveryWayToLockStartsOneLockInAProcessOfItsOwn) {
+    const HeldNames held;
     TestWindow focus(L"focus");
     const struct {
         const char* way;
@@ -85,37 +93,10 @@ TEST_F(Helper, EveryWayToLockStartsOneLockInAProcessOfItsOwn) {
     }
 }
 
-// Any program may hold the names the lock and the helper go by: a first
-// helper still starts, and still locks by menu, hot key and idle time.
-TEST_F(Helper, HeldNamesDoNotSwitchItOff) {
-    const UniqueHandle lockRole(CreateMutexW(nullptr, FALSE, L"KVORM_MGTLOCKROLE"));
-    const UniqueHandle helperRole(CreateMutexW(nullptr, FALSE, L"KVORM_MGTTRAY"));
-    TestWindow focus(L"focus");
-    const struct {
-        const char* way;
-        uint32_t idleLock;
-        std::function<void(HWND)> act;
-    } ways[] = {
-        {"Lock Now", 0, [](HWND w) { PostMessageW(w, WM_COMMAND, IDM_TRAY_LOCK_NOW, 0); }},
-        {"Ctrl+Alt+L", 0,
-         [&focus](HWND) {
-             ShowAndSettle(focus.Handle());
-             ForceForeground(focus.Handle());
-             Keys({VK_CONTROL, VK_MENU, 'L'});
-         }},
-        {"idle time", kIdleLockMinSeconds, [](HWND) {}},
-    };
-    for (const auto& way : ways) {
-        SCOPED_TRACE(way.way);
-        ASSERT_TRUE(Start(way.idleLock, false));
-        way.act(window);
-        EXPECT_TRUE(WaitFor([&] { return Locks() == 1; }, 15s)) << DescribeEdges();
-        TearDown();
-    }
-}
-
-// Any program can post WM_QUIT to the helper's thread: it goes unheeded.
-TEST_F(Helper, APostedQuitDoesNotEndIt) {
+// Any program can post WM_QUIT to the helper's thread, or hold its names: it
+// still locks on idle.
+TEST_F(Helper, APostedQuitOrHeldNamesDoNotEndIt) {
+    const HeldNames held;
     ASSERT_TRUE(Start(kIdleLockMinSeconds, false));
     PostMessageW(window, WM_QUIT, 0, 0);
     PostThreadMessageW(GetWindowThreadProcessId(window, nullptr), WM_QUIT, 0, 0);
