@@ -86,6 +86,14 @@ TEST(GuardianDecisions, OnlyStartsThatNeverCameUpCountAndPausesEnd) {
         EXPECT_EQ(SessionPauseAfter(c.message, c.wParam, now, c.before), c.after) << c.message << " " << c.wParam;
 }
 
+// Whoever started it with whatever error mode, even for a command it refuses.
+TEST(GuardianDecisions, TheGuardianTurnsFaultDialogsOffItself) {
+    const UINT before = SetErrorMode(0);
+    RunGuardianCommand(GuardianCommand{GuardianCommand::kGuard, GetCurrentProcessId(), 0x7ff0}, L"mgtest", 0);
+    EXPECT_NE(GetErrorMode() & SEM_NOGPFAULTERRORBOX, 0u);
+    SetErrorMode(before);
+}
+
 TEST(GuardianDecisions, AFailedWaitIsNoEnd) {
     const exstring self = ImageOf(GetCurrentProcess());
     UniqueHandle broken(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x7ff0)));
