@@ -330,6 +330,9 @@ WatchState CheckWatched(UniqueHandle& process, DWORD processId, const exstring& 
 }
 
 int RunGuardianCommand(const GuardianCommand& command, const exstring& instanceName, COLORREF coverColor) {
+    // Its own, however it was started: a guardian stuck behind a fault dialog
+    // is never replaced.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     switch (command.kind) {
     case GuardianCommand::kGuard:
         return RunGuardian(command, instanceName, coverColor);

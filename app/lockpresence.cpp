@@ -9,9 +9,14 @@ namespace {
 const DWORD kQueryAccess = PROCESS_QUERY_LIMITED_INFORMATION;
 
 exstring LongPath(const exstring& path) {
-    wchar_t buffer[1024];
-    const DWORD length = GetLongPathNameW(path.c_str(), buffer, 1024);
-    return length == 0 || length >= 1024 ? path : exstring(buffer, length);
+    // Asked once for the size, once for the name.
+    const DWORD needed = GetLongPathNameW(path.c_str(), nullptr, 0);
+    if (needed == 0 || needed > kLongestPath) return path;
+    exstring buffer(needed, L'\0');
+    const DWORD length = GetLongPathNameW(path.c_str(), &buffer[0], needed);
+    if (length == 0 || length >= needed) return path;
+    buffer.resize(length);
+    return buffer;
 }
 
 exstring MarkerName(const exstring& instanceName, DWORD processId) {
@@ -46,10 +51,11 @@ bool IsLockOfMine(const ProcessFacts& process, const OwnFacts& self) {
 }
 
 exstring ImageOf(HANDLE process) {
-    wchar_t buffer[1024];
-    DWORD length = 1024;
-    if (!QueryFullProcessImageNameW(process, 0, buffer, &length)) return exstring();
-    return LongPath(exstring(buffer, length));
+    exstring buffer(kLongestPath, L'\0');
+    DWORD length = kLongestPath;
+    if (!QueryFullProcessImageNameW(process, 0, &buffer[0], &length)) return exstring();
+    buffer.resize(length);
+    return LongPath(buffer);
 }
 
 OwnFacts OwnFactsNow() {

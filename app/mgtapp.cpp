@@ -5,6 +5,7 @@
 #include "../app/shell/excmdline.h"
 #include "../lock/mgtunlockdlg.h"
 #include "../res/resource.h"
+#include "../settings/accessshortcuts.h"
 #include "../settings/passwordcheck.h"
 #include "../settings/taskmgrpolicy.h"
 #include "../text/pathutil.h"
@@ -37,11 +38,14 @@ const ULONGLONG kLeavingWaitMs = 300;
 // Static construction order of the members is the declaration order in mgtApp.
 mgtApp g_application;
 
+exstring ProcessArguments() {
+    return exstring(ArgumentsOf(GetCommandLineW()));
+}
+
 excmdline ProcessSwitches() {
     excmdline switches;
-    const wchar_t* arguments = ArgumentsOf(GetCommandLineW());
     // A line that splits into no token leaves the set empty, as an empty line would.
-    switches.Parse(exstring(arguments));
+    switches.Parse(ProcessArguments());
     return switches;
 }
 
@@ -63,16 +67,28 @@ const exstring& mgtApp::VersionText(bool formatted) {
 }
 
 bool mgtApp::RunApplication() {
+    // No fault dialog in any role: a crashed lock or guardian must end at
+    // once so that its partner starts it again, not wait behind a dialog with
+    // its hooks gone; and a role started some other way inherits nothing.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     const excmdline switches = ProcessSwitches();
     const bool passwordQuery = switches.Contains(kSwitchCheckPassword);
-    const GuardianCommand guardian = ParseGuardianCommand(switches.Tokens());
+    // The guardian's own command lines name a process and a handle, which may
+    // be the same number: their tokens are read in order, none merged.
+    const std::vector<exstring> ownTokens = CommandLineTokens(ProcessArguments());
+    const GuardianCommand guardian = ParseGuardianCommand(ownTokens);
     const bool lockRequested = !passwordQuery && guardian.kind == GuardianCommand::kNone &&
                                (switches.Contains(kSwitchBoot) || switches.Contains(kSwitchLock));
     // A damaged password would make a lock that anyone opens, or that nobody
     // can. A relock brings the password its first lock had.
     const bool refuseDamaged =
-        lockRequested && settings_.PasswordDamaged() && AdoptedGuardian(switches.Tokens()).channel == 0;
-    if (lockRequested && !refuseDamaged) MarkLocking();
+        lockRequested && settings_.PasswordDamaged() && AdoptedGuardian(ownTokens).channel == 0;
+    if (lockRequested && !refuseDamaged) {
+        // Announced before anything else: a start that would put the task
+        // manager back meanwhile sees a lock coming.
+        lockMarker_ = AnnounceLock(restart_.Name());
+        MarkLocking();
+    }
     if (passwordQuery) {
         SetExitCode(AnswerPasswordQuery(switches.Tokens(), settings_.Password, RecordMatches));
         return false;
@@ -85,41 +101,42 @@ bool mgtApp::RunApplication() {
     // Every process with windows resolves its look itself, before its first window.
     Theme().SetAppearance(AppearanceFromName(settings_.appearance));
     if (switches.Contains(kSwitchTray)) {
-        RestoreTaskManagerIfNoLock();
+        RestoreSystemIfNoLock();
         PrepareWindows();
         mgtTrayHelper helper(TrayServices{settings_, strings_, restart_.Name(), [this] { return Login(); }});
-        SetExitCode(helper.Run());
+        SetExitCode(helper.Run(switches.Contains(kTrayRestartedWord)));
         return false;
     }
     restart_.Initialize(true);
-    AwaitInstanceRole(restart_, switches.Tokens());
+    AwaitInstanceRole(restart_, ownTokens);
     // A lock request never calls another instance to the front: the main
     // window would flash under the lock.
     const int instance = restart_.CheckInstance(!lockRequested);
+    // A lock looks once it covers the screen.
+    if (!lockRequested) RestartHelperIfGone(settings_);
     // Say so, and open the main window so that a new password can be set.
     if (refuseDamaged) return RefuseDamagedLock(instance == exrestart::kContinue);
     if (lockRequested) {
-        // A crashed lock must end at once so that its guardian relocks, not
-        // wait behind a crash dialog with its hooks gone.
-        SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-        lockMarker_ = AnnounceLock(restart_.Name());
         holdingNotice_ = AdoptHoldingNotice(switches.Tokens());
         if (!TakeLockRole()) return false;
         // A lock covers the screen first; what it needs only later follows.
-        return LockNow(AdoptedGuardian(switches.Tokens()));
+        return LockNow(AdoptedGuardian(ownTokens));
     }
     if (instance != exrestart::kContinue) return false;
-    RestoreTaskManagerIfNoLock();
+    RestoreSystemIfNoLock();
     PrepareWindows();
     if (!Login()) return false;
     ShowMainWindow();
     return false;
 }
 
-void mgtApp::RestoreTaskManagerIfNoLock() {
+void mgtApp::RestoreSystemIfNoLock() {
     // A lock that ended without its unlock (a crash, a power loss) left the
-    // task manager closed: put back the user's own state.
-    if (FindLockOfMine(restart_.Name()) == LockPresence::kNone) TaskManagerPolicy(settings_.Store()).Restore();
+    // task manager and the accessibility shortcuts closed: put back the
+    // user's own state.
+    if (FindLockOfMine(restart_.Name()) != LockPresence::kNone) return;
+    TaskManagerPolicy(settings_.Store()).Restore();
+    AccessibilityShortcuts(settings_.Store()).Restore();
 }
 
 void mgtApp::MarkLocking() {
@@ -245,6 +262,7 @@ bool mgtApp::LockNow(const AdoptedLink& adopted) {
     bool started = dialog.StartLock();
     if (started) {
         guardian.Start(relock ? adopted.guardian : 0);
+        RestartHelperIfGone(settings_);
         // Only the right password ends the lock: a WM_QUIT posted from
         // outside goes unheeded, and windows destroyed behind the lock's
         // back are made again.

@@ -52,7 +52,7 @@ private:
     // A lock request against a damaged password: explains, offers the main
     // window, and ends with 1.
     bool RefuseDamagedLock(bool showMainWindow);
-    void RestoreTaskManagerIfNoLock();
+    void RestoreSystemIfNoLock();
     // True when no password is set or the right one was typed.
     bool Login();
     void ShowMainWindow();

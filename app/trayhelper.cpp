@@ -12,7 +12,9 @@
 #include "../ui/settingsmenu.h"
 #include "holdingnotice.h"
 #include "idlewatch.h"
+#include "lockpresence.h"
 #include "shell/exprocess.h"
+#include "switches.h"
 
 namespace {
 
@@ -50,7 +52,33 @@ bool RegisterWindowClass(HINSTANCE instance) {
     return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+bool IsHelperOfMine(HWND window, const OwnFacts& self) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    const UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    return process.Held() && IsOwnProgram(ProcessFacts{processId, ImageOf(process.Get()), false}, self);
+}
+
 } // namespace
+
+bool HelperOfMineRuns() {
+    const OwnFacts self = OwnFactsNow();
+    // Bounded: any program may make windows of this class name.
+    int looked = 0;
+    for (HWND window = FindWindowExW(nullptr, nullptr, kTrayWindowClass, nullptr); window != nullptr && looked < 64;
+         window = FindWindowExW(nullptr, window, kTrayWindowClass, nullptr), ++looked)
+        if (IsHelperOfMine(window, self)) return true;
+    return false;
+}
+
+void RestartHelperIfGone(const mgtSettings& settings) {
+    if (!settings.HelperWanted()) return;
+    if (HelperOfMineRuns()) return;
+    exprocess helper;
+    helper.SetProgram(ModulePath(false));
+    helper.SetArguments(exstring(kSwitchTray) + L" " + kTrayRestartedWord);
+    helper.Launch();
+}
 
 mgtTrayHelper::mgtTrayHelper(TrayServices services) : services_(std::move(services)) {}
 
@@ -62,19 +90,28 @@ mgtTrayHelper::~mgtTrayHelper() {
     Detach(true);
 }
 
-int mgtTrayHelper::Run() {
+bool mgtTrayHelper::TakeHelperRole() {
     // One helper per session: a second would lock twice and show two icons.
     SetLastError(0);
-    HANDLE role = CreateMutexW(nullptr, FALSE, (services_.instanceName + L"_MGTTRAY").c_str());
-    if (role == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (role != nullptr) CloseHandle(role);
-        return 0;
+    helperRole_.Reset(CreateMutexW(nullptr, FALSE, (services_.instanceName + L"_MGTTRAY").c_str()));
+    if (helperRole_.Held() && GetLastError() != ERROR_ALREADY_EXISTS) return true;
+    // Any program may hold the name: only a helper of this program makes
+    // this one give way. One that is starting shows itself within the grace.
+    const ULONGLONG deadline = GetTickCount64() + kHelperRoleGraceMs;
+    for (;;) {
+        if (HelperOfMineRuns()) return false;
+        if (GetTickCount64() >= deadline) return true;
+        Sleep(50);
     }
-    helperRole_.Reset(role);
-    if (!Create()) return 0;
+}
+
+int mgtTrayHelper::Run(bool restarted) {
+    if (!TakeHelperRole() || !Create()) return 0;
 
     countingSince_ = GetTickCount();
     AddIcon();
+    // The icon alone would not tell that automatic locking was off meanwhile.
+    if (restarted) SayOnce(services_.strings.GetText(L"main", L"helper_restarted"));
     // Said once; the helper goes on without the key.
     if (!RegisterHotKey(Handle(), kLockHotKeyId, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT, 'L'))
         SayOnce(services_.strings.GetText(L"main", L"hotkey_taken"));
@@ -104,10 +141,11 @@ int mgtTrayHelper::Run() {
         }
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) return 0;
+            if (message.message == WM_QUIT) continue;
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
+        if (exitChosen_) return 0;
     }
 }
 
@@ -181,7 +219,7 @@ void mgtTrayHelper::RunCommand(UINT command) {
         StartProgram(exstring());
         return;
     case IDM_TRAY_EXIT:
-        if (Authorised()) PostQuitMessage(0);
+        if (Authorised()) exitChosen_ = true;
         return;
     default: {
         // Only the idle choices of this menu; a forged command of the
@@ -202,11 +240,8 @@ bool mgtTrayHelper::Authorised() {
 }
 
 bool mgtTrayHelper::LockRuns() const {
-    // The lock holds this mutex (its lock role) for as long as it runs.
-    HANDLE role = OpenMutexW(SYNCHRONIZE, FALSE, (services_.instanceName + L"_MGTLOCKROLE").c_str());
-    if (role == nullptr) return false;
-    CloseHandle(role);
-    return true;
+    // As the lock start decides it: names alone prove nothing.
+    return FindLockOfMine(services_.instanceName) == LockPresence::kOnScreen;
 }
 
 void mgtTrayHelper::StartLock() {

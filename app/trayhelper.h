@@ -36,6 +36,18 @@ inline constexpr wchar_t kTrayWindowClass[] = L"MarrowgateTray";
 constexpr UINT kTrayNotifyMessage = WM_APP + 1;
 constexpr UINT_PTR kIdleTimerId = 1;
 constexpr int kLockHotKeyId = 1;
+// The word after "+tray" when another start of the program found the helper
+// gone while automatic locking is on: the helper then says so.
+inline constexpr wchar_t kTrayRestartedWord[] = L"restarted";
+// How long a helper whose role name is held waits for the holder to show
+// itself as a helper of this program before it takes the role anyway.
+constexpr DWORD kHelperRoleGraceMs = 3000;
+
+// A helper of this program file runs in another process: it owns a window of
+// the helper's class, which no other program can make for it.
+bool HelperOfMineRuns();
+// Starts "+tray" again when automatic locking is on and no helper runs.
+void RestartHelperIfGone(const mgtSettings& settings);
 
 class mgtTrayHelper : public exWnd {
 public:
@@ -43,12 +55,14 @@ public:
     ~mgtTrayHelper() override;
 
     // Runs until Exit; returns the exit code (0). A second helper of the same
-    // session ends at once with 0.
-    int Run();
+    // session ends at once with 0. `restarted`: it had ended unexpectedly.
+    int Run(bool restarted = false);
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // False when a helper of this program already runs.
+    bool TakeHelperRole();
     bool Create();
     void AddIcon();
     void SayOnce(const exstring& text);
@@ -79,4 +93,6 @@ private:
     UINT taskbarCreated_ = 0;
     DWORD countingSince_ = 0;
     Watch watches_[2];
+    // Only Exit ends the helper: a WM_QUIT anyone can post is not heeded.
+    bool exitChosen_ = false;
 };

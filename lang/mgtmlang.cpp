@@ -33,6 +33,8 @@ const CatalogueEntry kCatalogue[] = {
     {EXT("main"), EXT("tray_exit"), EXT("E&xit")},
     {EXT("main"), EXT("hotkey_taken"),
      EXT("Another program uses Ctrl+Alt+L, so %app_name runs without its hot key. Lock from this icon instead.")},
+    {EXT("main"), EXT("helper_restarted"),
+     EXT("%app_name's helper had stopped, so the desktop did not lock by itself meanwhile. It runs again.")},
 
     {EXT("settings"), EXT("password"), EXT("Set &Password...")},
     {EXT("settings"), EXT("bgcolor"), EXT("Background &Color")},

@@ -2,6 +2,7 @@
 
 #include "../app/shell/foreground.h"
 #include "../lang/exmlang.h"
+#include "../settings/accessshortcuts.h"
 #include "../settings/mgtsettings.h"
 #include "../settings/taskmgrpolicy.h"
 #include "../toolkit/exwnd.h"
@@ -231,6 +232,10 @@ void CALLBACK mgtLocker::WatchdogTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept
         locker->RefreshHooks();
     locker->ReportHold();
     locker->lastTick_ = now;
+    // Whatever cleared them meanwhile (another program, a policy refresh, a
+    // restore by a start that did not see this lock yet) is undone.
+    if (locker->settings_ != nullptr && locker->started_) TaskManagerPolicy(locker->settings_->Store()).Hold();
+    if (locker->settings_ != nullptr && locker->started_) AccessibilityShortcuts(locker->settings_->Store()).Close();
     // A message box, menu or other window of this program stays in front.
     HWND foreground = GetForegroundWindow();
     const bool foreignForeground = !locker->IsOwnWindow(foreground);
@@ -272,6 +277,7 @@ void mgtLocker::Start(HWND dialog, HWND background) {
     if (settings_ != nullptr) {
         settings_->LockingFlag(1);
         TaskManagerPolicy(settings_->Store()).Close();
+        AccessibilityShortcuts(settings_->Store()).Close();
     }
 
     LookUpShutdownBlockReasons();
@@ -296,6 +302,7 @@ void mgtLocker::Stop() {
     // the guardian no longer relocks, but the next log-on would.
     for (int attempt = 0; attempt < 5 && settings_->LockingFlag(0); ++attempt) Sleep(20 << attempt);
     TaskManagerPolicy(settings_->Store()).Restore();
+    AccessibilityShortcuts(settings_->Store()).Restore();
 }
 
 void mgtLocker::Abandon() {

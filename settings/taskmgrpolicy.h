@@ -14,6 +14,9 @@ public:
     // or a lock after a crash: the value holds ours then), and sets the
     // policy. A registry that refuses either leaves the lock as it is.
     void Close();
+    // Sets the policy again when something cleared or changed it meanwhile
+    // (another program, a policy refresh); recorded as Close does.
+    void Hold();
     // Puts the recorded state back and drops the record; nothing without one.
     void Restore();
     bool HasRecord() const;

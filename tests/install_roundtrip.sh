@@ -170,6 +170,9 @@ run_values() { # checks that both Run values start the installed copy
     done
 }
 run_values "after the lock"
+# With idle locking on and no helper running, the lock started the helper,
+# which holds the program file: it is ended first, as Exit on its icon would.
+wine taskkill /f /im marrowgate.exe </dev/null >/dev/null 2>&1
 
 # -- Windows removes the old product of a major upgrade with
 #    UPGRADINGPRODUCTCODE set: that removal keeps auto-start. (Wine's own

@@ -84,11 +84,22 @@ int PathKind(const exstring& path) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? kPathDirectory : kPathFile;
 }
 
+exstring ModuleFileName(HMODULE module, ModuleFileNameFn read) {
+    // A path cut at the buffer's end comes back as long as the buffer: grow it.
+    for (DWORD size = MAX_PATH;; size *= 2) {
+        exstring buffer(size, L'\0');
+        const DWORD length = read(module, &buffer[0], size);
+        if (length == 0) return exstring();
+        if (length < size) {
+            buffer.resize(length);
+            return buffer;
+        }
+        if (size >= kLongestPath) return exstring();
+    }
+}
+
 exstring ModulePath(bool quote) {
-    wchar_t buffer[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-    buffer[MAX_PATH - 1] = L'\0';
-    exstring path(buffer);
+    exstring path = ModuleFileName(nullptr);
     if (quote && path.find(L' ') != exstring::npos) path = L"\"" + path + L"\"";
     return path;
 }

@@ -19,8 +19,16 @@ enum PathKindResult : int {
 };
 int PathKind(const exstring& path);
 
-// The running executable; with `quote`, enclosed in quotes when it has a space.
+// The running executable, however long its path; with `quote`, enclosed in
+// quotes when it has a space.
 exstring ModulePath(bool quote);
+
+// The longest path Windows takes, in characters.
+constexpr DWORD kLongestPath = 32768;
+// GetModuleFileNameW's shape, so that tests can stand in for a deep folder.
+using ModuleFileNameFn = DWORD(WINAPI*)(HMODULE module, LPWSTR buffer, DWORD size);
+// The whole file name of `module`; empty when it cannot be read.
+exstring ModuleFileName(HMODULE module, ModuleFileNameFn read = GetModuleFileNameW);
 
 // The last part of a path: what follows the last separator or drive colon.
 exstring FileNameOf(const exstring& path);

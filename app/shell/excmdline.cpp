@@ -51,6 +51,14 @@ const exchar* ArgumentsOf(const exchar* commandLine) {
     return commandLine + TextLength(commandLine);
 }
 
+std::vector<exstring> CommandLineTokens(const exstring& text) {
+    std::vector<exstring> tokens;
+    exstring trimmed(text);
+    Trim(trimmed, EXT(" \t"), kTrimBoth);
+    Tokenize(trimmed, [&tokens](const exstring& token) { tokens.push_back(token); });
+    return tokens;
+}
+
 bool excmdline::Parse(const exstring& text) {
     tokens_.clear();
     exstring trimmed(text);

@@ -11,6 +11,10 @@
 // password query need not load the shell libraries. Null gives null.
 const exchar* ArgumentsOf(const exchar* commandLine);
 
+// Every token of `text` in order, equal ones kept: for the program's own
+// command lines, whose positions matter.
+std::vector<exstring> CommandLineTokens(const exstring& text);
+
 class excmdline {
 public:
     // True for an empty text and when at least one token was found.

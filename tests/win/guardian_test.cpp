@@ -6,6 +6,7 @@
 
 #include "app/guardhold.h"
 #include "app/guardian.h"
+#include "app/shell/excmdline.h"
 #include "app/shell/foreground.h"
 #include "testsupport.h"
 #include "lockhost/lockhostprotocol.h"
@@ -33,6 +34,18 @@ TEST(GuardianDecisions, CommandLinesAndProcesses) {
         EXPECT_EQ(command.processId, c.id) << c.tokens.back().ToUtf8();
         EXPECT_EQ(command.channel, c.channel) << c.tokens.back().ToUtf8();
     }
+    // Whole command lines, where the process ID may equal the handle's number.
+    struct Line { const wchar_t* text; G::Kind kind; };
+    const Line lines[] = {{L"+wq7v3k9t 60 60", G::kGuard},
+                          {L"+wq7v3k9t 60 relay 60", G::kRelayGuard},
+                          {L"+wq7v3k9t 60 RELOCK 60", G::kRelayRelock}};
+    for (const Line& line : lines) {
+        const GuardianCommand command = ParseGuardianCommand(CommandLineTokens(line.text));
+        EXPECT_EQ(command.kind, line.kind) << exstring(line.text).ToUtf8();
+        EXPECT_EQ(command.processId, 60u) << exstring(line.text).ToUtf8();
+        EXPECT_EQ(command.channel, 60u) << exstring(line.text).ToUtf8();
+    }
+    EXPECT_EQ(AdoptedGuardian(CommandLineTokens(L"+lock +wq7v3k9t 60 60")).channel, 60u);
     struct Relock { std::vector<exstring> tokens; DWORD guardian; uint64_t channel; };
     const Relock relocks[] = {{{L"+LOCK", s, L"77", L"60"}, 77, 60}, {{L"+boot", s, L"77", L"60"}, 0, 0},
                               {{L"+lock", s, L"77"}, 0, 0},          {{L"+lock", s, L"77", L"6x"}, 0, 0},
@@ -82,6 +95,14 @@ TEST(GuardianDecisions, StartsThatNeverCameUpBackOffAndNeverRunOut) {
         << "starts that never came up back off up to a ceiling, and the guardian never gives up";
     for (int kill = 0; kill < 10; ++kill)
         EXPECT_TRUE(PlanRestart({false, true}, budget, delay) && delay == 0) << "a start that came up, kill " << kill;
+}
+
+// Whoever started it with whatever error mode, even for a command it refuses.
+TEST(GuardianDecisions, TheGuardianTurnsFaultDialogsOffItself) {
+    const UINT before = SetErrorMode(0);
+    RunGuardianCommand(GuardianCommand{GuardianCommand::kGuard, GetCurrentProcessId(), 0x7ff0}, L"mgtest", 0);
+    EXPECT_NE(GetErrorMode() & SEM_NOGPFAULTERRORBOX, 0u);
+    SetErrorMode(before);
 }
 
 TEST(GuardianDecisions, AFailedWaitIsNoEnd) {

@@ -1,5 +1,6 @@
 // The main window of the real program: its texts and place, the settings
-// menu, and Lock Now through a fresh process, also when that cannot start.
+// menu, Lock Now through a fresh process, also when that cannot start, and
+// the system libraries it loads from the system folder only.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -161,6 +162,38 @@ TEST_F(MainWindow, TwoLockStartsGiveOneLock) {
     WaitFor([&] { return FocusOf(dialog) == GetDlgItem(dialog, 1005); }, 3s);
     Keys({VK_RETURN});
     EXPECT_EQ(lock.ExitCode(5000), 0u) << "the one lock takes the keyboard and ends";
+}
+
+// A portable copy in a folder of downloads, with libraries of system names
+// planted beside it: it loads the system's own. Windows searches the
+// program's folder first for these; Wine prefers its own built-in ones unless
+// told otherwise, which it is told here for the copy alone, so that it
+// searches as Windows does.
+TEST_F(MainWindow, PlantedLibrariesBesideACopyAreNotLoaded) {
+    const exstring folder = TempPath(L"mg_portable\\"), copy = folder + L"mgportable.exe";
+    const wchar_t appDefaults[] = L"Software\\Wine\\AppDefaults\\mgportable.exe";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(Program().c_str(), copy.c_str(), FALSE));
+    for (const wchar_t* name : {L"uxtheme", L"gdiplus"}) {
+        const exstring library = folder + name + L".dll";
+        ASSERT_TRUE(CopyFileW((TestDirectory() + L"fakelibrary.dll").c_str(), library.c_str(), FALSE));
+        const wchar_t order[] = L"native,builtin";
+        RegSetKeyValueW(HKEY_CURRENT_USER, (exstring(appDefaults) + L"\\DllOverrides").c_str(), name, REG_SZ, order,
+                        sizeof(order));
+    }
+    program = Start(L"\"" + copy + L"\"");
+    EXPECT_TRUE(WaitFor([&] { return FindDialog(program.id) != nullptr; }, 10s))
+        << "no main window; the copy " << (program.Running() ? "runs" : "ended");
+    program.Kill();
+    RegDeleteTreeW(HKEY_CURRENT_USER, appDefaults);
+    for (const wchar_t* name : {L"uxtheme", L"gdiplus"}) {
+        const exstring library = folder + name + L".dll";
+        EXPECT_TRUE(DeleteFileW(library.c_str()));
+        EXPECT_FALSE(DeleteFileW((library + L".loaded").c_str()))
+            << Utf8(name) << " was loaded from beside the program";
+    }
+    DeleteFileW(copy.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 } // namespace

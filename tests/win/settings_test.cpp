@@ -6,10 +6,12 @@
 
 #include <sddl.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "app/passwordquery.h"
 #include "app/shell/excmdline.h"
+#include "settings/accessshortcuts.h"
 #include "settings/exini.h"
 #include "settings/mgtsettings.h"
 #include "settings/passwordcheck.h"
@@ -403,3 +405,51 @@ TEST_F(SettingsStoreTest, DamagedPasswordStaysDamagedInEitherRoot) {
 }
 
 } // namespace
+
+namespace {
+
+// Wine keeps no accessibility flags (a set followed by a get reads 0), so
+// this table plays the system: get and set action, then the flags, which
+// every structure keeps after its cbSize.
+UINT g_played[5][3] = {{SPI_GETSTICKYKEYS, SPI_SETSTICKYKEYS}, {SPI_GETFILTERKEYS, SPI_SETFILTERKEYS},
+                       {SPI_GETTOGGLEKEYS, SPI_SETTOGGLEKEYS}, {SPI_GETMOUSEKEYS, SPI_SETMOUSEKEYS},
+                       {SPI_GETHIGHCONTRAST, SPI_SETHIGHCONTRAST}};
+bool g_setsRefused = false;
+
+BOOL WINAPI PlayedSystemParameters(UINT action, UINT, void* data, UINT) {
+    auto* flags = static_cast<unsigned char*>(data) + offsetof(STICKYKEYS, dwFlags);
+    for (UINT* feature : g_played) {
+        if (action == feature[0]) std::memcpy(flags, &feature[2], sizeof(DWORD));
+        if (action == feature[1] && !g_setsRefused) std::memcpy(&feature[2], flags, sizeof(DWORD));
+        if (action == feature[0] || (action == feature[1] && !g_setsRefused)) return TRUE;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+// Only the shortcut flags go while locked, features the user turned on stay
+// on, and the flags of before come back exactly, from the record a relock
+// keeps and that a later start still finds when putting them back failed.
+TEST_F(SettingsStoreTest, AccessibilityShortcutsClosedAndBackExactly) {
+    const UINT before[] = {SKF_AVAILABLE | SKF_HOTKEYACTIVE | SKF_STICKYKEYSON | SKF_CONFIRMHOTKEY,
+                           FKF_AVAILABLE | FKF_HOTKEYACTIVE | FKF_HOTKEYSOUND,
+                           TKF_AVAILABLE | TKF_TOGGLEKEYSON,  // its shortcut was off already
+                           MKF_AVAILABLE | MKF_HOTKEYACTIVE | MKF_MOUSEKEYSON,
+                           HCF_AVAILABLE | HCF_HOTKEYACTIVE | HCF_HIGHCONTRASTON};
+    for (int i = 0; i < 5; ++i) g_played[i][2] = before[i];
+    const SettingsStore store = Store();
+    AccessibilityShortcuts lock(store, PlayedSystemParameters);
+    lock.Close();
+    lock.Close();  // a relock keeps the first record
+    // Each feature's shortcut flag is 4 (SKF_HOTKEYACTIVE and its siblings).
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(g_played[i][2], before[i] & ~4u) << "feature " << i;
+    g_setsRefused = true;
+    AccessibilityShortcuts nextStart(store, PlayedSystemParameters);
+    nextStart.Restore();
+    EXPECT_TRUE(nextStart.HasRecord()) << "the record went with the flags still closed";
+    g_setsRefused = false;
+    nextStart.Restore();
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(g_played[i][2], before[i]) << "feature " << i;
+    EXPECT_FALSE(nextStart.HasRecord());
+}

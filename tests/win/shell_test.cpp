@@ -1,6 +1,8 @@
 // The shell helpers: paths, starting processes and window placement.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/shell/exprocess.h"
 #include "app/shell/windowplacement.h"
 #include "testsupport.h"
@@ -45,6 +47,22 @@ TEST(PathKind, FilesDirectoriesAndNothing) {
     EXPECT_EQ(PathKind(TestDirectory()), kPathDirectory);
     EXPECT_EQ(PathKind(L"%SystemRoot%"), kPathDirectory);
     EXPECT_EQ(PathKind(TestDirectory() + L"no such file.bmp"), kPathMissing);
+}
+
+// A program in a deep folder: the system cuts the name at the buffer's end
+// and answers with the buffer's size, as GetModuleFileNameW does.
+std::wstring g_deepPath;
+DWORD WINAPI DeepModuleFileName(HMODULE, LPWSTR buffer, DWORD size) {
+    const DWORD length = static_cast<DWORD>(g_deepPath.size());
+    lstrcpynW(buffer, g_deepPath.c_str(), static_cast<int>(size));
+    return length < size ? length : size;
+}
+
+TEST(ModulePath, LongerThanMaxPathIsReadWhole) {
+    for (size_t length : {size_t{20}, size_t{MAX_PATH - 1}, size_t{MAX_PATH}, size_t{700}, size_t{32000}}) {
+        g_deepPath = L"C:\\" + std::wstring(length - 7, L'd') + L"\\m.exe";
+        EXPECT_EQ(ModuleFileName(nullptr, DeepModuleFileName), exstring(g_deepPath)) << length;
+    }
 }
 
 TEST(ModulePath, QuotedOnlyWithSpaces) {

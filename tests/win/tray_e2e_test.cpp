@@ -1,9 +1,11 @@
 // The resident helper of the real program ("+tray"): every way it starts a
 // lock, the idle lock against steady input, Exit behind the password, one
-// helper per session, and the Run value that follows the settings.
+// helper per session, nothing another program holds or posts that switches it
+// off, its return after an end, and the Run value that follows the settings.
 #include <gtest/gtest.h>
 
 #include "app/shell/foreground.h"
+#include "app/idlewatch.h"
 #include "app/trayhelper.h"
 #include "testsupport.h"
 #include "lang/mgtmlang.h"
@@ -13,6 +15,12 @@
 namespace {
 
 using namespace e2e;
+
+// The lock's and the helper's names, held as another program may hold them.
+struct HeldNames {
+    UniqueHandle lockRole{CreateMutexW(nullptr, FALSE, L"KVORM_MGTLOCKROLE")};
+    UniqueHandle helperRole{CreateMutexW(nullptr, FALSE, L"KVORM_MGTTRAY")};
+};
 
 class Helper : public ::testing::Test {
 protected:
@@ -51,7 +59,9 @@ protected:
     HWND window = nullptr;
 };
 
+// Names another program holds (the lock's, the helper's) change nothing.
 TEST_F(Helper, EveryWayToLockStartsOneLockInAProcessOfItsOwn) {
+    const HeldNames held;
     TestWindow focus(L"focus");
     const struct {
         const char* way;
@@ -99,6 +109,31 @@ TEST_F(Helper, LockBeforeSleepHoldsTheInputBeforeTheNoticeIsAnswered) {
             reached = reached || message.wParam == 'Q';
     EXPECT_FALSE(reached) << "a key reached another window when the helper let the system sleep";
     EXPECT_TRUE(WaitFor([&] { return Locks() == 1; }, 10s)) << DescribeEdges();
+}
+
+// Any program can post WM_QUIT to the helper's thread, or hold its names: it
+// still locks on idle.
+TEST_F(Helper, APostedQuitOrHeldNamesDoNotEndIt) {
+    const HeldNames held;
+    ASSERT_TRUE(Start(kIdleLockMinSeconds, false));
+    PostMessageW(window, WM_QUIT, 0, 0);
+    PostThreadMessageW(GetWindowThreadProcessId(window, nullptr), WM_QUIT, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return Locks() == 1; }, 15s))
+        << "no idle lock; the helper " << (helper.Running() ? "runs" : "ended");
+}
+
+// A helper that ended while automatic locking is on comes back with the next
+// start of the program, whatever that start is for.
+TEST_F(Helper, TheNextStartBringsAnEndedHelperBack) {
+    ASSERT_TRUE(Start(300, true));
+    helper.Kill();
+    ASSERT_TRUE(WaitFor([] { return FindWindowW(kTrayWindowClass, nullptr) == nullptr; }, 5s));
+    Process plain = e2e::Start(L"\"" + Program() + L"\"");
+    HWND again = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (again = FindWindowW(kTrayWindowClass, nullptr)) != nullptr; }, 10s));
+    DWORD owner = 0;
+    GetWindowThreadProcessId(again, &owner);
+    EXPECT_NE(owner, plain.id) << "the plain start became the helper itself";
 }
 
 TEST_F(Helper, SuspendWithoutLockBeforeSleepDoesNotLock) {

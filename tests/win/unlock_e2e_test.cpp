@@ -531,8 +531,9 @@ TEST_F(UnlockEndToEnd, GuessingIsSlowedNeverBlocked) {
     UnlockAndExpectTheEnd();
 }
 
-// The task manager that Ctrl+Alt+Del offers stays closed while a lock lasts;
-// the user's own setting comes back exactly, also after a crash.
+// The task manager that Ctrl+Alt+Del offers stays closed while a lock lasts,
+// and so do the accessibility shortcuts; the user's own settings come back
+// exactly, also after a crash.
 TEST_F(UnlockEndToEnd, TaskManagerClosedWhileLocked) {
     const wchar_t policyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
     auto policy = [&](DWORD& type) {
@@ -547,6 +548,12 @@ TEST_F(UnlockEndToEnd, TaskManagerClosedWhileLocked) {
         DWORD number = 0;
         std::memcpy(&number, data, sizeof(number));
         return type == REG_DWORD ? std::to_wstring(number) : std::wstring(data);
+    };
+    // Wine keeps no accessibility flags: only the record of the user's own
+    // shows that the lock closed the shortcuts and that they were put back.
+    auto shortcutsRecorded = [] {
+        return RegGetValueW(HKEY_CURRENT_USER, L"Software\\Quarnwick\\Marrowgate", L"AccessShortcutsPrior",
+                            RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     };
     // Each kind of prior value once after an unlock or a crash; both ends
     // restore through the same code, so the crossing adds only time.
@@ -565,6 +572,10 @@ TEST_F(UnlockEndToEnd, TaskManagerClosedWhileLocked) {
         ASSERT_TRUE(Lock(L"+lock"));
         DWORD type = REG_NONE;
         EXPECT_TRUE(WaitFor([&] { return policy(type) == L"1" && type == REG_DWORD; }, 3s)) << Utf8(policy(type));
+        // Whatever clears it during the lock, the lock sets it again.
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, policyPath, L"DisableTaskMgr");
+        EXPECT_TRUE(WaitFor([&] { return policy(type) == L"1"; }, 1s)) << "the cleared policy stayed cleared";
+        EXPECT_TRUE(shortcutsRecorded()) << "the accessibility shortcuts were not closed";
         if (!prior.crash) {
             UnlockAndExpectTheEnd();
         } else {
@@ -578,6 +589,7 @@ TEST_F(UnlockEndToEnd, TaskManagerClosedWhileLocked) {
         }
         EXPECT_EQ(policy(type), prior.text);
         EXPECT_EQ(type, prior.type);
+        EXPECT_FALSE(shortcutsRecorded()) << "the accessibility shortcuts were not put back";
     }
     RegDeleteKeyValueW(HKEY_CURRENT_USER, policyPath, L"DisableTaskMgr");
 }
