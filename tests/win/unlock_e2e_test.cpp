@@ -368,6 +368,62 @@ TEST_F(UnlockEndToEnd, ForgedMessagesAndRaisedWindowsChangeNothing) {
     }
 }
 
+// Another program's window, however it is shown over a running lock, is
+// covered again within a few frames (the watchdog's ticks alone take up to
+// half a second; under Wine, one shown without activation is drawn above the
+// lock while the window order puts it below, so no tick ever saw it), and
+// takes no click.
+TEST_F(UnlockEndToEnd, NoWindowOfAnotherProgramShowsOverTheLock) {
+    ASSERT_TRUE(Configure({}));
+    ASSERT_TRUE(StartWitness());
+    ASSERT_TRUE(Lock(L"+lock"));
+    ASSERT_TRUE(WaitFor([] { return EdgesAre(kLockColor); }, 5s)) << DescribeEdges();
+    enum Show { kActivated, kNotActivated, kShownAgain };
+    struct Kind { const char* name; DWORD exStyle; bool owned; Show show; };
+    const Kind kinds[] = {{"activated", 0, false, kActivated},
+                          {"not activated", 0, false, kNotActivated},
+                          {"topmost", WS_EX_TOPMOST, false, kNotActivated},
+                          {"tool window", WS_EX_TOOLWINDOW | WS_EX_TOPMOST, false, kNotActivated},
+                          {"layered", WS_EX_LAYERED | WS_EX_TOPMOST, false, kNotActivated},
+                          {"owned", WS_EX_TOPMOST, true, kNotActivated},
+                          {"shown again", WS_EX_TOPMOST, false, kShownAgain}};
+    const POINT under{140, 100};  // inside each window, far from the dialog
+    const auto fewFrames = 100ms;
+    auto show = [](HWND window, bool activate) {
+        if (activate) {
+            ShowWindow(window, SW_SHOW);
+            SetForegroundWindow(window);
+        } else {
+            SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        }
+    };
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        DWORD_PTR made = 0;
+        SendMessageTimeoutW(witness, kMakeWindow, kind.exStyle, kind.owned, SMTO_ABORTIFHUNG, 2000, &made);
+        const auto window = reinterpret_cast<HWND>(made);
+        ASSERT_NE(window, nullptr);
+        show(window, kind.show == kActivated);
+        if (kind.show == kShownAgain) {
+            Settle(fewFrames);
+            ShowWindow(window, SW_HIDE);
+            Settle(fewFrames);
+            show(window, false);
+        }
+        Settle(fewFrames);
+        EXPECT_EQ(ScreenPixel(under.x, under.y), kLockColor) << "the window shows " << Hex(ScreenPixel(under.x, under.y));
+        ClickAt(under);
+        Settle(200ms);
+        EXPECT_EQ(Ask(witness, kQueryClicks), 0) << "a click reached the window";
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 3s));
+    // Past the watchdog's next tick, which may restack once more.
+    Settle(600ms);
+    ExpectFocusInField();
+    UnlockAndExpectTheEnd();
+}
+
 exstring ClipboardText() {
     exstring text;
     if (!OpenClipboard(nullptr)) return text;

@@ -61,6 +61,13 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case kOpenMessageBox:
         MessageBoxW(window, L"Message of the locking process", L"MgHostMessage", MB_OK);
         return 0;
+    case kMakeWindow: {
+        const auto exStyle = static_cast<DWORD>(wParam);
+        HWND made = CreateWindowExW(exStyle, L"MgLockHostWindow", L"MgKind", WS_POPUP | WS_BORDER, 20, 20, 240, 160,
+                                    lParam != 0 ? window : nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        if ((exStyle & WS_EX_LAYERED) != 0) SetLayeredWindowAttributes(made, 0, 255, LWA_ALPHA);
+        return reinterpret_cast<LRESULT>(made);
+    }
     case kStopAndQuit:
         if (g_locker != nullptr) g_locker->Stop();
         PostQuitMessage(0);

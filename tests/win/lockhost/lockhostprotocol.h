@@ -13,3 +13,7 @@ const UINT kQueryLocked = WM_APP + 3;
 const UINT kOpenMessageBox = WM_APP + 4;  // posted
 const UINT kStopAndQuit = WM_APP + 5;
 const UINT kQueryMoves = WM_APP + 7;
+// Makes a hidden window of the witness, counting like its main one; wParam:
+// extended styles, lParam: nonzero for one owned by the main window. Returns
+// its handle.
+const UINT kMakeWindow = WM_APP + 8;
