@@ -33,8 +33,8 @@ public:
     // change of the order among windows.
     static bool MayCover(DWORD event, HWND window, LONG object, LONG child);
     static Order OrderAround(HWND cover);
-    // Whether a window appeared in `after` or came before one that it
-    // followed in `before`; windows that went away or sank change nothing.
+    // Whether a window appeared in `after`, or the windows in both changed
+    // their order; windows that went away change nothing.
     static bool SomethingRose(const Order& before, const Order& after);
 
     static constexpr UINT kFrameMs = 16;
