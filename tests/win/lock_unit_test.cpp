@@ -1,5 +1,5 @@
 // The lock's plain logic: the key filter, the hooks' renewal, the background's
-// placement, picture headers, the restart marker and the window order.
+// placement, picture headers and the restart marker.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -9,7 +9,6 @@
 #include "lock/backgroundlayout.h"
 #include "lock/mgtlocker.h"
 #include "lock/pictureheader.h"
-#include "lock/zorderwatch.h"
 #include "testsupport.h"
 
 namespace {
@@ -56,24 +55,6 @@ TEST(Watchdog, RenewsHooksAfterStallsAndNowAndThen) {
 
 RECT Rect(LONG left, LONG top, LONG right, LONG bottom) {
     return RECT{left, top, right, bottom};
-}
-
-// Which changes of the window order make the lock cover itself again: a
-// window new to the order, or any change of place among those that stayed
-// (null stands for the lock's cover).
-TEST(ZOrderWatch, WindowsThatRiseAroundTheCover) {
-    const auto w = [](int n) { return reinterpret_cast<HWND>(static_cast<INT_PTR>(n)); };
-    struct Case { const char* name; ZOrderWatch::Order before, after; bool rose; };
-    const Case cases[] = {
-        {"unchanged", {nullptr, w(1), w(2)}, {nullptr, w(1), w(2)}, false},
-        {"one went away", {nullptr, w(1), w(2)}, {nullptr, w(2)}, false},
-        {"one shown below", {nullptr, w(1)}, {nullptr, w(3), w(1)}, true},
-        {"one shown again at the bottom", {nullptr, w(1)}, {nullptr, w(1), w(2)}, true},
-        {"one above the cover", {nullptr, w(1)}, {w(1), nullptr}, true},
-        {"two swapped below", {nullptr, w(1), w(2)}, {nullptr, w(2), w(1)}, true},
-        {"nothing at all", {}, {}, false},
-    };
-    for (const Case& c : cases) EXPECT_EQ(ZOrderWatch::SomethingRose(c.before, c.after), c.rose) << c.name;
 }
 
 TEST(BackgroundLayout, CoversThePrimaryMonitorAndCropsEvenly) {

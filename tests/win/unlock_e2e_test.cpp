@@ -333,14 +333,6 @@ TEST_F(UnlockEndToEnd, ForgedMessagesAndRaisedWindowsChangeNothing) {
                 PostMessageW(window, forgery.message, forgery.wParam, 0);
                 Ask(window, forgery.message, forgery.wParam);
             }
-        // A notification whose pointer means nothing in the lock. (Wine does
-        // not deliver it from another process, and swallows the fault within
-        // one: only Windows could show the old fault here; the rule is shown
-        // within one process by the window core's own test.)
-        for (HWND window : windows) {
-            DWORD_PTR ignored = 0;
-            SendMessageTimeoutW(window, WM_NOTIFY, kFieldId, 0x10, SMTO_ABORTIFHUNG, 2000, &ignored);
-        }
         // Another program's window brought up over the lock, active and topmost.
         SetWindowPos(witness, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         ForceForeground(witness);
@@ -378,40 +370,29 @@ TEST_F(UnlockEndToEnd, NoWindowOfAnotherProgramShowsOverTheLock) {
     ASSERT_TRUE(StartWitness());
     ASSERT_TRUE(Lock(L"+lock"));
     ASSERT_TRUE(WaitFor([] { return EdgesAre(kLockColor); }, 5s)) << DescribeEdges();
-    enum Show { kActivated, kNotActivated, kShownAgain };
-    struct Kind { const char* name; DWORD exStyle; bool owned; Show show; };
-    const Kind kinds[] = {{"activated", 0, false, kActivated},
-                          {"not activated", 0, false, kNotActivated},
-                          {"topmost", WS_EX_TOPMOST, false, kNotActivated},
-                          {"tool window", WS_EX_TOOLWINDOW | WS_EX_TOPMOST, false, kNotActivated},
-                          {"layered", WS_EX_LAYERED | WS_EX_TOPMOST, false, kNotActivated},
-                          {"owned", WS_EX_TOPMOST, true, kNotActivated},
-                          {"shown again", WS_EX_TOPMOST, false, kShownAgain}};
+    struct Kind { const char* name; DWORD exStyle; bool owned, activated, shownAgain; };
+    const Kind kinds[] = {{"activated", 0, false, true, false},
+                          {"not activated", 0, false, false, false},
+                          {"topmost", WS_EX_TOPMOST, false, false, false},
+                          {"tool window", WS_EX_TOOLWINDOW | WS_EX_TOPMOST, false, false, false},
+                          {"layered", WS_EX_LAYERED | WS_EX_TOPMOST, false, false, false},
+                          {"owned", WS_EX_TOPMOST, true, false, false},
+                          {"shown again", WS_EX_TOPMOST, false, false, true}};
     const POINT under{140, 100};  // inside each window, far from the dialog
-    const auto fewFrames = 100ms;
-    auto show = [](HWND window, bool activate) {
-        if (activate) {
-            ShowWindow(window, SW_SHOW);
-            SetForegroundWindow(window);
-        } else {
-            SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-        }
-    };
     for (const Kind& kind : kinds) {
         SCOPED_TRACE(kind.name);
         DWORD_PTR made = 0;
         SendMessageTimeoutW(witness, kMakeWindow, kind.exStyle, kind.owned, SMTO_ABORTIFHUNG, 2000, &made);
         const auto window = reinterpret_cast<HWND>(made);
         ASSERT_NE(window, nullptr);
-        show(window, kind.show == kActivated);
-        if (kind.show == kShownAgain) {
-            Settle(fewFrames);
+        for (int time = kind.shownAgain ? 2 : 1; time > 0; --time) {
             ShowWindow(window, SW_HIDE);
-            Settle(fewFrames);
-            show(window, false);
+            ShowWindow(window, kind.activated ? SW_SHOW : SW_SHOWNA);
+            if (kind.activated) SetForegroundWindow(window);
+            Settle(100ms);  // a few frames, under Wine's round trips
         }
-        Settle(fewFrames);
-        EXPECT_EQ(ScreenPixel(under.x, under.y), kLockColor) << "the window shows " << Hex(ScreenPixel(under.x, under.y));
+        const COLORREF seen = ScreenPixel(under.x, under.y);
+        EXPECT_EQ(seen, kLockColor) << "the window shows " << Hex(seen);
         ClickAt(under);
         Settle(200ms);
         EXPECT_EQ(Ask(witness, kQueryClicks), 0) << "a click reached the window";
@@ -422,17 +403,6 @@ TEST_F(UnlockEndToEnd, NoWindowOfAnotherProgramShowsOverTheLock) {
     Settle(600ms);
     ExpectFocusInField();
     UnlockAndExpectTheEnd();
-}
-
-exstring ClipboardText() {
-    exstring text;
-    if (!OpenClipboard(nullptr)) return text;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) text = chars;
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
 }
 
 // Another program unmasks the field, then asks for its text every way there
@@ -467,14 +437,11 @@ TEST_F(UnlockEndToEnd, PasswordFieldGivesNothingAway) {
     send(WM_COPY, 0, 0);
     send(WM_CUT, 0, 0);
     send(EM_SETSEL, 5, 5);
-    EXPECT_EQ(ClipboardText(), exstring()) << "copied or cut out";
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT)) << "copied or cut out";
     EXPECT_EQ(FieldLength(), 5) << "cut";
     // The caret may blink in one picture and not in the other: a few pixels.
     const size_t changed = Differences(SettledCapture(field), masked);
     EXPECT_LT(changed, 40u) << "the field changed its look: unmasked";
-    for (int left = 5; left > 0; --left) Keys({VK_BACK});
-    ASSERT_TRUE(WaitFor([&] { return FieldLength() == 0; }, 2s));
-    UnlockAndExpectTheEnd();
 }
 
 // A password value of the wrong type, length or digits is damaged, never "no
