@@ -174,7 +174,7 @@ void mgtLocker::KeepShown(HWND window) {
     if (!IsWindowVisible(window)) ShowWindow(window, SW_SHOWNA);
 }
 
-void mgtLocker::KeepCovered(bool intruder) {
+void mgtLocker::KeepCovered(bool intruder, bool activate) {
     if (background_ != nullptr) {
         KeepShown(background_);
         const RECT screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
@@ -209,8 +209,9 @@ void mgtLocker::KeepCovered(bool intruder) {
     }
     Restack(top);
     if (hideDialog) {
-        SetWindowPos(dialog_, HWND_TOPMOST, 0, 0, 0, 0, (kRestackFlags & ~SWP_NOACTIVATE) | SWP_SHOWWINDOW);
-        ForceForeground(dialog_);
+        SetWindowPos(dialog_, HWND_TOPMOST, 0, 0, 0, 0,
+                     (activate ? kRestackFlags & ~SWP_NOACTIVATE : kRestackFlags) | SWP_SHOWWINDOW);
+        if (activate) ForceForeground(dialog_);
         EnableWindow(top, FALSE);
     }
     topmostBelow_ = TopmostBelow(top);
@@ -249,6 +250,19 @@ void CALLBACK mgtLocker::WatchdogTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept
     locker->KeepCovered(intruder);
 }
 
+void mgtLocker::CoverAgain(void* context) noexcept {
+    auto* locker = static_cast<mgtLocker*>(context);
+    if (locker == nullptr || locker != g_locker) return;
+    // While another program's window is being activated, taking the
+    // foreground back in the midst of it can leave the keyboard with the
+    // other thread (seen under Wine): the lock is raised without activation,
+    // and the watchdog's tick takes the foreground back.
+    locker->KeepCovered(true, locker->IsOwnWindow(GetForegroundWindow()));
+    // The watch itself looks again a few frames later; a restack left to
+    // the watchdog would come while the owner may be typing.
+    locker->restacksDue_ = 0;
+}
+
 bool mgtLocker::HoldInput(HWND background) {
     started_ = true;
     stopped_ = false;
@@ -274,6 +288,7 @@ void mgtLocker::Start(HWND dialog, HWND background) {
     // The window that had the foreground before the lock is no intruder.
     lastIntruder_ = GetForegroundWindow();
     if (timerId_ == 0) timerId_ = SetTimer(nullptr, 0, kWatchdogMs, WatchdogTimerProc);
+    zorderWatch_.Start(background_ != nullptr ? background_ : dialog_, CoverAgain, this);
     if (settings_ != nullptr) {
         settings_->LockingFlag(1);
         TaskManagerPolicy(settings_->Store()).Close();
@@ -316,6 +331,7 @@ void mgtLocker::Abandon() {
         KillTimer(nullptr, timerId_);
         timerId_ = 0;
     }
+    zorderWatch_.Stop();
     if (!lookedUp_ || blockReasonDestroy_ == nullptr) return;
     if (dialog_ != nullptr) blockReasonDestroy_(dialog_);
     if (background_ != nullptr) blockReasonDestroy_(background_);

@@ -9,6 +9,7 @@
 #include <atomic>
 
 #include "hookthread.h"
+#include "zorderwatch.h"
 
 class mgtSettings;
 class exmlang;
@@ -54,6 +55,8 @@ public:
     static LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
     static void CALLBACK WatchdogTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept;
+    // Another program's window was shown or raised: the lock covers it at once.
+    static void CoverAgain(void* locker) noexcept;
 
     // Whether a watchdog tick due at `due` and run at `now` renews the hooks:
     // after a stall of the thread, or when the last renewal is old.
@@ -96,8 +99,9 @@ private:
     // Whatever another program did to the lock's windows (hidden, minimised,
     // moved, or covered them) is undone. `intruder`: another program's window
     // took the foreground, which may have brought it above the lock at X
-    // level where the window order does not show it.
-    void KeepCovered(bool intruder);
+    // level where the window order does not show it. `activate`: the dialog
+    // takes the foreground as well.
+    void KeepCovered(bool intruder, bool activate = true);
 
     static constexpr int kMaxWindowsAbove = 64;
     static constexpr UINT kRestackFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
@@ -128,4 +132,5 @@ private:
     const exmlang* strings_;
     LockChannelState* channel_ = nullptr;
     HANDLE holdingNotice_ = nullptr;
+    ZOrderWatch zorderWatch_;
 };

@@ -34,7 +34,8 @@ exstring FailedAttemptsText(const exmlang& strings, int count, const SYSTEMTIME&
 }
 
 mgtUnlockDlg::mgtUnlockDlg(bool login, UnlockServices services)
-    : mgtBaseDlg(IDD_UNLOCK), services_(std::move(services)) {
+    : mgtBaseDlg(IDD_UNLOCK), services_(std::move(services)),
+      throttle_(services_.settings.Store(), services_.channel) {
     blockClose = !login;
     // The information text keeps the template's height, whatever its length.
     information_.SetFixedHeight(true);
@@ -117,30 +118,15 @@ bool mgtUnlockDlg::IsDialogMessage(MSG* message) {
 // The count and time of wrong passwords, on a line that the dialog grows for
 // below its buttons the first time, so that the owner sees on return that
 // somebody tried.
-int mgtUnlockDlg::FailedAttempts() const {
-    return services_.channel != nullptr ? services_.channel->failedAttempts : failedAttempts_;
-}
-
-ULONGLONG mgtUnlockDlg::WaitUntil() const {
-    return static_cast<ULONGLONG>(services_.channel != nullptr ? services_.channel->waitUntil : waitUntil_);
-}
-
-bool mgtUnlockDlg::Waiting() const {
-    return GetTickCount64() < WaitUntil();
-}
-
 void mgtUnlockDlg::CountFailedAttempt() {
-    volatile LONG& count = services_.channel != nullptr ? services_.channel->failedAttempts : failedAttempts_;
-    volatile LONG64& until = services_.channel != nullptr ? services_.channel->waitUntil : waitUntil_;
-    const LONG failures = InterlockedIncrement(&count);
-    until = static_cast<LONG64>(GetTickCount64() + GuessWaitMs(failures));
+    const int failures = throttle_.CountFailure();
     GetLocalTime(&lastFailure_);
     ShowAttemptsLine(FailedAttemptsText(services_.strings, failures, lastFailure_));
     UpdateWait();
 }
 
 void mgtUnlockDlg::UpdateWait() {
-    const ULONGLONG now = GetTickCount64(), until = WaitUntil();
+    const ULONGLONG now = GetTickCount64(), until = throttle_.WaitUntil();
     if (now < until) {
         const unsigned seconds = static_cast<unsigned>((until - now + 999) / 1000);
         ShowAttemptsLine(services_.strings.GetText(L"password", L"wait", exstring::Format(L"%u", seconds)));
@@ -212,8 +198,7 @@ void mgtUnlockDlg::OnOk() {
     accepted_ = services_.settings.Accepts(typed);
     if (!typed.empty()) SecureZeroMemory(&typed[0], typed.size() * sizeof(wchar_t));
     if (!accepted_) return;
-    if (services_.channel != nullptr) InterlockedExchange(&services_.channel->failedAttempts, 0);
-    failedAttempts_ = 0;
+    throttle_.Clear();
     if (IsLockMode()) {
         services_.locker.Stop();
         PostQuitMessage(0);
@@ -259,8 +244,14 @@ LRESULT mgtUnlockDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             UpdateControls();
         } else if (id == IDOK) {
             // Every IDOK goes through the check, whatever its notification
-            // code or sender: nothing else may end the dialog. Enter on an
-            // empty field arrives here too; a disabled Unlock does nothing.
+            // code or sender: nothing else may end the dialog. During a wait
+            // nothing is checked, even where Unlock was enabled from outside.
+            // Enter on an empty field arrives here too; a disabled Unlock
+            // does nothing.
+            if (Waiting()) {
+                UpdateWait();
+                return 0;
+            }
             if (!IsWindowEnabled(ok_.Handle()))
                 return IsLockMode() ? 0 : mgtBaseDlg::WindowProc(message, wParam, lParam);
             OnOk();

@@ -11,6 +11,7 @@
 #include "../toolkit/exstatic.h"
 #include "../ui/capslocknote.h"
 #include "../ui/mgtbasedlg.h"
+#include "guessthrottle.h"
 #include "mgtbgdlg.h"
 
 class exMenu;
@@ -31,8 +32,8 @@ struct UnlockServices {
     // before the dialog is made: start-up work the dialog needs but the
     // covering does not.
     std::function<void()> beforeDialog;
-    // The channel to the guardian, where wrong passwords are counted so that
-    // a relock hands out no fresh free tries; null: counted here.
+    // The channel to the guardian, where wrong passwords are counted too, so
+    // that a relock hands out no fresh free tries.
     LockChannelState* channel = nullptr;
 };
 
@@ -56,10 +57,10 @@ public:
     bool StartLock();
 
     bool Accepted() const { return accepted_; }
-    // Wrong passwords in a row; kept only in memory (and the guardian's).
-    int FailedAttempts() const;
-    // Whether Unlock is held back after too many wrong passwords.
-    bool Waiting() const;
+    // Wrong passwords in a row, however and wherever they were typed.
+    int FailedAttempts() { return throttle_.Failures(); }
+    // Whether every check is held back after too many wrong passwords.
+    bool Waiting() { return throttle_.Waiting(); }
     bool IsLockMode() const { return blockClose; }
     mgtBgDlg* Background() { return background_.get(); }
 
@@ -75,7 +76,6 @@ private:
     void ShowLockedBy();
     // Shows the seconds left of a wait, or the attempts again once it is over.
     void UpdateWait();
-    ULONGLONG WaitUntil() const;
     void UpdateCapsLockNote();
     exstring Text(const wchar_t* section, const wchar_t* key) const;
 
@@ -93,8 +93,7 @@ private:
     exStatic attemptsLine_;
     // A keypad key went down while Num Lock was off.
     bool keypadUsed_ = false;
-    LONG failedAttempts_ = 0;
-    LONG64 waitUntil_ = 0;
+    GuessThrottle throttle_;
     SYSTEMTIME lastFailure_{};
     bool accepted_ = false;
 };

@@ -38,6 +38,8 @@ void exEdit::OnSubclassed() {
     GetClientRect(Handle(), &client);
     initialClientHeight_ = client.bottom - client.top;
     verticalScroll_ = (GetStyle() & WS_VSCROLL) != 0;
+    // Kept from here on: unmasking the field also takes the style away.
+    passwordField_ = (GetStyle() & ES_PASSWORD) != 0;
     if (!banner_.empty()) SendMessage(EM_SETCUEBANNER, bannerWhileFocused_, reinterpret_cast<LPARAM>(banner_.c_str()));
     AdjustHeight();
     if (!Theme().SystemColors() && WantsScrollBox(GetStyle(), GetExStyle())) {
@@ -208,7 +210,28 @@ void exEdit::PaintFrame(WPARAM wParam, LPARAM lParam) {
     NonClientFrame(Handle(), scheme.fieldBackground, accent ? scheme.accent : scheme.border);
 }
 
+bool exEdit::RefusesForPassword(UINT message, WPARAM wParam, LPARAM lParam) const {
+    if (!passwordField_) return false;
+    switch (message) {
+    case EM_SETPASSWORDCHAR:
+        return wParam == 0 || SentFromAnotherThread();
+    case WM_COPY:
+    case WM_CUT:
+        return true;
+    case WM_GETTEXT:
+        if (!SentFromAnotherThread()) return false;
+        if (wParam > 0 && lParam != 0) *reinterpret_cast<wchar_t*>(lParam) = L'\0';
+        return true;
+    case WM_GETTEXTLENGTH:
+    case EM_GETLINE:
+        return SentFromAnotherThread();
+    default:
+        return false;
+    }
+}
+
 LRESULT exEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (RefusesForPassword(message, wParam, lParam)) return 0;
     LRESULT handled = 0;
     if (ThemePreHandler(*this, Handle(), message, wParam, lParam, handled)) return handled;
     const bool attached = HasScrollBox();

@@ -45,6 +45,10 @@ public:
     bool HasScrollBox() const { return scrollBox_.IsAttachedTo(Handle()); }
 
 private:
+    // A password field keeps its mask and hands its text to no other thread
+    // or program: the system guards it against one reading message from
+    // other processes only, and unmasking it lifts even that.
+    bool RefusesForPassword(UINT message, WPARAM wParam, LPARAM lParam) const;
     bool ToolkitDrawsCue() const;
     void PaintCue();
     void AdjustHeight();
@@ -67,4 +71,5 @@ private:
     bool hoverHighlight_ = true;
     bool verticalScroll_ = false;
     bool adjustingHeight_ = false;
+    bool passwordField_ = false;
 };

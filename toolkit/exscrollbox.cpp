@@ -383,7 +383,7 @@ LRESULT exScrollBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         // The system's password field refuses its text to other processes;
         // asked through this box, the field would take the request for ours.
         if (edit_ != nullptr && (GetWindowLongPtrW(edit_, GWL_STYLE) & ES_PASSWORD) != 0 &&
-            (InSendMessageEx(nullptr) & ISMEX_SEND) != 0) {
+            SentFromAnotherThread()) {
             if (message == WM_GETTEXT && wParam > 0 && lParam != 0) *reinterpret_cast<wchar_t*>(lParam) = L'\0';
             return 0;
         }

@@ -23,8 +23,46 @@ bool IsSystemAnnouncement(UINT message) {
            message == WM_ENTERMENULOOP || message == WM_EXITMENULOOP;
 }
 
-bool SentFromAnotherThread() {
-    return (InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_NOTIFY | ISMEX_CALLBACK)) != 0;
+// The window named by an *ITEM message must be one of the receiver's own
+// children, with the ID it was made with.
+bool NamesOwnChild(HWND window, HWND item, UINT controlId) {
+    return item != nullptr && GetParent(item) == window && GetDlgCtrlID(item) == static_cast<int>(controlId);
+}
+
+// Sent from another thread, a message with a pointer is read only where the
+// system made the copy itself. WM_NOTIFY's pointer is the sender's and means
+// nothing here; the *ITEM structures are copied, but hold whatever the sender
+// wrote, so they must name a child of the receiver (never a menu, whose items
+// only this thread draws).
+bool ReadableFromAnotherThread(HWND window, UINT message, LPARAM lParam) {
+    switch (message) {
+    case WM_NOTIFY:
+        return false;
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        return item != nullptr && item->CtlType != ODT_MENU && NamesOwnChild(window, item->hwndItem, item->CtlID);
+    }
+    case WM_MEASUREITEM: {
+        const auto* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam);
+        return item != nullptr && item->CtlType != ODT_MENU && item->CtlID != 0 &&
+               GetDlgItem(window, static_cast<int>(item->CtlID)) != nullptr;
+    }
+    case WM_COMPAREITEM: {
+        const auto* item = reinterpret_cast<const COMPAREITEMSTRUCT*>(lParam);
+        return item != nullptr && NamesOwnChild(window, item->hwndItem, item->CtlID);
+    }
+    case WM_DELETEITEM: {
+        const auto* item = reinterpret_cast<const DELETEITEMSTRUCT*>(lParam);
+        return item != nullptr && NamesOwnChild(window, item->hwndItem, item->CtlID);
+    }
+    default:
+        return true;
+    }
+}
+
+bool CarriesPointer(UINT message) {
+    return message == WM_NOTIFY || message == WM_DRAWITEM || message == WM_MEASUREITEM ||
+           message == WM_COMPAREITEM || message == WM_DELETEITEM;
 }
 
 // Sees every message taken from this thread's queue, whichever loop takes it
@@ -55,6 +93,10 @@ bool IsControlColorMessage(UINT message) {
 }
 
 } // namespace
+
+bool SentFromAnotherThread() {
+    return (InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_NOTIFY | ISMEX_CALLBACK)) != 0;
+}
 
 bool exWnd::MenuOpen() {
     return g_menusOpen > 0;
@@ -149,6 +191,8 @@ LRESULT CALLBACK exWnd::SharedWindowProc(HWND window, UINT message, WPARAM wPara
     }
     if (object == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     if (IsSystemAnnouncement(message) && SentFromAnotherThread()) return 0;
+    if (CarriesPointer(message) && SentFromAnotherThread() && !ReadableFromAnotherThread(window, message, lParam))
+        return 0;
     // A control is closed only with its dialog: the system's default would
     // destroy it on request, and a dialog without its field is wedged.
     if ((message == WM_CLOSE || message == WM_SYSCOMMAND) && (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) != 0)

@@ -80,6 +80,10 @@ private:
     HWND handle_;
 };
 
+// Whether the message being handled was sent from another thread (or
+// process): its sender may be any program of the desktop.
+bool SentFromAnotherThread();
+
 // The window's text; empty for none or an invalid window.
 exstring WindowTextOf(HWND window);
 

@@ -187,6 +187,33 @@ TEST_F(Reflection, MeasuringAndNotifications) {
     EXPECT_EQ(child.notifies, 1);
 }
 
+// Sent from another thread, as another program would: WM_NOTIFY is never
+// read, and an *ITEM message only when it names the receiver's own child.
+TEST_F(Reflection, PointerMessagesFromAnotherThreadNameOwnChildrenOnly) {
+    ReflectingChild stranger;  // bound, but no child of the parent
+    ASSERT_TRUE(stranger.SubclassWindow(MakeRecordingWindow()));
+    struct Forgery { const char* name; UINT message; HWND item; UINT id; ReflectingChild* target;
+                     int ReflectingChild::*counter; int reached; };
+    const Forgery forgeries[] = {
+        {"own child drawn", WM_DRAWITEM, childWindow, 42, &child, &ReflectingChild::draws, 1},
+        {"stranger drawn", WM_DRAWITEM, stranger.Handle(), 42, &stranger, &ReflectingChild::draws, 0},
+        {"own child, wrong ID", WM_DRAWITEM, childWindow, 43, &child, &ReflectingChild::draws, 0},
+        {"own child measured", WM_MEASUREITEM, nullptr, 42, &child, &ReflectingChild::measures, 1},
+        {"notification of own child", WM_NOTIFY, childWindow, 42, &child, &ReflectingChild::notifies, 0},
+    };
+    for (const Forgery& f : forgeries) {
+        SCOPED_TRACE(f.name);
+        const int before = f.target->*f.counter;
+        DRAWITEMSTRUCT draw{ODT_BUTTON, f.id, 0, 0, 0, f.item, nullptr, {}, 0};
+        MEASUREITEMSTRUCT measure{ODT_BUTTON, f.id, 0, 0, 0, 0};
+        NMHDR header{f.item, f.id, static_cast<UINT>(-2)};
+        void* data = f.message == WM_DRAWITEM ? static_cast<void*>(&draw)
+                   : f.message == WM_MEASUREITEM ? static_cast<void*>(&measure) : static_cast<void*>(&header);
+        SendFromElsewhere(parentWindow, f.message, f.id, reinterpret_cast<LPARAM>(data));
+        EXPECT_EQ(f.target->*f.counter - before, f.reached);
+    }
+}
+
 TEST_F(Reflection, FontsReachEveryChild) {
     HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     SendMessageW(parentWindow, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);

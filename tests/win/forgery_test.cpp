@@ -1,33 +1,18 @@
 // A password field's text asked for by another thread or program: it stays
-// in the process. (Forged lifecycle and close messages are sent to the real
+// in the process, and the field stays masked. (Forged lifecycle and close messages are sent to the real
 // lock end to end.)
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
-#include <thread>
-
 #include "testsupport.h"
+#include "toolkit/exedit.h"
 #include "toolkit/exscrollbox.h"
+#include "toolkit/extheme.h"
 #include "toolkit/exwnd.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-// As another program would: from a thread that is not the window's.
-// This thread keeps pumping meanwhile, or the send could not be answered.
-LRESULT SendFromElsewhere(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    LRESULT result = 0;
-    std::atomic<bool> done{false};
-    std::thread sender([&] {
-        result = SendMessageW(window, message, wParam, lParam);
-        done = true;
-    });
-    WaitFor([&] { return done.load(); }, 5s);
-    sender.join();
-    return result;
-}
 
 TEST(Forgery, PasswordFieldTextStaysInTheProcess) {
     TestWindow parent(L"forgery");
@@ -42,6 +27,26 @@ TEST(Forgery, PasswordFieldTextStaysInTheProcess) {
         EXPECT_EQ(SendFromElsewhere(box.Handle(), WM_GETTEXTLENGTH), password ? 0 : 6);
         EXPECT_EQ(SendMessageW(box.Handle(), WM_GETTEXTLENGTH, 0, 0), 6) << "its own thread reads the field";
     }
+}
+
+// The toolkit's password field, framed by its scroll box as in the main
+// window's dialogs: unmasked, then asked through box and field alike.
+TEST(Forgery, FramedPasswordFieldIsNeitherReadNorUnmasked) {
+    TestWindow parent(L"forgery");
+    Theme().SetAppearance(Appearance::kDark);
+    exEdit field;
+    ASSERT_TRUE(field.SubclassWindow(CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"secret", WS_CHILD | ES_PASSWORD, 0,
+                                                     0, 99, 20, parent.Handle(), nullptr, nullptr, nullptr)));
+    ASSERT_TRUE(field.HasScrollBox());
+    for (HWND target : {field.ScrollBox().Handle(), field.Handle()}) {
+        SendFromElsewhere(target, EM_SETPASSWORDCHAR, 0);
+        wchar_t text[16] = {16};
+        EXPECT_EQ(SendFromElsewhere(target, WM_GETTEXT, 16, reinterpret_cast<LPARAM>(text)), 0);
+        EXPECT_EQ(SendFromElsewhere(target, WM_GETTEXTLENGTH), 0);
+        EXPECT_EQ(SendFromElsewhere(target, EM_GETLINE, 0, reinterpret_cast<LPARAM>(text)), 0);
+    }
+    EXPECT_NE(SendMessageW(field.Handle(), EM_GETPASSWORDCHAR, 0, 0), 0) << "unmasked";
+    Theme().SetAppearance(Appearance::kSystemColours);
 }
 
 // The lock lets clicks beside its dialog go unasked only while no menu of

@@ -3,6 +3,8 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -42,6 +44,18 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
         if (std::chrono::steady_clock::now() >= deadline) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
+}
+
+LRESULT SendFromElsewhere(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    std::atomic<bool> done{false};
+    std::thread sender([&] {
+        result = SendMessageW(window, message, wParam, lParam);
+        done = true;
+    });
+    WaitFor([&] { return done.load(); }, std::chrono::seconds(5));
+    sender.join();
+    return result;
 }
 
 exstring TestDirectory() {

@@ -30,6 +30,10 @@ inline void PrintTo(const exstring& text, std::ostream* out) {
 // time is up; returns its last answer.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
+// Sends as another program would, from a thread that is not the window's,
+// while this thread pumps its messages so that the send can be answered.
+LRESULT SendFromElsewhere(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
 // A pixel as the screen shows it; with a window, at its client coordinates.
 COLORREF ScreenPixel(int x, int y);
 COLORREF ScreenPixel(HWND window, int x, int y);

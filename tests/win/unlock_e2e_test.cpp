@@ -81,7 +81,8 @@ protected:
     }
     ::testing::AssertionResult Lock(const wchar_t* switches) { return Launch(L"\"" + Program() + L"\" " + switches); }
 
-    LRESULT FieldLength() const { return Ask(field, WM_GETTEXTLENGTH); }
+    // Where the caret is: the field refuses its text, and its length, to other programs.
+    LRESULT FieldLength() const { return HIWORD(static_cast<DWORD>(Ask(field, EM_GETSEL))); }
     bool UnlockEnabled() const { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }
 
     void ExpectFocusInField() const {
@@ -369,6 +370,90 @@ TEST_F(UnlockEndToEnd, ForgedMessagesAndRaisedWindowsChangeNothing) {
         witnessProcess.ExitCode(3000);
         witness = nullptr;
     }
+}
+
+// Another program's window, however it is shown over a running lock, is
+// covered again within a few frames (the watchdog's ticks alone take up to
+// half a second; under Wine, one shown without activation is drawn above the
+// lock while the window order puts it below, so no tick ever saw it), and
+// takes no click.
+TEST_F(UnlockEndToEnd, NoWindowOfAnotherProgramShowsOverTheLock) {
+    ASSERT_TRUE(Configure({}));
+    ASSERT_TRUE(StartWitness());
+    ASSERT_TRUE(Lock(L"+lock"));
+    ASSERT_TRUE(WaitFor([] { return EdgesAre(kLockColor); }, 5s)) << DescribeEdges();
+    struct Kind { const char* name; DWORD exStyle; bool owned, activated, shownAgain; };
+    const Kind kinds[] = {{"activated", 0, false, true, false},
+                          {"not activated", 0, false, false, false},
+                          {"topmost", WS_EX_TOPMOST, false, false, false},
+                          {"tool window", WS_EX_TOOLWINDOW | WS_EX_TOPMOST, false, false, false},
+                          {"layered", WS_EX_LAYERED | WS_EX_TOPMOST, false, false, false},
+                          {"owned", WS_EX_TOPMOST, true, false, false},
+                          {"shown again", WS_EX_TOPMOST, false, false, true}};
+    const POINT under{140, 100};  // inside each window, far from the dialog
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        DWORD_PTR made = 0;
+        SendMessageTimeoutW(witness, kMakeWindow, kind.exStyle, kind.owned, SMTO_ABORTIFHUNG, 2000, &made);
+        const auto window = reinterpret_cast<HWND>(made);
+        ASSERT_NE(window, nullptr);
+        for (int time = kind.shownAgain ? 2 : 1; time > 0; --time) {
+            ShowWindow(window, SW_HIDE);
+            ShowWindow(window, kind.activated ? SW_SHOW : SW_SHOWNA);
+            if (kind.activated) SetForegroundWindow(window);
+            Settle(100ms);  // a few frames, under Wine's round trips
+        }
+        const COLORREF seen = ScreenPixel(under.x, under.y);
+        EXPECT_EQ(seen, kLockColor) << "the window shows " << Hex(seen);
+        ClickAt(under);
+        Settle(200ms);
+        EXPECT_EQ(Ask(witness, kQueryClicks), 0) << "a click reached the window";
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 3s));
+    // Past the watchdog's next tick, which may restack once more.
+    Settle(600ms);
+    ExpectFocusInField();
+    UnlockAndExpectTheEnd();
+}
+
+// Another program unmasks the field, then asks for its text every way there
+// is: nothing comes out, and the screen still shows the mask.
+TEST_F(UnlockEndToEnd, PasswordFieldGivesNothingAway) {
+    ASSERT_TRUE(Configure({}));
+    ASSERT_TRUE(Lock(L"+lock"));
+    ExpectFocusInField();
+    Type("open4");
+    ASSERT_TRUE(WaitFor([&] { return FieldLength() == 5; }, 3s));
+    Settle();  // the last mask character drawn
+    const std::vector<COLORREF> masked = SettledCapture(field);
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    DWORD_PTR answer = 0;
+    auto send = [&](UINT message, WPARAM wParam, LPARAM lParam) {
+        answer = 0xDEAD;
+        SendMessageTimeoutW(field, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &answer);
+        return static_cast<LRESULT>(answer);
+    };
+    send(EM_SETPASSWORDCHAR, 0, 0);
+    InvalidateRect(field, nullptr, TRUE);
+    wchar_t text[16] = L"unchanged";
+    send(WM_GETTEXT, 16, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"");
+    EXPECT_EQ(send(WM_GETTEXTLENGTH, 0, 0), 0);
+    wchar_t line[16] = {16};
+    EXPECT_EQ(send(EM_GETLINE, 0, reinterpret_cast<LPARAM>(line)), 0);
+    send(EM_SETSEL, 0, -1);
+    send(WM_COPY, 0, 0);
+    send(WM_CUT, 0, 0);
+    send(EM_SETSEL, 5, 5);
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT)) << "copied or cut out";
+    EXPECT_EQ(FieldLength(), 5) << "cut";
+    // The caret may blink in one picture and not in the other: a few pixels.
+    const size_t changed = Differences(SettledCapture(field), masked);
+    EXPECT_LT(changed, 40u) << "the field changed its look: unmasked";
 }
 
 // A password value of the wrong type, length or digits is damaged, never "no

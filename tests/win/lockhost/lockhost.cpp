@@ -65,6 +65,13 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         ForceForeground(reinterpret_cast<HWND>(lParam));
         Sleep(static_cast<DWORD>(wParam));
         return 0;
+    case kMakeWindow: {
+        const auto exStyle = static_cast<DWORD>(wParam);
+        HWND made = CreateWindowExW(exStyle, L"MgLockHostWindow", L"MgKind", WS_POPUP | WS_BORDER, 20, 20, 240, 160,
+                                    lParam != 0 ? window : nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        if ((exStyle & WS_EX_LAYERED) != 0) SetLayeredWindowAttributes(made, 0, 255, LWA_ALPHA);
+        return reinterpret_cast<LRESULT>(made);
+    }
     case kStopAndQuit:
         if (g_locker != nullptr) g_locker->Stop();
         PostQuitMessage(0);

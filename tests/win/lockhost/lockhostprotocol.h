@@ -16,3 +16,7 @@ const UINT kQueryMoves = WM_APP + 7;
 // Posted: brings the window lParam to the front, then keeps the lock's window
 // thread busy for wParam ms.
 const UINT kBusyWindowThread = WM_APP + 8;
+// Makes a hidden window of the witness, counting like its main one; wParam:
+// extended styles, lParam: nonzero for one owned by the main window. Returns
+// its handle.
+const UINT kMakeWindow = WM_APP + 9;
