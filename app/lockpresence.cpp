@@ -59,7 +59,11 @@ exstring ImageOf(HANDLE process) {
 }
 
 OwnFacts OwnFactsNow() {
-    return OwnFacts{GetCurrentProcessId(), LongPath(ModulePath(false))};
+    // Asked the way other processes are asked: the path this process was
+    // started by may name the same file differently (a substituted drive).
+    exstring image = ImageOf(GetCurrentProcess());
+    if (image.empty()) image = LongPath(ModulePath(false));
+    return OwnFacts{GetCurrentProcessId(), image};
 }
 
 ProcessFacts FactsOf(HANDLE process, DWORD processId, const exstring& instanceName) {

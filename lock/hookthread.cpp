@@ -60,6 +60,8 @@ void HookThread::Install(HHOOK& hook, int type, HOOKPROC procedure, std::atomic<
 
 void HookThread::Run() {
     HHOOK keyboard = nullptr, mouse = nullptr;
+    // Every key and click of the desktop waits on this thread: it comes first.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
     // A message queue before the first install, so no event finds none.
     MSG message;
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);

@@ -43,9 +43,27 @@ unsigned BitOf(const KBDLLHOOKSTRUCT& key) {
     }
 }
 
+bool IsRelease(const KBDLLHOOKSTRUCT& key) {
+    return (key.flags & LLKHF_UP) != 0;
+}
+
+bool IsCtrlAltOrShift(DWORD key) {
+    switch (key) {
+    case VK_CONTROL: case VK_LCONTROL: case VK_RCONTROL: case VK_MENU: case VK_LMENU: case VK_RMENU:
+    case VK_SHIFT: case VK_LSHIFT: case VK_RSHIFT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The marker is no secret, so it lets through only what cannot type or start
+// anything: releases of modifiers, and the harmless key.
 bool IsOwnRelease(const KBDLLHOOKSTRUCT& key) {
-    return (key.flags & LLKHF_INJECTED) != 0 && key.dwExtraInfo == kHeldKeyReleaseMarker &&
-           ((key.flags & LLKHF_UP) != 0 || key.vkCode == kHarmlessKey);
+    if ((key.flags & LLKHF_INJECTED) == 0 || key.dwExtraInfo != kHeldKeyReleaseMarker) return false;
+    if (key.vkCode == kHarmlessKey) return true;
+    const DWORD virtualKey = SpecificKey(key);
+    return IsRelease(key) && (IsCtrlAltOrShift(virtualKey) || virtualKey == VK_LWIN || virtualKey == VK_RWIN);
 }
 
 bool IsAllowedExtendedKey(DWORD key) {
@@ -67,8 +85,15 @@ bool IsDown(SHORT(WINAPI* keyState)(int), int key) {
 
 KeyVerdict FilterKey(const KBDLLHOOKSTRUCT& key, KeyFilterState& state) {
     const unsigned bit = BitOf(key);
-    if (bit != 0) state.down = (key.flags & LLKHF_UP) != 0 ? (state.down & ~bit) : (state.down | bit);
+    // Either left Ctrl's release ends both: the system keeps one left Ctrl.
+    const unsigned released = SpecificKey(key) == VK_LCONTROL ? kLeftControl | kAltGrControl : bit;
+    if (bit != 0) state.down = IsRelease(key) ? (state.down & ~released) : (state.down | bit);
     if (IsOwnRelease(key)) return KeyVerdict::kPass;
+    // A release of Ctrl, Alt or Shift reaches the system wherever the
+    // foreground is: a press it saw must not stay down when another window
+    // came to the front meanwhile, and a release of a press it never saw
+    // changes nothing.
+    if (IsRelease(key) && IsCtrlAltOrShift(SpecificKey(key))) return KeyVerdict::kPass;
     if ((bit & (kWin | kLeftControl | kRightControl)) != 0) return KeyVerdict::kDrop;
     if ((state.down & kWin) != 0) return KeyVerdict::kDrop;
     const DWORD virtualKey = SpecificKey(key);
@@ -87,23 +112,28 @@ KeyFilterState HeldModifiers(SHORT(WINAPI* keyState)(int)) {
     for (const auto& modifier : modifiers)
         if (IsDown(keyState, modifier.key)) state.down |= modifier.bit;
     // The system learns of a left Ctrl only from AltGr, beside its right Alt.
+    // Read alone it is taken for a real Ctrl, which holds nothing back: a
+    // stale reading must never shut the owner out.
     if (IsDown(keyState, VK_LCONTROL))
         state.down |= (state.down & kRightAlt) != 0 ? kAltGrControl : kLeftControl;
     return state;
 }
 
-int ReleaseHeldModifiers() {
+void ReleaseHeldModifiers() {
+    // Every one, not only those the system says are down now: the hook's own
+    // view was read on its thread a moment earlier, and a key the system let
+    // go of meanwhile without an event (Wine does so on a change of focus)
+    // would stay down in that view, holding back every key. A release of a
+    // key that is up changes nothing.
     const WORD modifiers[] = {VK_LWIN, VK_RWIN, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU, VK_LSHIFT, VK_RSHIFT};
     INPUT inputs[2 + sizeof(modifiers) / sizeof(modifiers[0])] = {};
     UINT count = 2;
     for (WORD key : modifiers) {
-        if (!IsDown(GetAsyncKeyState, key)) continue;
         INPUT& input = inputs[count++];
         input.ki.wVk = key;
         const bool extended = key == VK_LWIN || key == VK_RWIN || key == VK_RCONTROL || key == VK_RMENU;
         input.ki.dwFlags = KEYEVENTF_KEYUP | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
     }
-    if (count == 2) return 0;
     inputs[0].ki.wVk = inputs[1].ki.wVk = kHarmlessKey;
     inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
     for (UINT i = 0; i < count; ++i) {
@@ -111,5 +141,4 @@ int ReleaseHeldModifiers() {
         inputs[i].ki.dwExtraInfo = kHeldKeyReleaseMarker;
     }
     SendInput(count, inputs, sizeof(INPUT));
-    return static_cast<int>(count - 2);
 }

@@ -30,10 +30,10 @@ KeyVerdict FilterKey(const KBDLLHOOKSTRUCT& key, KeyFilterState& state);
 // The modifiers down in the eyes of `keyState` (answering as GetAsyncKeyState).
 KeyFilterState HeldModifiers(SHORT(WINAPI* keyState)(int));
 
-// Tells the system that every Win, Ctrl, Alt and Shift key it believes down is
+// Tells the system, and the hooks, that every Win, Ctrl, Alt and Shift key is
 // up. A harmless key goes first, so that a Win or Alt release opens no Start
-// menu and no menu bar. Returns how many keys were released.
-int ReleaseHeldModifiers();
+// menu and no menu bar.
+void ReleaseHeldModifiers();
 
 // Marks the releases above, which the filter passes.
 constexpr ULONG_PTR kHeldKeyReleaseMarker = 0x4D675271;

@@ -74,8 +74,7 @@ bool mgtLocker::IsOwnWindow(HWND window) const {
 
 LRESULT CALLBACK mgtLocker::KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
     mgtLocker* locker = g_locker;
-    if (locker == nullptr) return 0;
-    if (code != HC_ACTION) return CallNextHookEx(nullptr, code, wParam, lParam);
+    if (locker == nullptr || code != HC_ACTION) return CallNextHookEx(nullptr, code, wParam, lParam);
     const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
     const KeyVerdict verdict = FilterKey(*key, g_keys);
     if (verdict == KeyVerdict::kDrop) return 1;
@@ -119,8 +118,8 @@ bool mgtLocker::IsClickAllowed(POINT point) const {
 
 LRESULT CALLBACK mgtLocker::MouseHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
     mgtLocker* locker = g_locker;
-    if (locker == nullptr) return 0;
-    if (code != HC_ACTION || wParam == WM_MOUSEMOVE) return CallNextHookEx(nullptr, code, wParam, lParam);
+    if (locker == nullptr || code != HC_ACTION || wParam == WM_MOUSEMOVE)
+        return CallNextHookEx(nullptr, code, wParam, lParam);
     const auto* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
     if (locker->DropsUnasked(mouse->pt, wParam)) return 1;
     const bool allowed = locker->IsClickAllowed(mouse->pt);

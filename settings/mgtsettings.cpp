@@ -87,14 +87,15 @@ mgtSettings::mgtSettings(const SettingsStore& store)
 
 void mgtSettings::LoadPassword(HKEY chosenRoot, HKEY otherRoot) {
     const StoredPasswordState state = ReadStoredPassword(chosenRoot, store_.keyPath, Password);
-    // A damaged copy gives way to a sound one in the other root; a missing one
-    // (left by saves of earlier versions while the password was damaged)
-    // to whatever the other root holds, damage included.
+    // A damaged copy gives way to a password in the other root, never to "no
+    // password" there; a missing one (left by saves of earlier versions while
+    // the password was damaged) to whatever the other root holds, damage
+    // included.
     if (state == StoredPasswordState::kValid) return;
     PasswordRecord other;
     const StoredPasswordState otherState = ReadStoredPassword(otherRoot, store_.keyPath, other);
-    if (otherState == StoredPasswordState::kValid ||
-        (state == StoredPasswordState::kAbsent && otherState == StoredPasswordState::kDamaged))
+    const bool otherIsPassword = otherState == StoredPasswordState::kValid && other.form != PasswordRecord::Form::kNone;
+    if (state == StoredPasswordState::kAbsent ? otherState != StoredPasswordState::kAbsent : otherIsPassword)
         Password = other;
 }
 

@@ -54,7 +54,12 @@ TEST(KeyFilter, OneEventAfterHeldAndPressedKeys) {
         // Held when the hook came: released by the lock itself, whatever is in front.
         {{VK_LWIN}, {}, Key('A'), drop},          {{VK_LWIN}, {}, Key(VK_LWIN, E | U | I), always},
         {{VK_LWIN}, {Key(VK_LWIN, E | U | I)}, Key('A'), own}, {{}, {}, Key(kHarmlessKey, I), always},
-        {{}, {}, Key(VK_LWIN, E | I), drop},      {{VK_LCONTROL, VK_RMENU}, {}, Key('Q'), own}};
+        {{}, {}, Key(VK_LWIN, E | I), drop},      {{VK_LCONTROL, VK_RMENU}, {}, Key('Q'), own},
+        {{}, {}, Key('A', U | I), own},           // the marker on anything but a modifier's release counts for nothing
+        // Releases of Ctrl, Alt and Shift reach the system whatever is in front; a real left Ctrl's release
+        // also ends a made-up one.
+        {{}, {ctrl}, Key(VK_LCONTROL, U, 0x1D), always}, {{}, {}, Key(VK_LSHIFT, U), always},
+        {{}, {altGrCtrl, Key(VK_LCONTROL, U, 0x1D)}, Key('C'), own}};
     for (const Case& c : cases) {
         g_down = c.held;
         KeyFilterState state = HeldModifiers(FakeKeyState);

@@ -402,6 +402,13 @@ TEST_F(SettingsStoreTest, DamagedPasswordStaysDamagedInEitherRoot) {
         EXPECT_EQ(next.bgColor, 255u) << "the save landed below the user root";
         EXPECT_EQ(AnswerPasswordQuery({L"+checkpwd", L""}, next.Password, RecordMatches), kPasswordRejected);
     }
+    // Nor does it give way to "no password" kept in the other root.
+    ScratchRoots zeros(L"damaged-zeros");
+    ASSERT_TRUE(Global({{L"Password", L"00000000000000000000000000000000"}, {L"modifiedTime", L"100"}})
+                    .SaveRegistry(zeros.Machine(), kKeyPath));
+    ASSERT_TRUE(Global({{L"Password", L"abc"}, {L"modifiedTime", L"200"}}).SaveRegistry(zeros.User(), kKeyPath));
+    EXPECT_EQ(AnswerPasswordQuery({L"+checkpwd", L""}, mgtSettings(zeros.Store()).Password, RecordMatches),
+              kPasswordRejected);
 }
 
 } // namespace
