@@ -10,7 +10,6 @@
 #include <cstring>
 
 #include "app/passwordquery.h"
-#include "app/shell/excmdline.h"
 #include "settings/accessshortcuts.h"
 #include "settings/exini.h"
 #include "settings/mgtsettings.h"
@@ -18,13 +17,11 @@
 #include "settings/registry.h"
 #include "settings/systemkdf.h"
 #include "testsupport.h"
-#include "text/pathutil.h"
 #include "text/textutil.h"
 
 namespace {
 
 const wchar_t kKeyPath[] = L"Software\\Quarnwick\\Marrowgate";
-const wchar_t kRunPath[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
@@ -35,12 +32,6 @@ protected:
     exstring Stored(HKEY root, const wchar_t* name) {
         return RegistryText(root, exstring(kKeyPath) + L"\\global", name);
     }
-    // Which roots hold the Run value: "", "machine", "user" or "machine user".
-    std::string RunRoots() {
-        const bool machine = RunValue(Machine()) != L"<absent>", user = RunValue(User()) != L"<absent>";
-        return std::string(machine ? "machine" : "") + (machine && user ? " " : "") + (user ? "user" : "");
-    }
-    exstring RunValue(HKEY root) { return RegistryText(root, kRunPath, L"Marrowgate"); }
     void PutUserValue(const wchar_t* name, const void* data, DWORD size, DWORD type) {
         ASSERT_TRUE(WriteValue(User(), kKeyPath, name, data, size, type));
     }
@@ -166,36 +157,6 @@ TEST_F(SettingsStoreTest, SaveFallsBackToTheUserRoot) {
     EXPECT_TRUE(settings.Save());
     EXPECT_EQ(Stored(User(), L"pwdHint"), exstring(L"fallback"));
     EXPECT_FALSE(OpenKey(Machine(), kKeyPath, false));
-}
-
-TEST_F(SettingsStoreTest, AutoStartFollowsTheSettingAndTheLock) {
-    mgtSettings settings(Store());
-    settings.Save();
-    EXPECT_EQ(RunRoots(), "");
-    settings.autoStart = true;
-    settings.Save();
-    EXPECT_EQ(RunRoots(), "machine user");
-    const exstring command = RunValue(User());
-    excmdline arguments;
-    arguments.Parse(ArgumentsOf(command.c_str()));
-    EXPECT_EQ(arguments.Tokens(), std::vector<exstring>{L"+boot"}) << command.ToUtf8();
-    excmdline whole;
-    whole.Parse(command);
-    EXPECT_EQ(whole.Tokens().front(), ModulePath(false)) << command.ToUtf8();
-
-    settings.autoStart = false;
-    settings.Save();
-    EXPECT_EQ(RunRoots(), "");
-
-    // A lock keeps the entry in place until it ends.
-    EXPECT_TRUE(settings.LockingFlag(1));
-    EXPECT_TRUE(settings.LockingFlag());
-    EXPECT_EQ(RunRoots(), "machine user");
-    settings.Save();
-    EXPECT_EQ(RunRoots(), "machine user");
-    EXPECT_FALSE(settings.LockingFlag(0));
-    EXPECT_FALSE(settings.LockingFlag());
-    EXPECT_EQ(RunRoots(), "");
 }
 
 TEST_F(SettingsStoreTest, FlagsPersistAcrossProcesses) {
