@@ -54,7 +54,7 @@ finish() {
     # A killed lock is started again by its guardian: only the password ends it.
     if [ -n "$lock_pid" ] && kill -0 "$lock_pid" 2>/dev/null; then
         xdotool type --delay 30 "$password" && xdotool key Return
-        sleep 2
+        for _ in $(seq 1 50); do kill -0 "$lock_pid" 2>/dev/null || break; sleep 0.1; done
         kill -0 "$lock_pid" 2>/dev/null && echo "note: the lock still runs; the end of the Wine session stops it"
     fi
     for package in "${newer:-}" "${msi:-}"; do
