@@ -65,12 +65,6 @@ TEST(ModulePath, LongerThanMaxPathIsReadWhole) {
     }
 }
 
-TEST(ModulePath, QuotedOnlyWithSpaces) {
-    const exstring plain = ModulePath(false);
-    EXPECT_EQ(plain, TestDirectory() + L"shell_tests.exe");
-    EXPECT_EQ(ModulePath(true), plain.find(L' ') == exstring::npos ? plain : exstring(L"\"" + plain + L"\""));
-}
-
 exstring Cmd() {
     wchar_t buffer[MAX_PATH] = {};
     GetSystemDirectoryW(buffer, MAX_PATH);
