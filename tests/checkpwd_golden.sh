@@ -70,9 +70,7 @@ echo "-- salted password"
 expect 0 +checkpwd "open sesame"
 expect 255 +checkpwd "open Sesame"
 expect 255 +checkpwd ""
-store HKCU "$superseded" "$(salted 600000 'open sesame')"
-echo "-- salted with the program's own rounds"
-expect 0 +checkpwd "open sesame"
+# The program's own rounds are the install test's, after its unlock.
 # Damaged: the salted value lost, or unreadable beside a sound old digest.
 store HKLM "$superseded"
 echo "-- salted password lost"

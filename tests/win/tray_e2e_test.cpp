@@ -214,7 +214,6 @@ TEST_F(Helper, RunValueFollowsTheSettingsMenu) {
         bool lockOnSleep, helperStarts;
     } steps[] = {
         {IDM_IDLE_5, 300, true, true},  // sleep locking comes on with idle locking
-        {IDM_IDLE_30, 1800, true, true},
         {IDM_IDLE_NEVER, 0, true, true},
         {IDM_LOCK_ON_SLEEP, 0, false, false},
         {IDM_LOCK_ON_SLEEP, 0, true, true},
