@@ -69,12 +69,9 @@ TEST(GuardHoldStart, ReleasesAModifierHeldBeforeIt) {
     {
         GuardHold hold(RGB(0, 0, 0), GetCurrentProcessId());
         EXPECT_TRUE(WaitFor([] { return (GetAsyncKeyState(VK_LWIN) & 0x8000) == 0; }, 3s)) << "the Win key stays down";
-        // The key state shows the release before the hook has seen it.
         KBDLLHOOKSTRUCT key{};
         key.vkCode = 'A';
-        const auto letter = reinterpret_cast<LPARAM>(&key);
-        EXPECT_TRUE(WaitFor([&] { return GuardHold::KeyboardProc(HC_ACTION, WM_KEYDOWN, letter) != 1; }, 3s))
-            << "a letter stays dropped after the release";
+        EXPECT_NE(GuardHold::KeyboardProc(HC_ACTION, WM_KEYDOWN, reinterpret_cast<LPARAM>(&key)), 1);
     }
     SendKey(VK_LWIN, false);
 }
