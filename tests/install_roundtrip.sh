@@ -54,7 +54,7 @@ finish() {
     # A killed lock is started again by its guardian: only the password ends it.
     if [ -n "$lock_pid" ] && kill -0 "$lock_pid" 2>/dev/null; then
         xdotool type --delay 30 "$password" && xdotool key Return
-        sleep 2
+        for _ in $(seq 1 50); do kill -0 "$lock_pid" 2>/dev/null || break; sleep 0.1; done
         kill -0 "$lock_pid" 2>/dev/null && echo "note: the lock still runs; the end of the Wine session stops it"
     fi
     for package in "${newer:-}" "${msi:-}"; do
@@ -154,17 +154,17 @@ salted="$(reg_value "HKLM\\$key\\global" pwdDigest)"
 rounds="$(sed -n 's/^pbkdf2-sha256\$\([0-9]*\)\$[0-9a-f]\{32\}\$[0-9a-f]\{64\}$/\1/p' <<<"$salted")"
 [ "${rounds:-0}" -ge 600000 ] && ok "salted digest after the right unlock, $rounds rounds" ||
     fail "no salted digest of at least 600000 rounds after the right unlock: '$salted'"
-run_values() { # checks that both Run values start the installed copy
+run_values() { # checks that both Run values start the installed copy, its path quoted
     local hive command
     for hive in HKLM HKCU; do
         command="$(reg_value "$hive\\$run_key" Marrowgate)"
         case "${command,,}" in
-        *"${exe,,}"*+boot) ok "$hive Run value $1: $command" ;;
+        "\"${exe,,}\" +boot") ok "$hive Run value $1: $command" ;;
         *) fail "$hive Run value $1 should start the installed copy with +boot, saw '$command'" ;;
         esac
         command="$(reg_value "$hive\\$run_key" 'Marrowgate Helper')"
         case "${command,,}" in
-        *"${exe,,}"*+tray) ok "$hive helper Run value $1: $command" ;;
+        "\"${exe,,}\" +tray") ok "$hive helper Run value $1: $command" ;;
         *) fail "$hive helper Run value $1 should start the installed copy with +tray, saw '$command'" ;;
         esac
     done

@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 
@@ -95,11 +94,9 @@ TEST_F(LockAcrossProcesses, HookProceduresByKindForegroundAndPlace) {
         {WM_LBUTTONDOWN, onWitness, true, false},    {WM_RBUTTONDOWN, onWitness, false, false},
         {WM_MOUSEMOVE, onWitness, false, true},      {WM_MOUSEMOVE, onBackground, true, true}};
     struct Press { DWORD key; DWORD flags; bool ownInFront; bool passes; };
-    const Press presses[] = {{'A', 0, true, true},           {'A', 0, false, false},
-                             {VK_LWIN, LLKHF_EXTENDED, true, false}, {'A', 0, true, false},
-                             {VK_LWIN, LLKHF_EXTENDED | LLKHF_UP, true, false}, {VK_LCONTROL, 0, true, false},
-                             {VK_RETURN, LLKHF_EXTENDED, true, true}, {VK_VOLUME_UP, LLKHF_EXTENDED, true, false},
-                             {VK_ESCAPE, 0, true, true},      {VK_RETURN, 0, false, false}};
+    // Which key is which is the key filter's table; here, the verdicts applied.
+    const Press presses[] = {{'A', 0, true, true}, {VK_VOLUME_UP, LLKHF_EXTENDED, true, false},
+                             {'A', 0, false, false}, {VK_RETURN, 0, false, false}};
     for (const bool ownInFront : {true, false}) {
         ForceForeground(ownInFront ? dialog.Handle() : witness);
         ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == (ownInFront ? dialog.Handle() : witness); }, 2s));
@@ -169,26 +166,21 @@ TEST(LockStart, ReleasesAModifierHeldBeforeIt) {
 }
 
 // The lock's window thread busy for 3 s: keys and clicks meant for another
-// program are still dropped, and none waits for the busy thread. Under Wine
-// SendInput returns once the low-level hooks have answered, so its time is
-// the wait; Windows would skip the hooks after its time-out instead.
+// program are still dropped, and none waits for the busy thread: the window
+// thread is still busy once they are through. (Under Wine SendInput returns
+// once the low-level hooks have answered; Windows would skip the hooks after
+// its time-out instead.)
 TEST_F(LockAcrossProcesses, ABusyWindowThreadHoldsUpNoEvent) {
-    using Clock = std::chrono::steady_clock;
     PostMessageW(locker, kBusyWindowThread, 3000, reinterpret_cast<LPARAM>(witness));
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == witness; }, 2s));
-    double longestMs = 0;
-    const auto measure = [&](const std::function<void()>& send) {
-        const auto start = Clock::now();
-        send();
-        longestMs = std::max(longestMs, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    };
-    const auto begin = Clock::now();
-    while (Clock::now() - begin < 2s) {
-        measure([] { e2e::Keys({'Q'}); });
-        measure([&] { ClickAt(CentreOf(witness)); });
+    for (int round = 0; round < 10; ++round) {
+        e2e::Keys({'Q'});
+        ClickAt(CentreOf(witness));
     }
-    EXPECT_LT(longestMs, 200) << "ms the longest event waited";
-    EXPECT_TRUE(WaitFor([&] { return Ask(locker, kQueryLocked) == 1; }, 3s)) << "the window thread came back";
+    DWORD_PTR ignored = 0;
+    EXPECT_EQ(SendMessageTimeoutW(locker, WM_NULL, 0, 0, SMTO_NORMAL, 100, &ignored), 0)
+        << "the events waited until the window thread was free";
+    EXPECT_TRUE(WaitFor([&] { return Ask(locker, kQueryLocked) == 1; }, 5s)) << "the window thread came back";
     EXPECT_EQ(Ask(witness, kQueryKeyCount, 'Q'), 0) << "keys reached another program";
     EXPECT_EQ(Ask(witness, kQueryClicks), 0) << "clicks reached another program";
 }

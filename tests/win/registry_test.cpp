@@ -118,28 +118,6 @@ TEST_F(TreeStore, FailuresAreReported) {
     EXPECT_EQ(Raw(L"global", L"a"), exstring(L"b"));
 }
 
-// The predefined roots read as the registry library reads them.
-TEST(RegistryValues, RootsReadAsTheRegistryLibraryReadsThem) {
-    const struct {
-        HKEY root;
-        const wchar_t* path;
-        const wchar_t* name;
-    } cases[] = {{HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion", L"ProductName"},
-                 {HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"WheelScrollLines"},
-                 {HKEY_CLASSES_ROOT, L".chm", L""}};
-    for (const auto& c : cases) {
-        wchar_t expected[256] = {};
-        DWORD size = sizeof(expected);
-        ASSERT_EQ(RegGetValueW(c.root, c.path, c.name, RRF_RT_REG_SZ, nullptr, expected, &size), ERROR_SUCCESS)
-            << c.path;
-        const UniqueKey key = OpenKey(c.root, c.path, false);
-        ASSERT_TRUE(key) << c.path;
-        const ByteBuffer value = QueryValue(key.Get(), c.name);
-        EXPECT_EQ(exstring(reinterpret_cast<const wchar_t*>(value.Data()), value.Size() / sizeof(wchar_t) - 1),
-                  exstring(expected)) << c.path;
-    }
-}
-
 TEST(RegistryValues, FailuresSetTheLastError) {
     SetLastError(0);
     EXPECT_FALSE(OpenKey(HKEY_CURRENT_USER, L"", false));

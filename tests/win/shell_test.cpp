@@ -65,12 +65,6 @@ TEST(ModulePath, LongerThanMaxPathIsReadWhole) {
     }
 }
 
-TEST(ModulePath, QuotedOnlyWithSpaces) {
-    const exstring plain = ModulePath(false);
-    EXPECT_EQ(plain, TestDirectory() + L"shell_tests.exe");
-    EXPECT_EQ(ModulePath(true), plain.find(L' ') == exstring::npos ? plain : exstring(L"\"" + plain + L"\""));
-}
-
 exstring Cmd() {
     wchar_t buffer[MAX_PATH] = {};
     GetSystemDirectoryW(buffer, MAX_PATH);
@@ -114,22 +108,6 @@ TEST(Exprocess, RunsOnceAndFailsCleanly) {
     EXPECT_FALSE(launcher.SetArguments(L"/c exit 8"));
 }
 
-// Options the program itself does not use yet: a suspended start, added
-// variables and search-path directories (the later one first).
-TEST(Exprocess, SuspendedStartWithItsOwnEnvironment) {
-    exprocess launcher;
-    launcher.suspended = true;
-    launcher.environment[L"MG_CHILD"] = L"hello";
-    launcher.pathDirectories = {L"C:\\first", L"C:\\second"};
-    launcher.SetProgram(Cmd());
-    launcher.SetArguments(L"/c if \"%MG_CHILD%\"==\"hello\" if \"%PATH:~0,18%\"==\"C:\\second;C:\\first\" exit 3");
-    ASSERT_TRUE(launcher.Launch());
-    ASSERT_NE(launcher.Thread(), nullptr);
-    EXPECT_EQ(WaitForSingleObject(launcher.Process(), 200), static_cast<DWORD>(WAIT_TIMEOUT));
-    ResumeThread(launcher.Thread());
-    EXPECT_EQ(WaitForExit(launcher.Process()), 3u);
-}
-
 std::string Describe(const RECT& r) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
            std::to_string(r.bottom);
@@ -166,15 +144,6 @@ protected:
     TestWindow window{L"placement"};
 };
 
-TEST_F(PlacementTest, ReadGivesTheNormalRectangle) {
-    RECT rect{};
-    const RECT created{100, 100, 400, 300};
-    bool maximised = true;
-    ASSERT_TRUE(WindowPlacement(window.Handle(), rect, maximised, true));
-    EXPECT_TRUE(EqualRect(&rect, &created)) << Describe(rect);
-    EXPECT_FALSE(maximised);
-}
-
 TEST_F(PlacementTest, ApplyKeepsTheWindowOnItsMonitor) {
     const RECT area = WorkArea();
     RECT wanted{area.right - 100, area.top + 50, area.right + 100, area.top + 150};
@@ -195,19 +164,6 @@ TEST_F(PlacementTest, RefusesEmptyRectanglesAndMissingWindows) {
     RECT any{0, 0, 10, 10};
     EXPECT_FALSE(WindowPlacement(nullptr, any, maximised, true));
     EXPECT_FALSE(WindowPlacement(reinterpret_cast<HWND>(static_cast<LONG_PTR>(0x7FFF0)), any, maximised, true));
-}
-
-TEST_F(PlacementTest, MaximisedStateIsReadAndApplied) {
-    ShowWindow(window.Handle(), SW_SHOWNORMAL);
-    RECT rect{50, 60, 350, 260};
-    bool maximised = true;
-    ASSERT_TRUE(WindowPlacement(window.Handle(), rect, maximised, false));
-    EXPECT_TRUE(IsZoomed(window.Handle()));
-    RECT read{};
-    bool readMaximised = false;
-    ASSERT_TRUE(WindowPlacement(window.Handle(), read, readMaximised, true));
-    EXPECT_TRUE(readMaximised);
-    EXPECT_TRUE(EqualRect(&read, &rect)) << Describe(read);
 }
 
 } // namespace
