@@ -64,14 +64,14 @@ faults=(
 "alt-tab-left-alt-only~lock/keyfilter.cpp~s/virtualKey == VK_ESCAPE) && (state.down & kAlt) != 0)/virtualKey == VK_ESCAPE) \&\& (state.down \& kLeftAlt) != 0)/~lock_tests~^lock_tests_windows$~KeyFilter.*"
 "hook-failure-counts-as-held~lock/hookthread.cpp~s/    if (fresh == nullptr) return;//~lock_tests~^lock_tests_windows$~LockAcrossProcesses.AHookThatFailedIsInstalledAtTheNextWatchdogTick"
 "watchdog-skips-failed-hook~lock/mgtlocker.cpp~s/(!locker->IsLocked() || HooksNeedRenewal(/(HooksNeedRenewal(/~lock_tests~^lock_tests_windows$~LockAcrossProcesses.AHookThatFailedIsInstalledAtTheNextWatchdogTick"
-"hook-asks-window-thread~lock/mgtlocker.cpp~s/return GetWindowRect(dialog, &bounds) && !PtInRect(&bounds, point);/return GetWindowRect(dialog, \&bounds) \&\& SendMessageW(dialog, WM_NCHITTEST, 0, MAKELPARAM(point.x, point.y)) == HTNOWHERE;/~lock_tests~^lock_tests_windows$~LockAcrossProcesses.ABusyWindowThreadHoldsUpNoEvent"
+"hook-thread-takes-no-messages~lock/hookthread.cpp~s/DWORD woke = MsgWaitForMultipleObjectsEx(2, events, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);/DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);/~lock_tests~^lock_tests_windows$~LockAcrossProcesses.ClicksOnlyOnOwnWindowsAndMovesAlways"
 "mouse-dialog-client-coords~lock/mgtlocker.cpp~s/return GetWindowRect(dialog, &bounds) && !PtInRect(&bounds, point);/return GetClientRect(dialog, \&bounds) \&\& !PtInRect(\&bounds, point);/~lock_tests~^lock_tests_windows$~LockAcrossProcesses.HookProceduresByKindForegroundAndPlace"
 "taskmgr-cleared-stays-cleared~lock/mgtlocker.cpp~s/    if (locker->settings_ != nullptr && locker->started_) TaskManagerPolicy(locker->settings_->Store()).Hold();//~e2e_tests marrowgate~^e2e_tests_windows$~UnlockEndToEnd.TaskManagerClosedWhileLocked"
 # guardian
 "guardian-gives-up~app/guardian.cpp~s/    if (end.cameUp) budget.CameUp();/    if (end.cameUp) budget.CameUp();\n    else if (budget.Tries() >= RestartBudget::kMaxTries) return false;/~guardian_tests~^guardian_tests_windows$~GuardianDecisions.StartsThatNeverCameUpBackOffAndNeverRunOut"
 "guardian-backoff-no-ceiling~app/guardian.cpp~s/std::min<DWORD>(kLongestDelayMs, 125u << std::min(tries_, 7u))/125u << std::min(tries_, 7u)/~guardian_tests~^guardian_tests_windows$~GuardianDecisions.StartsThatNeverCameUpBackOffAndNeverRunOut"
 "guardian-session-closes~app/guardian.cpp~s/    if (IsIgnoredMessage(message)) return 0;//~guardian_tests~^guardian_tests_windows$~GuardedLock.NothingWrittenSentOrPostedDisarmsIt"
-"guard-hold-keeps-held-win~app/guardhold.cpp~s/    ReleaseHeldModifiers();//~guardian_tests~^guardian_tests_windows$~GuardHoldStart.*"
+"guardian-failed-wait-is-end~app/guardian.cpp~s/    if (result == WAIT_OBJECT_0) return WatchState::kEnded;/    if (result != WAIT_TIMEOUT) return WatchState::kEnded;/~guardian_tests~^guardian_tests_windows$~GuardianDecisions.AFailedWaitIsNoEnd"
 # helper
 "helper-ends-on-quit~app/trayhelper.cpp~s/if (message.message == WM_QUIT) continue;/if (message.message == WM_QUIT) return 0;/~tray_tests~^tray_tests_windows$~Helper.APostedQuitOrHeldNamesDoNotEndIt"
 "helper-yields-to-held-name~app/trayhelper.cpp~s/if (helperRole_.Held() && GetLastError() != ERROR_ALREADY_EXISTS) return true;/return helperRole_.Held() \&\& GetLastError() != ERROR_ALREADY_EXISTS;/~tray_tests~^tray_tests_windows$~Helper.APostedQuitOrHeldNamesDoNotEndIt"
