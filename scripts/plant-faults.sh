@@ -2,7 +2,8 @@
 # Plants known faults one at a time in a scratch copy of the sources and
 # records which the tests catch: a test suite is only as good as the faults
 # it notices. Run it on two commits and compare the tables. A caught fault
-# is printed with the first test that failed on it.
+# is printed with the first test that failed on it; one whose tests fail
+# unfaulted too is "unproven".
 # Usage: plant-faults.sh [REF] [NAME_FILTER]
 #   REF          the commit to check (default HEAD)
 #   NAME_FILTER  only faults whose name matches this extended regex
@@ -137,6 +138,8 @@ for entry in "${faults[@]}"; do
         1) result="caught" ;;
         *) result="no-build" ;;
         esac
+        # A failure proves nothing where the unfaulted build fails too.
+        [ "$result" = caught ] && [ "${baseline["$regex $filter"]}" != passes ] && result="unproven"
     fi
     git -C "$src" checkout -q -- "$file"
     printf '%-28s %-9s %s%s\n' "$name" "$result" "$regex" "${filter:+ ($filter)}"
