@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Plants known faults one at a time in a scratch copy of the sources and
 # records which the tests catch: a test suite is only as good as the faults
-# it notices. Run it on two commits and compare the tables.
+# it notices. Run it on two commits and compare the tables. A caught fault
+# is printed with the first test that failed on it; one whose tests fail
+# unfaulted too is "unproven".
 # Usage: plant-faults.sh [REF] [NAME_FILTER]
 #   REF          the commit to check (default HEAD)
 #   NAME_FILTER  only faults whose name matches this extended regex
@@ -17,43 +19,65 @@ src="$scratch/src"
 lock="${MG_CTEST_LOCK:-/tmp/mg-ctest.lock}"
 
 # name ~ file ~ sed expression (basic regex; must change the file) ~ build targets ~ ctest regex ~ gtest filter
+# Each is a mistake on a path a user reaches, grouped by the part of the program it is in.
 faults=(
-"key-filter-right-win~lock/mgtlocker.cpp~s/if (IsDown(keyState, VK_LWIN) || IsDown(keyState, VK_RWIN)) return false;/if (IsDown(keyState, VK_LWIN)) return false;/~lock_tests~^lock_tests_windows$~"
-"key-filter-alt-tab~lock/mgtlocker.cpp~s/virtualKey == VK_TAB && (IsDown(keyState, VK_LMENU) || IsDown(keyState, VK_RMENU))/virtualKey == VK_TAB \&\& IsDown(keyState, VK_LMENU)/~lock_tests~^lock_tests_windows$~"
-"mouse-filter-passes-all~lock/mgtlocker.cpp~s/    if (!IsOwnWindow(target)) return false;/    if (target == nullptr) return false;/~lock_tests~^lock_tests_windows$~"
-"mouse-drops-on-dialog~lock/mgtlocker.cpp~s/return GetWindowRect(dialog_, \&bounds) \&\& !PtInRect(\&bounds, point);/return GetWindowRect(dialog_, \&bounds) \&\& (!PtInRect(\&bounds, point) || true);/~lock_tests~^lock_tests_windows$~"
-"watchdog-no-stall-check~lock/mgtlocker.cpp~s/return now > due + kStallMs || /return now > due + 100 * kStallMs || /~lock_tests~^lock_tests_windows$~Watchdog.*"
-"watchdog-never-pulls-front~lock/mgtlocker.cpp~s/const bool foreignForeground = !locker->IsOwnWindow(foreground);/const bool foreignForeground = false;/~e2e_tests marrowgate~^e2e_tests_windows$~UnlockEndToEnd.LockHoldsEverythingUntilTheRightPassword"
-"unlock-enabled-when-empty~lock/mgtunlockdlg.cpp~s/GetWindowTextLengthW(password_.Handle()) >= 1/GetWindowTextLengthW(password_.Handle()) >= 0/~e2e_tests marrowgate~^e2e_tests_windows$~UnlockEndToEnd.LockHoldsEverythingUntilTheRightPassword"
-"digest-compare-last-byte~settings/passworddigest.cpp~s/difference |= static_cast<uint8_t>(a\[i\] ^ b\[i\]);/difference = static_cast<uint8_t>(a[i] ^ b[i]);/~core_tests settings_tests~^(core|settings)_tests_windows$~"
-"digest-compare-null~settings/passworddigest.cpp~s/return a == b;/return true;/~core_tests settings_tests~^(core|settings)_tests_windows$~"
-"guardian-fights-logoff~app/guardian.cpp~s/return wParam != FALSE ? now + kEndPauseMs : 0;/return wParam != FALSE ? now : 0;/~guardian_tests~^guardian_tests_windows$~GuardianDecisions.*"
-"guardian-one-try-more~app/guardian.cpp~s/if (tries_ >= kMaxTries) return false;/if (tries_ > kMaxTries) return false;/~guardian_tests~^guardian_tests_windows$~GuardianDecisions.*"
-"registry-loads-expand-sz~settings/exini_registry.cpp~s/entry.type != REG_SZ)/(entry.type != REG_SZ \&\& entry.type != REG_EXPAND_SZ))/~settings_tests~^settings_tests_windows$~"
-"settings-tie-goes-to-user~settings/mgtsettings.cpp~s/machineTime >= userTime/machineTime > userTime/~settings_tests~^settings_tests_windows$~"
-"settings-short-digest-read~settings/passworddigest.cpp~s/text.size() != 2 \* kBytes/text.size() < 2/~core_tests settings_tests~^(core|settings)_tests_windows$~"
-"ini-empty-key-accepted~settings/exini.cpp~0,/key.empty()) return false;/s/|| key.empty()) return false;/) return false;/~core_tests~^core_tests_windows$~"
-"static-left-text-one-line~toolkit/exstatic.cpp~s/if ((style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP) flags |= DT_SINGLELINE;/if ((style \& SS_TYPEMASK) != SS_LEFTNOWORDWRAP) flags |= DT_SINGLELINE;/~toolkit_tests~^toolkit_tests_windows$~"
+# text
+"menu-text-keeps-ampersand~text/textutil.cpp~s/} else if (text\[i\] != '&') {/} else {/~core_tests~^core_tests_windows$~MacroExpansion.ExpandedTexts"
+"trim-keeps-trailing~text/textutil.cpp~s/if (mode & kTrimTrailing) {/if (false) {/~core_tests~^core_tests_windows$~ExcmdlineParse.QuotesAndBackslashes"
+"hex-nibbles-swapped~text/textutil.cpp~s/out += kDigits\[bytes\[i\] >> 4\];/out += kDigits[bytes[i] \& 0x0F];/~core_tests~^core_tests_windows$~Md5.Rfc1321TestSuite"
+# settings
+"digest-compare-last-byte~settings/passworddigest.cpp~s/difference |= static_cast<uint8_t>(a\[i\] ^ b\[i\]);/difference = static_cast<uint8_t>(a[i] ^ b[i]);/~core_tests~^core_tests_windows$~PasswordDigest.ConstantTimeComparison"
+"digest-wide-text-through-ansi~settings/passworddigest.cpp~s/return exstring::FromAnsi(ansi.data(), ansi.size()) == text;/return exstring::FromAnsi(ansi.data(), ansi.size()).size() == text.size();/~core_tests~^core_tests_windows$~PasswordDigest.*"
+"registry-loads-expand-sz~settings/exini_registry.cpp~s/entry.type != REG_SZ)/(entry.type != REG_SZ \&\& entry.type != REG_EXPAND_SZ))/~settings_tests~^settings_tests_windows$~TreeStore.OnlyStringValuesOfSubkeysLoad"
+"settings-tie-goes-to-user~settings/mgtsettings.cpp~s/machineTime >= userTime/machineTime > userTime/~settings_tests~^settings_tests_windows$~SettingsStoreTest.NewerTimeStampWinsAndTiesGoToTheMachine"
+"settings-short-digest-read~settings/passworddigest.cpp~s/text.size() != 2 \* kBytes/text.size() < 2/~settings_tests~^settings_tests_windows$~SettingsStoreTest.MalformedValuesLoadWithoutHarm"
+"picture-path-backslash-n~settings/escaping.cpp~s/ case 'r': case 'n': case 't'://~core_tests~^core_tests_windows$~Escaping.*"
+"settings-clock-default-off~settings/mgtsettings.cpp~s/FlagOr(chosen->Get(kGlobal, L\"showClock\"), true)/FlagOr(chosen->Get(kGlobal, L\"showClock\"), false)/~settings_tests~^settings_tests_windows$~SettingsStoreTest.StoredValuesLoad"
+"native-read-never-grows~settings/nativekeys.cpp~s/        buffer.resize(std::max<size_t>(needed,.*/        return status;/~settings_tests~^settings_tests_windows$~TreeStore.MalformedStringDataLoadsSafely"
+"native-user-root-is-machine~settings/nativekeys.cpp~s/directory = CurrentUser();/directory = nullptr, name = L\"\\\\\\\\Registry\\\\\\\\Machine\\\\\\\\\" + path;/~settings_tests~^settings_tests_windows$~RegistryValues.RootsReadAsTheRegistryLibraryReadsThem"
+"settings-save-stamped-by-clock~settings/mgtsettings.cpp~s/    modifiedTime = NextSaveStamp();/    modifiedTime = CurrentFileTime();/~settings_tests~^settings_tests_windows$~SettingsStoreTest.SaveIsNewerThanEitherRootWhateverTheClock"
+"password-marker-read-as-digest~settings/storedpassword.cpp~s/password.text != kSupersededPassword &&/true \&\&/~core_tests~^core_tests_windows$~StoredPassword.FormsReadFromTheTwoValues"
+"old-digest-kept-after-unlock~settings/mgtsettings.cpp~s/if (Password.form == PasswordRecord::Form::kLegacy) MovePasswordToSaltedForm(password);//~settings_tests~^settings_tests_windows$~SettingsStoreTest.RightUnlockMovesTheOldDigestToTheSaltedForm"
+"salted-key-half-the-text~settings/passwordcheck.cpp~s/password.size() \* sizeof(exchar)/password.size()/~settings_tests~^settings_tests_windows$~SettingsStoreTest.NewPasswordsAreSaltedEachTheirOwnWay"
+"salted-unreadable-falls-back~settings/storedpassword.cpp~s/const bool hasSalted = saltedDigest.state == StoredText::State::kUnreadable ||/const bool hasSalted =/~core_tests~^core_tests_windows$~StoredPassword.*"
+"taskmgr-prior-restored-as-dword~settings/taskmgrpolicy.cpp~s/nullptr, size, header.type);/nullptr, size, REG_DWORD);/~e2e_tests marrowgate~^e2e_tests_windows$~UnlockEndToEnd.TaskManagerClosedWhileLocked"
+# toolkit
+"static-left-text-one-line~toolkit/exstatic.cpp~s/if ((style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP) flags |= DT_SINGLELINE;/if ((style \& SS_TYPEMASK) != SS_LEFTNOWORDWRAP) flags |= DT_SINGLELINE;/~toolkit_tests~^toolkit_tests_windows$~StaticFlags.StyleToDrawTextFlags"
 "link-fit-too-narrow~toolkit/exbutton.cpp~s/InflateRect(&measured, 1, 1);/InflateRect(\&measured, 0, 1);/~toolkit_tests~^toolkit_tests_windows$~ButtonsTest.*"
 "menu-popup-not-greyed~toolkit/exmenu.cpp~s/MF_GRAYED | MF_DISABLED/MF_DISABLED/~ui_tests~^ui_tests_windows$~SettingsMenu.*"
+"edit-warning-never-clears~toolkit/exedit.cpp~s/if (WarningActive() && !IsEmpty()) {/if (WarningActive() \&\& IsEmpty()) {/~toolkit_tests~^toolkit_tests_windows$~EditTest.WarningCueEmptiesTheSingleLineFieldUntilTheUserTypes"
+"msgbox-yesno-esc-yes~toolkit/exmsgbox.cpp~s/case MB_YESNO: return {2, {IDNO, IDYES, 0}, IDNO};/case MB_YESNO: return {2, {IDNO, IDYES, 0}, IDYES};/~toolkit_tests~^toolkit_tests_windows$~MsgBox.ButtonSetsDefaultAndEscapeResultsByType"
+"msgbox-caption-uncleaned~toolkit/exmsgbox.cpp~s/        CleanMenuText(title, kMenuDotsTwoOrMore);/        (void)kMenuDotsTwoOrMore;/~ui_tests~^ui_tests_windows$~PasswordDialog.*"
+"reflect-measure-for-menus~toolkit/exwnd.cpp~s/item->CtlType == ODT_MENU || item->CtlID == 0/item->CtlID == 0/~toolkit_tests~^toolkit_tests_windows$~Reflection.*"
+"menu-loop-forgeable~toolkit/exwnd.cpp~s/           message == WM_ENTERMENULOOP || message == WM_EXITMENULOOP;/           false;/~lock_tests~^lock_tests_windows$~Forgery.*"
+# ui
 "menu-clock-not-greyed~ui/settingsmenu.cpp~s/menu.EnableItem(IDM_SHOW_CLOCK, !settings.useOrgScreen);/menu.EnableItem(IDM_SHOW_CLOCK, true);/~ui_tests~^ui_tests_windows$~SettingsMenu.*"
 "menu-picture-case-sensitive~ui/settingsmenu.cpp~s/!chosen.EqualsNoCase(settings.bgImage)/chosen != settings.bgImage/~ui_tests~^ui_tests_windows$~SettingsMenu.*"
 "menu-colour-not-prefilled~ui/settingsmenu.cpp~s/initial = UsesSystemColor(settings.bgColor) ? GetSysColor(COLOR_BACKGROUND) : settings.bgColor;/initial = settings.bgColor;/~ui_tests~^ui_tests_windows$~SettingsMenu.*"
-"menu-text-keeps-ampersand~text/textutil.cpp~s/} else if (text\[i\] != '&') {/} else {/~core_tests~^core_tests_windows$~"
-"trim-keeps-trailing~text/textutil.cpp~s/if (mode & kTrimTrailing) {/if (false) {/~core_tests~^core_tests_windows$~"
-"hex-nibbles-swapped~text/textutil.cpp~s/out += kDigits\[bytes\[i\] >> 4\];/out += kDigits[bytes[i] \& 0x0F];/~core_tests~^core_tests_windows$~"
-"edit-warning-never-clears~toolkit/exedit.cpp~s/if (WarningActive() && !IsEmpty()) {/if (WarningActive() \&\& IsEmpty()) {/~toolkit_tests~^toolkit_tests_windows$~"
-"msgbox-yesno-esc-yes~toolkit/exmsgbox.cpp~s/case MB_YESNO: return {2, {IDNO, IDYES, 0}, IDNO};/case MB_YESNO: return {2, {IDNO, IDYES, 0}, IDYES};/~toolkit_tests~^toolkit_tests_windows$~"
-"msgbox-caption-uncleaned~toolkit/exmsgbox.cpp~s/        CleanMenuText(title, kMenuDotsTwoOrMore);/        (void)kMenuDotsTwoOrMore;/~ui_tests~^ui_tests_windows$~PasswordDialog.*"
-"reflect-measure-for-menus~toolkit/exwnd.cpp~s/item->CtlType == ODT_MENU || item->CtlID == 0/item->CtlID == 0/~toolkit_tests~^toolkit_tests_windows$~Reflection.*"
-"settings-clock-default-off~settings/mgtsettings.cpp~s/FlagOr(chosen->Get(kGlobal, L\"showClock\"), true)/FlagOr(chosen->Get(kGlobal, L\"showClock\"), false)/~settings_tests~^settings_tests_windows$~"
-"native-read-never-grows~settings/nativekeys.cpp~s/        buffer.resize(std::max<size_t>(needed,.*/        return status;/~settings_tests~^settings_tests_windows$~TreeStore.*"
-"native-user-root-is-machine~settings/nativekeys.cpp~s/directory = CurrentUser();/directory = nullptr, name = L\"\\\\\\\\Registry\\\\\\\\Machine\\\\\\\\\" + path;/~settings_tests~^settings_tests_windows$~RegistryValues.*"
+# lock
+"mouse-filter-passes-all~lock/mgtlocker.cpp~s/    if (!IsOwnWindow(target)) return false;/    if (target == nullptr) return false;/~lock_tests~^lock_tests_windows$~LockAcrossProcesses.ClicksOnlyOnOwnWindowsAndMovesAlways"
+"watchdog-no-stall-check~lock/mgtlocker.cpp~s/return now > due + kStallMs || /return now > due + 100 * kStallMs || /~lock_tests~^lock_tests_windows$~Watchdog.*"
+"watchdog-never-pulls-front~lock/mgtlocker.cpp~s/const bool foreignForeground = !locker->IsOwnWindow(foreground);/const bool foreignForeground = false;/~e2e_tests marrowgate~^e2e_tests_windows$~UnlockEndToEnd.LockHoldsEverythingUntilTheRightPassword"
+"unlock-enabled-when-empty~lock/mgtunlockdlg.cpp~s/GetWindowTextLengthW(password_.Handle()) >= 1/GetWindowTextLengthW(password_.Handle()) >= 0/~e2e_tests marrowgate~^e2e_tests_windows$~UnlockEndToEnd.LockHoldsEverythingUntilTheRightPassword"
 "background-composes-before-first-frame~lock/mgtbgdlg.cpp~s/    if (!PostMessageW(Handle(), kComposeFirst, 0, 0)) Compose();/    Render();/~lock_tests~^lock_tests_windows$~Background.*"
-"menu-loop-forgeable~toolkit/exwnd.cpp~s/           message == WM_ENTERMENULOOP || message == WM_EXITMENULOOP;/           false;/~lock_tests~^lock_tests_windows$~Forgery.*"
-"settings-save-stamped-by-clock~settings/mgtsettings.cpp~s/    modifiedTime = NextSaveStamp();/    modifiedTime = CurrentFileTime();/~settings_tests~^settings_tests_windows$~"
-"password-marker-read-as-digest~settings/storedpassword.cpp~s/password.text != kSupersededPassword &&/true \&\&/~core_tests settings_tests~^(core|settings)_tests_windows$~"
-"old-digest-kept-after-unlock~settings/mgtsettings.cpp~s/if (Password.form == PasswordRecord::Form::kLegacy) MovePasswordToSaltedForm(password);//~settings_tests~^settings_tests_windows$~"
+"altgr-any-left-ctrl~lock/keyfilter.cpp~s/case VK_LCONTROL: return key.scanCode == kAltGrControlScan ? kAltGrControl : kLeftControl;/case VK_LCONTROL: return kAltGrControl;/~lock_tests~^lock_tests_windows$~KeyFilter.*"
+"altgr-pair-ignores-right-alt~lock/keyfilter.cpp~s/(state.down & kAltGrControl) != 0 && (state.down & kRightAlt) == 0)/(state.down \& kAltGrControl) != 0)/~lock_tests~^lock_tests_windows$~KeyFilter.*"
+"alt-tab-left-alt-only~lock/keyfilter.cpp~s/virtualKey == VK_ESCAPE) && (state.down & kAlt) != 0)/virtualKey == VK_ESCAPE) \&\& (state.down \& kLeftAlt) != 0)/~lock_tests~^lock_tests_windows$~KeyFilter.*"
+"hook-failure-counts-as-held~lock/hookthread.cpp~s/    if (fresh == nullptr) return;//~lock_tests~^lock_tests_windows$~LockAcrossProcesses.AHookThatFailedIsInstalledAtTheNextWatchdogTick"
+"watchdog-skips-failed-hook~lock/mgtlocker.cpp~s/(!locker->IsLocked() || HooksNeedRenewal(/(HooksNeedRenewal(/~lock_tests~^lock_tests_windows$~LockAcrossProcesses.AHookThatFailedIsInstalledAtTheNextWatchdogTick"
+"hook-thread-takes-no-messages~lock/hookthread.cpp~s/DWORD woke = MsgWaitForMultipleObjectsEx(2, events, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);/DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);/~lock_tests~^lock_tests_windows$~LockAcrossProcesses.ClicksOnlyOnOwnWindowsAndMovesAlways"
+"mouse-dialog-client-coords~lock/mgtlocker.cpp~s/return GetWindowRect(dialog, &bounds) && !PtInRect(&bounds, point);/return GetClientRect(dialog, \&bounds) \&\& !PtInRect(\&bounds, point);/~lock_tests~^lock_tests_windows$~LockAcrossProcesses.HookProceduresByKindForegroundAndPlace"
+"taskmgr-cleared-stays-cleared~lock/mgtlocker.cpp~s/    if (locker->settings_ != nullptr && locker->started_) TaskManagerPolicy(locker->settings_->Store()).Hold();//~e2e_tests marrowgate~^e2e_tests_windows$~UnlockEndToEnd.TaskManagerClosedWhileLocked"
+# guardian
+"guardian-gives-up~app/guardian.cpp~s/    if (end.cameUp) budget.CameUp();/    if (end.cameUp) budget.CameUp();\n    else if (budget.Tries() >= RestartBudget::kMaxTries) return false;/~guardian_tests~^guardian_tests_windows$~GuardianDecisions.StartsThatNeverCameUpBackOffAndNeverRunOut"
+"guardian-backoff-no-ceiling~app/guardian.cpp~s/std::min<DWORD>(kLongestDelayMs, 125u << std::min(tries_, 7u))/125u << std::min(tries_, 7u)/~guardian_tests~^guardian_tests_windows$~GuardianDecisions.StartsThatNeverCameUpBackOffAndNeverRunOut"
+"guardian-session-closes~app/guardian.cpp~s/    if (IsIgnoredMessage(message)) return 0;//~guardian_tests~^guardian_tests_windows$~GuardedLock.NothingWrittenSentOrPostedDisarmsIt"
+"guardian-failed-wait-is-end~app/guardian.cpp~s/    if (result == WAIT_OBJECT_0) return WatchState::kEnded;/    if (result != WAIT_TIMEOUT) return WatchState::kEnded;/~guardian_tests~^guardian_tests_windows$~GuardianDecisions.AFailedWaitIsNoEnd"
+# helper
+"helper-ends-on-quit~app/trayhelper.cpp~s/if (message.message == WM_QUIT) continue;/if (message.message == WM_QUIT) return 0;/~tray_tests~^tray_tests_windows$~Helper.APostedQuitOrHeldNamesDoNotEndIt"
+"helper-yields-to-held-name~app/trayhelper.cpp~s/if (helperRole_.Held() && GetLastError() != ERROR_ALREADY_EXISTS) return true;/return helperRole_.Held() \&\& GetLastError() != ERROR_ALREADY_EXISTS;/~tray_tests~^tray_tests_windows$~Helper.APostedQuitOrHeldNamesDoNotEndIt"
+"idle-tick-wrap~app/idlewatch.cpp~s/static_cast<int32_t>(lastInput - countingSince) > 0/lastInput > countingSince/~core_tests~^core_tests_windows$~IdleWatch.*"
+"presence-image-case-sensitive~app/lockpresence.cpp~s/process.image.EqualsNoCase(self.image)/process.image == self.image/~guardian_tests~^guardian_tests_windows$~GuardianDecisions.CommandLinesAndProcesses"
 )
 
 log="$scratch/log"
@@ -79,10 +103,13 @@ run_entries() {  # targets regex filter logname -> 0 pass, 1 fail, 2 build failu
     return 0
 }
 
-# The failed tests named in a ctest log (a timeout names the ctest entry).
-catchers() {
-    { grep -o '^\[  FAILED  \] [A-Za-z0-9_/]*\.[A-Za-z0-9_./]*' "$1" | awk '{print $NF}'
-      grep -o '[a-z_]*_windows .*Timeout' "$1" | awk '{print $1 " (timeout)"}'; } | sort -u | tr '\n' ' '
+# The first test that failed in a ctest log: the first gtest case to fail,
+# else the first ctest entry that failed (a timeout or crash names no case).
+first_catcher() {
+    local first
+    first="$(grep -m1 -o '^\[  FAILED  \] [A-Za-z0-9_/]*\.[A-Za-z0-9_./]*' "$1" | awk '{print $NF}')"
+    [ -n "$first" ] || first="$(sed -nE 's/.*Test +#[0-9]+: ([A-Za-z0-9_]+) \.*\*+([A-Za-z]+).*/\1 (\2)/p' "$1" | head -n 1)"
+    echo "${first:-unknown: see $1}"
 }
 
 printf '%-28s %-9s %s\n' "fault ($commit)" result "ctest entries"
@@ -111,8 +138,10 @@ for entry in "${faults[@]}"; do
         1) result="caught" ;;
         *) result="no-build" ;;
         esac
+        # A failure proves nothing where the unfaulted build fails too.
+        [ "$result" = caught ] && [ "${baseline["$regex $filter"]}" != passes ] && result="unproven"
     fi
     git -C "$src" checkout -q -- "$file"
     printf '%-28s %-9s %s%s\n' "$name" "$result" "$regex" "${filter:+ ($filter)}"
-    [ "$result" = caught ] && echo "    by: $(catchers "$log/$name.ctest.txt")"
+    [ "$result" = caught ] && echo "    by: $(first_catcher "$log/$name.ctest.txt")"
 done
