@@ -10,6 +10,7 @@
 #include "lock/mgtbgdlg.h"
 #include "lock/mgtlocker.h"
 #include "settings/registry.h"
+#include "settings/taskmgrpolicy.h"
 #include "testsupport.h"
 
 namespace {
@@ -357,11 +358,14 @@ TEST_F(Background, LockKeepsTheAutoStartEntryWhileItLasts) {
         return run && RegQueryValueExW(run.Get(), L"Marrowgate", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     };
     mgtLocker locker(&lockSettings, nullptr);
+    // Before the dialog, whose start may be slow: the task manager could end the lock meanwhile.
+    locker.HoldInput(nullptr);
+    EXPECT_TRUE(TaskManagerPolicy(store).HasRecord()) << "the task manager is open while the dialog is made";
+    EXPECT_NE(locker.TimerId(), 0u) << "no watchdog while the dialog is made";
     TestWindow dialog(L"unlock");
     locker.Start(dialog.Handle(), nullptr);
     EXPECT_TRUE(lockSettings.LockingFlag());
     EXPECT_TRUE(hasRunValue()) << "a restart during the lock locks again";
-    EXPECT_NE(locker.TimerId(), 0u);
     // The right password is final whatever became of the hooks (here: gone).
     locker.Abandon();
     EXPECT_TRUE(lockSettings.LockingFlag()) << "a lock that cannot go on stays marked";
