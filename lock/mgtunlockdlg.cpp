@@ -279,8 +279,12 @@ LRESULT mgtUnlockDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 bool mgtUnlockDlg::StartLock() {
     HWND owner = nullptr;
     if (!services_.settings.useOrgScreen && IsLockMode()) {
-        background_ = std::make_unique<mgtBgDlg>(services_.settings);
-        if (background_->Create(nullptr)) {
+        // One that still covers the screen stays: a new one would leave a gap.
+        if (background_ == nullptr || !IsWindow(background_->Handle())) {
+            background_ = std::make_unique<mgtBgDlg>(services_.settings);
+            background_->Create(nullptr);
+        }
+        if (IsWindow(background_->Handle())) {
             owner = background_->Handle();
             EnableWindow(owner, FALSE);
             ShowWindow(owner, SW_SHOW);
@@ -289,8 +293,7 @@ bool mgtUnlockDlg::StartLock() {
             UpdateWindow(owner);
         }
     }
-    // Input held before anything slow: the dialog's display name may wait
-    // for seconds on a domain controller.
+    // Input held, and the guardian on its way, before the dialog is made.
     services_.locker.HoldInput(owner);
     if (services_.beforeDialog) services_.beforeDialog();
     if (!Create(owner)) return false;

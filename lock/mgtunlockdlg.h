@@ -53,7 +53,7 @@ public:
 
     // Lock mode: shows the background (unless the screen stays visible), this
     // dialog over it, and starts holding the input. False when the dialog
-    // could not be created; nothing is started then.
+    // could not be created; the cover and the hold stay then.
     bool StartLock();
 
     bool Accepted() const { return accepted_; }
