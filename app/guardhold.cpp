@@ -19,9 +19,17 @@ bool IsAllowedWindow(HWND window) {
     return owner != 0 && owner == static_cast<DWORD>(g_allowedProcess);
 }
 
+// Sent from another thread: another program (only this thread covers and uncovers).
+bool FromOutside() {
+    return (InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_NOTIFY | ISMEX_CALLBACK)) != 0;
+}
+
 LRESULT CALLBACK CoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (IsIgnoredMessage(message)) return 0;
     if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATEANDEAT;
+    if (message == WM_WINDOWPOSCHANGING && FromOutside())
+        reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~static_cast<UINT>(SWP_HIDEWINDOW);
+    if (message == WM_SHOWWINDOW && wParam == FALSE && FromOutside()) return 0;
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -83,6 +91,11 @@ void GuardHold::Cover() {
     SetWindowPos(cover_, HWND_NOTOPMOST, left, top, width, height, SWP_NOACTIVATE);
     SetWindowPos(cover_, HWND_TOPMOST, left, top, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
     UpdateWindow(cover_);
+}
+
+void GuardHold::RenewHooks() {
+    if (hooks_.ThreadId() == 0) hooks_.Start();
+    else hooks_.Renew();
 }
 
 void GuardHold::Uncover() {

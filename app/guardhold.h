@@ -26,8 +26,8 @@ public:
     void Uncover();
     // Installs fresh hooks, then removes the old ones: the system drops a
     // hook that once failed to answer in time, and says nothing. Also
-    // retries a hook that failed. Returns at once.
-    void RenewHooks() { hooks_.Renew(); }
+    // retries a hook that failed, and a hook thread that never started.
+    void RenewHooks();
     bool Holds() const { return hooks_.Holds(); }
     HWND CoverWindow() const { return cover_; }
 

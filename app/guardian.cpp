@@ -27,6 +27,8 @@ const DWORD kLookMs = 50;
 // all there is because the lock cannot hold the input itself.
 const ULONGLONG kHookRenewalMs = 30000;
 const ULONGLONG kSoleHoldRenewalMs = 2000;
+// While no lock is up, how often the cover is raised again.
+const ULONGLONG kHoldAgainMs = 250;
 mgtGuardianLink* g_link = nullptr;
 
 exstring Decimal(uint64_t value) {
@@ -195,7 +197,7 @@ private:
         // it takes: giving up would open the desktop.
         for (;;) {
             AskSystemLockAfterFailures();
-            PumpWait(nullptr, delay);
+            WaitHolding(delay);
             if (Unlocked(state_)) return false;
             lock_ = StartRelayed(arguments, channel_, instanceName_);
             if (lock_.Held()) break;
@@ -221,6 +223,20 @@ private:
     void RenewHooks() {
         hold_.RenewHooks();
         renewed_ = GetTickCount64();
+    }
+
+    // Waits out a back-off with the cover raised again and the hooks renewed
+    // every short while: anything may have come above the cover or dropped a
+    // hook meanwhile, and this hold is all there is.
+    void WaitHolding(DWORD delayMs) {
+        const ULONGLONG deadline = GetTickCount64() + delayMs;
+        for (;;) {
+            hold_.Cover();
+            if (GetTickCount64() - renewed_ >= kSoleHoldRenewalMs || !hold_.Holds()) RenewHooks();
+            const ULONGLONG now = GetTickCount64();
+            if (now >= deadline || Unlocked(state_)) return;
+            PumpWait(nullptr, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, kHoldAgainMs)));
+        }
     }
 
     LockChannel channel_;

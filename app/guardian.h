@@ -107,6 +107,8 @@ public:
     void Start(DWORD adopted);
     // Called every kTickMs: a few waits of zero time.
     void Tick();
+    // A guardian runs and holds the input itself.
+    bool Guarded() const { return guardianUp_; }
 
     static constexpr UINT kTickMs = 200;
     // The lock retries its guardian at least this often: it never stays

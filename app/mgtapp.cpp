@@ -34,12 +34,26 @@ const exchar kOnlineHelp[] = L"https://quarnwick.example/marrowgate/help";
 // and for one that was just unlocked and still holds the role.
 const ULONGLONG kStartingGraceMs = 3000;
 const ULONGLONG kLeavingWaitMs = 300;
+// How often a lock whose dialog could not be made tries again.
+const DWORD kDialogRetryMs = 500;
 
 // Static construction order of the members is the declaration order in mgtApp.
 mgtApp g_application;
 
 exstring ProcessArguments() {
     return exstring(ArgumentsOf(GetCommandLineW()));
+}
+
+// Dispatches this thread's messages, the timers of the watchdog and the
+// guardian link among them, for `ms`; a WM_QUIT from outside is dropped.
+void DispatchFor(DWORD ms) {
+    const ULONGLONG deadline = GetTickCount64() + ms;
+    for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            if (message.message != WM_QUIT) DispatchMessageW(&message);
+    }
 }
 
 excmdline ProcessSwitches() {
@@ -249,28 +263,35 @@ bool mgtApp::LockNow(const AdoptedLink& adopted) {
     UnlockServices services = Services();
     services.channel = state;
     services.onMessage = [this](HWND window, UINT message) { OnActivationRequest(window, message, true); };
+    mgtGuardianLink guardian(channel, restart_.Name());
+    bool guardianStarted = false;
     // The background covers the screen and the input is held by now: this
-    // lock has come up.
-    services.beforeDialog = [this, state] {
+    // lock has come up, and is guarded before the dialog is made.
+    services.beforeDialog = [this, state, &guardian, &guardianStarted, relock, &adopted] {
         if (state != nullptr) InterlockedExchange(&state->lockProcess, static_cast<LONG>(GetCurrentProcessId()));
+        if (!guardianStarted) guardian.Start(relock ? adopted.guardian : 0);
+        guardianStarted = true;
         PrepareWindows();
     };
     mgtUnlockDlg dialog(false, std::move(services));
     SetMainWindow(&dialog);
     bool result = false;
-    mgtGuardianLink guardian(channel, restart_.Name());
     bool started = dialog.StartLock();
-    if (started) {
-        guardian.Start(relock ? adopted.guardian : 0);
-        RestartHelperIfGone(settings_);
-        // Only the right password ends the lock: a WM_QUIT posted from
-        // outside goes unheeded, and windows destroyed behind the lock's
-        // back are made again.
-        while (started && !dialog.Accepted()) {
+    RestartHelperIfGone(settings_);
+    // Only the right password ends the lock: a WM_QUIT posted from outside
+    // goes unheeded, and windows destroyed behind the lock's back are made
+    // again. A dialog that cannot be made leaves the cover and the hold:
+    // tried again until the guardian is up, which then starts a fresh lock.
+    while (!dialog.Accepted()) {
+        if (started) {
             SetExitCode(0);
             result = Run();
-            if (!dialog.Accepted() && !IsWindow(dialog.Handle())) started = dialog.StartLock();
+        } else if (guardian.Guarded()) {
+            break;
+        } else {
+            DispatchFor(kDialogRetryMs);
         }
+        if (!dialog.Accepted() && !IsWindow(dialog.Handle())) started = dialog.StartLock();
     }
     // Stopped before the dialog goes, so no hook outlives its windows; only
     // the right password clears the lock's mark, so that a lock that could

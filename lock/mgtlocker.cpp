@@ -276,6 +276,17 @@ bool mgtLocker::HoldInput(HWND background) {
     // release the hook then drops: a Win key would make letters shortcuts.
     ReleaseHeldModifiers();
     ReportHold();
+    // Right after the hooks, before the dialog and its slow start: the task
+    // manager could end the lock meanwhile, and a failed hook is retried.
+    if (timerId_ == 0) {
+        lastTick_ = GetTickCount64();
+        timerId_ = SetTimer(nullptr, 0, kWatchdogMs, WatchdogTimerProc);
+    }
+    if (settings_ != nullptr) {
+        settings_->LockingFlag(1);
+        TaskManagerPolicy(settings_->Store()).Close();
+        AccessibilityShortcuts(settings_->Store()).Close();
+    }
     return holds;
 }
 
@@ -286,13 +297,7 @@ void mgtLocker::Start(HWND dialog, HWND background) {
     lastTick_ = GetTickCount64();
     // The window that had the foreground before the lock is no intruder.
     lastIntruder_ = GetForegroundWindow();
-    if (timerId_ == 0) timerId_ = SetTimer(nullptr, 0, kWatchdogMs, WatchdogTimerProc);
     zorderWatch_.Start(background_ != nullptr ? background_ : dialog_, CoverAgain, this);
-    if (settings_ != nullptr) {
-        settings_->LockingFlag(1);
-        TaskManagerPolicy(settings_->Store()).Close();
-        AccessibilityShortcuts(settings_->Store()).Close();
-    }
 
     LookUpShutdownBlockReasons();
     if (blockReasonCreate_ == nullptr) return;

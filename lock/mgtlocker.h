@@ -25,11 +25,13 @@ public:
     mgtLocker& operator=(const mgtLocker&) = delete;
 
     // Covers nothing itself: holds the input, from the hook thread, once the
-    // background (if any) covers the screen and before anything slow. True
-    // when both hooks are in place; the watchdog retries otherwise.
+    // background (if any) covers the screen and before anything slow, and
+    // with it the mark, the closed task manager and accessibility shortcuts
+    // and the watchdog. True when both hooks are in place; the watchdog
+    // retries otherwise.
     bool HoldInput(HWND background);
     // The rest of a lock once the dialog exists (holding the input first if
-    // that has not happened yet): the watchdog, the mark, the block reasons.
+    // that has not happened yet): the window order watch, the block reasons.
     void Start(HWND dialog, HWND background);
     // The right password: tells the guardian first, then ends the lock and
     // clears its mark, whatever state the hooks are in.

@@ -20,6 +20,7 @@
 namespace {
 
 const UINT kCheckCapsLock = WM_APP + 40;
+const UINT kDisplayNameKnown = WM_APP + 42;
 const UINT_PTR kWaitTimer = 41;
 const UINT kWaitTickMs = 250;
 
@@ -173,12 +174,21 @@ void mgtUnlockDlg::ShowAttemptsLine(const exstring& text) {
 
 void mgtUnlockDlg::ShowLockedBy() {
     if (lockedByLine_.Handle() == nullptr && !AddLine(lockedByLine_)) return;
-    SYSTEMTIME started{};
-    GetLocalTime(&started);
+    GetLocalTime(&lockedAt_);
+    // Looked up once, off this thread: the account name stands in until the
+    // display name arrives.
+    if (nameLookup_ == nullptr) nameLookup_ = DisplayNameLookup::Start(services_.displayName);
+    exstring name;
+    if (nameLookup_ != nullptr) nameLookup_->Notify(Handle(), kDisplayNameKnown);
+    if (nameLookup_ == nullptr || !nameLookup_->Result(name) || name.empty()) name = UserAccountName();
+    SetLockedByText(name);
+}
+
+void mgtUnlockDlg::SetLockedByText(const exstring& name) {
     wchar_t time[64] = {};
-    if (GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &started, nullptr, time, 64) == 0)
-        swprintf(time, 64, L"%02u:%02u", started.wHour, started.wMinute);
-    const exstring text = services_.strings.GetText(L"password", L"lockedby", UserDisplayName(), time);
+    if (GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &lockedAt_, nullptr, time, 64) == 0)
+        swprintf(time, 64, L"%02u:%02u", lockedAt_.wHour, lockedAt_.wMinute);
+    const exstring text = services_.strings.GetText(L"password", L"lockedby", name, time);
     SetWindowTextW(lockedByLine_.Handle(), text.c_str());
     ShowWindow(lockedByLine_.Handle(), SW_SHOWNA);
 }
@@ -226,6 +236,12 @@ LRESULT mgtUnlockDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (services_.onMessage) services_.onMessage(Handle(), message);
     if (message == kCheckCapsLock) {
         UpdateCapsLockNote();
+        return 0;
+    }
+    if (message == kDisplayNameKnown) {
+        exstring name;
+        if (nameLookup_ != nullptr && nameLookup_->Result(name) && !name.empty() && lockedByLine_.Handle() != nullptr)
+            SetLockedByText(name);
         return 0;
     }
     if (message == WM_TIMER && wParam == kWaitTimer) {
@@ -279,8 +295,12 @@ LRESULT mgtUnlockDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 bool mgtUnlockDlg::StartLock() {
     HWND owner = nullptr;
     if (!services_.settings.useOrgScreen && IsLockMode()) {
-        background_ = std::make_unique<mgtBgDlg>(services_.settings);
-        if (background_->Create(nullptr)) {
+        // One that still covers the screen stays: a new one would leave a gap.
+        if (background_ == nullptr || !IsWindow(background_->Handle())) {
+            background_ = std::make_unique<mgtBgDlg>(services_.settings);
+            background_->Create(nullptr);
+        }
+        if (IsWindow(background_->Handle())) {
             owner = background_->Handle();
             EnableWindow(owner, FALSE);
             ShowWindow(owner, SW_SHOW);
@@ -289,8 +309,7 @@ bool mgtUnlockDlg::StartLock() {
             UpdateWindow(owner);
         }
     }
-    // Input held before anything slow: the dialog's display name may wait
-    // for seconds on a domain controller.
+    // Input held, and the guardian on its way, before the dialog is made.
     services_.locker.HoldInput(owner);
     if (services_.beforeDialog) services_.beforeDialog();
     if (!Create(owner)) return false;

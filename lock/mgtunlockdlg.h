@@ -13,6 +13,7 @@
 #include "../ui/mgtbasedlg.h"
 #include "guessthrottle.h"
 #include "mgtbgdlg.h"
+#include "username.h"
 
 class exMenu;
 class exmlang;
@@ -35,6 +36,8 @@ struct UnlockServices {
     // The channel to the guardian, where wrong passwords are counted too, so
     // that a relock hands out no fresh free tries.
     LockChannelState* channel = nullptr;
+    // Looks up the name on the "Locked by" line, off the window thread.
+    DisplayNameLookup::LookupFn displayName = UserDisplayName;
 };
 
 // "2 incorrect attempts, the last at 14:02", in the user's time format.
@@ -53,7 +56,7 @@ public:
 
     // Lock mode: shows the background (unless the screen stays visible), this
     // dialog over it, and starts holding the input. False when the dialog
-    // could not be created; nothing is started then.
+    // could not be created; the cover and the hold stay then.
     bool StartLock();
 
     bool Accepted() const { return accepted_; }
@@ -74,6 +77,7 @@ private:
     void ShowAttemptsLine(const exstring& text);
     // "Locked by <user> at <time>", so that a passer-by knows whose desk it is.
     void ShowLockedBy();
+    void SetLockedByText(const exstring& name);
     // Shows the seconds left of a wait, or the attempts again once it is over.
     void UpdateWait();
     void UpdateCapsLockNote();
@@ -90,6 +94,8 @@ private:
     exButton layout_;
     CapsLockNote capsLockNote_;
     exStatic lockedByLine_;
+    SYSTEMTIME lockedAt_{};
+    std::shared_ptr<DisplayNameLookup> nameLookup_;
     exStatic attemptsLine_;
     // A keypad key went down while Num Lock was off.
     bool keypadUsed_ = false;

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <lm.h>
 
+#include <thread>
+
 #include "../app/shell/uniquehandle.h"
 
 namespace {
@@ -90,8 +92,46 @@ exstring UserDisplayName() {
     // security provider, Kerberos included, megabytes for one name.
     exstring account, display;
     if (!LocalAccount(account) || !LocalFullName(account, display)) display = SecurityDisplayName();
-    if (!display.empty()) return display;
+    return !display.empty() ? display : UserAccountName();
+}
+
+exstring UserAccountName() {
     wchar_t name[kNameUnits] = {};
     DWORD size = kNameUnits;
     return GetUserNameW(name, &size) ? exstring(name) : exstring();
+}
+
+std::shared_ptr<DisplayNameLookup> DisplayNameLookup::Start(LookupFn lookup) {
+    auto shared = std::make_shared<DisplayNameLookup>();
+    try {
+        std::thread([shared, lookup] { shared->Finish(lookup()); }).detach();
+    } catch (...) {
+        return nullptr;
+    }
+    return shared;
+}
+
+void DisplayNameLookup::Notify(HWND window, UINT message) {
+    const std::lock_guard<std::mutex> guard(mutex_);
+    window_ = window;
+    message_ = message;
+}
+
+bool DisplayNameLookup::Result(exstring& name) const {
+    const std::lock_guard<std::mutex> guard(mutex_);
+    if (done_) name = name_;
+    return done_;
+}
+
+void DisplayNameLookup::Finish(const exstring& name) {
+    HWND window = nullptr;
+    UINT message = 0;
+    {
+        const std::lock_guard<std::mutex> guard(mutex_);
+        name_ = name;
+        done_ = true;
+        window = window_;
+        message = message_;
+    }
+    if (window != nullptr) PostMessageW(window, message, 0, 0);
 }

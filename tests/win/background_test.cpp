@@ -7,10 +7,14 @@
 #include <functional>
 #include <vector>
 
+#include "lang/mgtmlang.h"
 #include "lock/mgtbgdlg.h"
 #include "lock/mgtlocker.h"
+#include "lock/mgtunlockdlg.h"
 #include "settings/registry.h"
+#include "settings/taskmgrpolicy.h"
 #include "testsupport.h"
+#include "toolkit/exmenu.h"
 
 namespace {
 
@@ -313,6 +317,10 @@ TEST_F(Background, WindowRefusesToCloseAndFollowsADisplayChange) {
 // through the password, the guardian's.
 TEST_F(Background, ALockThatCannotGoOnStaysMarked) {
     mgtLocker locker(settings.get(), nullptr);
+    // Before the dialog, whose start may be slow: the task manager could end the lock meanwhile.
+    locker.HoldInput(nullptr);
+    EXPECT_TRUE(TaskManagerPolicy(settings->Store()).HasRecord()) << "the task manager is open while the dialog is made";
+    EXPECT_NE(locker.TimerId(), 0u) << "no watchdog while the dialog is made";
     TestWindow dialog(L"unlock");
     locker.Start(dialog.Handle(), nullptr);
     EXPECT_TRUE(settings->LockingFlag());
@@ -321,6 +329,37 @@ TEST_F(Background, ALockThatCannotGoOnStaysMarked) {
     EXPECT_TRUE(settings->LockingFlag()) << "a lock that cannot go on stays marked";
     locker.Stop();
     EXPECT_FALSE(settings->LockingFlag());
+}
+
+HANDLE g_nameAnswers = nullptr;
+bool g_nameWaitedOut = false;
+
+// As a domain controller out of reach: it answers only when the test lets it.
+exstring SlowDisplayName() {
+    g_nameWaitedOut = WaitForSingleObject(g_nameAnswers, 10000) != WAIT_OBJECT_0;
+    return L"Slow Name";
+}
+
+TEST_F(Background, ADisplayNameThatTakesLongHoldsUpNoLockStart) {
+    mgtMLang strings;
+    exMenu menu;
+    mgtLocker locker(nullptr, nullptr);
+    const UniqueHandle answers(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    g_nameAnswers = answers.Get();
+    UnlockServices services{*settings, locker, strings, menu, nullptr, nullptr, nullptr};
+    services.displayName = SlowDisplayName;
+    mgtUnlockDlg dialog(false, std::move(services));
+    ASSERT_TRUE(dialog.StartLock());
+    EXPECT_TRUE(locker.IsLocked());
+    SetEvent(answers.Get());
+    const auto namedLine = [&] {
+        for (HWND child = GetWindow(dialog.Handle(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+            if (WindowTextOf(child).find(L"Locked by Slow Name") == 0) return true;
+        return false;
+    };
+    EXPECT_TRUE(WaitFor(namedLine, 5s)) << "the name never reached the dialog";
+    EXPECT_FALSE(g_nameWaitedOut) << "the lock start waited for the display name";
+    locker.Stop();
 }
 
 } // namespace

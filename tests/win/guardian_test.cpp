@@ -314,7 +314,21 @@ TEST_F(GuardedLock, NeverGivesUpWhileNoLockComesUp) {
         ended.push_back(fresh);
     }
     EXPECT_EQ(Guardian(), guardian) << "the guardian gave up";
-    EXPECT_FALSE(FullScreenWindowsOf(guardian).empty()) << "the screen lies open";
+    const std::vector<HWND> covers = FullScreenWindowsOf(guardian);
+    ASSERT_FALSE(covers.empty()) << "the screen lies open";
+    // Hidden or covered from outside during the back-off, it is back on top
+    // long before the next start.
+    const auto onTop = [&] {
+        for (HWND above = GetWindow(covers[0], GW_HWNDPREV); above != nullptr; above = GetWindow(above, GW_HWNDPREV))
+            if (IsWindowVisible(above)) return false;
+        return IsWindowVisible(covers[0]) != FALSE;
+    };
+    ShowWindow(covers[0], SW_HIDE);
+    EXPECT_TRUE(WaitFor(onTop, 1s)) << "the cover stayed hidden";
+    {
+        TestWindow above(L"above", WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST);
+        EXPECT_TRUE(WaitFor(onTop, 1s)) << "the cover stayed below another window";
+    }
     ForceForeground(witness);
     WaitFor([&] { return GetForegroundWindow() == witness; }, 2s);
     Keys({'Q'});
