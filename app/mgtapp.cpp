@@ -277,7 +277,6 @@ bool mgtApp::LockNow(const AdoptedLink& adopted) {
     SetMainWindow(&dialog);
     bool result = false;
     bool started = dialog.StartLock();
-    RestartHelperIfGone(settings_);
     // Only the right password ends the lock: a WM_QUIT posted from outside
     // goes unheeded, and windows destroyed behind the lock's back are made
     // again. A dialog that cannot be made leaves the cover and the hold:
@@ -300,6 +299,9 @@ bool mgtApp::LockNow(const AdoptedLink& adopted) {
         locker_.Stop();
         // No longer a lock: a lock request from now on need not give way.
         lockMarker_.Reset();
+        // Not while locked: a helper has nothing to do then, and its windows
+        // appearing would make the lock cover itself again as the owner types.
+        RestartHelperIfGone(settings_);
     } else {
         locker_.Abandon();
     }
