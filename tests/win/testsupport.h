@@ -87,7 +87,6 @@ public:
     ScratchKey(const ScratchKey&) = delete;
     ScratchKey& operator=(const ScratchKey&) = delete;
     HKEY Handle() const { return key_; }
-    const exstring& Path() const { return path_; }
 
 private:
     exstring path_;
@@ -319,11 +318,6 @@ inline std::string DescribeEdges() {
     std::string text = "screen edges show ";
     for (COLORREF color : EdgeColors()) text += Hex(color);
     return text;
-}
-
-// The screen's pixels over a window's client area.
-inline std::vector<COLORREF> Capture(HWND window) {
-    return Shot(window).pixels;
 }
 
 inline size_t Differences(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b) {
