@@ -90,7 +90,8 @@ TEST(ExwndBinding, MessagesPassTheObjectFirstThenThePreviousProcedure) {
 
     object.Detach(false);
     EXPECT_TRUE(IsWindow(window));
-    EXPECT_EQ(SendMessageW(window, WM_APP + 1, 0, 0), 0) << "the object still sees messages";
+    EXPECT_EQ(SendMessageW(window, WM_APP + 5, 0, 0), 55) << "the previous procedure is not back";
+    EXPECT_EQ(object.saw.size(), 2u) << "the object still sees messages";
     EXPECT_EQ(exWnd::FromHandle(window), nullptr);
     EXPECT_EQ(object.Handle(), nullptr);
     // An unbound object can be bound again.
