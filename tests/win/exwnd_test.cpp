@@ -1,4 +1,4 @@
-// Binding and message routing of window objects, and their timers.
+// Binding and message routing of window objects.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -7,7 +7,6 @@
 
 #include "testsupport.h"
 #include "toolkit/exwnd.h"
-#include "toolkit/exwndtimer.h"
 
 namespace {
 
@@ -206,40 +205,14 @@ TEST_F(Reflection, FontsReachEveryChild) {
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(childWindow, WM_GETFONT, 0, 0)), font);
 }
 
-// IDs are handed out per window from kFirstId, freed with their timer; a tick
-// arrives with its ID; StopAllOfWindow ends every timer of the window.
-TEST(WindowTimers, IdsPerWindowTicksAndStopAll) {
-    TestWindow first(L"first");
-    TestWindow second(L"second");
-    std::vector<std::unique_ptr<exWndTimer>> timers;
-    for (UINT_PTR i = 0; i <= exWndTimer::kIdsPerWindow; ++i) {
-        timers.push_back(std::make_unique<exWndTimer>());
-        timers.back()->SetWindow(first.Handle());
-        EXPECT_EQ(timers.back()->Start(), i < exWndTimer::kIdsPerWindow) << i;
-        EXPECT_EQ(timers.back()->Id(), i < exWndTimer::kIdsPerWindow ? exWndTimer::kFirstId + i : 0u);
-    }
-    timers[5].reset();
-    exWndTimer reuse, elsewhere;
-    reuse.SetWindow(first.Handle());
-    ASSERT_TRUE(reuse.Start());
-    EXPECT_EQ(reuse.Id(), exWndTimer::kFirstId + 5);
-    EXPECT_FALSE(elsewhere.Start()) << "no window yet";
-    elsewhere.SetWindow(second.Handle());
-    ASSERT_TRUE(elsewhere.Start());
-    EXPECT_EQ(elsewhere.Id(), exWndTimer::kFirstId);
-
-    // Watched without dispatching, so the tick stays in the queue to be seen.
-    MSG message{};
-    bool ticked = false;
-    for (int i = 0; i < 300 && !ticked; ++i) {
-        ticked = PeekMessageW(&message, second.Handle(), WM_TIMER, WM_TIMER, PM_REMOVE) && message.wParam == elsewhere.Id();
-        if (!ticked) Sleep(10);
-    }
-    EXPECT_TRUE(ticked);
-    exWndTimer::StopAllOfWindow(second.Handle());
-    EXPECT_EQ(elsewhere.Id(), 0u);
-    EXPECT_FALSE(elsewhere.Stop());
-    timers.clear();
+// As the lock's dialog drops its system menu and becomes a tool window.
+TEST(ExwndStyle, ModifyRemovesAndAdds) {
+    Recorder object;
+    ASSERT_TRUE(object.SubclassWindow(MakeRecordingWindow()));
+    object.ModifyStyle(WS_SYSMENU, WS_VSCROLL, true);
+    object.ModifyStyleEx(0, WS_EX_TOOLWINDOW, true);
+    EXPECT_EQ(object.GetStyle() & (WS_SYSMENU | WS_VSCROLL), WS_VSCROLL);
+    EXPECT_NE(object.GetExStyle() & WS_EX_TOOLWINDOW, 0);
 }
 
 } // namespace
