@@ -131,29 +131,20 @@ protected:
     ReflectingChild child;
 };
 
-TEST_F(Reflection, CommandsReachTheChildObject) {
-    SendMessageW(parentWindow, WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), reinterpret_cast<LPARAM>(childWindow));
-    EXPECT_EQ(child.commands, 1);
-    EXPECT_TRUE(parent.saw.empty());
-
-    child.handleCommand = false;
-    SendMessageW(parentWindow, WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), reinterpret_cast<LPARAM>(childWindow));
-    EXPECT_EQ(child.commands, 2);
-    EXPECT_EQ(parent.saw, std::vector<UINT>{WM_COMMAND});
-}
-
-TEST_F(Reflection, OwnerDrawAndColoursReachTheChildButNeverForMenus) {
+// A command or drawing the child takes stays with it; one it leaves goes on
+// to the parent. Its colours are the child's to choose.
+TEST_F(Reflection, CommandsDrawingAndColoursGoToTheChildFirst) {
     DRAWITEMSTRUCT item{};
     item.CtlType = ODT_BUTTON;
     item.hwndItem = childWindow;
-    EXPECT_EQ(SendMessageW(parentWindow, WM_DRAWITEM, 42, reinterpret_cast<LPARAM>(&item)), TRUE);
-    EXPECT_EQ(child.draws, 1);
-    EXPECT_TRUE(parent.saw.empty());
-
-    child.handleDraw = false;  // the base implementation marks it unhandled
-    SendMessageW(parentWindow, WM_DRAWITEM, 42, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(child.draws, 2);
-    EXPECT_EQ(parent.saw, std::vector<UINT>{WM_DRAWITEM});
+    for (const bool handled : {true, false}) {
+        child.handleCommand = child.handleDraw = handled;  // the base OnDrawItem marks it unhandled
+        SendMessageW(parentWindow, WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), reinterpret_cast<LPARAM>(childWindow));
+        SendMessageW(parentWindow, WM_DRAWITEM, 42, reinterpret_cast<LPARAM>(&item));
+        const std::vector<UINT> passedOn = handled ? std::vector<UINT>() : std::vector<UINT>{WM_COMMAND, WM_DRAWITEM};
+        EXPECT_EQ(parent.saw, passedOn);
+    }
+    EXPECT_TRUE(child.commands == 2 && child.draws == 2);
 
     HDC dc = GetDC(parentWindow);
     child.brush = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
