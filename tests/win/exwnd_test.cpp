@@ -1,12 +1,12 @@
-// Binding and message routing of window objects, and their timers.
+// Binding and message routing of window objects.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "testsupport.h"
 #include "toolkit/exwnd.h"
-#include "toolkit/exwndtimer.h"
 
 namespace {
 
@@ -76,9 +76,6 @@ TEST(ExwndBinding, MessagesPassTheObjectFirstThenThePreviousProcedure) {
     Recorder object;
     ASSERT_TRUE(object.SubclassWindow(window));
     EXPECT_EQ(exWnd::FromHandle(window), &object);
-    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)), exWnd::SharedWindowProc);
-    EXPECT_EQ(object.PreviousProc(), RecordingProc);
-
     g_previousSaw.clear();
     EXPECT_EQ(SendMessageW(window, WM_APP + 1, 0, 0), 11);       // handled by the object
     EXPECT_EQ(SendMessageW(window, WM_APP + 5, 0, 0), 55);       // passed on
@@ -92,7 +89,8 @@ TEST(ExwndBinding, MessagesPassTheObjectFirstThenThePreviousProcedure) {
 
     object.Detach(false);
     EXPECT_TRUE(IsWindow(window));
-    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)), RecordingProc);
+    EXPECT_EQ(SendMessageW(window, WM_APP + 5, 0, 0), 55) << "the previous procedure is not back";
+    EXPECT_EQ(object.saw.size(), 2u) << "the object still sees messages";
     EXPECT_EQ(exWnd::FromHandle(window), nullptr);
     EXPECT_EQ(object.Handle(), nullptr);
     // An unbound object can be bound again.
@@ -133,35 +131,20 @@ protected:
     ReflectingChild child;
 };
 
-TEST_F(Reflection, CommandsReachTheChildObject) {
-    SendMessageW(parentWindow, WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), reinterpret_cast<LPARAM>(childWindow));
-    EXPECT_EQ(child.commands, 1);
-    EXPECT_TRUE(parent.saw.empty());
-
-    child.handleCommand = false;
-    SendMessageW(parentWindow, WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), reinterpret_cast<LPARAM>(childWindow));
-    EXPECT_EQ(child.commands, 2);
-    EXPECT_EQ(parent.saw, std::vector<UINT>{WM_COMMAND});
-}
-
-TEST_F(Reflection, OwnerDrawAndColoursReachTheChildButNeverForMenus) {
+// A command or drawing the child takes stays with it; one it leaves goes on
+// to the parent. Its colours are the child's to choose.
+TEST_F(Reflection, CommandsDrawingAndColoursGoToTheChildFirst) {
     DRAWITEMSTRUCT item{};
     item.CtlType = ODT_BUTTON;
     item.hwndItem = childWindow;
-    EXPECT_EQ(SendMessageW(parentWindow, WM_DRAWITEM, 42, reinterpret_cast<LPARAM>(&item)), TRUE);
-    EXPECT_EQ(child.draws, 1);
-    EXPECT_TRUE(parent.saw.empty());
-
-    child.handleDraw = false;  // the base implementation marks it unhandled
-    SendMessageW(parentWindow, WM_DRAWITEM, 42, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(child.draws, 2);
-    EXPECT_EQ(parent.saw, std::vector<UINT>{WM_DRAWITEM});
-
-    item.CtlType = ODT_MENU;
-    child.handleDraw = true;
-    SendMessageW(parentWindow, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(child.draws, 2);
-    EXPECT_EQ(parent.saw.size(), 2u);
+    for (const bool handled : {true, false}) {
+        child.handleCommand = child.handleDraw = handled;  // the base OnDrawItem marks it unhandled
+        SendMessageW(parentWindow, WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), reinterpret_cast<LPARAM>(childWindow));
+        SendMessageW(parentWindow, WM_DRAWITEM, 42, reinterpret_cast<LPARAM>(&item));
+        const std::vector<UINT> passedOn = handled ? std::vector<UINT>() : std::vector<UINT>{WM_COMMAND, WM_DRAWITEM};
+        EXPECT_EQ(parent.saw, passedOn);
+    }
+    EXPECT_TRUE(child.commands == 2 && child.draws == 2);
 
     HDC dc = GetDC(parentWindow);
     child.brush = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
@@ -171,46 +154,38 @@ TEST_F(Reflection, OwnerDrawAndColoursReachTheChildButNeverForMenus) {
     ReleaseDC(parentWindow, dc);
 }
 
-// Measuring and notifications, which no control of the program takes: one
-// message each, then one that is not reflected (a menu; no sender ID).
-TEST_F(Reflection, MeasuringAndNotifications) {
-    MEASUREITEMSTRUCT measure{ODT_BUTTON, 42, 0, 0, 0, 0};
-    SendMessageW(parentWindow, WM_MEASUREITEM, 42, reinterpret_cast<LPARAM>(&measure));
-    EXPECT_EQ(child.measures, 1);
-    measure.CtlType = ODT_MENU;
-    SendMessageW(parentWindow, WM_MEASUREITEM, 42, reinterpret_cast<LPARAM>(&measure));
-    EXPECT_EQ(child.measures, 1);
-    NMHDR header{childWindow, 42, static_cast<UINT>(-2)};  // NM_CLICK
-    EXPECT_EQ(SendMessageW(parentWindow, WM_NOTIFY, 42, reinterpret_cast<LPARAM>(&header)), 77);
-    header.idFrom = 0;
-    SendMessageW(parentWindow, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
-    EXPECT_EQ(child.notifies, 1);
-}
-
-// Sent from another thread, as another program would: WM_NOTIFY is never
-// read, and an *ITEM message only when it names the receiver's own child.
-TEST_F(Reflection, PointerMessagesFromAnotherThreadNameOwnChildrenOnly) {
+// Item messages reach the child they name, never for a menu; sent from
+// another thread, as another program would, WM_NOTIFY is never read, and an
+// *ITEM message only when it names the receiver's own child.
+TEST_F(Reflection, ItemMessagesReachOnlyTheOwnChildTheyName) {
     ReflectingChild stranger;  // bound, but no child of the parent
     ASSERT_TRUE(stranger.SubclassWindow(MakeRecordingWindow()));
-    struct Forgery { const char* name; UINT message; HWND item; UINT id; ReflectingChild* target;
-                     int ReflectingChild::*counter; int reached; };
-    const Forgery forgeries[] = {
-        {"own child drawn", WM_DRAWITEM, childWindow, 42, &child, &ReflectingChild::draws, 1},
-        {"stranger drawn", WM_DRAWITEM, stranger.Handle(), 42, &stranger, &ReflectingChild::draws, 0},
-        {"own child, wrong ID", WM_DRAWITEM, childWindow, 43, &child, &ReflectingChild::draws, 0},
-        {"own child measured", WM_MEASUREITEM, nullptr, 42, &child, &ReflectingChild::measures, 1},
-        {"notification of own child", WM_NOTIFY, childWindow, 42, &child, &ReflectingChild::notifies, 0},
+    struct Case { const char* name; bool elsewhere; UINT message, type; HWND item; UINT id; ReflectingChild* target;
+                  int ReflectingChild::*counter; int reached; };
+    const Case cases[] = {
+        {"menu drawn", false, WM_DRAWITEM, ODT_MENU, childWindow, 42, &child, &ReflectingChild::draws, 0},
+        {"own child measured", false, WM_MEASUREITEM, ODT_BUTTON, nullptr, 42, &child, &ReflectingChild::measures, 1},
+        {"menu measured", false, WM_MEASUREITEM, ODT_MENU, nullptr, 42, &child, &ReflectingChild::measures, 0},
+        {"own child notifies", false, WM_NOTIFY, 0, childWindow, 42, &child, &ReflectingChild::notifies, 1},
+        {"notification, no ID", false, WM_NOTIFY, 0, childWindow, 0, &child, &ReflectingChild::notifies, 0},
+        {"own child drawn", true, WM_DRAWITEM, ODT_BUTTON, childWindow, 42, &child, &ReflectingChild::draws, 1},
+        {"stranger drawn", true, WM_DRAWITEM, ODT_BUTTON, stranger.Handle(), 42, &stranger, &ReflectingChild::draws, 0},
+        {"own child, wrong ID", true, WM_DRAWITEM, ODT_BUTTON, childWindow, 43, &child, &ReflectingChild::draws, 0},
+        {"own child measured", true, WM_MEASUREITEM, ODT_BUTTON, nullptr, 42, &child, &ReflectingChild::measures, 1},
+        {"own child notifies", true, WM_NOTIFY, 0, childWindow, 42, &child, &ReflectingChild::notifies, 0},
     };
-    for (const Forgery& f : forgeries) {
-        SCOPED_TRACE(f.name);
-        const int before = f.target->*f.counter;
-        DRAWITEMSTRUCT draw{ODT_BUTTON, f.id, 0, 0, 0, f.item, nullptr, {}, 0};
-        MEASUREITEMSTRUCT measure{ODT_BUTTON, f.id, 0, 0, 0, 0};
-        NMHDR header{f.item, f.id, static_cast<UINT>(-2)};
-        void* data = f.message == WM_DRAWITEM ? static_cast<void*>(&draw)
-                   : f.message == WM_MEASUREITEM ? static_cast<void*>(&measure) : static_cast<void*>(&header);
-        SendFromElsewhere(parentWindow, f.message, f.id, reinterpret_cast<LPARAM>(data));
-        EXPECT_EQ(f.target->*f.counter - before, f.reached);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + (c.elsewhere ? ", another thread" : ""));
+        const int before = c.target->*c.counter;
+        DRAWITEMSTRUCT draw{c.type, c.id, 0, 0, 0, c.item, nullptr, {}, 0};
+        MEASUREITEMSTRUCT measure{c.type, c.id, 0, 0, 0, 0};
+        NMHDR header{c.item, c.id, static_cast<UINT>(-2)};  // NM_CLICK
+        void* data = c.message == WM_DRAWITEM ? static_cast<void*>(&draw)
+                   : c.message == WM_MEASUREITEM ? static_cast<void*>(&measure) : static_cast<void*>(&header);
+        const auto lParam = reinterpret_cast<LPARAM>(data);
+        if (c.elsewhere) SendFromElsewhere(parentWindow, c.message, c.id, lParam);
+        else SendMessageW(parentWindow, c.message, c.id, lParam);
+        EXPECT_EQ(c.target->*c.counter - before, c.reached);
     }
 }
 
@@ -221,68 +196,14 @@ TEST_F(Reflection, FontsReachEveryChild) {
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(childWindow, WM_GETFONT, 0, 0)), font);
 }
 
-TEST(ExwndSearch, DeeperMatchInsideTheDirectChildWins) {
-    TestWindow top(L"top");
-    auto make = [](HWND parent, int id) {
-        return CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 5, 5, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-    };
-    HWND direct = make(top.Handle(), 7);
-    HWND inner = make(direct, 7);
-    HWND nested = make(make(top.Handle(), 8), 9);
-    EXPECT_EQ(exWnd::FindDescendant(top.Handle(), 7), inner);
-    EXPECT_EQ(exWnd::FindDescendant(top.Handle(), 9), nested);
-    EXPECT_EQ(exWnd::FindDescendant(top.Handle(), 10), nullptr);
-    EXPECT_EQ(exWnd::FindDescendant(nullptr, 7), nullptr);
-}
-
-TEST(ExwndStyle, ModifyWritesOnlyChanges) {
-    HWND window = MakeRecordingWindow();
+// As the lock's dialog drops its system menu and becomes a tool window.
+TEST(ExwndStyle, ModifyRemovesAndAdds) {
     Recorder object;
-    EXPECT_EQ(object.ModifyStyle(0, WS_VISIBLE), 0) << "unbound";
-    ASSERT_TRUE(object.SubclassWindow(window));
-    EXPECT_EQ(object.ModifyStyle(0, WS_CAPTION), 0);
-    EXPECT_EQ(object.ModifyStyle(WS_MAXIMIZEBOX, 0, true), 1);
-    EXPECT_EQ(object.GetStyle() & WS_MAXIMIZEBOX, 0);
-    EXPECT_EQ(object.ModifyStyleEx(0, WS_EX_TOOLWINDOW), 1);
+    ASSERT_TRUE(object.SubclassWindow(MakeRecordingWindow()));
+    object.ModifyStyle(WS_SYSMENU, WS_VSCROLL, true);
+    object.ModifyStyleEx(0, WS_EX_TOOLWINDOW, true);
+    EXPECT_EQ(object.GetStyle() & (WS_SYSMENU | WS_VSCROLL), WS_VSCROLL);
     EXPECT_NE(object.GetExStyle() & WS_EX_TOOLWINDOW, 0);
-    DestroyWindow(window);
-}
-
-// IDs are handed out per window from kFirstId, freed with their timer; a tick
-// arrives with its ID; StopAllOfWindow ends every timer of the window.
-TEST(WindowTimers, IdsPerWindowTicksAndStopAll) {
-    TestWindow first(L"first");
-    TestWindow second(L"second");
-    std::vector<std::unique_ptr<exWndTimer>> timers;
-    for (UINT_PTR i = 0; i <= exWndTimer::kIdsPerWindow; ++i) {
-        timers.push_back(std::make_unique<exWndTimer>());
-        timers.back()->SetWindow(first.Handle());
-        EXPECT_EQ(timers.back()->Start(), i < exWndTimer::kIdsPerWindow) << i;
-        EXPECT_EQ(timers.back()->Id(), i < exWndTimer::kIdsPerWindow ? exWndTimer::kFirstId + i : 0u);
-    }
-    timers[5].reset();
-    exWndTimer reuse, elsewhere;
-    reuse.SetWindow(first.Handle());
-    ASSERT_TRUE(reuse.Start());
-    EXPECT_EQ(reuse.Id(), exWndTimer::kFirstId + 5);
-    EXPECT_FALSE(elsewhere.Start()) << "no window yet";
-    elsewhere.SetWindow(second.Handle());
-    ASSERT_TRUE(elsewhere.Start());
-    EXPECT_EQ(elsewhere.Id(), exWndTimer::kFirstId);
-
-    // Watched without dispatching, so the tick stays in the queue to be seen.
-    MSG message{};
-    bool ticked = false;
-    for (int i = 0; i < 300 && !ticked; ++i) {
-        ticked = PeekMessageW(&message, second.Handle(), WM_TIMER, WM_TIMER, PM_REMOVE) && message.wParam == elsewhere.Id();
-        if (!ticked) Sleep(10);
-    }
-    EXPECT_TRUE(ticked);
-    exWndTimer::StopAllOfWindow(second.Handle());
-    EXPECT_EQ(elsewhere.Id(), 0u);
-    EXPECT_FALSE(elsewhere.Stop());
-    timers.clear();
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-// A password field's text asked for by another thread or program: it stays
-// in the process, and the field stays masked. (Forged lifecycle and close messages are sent to the real
-// lock end to end.)
+// What another thread or program can ask of the lock's controls: a password
+// field's text stays in the process, and the field stays masked. (Forged
+// lifecycle and close messages are sent to the real lock end to end.)
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,24 +14,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(Forgery, PasswordFieldTextStaysInTheProcess) {
-    TestWindow parent(L"forgery");
-    for (const bool password : {true, false}) {
-        HWND field = CreateWindowExW(0, L"EDIT", L"secret", WS_CHILD | WS_VISIBLE | (password ? ES_PASSWORD : 0), 10,
-                                     10, 100, 20, parent.Handle(), nullptr, nullptr, nullptr);
-        exScrollBox box;
-        box.Attach(field);
-        wchar_t text[16] = L"unchanged";
-        SendFromElsewhere(box.Handle(), WM_GETTEXT, 16, reinterpret_cast<LPARAM>(text));
-        EXPECT_STREQ(text, password ? L"" : L"secret");
-        EXPECT_EQ(SendFromElsewhere(box.Handle(), WM_GETTEXTLENGTH), password ? 0 : 6);
-        EXPECT_EQ(SendMessageW(box.Handle(), WM_GETTEXTLENGTH, 0, 0), 6) << "its own thread reads the field";
-    }
-}
-
-// The toolkit's password field, framed by its scroll box as in the main
-// window's dialogs: unmasked, then asked through box and field alike.
-TEST(Forgery, FramedPasswordFieldIsNeitherReadNorUnmasked) {
+// The toolkit's password field, framed by its scroll box as in the lock's
+// dialog: another program unmasks it, then asks box and field alike for its
+// text every way there is. Its own thread still reads it, and nothing is
+// copied or cut out of it.
+TEST(Forgery, PasswordFieldGivesNothingAway) {
     TestWindow parent(L"forgery");
     Theme().SetAppearance(Appearance::kDark);
     exEdit field;
@@ -42,10 +29,21 @@ TEST(Forgery, FramedPasswordFieldIsNeitherReadNorUnmasked) {
         SendFromElsewhere(target, EM_SETPASSWORDCHAR, 0);
         wchar_t text[16] = {16};
         EXPECT_EQ(SendFromElsewhere(target, WM_GETTEXT, 16, reinterpret_cast<LPARAM>(text)), 0);
+        EXPECT_STREQ(text, L"");
         EXPECT_EQ(SendFromElsewhere(target, WM_GETTEXTLENGTH), 0);
         EXPECT_EQ(SendFromElsewhere(target, EM_GETLINE, 0, reinterpret_cast<LPARAM>(text)), 0);
+        EXPECT_EQ(SendMessageW(target, WM_GETTEXTLENGTH, 0, 0), 6) << "its own thread reads the field";
     }
     EXPECT_NE(SendMessageW(field.Handle(), EM_GETPASSWORDCHAR, 0, 0), 0) << "unmasked";
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    SendMessageW(field.Handle(), EM_SETSEL, 0, -1);
+    SendFromElsewhere(field.Handle(), WM_COPY);
+    SendMessageW(field.Handle(), WM_CUT, 0, 0);
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT)) << "copied or cut out";
+    EXPECT_EQ(GetWindowTextLengthW(field.Handle()), 6) << "cut";
     Theme().SetAppearance(Appearance::kSystemColours);
 }
 

@@ -87,7 +87,6 @@ public:
     ScratchKey(const ScratchKey&) = delete;
     ScratchKey& operator=(const ScratchKey&) = delete;
     HKEY Handle() const { return key_; }
-    const exstring& Path() const { return path_; }
 
 private:
     exstring path_;
@@ -204,11 +203,8 @@ inline std::vector<DWORD> ProgramProcesses() {
 }
 
 inline void KillProcess(DWORD id) {
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-    if (process == nullptr) return;
-    TerminateProcess(process, 1);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
+    Process process{UniqueHandle(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)), id};
+    process.Kill();
 }
 
 // Ends every process of the program. A lock and its guardian bring each
@@ -302,11 +298,9 @@ inline std::vector<COLORREF> EdgeColors() {
     const RECT s = VirtualScreen();
     const LONG midX = (s.left + s.right) / 2, midY = (s.top + s.bottom) / 2;
     std::vector<COLORREF> colors;
-    HDC dc = GetDC(nullptr);
     for (const LONG x : {s.left + 3, midX, s.right - 4})
         for (const LONG y : {s.top + 3, midY, s.bottom - 4})
-            if (x != midX || y != midY) colors.push_back(GetPixel(dc, x, y));
-    ReleaseDC(nullptr, dc);
+            if (x != midX || y != midY) colors.push_back(ScreenPixel(x, y));
     return colors;
 }
 
@@ -319,11 +313,6 @@ inline std::string DescribeEdges() {
     std::string text = "screen edges show ";
     for (COLORREF color : EdgeColors()) text += Hex(color);
     return text;
-}
-
-// The screen's pixels over a window's client area.
-inline std::vector<COLORREF> Capture(HWND window) {
-    return Shot(window).pixels;
 }
 
 inline size_t Differences(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b) {
@@ -359,8 +348,7 @@ inline void Type(const char* text) {
 }
 
 inline POINT CentreOf(HWND window) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
+    const RECT rect = WindowRectOf(window);
     return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 

@@ -9,6 +9,7 @@
 #include <cwctype>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/shell/foreground.h"
@@ -28,9 +29,9 @@ const int kInfoId = 1001, kFieldId = 1005, kOptionsId = 1006, kLayoutId = 1018;
 // The field once its picture stops changing: the lock covers the screen
 // before its dialog has finished painting.
 std::vector<COLORREF> SettledCapture(HWND window) {
-    std::vector<COLORREF> last = Capture(window), now;
+    std::vector<COLORREF> last = Shot(window).pixels, now;
     WaitFor([&] {
-        now = Capture(window);
+        now = Shot(window).pixels;
         const bool same = Differences(now, last) == 0;
         last = now;
         return same;
@@ -52,7 +53,7 @@ protected:
         if (witness != nullptr) PostMessageW(witness, WM_QUIT, 0, 0);
         if (witnessProcess.ExitCode(3000) == STILL_ACTIVE) witnessProcess.Kill();
         CleanRegistry();
-        for (const wchar_t* name : {L"mg_e2e_bg.bmp", L"mg_e2e_bg_new.bmp"}) DeleteFileW(TempPath(name).c_str());
+        DeleteFileW(TempPath(L"mg_e2e_bg.bmp").c_str());
     }
 
     ::testing::AssertionResult StartWitness() {
@@ -162,14 +163,28 @@ TEST_F(UnlockEndToEnd, LockHoldsEverythingUntilTheRightPassword) {
         ASSERT_TRUE(program.Running() && WaitFor([&] { return GetForegroundWindow() == dialog; }, 2s))
             << "after key " << chord.back() << " in front: " << Describe({GetForegroundWindow()});
     }
-    std::vector<HWND> windows = FullScreenWindowsOf(program.id);
-    ASSERT_EQ(windows.size(), 1u) << "no single background: " << Describe(VisibleWindowsOf(program.id));
-    windows.push_back(dialog);
-    for (HWND target : windows)
-        for (UINT message : {WM_CLOSE, WM_QUERYENDSESSION})
-            EXPECT_EQ(Ask(target, message), 0) << "message " << message << " to " << Describe({target});
+    // What other programs can send or post to the lock's windows and controls.
+    std::vector<HWND> shown = FullScreenWindowsOf(program.id);
+    ASSERT_EQ(shown.size(), 1u) << "no single background: " << Describe(VisibleWindowsOf(program.id));
+    shown.push_back(dialog);
+    std::vector<HWND> windows = shown;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        windows.push_back(child);
+    EXPECT_EQ(Ask(dialog, WM_QUERYENDSESSION), 0) << "the lock agreed to end the session";
+    const std::pair<UINT, WPARAM> forgeries[] = {{WM_CLOSE, 0},      {WM_DESTROY, 0},          {WM_NCDESTROY, 0},
+                                                 {WM_QUIT, 0},       {WM_ENDSESSION, TRUE},    {WM_COMMAND, IDCANCEL},
+                                                 {WM_SYSCOMMAND, SC_MINIMIZE}, {WM_SYSCOMMAND, SC_CLOSE}};
+    for (const auto& forgery : forgeries)
+        for (HWND window : windows) {
+            PostMessageW(window, forgery.first, forgery.second, 0);
+            Ask(window, forgery.first, forgery.second);
+        }
     Settle();
-    for (HWND window : windows) EXPECT_TRUE(IsWindowVisible(window)) << "closed: " << Describe({window});
+    ASSERT_TRUE(program.Running()) << "forged messages ended the lock with " << program.ExitCode(0);
+    for (HWND window : shown) EXPECT_TRUE(IsWindow(window)) << "destroyed: " << Describe({window});
+    // Waited for: under Wine the watchdog hides the dialog for the moment of a restack.
+    EXPECT_TRUE(WaitFor([&] { return FindDialog(program.id) == dialog && IsWindowVisible(shown[0]); }, 2s))
+        << "closed, hidden or made again: " << Describe(VisibleWindowsOf(program.id));
 
     // Input aimed at the program that had the focus before the lock.
     ForceForeground(witness);
@@ -187,9 +202,9 @@ TEST_F(UnlockEndToEnd, LockHoldsEverythingUntilTheRightPassword) {
     for (LRESULT left = FieldLength(); left > 0; --left) Keys({VK_BACK});
     ASSERT_TRUE(WaitFor([&] { return FieldLength() == 0; }, 2s));
     Submit("wrong");
-    EXPECT_TRUE(WaitFor([&] { return FieldLength() == 0 && Differences(Capture(field), banner) > 50; }, 3s))
+    EXPECT_TRUE(WaitFor([&] { return FieldLength() == 0 && Differences(Shot(field).pixels, banner) > 50; }, 3s))
         << "after a wrong password the field holds " << FieldLength() << " characters and differs from its banner in "
-        << Differences(Capture(field), banner) << " pixels";
+        << Differences(Shot(field).pixels, banner) << " pixels";
     Keys({VK_RETURN});  // on the empty field: nothing
     Settle();
     ASSERT_TRUE(program.Running()) << "a wrong password ended the lock with " << program.ExitCode(0);
@@ -219,19 +234,12 @@ TEST_F(UnlockEndToEnd, LockHoldsEverythingUntilTheRightPassword) {
 
 TEST_F(UnlockEndToEnd, OriginalScreenWithHint) {
     ASSERT_TRUE(Configure({kPassword, L"the first cat's name, in lower case", true, {}}));
-    ASSERT_TRUE(StartWitness());
     const std::vector<COLORREF> before = EdgeColors();
     ASSERT_TRUE(Lock(L"+lock"));
     ASSERT_TRUE(WaitFor([] { return LockingFlag() == 1; }, 3s));
     Settle();
     EXPECT_TRUE(FullScreenWindowsOf(program.id).empty()) << Describe(VisibleWindowsOf(program.id));
     EXPECT_EQ(EdgeColors(), before) << "the screen must keep what it showed";
-
-    // The witness stays visible: only the lock keeps the click away from it.
-    ClickAt(CentreOf(witness));
-    Settle();
-    EXPECT_EQ(Ask(witness, kQueryClicks), 0) << "a click reached the witness";
-
     ExpectFocusInField();
     const std::vector<COLORREF> banner = SettledCapture(field);
     ASSERT_NO_FATAL_FAILURE(ChooseHintItem());
@@ -240,30 +248,21 @@ TEST_F(UnlockEndToEnd, OriginalScreenWithHint) {
     const COLORREF hot = GetSysColor(COLOR_HOTLIGHT);
     const bool pale = GetRValue(hot) > 160 && GetGValue(hot) > 160 && GetBValue(hot) > 160;
     const COLORREF link = pale ? RGB(0, 102, 204) : hot;
-    EXPECT_TRUE(WaitFor([&] { return Count(Capture(field), link) > Count(banner, link) + 20; }, 3s))
-        << "no hint in " << Hex(link) << ": " << Count(Capture(field), link) << " such pixels, "
+    EXPECT_TRUE(WaitFor([&] { return Count(Shot(field).pixels, link) > Count(banner, link) + 20; }, 3s))
+        << "no hint in " << Hex(link) << ": " << Count(Shot(field).pixels, link) << " such pixels, "
         << Count(banner, link) << " with the banner; the field differs from its banner in "
-        << Differences(Capture(field), banner) << " pixels";
+        << Differences(Shot(field).pixels, banner) << " pixels";
     EXPECT_EQ(FieldLength(), 0);
     UnlockAndExpectTheEnd();
-
-    // The guardian ends a moment after the lock; until then its hold drops the click.
-    EXPECT_TRUE(WaitFor([] { return ProgramProcesses().empty(); }, 3s)) << "the guardian outlived the unlock";
-    ClickAt(CentreOf(witness));
-    EXPECT_TRUE(WaitFor([&] { return Ask(witness, kQueryClicks) >= 1; }, 3s)) << "control: the click after the unlock";
 }
 
 TEST_F(UnlockEndToEnd, NoPasswordPictureAndGreyedHint) {
-    const exstring picture = TempPath(L"mg_e2e_bg.bmp"), replacement = TempPath(L"mg_e2e_bg_new.bmp");
+    const exstring picture = TempPath(L"mg_e2e_bg.bmp");
     WriteBmp(picture, kPictureColor);
-    WriteBmp(replacement, kLockColor);
     ASSERT_TRUE(Configure({"", {}, false, picture}));
     ASSERT_TRUE(Lock(L"+boot"));
     EXPECT_TRUE(WaitFor([] { return EdgesAre(kPictureColor); }, 5s))
         << "the picture " << Hex(kPictureColor) << " does not cover the screen: " << DescribeEdges();
-    EXPECT_TRUE(MoveFileExW(replacement.c_str(), picture.c_str(), MOVEFILE_REPLACE_EXISTING))
-        << "the shown picture cannot be replaced: error " << GetLastError();
-    EXPECT_TRUE(DeleteFileW(picture.c_str())) << "the shown picture cannot be deleted: error " << GetLastError();
 
     EXPECT_TRUE(UnlockEnabled()) << "without a password Unlock is enabled at once";
     // Only the empty field matches no password.
@@ -275,7 +274,7 @@ TEST_F(UnlockEndToEnd, NoPasswordPictureAndGreyedHint) {
     const std::vector<COLORREF> banner = SettledCapture(field);
     ASSERT_NO_FATAL_FAILURE(ChooseHintItem());
     Settle();
-    EXPECT_LT(Differences(Capture(field), banner), 30u) << "the greyed hint item changed the field";
+    EXPECT_LT(Differences(Shot(field).pixels, banner), 30u) << "the greyed hint item changed the field";
     ASSERT_TRUE(program.Running());
     ClickAt(CentreOf(GetDlgItem(dialog, IDOK)));
     EXPECT_EQ(program.ExitCode(5000), 0u) << "Unlock on the empty field ends a lock without password";
@@ -292,18 +291,8 @@ TEST_F(UnlockEndToEnd, LoginGuardsTheProgram) {
         EXPECT_TRUE(FullScreenWindowsOf(program.id).empty()) << "the login locks nothing";
         if (way == 0) ClickAt(CentreOf(GetDlgItem(dialog, IDCANCEL)));
         else Keys({VK_ESCAPE});
-        bool other = false;
-        std::string seen;
-        WaitFor([&] {
-            for (HWND window : VisibleWindowsOf(program.id))
-                if (window != dialog) {
-                    other = true;
-                    seen = Describe({window});
-                }
-            return !program.Running();
-        }, 5s);
-        EXPECT_EQ(program.ExitCode(0), 0u) << (way == 0 ? "Cancel" : "Esc");
-        EXPECT_FALSE(other) << "another window appeared after " << (way == 0 ? "Cancel" : "Esc") << ": " << seen;
+        EXPECT_EQ(program.ExitCode(5000), 0u) << (way == 0 ? "Cancel" : "Esc") << " left "
+                                               << Describe(VisibleWindowsOf(program.id));
     }
 
     // A wrong password first is counted and kept out; the right one opens the main window.
@@ -324,55 +313,6 @@ TEST_F(UnlockEndToEnd, LoginGuardsTheProgram) {
 }
 
 } // namespace
-
-// What other programs of the same user can do to a lock: send or post it
-// messages, raise their own windows over it. None of it ends, hides or wedges
-// the lock; the right password still ends it afterwards.
-TEST_F(UnlockEndToEnd, ForgedMessagesAndRaisedWindowsChangeNothing) {
-    for (const bool originalScreen : {false, true}) {
-        SCOPED_TRACE(originalScreen ? "original screen" : "background");
-        ASSERT_TRUE(Configure({kPassword, {}, originalScreen, {}}));
-        ASSERT_TRUE(StartWitness());
-        const COLORREF witnessColor = ScreenPixel(witness, 20, 20);
-        ASSERT_TRUE(Lock(L"+lock"));
-        std::vector<HWND> windows = VisibleWindowsOf(program.id);
-        for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-            windows.push_back(child);
-        struct Forgery { UINT message; WPARAM wParam; };
-        const Forgery forgeries[] = {{WM_CLOSE, 0},           {WM_DESTROY, 0},        {WM_NCDESTROY, 0},
-                                     {WM_QUIT, 0},            {WM_ENDSESSION, TRUE},  {WM_COMMAND, IDCANCEL},
-                                     {WM_SYSCOMMAND, SC_MINIMIZE}, {WM_SYSCOMMAND, SC_CLOSE}};
-        for (const Forgery& forgery : forgeries)
-            for (HWND window : windows) {
-                PostMessageW(window, forgery.message, forgery.wParam, 0);
-                Ask(window, forgery.message, forgery.wParam);
-            }
-        // Another program's window brought up over the lock, active and topmost.
-        SetWindowPos(witness, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        ForceForeground(witness);
-        Keys({'Q'});
-        ClickAt(CentreOf(witness));
-        Settle(1200ms);
-        ASSERT_TRUE(program.Running()) << "the lock ended with " << program.ExitCode(0);
-        // Waited for: under Wine the watchdog hides the dialog for the moment of a restack.
-        EXPECT_TRUE(WaitFor([&] { return FindDialog(program.id) == dialog; }, 2s))
-            << "the dialog was made again: " << Describe(VisibleWindowsOf(program.id));
-        EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 2s));
-        if (!originalScreen) {
-            EXPECT_NE(ScreenPixel(witness, 20, 20), witnessColor) << "the other program's window shows over the lock";
-        }
-        ClickAt(CentreOf(witness));
-        Settle();
-        EXPECT_EQ(Ask(witness, kQueryClicks), 0) << "a click reached the raised window";
-        EXPECT_EQ(Ask(witness, kQueryKeyCount, 'Q'), 0) << "a key reached the raised window";
-        ExpectFocusInField();
-        UnlockAndExpectTheEnd();
-        SetWindowPos(witness, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        PostMessageW(witness, WM_QUIT, 0, 0);
-        witnessProcess.ExitCode(3000);
-        witness = nullptr;
-    }
-}
 
 // Another program's window, however it is shown over a running lock, is
 // covered again within a few frames (the watchdog's ticks alone take up to
@@ -419,45 +359,6 @@ TEST_F(UnlockEndToEnd, NoWindowOfAnotherProgramShowsOverTheLock) {
     UnlockAndExpectTheEnd();
 }
 
-// Another program unmasks the field, then asks for its text every way there
-// is: nothing comes out, and the screen still shows the mask.
-TEST_F(UnlockEndToEnd, PasswordFieldGivesNothingAway) {
-    ASSERT_TRUE(Configure({}));
-    ASSERT_TRUE(Lock(L"+lock"));
-    ExpectFocusInField();
-    Type("open4");
-    ASSERT_TRUE(WaitFor([&] { return FieldLength() == 5; }, 3s));
-    Settle();  // the last mask character drawn
-    const std::vector<COLORREF> masked = SettledCapture(field);
-    if (OpenClipboard(nullptr)) {
-        EmptyClipboard();
-        CloseClipboard();
-    }
-    DWORD_PTR answer = 0;
-    auto send = [&](UINT message, WPARAM wParam, LPARAM lParam) {
-        answer = 0xDEAD;
-        SendMessageTimeoutW(field, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &answer);
-        return static_cast<LRESULT>(answer);
-    };
-    send(EM_SETPASSWORDCHAR, 0, 0);
-    InvalidateRect(field, nullptr, TRUE);
-    wchar_t text[16] = L"unchanged";
-    send(WM_GETTEXT, 16, reinterpret_cast<LPARAM>(text));
-    EXPECT_STREQ(text, L"");
-    EXPECT_EQ(send(WM_GETTEXTLENGTH, 0, 0), 0);
-    wchar_t line[16] = {16};
-    EXPECT_EQ(send(EM_GETLINE, 0, reinterpret_cast<LPARAM>(line)), 0);
-    send(EM_SETSEL, 0, -1);
-    send(WM_COPY, 0, 0);
-    send(WM_CUT, 0, 0);
-    send(EM_SETSEL, 5, 5);
-    EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT)) << "copied or cut out";
-    EXPECT_EQ(FieldLength(), 5) << "cut";
-    // The caret may blink in one picture and not in the other: a few pixels.
-    const size_t changed = Differences(SettledCapture(field), masked);
-    EXPECT_LT(changed, 40u) << "the field changed its look: unmasked";
-}
-
 // A password value of the wrong type, length or digits is damaged, never "no
 // password": no lock that anyone can open, and no query that says yes.
 TEST_F(UnlockEndToEnd, DamagedPasswordNeverOpens) {
@@ -465,7 +366,6 @@ TEST_F(UnlockEndToEnd, DamagedPasswordNeverOpens) {
     const exstring empty = L"\"" + Program() + L"\" +checkpwd \"\"";
     struct Damage { const char* name; DWORD type; std::wstring text; };
     const Damage damages[] = {{"a number", REG_DWORD, L""},
-                              {"too short", REG_SZ, L"0123456789abcdef"},
                               {"not hex", REG_SZ, L"0123456789abcdef0123456789abcdeg"},
                               {"empty", REG_SZ, L""}};
     const exstring globalPath = exstring(kKeyPath) + L"\\global";
@@ -509,7 +409,7 @@ TEST_F(UnlockEndToEnd, DamagedPasswordNeverOpens) {
         }
 
     // A lock request says why it does not lock, then offers the main window.
-    ASSERT_TRUE(store(damages[2], kDamaged));
+    ASSERT_TRUE(store(damages[1], kDamaged));
     program = Start(L"\"" + Program() + L"\" +lock");
     HWND box = nullptr;
     ASSERT_TRUE(WaitFor([&] {
