@@ -34,11 +34,10 @@ faults=(
 "picture-path-backslash-n~settings/escaping.cpp~s/ case 'r': case 'n': case 't'://~core_tests~^core_tests_windows$~Escaping.*"
 "settings-clock-default-off~settings/mgtsettings.cpp~s/FlagOr(chosen->Get(kGlobal, L\"showClock\"), true)/FlagOr(chosen->Get(kGlobal, L\"showClock\"), false)/~settings_tests~^settings_tests_windows$~SettingsStoreTest.StoredValuesLoad"
 "native-read-never-grows~settings/nativekeys.cpp~s/        buffer.resize(std::max<size_t>(needed,.*/        return status;/~settings_tests~^settings_tests_windows$~TreeStore.MalformedStringDataLoadsSafely"
-"native-user-root-is-machine~settings/nativekeys.cpp~s/directory = CurrentUser();/directory = nullptr, name = L\"\\\\\\\\Registry\\\\\\\\Machine\\\\\\\\\" + path;/~settings_tests~^settings_tests_windows$~RegistryValues.RootsReadAsTheRegistryLibraryReadsThem"
 "settings-save-stamped-by-clock~settings/mgtsettings.cpp~s/    modifiedTime = NextSaveStamp();/    modifiedTime = CurrentFileTime();/~settings_tests~^settings_tests_windows$~SettingsStoreTest.SaveIsNewerThanEitherRootWhateverTheClock"
 "password-marker-read-as-digest~settings/storedpassword.cpp~s/password.text != kSupersededPassword &&/true \&\&/~core_tests~^core_tests_windows$~StoredPassword.FormsReadFromTheTwoValues"
 "old-digest-kept-after-unlock~settings/mgtsettings.cpp~s/if (Password.form == PasswordRecord::Form::kLegacy) MovePasswordToSaltedForm(password);//~settings_tests~^settings_tests_windows$~SettingsStoreTest.RightUnlockMovesTheOldDigestToTheSaltedForm"
-"salted-key-half-the-text~settings/passwordcheck.cpp~s/password.size() \* sizeof(exchar)/password.size()/~settings_tests~^settings_tests_windows$~SettingsStoreTest.NewPasswordsAreSaltedEachTheirOwnWay"
+"salted-key-half-the-text~settings/passwordcheck.cpp~s/password.size() \* sizeof(exchar)/password.size()/~marrowgate~^checkpwd_golden$~"
 "salted-unreadable-falls-back~settings/storedpassword.cpp~s/const bool hasSalted = saltedDigest.state == StoredText::State::kUnreadable ||/const bool hasSalted =/~core_tests~^core_tests_windows$~StoredPassword.*"
 "taskmgr-prior-restored-as-dword~settings/taskmgrpolicy.cpp~s/nullptr, size, header.type);/nullptr, size, REG_DWORD);/~e2e_tests marrowgate~^e2e_tests_windows$~UnlockEndToEnd.TaskManagerClosedWhileLocked"
 # toolkit
