@@ -8,6 +8,22 @@
 
 #include "app/shell/uniquehandle.h"
 
+// The program's settings key, below either root.
+inline constexpr wchar_t kKeyPath[] = L"Software\\Quarnwick\\Marrowgate";
+
+// Whether the program's settings exist below either root, so that a benchmark
+// that writes its own can tell whether to remove them afterwards.
+inline bool SettingsExist() {
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(root, kKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+            RegCloseKey(key);
+            return true;
+        }
+    }
+    return false;
+}
+
 // The benchmark's own folder, with a trailing backslash.
 inline std::wstring Directory() {
     wchar_t path[MAX_PATH] = {};

@@ -34,7 +34,6 @@ using Clock = std::chrono::steady_clock;
 
 const COLORREF kColor = RGB(10, 120, 30);
 const POINT kProbe = {20, 20};  // far from the centred dialog
-const wchar_t kKeyPath[] = L"Software\\Quarnwick\\Marrowgate";
 const wchar_t kProgramFile[] = L"marrowgate.exe";
 const int kLockNowButton = 1002;
 const DWORD kStartTimeoutMs = 15000;
@@ -328,17 +327,6 @@ double HoldRun(const std::wstring& program) {
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-bool SettingsExist() {
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(root, kKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-            RegCloseKey(key);
-            return true;
-        }
-    }
-    return false;
 }
 
 // A per-user value as it was, put back as it was (or removed) afterwards.

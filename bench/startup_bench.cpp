@@ -11,24 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "benchprocess.h"
 #include "settings/mgtsettings.h"
 #include "settings/passwordcheck.h"
 #include "settings/systemkdf.h"
 
 namespace {
-
-const wchar_t kKeyPath[] = L"Software\\Quarnwick\\Marrowgate";
-
-bool SettingsExist() {
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(root, kKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-            RegCloseKey(key);
-            return true;
-        }
-    }
-    return false;
-}
 
 // A salted password stored for the run; the user's own comes back after.
 class BenchPassword {
@@ -68,13 +56,6 @@ double TimeOneDigest() {
                             sizeof(salt), kPasswordRounds, key, sizeof(key)))
         return -1;
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-}
-
-std::wstring Directory() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    PathRemoveFileSpecW(path);
-    return std::wstring(path) + L"\\";
 }
 
 // Seconds from CreateProcessW to the end of the process; negative on failure.

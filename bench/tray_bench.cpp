@@ -23,7 +23,6 @@ namespace {
 
 const COLORREF kColor = RGB(10, 120, 30);
 const POINT kProbe = {20, 20};
-const wchar_t kKeyPath[] = L"Software\\Quarnwick\\Marrowgate";
 const DWORD kTimeoutMs = 15000;
 const int kHourOfLooks = 3600;
 const int kRuns = 3;
@@ -196,16 +195,6 @@ void MeasureLatency(const std::wstring& directory) {
     std::printf("  \"+lock\" started directly:   median %.0f ms\n", Median(direct));
     std::printf("  end of the idle time:        median %.0f ms (%.2fx \"+lock\")\n", Median(idle),
                 Median(idle) / std::max(Median(direct), 1.0));
-}
-
-bool SettingsExist() {
-    HKEY key = nullptr;
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-        if (RegOpenKeyExW(root, kKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-            RegCloseKey(key);
-            return true;
-        }
-    return false;
 }
 
 // The helper with five minutes' timeout and the full-screen floor, both idle,
