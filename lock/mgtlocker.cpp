@@ -291,8 +291,10 @@ bool mgtLocker::HoldInput(HWND background) {
 }
 
 void mgtLocker::Start(HWND dialog, HWND background) {
-    // At once when the input is held already.
-    HoldInput(background);
+    // Held once per lock: again, it would write the policies twice and
+    // release the modifiers while the owner may already be typing.
+    if (!Engaged() || timerId_ == 0) HoldInput(background);
+    background_ = background;
     dialog_ = dialog;
     lastTick_ = GetTickCount64();
     // The window that had the foreground before the lock is no intruder.
