@@ -2,9 +2,9 @@
 
 #include "../text/pathutil.h"
 #include "../text/textutil.h"
-#include "shell/excmdline.h"
-#include "shell/exprocess.h"
-#include "shell/foreground.h"
+#include "../base/excmdline.h"
+#include "../base/exprocess.h"
+#include "../base/foreground.h"
 
 namespace {
 

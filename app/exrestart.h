@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "../text/exstring.h"
-#include "shell/uniquehandle.h"
+#include "../base/uniquehandle.h"
 
 // What a restart marker on a command line carries.
 struct RestartMarkerParse {

@@ -13,7 +13,7 @@
 
 #include "../text/exstring.h"
 #include "lockpresence.h"
-#include "shell/uniquehandle.h"
+#include "../base/uniquehandle.h"
 
 class exrestart;
 class LockChannel;

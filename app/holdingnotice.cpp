@@ -1,7 +1,7 @@
 #include "holdingnotice.h"
 
 #include "../lock/lockchannel.h"
-#include "shell/exprocess.h"
+#include "../base/exprocess.h"
 #include "switches.h"
 
 bool StartLockAndAwaitHold(const exstring& program, DWORD timeoutMs) {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "../text/exstring.h"
-#include "shell/uniquehandle.h"
+#include "../base/uniquehandle.h"
 
 // The helper's side: starts `program` with "+lock <event>" and waits up to
 // `timeoutMs` for the word; true when it came.

@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "../text/exstring.h"
-#include "shell/uniquehandle.h"
+#include "../base/uniquehandle.h"
 
 // What is known about another process and about this one.
 struct ProcessFacts {

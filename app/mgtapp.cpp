@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "../app/shell/excmdline.h"
+#include "../base/excmdline.h"
 #include "../lock/mgtunlockdlg.h"
 #include "../res/resource.h"
 #include "../settings/accessshortcuts.h"

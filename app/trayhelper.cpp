@@ -13,7 +13,7 @@
 #include "holdingnotice.h"
 #include "idlewatch.h"
 #include "lockpresence.h"
-#include "shell/exprocess.h"
+#include "../base/exprocess.h"
 #include "switches.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "../text/exstring.h"
 #include "../toolkit/exmenu.h"
 #include "../toolkit/exwnd.h"
-#include "shell/uniquehandle.h"
+#include "../base/uniquehandle.h"
 
 class exmlang;
 class mgtSettings;

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/shell/uniquehandle.h"
+#include "base/uniquehandle.h"
 
 // The program's settings key, below either root.
 inline constexpr wchar_t kKeyPath[] = L"Software\\Quarnwick\\Marrowgate";

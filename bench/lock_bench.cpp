@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell/uniquehandle.h"
+#include "base/uniquehandle.h"
 #include "benchprocess.h"
 #include "settings/mgtsettings.h"
 

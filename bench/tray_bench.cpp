@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell/uniquehandle.h"
+#include "base/uniquehandle.h"
 #include "benchprocess.h"
 #include "app/trayhelper.h"
 #include "settings/mgtsettings.h"

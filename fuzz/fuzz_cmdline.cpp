@@ -1,7 +1,7 @@
 // Tokenizing never fails, and quoting then tokenizing gives the tokens back.
 #include <cstdlib>
 
-#include "app/shell/excmdline.h"
+#include "base/excmdline.h"
 #include "fuzzinput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,6 +1,6 @@
 #include "mgtlocker.h"
 
-#include "../app/shell/foreground.h"
+#include "../base/foreground.h"
 #include "../lang/exmlang.h"
 #include "../settings/accessshortcuts.h"
 #include "../settings/mgtsettings.h"

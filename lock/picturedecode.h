@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "../app/shell/uniquehandle.h"
+#include "../base/uniquehandle.h"
 
 // Owns one bitmap.
 struct BitmapKind {

@@ -5,7 +5,7 @@
 
 #include <thread>
 
-#include "../app/shell/uniquehandle.h"
+#include "../base/uniquehandle.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "../app/shell/excmdline.h"
-#include "../app/shell/windowplacement.h"
+#include "../base/excmdline.h"
+#include "../base/windowplacement.h"
 #include "../text/pathutil.h"
 #include "../text/textutil.h"
 #include "exini.h"

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "../app/shell/uniquehandle.h"
+#include "../base/uniquehandle.h"
 #include "../text/exstring.h"
 
 // Keys opened by this file's functions (never the predefined roots).

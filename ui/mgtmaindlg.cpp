@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "../app/shell/exprocess.h"
+#include "../base/exprocess.h"
 #include "../lang/exmlang.h"
 #include "../res/resource.h"
 #include "../settings/mgtsettings.h"

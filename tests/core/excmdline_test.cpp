@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/shell/excmdline.h"
+#include "base/excmdline.h"
 #include "testtext.h"
 
 namespace {

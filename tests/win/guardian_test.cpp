@@ -6,8 +6,8 @@
 
 #include "app/guardhold.h"
 #include "app/guardian.h"
-#include "app/shell/excmdline.h"
-#include "app/shell/foreground.h"
+#include "base/excmdline.h"
+#include "base/foreground.h"
 #include "testsupport.h"
 #include "lockhost/lockhostprotocol.h"
 

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/shell/foreground.h"
+#include "base/foreground.h"
 #include "lock/lockchannel.h"
 #include "lock/mgtlocker.h"
 #include "lockhost/lockhostprotocol.h"

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "app/shell/foreground.h"
+#include "base/foreground.h"
 #include "app/version.h"
 #include "testsupport.h"
 #include "res/resource.h"

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell/uniquehandle.h"
+#include "base/uniquehandle.h"
 #include "settings/mgtsettings.h"
 #include "settings/passwordcheck.h"
 #include "text/exstring.h"

@@ -4,7 +4,7 @@
 // off, its return after an end, and the Run value that follows the settings.
 #include <gtest/gtest.h>
 
-#include "app/shell/foreground.h"
+#include "base/foreground.h"
 #include "app/idlewatch.h"
 #include "app/trayhelper.h"
 #include "testsupport.h"

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/shell/foreground.h"
-#include "app/shell/uniquehandle.h"
+#include "base/foreground.h"
+#include "base/uniquehandle.h"
 #include "lockhost/lockhostprotocol.h"
 #include "settings/mgtsettings.h"
 #include "testsupport.h"

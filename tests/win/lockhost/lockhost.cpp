@@ -8,8 +8,8 @@
 #include <string>
 
 #include "app/exrestart.h"
-#include "app/shell/excmdline.h"
-#include "app/shell/foreground.h"
+#include "base/excmdline.h"
+#include "base/foreground.h"
 #include "lock/mgtlocker.h"
 #include "lockhostprotocol.h"
 #include "text/pathutil.h"

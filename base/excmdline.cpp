@@ -1,6 +1,6 @@
 #include "excmdline.h"
 
-#include "../../text/textutil.h"
+#include "../text/textutil.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app/shell/exprocess.h"
-#include "app/shell/windowplacement.h"
+#include "base/exprocess.h"
+#include "base/windowplacement.h"
 #include "testsupport.h"
 #include "text/pathutil.h"
 

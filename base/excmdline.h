@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "../../text/exstring.h"
+#include "../text/exstring.h"
 
 // The arguments of a whole command line: what follows the first space outside
 // double quotes, as the shell's PathGetArgsW finds it. Done here so that the

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "../../text/textutil.h"
+#include "../text/textutil.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "../../text/exstrmap.h"
+#include "../text/exstrmap.h"
 #include "uniquehandle.h"
 
 class exprocess {
