@@ -5,7 +5,7 @@ BUILD_DIR := build
 FUZZ_SECONDS ?= 60
 ARGS ?=
 
-.PHONY: deps-build deps-test deps-package build package run test test-windows test-native fuzz bench clean
+.PHONY: deps-build deps-test deps-package build package run test test-house test-windows test-native fuzz bench clean
 
 deps-build:
 	@scripts/ensure-deps.sh build
@@ -43,7 +43,11 @@ test-native: deps-test $(BUILD_DIR)/native/CMakeCache.txt
 	cmake --build --preset native
 	ctest --preset native
 
-test: test-native test-windows
+# The house's rules: no include circle, no include that points up a floor.
+test-house: deps-test
+	python3 scripts/check-includes.py
+
+test: test-house test-native test-windows
 
 fuzz: deps-test $(BUILD_DIR)/fuzz/CMakeCache.txt
 	cmake --build --preset fuzz

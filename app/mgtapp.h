@@ -6,8 +6,8 @@
 #include "../lang/mgtmlang.h"
 #include "../lock/mgtlocker.h"
 #include "../settings/mgtsettings.h"
-#include "../toolkit/exapp.h"
-#include "../toolkit/exmenu.h"
+#include "../toolkit/window/exapp.h"
+#include "../toolkit/controls/exmenu.h"
 #include "exrestart.h"
 
 struct UnlockServices;

@@ -11,8 +11,8 @@
 
 #include "../settings/registry.h"
 #include "../text/exstring.h"
-#include "../toolkit/exmenu.h"
-#include "../toolkit/exwnd.h"
+#include "../toolkit/controls/exmenu.h"
+#include "../toolkit/window/exwnd.h"
 #include "../base/uniquehandle.h"
 
 class exmlang;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "lock/mgtbgdlg.h"
-#include "toolkit/gdiplusflat.h"
+#include "../toolkit/draw/gdiplusflat.h"
 
 namespace {
 

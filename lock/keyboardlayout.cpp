@@ -3,7 +3,7 @@
 #include <cwctype>
 
 #include "../lang/exmlang.h"
-#include "../toolkit/exbutton.h"
+#include "../toolkit/controls/exbutton.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "../text/exstring.h"
-#include "../toolkit/exfont.h"
+#include "../toolkit/draw/exfont.h"
 
 struct ClockText {
     exstring time;

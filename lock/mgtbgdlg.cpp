@@ -6,8 +6,8 @@
 
 #include "../settings/registry.h"
 #include "../text/pathutil.h"
-#include "../toolkit/expaintdc.h"
-#include "../toolkit/shapes.h"
+#include "../toolkit/draw/expaintdc.h"
+#include "../toolkit/draw/shapes.h"
 #include "backgroundlayout.h"
 #include "pictureheader.h"
 #include "picturedecode.h"

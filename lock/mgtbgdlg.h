@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "../settings/mgtsettings.h"
-#include "../toolkit/offscreenbuffer.h"
+#include "../toolkit/draw/offscreenbuffer.h"
 #include "../ui/mgtbasedlg.h"
 #include "lockclock.h"
 

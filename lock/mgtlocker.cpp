@@ -5,7 +5,7 @@
 #include "../settings/accessshortcuts.h"
 #include "../settings/mgtsettings.h"
 #include "../settings/taskmgrpolicy.h"
-#include "../toolkit/exwnd.h"
+#include "../toolkit/window/exwnd.h"
 #include "keyfilter.h"
 #include "lockchannel.h"
 

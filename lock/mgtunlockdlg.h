@@ -6,9 +6,9 @@
 #include <functional>
 #include <memory>
 
-#include "../toolkit/exbutton.h"
-#include "../toolkit/exedit.h"
-#include "../toolkit/exstatic.h"
+#include "../toolkit/controls/exbutton.h"
+#include "../toolkit/controls/exedit.h"
+#include "../toolkit/controls/exstatic.h"
 #include "../ui/capslocknote.h"
 #include "../ui/mgtbasedlg.h"
 #include "guessthrottle.h"

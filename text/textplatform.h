@@ -4,7 +4,9 @@
 // natively under the sanitizers.
 #pragma once
 
-#include "exstring.h"
+#include <string>
+
+#include "exchar.h"
 
 enum class TextCodePage { Ansi, Utf8 };
 
@@ -16,4 +18,4 @@ bool PlatformCompareNoCase(const exchar* a, size_t aLength, const exchar* b, siz
 // mapping become the code page's default character, invalid UTF-16 becomes
 // U+FFFD in UTF-8. A failure gives the empty result.
 std::string PlatformToCodePage(const exchar* text, size_t length, TextCodePage codePage);
-exstring PlatformFromCodePage(const char* text, size_t length, TextCodePage codePage);
+std::basic_string<exchar> PlatformFromCodePage(const char* text, size_t length, TextCodePage codePage);

@@ -74,7 +74,7 @@ std::string EncodeUtf8(const exchar* text, size_t length) {
     return out;
 }
 
-void AppendUtf16(exstring& out, char32_t cp) {
+void AppendUtf16(std::basic_string<exchar>& out, char32_t cp) {
     if (cp < 0x10000) {
         out += static_cast<char16_t>(cp);
     } else {
@@ -127,10 +127,10 @@ std::string PlatformToCodePage(const exchar* text, size_t length, TextCodePage c
     return out;
 }
 
-exstring PlatformFromCodePage(const char* text, size_t length, TextCodePage codePage) {
+std::basic_string<exchar> PlatformFromCodePage(const char* text, size_t length, TextCodePage codePage) {
     if (text == nullptr || length == 0) return {};
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-    exstring out;
+    std::basic_string<exchar> out;
     out.reserve(length);
     if (codePage == TextCodePage::Utf8) {
         for (size_t i = 0; i < length;) AppendUtf16(out, DecodeOne(bytes, length, i));

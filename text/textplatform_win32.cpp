@@ -31,12 +31,12 @@ std::string PlatformToCodePage(const exchar* text, size_t length, TextCodePage c
     return out;
 }
 
-exstring PlatformFromCodePage(const char* text, size_t length, TextCodePage codePage) {
+std::basic_string<exchar> PlatformFromCodePage(const char* text, size_t length, TextCodePage codePage) {
     if (text == nullptr || length == 0 || length > INT_MAX) return {};
     const UINT cp = ToWin32CodePage(codePage);
     const int size = MultiByteToWideChar(cp, 0, text, static_cast<int>(length), nullptr, 0);
     if (size <= 0) return {};
-    exstring out(static_cast<size_t>(size), exchar(0));
+    std::basic_string<exchar> out(static_cast<size_t>(size), exchar(0));
     const int written = MultiByteToWideChar(cp, 0, text, static_cast<int>(length), &out[0], size);
     if (written <= 0) return {};
     out.resize(static_cast<size_t>(written));

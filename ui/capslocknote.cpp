@@ -1,6 +1,6 @@
 #include "capslocknote.h"
 
-#include "../toolkit/exfont.h"
+#include "../toolkit/draw/exfont.h"
 
 HWND CreateTextLine(HWND dialog, const RECT& where, const exstring& text) {
     HWND line = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | SS_LEFT | SS_NOPREFIX, where.left, where.top,

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "../text/exstring.h"
-#include "../toolkit/exstatic.h"
+#include "../toolkit/controls/exstatic.h"
 
 // A hidden one-line static in the dialog's font, for a note made at run time.
 HWND CreateTextLine(HWND dialog, const RECT& where, const exstring& text);

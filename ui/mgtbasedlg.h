@@ -2,7 +2,7 @@
 // be closed and refuse the system's end-of-session query.
 #pragma once
 
-#include "../toolkit/exbasedlg.h"
+#include "../toolkit/controls/exbasedlg.h"
 
 class mgtBaseDlg : public exBaseDlg {
 public:

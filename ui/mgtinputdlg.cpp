@@ -6,7 +6,7 @@
 #include "../res/resource.h"
 #include "../settings/mgtsettings.h"
 #include "../text/textutil.h"
-#include "../toolkit/exmsgbox.h"
+#include "../toolkit/controls/exmsgbox.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #pragma once
 
 #include "../settings/storedpassword.h"
-#include "../toolkit/exbutton.h"
-#include "../toolkit/exedit.h"
-#include "../toolkit/exstatic.h"
+#include "../toolkit/controls/exbutton.h"
+#include "../toolkit/controls/exedit.h"
+#include "../toolkit/controls/exstatic.h"
 #include "capslocknote.h"
 #include "mgtbasedlg.h"
 

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "../toolkit/exbutton.h"
-#include "../toolkit/exstatic.h"
+#include "../toolkit/controls/exbutton.h"
+#include "../toolkit/controls/exstatic.h"
 #include "mgtbasedlg.h"
 
 class exMenu;

@@ -14,7 +14,7 @@
 #include "settings/registry.h"
 #include "settings/taskmgrpolicy.h"
 #include "testsupport.h"
-#include "toolkit/exmenu.h"
+#include "../../toolkit/controls/exmenu.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "testsupport.h"
-#include "toolkit/exfont.h"
-#include "toolkit/exsysicon.h"
-#include "toolkit/offscreenbuffer.h"
-#include "toolkit/shapes.h"
+#include "../../toolkit/draw/exfont.h"
+#include "../../toolkit/controls/exsysicon.h"
+#include "../../toolkit/draw/offscreenbuffer.h"
+#include "../../toolkit/draw/shapes.h"
 
 namespace {
 

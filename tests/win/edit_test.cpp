@@ -8,8 +8,8 @@
 
 #include "fixture/fixturedialog.h"
 #include "testsupport.h"
-#include "toolkit/exapp.h"
-#include "toolkit/extheme.h"
+#include "../../toolkit/window/exapp.h"
+#include "../../toolkit/theme/extheme.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <functional>
 
 #include "testsupport.h"
-#include "toolkit/exapp.h"
-#include "toolkit/exdialog.h"
-#include "toolkit/placement.h"
+#include "../../toolkit/window/exapp.h"
+#include "../../toolkit/window/exdialog.h"
+#include "../../toolkit/window/placement.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "testsupport.h"
-#include "toolkit/exwnd.h"
+#include "../../toolkit/window/exwnd.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <windows.h>
 
 #include "testsupport.h"
-#include "toolkit/exedit.h"
-#include "toolkit/exscrollbox.h"
-#include "toolkit/extheme.h"
-#include "toolkit/exwnd.h"
+#include "../../toolkit/controls/exedit.h"
+#include "../../toolkit/controls/exscrollbox.h"
+#include "../../toolkit/theme/extheme.h"
+#include "../../toolkit/window/exwnd.h"
 
 namespace {
 

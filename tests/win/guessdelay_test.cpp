@@ -9,7 +9,7 @@
 #include "lock/mgtunlockdlg.h"
 #include "res/resource.h"
 #include "testsupport.h"
-#include "toolkit/exmenu.h"
+#include "../../toolkit/controls/exmenu.h"
 
 namespace {
 

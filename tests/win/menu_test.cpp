@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "testsupport.h"
-#include "toolkit/exmenu.h"
+#include "../../toolkit/controls/exmenu.h"
 
 namespace {
 

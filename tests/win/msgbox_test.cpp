@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "testsupport.h"
-#include "toolkit/exmsgbox.h"
+#include "../../toolkit/controls/exmsgbox.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "res/resource.h"
 #include "settings/mgtsettings.h"
 #include "testsupport.h"
-#include "toolkit/exmenu.h"
-#include "toolkit/extheme.h"
+#include "../../toolkit/controls/exmenu.h"
+#include "../../toolkit/theme/extheme.h"
 #include "ui/settingsmenu.h"
 
 namespace {

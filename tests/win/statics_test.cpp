@@ -10,9 +10,9 @@
 
 #include "fixture/fixturedialog.h"
 #include "testsupport.h"
-#include "toolkit/exapp.h"
-#include "toolkit/extheme.h"
-#include "toolkit/extooltip.h"
+#include "../../toolkit/window/exapp.h"
+#include "../../toolkit/theme/extheme.h"
+#include "../../toolkit/controls/extooltip.h"
 
 namespace {
 

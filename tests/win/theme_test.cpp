@@ -8,8 +8,8 @@
 
 #include "fixture/fixturedialog.h"
 #include "testsupport.h"
-#include "toolkit/extheme.h"
-#include "toolkit/shapes.h"
+#include "../../toolkit/theme/extheme.h"
+#include "../../toolkit/draw/shapes.h"
 
 namespace {
 

@@ -4,13 +4,13 @@
 
 #include <algorithm>
 
-#include "drawservices.h"
+#include "../draw/drawservices.h"
+#include "../draw/exfont.h"
+#include "../draw/shapes.h"
+#include "../theme/extheme.h"
 #include "exbasedlg.h"
-#include "exfont.h"
 #include "exsysicon.h"
-#include "extheme.h"
 #include "extooltip.h"
-#include "shapes.h"
 
 namespace {
 

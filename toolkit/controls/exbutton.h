@@ -6,9 +6,9 @@
 #include <windows.h>
 #include <uxtheme.h>
 
-#include "../text/exstring.h"
-#include "exwnd.h"
-#include "extheme_control.h"
+#include "../../text/exstring.h"
+#include "../theme/extheme_control.h"
+#include "../window/exwnd.h"
 
 // What one paint of a button looks like, worked out by GetColors.
 struct ButtonPaintState {

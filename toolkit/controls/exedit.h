@@ -6,10 +6,10 @@
 
 #include <windows.h>
 
-#include "../text/exstring.h"
+#include "../../text/exstring.h"
+#include "../theme/extheme_control.h"
+#include "../window/exwnd.h"
 #include "exscrollbox.h"
-#include "extheme_control.h"
-#include "exwnd.h"
 
 class exEdit : public exWnd, public extheme_control {
 public:

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
-#include "drawservices.h"
+#include "../draw/drawservices.h"
+#include "../draw/expaintdc.h"
+#include "../draw/shapes.h"
+#include "../theme/extheme.h"
 #include "exbasedlg.h"
-#include "expaintdc.h"
-#include "extheme.h"
-#include "shapes.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <set>
 
+#include "../draw/exfont.h"
+#include "../draw/shapes.h"
+#include "../theme/extheme.h"
 #include "exbasedlg.h"
-#include "exfont.h"
-#include "extheme.h"
-#include "shapes.h"
 
 const wchar_t kAutoRadioProperty[] = L"exCheckBox_AutoRadioButton";
 

@@ -9,7 +9,7 @@
 #include <map>
 #include <vector>
 
-#include "../text/exstring.h"
+#include "../../text/exstring.h"
 
 class exMenu {
 public:
@@ -70,7 +70,7 @@ public:
     bool IsMenuBar() const;
 
     static exMenu* FromHandle(HMENU menu);
-    // Notices from the theme: a new scheme was applied, the fonts were recreated.
+    // A new scheme was applied, the fonts were recreated (heard from the theme).
     static void OnSchemeChanged();
     static void OnFontChanged();
 
@@ -108,6 +108,10 @@ bool MeasureMenuItem(MEASUREITEMSTRUCT* item);
 // Records the pop-up being shown, unless it is a sub-menu (at any depth) of
 // the one recorded already; null clears the record.
 void RecordTrackedMenu(HMENU menu);
+
+// The menu messages of a window that shows menus: drawing, measuring and the
+// record of the open pop-up. True when the message was answered (in `result`).
+bool MenuOwnerMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 // The visual-style handle of the class "Menu", opened with the first menu.
 HTHEME MenuTheme();

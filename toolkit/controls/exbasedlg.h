@@ -2,8 +2,8 @@
 // colours and the initialisation and layout hooks.
 #pragma once
 
-#include "exdialog.h"
-#include "extheme_control.h"
+#include "../theme/extheme_control.h"
+#include "../window/exdialog.h"
 
 class exBaseDlg : public exDialog, public extheme_control {
 public:

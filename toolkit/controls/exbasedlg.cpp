@@ -1,10 +1,10 @@
 #include "exbasedlg.h"
 
-#include "drawservices.h"
-#include "exapp.h"
+#include "../draw/drawservices.h"
+#include "../draw/shapes.h"
+#include "../theme/extheme.h"
+#include "../window/exapp.h"
 #include "exmenu.h"
-#include "extheme.h"
-#include "shapes.h"
 
 namespace {
 
@@ -68,14 +68,14 @@ BOOL exBaseDlg::OnInitDialog() {
 
 LRESULT exBaseDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT handled = 0;
+    if (MenuOwnerMessage(message, wParam, lParam, handled)) return handled;
     if (ThemePreHandler(*this, Handle(), message, wParam, lParam, handled)) return handled;
     ThemeState& theme = Theme();
     const bool systemColors = theme.SystemColors();
 
     switch (message) {
     case WM_THEMECHANGED: {
-        const exBaseApp* app = TheBaseApp();
-        if (app != nullptr && app->MainWindow() == this) ReopenMenuTheme();
+        if (exWnd::MainWindow() == this) ReopenMenuTheme();
         break;
     }
     case WM_PAINT:

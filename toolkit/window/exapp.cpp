@@ -1,10 +1,11 @@
 #include "exapp.h"
 
+#include <algorithm>
 #include <clocale>
 #include <commctrl.h>
+#include <vector>
 
-#include "../text/pathutil.h"
-#include "extooltip.h"
+#include "../../text/pathutil.h"
 #include "exwnd.h"
 
 const exchar kProductName[] = L"Marrowgate";
@@ -13,6 +14,15 @@ namespace {
 
 exApp* g_app = nullptr;
 exBaseApp* g_baseApp = nullptr;
+
+std::vector<exBaseApp::MessageFilter>& MessageFilters() {
+    static std::vector<exBaseApp::MessageFilter> filters;
+    return filters;
+}
+
+void ShowApplicationHelp() {
+    if (g_app != nullptr) g_app->OnHelp();
+}
 
 exstring ApplicationName() {
     if (kProductName[0] != L'\0') return kProductName;
@@ -32,8 +42,17 @@ exBaseApp* TheBaseApp() {
     return g_baseApp;
 }
 
-exApp::exApp() : instance_(GetModuleHandleW(nullptr)), mainWindow_(nullptr), name_(ApplicationName()), exitCode_(0) {
+exApp::exApp() : instance_(GetModuleHandleW(nullptr)), name_(ApplicationName()), exitCode_(0) {
     g_app = this;
+    exWnd::SetHelpHandler(ShowApplicationHelp);
+}
+
+exWnd* exApp::MainWindow() const {
+    return exWnd::MainWindow();
+}
+
+void exApp::SetMainWindow(exWnd* window) {
+    exWnd::SetMainWindow(window);
 }
 
 void exApp::StartCommonControls() {
@@ -46,7 +65,10 @@ void exApp::StartCommonControls() {
 }
 
 exApp::~exApp() {
-    if (g_app == this) g_app = nullptr;
+    if (g_app != this) return;
+    g_app = nullptr;
+    exWnd::SetMainWindow(nullptr);
+    exWnd::SetHelpHandler(nullptr);
 }
 
 bool exApp::PreTranslateMessage(MSG*) {
@@ -55,7 +77,7 @@ bool exApp::PreTranslateMessage(MSG*) {
 
 void exApp::OnHelp() {}
 
-exBaseApp::exBaseApp() : trackedMenu_(nullptr) {
+exBaseApp::exBaseApp() {
     g_baseApp = this;
     std::setlocale(LC_ALL, "");
 }
@@ -65,27 +87,21 @@ exBaseApp::~exBaseApp() {
 }
 
 bool exBaseApp::PreTranslateMessage(MSG* message) {
-    HWND tooltip = ToolTipWindow();
-    if (message == nullptr || tooltip == nullptr || message->hwnd == tooltip) return false;
-    switch (message->message) {
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-    case WM_NCMOUSEMOVE:
-        SendMessageW(tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(message));
-        break;
-    default:
-        break;
-    }
+    if (message == nullptr) return false;
+    for (MessageFilter filter : MessageFilters())
+        if (filter(message)) return true;
     return false;
 }
 
+void exBaseApp::AddMessageFilter(MessageFilter filter) {
+    std::vector<MessageFilter>& filters = MessageFilters();
+    if (filter != nullptr && std::find(filters.begin(), filters.end(), filter) == filters.end())
+        filters.push_back(filter);
+}
+
 bool exApp::Run() {
-    if (mainWindow_ == nullptr || mainWindow_->Handle() == nullptr) return false;
+    exWnd* main = MainWindow();
+    if (main == nullptr || main->Handle() == nullptr) return false;
     MSG message;
     for (;;) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "../text/exstring.h"
+#include "../../text/exstring.h"
 #include "exbasedlg.h"
 #include "exbutton.h"
 #include "excheckbox.h"

@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-#include "../text/exstring.h"
-#include "extheme_control.h"
-#include "exwnd.h"
+#include "../../text/exstring.h"
+#include "../theme/extheme_control.h"
+#include "../window/exwnd.h"
 
 // The DrawTextW flags for a static's style;
 // `hidePrefix`: the window reports hidden keyboard cues.

@@ -2,10 +2,11 @@
 
 #include <commctrl.h>
 
-#include "../text/textutil.h"
-#include "exapp.h"
-#include "extheme.h"
-#include "shapes.h"
+#include "../../text/textutil.h"
+#include "../draw/shapes.h"
+#include "../theme/extheme.h"
+#include "../window/changes.h"
+#include "../window/exapp.h"
 
 namespace {
 
@@ -31,6 +32,34 @@ void StartCommonControls() {
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_WIN95_CLASSES;
     InitCommonControlsEx(&controls);
+}
+
+// The tip shows when the pointer rests on a tool only if it sees the mouse
+// messages of the tools' windows; the loop hands them over. Never consumes.
+bool RelayMouseToToolTip(MSG* message) {
+    const HWND tooltip = ToolTipWindow();
+    if (tooltip == nullptr || message->hwnd == tooltip) return false;
+    switch (message->message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_NCMOUSEMOVE:
+        SendMessageW(tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(message));
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void FollowFontChange(ToolkitChange change) {
+    const HWND tooltip = ToolTipWindow();
+    if (change == ToolkitChange::kFont && tooltip != nullptr)
+        SendMessageW(tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(Theme().DialogFont()), 0);
 }
 
 } // namespace
@@ -65,6 +94,8 @@ bool exToolTipCtrl::Create() {
         DestroyWindow(window);
         return false;
     }
+    exBaseApp::AddMessageFilter(RelayMouseToToolTip);
+    ListenForChanges(FollowFontChange);
     return true;
 }
 

@@ -2,12 +2,10 @@
 
 #include <cmath>
 
-#include "../settings/registry.h"
-#include "drawservices.h"
-#include "exapp.h"
-#include "exmenu.h"
-#include "extooltip.h"
-#include "exwnd.h"
+#include "../../settings/registry.h"
+#include "../draw/drawservices.h"
+#include "../window/changes.h"
+#include "../window/exwnd.h"
 
 namespace {
 
@@ -134,7 +132,7 @@ bool ThemeState::ApplyScheme(int index) {
     index_ = index;
     systemColors_ = includeSystemDefault_ && index == static_cast<int>(schemes_.size()) - 1;
     RecreateBrushes();
-    exMenu::OnSchemeChanged();
+    AnnounceChange(ToolkitChange::kScheme);
     // Every window of this thread learns of the change from this marker (the
     // scheme's address): the main window, dialogs and message boxes open over
     // it, the lock's background. Dialogs pass it on to their controls.
@@ -181,12 +179,10 @@ void ThemeState::CreateFonts(const LOGFONTW& base, double scale) {
     metrics_ = ThemeMetrics{margins.x, margins.y, margins.x / 2, margins.y / 2, spacing.x, spacing.y};
 
     if (DialogFont() != previous) {
-        if (HWND tooltip = ToolTipWindow())
-            SendMessageW(tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), 0);
-        exMenu::OnFontChanged();
-        exBaseApp* app = TheBaseApp();
-        if (app != nullptr && app->MainWindow() != nullptr && app->MainWindow()->Handle() != nullptr)
-            SendMessageW(app->MainWindow()->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), 0);
+        AnnounceChange(ToolkitChange::kFont);
+        const exWnd* main = exWnd::MainWindow();
+        if (main != nullptr && main->Handle() != nullptr)
+            SendMessageW(main->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), 0);
     }
 }
 

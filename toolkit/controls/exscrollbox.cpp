@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "extheme.h"
-#include "shapes.h"
+#include "../draw/shapes.h"
+#include "../theme/extheme.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <memory>
 #include <new>
 
-#include "../text/pathutil.h"
-#include "../text/textutil.h"
-#include "exapp.h"
-#include "exfont.h"
+#include "../../text/pathutil.h"
+#include "../../text/textutil.h"
+#include "../draw/exfont.h"
+#include "../theme/extheme.h"
+#include "../window/exapp.h"
 #include "exsysicon.h"
-#include "extheme.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
-#include "../text/exstring.h"
-#include "exwnd.h"
-#include "extheme_control.h"
+#include "../../text/exstring.h"
+#include "../theme/extheme_control.h"
+#include "../window/exwnd.h"
 
 class exToolTipCtrl : public exWnd, public extheme_control {
 public:

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "exabdraw.h"
+#include "../draw/exabdraw.h"
 
 class extheme_control : public exabdraw {
 public:

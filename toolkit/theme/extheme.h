@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "../text/exstring.h"
-#include "exfont.h"
+#include "../../text/exstring.h"
+#include "../draw/exfont.h"
 
 struct ColorScheme {
     exstring name;

@@ -2,7 +2,6 @@
 
 #include <atomic>
 
-#include "exapp.h"
 #include "placement.h"
 
 namespace {
@@ -87,6 +86,9 @@ void GuardTheQueue() {
 // by the lock's hook thread as well.
 std::atomic<int> g_menusOpen{0};
 
+exWnd* g_mainWindow = nullptr;
+void (*g_helpHandler)() = nullptr;
+
 bool IsControlColorMessage(UINT message) {
     return message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX || message == WM_CTLCOLORBTN ||
            message == WM_CTLCOLORSCROLLBAR || message == WM_CTLCOLORSTATIC;
@@ -100,6 +102,18 @@ bool SentFromAnotherThread() {
 
 bool exWnd::MenuOpen() {
     return g_menusOpen > 0;
+}
+
+exWnd* exWnd::MainWindow() {
+    return g_mainWindow;
+}
+
+void exWnd::SetMainWindow(exWnd* window) {
+    g_mainWindow = window;
+}
+
+void exWnd::SetHelpHandler(void (*handler)()) {
+    g_helpHandler = handler;
 }
 
 exWndMap* WindowMap() {
@@ -215,11 +229,7 @@ LRESULT CALLBACK exWnd::SharedWindowProc(HWND window, UINT message, WPARAM wPara
         if (exWnd* child = FromHandle(reinterpret_cast<HWND>(lParam)))
             child->OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HBRUSH*>(&result));
     }
-    if (message == WM_DESTROY) {
-        exApp* app = TheApp();
-        if (app != nullptr && app->MainWindow() != nullptr && app->MainWindow()->Handle() == window)
-            PostQuitMessage(0);
-    }
+    if (message == WM_DESTROY && g_mainWindow != nullptr && g_mainWindow->Handle() == window) PostQuitMessage(0);
     if (message == WM_NCDESTROY) {
         // Looked up again: the handler may have unbound the object itself.
         if (exWnd* still = FromHandle(window)) still->Detach(false);
@@ -237,7 +247,7 @@ exWnd::~exWnd() {
 
 LRESULT exWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_HELP) {
-        if (exApp* app = TheApp()) app->OnHelp();
+        if (g_helpHandler != nullptr) g_helpHandler();
         return 0;
     }
     if (previousProc_ != nullptr && previousProc_ != SharedWindowProc)
@@ -391,8 +401,7 @@ LRESULT exWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
 
 bool exWnd::CenterWindow(HWND centerOn) {
     if (centerOn == nullptr) {
-        exApp* app = TheApp();
-        exWnd* main = app != nullptr ? app->MainWindow() : nullptr;
+        exWnd* main = g_mainWindow;
         if (main != nullptr && main->Handle() != handle_ && GetWindow(handle_, GW_OWNER) == nullptr)
             centerOn = main->Handle();
     }

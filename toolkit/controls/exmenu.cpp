@@ -5,10 +5,10 @@
 #include <utility>
 #include <vector>
 
-#include "exapp.h"
-#include "extheme.h"
-#include "offscreenbuffer.h"
-#include "shapes.h"
+#include "../draw/offscreenbuffer.h"
+#include "../draw/shapes.h"
+#include "../theme/extheme.h"
+#include "../window/changes.h"
 
 namespace {
 
@@ -342,16 +342,51 @@ void ReopenMenuTheme() {
     holder.opened = true;
 }
 
+namespace {
+// The pop-up menu open now (its sub-menus count as it), which measures the
+// items Windows asks about: an item's ID alone may stand in several menus.
+HMENU g_trackedMenu = nullptr;
+} // namespace
+
 void RecordTrackedMenu(HMENU menu) {
-    exBaseApp* app = TheBaseApp();
-    if (app == nullptr) return;
-    if (menu != nullptr && IsSubmenuOf(menu, app->TrackedMenu())) return;
-    app->SetTrackedMenu(menu);
+    if (menu != nullptr && IsSubmenuOf(menu, g_trackedMenu)) return;
+    g_trackedMenu = menu;
 }
+
+bool MenuOwnerMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_DRAWITEM:
+        if (!DrawMenuItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam))) return false;
+        result = 1;
+        return true;
+    case WM_MEASUREITEM:
+        if (!MeasureMenuItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return false;
+        result = 1;
+        return true;
+    case WM_INITMENUPOPUP:
+        RecordTrackedMenu(reinterpret_cast<HMENU>(wParam));
+        return false;
+    case WM_UNINITMENUPOPUP:
+        RecordTrackedMenu(nullptr);
+        return false;
+    default:
+        return false;
+    }
+}
+
+namespace {
+
+void FollowToolkitChange(ToolkitChange change) {
+    if (change == ToolkitChange::kScheme) exMenu::OnSchemeChanged();
+    if (change == ToolkitChange::kFont) exMenu::OnFontChanged();
+}
+
+} // namespace
 
 exMenu::exMenu() {
     // The map must be built before any menu, so that it is ended after them.
     MenuMap();
+    ListenForChanges(FollowToolkitChange);
 }
 
 exMenu::~exMenu() {
@@ -727,8 +762,7 @@ bool exMenu::Rebuild() {
         map.menuBars[copy] = barWindow;
         SetMenu(barWindow, copy);
     }
-    exBaseApp* app = TheBaseApp();
-    if (app != nullptr && app->TrackedMenu() == old) app->SetTrackedMenu(copy);
+    if (g_trackedMenu == old) g_trackedMenu = copy;
     DestroyMenu(old);
     ApplyOwnerDraw();
     if (bar) DrawMenuBar(barWindow);
@@ -776,11 +810,8 @@ bool MeasureMenuItem(MEASUREITEMSTRUCT* item) {
     exMenu* measurer = nullptr;
     HMENU owner = nullptr;
     int position = -1;
-    exBaseApp* app = TheBaseApp();
-    if (app != nullptr) {
-        exMenu* tracked = exMenu::FromHandle(app->TrackedMenu());
-        if (tracked != nullptr && FindInTree(tracked->Handle(), item->itemID, owner, position)) measurer = tracked;
-    }
+    exMenu* tracked = exMenu::FromHandle(g_trackedMenu);
+    if (tracked != nullptr && FindInTree(tracked->Handle(), item->itemID, owner, position)) measurer = tracked;
     // No pop-up recorded (a menu bar, or a menu tracked by other code): the
     // menu that holds the item measures it.
     for (auto entry = MenuMap().begin(); measurer == nullptr && entry != MenuMap().end(); ++entry)

@@ -1,10 +1,11 @@
-// The toolkit's application object: module instance, main window, name and
-// exit code, and the themed variant that tracks the open popup menu.
+// The toolkit's application object: module instance, main window, name, exit
+// code and message loop, and the variant that lets message filters (such as
+// the tooltip's relay) see each message first. It knows no control.
 #pragma once
 
 #include <windows.h>
 
-#include "../text/exstring.h"
+#include "../../text/exstring.h"
 
 class exWnd;
 
@@ -28,15 +29,14 @@ public:
     bool Run();
 
     HINSTANCE Instance() const { return instance_; }
-    exWnd* MainWindow() const { return mainWindow_; }
-    void SetMainWindow(exWnd* window) { mainWindow_ = window; }
+    exWnd* MainWindow() const;
+    void SetMainWindow(exWnd* window);
     const exstring& Name() const { return name_; }
     int ExitCode() const { return exitCode_; }
     void SetExitCode(int code) { exitCode_ = code; }
 
 private:
     HINSTANCE instance_;
-    exWnd* mainWindow_;
     exstring name_;
     int exitCode_;
     bool commonControlsStarted_ = false;
@@ -47,14 +47,13 @@ public:
     exBaseApp();
     ~exBaseApp() override;
 
-    // Relays mouse messages to the process-wide tooltip; never consumes.
+    // Shows the message to every filter; true when one consumed it.
     bool PreTranslateMessage(MSG* message) override;
 
-    HMENU TrackedMenu() const { return trackedMenu_; }
-    void SetTrackedMenu(HMENU menu) { trackedMenu_ = menu; }
-
-private:
-    HMENU trackedMenu_;
+    // A filter sees each message of the loop before it is dispatched; true
+    // consumes it. Adding one twice changes nothing.
+    using MessageFilter = bool (*)(MSG* message);
+    static void AddMessageFilter(MessageFilter filter);
 };
 
 // The one application object of the process, or null before it is built.

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "drawservices.h"
+#include "../draw/drawservices.h"
 
 namespace {
 

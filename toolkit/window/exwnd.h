@@ -8,7 +8,7 @@
 
 #include <map>
 
-#include "../text/exstring.h"
+#include "../../text/exstring.h"
 
 class exWnd {
 public:
@@ -47,6 +47,12 @@ public:
     bool CenterWindow(HWND centerOn = nullptr);
 
     static exWnd* FromHandle(HWND window);
+    // The thread's main window: destroying it ends the message loop, and
+    // windows without an owner centre on it. Set by the application.
+    static exWnd* MainWindow();
+    static void SetMainWindow(exWnd* window);
+    // What F1 (WM_HELP) does in any window; nothing without a handler.
+    static void SetHelpHandler(void (*handler)());
     // Whether a menu of one of this thread's windows is open now.
     static bool MenuOpen();
     // The window with this control ID below `parent`, preferring the deepest

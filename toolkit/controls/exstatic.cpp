@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "drawservices.h"
+#include "../draw/drawservices.h"
+#include "../draw/shapes.h"
+#include "../theme/extheme.h"
 #include "exbasedlg.h"
 #include "exsysicon.h"
-#include "extheme.h"
-#include "shapes.h"
 
 namespace {
 
