@@ -29,7 +29,10 @@ protected:
         SetForegroundWindow(dialog.Handle());
         SetFocus(GetDlgItem(dialog.Handle(), IDOK));
         SetCursorPos(0, 0);
-        WaitFor([] { return false; }, 150ms);  // shown and painted
+        // Shown, painted, and through the activation the display server reports a few frames later.
+        const HWND shown = dialog.Handle();
+        SteadyFor([shown] { return GetForegroundWindow() == shown && !GetUpdateRect(shown, nullptr, FALSE); }, 100ms,
+                  2s);
     }
 
     exBaseApp app;  // registers the common controls

@@ -56,12 +56,13 @@ TEST(Forgery, MenuLoopsAnnouncedFromOutsideCountForNothing) {
     box.Attach(field);
     SendFromElsewhere(box.Handle(), WM_ENTERMENULOOP);
     PostMessageW(box.Handle(), WM_ENTERMENULOOP, 0, 0);
-    WaitFor([] { return false; }, 50ms);  // the posted ones go through the queue
+    const auto postedHandled = [] { return HIWORD(GetQueueStatus(QS_POSTMESSAGE)) == 0; };
+    ASSERT_TRUE(WaitFor(postedHandled, 1s));
     EXPECT_FALSE(exWnd::MenuOpen());
     SendMessageW(box.Handle(), WM_ENTERMENULOOP, 0, 0);  // as the system does, on the window's thread
     SendFromElsewhere(box.Handle(), WM_EXITMENULOOP);
     PostMessageW(box.Handle(), WM_EXITMENULOOP, 0, 0);
-    WaitFor([] { return false; }, 50ms);
+    ASSERT_TRUE(WaitFor(postedHandled, 1s));
     EXPECT_TRUE(exWnd::MenuOpen());
     SendMessageW(box.Handle(), WM_EXITMENULOOP, 0, 0);
     EXPECT_FALSE(exWnd::MenuOpen());

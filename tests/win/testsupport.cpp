@@ -46,6 +46,18 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
     }
 }
 
+bool SteadyFor(const std::function<bool()>& condition, std::chrono::milliseconds steady,
+               std::chrono::milliseconds timeout) {
+    auto since = std::chrono::steady_clock::now();
+    return WaitFor(
+        [&] {
+            const auto now = std::chrono::steady_clock::now();
+            if (!condition()) since = now;
+            return now - since >= steady;
+        },
+        timeout);
+}
+
 LRESULT SendFromElsewhere(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     std::atomic<bool> done{false};
@@ -150,7 +162,15 @@ COLORREF ScreenPixel(HWND window, int x, int y) {
 void ShowAndSettle(HWND window, int x, int y) {
     SetWindowPos(window, HWND_TOPMOST, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    WaitFor([] { return false; }, std::chrono::milliseconds(200));
+    // Settled once the screen shows what the window painted (the display
+    // server may show it a few frames later), at a corner of its client area.
+    const auto shown = [window] {
+        HDC own = GetDC(window);
+        const COLORREF painted = GetPixel(own, 1, 1);
+        ReleaseDC(window, own);
+        return IsWindowVisible(window) && painted != CLR_INVALID && ScreenPixel(window, 1, 1) == painted;
+    };
+    WaitFor(shown, std::chrono::seconds(2));
 }
 
 RECT WindowRectOf(HWND window) {

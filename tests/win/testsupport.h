@@ -29,6 +29,15 @@ inline void PrintTo(const exstring& text, std::ostream* out) {
 // Polls `condition`, pumping this thread's messages, until it holds or the
 // time is up; returns its last answer.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+// A negative check's wait: watches for `fault` until the time is up, and
+// answers false the moment it shows. The time is what the other processes get
+// to handle what was sent.
+inline bool NeverWithin(const std::function<bool()>& fault, std::chrono::milliseconds time = std::chrono::milliseconds(400)) {
+    return !WaitFor(fault, time);
+}
+// Waits until `condition` has held for `steady` on end, within `timeout`.
+bool SteadyFor(const std::function<bool()>& condition, std::chrono::milliseconds steady,
+               std::chrono::milliseconds timeout);
 
 // Sends as another program would, from a thread that is not the window's,
 // while this thread pumps its messages so that the send can be answered.
@@ -373,8 +382,6 @@ inline LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0) {
     return static_cast<LRESULT>(answer);
 }
 
-// Gives the other processes time to handle what was sent.
-inline void Settle(std::chrono::milliseconds time = 400ms) { WaitFor([] { return false; }, time); }
 
 inline HWND FocusOf(HWND window) {
     GUITHREADINFO info{};

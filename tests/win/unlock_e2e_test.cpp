@@ -165,8 +165,7 @@ TEST_F(UnlockEndToEnd, LockHoldsEverythingUntilTheRightPassword) {
                                                     {VK_LWIN, 'D'}};
     for (const std::vector<WORD>& chord : escapes) {
         Keys(chord);
-        Settle();
-        ASSERT_TRUE(program.Running() && WaitFor([&] { return GetForegroundWindow() == dialog; }, 2s))
+        ASSERT_TRUE(NeverWithin([&] { return !program.Running(); }) && WaitFor([&] { return GetForegroundWindow() == dialog; }, 2s))
             << "after key " << chord.back() << " in front: " << Describe({GetForegroundWindow()});
     }
     // What other programs can send or post to the lock's windows and controls.
@@ -185,9 +184,11 @@ TEST_F(UnlockEndToEnd, LockHoldsEverythingUntilTheRightPassword) {
             PostMessageW(window, forgery.first, forgery.second, 0);
             Ask(window, forgery.first, forgery.second);
         }
-    Settle();
-    ASSERT_TRUE(program.Running()) << "forged messages ended the lock with " << program.ExitCode(0);
-    for (HWND window : shown) EXPECT_TRUE(IsWindow(window)) << "destroyed: " << Describe({window});
+    const auto lockHurt = [&] {
+        return !program.Running() || std::any_of(shown.begin(), shown.end(), [](HWND w) { return !IsWindow(w); });
+    };
+    ASSERT_TRUE(NeverWithin(lockHurt)) << "forged messages ended the lock (" << program.ExitCode(0)
+                                       << ") or destroyed " << Describe(shown);
     // Waited for: under Wine the watchdog hides the dialog for the moment of a restack.
     EXPECT_TRUE(WaitFor([&] { return FindDialog(program.id) == dialog && IsWindowVisible(shown[0]); }, 2s))
         << "closed, hidden or made again: " << Describe(VisibleWindowsOf(program.id));
@@ -196,11 +197,11 @@ TEST_F(UnlockEndToEnd, LockHoldsEverythingUntilTheRightPassword) {
     ForceForeground(witness);
     Keys({'Q'});
     ClickAt(CentreOf(witness));
-    Settle();
-    EXPECT_EQ(Ask(witness, kQueryKeyCount, 'Q'), 0) << "a key reached the witness";
-    EXPECT_EQ(Ask(witness, kQueryClicks), 0) << "a click reached the witness";
-    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 2s)) << "the dialog does not come back";
-    Settle(1s);  // the lock raises itself over the intruder twice; keys typed meanwhile may be lost
+    EXPECT_TRUE(NeverWithin([&] { return Ask(witness, kQueryKeyCount, 'Q') != 0 || Ask(witness, kQueryClicks) != 0; }))
+        << "the witness got " << Ask(witness, kQueryKeyCount, 'Q') << " keys and " << Ask(witness, kQueryClicks)
+        << " clicks";
+    // The lock raises itself over the intruder twice; keys typed meanwhile may be lost.
+    EXPECT_TRUE(SteadyFor([&] { return GetForegroundWindow() == dialog; }, 600ms, 3s)) << "the dialog does not come back";
 
     EXPECT_EQ(Start(L"\"" + Program() + L"\"").ExitCode(10000), 0u) << "a second start ends (259: still running)";
     EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 2s)) << "a second start hides the dialog";
@@ -212,8 +213,8 @@ TEST_F(UnlockEndToEnd, LockHoldsEverythingUntilTheRightPassword) {
         << "after a wrong password the field holds " << FieldLength() << " characters and differs from its banner in "
         << Differences(Shot(field).pixels, banner) << " pixels";
     Keys({VK_RETURN});  // on the empty field: nothing
-    Settle();
-    ASSERT_TRUE(program.Running()) << "a wrong password ended the lock with " << program.ExitCode(0);
+    ASSERT_TRUE(NeverWithin([&] { return !program.Running(); }))
+        << "a wrong password ended the lock with " << program.ExitCode(0);
     EXPECT_EQ(LockingFlag(), 1);
     ExpectFocusInField();
     EXPECT_TRUE(WaitFor([&] { return VisibleChildStartingWith(dialog, L"1 incorrect attempt, at ") != nullptr; }, 2s))
@@ -245,8 +246,8 @@ TEST_F(UnlockEndToEnd, OriginalScreenWithHint) {
     const std::vector<COLORREF> before = EdgeColors();
     ASSERT_TRUE(Lock(L"+lock"));
     ASSERT_TRUE(WaitFor([] { return LockingFlag() == 1; }, 3s));
-    Settle();
-    EXPECT_TRUE(FullScreenWindowsOf(program.id).empty()) << Describe(VisibleWindowsOf(program.id));
+    EXPECT_TRUE(NeverWithin([&] { return !FullScreenWindowsOf(program.id).empty(); }))
+        << Describe(VisibleWindowsOf(program.id));
     EXPECT_EQ(EdgeColors(), before) << "the screen must keep what it showed";
     ExpectFocusInField();
     const std::vector<COLORREF> banner = SettledCapture(field);
@@ -276,13 +277,12 @@ TEST_F(UnlockEndToEnd, NoPasswordPictureAndGreyedHint) {
     // Only the empty field matches no password.
     ExpectFocusInField();
     Submit("x");
-    Settle();
-    ASSERT_TRUE(program.Running()) << "a typed text opened a lock without password";
+    ASSERT_TRUE(NeverWithin([&] { return !program.Running(); })) << "a typed text opened a lock without password";
     ASSERT_TRUE(WaitFor([&] { return FieldLength() == 0; }, 2s));
     const std::vector<COLORREF> banner = SettledCapture(field);
     ASSERT_NO_FATAL_FAILURE(ChooseHintItem());
-    Settle();
-    EXPECT_LT(Differences(Shot(field).pixels, banner), 30u) << "the greyed hint item changed the field";
+    EXPECT_TRUE(NeverWithin([&] { return Differences(Shot(field).pixels, banner) >= 30u; }))
+        << "the greyed hint item changed the field";
     ASSERT_TRUE(program.Running());
     ClickAt(CentreOf(GetDlgItem(dialog, IDOK)));
     EXPECT_EQ(program.ExitCode(5000), 0u) << "Unlock on the empty field ends a lock without password";
@@ -345,8 +345,8 @@ TEST_F(UnlockEndToEnd, NoWindowOfAnotherProgramShowsOverTheLock) {
         SCOPED_TRACE(kind.name);
         // Each from a lock whose dialog has the foreground back, and whose
         // guardian is up: its start stacks windows of its own.
-        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog && ProgramProcesses().size() >= 2; }, 5s));
-        Settle(300ms);
+        ASSERT_TRUE(SteadyFor([&] { return GetForegroundWindow() == dialog && ProgramProcesses().size() >= 2; }, 300ms,
+                              5s));
         DWORD_PTR made = 0;
         SendMessageTimeoutW(witness, kMakeWindow, kind.exStyle, kind.owned, SMTO_ABORTIFHUNG, 2000, &made);
         const auto window = reinterpret_cast<HWND>(made);
@@ -355,20 +355,17 @@ TEST_F(UnlockEndToEnd, NoWindowOfAnotherProgramShowsOverTheLock) {
             ShowWindow(window, SW_HIDE);
             ShowWindow(window, kind.activated ? SW_SHOW : SW_SHOWNA);
             if (kind.activated) SetForegroundWindow(window);
-            // A few frames under Wine's round trips on a busy machine, and half
-            // of the watchdog's tick, which alone never sees most of these.
-            Settle(250ms);
+            // A few frames under Wine's round trips on a busy machine; the
+            // watchdog's tick alone never sees most of these.
+            EXPECT_TRUE(SteadyFor([&] { return ScreenPixel(under.x, under.y) == kLockColor; }, 100ms, 1s))
+                << "the window shows " << Hex(ScreenPixel(under.x, under.y));
         }
-        const COLORREF seen = ScreenPixel(under.x, under.y);
-        EXPECT_EQ(seen, kLockColor) << "the window shows " << Hex(seen);
         ClickAt(under);
-        Settle(200ms);
-        EXPECT_EQ(Ask(witness, kQueryClicks), 0) << "a click reached the window";
+        EXPECT_TRUE(NeverWithin([&] { return Ask(witness, kQueryClicks) != 0; }, 200ms)) << "a click reached the window";
         PostMessageW(window, WM_CLOSE, 0, 0);
     }
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 3s));
     // Past the watchdog's next tick, which may restack once more.
-    Settle(600ms);
+    ASSERT_TRUE(SteadyFor([&] { return GetForegroundWindow() == dialog; }, 600ms, 3s));
     ExpectFocusInField();
     UnlockAndExpectTheEnd();
 }
@@ -466,8 +463,7 @@ TEST_F(UnlockEndToEnd, AltGrNumLockAndTheKeypad) {
     ExpectFocusInField();
     // Typed once the dialog is in front and the guardian is up: a hold that
     // starts lets go of the modifiers, AltGr's among them.
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog && ProgramProcesses().size() >= 2; }, 5s));
-    Settle(300ms);
+    ASSERT_TRUE(SteadyFor([&] { return GetForegroundWindow() == dialog && ProgramProcesses().size() >= 2; }, 300ms, 5s));
     Stroke(VK_LCONTROL, 0x21D, 0);
     Stroke(VK_RMENU, 0x38, KEYEVENTF_EXTENDEDKEY);
     const auto altGrHeld = [] { return (GetAsyncKeyState(VK_LCONTROL) & GetAsyncKeyState(VK_RMENU) & 0x8000) != 0; };
@@ -475,9 +471,8 @@ TEST_F(UnlockEndToEnd, AltGrNumLockAndTheKeypad) {
     Keys({'Q'});
     Stroke(VK_LCONTROL, 0x21D, KEYEVENTF_KEYUP);
     Stroke(VK_RMENU, 0x38, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP);
-    Settle();
     // The US layout Wine gives has no AltGr+Q character, nor has Windows'.
-    EXPECT_EQ(FieldLength(), 0) << "AltGr+Q arrived as a plain q";
+    EXPECT_TRUE(NeverWithin([&] { return FieldLength() != 0; })) << "AltGr+Q arrived as a plain q";
 
     Stroke(VK_END, 0x4F, 0);  // the keypad's 1 with Num Lock off
     EXPECT_TRUE(WaitFor([&] { return VisibleChildStartingWith(dialog, L"Num Lock is off.") != nullptr; }, 2s))
