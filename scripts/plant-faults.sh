@@ -33,6 +33,7 @@ faults=(
 "settings-short-digest-read~settings/passworddigest.cpp~s/text.size() != 2 \* kBytes/text.size() < 2/~settings_tests~^settings_tests_windows$~SettingsStoreTest.MalformedValuesLoadWithoutHarm"
 "picture-path-backslash-n~settings/escaping.cpp~s/ case 'r': case 'n': case 't'://~core_tests~^core_tests_windows$~Escaping.*"
 "settings-clock-default-off~settings/mgtsettings.cpp~s/FlagOr(chosen->Get(kGlobal, L\"showClock\"), true)/FlagOr(chosen->Get(kGlobal, L\"showClock\"), false)/~settings_tests~^settings_tests_windows$~SettingsStoreTest.StoredValuesLoad"
+"native-user-root-lost~settings/nativekeys.cpp~s/        directory = CurrentUser();/        directory = nullptr;/~settings_tests~^settings_tests_windows$~RegistryValues.NativeReadsFindTheUserAndMachineRoots"
 "native-read-never-grows~settings/nativekeys.cpp~s/        buffer.resize(std::max<size_t>(needed,.*/        return status;/~settings_tests~^settings_tests_windows$~TreeStore.MalformedStringDataLoadsSafely"
 "settings-save-stamped-by-clock~settings/mgtsettings.cpp~s/    modifiedTime = NextSaveStamp();/    modifiedTime = CurrentFileTime();/~settings_tests~^settings_tests_windows$~SettingsStoreTest.SaveIsNewerThanEitherRootWhateverTheClock"
 "password-marker-read-as-digest~settings/storedpassword.cpp~s/password.text != kSupersededPassword &&/true \&\&/~core_tests~^core_tests_windows$~StoredPassword.FormsReadFromTheTwoValues"

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "settings/exini.h"
+#include "settings/nativekeys.h"
 #include "settings/registry.h"
 #include "testsupport.h"
 
@@ -135,6 +136,25 @@ TEST(RegistryValues, FailuresSetTheLastError) {
     EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
     EXPECT_TRUE(QueryValue(scratch.Handle(), L"missing").Empty());
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+// Every start reads the user's settings through the native calls: they must
+// find the user's own hive, and the machine's under its own root.
+TEST(RegistryValues, NativeReadsFindTheUserAndMachineRoots) {
+    const wchar_t path[] = L"Software\\MarrowgateTests\\nativeroot";
+    const DWORD mark = GetCurrentProcessId();
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, path, L"mark", REG_DWORD, &mark, sizeof(mark)), ERROR_SUCCESS);
+    HKEY key = nullptr;
+    ASSERT_EQ(OpenKeyForReading(HKEY_CURRENT_USER, path, key), ERROR_SUCCESS);
+    DWORD type = REG_NONE;
+    std::vector<uint8_t> data;
+    EXPECT_EQ(QueryValueData(key, L"mark", type, data), ERROR_SUCCESS);
+    CloseKey(key);
+    EXPECT_TRUE(type == REG_DWORD && data.size() == sizeof(mark) && memcmp(data.data(), &mark, sizeof(mark)) == 0);
+    EXPECT_NE(OpenKeyForReading(HKEY_LOCAL_MACHINE, path, key), ERROR_SUCCESS) << "the user's key under the machine";
+    EXPECT_EQ(OpenKeyForReading(HKEY_LOCAL_MACHINE, L"Software\\Microsoft", key), ERROR_SUCCESS);
+    CloseKey(key);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\MarrowgateTests\\nativeroot");
 }
 
 } // namespace
