@@ -2,12 +2,13 @@
 // nothing that could be read back; its debug channels print each call (the
 // event ID in hex, then each string), so tests/audit_trace.sh runs these
 // tests with them on and their standard error, which the program, its
-// guardian and relocks inherit, in a file. On
-// Windows the same entries show in the Event Viewer (Windows Logs >
-// Application, source Marrowgate) with the texts of the program's message
-// table, and a portable copy's entries show only once the source is
-// registered.
+// guardian and relocks inherit, in a file. On Windows the same entries show in
+// the Event Viewer (Windows Logs > Application, source Marrowgate) with the
+// texts of the program's message table, which the last test reads.
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
 
 #include "app/lockcause.h"
 #include "base/eventlog.h"
@@ -41,47 +42,26 @@ TEST(LockCauseOf, CommandLines) {
             << Utf8(entry.tokens.back()) << " of " << entry.tokens.size() << " tokens";
 }
 
-// The trace that tests/audit_trace.sh collects; empty when run otherwise.
-exstring TraceFile() {
+// Each ReportEventW call in the trace that tests/audit_trace.sh collects, as
+// "<event number>" (the low 16 bits of the ID, as the event viewer numbers
+// them) and its strings.
+std::vector<std::string> ReportedEvents() {
     wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetEnvironmentVariableW(L"MG_EVENT_TRACE", path, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? exstring(path) : exstring();
-}
-
-// The file's whole text, read while others may still write it.
-std::string ReadAll(const exstring& path) {
-    const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, 0, nullptr));
-    std::string text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (file.Held() && ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
-        text.append(buffer, read);
-    return text;
-}
-
-// Each ReportEventW call in Wine's trace as "<event number>" followed by its
-// strings, as the event viewer numbers them (the low 16 bits of the ID).
-std::vector<std::string> ReportedEvents(const std::string& trace) {
+    GetEnvironmentVariableW(L"MG_EVENT_TRACE", path, MAX_PATH);
+    std::ifstream trace(Utf8(path));
     std::vector<std::string> events;
-    size_t lineStart = 0;
-    while (lineStart < trace.size()) {
-        size_t lineEnd = trace.find('\n', lineStart);
-        if (lineEnd == std::string::npos) lineEnd = trace.size();
-        const std::string line = trace.substr(lineStart, lineEnd - lineStart);
-        lineStart = lineEnd + 1;
+    for (std::string line; std::getline(trace, line);) {
         const size_t call = line.find("ReportEventW (");
+        const size_t text = line.find(":eventlog:ReportEventW L\"");
         if (call != std::string::npos) {
-            // (log, type, category, id, ...
-            size_t field = call;
-            for (int comma = 0; comma < 3 && field != std::string::npos; ++comma) field = line.find(',', field + 1);
-            if (field == std::string::npos) continue;
-            const unsigned long id = std::strtoul(line.c_str() + field + 1, nullptr, 16);
-            events.push_back(std::to_string(id & 0xFFFF));
-        } else if (line.find(":eventlog:ReportEventW ") != std::string::npos && !events.empty()) {
-            const size_t quote = line.find("L\"");
-            const size_t end = line.rfind('"');
-            if (quote != std::string::npos && end > quote + 1) events.back() += " " + line.substr(quote + 2, end - quote - 2);
+            // (log,type,category,id,...
+            std::istringstream fields(line.substr(call + 14));
+            std::string field;
+            for (int i = 0; i < 4; ++i) std::getline(fields, field, ',');
+            events.push_back(std::to_string(std::stoul(field, nullptr, 16) & 0xFFFF));
+        } else if (text != std::string::npos && !events.empty()) {
+            const size_t start = text + 25;
+            events.back() += " " + line.substr(start, line.rfind('"') - start);
         }
     }
     return events;
@@ -90,7 +70,8 @@ std::vector<std::string> ReportedEvents(const std::string& trace) {
 class AuditTrail : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(log_.empty()) << "run by tests/audit_trace.sh, which collects Wine's trace";
+        ASSERT_GT(GetEnvironmentVariableW(L"MG_EVENT_TRACE", nullptr, 0), 0u)
+            << "run by tests/audit_trace.sh, which collects Wine's trace";
         EndAllPrograms();
         CleanRegistry();
         ASSERT_TRUE(Configure({}));
@@ -100,19 +81,7 @@ protected:
         CleanRegistry();
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, EventSourceKeyPath(kEventSource).c_str());
     }
-    static void RegisterSource() {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, EventSourceKeyPath(kEventSource).c_str(), 0, nullptr, 0,
-                                  KEY_WRITE, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        RegCloseKey(key);
-    }
-    // "+lock"; its standard error, and its guardian's and relocks', is the trace.
-    void StartLock() {
-        lock_ = Start(L"\"" + Program() + L"\" +lock").id;
-        ASSERT_TRUE(AwaitLock({}));
-    }
-    bool AwaitLock(const std::vector<DWORD>& besides) {
+    bool AwaitLock(const std::vector<DWORD>& besides = {}) {
         return WaitFor([&] {
             for (DWORD id : ProgramProcesses())
                 if (std::find(besides.begin(), besides.end(), id) == besides.end() && FindDialog(id) != nullptr &&
@@ -121,14 +90,16 @@ protected:
             return false;
         }, 10s);
     }
-    DWORD Guardian() const {
-        for (HWND w = FindWindowW(L"MgtGuardianSession", nullptr); w;
-             w = FindWindowExW(nullptr, w, L"MgtGuardianSession", nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner != lock_) return owner;
-        }
-        return 0;
+    bool AwaitGuardian(DWORD besides = 0) {
+        return WaitFor([&] {
+            for (HWND w = FindWindowW(L"MgtGuardianSession", nullptr); w;
+                 w = FindWindowExW(nullptr, w, L"MgtGuardianSession", nullptr)) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                if (owner != lock_ && owner != besides) return (guardian_ = owner) != 0;
+            }
+            return false;
+        }, 5s);
     }
     void TypeIntoLock(const char* text) {
         HWND dialog = FindDialog(lock_);
@@ -137,40 +108,73 @@ protected:
         Type(text);
         Keys({VK_RETURN});
     }
-    // Waits until the trace holds `count` calls; returns what it holds then.
-    std::vector<std::string> Events(size_t count) {
+    // The trace's events once it holds `count` of them.
+    static std::vector<std::string> Events(size_t count) {
         std::vector<std::string> events;
-        WaitFor([&] { return (events = ReportedEvents(ReadAll(log_))).size() >= count; }, 5s);
+        WaitFor([&] { return (events = ReportedEvents()).size() >= count; }, 5s);
         return events;
     }
-    bool Unlocked() {
+    static bool Unlocked() {
         return WaitFor([] { return ProgramProcesses().empty(); }, 5s);
     }
 
-    const exstring log_ = TraceFile();
-    DWORD lock_ = 0;
+    DWORD lock_ = 0, guardian_ = 0;
 };
 
-TEST_F(AuditTrail, NothingUntilTheSourceIsRegisteredThenALockAWrongPasswordARelockAndTheUnlock) {
+TEST_F(AuditTrail, NothingUntilTheSourceIsRegisteredThenWhatHappensToALock) {
     // A portable copy: no source, no entry.
-    ASSERT_NO_FATAL_FAILURE(StartLock());
+    Start(L"\"" + Program() + L"\" +lock");
+    ASSERT_TRUE(AwaitLock());
     ASSERT_NO_FATAL_FAILURE(TypeIntoLock("not it"));
     ASSERT_NO_FATAL_FAILURE(TypeIntoLock(kPassword));
     ASSERT_TRUE(Unlocked());
-    EXPECT_EQ(ReportedEvents(ReadAll(log_)), std::vector<std::string>());
+    EXPECT_EQ(ReportedEvents(), std::vector<std::string>());
 
-    ASSERT_NO_FATAL_FAILURE(RegisterSource());
-    ASSERT_NO_FATAL_FAILURE(StartLock());
-    DWORD guardian = 0;
-    ASSERT_TRUE(WaitFor([&] { return (guardian = Guardian()) != 0; }, 5s)) << "no guardian";
+    HKEY source = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, EventSourceKeyPath(kEventSource).c_str(), 0, nullptr, 0, KEY_WRITE,
+                              nullptr, &source, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(source);
+    Start(L"\"" + Program() + L"\" +lock");
+    ASSERT_TRUE(AwaitLock());
+    ASSERT_TRUE(AwaitGuardian()) << "no guardian";
     ASSERT_NO_FATAL_FAILURE(TypeIntoLock("not it"));
     EXPECT_EQ(Events(2), (std::vector<std::string>{"101", "111 1"}));
+    const DWORD guardian = guardian_;
+    KillProcess(guardian);
+    ASSERT_TRUE(AwaitGuardian(guardian)) << "no new guardian";
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
+                       L"DisableTaskMgr");
+    EXPECT_EQ(Events(4), (std::vector<std::string>{"101", "111 1", "121", "131"}));
     const DWORD killed = lock_;
     KillProcess(killed);
-    ASSERT_TRUE(AwaitLock({killed, guardian})) << "no relock";
+    ASSERT_TRUE(AwaitLock({killed, guardian_})) << "no relock";
     ASSERT_NO_FATAL_FAILURE(TypeIntoLock(kPassword));
     ASSERT_TRUE(Unlocked());
-    EXPECT_EQ(Events(4), (std::vector<std::string>{"101", "111 1", "120", "110"}));
+    EXPECT_EQ(Events(6), (std::vector<std::string>{"101", "111 1", "121", "131", "120", "110"}));
+}
+
+// The texts the event viewer shows come from the program's message table.
+TEST(AuditMessages, TheProgramsMessageTableHoldsEveryEntry) {
+    const HMODULE program = LoadLibraryExW(Program().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr);
+    const struct {
+        DWORD id;  // with its severity bits, as the program reports it
+        const wchar_t* part;
+    } cases[] = {{0x40000064, L"log-on"},          {0x40000065, L"+lock"},       {0x40000066, L"without input"},
+                 {0x40000067, L"hot key"},         {0x40000068, L"sleep"},       {0x40000069, L"icon"},
+                 {0x4000006E, L"unlocked"},        {0x8000006F, L"in a row: 3."}, {0x80000078, L"started again"},
+                 {0x80000079, L"guards"},          {0xC0000082, L"found: 3."},   {0x80000083, L"task manager"},
+                 {0x8000008C, L"value 3 was ignored: 3."}, {0xC0000096, L"while it locks"}};
+    const DWORD_PTR inserts[] = {reinterpret_cast<DWORD_PTR>(L"3"), reinterpret_cast<DWORD_PTR>(L"3.")};
+    for (const auto& entry : cases) {
+        wchar_t text[512] = {};
+        FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, program, entry.id, 0x409, text,
+                       512, reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(inserts)));
+        EXPECT_NE(std::wstring(text).find(entry.part), std::wstring::npos)
+            << (entry.id & 0xFFFF) << ": " << Utf8(text);
+    }
+    FreeLibrary(program);
 }
 
 } // namespace
