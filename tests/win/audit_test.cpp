@@ -108,17 +108,27 @@ protected:
         Type(text);
         Keys({VK_RETURN});
     }
-    // The trace's events once it holds `count` of them.
-    static std::vector<std::string> Events(size_t count) {
+    // This test's events, once there are `count` of them (the trace is the
+    // whole run's).
+    std::vector<std::string> Events(size_t count) const {
         std::vector<std::string> events;
-        WaitFor([&] { return (events = ReportedEvents()).size() >= count; }, 5s);
-        return events;
+        WaitFor([&] { return (events = ReportedEvents()).size() >= before_ + count; }, 5s);
+        return std::vector<std::string>(events.begin() + static_cast<std::ptrdiff_t>(std::min(before_, events.size())),
+                                        events.end());
+    }
+    static void RegisterSource() {
+        HKEY source = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, EventSourceKeyPath(kEventSource).c_str(), 0, nullptr, 0,
+                                  KEY_WRITE, nullptr, &source, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(source);
     }
     static bool Unlocked() {
         return WaitFor([] { return ProgramProcesses().empty(); }, 5s);
     }
 
     DWORD lock_ = 0, guardian_ = 0;
+    const size_t before_ = ReportedEvents().size();
 };
 
 TEST_F(AuditTrail, NothingUntilTheSourceIsRegisteredThenWhatHappensToALock) {
@@ -128,13 +138,9 @@ TEST_F(AuditTrail, NothingUntilTheSourceIsRegisteredThenWhatHappensToALock) {
     ASSERT_NO_FATAL_FAILURE(TypeIntoLock("not it"));
     ASSERT_NO_FATAL_FAILURE(TypeIntoLock(kPassword));
     ASSERT_TRUE(Unlocked());
-    EXPECT_EQ(ReportedEvents(), std::vector<std::string>());
+    EXPECT_EQ(Events(0), std::vector<std::string>());
 
-    HKEY source = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, EventSourceKeyPath(kEventSource).c_str(), 0, nullptr, 0, KEY_WRITE,
-                              nullptr, &source, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(source);
+    ASSERT_NO_FATAL_FAILURE(RegisterSource());
     Start(L"\"" + Program() + L"\" +lock");
     ASSERT_TRUE(AwaitLock());
     ASSERT_TRUE(AwaitGuardian()) << "no guardian";
@@ -152,6 +158,18 @@ TEST_F(AuditTrail, NothingUntilTheSourceIsRegisteredThenWhatHappensToALock) {
     ASSERT_NO_FATAL_FAILURE(TypeIntoLock(kPassword));
     ASSERT_TRUE(Unlocked());
     EXPECT_EQ(Events(6), (std::vector<std::string>{"101", "111 1", "121", "131", "120", "110"}));
+}
+
+TEST_F(AuditTrail, ALockRefusedForADamagedPassword) {
+    ASSERT_NO_FATAL_FAILURE(RegisterSource());
+    const wchar_t notHex[] = L"0123456789abcdef0123456789abcdeg";
+    for (const wchar_t* value : {L"pwdDigest", L"Password"})
+        ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, (exstring(kKeyPath) + L"\\global").c_str(), value, REG_SZ, notHex,
+                                  sizeof(notHex)),
+                  ERROR_SUCCESS);
+    // It says so in a message box, which the end of the test closes.
+    Start(L"\"" + Program() + L"\" +lock");
+    EXPECT_EQ(Events(1), std::vector<std::string>{"130 the stored password"});
 }
 
 // The texts the event viewer shows come from the program's message table.
