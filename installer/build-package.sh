@@ -39,7 +39,12 @@ sign() {
     [ -n "${MG_SIGN_CERT:-}" ] || return 0
     local options=(-certs "$MG_SIGN_CERT" -key "$MG_SIGN_KEY" -h sha256 -n Marrowgate
                    -i https://quarnwick.example/marrowgate)
-    [ -z "${MG_SIGN_PASS:-}" ] || options+=(-pass "$MG_SIGN_PASS")
+    # From a file in the private staging folder: a password on the command
+    # line shows in process lists.
+    if [ -n "${MG_SIGN_PASS:-}" ]; then
+        (umask 077 && printf '%s' "$MG_SIGN_PASS" >"$stage/sign-pass")
+        options+=(-readpass "$stage/sign-pass")
+    fi
     [ -z "${MG_SIGN_TIMESTAMP:-}" ] || options+=(-ts "$MG_SIGN_TIMESTAMP")
     osslsigncode sign "${options[@]}" -in "$1" -out "$1.signed" >/dev/null
     mv -f "$1.signed" "$1"

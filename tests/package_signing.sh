@@ -20,11 +20,12 @@ said="$(env -u MG_SIGN_CERT -u MG_SIGN_KEY "$root/installer/build-package.sh" "$
 grep -q '^NOT SIGNED' <<<"$said" && ok "an unsigned build says so" || fail "no NOT SIGNED line in: $said"
 verify "$work/unsigned/$msi" && fail "the unsigned MSI verifies" || ok "the unsigned MSI carries no signature"
 
-openssl req -x509 -newkey rsa:2048 -nodes -sha256 -days 2 -subj "/CN=Marrowgate throwaway test signer" \
+openssl req -x509 -newkey rsa:2048 -passout pass:throwaway -sha256 -days 2 -subj "/CN=Marrowgate throwaway test signer" \
     -addext "extendedKeyUsage=codeSigning" -keyout "$work/key.pem" -out "$work/cert.pem" >/dev/null 2>&1 ||
     { echo "FAIL: openssl made no certificate"; exit 1; }
 out="$work/signed"
-MG_SIGN_CERT="$work/cert.pem" MG_SIGN_KEY="$work/key.pem" "$root/installer/build-package.sh" "$exe" "$out" >/dev/null ||
+MG_SIGN_CERT="$work/cert.pem" MG_SIGN_KEY="$work/key.pem" MG_SIGN_PASS=throwaway \
+    "$root/installer/build-package.sh" "$exe" "$out" >/dev/null ||
     { echo "FAIL: build-package.sh failed with a certificate"; exit 1; }
 verify "$out/$msi" && ok "the MSI's signature verifies" || fail "the MSI: $(cat "$work/verify.txt")"
 python3 -c 'import sys, zipfile; open(sys.argv[2], "wb").write(zipfile.ZipFile(sys.argv[1]).read("marrowgate.exe"))' \
