@@ -11,7 +11,9 @@
 #include <sstream>
 
 #include "app/lockcause.h"
+#include "app/trayhelper.h"
 #include "base/eventlog.h"
+#include "res/resource.h"
 #include "settings/audittrail.h"
 #include "testsupport.h"
 
@@ -170,6 +172,38 @@ TEST_F(AuditTrail, ALockRefusedForADamagedPassword) {
     // It says so in a message box, which the end of the test closes.
     Start(L"\"" + Program() + L"\" +lock");
     EXPECT_EQ(Events(1), std::vector<std::string>{"130 the stored password"});
+}
+
+// The resident helper tells each lock it starts what started it.
+TEST_F(AuditTrail, EachWayTheHelperLocksIsNamed) {
+    ASSERT_NO_FATAL_FAILURE(RegisterSource());
+    mgtSettings settings;
+    settings.lockOnSleep = true;
+    ASSERT_TRUE(settings.Save());
+    const struct {
+        const char* way;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        const char* event;
+    } ways[] = {{"suspend notice", WM_POWERBROADCAST, PBT_APMSUSPEND, 0, "104"},
+                {"left click on the icon", kTrayNotifyMessage, 1, WM_LBUTTONUP, "105"},
+                {"Lock Now in its menu", WM_COMMAND, IDM_TRAY_LOCK_NOW, 0, "105"},
+                {"the hot key", WM_HOTKEY, kLockHotKeyId, 0, "103"}};
+    std::vector<std::string> expected;
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        const Process helper = Start(L"\"" + Program() + L"\" +tray");
+        HWND window = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (window = FindWindowW(kTrayWindowClass, nullptr)) != nullptr; }, 10s));
+        PostMessageW(window, way.message, way.wParam, way.lParam);
+        ASSERT_TRUE(AwaitLock({helper.id}));
+        ASSERT_NO_FATAL_FAILURE(TypeIntoLock(kPassword));
+        ASSERT_TRUE(WaitFor([&] { return ProgramProcesses() == std::vector<DWORD>{helper.id}; }, 5s));
+        expected.insert(expected.end(), {way.event, "110"});
+        EXPECT_EQ(Events(expected.size()), expected);
+        EndAllPrograms();
+    }
 }
 
 // The texts the event viewer shows come from the program's message table.
