@@ -29,9 +29,18 @@ $(BUILD_DIR)/fuzz/CMakeCache.txt:
 build: deps-build $(BUILD_DIR)/windows/CMakeCache.txt
 	cmake --build --preset windows
 
-# The installer (wixl) and the portable zip, in build/package/.
+# The installer (wixl), the portable zip and their winget and Scoop manifests,
+# in build/package/. Signed when given a certificate and its key (PEM):
+# make package SIGN_CERT=cert.pem SIGN_KEY=key.pem [SIGN_PASS=...] [SIGN_TIMESTAMP=url],
+# or the same as MG_SIGN_CERT, MG_SIGN_KEY, ... in the environment.
+SIGN_CERT ?= $(MG_SIGN_CERT)
+SIGN_KEY ?= $(MG_SIGN_KEY)
+SIGN_PASS ?= $(MG_SIGN_PASS)
+SIGN_TIMESTAMP ?= $(MG_SIGN_TIMESTAMP)
 package: deps-package build
-	installer/build-package.sh $(BUILD_DIR)/windows/marrowgate.exe $(BUILD_DIR)/package
+	MG_SIGN_CERT="$(SIGN_CERT)" MG_SIGN_KEY="$(SIGN_KEY)" MG_SIGN_PASS="$(SIGN_PASS)" \
+	    MG_SIGN_TIMESTAMP="$(SIGN_TIMESTAMP)" \
+	    installer/build-package.sh $(BUILD_DIR)/windows/marrowgate.exe $(BUILD_DIR)/package
 
 run: build
 	scripts/run.sh $(ARGS)

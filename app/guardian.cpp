@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "../lock/lockchannel.h"
+#include "../settings/audittrail.h"
 #include "../text/pathutil.h"
 #include "exrestart.h"
 #include "guardhold.h"
@@ -423,6 +424,8 @@ void mgtGuardianLink::Tick() {
             budget_.CameUp();
         }
         if (CheckWatched(guardian_, guardianId_, image_) != WatchState::kEnded) return;
+        // A guardian ends by itself once the lock was unlocked: not replaced then.
+        if (!Unlocked(channel_.State())) AuditGuardianReplaced();
         guardian_.Reset();
         guardianId_ = 0;
         guardianUp_ = false;

@@ -6,6 +6,7 @@
 #include "../lock/mgtunlockdlg.h"
 #include "../res/resource.h"
 #include "../settings/accessshortcuts.h"
+#include "../settings/audittrail.h"
 #include "../settings/passwordcheck.h"
 #include "../settings/taskmgrpolicy.h"
 #include "../text/pathutil.h"
@@ -17,6 +18,7 @@
 #include "../lock/lockchannel.h"
 #include "guardian.h"
 #include "holdingnotice.h"
+#include "lockcause.h"
 #include "lockpresence.h"
 #include "passwordquery.h"
 #include "switches.h"
@@ -107,6 +109,10 @@ bool mgtApp::RunApplication() {
         SetExitCode(AnswerPasswordQuery(switches.Tokens(), settings_.Password, RecordMatches));
         return false;
     }
+    if (switches.Contains(kSwitchEndHelper)) {
+        SetExitCode(PrepareRemoval());
+        return false;
+    }
     // The guardian and its relays run beside the lock, never as an instance.
     if (guardian.kind != GuardianCommand::kNone) {
         SetExitCode(RunGuardianCommand(guardian, restart_.Name(), CoverColor()));
@@ -134,7 +140,7 @@ bool mgtApp::RunApplication() {
         holdingNotice_ = AdoptHoldingNotice(switches.Tokens());
         if (!TakeLockRole()) return false;
         // A lock covers the screen first; what it needs only later follows.
-        return LockNow(AdoptedGuardian(ownTokens));
+        return LockNow(AdoptedGuardian(ownTokens), LockCauseOf(ownTokens, holdingNotice_.Held()));
     }
     if (instance != exrestart::kContinue) return false;
     RestoreSystemIfNoLock();
@@ -151,6 +157,17 @@ void mgtApp::RestoreSystemIfNoLock() {
     if (FindLockOfMine(restart_.Name()) != LockPresence::kNone) return;
     TaskManagerPolicy(settings_.Store()).Restore();
     AccessibilityShortcuts(settings_.Store()).Restore();
+}
+
+int mgtApp::PrepareRemoval() {
+    // Never a lock: removing its file would leave the owner unable to unlock
+    // once its guardian brings it back.
+    if (FindLockOfMine(restart_.Name()) != LockPresence::kNone) {
+        AuditRemovalRefused();
+        return kExitLockRuns;
+    }
+    RestoreSystemIfNoLock();
+    return EndHelpersOfMine() ? 0 : kExitHelperStays;
 }
 
 void mgtApp::MarkLocking() {
@@ -250,7 +267,7 @@ void mgtApp::ShareLockSettings(LockChannelState& state, bool relock) {
     state.useOrgScreen = settings_.useOrgScreen ? 1 : 0;
 }
 
-bool mgtApp::LockNow(const AdoptedLink& adopted) {
+bool mgtApp::LockNow(const AdoptedLink& adopted, LockCause cause) {
     // Only a relock inherits a channel; whatever else a command line names
     // starts afresh, with a guardian of its own.
     LockChannel channel = LockChannel::Adopt(adopted.channel);
@@ -277,6 +294,11 @@ bool mgtApp::LockNow(const AdoptedLink& adopted) {
     SetMainWindow(&dialog);
     bool result = false;
     bool started = dialog.StartLock();
+    // Only queued: the entry is written by a thread of its own.
+    if (relock)
+        AuditRelocked();
+    else
+        AuditLocked(cause);
     // Only the right password ends the lock: a WM_QUIT posted from outside
     // goes unheeded, and windows destroyed behind the lock's back are made
     // again. A dialog that cannot be made leaves the cover and the hold:
@@ -297,6 +319,7 @@ bool mgtApp::LockNow(const AdoptedLink& adopted) {
     // not go on is made again by its guardian or at the next log-on.
     if (dialog.Accepted()) {
         locker_.Stop();
+        AuditUnlocked();
         // No longer a lock: a lock request from now on need not give way.
         lockMarker_.Reset();
         // Not while locked: a helper has nothing to do then, and its windows
@@ -312,6 +335,7 @@ bool mgtApp::LockNow(const AdoptedLink& adopted) {
 }
 
 bool mgtApp::RefuseDamagedLock(bool showMainWindow) {
+    AuditDamagedSettings(L"the stored password");
     PrepareWindows();
     ShowMessageBox(nullptr, strings_.GetText(L"main", L"pwddamaged"), MB_OK | MB_ICONERROR, kProductName);
     if (showMainWindow) ShowMainWindow();

@@ -5,6 +5,7 @@
 
 #include "../lang/mgtmlang.h"
 #include "../lock/mgtlocker.h"
+#include "../settings/audittrail.h"
 #include "../settings/mgtsettings.h"
 #include "../toolkit/window/exapp.h"
 #include "../toolkit/controls/exmenu.h"
@@ -40,8 +41,9 @@ private:
     // does, so that a lock ended at any moment after comes back.
     void MarkLocking();
     // Locks now; returns when the right password ended the lock.
-    // `adopted`: the guardian and channel a relock keeps, or none.
-    bool LockNow(const AdoptedLink& adopted);
+    // `adopted`: the guardian and channel a relock keeps, or none; `cause`:
+    // what started a first lock.
+    bool LockNow(const AdoptedLink& adopted, LockCause cause);
     // A relock takes the password and screen mode the first lock started
     // with; a first lock writes them for the relocks to come.
     void ShareLockSettings(LockChannelState& state, bool relock);
@@ -53,6 +55,9 @@ private:
     // window, and ends with 1.
     bool RefuseDamagedLock(bool showMainWindow);
     void RestoreSystemIfNoLock();
+    // "+endhelper": ends the resident helper and puts back what a lock that
+    // ended without its unlock left, unless a lock runs. The exit code.
+    int PrepareRemoval();
     // True when no password is set or the right one was typed.
     bool Login();
     void ShowMainWindow();

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <vector>
+
 #include "../lang/exmlang.h"
 #include "../res/resource.h"
 #include "../settings/mgtsettings.h"
@@ -69,6 +71,27 @@ bool HelperOfMineRuns() {
          window = FindWindowExW(nullptr, window, kTrayWindowClass, nullptr), ++looked)
         if (IsHelperOfMine(window, self)) return true;
     return false;
+}
+
+bool EndHelpersOfMine() {
+    const OwnFacts self = OwnFactsNow();
+    // The helper heeds no message from outside that would end it: it holds
+    // nothing that needs putting back, so its process is ended.
+    for (int round = 0; round < 8; ++round) {
+        std::vector<UniqueHandle> ending;
+        int looked = 0;
+        for (HWND window = FindWindowExW(nullptr, nullptr, kTrayWindowClass, nullptr); window != nullptr && looked < 64;
+             window = FindWindowExW(nullptr, window, kTrayWindowClass, nullptr), ++looked) {
+            if (!IsHelperOfMine(window, self)) continue;
+            DWORD processId = 0;
+            GetWindowThreadProcessId(window, &processId);
+            UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
+            if (process.Held() && TerminateProcess(process.Get(), 0)) ending.push_back(std::move(process));
+        }
+        if (ending.empty()) return !HelperOfMineRuns();
+        for (const UniqueHandle& process : ending) WaitForSingleObject(process.Get(), kHelperEndWaitMs);
+    }
+    return !HelperOfMineRuns();
 }
 
 void RestartHelperIfGone(const mgtSettings& settings) {
@@ -211,7 +234,7 @@ void mgtTrayHelper::ShowMenu() {
 void mgtTrayHelper::RunCommand(UINT command) {
     switch (command) {
     case IDM_TRAY_LOCK_NOW:
-        StartLock();
+        StartLock(kLockCauseIcon);
         return;
     case IDM_TRAY_SETTINGS:
         // The program's own start: the login when a password is set, then
@@ -244,10 +267,10 @@ bool mgtTrayHelper::LockRuns() const {
     return FindLockOfMine(services_.instanceName) == LockPresence::kOnScreen;
 }
 
-void mgtTrayHelper::StartLock() {
+void mgtTrayHelper::StartLock(const exchar* cause) {
     countingSince_ = GetTickCount();
     if (LockRuns()) return;
-    StartProgram(L"+lock");
+    StartProgram(exstring(kSwitchLock) + L" " + cause);
 }
 
 void mgtTrayHelper::LockBeforeSleep() {
@@ -279,7 +302,7 @@ void mgtTrayHelper::LookAtIdleTime() {
     input.cbSize = sizeof(input);
     if (!GetLastInputInfo(&input)) input.dwTime = now;
     const IdleStep step = NextIdleStep(timeout, IdleMs(now, input.dwTime, countingSince_), locked, postponed);
-    if (step.lock) StartLock();
+    if (step.lock) StartLock(kLockCauseIdle);
     SetCoalescableTimer(Handle(), kIdleTimerId, step.waitMs, nullptr, TIMERV_DEFAULT_COALESCING);
 }
 
@@ -312,7 +335,7 @@ LRESULT mgtTrayHelper::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case kTrayNotifyMessage:
         switch (LOWORD(lParam)) {
         case WM_LBUTTONUP:
-            StartLock();
+            StartLock(kLockCauseIcon);
             break;
         case WM_RBUTTONUP:
         case WM_CONTEXTMENU:
@@ -329,7 +352,7 @@ LRESULT mgtTrayHelper::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam == kIdleTimerId) LookAtIdleTime();
         return 0;
     case WM_HOTKEY:
-        if (wParam == kLockHotKeyId) StartLock();
+        if (wParam == kLockHotKeyId) StartLock(kLockCauseHotKey);
         return 0;
     case WM_POWERBROADCAST:
         if (wParam == PBT_APMSUSPEND && services_.settings.lockOnSleep) LockBeforeSleep();

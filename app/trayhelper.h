@@ -42,10 +42,14 @@ inline constexpr wchar_t kTrayRestartedWord[] = L"restarted";
 // How long a helper whose role name is held waits for the holder to show
 // itself as a helper of this program before it takes the role anyway.
 constexpr DWORD kHelperRoleGraceMs = 3000;
+// How long the installer's start waits for an ended helper to be gone.
+constexpr DWORD kHelperEndWaitMs = 5000;
 
 // A helper of this program file runs in another process: it owns a window of
 // the helper's class, which no other program can make for it.
 bool HelperOfMineRuns();
+// Ends every helper of this program file that runs; true when none is left.
+bool EndHelpersOfMine();
 // Starts "+tray" again when automatic locking is on and no helper runs.
 void RestartHelperIfGone(const mgtSettings& settings);
 
@@ -73,7 +77,8 @@ private:
     // Looks at the idle time: locks when it is due, then sets the next look.
     void LookAtIdleTime();
     bool LockRuns() const;
-    void StartLock();
+    // `cause`: the word after "+lock" that says what started it.
+    void StartLock(const exchar* cause);
     // Returns once the lock holds the input, or its time is up.
     void LockBeforeSleep();
     void StartProgram(const exstring& arguments) const;

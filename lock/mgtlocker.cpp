@@ -3,6 +3,7 @@
 #include "../base/foreground.h"
 #include "../lang/exmlang.h"
 #include "../settings/accessshortcuts.h"
+#include "../settings/audittrail.h"
 #include "../settings/mgtsettings.h"
 #include "../settings/taskmgrpolicy.h"
 #include "../toolkit/window/exwnd.h"
@@ -234,7 +235,8 @@ void CALLBACK mgtLocker::WatchdogTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept
     locker->lastTick_ = now;
     // Whatever cleared them meanwhile (another program, a policy refresh, a
     // restore by a start that did not see this lock yet) is undone.
-    if (locker->settings_ != nullptr && locker->started_) TaskManagerPolicy(locker->settings_->Store()).Hold();
+    if (locker->settings_ != nullptr && locker->started_ && TaskManagerPolicy(locker->settings_->Store()).Hold())
+        AuditTaskManagerPolicySetAgain();
     if (locker->settings_ != nullptr && locker->started_) AccessibilityShortcuts(locker->settings_->Store()).Close();
     // A message box, menu or other window of this program stays in front.
     HWND foreground = GetForegroundWindow();

@@ -4,6 +4,7 @@
 
 #include "../lang/exmlang.h"
 #include "../res/resource.h"
+#include "../settings/audittrail.h"
 #include "../settings/mgtsettings.h"
 #include "../toolkit/window/exapp.h"
 #include "../toolkit/draw/exfont.h"
@@ -121,6 +122,7 @@ bool mgtUnlockDlg::IsDialogMessage(MSG* message) {
 // somebody tried.
 void mgtUnlockDlg::CountFailedAttempt() {
     const int failures = throttle_.CountFailure();
+    AuditWrongPassword(failures);
     GetLocalTime(&lastFailure_);
     ShowAttemptsLine(FailedAttemptsText(services_.strings, failures, lastFailure_));
     UpdateWait();

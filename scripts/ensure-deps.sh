@@ -6,8 +6,9 @@ set -euo pipefail
 build_packages=(cmake make python3 mingw-w64 gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
                 wine wine64 xvfb imagemagick xdotool)
 test_packages=(googletest clang libclang-rt-14-dev libfuzzer-14-dev)
-# The installer and the portable zip; the install test builds them too.
-package_packages=(wixl zip)
+# The installer, the portable zip and their signatures; the install and
+# signing tests build them too.
+package_packages=(wixl zip osslsigncode openssl)
 
 case "${1:-all}" in
 build) wanted=("${build_packages[@]}") ;;

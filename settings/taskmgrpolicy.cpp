@@ -41,13 +41,15 @@ void TaskManagerPolicy::Close() {
     WriteValue(store_.userRoot, store_.policyKeyPath, kValueName, &closed, sizeof(closed), REG_DWORD);
 }
 
-void TaskManagerPolicy::Hold() {
+bool TaskManagerPolicy::Hold() {
     const UniqueKey policy = OpenKey(store_.userRoot, store_.policyKeyPath, false);
     DWORD type = REG_NONE;
     const ByteBuffer value = policy ? QueryValue(policy.Get(), kValueName, &type) : ByteBuffer();
     DWORD closed = 0;
     if (type == REG_DWORD && value.Size() == sizeof(closed)) std::memcpy(&closed, value.Data(), sizeof(closed));
-    if (closed != 1) Close();
+    if (closed == 1) return false;
+    Close();
+    return true;
 }
 
 void TaskManagerPolicy::Restore() {

@@ -15,8 +15,9 @@ public:
     // policy. A registry that refuses either leaves the lock as it is.
     void Close();
     // Sets the policy again when something cleared or changed it meanwhile
-    // (another program, a policy refresh); recorded as Close does.
-    void Hold();
+    // (another program, a policy refresh); recorded as Close does. True
+    // when it had to.
+    bool Hold();
     // Puts the recorded state back and drops the record; nothing without one.
     void Restore();
     bool HasRecord() const;

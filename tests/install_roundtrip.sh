@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Install round trip of the Windows Installer package in the build's Wine
 # prefix: install, use the installed copy (password query, lock and unlock,
-# auto-start), upgrade to a newer package, uninstall, and look for leftovers.
+# auto-start), upgrade to a newer package, uninstall (refused while a lock
+# runs, ending the resident helper otherwise), and look for leftovers.
 # Usage: install_roundtrip.sh BUILD_DIR [GUIDE_HTML]
 set -u
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -11,6 +12,7 @@ guide="${2:-$root/docs/marrowgate-guide.html}"
 key='Software\Quarnwick\Marrowgate'
 run_key='SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+source_key='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Marrowgate'
 password='round trip 7'
 failures=0
 lock_pid=
@@ -71,9 +73,9 @@ out="$build/package-roundtrip"
     { echo "FAIL: installer/build-package.sh could not build the packages"; exit 1; }
 version="$(sed -n 's/^#define MG_VERSION_TEXT "\(.*\)"$/\1/p' "$root/app/version.h")"
 msi="$out/marrowgate-$version-x64.msi"
-MG_PACKAGE_VERSION=99.0.0 "$root/installer/build-package.sh" "$build/marrowgate.exe" "$out" "$guide" >/dev/null ||
+MG_PACKAGE_VERSION=99.0.0 "$root/installer/build-package.sh" "$build/marrowgate.exe" "$out/newer" "$guide" >/dev/null ||
     { echo "FAIL: installer/build-package.sh could not build the newer package"; exit 1; }
-newer="$out/marrowgate-99.0.0-x64.msi"
+newer="$out/newer/marrowgate-99.0.0-x64.msi"
 check "portable zip contents" "README.md marrowgate-guide.html marrowgate.exe" \
     "$(python3 -c 'import sys, zipfile; print(*sorted(zipfile.ZipFile(sys.argv[1]).namelist()))' \
         "$out/marrowgate-$version-portable.zip")"
@@ -88,8 +90,12 @@ done
 # -- install
 check "msiexec /i $(basename "$msi") /qn exit code" 0 "$(msiexec /i "$msi")"
 check "registered products" "$version" "$(products)"
+check "the winget manifest's product code is the installed one" "$(products codes)" \
+    "$(sed -n "s/^ *ProductCode: *'\(.*\)'$/\1/p" "$out/Quarnwick.Marrowgate.yaml")"
 install_dir="$(win_env ProgramFiles)\\Marrowgate"
 exe="$install_dir\\marrowgate.exe"
+check "event log source registered for the installed program" "${exe,,}" \
+    "$(reg_value "$source_key" EventMessageFile | tr 'A-Z' 'a-z')"
 cmp -s "$build/marrowgate.exe" "$(unix_path "$exe")" && ok "$exe is the built program" ||
     { fail "$exe missing or not the built program"; exit 1; }
 cmp -s "$guide" "$(unix_path "$install_dir\\marrowgate-guide.html")" && ok "guide installed" ||
@@ -154,6 +160,18 @@ salted="$(reg_value "HKLM\\$key\\global" pwdDigest)"
 rounds="$(sed -n 's/^pbkdf2-sha256\$\([0-9]*\)\$[0-9a-f]\{32\}\$[0-9a-f]\{64\}$/\1/p' <<<"$salted")"
 [ "${rounds:-0}" -ge 600000 ] && ok "salted digest after the right unlock, $rounds rounds" ||
     fail "no salted digest of at least 600000 rounds after the right unlock: '$salted'"
+program_processes() { # how many processes of the program run in this prefix
+    local count=0 pid
+    for pid in $(pgrep -i -f 'marrowgate\.exe'); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && count=$((count + 1))
+    done
+    echo "$count"
+}
+start_helper() { # starts the installed copy's resident helper and waits for it
+    wine "$exe" +tray </dev/null >/dev/null 2>&1 &
+    for _ in $(seq 1 100); do [ "$(program_processes)" -gt 0 ] && break; sleep 0.1; done
+    check "the resident helper runs" 1 "$(program_processes)"
+}
 run_values() { # checks that both Run values start the installed copy, its path quoted
     local hive command
     for hive in HKLM HKCU; do
@@ -170,9 +188,8 @@ run_values() { # checks that both Run values start the installed copy, its path 
     done
 }
 run_values "after the lock"
-# With idle locking on and no helper running, the lock started the helper,
-# which holds the program file: it is ended first, as Exit on its icon would.
-wine taskkill /f /im marrowgate.exe </dev/null >/dev/null 2>&1
+# The resident helper holds the program file: the removals below end it themselves.
+start_helper
 
 # -- Windows removes the old product of a major upgrade with
 #    UPGRADINGPRODUCTCODE set: that removal keeps auto-start. (Wine's own
@@ -180,13 +197,36 @@ wine taskkill /f /im marrowgate.exe </dev/null >/dev/null 2>&1
 check "msiexec /x with UPGRADINGPRODUCTCODE exit code" 0 \
     "$(msiexec /x "$newer" 'UPGRADINGPRODUCTCODE={00000000-0000-0000-0000-000000000001}')"
 [ -e "$(unix_path "$exe")" ] && fail "$exe left after the removal" || ok "program removed"
+check "processes of the program after the removal for an upgrade" 0 "$(program_processes)"
 run_values "after a removal for an upgrade"
 check "msiexec /i $(basename "$newer") /qn (reinstall) exit code" 0 "$(msiexec /i "$newer")"
 wine "$exe" +checkpwd "$password" </dev/null >/dev/null 2>&1
 check "+checkpwd after the reinstall (settings kept)" 0 $?
 
-# -- uninstall: the program, its shortcut and both Run values go, settings stay
+# -- uninstall while a lock runs: refused, and nothing changes
+wine "$exe" +lock </dev/null >/dev/null 2>&1 &
+lock_pid=$!
+for _ in $(seq 1 200); do
+    [ -n "$(xdotool search --onlyvisible --name '^Marrowgate$' 2>/dev/null)" ] && break
+    sleep 0.1
+done
+[ "$(msiexec /x "$newer")" -ne 0 ] && ok "msiexec /x refuses while a lock runs" ||
+    fail "msiexec /x succeeded while a lock ran"
+check "registered products after the refused uninstall" 99.0.0 "$(products)"
+[ -f "$(unix_path "$exe")" ] && ok "program kept by the refused uninstall" || fail "no $exe after the refused uninstall"
+check "event log source kept by the refused uninstall" "${exe,,}" \
+    "$(reg_value "$source_key" EventMessageFile | tr 'A-Z' 'a-z')"
+kill -0 "$lock_pid" 2>/dev/null && ok "the lock goes on" || fail "the refused uninstall ended the lock"
+xdotool type --delay 30 "$password" && xdotool key Return
+for _ in $(seq 1 200); do kill -0 "$lock_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$lock_pid" 2>/dev/null && fail "the lock still runs 20 s after the password" || lock_pid=
+
+# -- uninstall with the helper running: the program, its helper, shortcut,
+#    event log source and both Run values go, settings stay
+start_helper
 check "msiexec /x $(basename "$newer") /qn exit code" 0 "$(msiexec /x "$newer")"
+check "processes of the program after the uninstall" 0 "$(program_processes)"
+check "event log source after the uninstall" "" "$(reg_value "$source_key" EventMessageFile)"
 check "registered products after the uninstall" "" "$(products)"
 left="$(ls -A "$(unix_path "$install_dir")" 2>/dev/null)"
 [ -d "$(unix_path "$install_dir")" ] && fail "$install_dir left behind, holding: ${left:-nothing}" ||

@@ -1,0 +1,232 @@
+// The audit trail in the Application event log. Wine's ReportEventW stores
+// nothing that could be read back; its debug channels print each call (the
+// event ID in hex, then each string), so tests/audit_trace.sh runs these
+// tests with them on and their standard error, which the program, its
+// guardian and relocks inherit, in a file. On Windows the same entries show in
+// the Event Viewer (Windows Logs > Application, source Marrowgate) with the
+// texts of the program's message table, which the last test reads.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/lockcause.h"
+#include "app/trayhelper.h"
+#include "base/eventlog.h"
+#include "res/resource.h"
+#include "settings/audittrail.h"
+#include "testsupport.h"
+
+namespace {
+
+using namespace e2e;
+
+TEST(LockCauseOf, CommandLines) {
+    const struct {
+        std::vector<exstring> tokens;
+        bool beforeSleep;
+        LockCause cause;
+    } cases[] = {
+        {{L"+lock"}, false, LockCause::kStartSwitch},
+        {{L"+boot"}, false, LockCause::kLogOn},
+        {{L"+lock", L"+BOOT"}, false, LockCause::kLogOn},
+        {{L"+LOCK", L"Idle"}, false, LockCause::kIdle},
+        {{L"+lock", L"hotkey"}, false, LockCause::kHotKey},
+        {{L"+lock", L"icon"}, false, LockCause::kIcon},
+        {{L"+lock", L"1234"}, true, LockCause::kBeforeSleep},
+        // Anything else is the plain switch, whoever wrote it.
+        {{L"+lock", L"sleep"}, false, LockCause::kStartSwitch},
+        {{L"+lock", L"idle", L"icon"}, false, LockCause::kStartSwitch},
+        {{L"idle", L"+lock"}, false, LockCause::kStartSwitch},
+    };
+    for (const auto& entry : cases)
+        EXPECT_EQ(LockCauseOf(entry.tokens, entry.beforeSleep), entry.cause)
+            << Utf8(entry.tokens.back()) << " of " << entry.tokens.size() << " tokens";
+}
+
+// Each ReportEventW call in the trace that tests/audit_trace.sh collects, as
+// "<event number>" (the low 16 bits of the ID, as the event viewer numbers
+// them) and its strings.
+std::vector<std::string> ReportedEvents() {
+    wchar_t path[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"MG_EVENT_TRACE", path, MAX_PATH);
+    std::ifstream trace(Utf8(path));
+    std::vector<std::string> events;
+    for (std::string line; std::getline(trace, line);) {
+        const size_t call = line.find("ReportEventW (");
+        const size_t text = line.find(":eventlog:ReportEventW L\"");
+        if (call != std::string::npos) {
+            // (log,type,category,id,...
+            std::istringstream fields(line.substr(call + 14));
+            std::string field;
+            for (int i = 0; i < 4; ++i) std::getline(fields, field, ',');
+            events.push_back(std::to_string(std::stoul(field, nullptr, 16) & 0xFFFF));
+        } else if (text != std::string::npos && !events.empty()) {
+            const size_t start = text + 25;
+            events.back() += " " + line.substr(start, line.rfind('"') - start);
+        }
+    }
+    return events;
+}
+
+class AuditTrail : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_GT(GetEnvironmentVariableW(L"MG_EVENT_TRACE", nullptr, 0), 0u)
+            << "run by tests/audit_trace.sh, which collects Wine's trace";
+        EndAllPrograms();
+        CleanRegistry();
+        ASSERT_TRUE(Configure({}));
+    }
+    void TearDown() override {
+        EndAllPrograms();
+        CleanRegistry();
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, EventSourceKeyPath(kEventSource).c_str());
+    }
+    bool AwaitLock(const std::vector<DWORD>& besides = {}) {
+        return WaitFor([&] {
+            for (DWORD id : ProgramProcesses())
+                if (std::find(besides.begin(), besides.end(), id) == besides.end() && FindDialog(id) != nullptr &&
+                    EdgesAre(kLockColor))
+                    return (lock_ = id) != 0;
+            return false;
+        }, 10s);
+    }
+    bool AwaitGuardian(DWORD besides = 0) {
+        return WaitFor([&] {
+            for (HWND w = FindWindowW(L"MgtGuardianSession", nullptr); w;
+                 w = FindWindowExW(nullptr, w, L"MgtGuardianSession", nullptr)) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                if (owner != lock_ && owner != besides) return (guardian_ = owner) != 0;
+            }
+            return false;
+        }, 5s);
+    }
+    void TypeIntoLock(const char* text) {
+        HWND dialog = FindDialog(lock_);
+        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 3s)) << "the dialog is not in front";
+        SendMessageW(GetDlgItem(dialog, 1005), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+        Type(text);
+        Keys({VK_RETURN});
+    }
+    // This test's events, once there are `count` of them (the trace is the
+    // whole run's).
+    std::vector<std::string> Events(size_t count) const {
+        std::vector<std::string> events;
+        WaitFor([&] { return (events = ReportedEvents()).size() >= before_ + count; }, 5s);
+        return std::vector<std::string>(events.begin() + static_cast<std::ptrdiff_t>(std::min(before_, events.size())),
+                                        events.end());
+    }
+    static void RegisterSource() {
+        HKEY source = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, EventSourceKeyPath(kEventSource).c_str(), 0, nullptr, 0,
+                                  KEY_WRITE, nullptr, &source, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(source);
+    }
+    static bool Unlocked() {
+        return WaitFor([] { return ProgramProcesses().empty(); }, 5s);
+    }
+
+    DWORD lock_ = 0, guardian_ = 0;
+    const size_t before_ = ReportedEvents().size();
+};
+
+TEST_F(AuditTrail, NothingUntilTheSourceIsRegisteredThenWhatHappensToALock) {
+    // A portable copy: no source, no entry.
+    Start(L"\"" + Program() + L"\" +lock");
+    ASSERT_TRUE(AwaitLock());
+    ASSERT_NO_FATAL_FAILURE(TypeIntoLock("not it"));
+    ASSERT_NO_FATAL_FAILURE(TypeIntoLock(kPassword));
+    ASSERT_TRUE(Unlocked());
+    EXPECT_EQ(Events(0), std::vector<std::string>());
+
+    ASSERT_NO_FATAL_FAILURE(RegisterSource());
+    Start(L"\"" + Program() + L"\" +lock");
+    ASSERT_TRUE(AwaitLock());
+    ASSERT_TRUE(AwaitGuardian()) << "no guardian";
+    ASSERT_NO_FATAL_FAILURE(TypeIntoLock("not it"));
+    EXPECT_EQ(Events(2), (std::vector<std::string>{"101", "111 1"}));
+    const DWORD guardian = guardian_;
+    KillProcess(guardian);
+    ASSERT_TRUE(AwaitGuardian(guardian)) << "no new guardian";
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
+                       L"DisableTaskMgr");
+    EXPECT_EQ(Events(4), (std::vector<std::string>{"101", "111 1", "121", "131"}));
+    const DWORD killed = lock_;
+    KillProcess(killed);
+    ASSERT_TRUE(AwaitLock({killed, guardian_})) << "no relock";
+    ASSERT_NO_FATAL_FAILURE(TypeIntoLock(kPassword));
+    ASSERT_TRUE(Unlocked());
+    EXPECT_EQ(Events(6), (std::vector<std::string>{"101", "111 1", "121", "131", "120", "110"}));
+}
+
+TEST_F(AuditTrail, ALockRefusedForADamagedPassword) {
+    ASSERT_NO_FATAL_FAILURE(RegisterSource());
+    const wchar_t notHex[] = L"0123456789abcdef0123456789abcdeg";
+    for (const wchar_t* value : {L"pwdDigest", L"Password"})
+        ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, (exstring(kKeyPath) + L"\\global").c_str(), value, REG_SZ, notHex,
+                                  sizeof(notHex)),
+                  ERROR_SUCCESS);
+    // It says so in a message box, which the end of the test closes.
+    Start(L"\"" + Program() + L"\" +lock");
+    EXPECT_EQ(Events(1), std::vector<std::string>{"130 the stored password"});
+}
+
+// The resident helper tells each lock it starts what started it.
+TEST_F(AuditTrail, EachWayTheHelperLocksIsNamed) {
+    ASSERT_NO_FATAL_FAILURE(RegisterSource());
+    mgtSettings settings;
+    settings.lockOnSleep = true;
+    ASSERT_TRUE(settings.Save());
+    const struct {
+        const char* way;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        const char* event;
+    } ways[] = {{"suspend notice", WM_POWERBROADCAST, PBT_APMSUSPEND, 0, "104"},
+                {"left click on the icon", kTrayNotifyMessage, 1, WM_LBUTTONUP, "105"},
+                {"Lock Now in its menu", WM_COMMAND, IDM_TRAY_LOCK_NOW, 0, "105"},
+                {"the hot key", WM_HOTKEY, kLockHotKeyId, 0, "103"}};
+    std::vector<std::string> expected;
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        const Process helper = Start(L"\"" + Program() + L"\" +tray");
+        HWND window = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (window = FindWindowW(kTrayWindowClass, nullptr)) != nullptr; }, 10s));
+        PostMessageW(window, way.message, way.wParam, way.lParam);
+        ASSERT_TRUE(AwaitLock({helper.id}));
+        ASSERT_NO_FATAL_FAILURE(TypeIntoLock(kPassword));
+        ASSERT_TRUE(WaitFor([&] { return ProgramProcesses() == std::vector<DWORD>{helper.id}; }, 5s));
+        expected.insert(expected.end(), {way.event, "110"});
+        EXPECT_EQ(Events(expected.size()), expected);
+        EndAllPrograms();
+    }
+}
+
+// The texts the event viewer shows come from the program's message table.
+TEST(AuditMessages, TheProgramsMessageTableHoldsEveryEntry) {
+    const HMODULE program = LoadLibraryExW(Program().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr);
+    const struct {
+        DWORD id;  // with its severity bits, as the program reports it
+        const wchar_t* part;
+    } cases[] = {{0x40000064, L"log-on"},          {0x40000065, L"+lock"},       {0x40000066, L"without input"},
+                 {0x40000067, L"hot key"},         {0x40000068, L"sleep"},       {0x40000069, L"icon"},
+                 {0x4000006E, L"unlocked"},        {0x8000006F, L"in a row: 3."}, {0x80000078, L"started again"},
+                 {0x80000079, L"guards"},          {0xC0000082, L"found: 3."},   {0x80000083, L"task manager"},
+                 {0x8000008C, L"value 3 was ignored: 3."}, {0xC0000096, L"while it locks"}};
+    const DWORD_PTR inserts[] = {reinterpret_cast<DWORD_PTR>(L"3"), reinterpret_cast<DWORD_PTR>(L"3.")};
+    for (const auto& entry : cases) {
+        wchar_t text[512] = {};
+        FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, program, entry.id, 0x409, text,
+                       512, reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(inserts)));
+        EXPECT_NE(std::wstring(text).find(entry.part), std::wstring::npos)
+            << (entry.id & 0xFFFF) << ": " << Utf8(text);
+    }
+    FreeLibrary(program);
+}
+
+} // namespace
