@@ -226,12 +226,11 @@ bool mgtApp::TakeLockRole() {
     const ULONGLONG start = GetTickCount64();
     for (;;) {
         SetLastError(0);
-        HANDLE role = CreateMutexW(nullptr, FALSE, (restart_.Name() + L"_MGTLOCKROLE").c_str());
-        if (role != nullptr && GetLastError() != ERROR_ALREADY_EXISTS) {
-            lockRole_.Reset(role);
+        UniqueHandle role(CreateMutexW(nullptr, FALSE, (restart_.Name() + L"_MGTLOCKROLE").c_str()));
+        if (role.Held() && GetLastError() != ERROR_ALREADY_EXISTS) {
+            lockRole_ = std::move(role);
             return true;
         }
-        if (role != nullptr) CloseHandle(role);
         const LockPresence presence = FindLockOfMine(restart_.Name());
         if (presence == LockPresence::kOnScreen) return false;
         const ULONGLONG waited = GetTickCount64() - start;

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "../base/uniquehandle.h"
 #include "../settings/storedpassword.h"
 
 struct LockChannelState {
@@ -56,7 +57,7 @@ public:
 private:
     void Close();
 
-    HANDLE mapping_ = nullptr;
+    UniqueHandle mapping_;
     LockChannelState* state_ = nullptr;
 };
 

@@ -10,14 +10,6 @@
 
 #include "../base/uniquehandle.h"
 
-// Owns one bitmap.
-struct BitmapKind {
-    using Handle = HBITMAP;
-    static bool Holds(HBITMAP bitmap) { return bitmap != nullptr; }
-    static void Close(HBITMAP bitmap);
-};
-using UniqueBitmap = UniqueResource<BitmapKind>;
-
 struct ScreenPicture {
     SIZE source{0, 0};  // the picture file's own size
     SIZE screen{0, 0};  // the monitor it was made for, and its size

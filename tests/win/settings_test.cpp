@@ -43,14 +43,14 @@ protected:
 // its settings stay readable, and a save falls back to the user root.
 void MakeReadOnly(HKEY root) {
     const exstring global = exstring(kKeyPath) + L"\\global";
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(root, global.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
+    HKEY opened = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(root, global.c_str(), 0, WRITE_DAC, &opened), ERROR_SUCCESS);
+    const UniqueRegistryKey key(opened);
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;OICI;KRSD;;;WD)", SDDL_REVISION_1,
                                                                      &descriptor, nullptr));
-    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
     LocalFree(descriptor);
-    RegCloseKey(key);
     ASSERT_FALSE(OpenKey(root, global, true)) << "the root is still writable";
 }
 

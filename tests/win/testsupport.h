@@ -86,11 +86,11 @@ public:
     ~ScratchKey();
     ScratchKey(const ScratchKey&) = delete;
     ScratchKey& operator=(const ScratchKey&) = delete;
-    HKEY Handle() const { return key_; }
+    HKEY Handle() const { return key_.Get(); }
 
 private:
     exstring path_;
-    HKEY key_ = nullptr;
+    UniqueRegistryKey key_;
 };
 
 // Both settings roots on scratch keys: `machine` stands for
@@ -183,7 +183,7 @@ inline Process Start(exstring commandLine) {
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
     if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        CloseHandle(info.hThread);
+        const UniqueHandle thread(info.hThread);
         process.handle.Reset(info.hProcess);
         process.id = info.dwProcessId;
     }
@@ -193,12 +193,11 @@ inline Process Start(exstring commandLine) {
 // Processes of the program, by ID.
 inline std::vector<DWORD> ProgramProcesses() {
     std::vector<DWORD> found;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
         if (exstring(entry.szExeFile).EqualsNoCase(L"marrowgate.exe")) found.push_back(entry.th32ProcessID);
-    CloseHandle(snapshot);
     return found;
 }
 
@@ -440,12 +439,12 @@ inline void WriteBmp(const exstring& path, COLORREF color) {
     const BITMAPFILEHEADER file{0x4D42, headers + pixels * 4, 0, 0, headers};
     const BITMAPINFOHEADER info{sizeof(BITMAPINFOHEADER), 32, 24, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     const std::vector<DWORD> bits(pixels, RGB(GetBValue(color), GetGValue(color), GetRValue(color)));
-    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const UniqueHandle out(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    WriteFile(out, &file, sizeof(file), &written, nullptr);
-    WriteFile(out, &info, sizeof(info), &written, nullptr);
-    WriteFile(out, bits.data(), pixels * 4, &written, nullptr);
-    CloseHandle(out);
+    WriteFile(out.Get(), &file, sizeof(file), &written, nullptr);
+    WriteFile(out.Get(), &info, sizeof(info), &written, nullptr);
+    WriteFile(out.Get(), bits.data(), pixels * 4, &written, nullptr);
 }
 
 inline exstring TempPath(const wchar_t* name) {
