@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "../base/diagnostics.h"
 #include "../base/excmdline.h"
 #include "../lock/mgtunlockdlg.h"
 #include "../res/resource.h"
@@ -85,6 +86,7 @@ bool mgtApp::RunApplication() {
     // once so that its partner starts it again, not wait behind a dialog with
     // its hooks gone; and a role started some other way inherits nothing.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    EnableDiagnosticsFile(settings_.diagnostics);
     const excmdline switches = ProcessSwitches();
     const bool passwordQuery = switches.Contains(kSwitchCheckPassword);
     // The guardian's own command lines name a process and a handle, which may
@@ -255,6 +257,8 @@ bool mgtApp::LockNow(const AdoptedLink& adopted) {
     LockChannel channel = LockChannel::Adopt(adopted.channel);
     const bool relock = channel.Valid();
     if (!relock) channel = LockChannel::Create();
+    // Unguarded, the lock still holds; its mark brings it back at the next log-on.
+    if (!channel.Valid()) WriteDiagnostic(DiagEvent::kChannelNotMade);
     LockChannelState* state = channel.State();
     if (state != nullptr) ShareLockSettings(*state, relock);
     locker_.SetChannel(state);

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "../base/diagnostics.h"
 #include "../lang/exmlang.h"
 #include "../res/resource.h"
 #include "../settings/mgtsettings.h"
@@ -298,7 +299,8 @@ bool mgtUnlockDlg::StartLock() {
         // One that still covers the screen stays: a new one would leave a gap.
         if (background_ == nullptr || !IsWindow(background_->Handle())) {
             background_ = std::make_unique<mgtBgDlg>(services_.settings);
-            background_->Create(nullptr);
+            // The lock goes on uncovered: the input is held all the same.
+            if (!background_->Create(nullptr)) WriteDiagnostic(DiagEvent::kWindowNotCreated, kDiagBackground);
         }
         if (IsWindow(background_->Handle())) {
             owner = background_->Handle();
@@ -312,7 +314,10 @@ bool mgtUnlockDlg::StartLock() {
     // Input held, and the guardian on its way, before the dialog is made.
     services_.locker.HoldInput(owner);
     if (services_.beforeDialog) services_.beforeDialog();
-    if (!Create(owner)) return false;
+    if (!Create(owner)) {
+        WriteDiagnostic(DiagEvent::kWindowNotCreated, kDiagUnlockDialog);
+        return false;
+    }
     ShowWindow(Handle(), SW_SHOW);
     // Drawn whole at once as well, controls included, over the painted background.
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);

@@ -453,4 +453,47 @@ inline exstring TempPath(const wchar_t* name) {
     return exstring(directory) + name;
 }
 
+// The program's diagnostics file turned on, for this process and the programs
+// it starts, in a local application data folder of its own.
+class DiagnosticsOn {
+public:
+    DiagnosticsOn() : folder_(TempPath(L"mg_diagnostics")) {
+        wchar_t old[MAX_PATH] = {};
+        if (GetEnvironmentVariableW(L"LOCALAPPDATA", old, MAX_PATH) < MAX_PATH) old_ = old;
+        Remove();
+        CreateDirectoryW(folder_.c_str(), nullptr);
+        SetEnvironmentVariableW(L"LOCALAPPDATA", folder_.c_str());
+        SetEnvironmentVariableW(L"MG_DIAGNOSTICS", L"1");
+    }
+    ~DiagnosticsOn() {
+        SetEnvironmentVariableW(L"MG_DIAGNOSTICS", nullptr);
+        SetEnvironmentVariableW(L"LOCALAPPDATA", old_.empty() ? nullptr : old_.c_str());
+        Remove();
+    }
+    DiagnosticsOn(const DiagnosticsOn&) = delete;
+    DiagnosticsOn& operator=(const DiagnosticsOn&) = delete;
+
+    std::string Text() const {
+        std::string text;
+        const UniqueHandle file(CreateFileW(Log().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        char block[4096];
+        DWORD read = 0;
+        while (file.Held() && ReadFile(file.Get(), block, sizeof(block), &read, nullptr) && read > 0)
+            text.append(block, read);
+        return text;
+    }
+
+private:
+    exstring Log() const { return folder_ + L"\\Marrowgate\\diagnostics.log"; }
+    void Remove() const {
+        DeleteFileW(Log().c_str());
+        RemoveDirectoryW((folder_ + L"\\Marrowgate").c_str());
+        RemoveDirectoryW(folder_.c_str());
+    }
+
+    exstring folder_;
+    exstring old_;
+};
+
 } // namespace e2e
