@@ -65,8 +65,7 @@ int exrestart::CheckInstance(const exstring& arguments, bool activateOther) {
         // process then takes the role itself; starting yet another process
         // for it would only delay a Lock Now. Started by the old process, it
         // outlives it and so belongs to no live process's tree.
-        const UniqueHandle handover(OpenMutexW(SYNCHRONIZE, FALSE, parse.value.c_str()));
-        if (handover.Held()) {
+        if (const UniqueHandle handover(OpenMutexW(SYNCHRONIZE, FALSE, parse.value.c_str())); handover.Held()) {
             WaitForSingleObject(handover.Get(), kHandoverWaitMs);
             ReleaseMutex(handover.Get());
         }

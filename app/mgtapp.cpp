@@ -233,6 +233,9 @@ bool mgtApp::TakeLockRole() {
             lockRole_ = std::move(role);
             return true;
         }
+        // Given back at once: held through the wait, it would keep another
+        // start from taking the role as well.
+        role.Reset();
         const LockPresence presence = FindLockOfMine(restart_.Name());
         if (presence == LockPresence::kOnScreen) return false;
         const ULONGLONG waited = GetTickCount64() - start;
