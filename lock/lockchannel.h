@@ -52,7 +52,7 @@ public:
     LockChannelState* State() const { return state_; }
     // An inheritable copy of the handle for one child start; the caller
     // closes it once the child has started. Null when there is no channel.
-    HANDLE InheritableCopy() const;
+    [[nodiscard]] HANDLE InheritableCopy() const;
 
 private:
     void Close();

@@ -20,7 +20,7 @@ struct ScreenPicture {
 // False for a file that is not a picture, is damaged, or has more than
 // `maxPixels` pixels; `picture` is then left empty. Call on a thread that may
 // block: decoding a large file takes a while.
-bool DecodeForScreen(const uint8_t* bytes, size_t size, SIZE screen, unsigned long long maxPixels,
+[[nodiscard]] bool DecodeForScreen(const uint8_t* bytes, size_t size, SIZE screen, unsigned long long maxPixels,
                      ScreenPicture& picture);
 
 // Copies `picture` onto `dc` at `at`, stretched when the monitor has changed

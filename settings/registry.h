@@ -36,7 +36,7 @@ private:
 };
 
 // Reads with KEY_READ; creates with KEY_WRITE. None for a missing root or path.
-UniqueKey OpenKey(HKEY root, const exstring& path, bool create);
+[[nodiscard]] UniqueKey OpenKey(HKEY root, const exstring& path, bool create);
 
 ByteBuffer QueryValue(HKEY key, const exstring& name, DWORD* type = nullptr);
 // Reads below HKEY_CURRENT_USER.
