@@ -86,6 +86,8 @@ using UniqueRegistryKey = UniqueResource<RegistryKeyKind>;
 class UniqueWindowDc {
 public:
     explicit UniqueWindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    // Adopts `dc`, from GetDC or GetWindowDC of `window` (or null).
+    UniqueWindowDc(HWND window, HDC dc) : window_(window), dc_(dc) {}
     ~UniqueWindowDc() { Reset(); }
     UniqueWindowDc(const UniqueWindowDc&) = delete;
     UniqueWindowDc& operator=(const UniqueWindowDc&) = delete;
