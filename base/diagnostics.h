@@ -41,6 +41,7 @@ enum DiagWindow : uint32_t {
     kDiagSessionWindow = 3,
     kDiagGuardianCover = 4,
     kDiagHelperWindow = 5,
+    kDiagModalDialog = 6,  // the login, main or password dialog, or a message box
 };
 
 // The registry values kRegistryNotWritten tells apart.
