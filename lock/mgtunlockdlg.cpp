@@ -132,7 +132,9 @@ void mgtUnlockDlg::UpdateWait() {
     if (now < until) {
         const unsigned seconds = static_cast<unsigned>((until - now + 999) / 1000);
         ShowAttemptsLine(services_.strings.GetText(L"password", L"wait", exstring::Format(L"%u", seconds)));
-        SetTimer(Handle(), kWaitTimer, kWaitTickMs, nullptr);
+        // Without it the wait line stands still; typing still ends the wait.
+        if (SetTimer(Handle(), kWaitTimer, kWaitTickMs, nullptr) == 0)
+            WriteDiagnostic(DiagEvent::kTimerNotStarted, GetLastError());
     } else {
         KillTimer(Handle(), kWaitTimer);
         if (FailedAttempts() > 0 && attemptsLine_.Handle() != nullptr)
