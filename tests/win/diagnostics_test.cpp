@@ -26,10 +26,9 @@ struct ScratchFolder {
     }
     ~ScratchFolder() { Clear(); }
     void Clear() const {
-        for (const exstring& file : {log, OlderDiagnosticsPath(log), exstring(folder + L"\\new\\d.log")}) {
-            SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        for (const exstring& file : {log, OlderDiagnosticsPath(log), exstring(folder + L"\\new\\d.log"),
+                                     exstring(folder + L"\\new")})
             DeleteFileW(file.c_str());
-        }
         RemoveDirectoryW((folder + L"\\new").c_str());
         RemoveDirectoryW(folder.c_str());
     }
@@ -64,8 +63,7 @@ TEST(DiagnosticsFile, PlacesItCannotWriteLoseTheLineOnly) {
     }
     // A folder where the file should be. (A read-only file is refused the
     // same way on Windows; Wine run as root, as here, appends to one.)
-    const exstring folderInstead = scratch.folder + L"\\new";
-    EXPECT_FALSE(AppendCapped(folderInstead, Line(2), 100));
+    EXPECT_FALSE(AppendCapped(scratch.folder, Line(2), 100));
     EXPECT_EQ(FileText(scratch.log), Line(0));
 }
 
