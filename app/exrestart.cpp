@@ -46,12 +46,10 @@ bool exrestart::Initialize(bool create) {
     }
     activationMessage_ = RegisterWindowMessageW((name_ + L"_WM_EXRACTIVE").c_str());
     SetLastError(0);
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, (name_ + L"EXRSIMUTEX").c_str());
-    if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mutex);
-        mutex = nullptr;
-    }
-    instanceMutex_.Reset(mutex);
+    UniqueHandle mutex(CreateMutexW(nullptr, FALSE, (name_ + L"EXRSIMUTEX").c_str()));
+    // Another instance made it: that one holds the role.
+    const bool another = GetLastError() == ERROR_ALREADY_EXISTS;
+    instanceMutex_ = another ? UniqueHandle() : std::move(mutex);
     return true;
 }
 
@@ -67,11 +65,9 @@ int exrestart::CheckInstance(const exstring& arguments, bool activateOther) {
         // process then takes the role itself; starting yet another process
         // for it would only delay a Lock Now. Started by the old process, it
         // outlives it and so belongs to no live process's tree.
-        HANDLE handover = OpenMutexW(SYNCHRONIZE, FALSE, parse.value.c_str());
-        if (handover != nullptr) {
-            WaitForSingleObject(handover, kHandoverWaitMs);
-            ReleaseMutex(handover);
-            CloseHandle(handover);
+        if (const UniqueHandle handover(OpenMutexW(SYNCHRONIZE, FALSE, parse.value.c_str())); handover.Held()) {
+            WaitForSingleObject(handover.Get(), kHandoverWaitMs);
+            ReleaseMutex(handover.Get());
         }
         if (!instanceMutex_.Held()) Initialize(true);
     }
@@ -104,12 +100,9 @@ bool exrestart::Restart() {
     for (unsigned number = kFirstHandoverNumber; number < kFirstHandoverNumber + kHandoverAttempts; ++number) {
         mutexName = name_ + L"_EXRSIPM" + exstring::Format(L"%u", number);
         SetLastError(0);
-        HANDLE candidate = CreateMutexW(nullptr, TRUE, mutexName.c_str());
-        if (candidate != nullptr && GetLastError() == 0) {
-            mutex.Reset(candidate);
-            break;
-        }
-        if (candidate != nullptr) CloseHandle(candidate);
+        mutex.Reset(CreateMutexW(nullptr, TRUE, mutexName.c_str()));
+        if (mutex.Held() && GetLastError() == 0) break;
+        mutex.Reset();
     }
     if (!mutex.Held()) return false;
 

@@ -1,5 +1,6 @@
 #include "guardhold.h"
 
+#include "../base/diagnostics.h"
 #include "../lock/keyfilter.h"
 
 namespace {
@@ -53,21 +54,26 @@ bool IsIgnoredMessage(UINT message) {
 GuardHold::GuardHold(COLORREF color, DWORD lockProcess)
     : hooks_(KeyboardProc, MouseProc, SetWindowsHookExW, SeedHeldKeys) {
     Allow(lockProcess);
-    const HINSTANCE module = GetModuleHandleW(nullptr);
     GetAsyncKeyState(VK_MENU);
-    hooks_.Start();
+    // Retried at every look of the guardian.
+    if (!hooks_.Start()) WriteDiagnostic(DiagEvent::kHookInstallFailed, hooks_.InstallError());
     ReleaseHeldModifiers();
-    brush_ = CreateSolidBrush(color);
+    brush_.Reset(CreateSolidBrush(color));
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = CoverProc;
-    windowClass.hInstance = module;
-    windowClass.hbrBackground = brush_;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = brush_.Get();
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kCoverClass;
     RegisterClassW(&windowClass);
-    // Made now, hidden, so that showing it when the lock dies costs no time.
+    // Made now, so that showing it when the lock dies costs no time.
+    MakeCover();
+}
+
+void GuardHold::MakeCover() {
     cover_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCoverClass, L"", WS_POPUP | WS_DISABLED, 0, 0, 0, 0,
-                             nullptr, nullptr, module, nullptr);
+                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (cover_ == nullptr) WriteDiagnostic(DiagEvent::kWindowNotCreated, kDiagGuardianCover);
 }
 
 GuardHold::~GuardHold() {
@@ -75,7 +81,6 @@ GuardHold::~GuardHold() {
     g_allowedProcess = 0;
     if (cover_ != nullptr) DestroyWindow(cover_);
     UnregisterClassW(kCoverClass, GetModuleHandleW(nullptr));
-    if (brush_ != nullptr) DeleteObject(brush_);
 }
 
 void GuardHold::Allow(DWORD lockProcess) {
@@ -83,6 +88,7 @@ void GuardHold::Allow(DWORD lockProcess) {
 }
 
 void GuardHold::Cover() {
+    if (cover_ == nullptr) MakeCover();
     if (cover_ == nullptr) return;
     const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
     const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
@@ -94,8 +100,8 @@ void GuardHold::Cover() {
 }
 
 void GuardHold::RenewHooks() {
-    if (hooks_.ThreadId() == 0) hooks_.Start();
-    else hooks_.Renew();
+    if (hooks_.ThreadId() != 0) hooks_.Renew();
+    else if (!hooks_.Start()) WriteDiagnostic(DiagEvent::kHookRetried);
 }
 
 void GuardHold::Uncover() {

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "../base/uniquehandle.h"
 #include "../lock/hookthread.h"
 
 class GuardHold {
@@ -35,9 +36,12 @@ public:
     static LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
 
 private:
+    // Made hidden; a cover that could not be made is tried again when needed.
+    void MakeCover();
+
     HookThread hooks_;
     HWND cover_ = nullptr;
-    HBRUSH brush_ = nullptr;
+    UniqueBrush brush_;
 };
 
 // Messages another process may send or post to a window of the guard that

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "../base/diagnostics.h"
 #include "../lock/lockchannel.h"
 #include "../settings/audittrail.h"
 #include "../text/pathutil.h"
@@ -71,8 +72,11 @@ HWND CreateSessionWindow() {
     windowClass.hInstance = module;
     windowClass.lpszClassName = kSessionWindowClass;
     RegisterClassW(&windowClass);
-    return CreateWindowExW(WS_EX_TOOLWINDOW, kSessionWindowClass, EXT(""), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                           module, nullptr);
+    const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kSessionWindowClass, EXT(""), WS_POPUP, 0, 0, 0, 0, nullptr,
+                                        nullptr, module, nullptr);
+    // Without it a log-off is not heard: relocking then fights the session's end.
+    if (window == nullptr) WriteDiagnostic(DiagEvent::kWindowNotCreated, kDiagSessionWindow);
+    return window;
 }
 
 // Starts this program; the child leaves the caller's job where the job lets
@@ -90,19 +94,20 @@ UniqueHandle LaunchSelf(const exstring& arguments, DWORD* processId, bool inheri
     if (!created && GetLastError() == ERROR_ACCESS_DENIED)
         created = CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, inheritHandles, 0, nullptr, nullptr,
                                  &startup, &info);
-    if (!created) return UniqueHandle();
-    CloseHandle(info.hThread);
+    if (!created) {
+        WriteDiagnostic(DiagEvent::kProcessNotStarted, GetLastError());
+        return UniqueHandle();
+    }
+    const UniqueHandle thread(info.hThread);
     if (processId != nullptr) *processId = info.dwProcessId;
     return UniqueHandle(info.hProcess);
 }
 
 // Starts this program with the channel's handle as the last argument.
 UniqueHandle LaunchWithChannel(const exstring& arguments, const LockChannel& channel, DWORD* processId) {
-    HANDLE copy = channel.InheritableCopy();
-    if (copy == nullptr) return UniqueHandle();
-    UniqueHandle started = LaunchSelf(arguments + EXT(" ") + HandleText(copy), processId, true);
-    CloseHandle(copy);
-    return started;
+    const UniqueHandle copy(channel.InheritableCopy());
+    if (!copy.Held()) return UniqueHandle();
+    return LaunchSelf(arguments + EXT(" ") + HandleText(copy.Get()), processId, true);
 }
 
 // The process a relay that has ended started, when it is one of this program.
@@ -180,6 +185,7 @@ private:
         if (state == WatchState::kLost) PumpWait(nullptr, kLookMs);
         if (state != WatchState::kEnded) return true;
         hold_.Cover();
+        WriteDiagnostic(DiagEvent::kLockEnded, lockId_);
         // A log-off may end the lock before this process hears the answer:
         // the screen stays covered and held meanwhile, but no new lock fights
         // the session.
@@ -205,6 +211,7 @@ private:
             budget_.NextTry(delay);
         }
         lockId_ = GetProcessId(lock_.Get());
+        WriteDiagnostic(DiagEvent::kRelocked, lockId_);
         hold_.Allow(lockId_);
         up_ = false;
         return true;
@@ -398,6 +405,8 @@ void mgtGuardianLink::Start(DWORD adopted) {
     }
     g_link = this;
     timer_ = SetTimer(nullptr, 0, kTickMs, TimerProc);
+    // The lock holds on without it; only a guardian that ends is not replaced.
+    if (timer_ == 0) WriteDiagnostic(DiagEvent::kTimerNotStarted, GetLastError());
 }
 
 void mgtGuardianLink::Launch() {

@@ -18,4 +18,4 @@ bool StartLockAndAwaitHold(const exstring& program, DWORD timeoutMs);
 
 // The lock's side: the event that "+lock <value>" names, when this process
 // inherited it; empty for any other command line or handle.
-UniqueHandle AdoptHoldingNotice(const std::vector<exstring>& tokens);
+[[nodiscard]] UniqueHandle AdoptHoldingNotice(const std::vector<exstring>& tokens);

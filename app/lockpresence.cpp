@@ -79,10 +79,8 @@ UniqueHandle AnnounceLock(const exstring& instanceName) {
 }
 
 bool CarriesLockMarker(DWORD processId, const exstring& instanceName) {
-    HANDLE marker = OpenMutexW(SYNCHRONIZE, FALSE, MarkerName(instanceName, processId).c_str());
-    if (marker == nullptr) return false;
-    CloseHandle(marker);
-    return true;
+    const UniqueHandle marker(OpenMutexW(SYNCHRONIZE, FALSE, MarkerName(instanceName, processId).c_str()));
+    return marker.Held();
 }
 
 LockPresence FindLockOfMine(const exstring& instanceName) {

@@ -31,7 +31,7 @@ ProcessFacts FactsOf(HANDLE process, DWORD processId, const exstring& instanceNa
 
 // The marker a lock holds while it lives, created before anything else it
 // does, so that a second lock request sees a lock that is still starting.
-UniqueHandle AnnounceLock(const exstring& instanceName);
+[[nodiscard]] UniqueHandle AnnounceLock(const exstring& instanceName);
 bool CarriesLockMarker(DWORD processId, const exstring& instanceName);
 
 enum class LockPresence { kNone, kStarting, kOnScreen };

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "../base/diagnostics.h"
 #include "../base/excmdline.h"
 #include "../lock/mgtunlockdlg.h"
 #include "../res/resource.h"
@@ -87,6 +88,7 @@ bool mgtApp::RunApplication() {
     // once so that its partner starts it again, not wait behind a dialog with
     // its hooks gone; and a role started some other way inherits nothing.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    EnableDiagnosticsFile(settings_.diagnostics);
     const excmdline switches = ProcessSwitches();
     const bool passwordQuery = switches.Contains(kSwitchCheckPassword);
     // The guardian's own command lines name a process and a handle, which may
@@ -243,12 +245,14 @@ bool mgtApp::TakeLockRole() {
     const ULONGLONG start = GetTickCount64();
     for (;;) {
         SetLastError(0);
-        HANDLE role = CreateMutexW(nullptr, FALSE, (restart_.Name() + L"_MGTLOCKROLE").c_str());
-        if (role != nullptr && GetLastError() != ERROR_ALREADY_EXISTS) {
-            lockRole_.Reset(role);
+        UniqueHandle role(CreateMutexW(nullptr, FALSE, (restart_.Name() + L"_MGTLOCKROLE").c_str()));
+        if (role.Held() && GetLastError() != ERROR_ALREADY_EXISTS) {
+            lockRole_ = std::move(role);
             return true;
         }
-        if (role != nullptr) CloseHandle(role);
+        // Given back at once: held through the wait, it would keep another
+        // start from taking the role as well.
+        role.Reset();
         const LockPresence presence = FindLockOfMine(restart_.Name());
         if (presence == LockPresence::kOnScreen) return false;
         const ULONGLONG waited = GetTickCount64() - start;
@@ -273,6 +277,8 @@ bool mgtApp::LockNow(const AdoptedLink& adopted, LockCause cause) {
     LockChannel channel = LockChannel::Adopt(adopted.channel);
     const bool relock = channel.Valid();
     if (!relock) channel = LockChannel::Create();
+    // Unguarded, the lock still holds; its mark brings it back at the next log-on.
+    if (!channel.Valid()) WriteDiagnostic(DiagEvent::kChannelNotMade);
     LockChannelState* state = channel.State();
     if (state != nullptr) ShareLockSettings(*state, relock);
     locker_.SetChannel(state);

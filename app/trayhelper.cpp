@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "../base/diagnostics.h"
 #include "../lang/exmlang.h"
 #include "../res/resource.h"
 #include "../settings/mgtsettings.h"
@@ -129,7 +130,11 @@ bool mgtTrayHelper::TakeHelperRole() {
 }
 
 int mgtTrayHelper::Run(bool restarted) {
-    if (!TakeHelperRole() || !Create()) return 0;
+    if (!TakeHelperRole()) return 0;
+    if (!Create()) {
+        WriteDiagnostic(DiagEvent::kWindowNotCreated, kDiagHelperWindow);
+        return 0;
+    }
 
     countingSince_ = GetTickCount();
     AddIcon();

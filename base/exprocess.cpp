@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "../text/textutil.h"
+#include "diagnostics.h"
 
 namespace {
 
@@ -100,9 +101,12 @@ bool exprocess::LaunchDirect() {
         program_.empty() ? nullptr : program_.c_str(), commandLine.empty() ? nullptr : &commandLine[0], nullptr,
         nullptr, inheritHandles ? TRUE : FALSE, flags, environmentBlock.empty() ? nullptr : environmentBlock.data(),
         workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &info);
-    if (!created) return false;
-    if (suspended) thread_.Reset(info.hThread);
-    else CloseHandle(info.hThread);
+    if (!created) {
+        WriteDiagnostic(DiagEvent::kProcessNotStarted, GetLastError());
+        return false;
+    }
+    UniqueHandle thread(info.hThread);
+    if (suspended) thread_ = std::move(thread);
     process_.Reset(info.hProcess);
     return true;
 }

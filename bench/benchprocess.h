@@ -17,7 +17,7 @@ inline bool SettingsExist() {
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         HKEY key = nullptr;
         if (RegOpenKeyExW(root, kKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-            RegCloseKey(key);
+            const UniqueRegistryKey opened(key);
             return true;
         }
     }
@@ -39,7 +39,7 @@ inline UniqueHandle Launch(const std::wstring& program, const std::wstring& argu
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return UniqueHandle();
-    CloseHandle(info.hThread);
+    const UniqueHandle thread(info.hThread);
     if (processId != nullptr) *processId = info.dwProcessId;
     return UniqueHandle(info.hProcess);
 }

@@ -14,6 +14,7 @@
 #include <new>
 #include <vector>
 
+#include "base/uniquehandle.h"
 #include "lock/hookthread.h"
 #include "lock/mgtlocker.h"
 
@@ -130,14 +131,14 @@ Sender LongestWait(POINT point, bool busy) {
     Sender sender;
     sender.point = point;
     sender.ms = 3000;
-    HANDLE thread = CreateThread(nullptr, 0, SendFor, &sender, 0, nullptr);
-    if (thread == nullptr) return sender;
+    const UniqueHandle thread(CreateThread(nullptr, 0, SendFor, &sender, 0, nullptr));
+    if (!thread.Held()) return sender;
     if (busy) Sleep(sender.ms);
-    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    const HANDLE waited = thread.Get();
+    while (MsgWaitForMultipleObjects(1, &waited, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     }
-    CloseHandle(thread);
     return sender;
 }
 

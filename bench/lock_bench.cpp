@@ -41,10 +41,8 @@ const DWORD kSettleMs = 1000;
 const double kMiB = 1024.0 * 1024.0;
 
 COLORREF Probe() {
-    HDC screen = GetDC(nullptr);
-    const COLORREF color = GetPixel(screen, kProbe.x, kProbe.y);
-    ReleaseDC(nullptr, screen);
-    return color;
+    const UniqueWindowDc screen(nullptr);
+    return GetPixel(screen.Get(), kProbe.x, kProbe.y);
 }
 
 // Polls the probe point; false when it did not reach the wanted state in time.
@@ -316,8 +314,7 @@ double HoldRun(const std::wstring& program) {
     const Clock::time_point begin = Clock::now();
     if (!CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
         return -1;
-    CloseHandle(info.hThread);
-    const UniqueHandle lock(info.hProcess);
+    const UniqueHandle thread(info.hThread), lock(info.hProcess);
     const bool held = WaitForSingleObject(notice.Get(), 10000) == WAIT_OBJECT_0;
     const double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
     EndLocks();
@@ -364,7 +361,7 @@ public:
         settings_.bgColor = kColor;
         settings_.bgImage.clear();
         settings_.useOrgScreen = false;
-        settings_.Save();
+        if (!settings_.Save()) std::fputs("settings not saved\n", stderr);
         const DWORD noPrompt = 1;
         RegSetKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"blankpwd_noprompt", REG_DWORD, &noPrompt, sizeof(noPrompt));
     }
@@ -386,7 +383,7 @@ public:
         settings_.bgColor = oldColor_;
         settings_.bgImage = oldImage_;
         settings_.useOrgScreen = oldOrgScreen_;
-        settings_.Save();
+        if (!settings_.Save()) std::fputs("settings not saved\n", stderr);
         noPrompt_.Restore();
         windowRect_.Restore();
     }

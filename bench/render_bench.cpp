@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/uniquehandle.h"
 #include "lock/mgtbgdlg.h"
 #include "../toolkit/draw/gdiplusflat.h"
 
@@ -23,19 +24,17 @@ double Median(std::vector<double> values) {
 // The plain way: load, draw scaled onto a screen-sized bitmap, let go.
 double PlainGdiplus(const wchar_t* path, int width, int height) {
     const auto start = Clock::now();
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = SelectObject(dc, bitmap);
+    const UniqueWindowDc screen(nullptr);
+    HDC dc = CreateCompatibleDC(screen.Get());
+    const UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    HGDIOBJ previous = SelectObject(dc, bitmap.Get());
     {
         gdiplusflat::Image image(path);
         gdiplusflat::Graphics graphics(dc);
         graphics.DrawImage(image, 0, 0, static_cast<float>(width), static_cast<float>(height));
     }
     SelectObject(dc, previous);
-    DeleteObject(bitmap);
     DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
@@ -61,15 +60,14 @@ void ClockUpdate(mgtBgDlg& background) {
     const int width = area.right - area.left, height = area.bottom - area.top;
     HDC target = background.Bitmap().Dc();
     HDC dc = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, width, height);
-    HGDIOBJ previous = SelectObject(dc, bitmap);
+    const UniqueBitmap bitmap(CreateCompatibleBitmap(target, width, height));
+    HGDIOBJ previous = SelectObject(dc, bitmap.Get());
     std::vector<double> update, copy;
     for (int run = 0; run < 7; ++run) {
         copy.push_back(PerCall(100, [&] { BitBlt(target, area.left, area.top, width, height, dc, 0, 0, SRCCOPY); }));
         update.push_back(PerCall(100, [&] { background.UpdateClock(); }));
     }
     SelectObject(dc, previous);
-    DeleteObject(bitmap);
     DeleteDC(dc);
     const double copyMedian = Median(copy), updateMedian = Median(update);
     std::printf("clock: the minute's update of its %dx%d rectangle, median of 7 x 100\n", width, height);

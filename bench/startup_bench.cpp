@@ -35,7 +35,7 @@ public:
             return;
         }
         settings_.SetPassword(old_);
-        settings_.Save();
+        if (!settings_.Save()) std::fputs("settings not saved\n", stderr);
     }
     bool Stored() const { return stored_; }
 
@@ -67,10 +67,9 @@ double TimeOneStart(const std::wstring& program, const std::wstring& arguments) 
     const auto begin = std::chrono::steady_clock::now();
     if (!CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return -1;
-    WaitForSingleObject(info.hProcess, INFINITE);
+    const UniqueHandle thread(info.hThread), process(info.hProcess);
+    WaitForSingleObject(process.Get(), INFINITE);
     const auto end = std::chrono::steady_clock::now();
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
     return std::chrono::duration<double>(end - begin).count();
 }
 

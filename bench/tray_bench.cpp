@@ -28,10 +28,8 @@ const int kHourOfLooks = 3600;
 const int kRuns = 3;
 
 bool Covered() {
-    HDC screen = GetDC(nullptr);
-    const COLORREF color = GetPixel(screen, kProbe.x, kProbe.y);
-    ReleaseDC(nullptr, screen);
-    return color == kColor;
+    const UniqueWindowDc screen(nullptr);
+    return GetPixel(screen.Get(), kProbe.x, kProbe.y) == kColor;
 }
 
 // The tick at which the probe first showed the colour, or 0.
@@ -98,7 +96,7 @@ void Configure(uint32_t idleLock) {
     settings.autoStart = false;
     settings.idleLock = idleLock;
     settings.lockOnSleep = false;
-    settings.Save();
+    if (!settings.Save()) std::fputs("settings not saved\n", stderr);
 }
 
 double MiB(SIZE_T bytes) {
@@ -231,7 +229,7 @@ int wmain(int argc, wchar_t** argv) {
     after.LockingFlag(0);
     if (existed) {
         mgtSettings restore(saved);
-        restore.Save();
+        if (!restore.Save()) std::fputs("settings not saved\n", stderr);
     } else {
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) RegDeleteTreeW(root, kKeyPath);
         mgtSettings defaults;

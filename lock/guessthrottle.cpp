@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "../base/diagnostics.h"
 #include "../settings/registry.h"
 #include "lockchannel.h"
 
@@ -81,5 +82,7 @@ void GuessThrottle::Clear() {
 void GuessThrottle::Store(LONG failures, uint32_t waitMs) const {
     const StoredGuesses stored{static_cast<uint32_t>(failures), 0,
                                FileTimeNow() + static_cast<int64_t>(waitMs) * 10000};
-    WriteValue(store_.userRoot, store_.keyPath, kValueName, &stored, sizeof(stored), REG_BINARY);
+    // A relock then forgets the wait; the count in this lock stays.
+    if (!WriteValue(store_.userRoot, store_.keyPath, kValueName, &stored, sizeof(stored), REG_BINARY))
+        WriteDiagnostic(DiagEvent::kRegistryNotWritten, kDiagGuessCount);
 }

@@ -11,6 +11,8 @@
 
 #include <atomic>
 
+#include "../base/uniquehandle.h"
+
 class HookThread {
 public:
     using Installer = HHOOK(WINAPI*)(int, HOOKPROC, HINSTANCE, DWORD);
@@ -24,14 +26,16 @@ public:
     HookThread& operator=(const HookThread&) = delete;
 
     // Starts the thread and waits until it has tried to install both hooks;
-    // true when both are in place.
-    bool Start();
+    // true when both are in place. A thread that cannot start is reported.
+    [[nodiscard]] bool Start();
     // Asks for fresh hooks, which also retries one that failed; returns at once.
     void Renew();
     // Removes the hooks and ends the thread.
     void Stop();
     bool Holds() const { return keyboardHeld_.load() && mouseHeld_.load(); }
     DWORD ThreadId() const { return threadId_; }
+    // The system's error code of the last install that failed; 0 for none.
+    DWORD InstallError() const { return installError_.load(); }
 
     // How long Start waits for a thread that does not come up.
     static constexpr DWORD kStartWaitMs = 2000;
@@ -45,11 +49,12 @@ private:
     HOOKPROC mouseProc_;
     Installer installer_;
     InstalledFn installed_;
-    HANDLE thread_ = nullptr;
+    UniqueHandle thread_;
     DWORD threadId_ = 0;
-    HANDLE stop_ = nullptr;
-    HANDLE renew_ = nullptr;
-    HANDLE tried_ = nullptr;
+    UniqueHandle stop_;
+    UniqueHandle renew_;
+    UniqueHandle tried_;
+    std::atomic<DWORD> installError_{0};
     std::atomic<bool> keyboardHeld_{false};
     std::atomic<bool> mouseHeld_{false};
 };

@@ -18,12 +18,12 @@ LockChannel::~LockChannel() {
 }
 
 LockChannel::LockChannel(LockChannel&& other) noexcept
-    : mapping_(std::exchange(other.mapping_, nullptr)), state_(std::exchange(other.state_, nullptr)) {}
+    : mapping_(std::move(other.mapping_)), state_(std::exchange(other.state_, nullptr)) {}
 
 LockChannel& LockChannel::operator=(LockChannel&& other) noexcept {
     if (this != &other) {
         Close();
-        mapping_ = std::exchange(other.mapping_, nullptr);
+        mapping_ = std::move(other.mapping_);
         state_ = std::exchange(other.state_, nullptr);
     }
     return *this;
@@ -31,17 +31,16 @@ LockChannel& LockChannel::operator=(LockChannel&& other) noexcept {
 
 void LockChannel::Close() {
     if (state_ != nullptr) UnmapViewOfFile(state_);
-    if (mapping_ != nullptr) CloseHandle(mapping_);
+    mapping_.Reset();
     state_ = nullptr;
-    mapping_ = nullptr;
 }
 
 LockChannel LockChannel::Create() {
     LockChannel channel;
-    channel.mapping_ =
-        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LockChannelState), nullptr);
-    if (channel.mapping_ == nullptr) return channel;
-    channel.state_ = Map(channel.mapping_);
+    channel.mapping_.Reset(
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LockChannelState), nullptr));
+    if (!channel.mapping_.Held()) return channel;
+    channel.state_ = Map(channel.mapping_.Get());
     if (channel.state_ == nullptr) {
         channel.Close();
         return channel;
@@ -66,15 +65,15 @@ LockChannel LockChannel::Adopt(uint64_t handleValue) {
     }
     // Kept out of further children unless passed on explicitly.
     SetHandleInformation(handle, HANDLE_FLAG_INHERIT, 0);
-    channel.mapping_ = handle;
+    channel.mapping_.Reset(handle);
     channel.state_ = state;
     return channel;
 }
 
 HANDLE LockChannel::InheritableCopy() const {
-    if (mapping_ == nullptr) return nullptr;
+    if (!mapping_.Held()) return nullptr;
     HANDLE copy = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), mapping_, GetCurrentProcess(), &copy, 0, TRUE, DUPLICATE_SAME_ACCESS))
+    if (!DuplicateHandle(GetCurrentProcess(), mapping_.Get(), GetCurrentProcess(), &copy, 0, TRUE, DUPLICATE_SAME_ACCESS))
         return nullptr;
     return copy;
 }

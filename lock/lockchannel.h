@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "../base/uniquehandle.h"
 #include "../settings/storedpassword.h"
 
 struct LockChannelState {
@@ -51,12 +52,12 @@ public:
     LockChannelState* State() const { return state_; }
     // An inheritable copy of the handle for one child start; the caller
     // closes it once the child has started. Null when there is no channel.
-    HANDLE InheritableCopy() const;
+    [[nodiscard]] HANDLE InheritableCopy() const;
 
 private:
     void Close();
 
-    HANDLE mapping_ = nullptr;
+    UniqueHandle mapping_;
     LockChannelState* state_ = nullptr;
 };
 

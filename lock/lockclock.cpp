@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "../base/uniquehandle.h"
+
 namespace {
 
 const COLORREF kTextColor = RGB(255, 255, 255);
@@ -60,14 +62,13 @@ void ShadowedText(HDC dc, HFONT font, int x, int y, const exstring& text) {
 void DarkenPlate(HDC dc, const RECT& plate) {
     HDC source = CreateCompatibleDC(dc);
     if (source == nullptr) return;
-    HBITMAP pixel = CreateCompatibleBitmap(dc, 1, 1);
-    const HGDIOBJ previous = SelectObject(source, pixel);
+    const UniqueBitmap pixel(CreateCompatibleBitmap(dc, 1, 1));
+    const HGDIOBJ previous = SelectObject(source, pixel.Get());
     SetPixel(source, 0, 0, kShadowColor);
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, kPlateAlpha, 0};
     GdiAlphaBlend(dc, plate.left, plate.top, plate.right - plate.left, plate.bottom - plate.top, source, 0, 0, 1, 1,
                   blend);
     SelectObject(source, previous);
-    DeleteObject(pixel);
     DeleteDC(source);
 }
 

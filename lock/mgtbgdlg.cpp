@@ -4,6 +4,7 @@
 #include <thread>
 #include <vector>
 
+#include "../base/uniquehandle.h"
 #include "../settings/registry.h"
 #include "../text/pathutil.h"
 #include "../toolkit/draw/expaintdc.h"
@@ -33,17 +34,16 @@ constexpr LONGLONG kMaxPictureFileBytes = 320ll * 1024 * 1024;
 // The whole file, read and closed at once, so that the user can replace or
 // delete the picture while the lock shows it.
 bool ReadWholeFile(const exstring& path, std::vector<uint8_t>& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Held()) return false;
     LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kMaxPictureFileBytes;
+    bool ok = GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 && size.QuadPart <= kMaxPictureFileBytes;
     if (ok) {
         bytes.resize(static_cast<size_t>(size.QuadPart));
         DWORD read = 0;
-        ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
+        ok = ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
     }
-    CloseHandle(file);
     return ok;
 }
 
@@ -231,9 +231,11 @@ bool mgtBgDlg::MakeClockBand() {
     const int width = clockArea_.right - clockArea_.left, height = clockArea_.bottom - clockArea_.top;
     // Made again only for another size, and given back when the clock goes.
     if (background_.BitmapWidth() != width || background_.BitmapHeight() != height) background_.Release();
-    HDC windowDc = width > 0 && height > 0 ? GetDC(Handle()) : nullptr;
-    HDC dc = windowDc != nullptr ? background_.Get(windowDc, width, height) : nullptr;
-    if (windowDc != nullptr) ReleaseDC(Handle(), windowDc);
+    HDC dc = nullptr;
+    if (width > 0 && height > 0) {
+        const UniqueWindowDc windowDc(Handle());
+        if (windowDc.Held()) dc = background_.Get(windowDc.Get(), width, height);
+    }
     if (dc == nullptr) {
         clockArea_ = RECT{0, 0, 0, 0};
         return false;

@@ -1,5 +1,6 @@
 #include "mgtlocker.h"
 
+#include "../base/diagnostics.h"
 #include "../base/foreground.h"
 #include "../lang/exmlang.h"
 #include "../settings/accessshortcuts.h"
@@ -228,8 +229,8 @@ void CALLBACK mgtLocker::WatchdogTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept
     // says nothing; an old renewal covers a drop that no stall revealed.
     const ULONGLONG now = GetTickCount64();
     // A hook that could not be installed is tried again on every tick.
-    if (locker->timerId_ != 0 &&
-        (!locker->IsLocked() || HooksNeedRenewal(locker->lastTick_ + kWatchdogMs, now, locker->lastRenewal_)))
+    if (locker->timerId_ != 0 && !locker->IsLocked()) locker->RetryHooks();
+    else if (locker->timerId_ != 0 && HooksNeedRenewal(locker->lastTick_ + kWatchdogMs, now, locker->lastRenewal_))
         locker->RefreshHooks();
     locker->ReportHold();
     locker->lastTick_ = now;
@@ -274,6 +275,12 @@ bool mgtLocker::HoldInput(HWND background) {
     lastRenewal_ = GetTickCount64();
     // Waits for the hook thread, which waits on nothing of this one.
     const bool holds = hooks_.Start();
+    WriteDiagnostic(DiagEvent::kLocked, background != nullptr ? 1 : 0);
+    if (!holds) {
+        WriteDiagnostic(DiagEvent::kHookInstallFailed, hooks_.InstallError());
+        holdFailed_ = true;
+        retries_ = 0;
+    }
     // A key held since before the lock would stay down for the system, whose
     // release the hook then drops: a Win key would make letters shortcuts.
     ReleaseHeldModifiers();
@@ -283,9 +290,12 @@ bool mgtLocker::HoldInput(HWND background) {
     if (timerId_ == 0) {
         lastTick_ = GetTickCount64();
         timerId_ = SetTimer(nullptr, 0, kWatchdogMs, WatchdogTimerProc);
+        // Start tries again; the hooks hold meanwhile.
+        if (timerId_ == 0) WriteDiagnostic(DiagEvent::kWatchdogNotStarted, GetLastError());
     }
     if (settings_ != nullptr) {
-        settings_->LockingFlag(1);
+        // The lock goes on: only a restart of the machine would miss the mark.
+        if (!settings_->LockingFlag(1)) WriteDiagnostic(DiagEvent::kMarkNotWritten);
         TaskManagerPolicy(settings_->Store()).Close();
         AccessibilityShortcuts(settings_->Store()).Close();
     }
@@ -301,7 +311,8 @@ void mgtLocker::Start(HWND dialog, HWND background) {
     lastTick_ = GetTickCount64();
     // The window that had the foreground before the lock is no intruder.
     lastIntruder_ = GetForegroundWindow();
-    zorderWatch_.Start(background_ != nullptr ? background_ : dialog_, CoverAgain, this);
+    if (!zorderWatch_.Start(background_ != nullptr ? background_ : dialog_, CoverAgain, this))
+        WriteDiagnostic(DiagEvent::kWatchNotStarted);
 
     LookUpShutdownBlockReasons();
     if (blockReasonCreate_ == nullptr) return;
@@ -314,21 +325,36 @@ void mgtLocker::ReportHold() {
     const bool holds = IsLocked();
     if (channel_ != nullptr) InterlockedExchange(&channel_->lockHolds, holds ? 1 : 0);
     if (holds && holdingNotice_ != nullptr) SetEvent(holdingNotice_);
+    if (holds && holdFailed_) {
+        WriteDiagnostic(DiagEvent::kHooksHeld, retries_);
+        holdFailed_ = false;
+    }
 }
 
 void mgtLocker::Stop() {
     if (channel_ != nullptr) InterlockedExchange(&channel_->unlocked, 1);
-    Abandon();
+    if (started_ && !stopped_) WriteDiagnostic(DiagEvent::kUnlocked);
     stopped_ = true;
+    EndHold();
     if (!started_ || settings_ == nullptr) return;
     // A registry that refuses the write once must not leave the mark behind:
     // the guardian no longer relocks, but the next log-on would.
-    for (int attempt = 0; attempt < 5 && settings_->LockingFlag(0); ++attempt) Sleep(20 << attempt);
+    bool marked = settings_->LockingFlag(0);
+    for (int attempt = 0; attempt < 4 && marked; ++attempt) {
+        Sleep(20 << attempt);
+        marked = settings_->LockingFlag(0);
+    }
+    if (marked) WriteDiagnostic(DiagEvent::kMarkNotCleared);
     TaskManagerPolicy(settings_->Store()).Restore();
     AccessibilityShortcuts(settings_->Store()).Restore();
 }
 
 void mgtLocker::Abandon() {
+    if (Engaged() && timerId_ != 0) WriteDiagnostic(DiagEvent::kLockAbandoned);
+    EndHold();
+}
+
+void mgtLocker::EndHold() {
     hooks_.Stop();
     // Reading the key states clears what the dropped keys left behind. A
     // process that never locked (the password query) leaves the window
@@ -351,6 +377,13 @@ void mgtLocker::RefreshHooks() {
     lastRenewal_ = GetTickCount64();
     // Keys may have gone by unseen while the old hooks were not called: the
     // hook thread reads the modifiers again once it has fresh hooks.
-    if (hooks_.ThreadId() == 0) hooks_.Start();
-    else hooks_.Renew();
+    if (hooks_.ThreadId() != 0) hooks_.Renew();
+    else if (!hooks_.Start()) holdFailed_ = true;
+}
+
+void mgtLocker::RetryHooks() {
+    // Every tick tries; the file hears of the first and then ever more rarely.
+    ++retries_;
+    if ((retries_ & (retries_ - 1)) == 0) WriteDiagnostic(DiagEvent::kHookRetried, retries_);
+    RefreshHooks();
 }

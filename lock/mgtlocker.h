@@ -53,6 +53,8 @@ public:
     // failed. The system drops a hook that once failed to answer in time,
     // without telling anyone.
     void RefreshHooks();
+    // RefreshHooks for hooks that are not in place, reported.
+    void RetryHooks();
 
     static LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
@@ -111,6 +113,8 @@ private:
     // Tells the guardian whether this lock holds the input (the guardian's
     // own hold stays meanwhile), and the helper once it does.
     void ReportHold();
+    // Hooks, timer, watch and block reasons go; the mark stays.
+    void EndHold();
 
     // Read by the hook thread as well.
     std::atomic<HWND> dialog_{nullptr};
@@ -128,6 +132,9 @@ private:
     BlockReasonCreateFn blockReasonCreate_ = nullptr;
     BlockReasonDestroyFn blockReasonDestroy_ = nullptr;
     bool lookedUp_ = false;
+    // An install failed and has not yet been followed by both hooks in place.
+    bool holdFailed_ = false;
+    unsigned retries_ = 0;
     bool started_ = false;
     bool stopped_ = false;
     mgtSettings* settings_;

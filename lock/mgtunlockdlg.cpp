@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "../base/diagnostics.h"
 #include "../lang/exmlang.h"
 #include "../res/resource.h"
 #include "../settings/audittrail.h"
@@ -133,7 +134,9 @@ void mgtUnlockDlg::UpdateWait() {
     if (now < until) {
         const unsigned seconds = static_cast<unsigned>((until - now + 999) / 1000);
         ShowAttemptsLine(services_.strings.GetText(L"password", L"wait", exstring::Format(L"%u", seconds)));
-        SetTimer(Handle(), kWaitTimer, kWaitTickMs, nullptr);
+        // Without it the wait line stands still; typing still ends the wait.
+        if (SetTimer(Handle(), kWaitTimer, kWaitTickMs, nullptr) == 0)
+            WriteDiagnostic(DiagEvent::kTimerNotStarted, GetLastError());
     } else {
         KillTimer(Handle(), kWaitTimer);
         if (FailedAttempts() > 0 && attemptsLine_.Handle() != nullptr)
@@ -300,7 +303,8 @@ bool mgtUnlockDlg::StartLock() {
         // One that still covers the screen stays: a new one would leave a gap.
         if (background_ == nullptr || !IsWindow(background_->Handle())) {
             background_ = std::make_unique<mgtBgDlg>(services_.settings);
-            background_->Create(nullptr);
+            // The lock goes on uncovered: the input is held all the same.
+            if (!background_->Create(nullptr)) WriteDiagnostic(DiagEvent::kWindowNotCreated, kDiagBackground);
         }
         if (IsWindow(background_->Handle())) {
             owner = background_->Handle();
@@ -314,7 +318,10 @@ bool mgtUnlockDlg::StartLock() {
     // Input held, and the guardian on its way, before the dialog is made.
     services_.locker.HoldInput(owner);
     if (services_.beforeDialog) services_.beforeDialog();
-    if (!Create(owner)) return false;
+    if (!Create(owner)) {
+        WriteDiagnostic(DiagEvent::kWindowNotCreated, kDiagUnlockDialog);
+        return false;
+    }
     ShowWindow(Handle(), SW_SHOW);
     // Drawn whole at once as well, controls included, over the painted background.
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);

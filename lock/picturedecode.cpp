@@ -66,10 +66,6 @@ bool AllOpaque(const uint8_t* pixels, size_t count) {
 
 } // namespace
 
-void BitmapKind::Close(HBITMAP bitmap) {
-    DeleteObject(bitmap);
-}
-
 bool DecodeForScreen(const uint8_t* bytes, size_t size, SIZE screen, unsigned long long maxPixels,
                      ScreenPicture& picture) {
     picture = ScreenPicture();

@@ -10,14 +10,6 @@
 
 #include "../base/uniquehandle.h"
 
-// Owns one bitmap.
-struct BitmapKind {
-    using Handle = HBITMAP;
-    static bool Holds(HBITMAP bitmap) { return bitmap != nullptr; }
-    static void Close(HBITMAP bitmap);
-};
-using UniqueBitmap = UniqueResource<BitmapKind>;
-
 struct ScreenPicture {
     SIZE source{0, 0};  // the picture file's own size
     SIZE screen{0, 0};  // the monitor it was made for, and its size
@@ -28,7 +20,7 @@ struct ScreenPicture {
 // False for a file that is not a picture, is damaged, or has more than
 // `maxPixels` pixels; `picture` is then left empty. Call on a thread that may
 // block: decoding a large file takes a while.
-bool DecodeForScreen(const uint8_t* bytes, size_t size, SIZE screen, unsigned long long maxPixels,
+[[nodiscard]] bool DecodeForScreen(const uint8_t* bytes, size_t size, SIZE screen, unsigned long long maxPixels,
                      ScreenPicture& picture);
 
 // Copies `picture` onto `dc` at `at`, stretched when the monitor has changed

@@ -18,20 +18,15 @@ public:
     // copy of the program is never loaded.
     explicit LoadedLibrary(const wchar_t* name)
         : module_(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {}
-    ~LoadedLibrary() {
-        if (module_ != nullptr) FreeLibrary(module_);
-    }
-    LoadedLibrary(const LoadedLibrary&) = delete;
-    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
 
     template <class Function>
     Function Entry(const char* name) const {
-        if (module_ == nullptr) return nullptr;
-        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+        if (!module_.Held()) return nullptr;
+        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_.Get(), name)));
     }
 
 private:
-    HMODULE module_;
+    UniqueModule module_;
 };
 
 // The account that runs this process when the machine itself holds it (a

@@ -24,7 +24,7 @@ public:
     // Calls `react` at once when a window rises around `cover` (the lock's
     // topmost window), at most once a frame, and again a few frames later.
     // One watch per process; a second start only moves it to a new cover.
-    bool Start(HWND cover, Reaction react, void* context);
+    [[nodiscard]] bool Start(HWND cover, Reaction react, void* context);
     void Stop();
     bool Watching() const { return frameTimer_ != 0; }
 

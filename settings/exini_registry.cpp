@@ -88,8 +88,9 @@ bool exini::SaveRegistry(HKEY root, const exstring& keyPath) const {
             exstring name(entry.first);
             exstring value(entry.second);
             EscapeText(value);
-            SetValue(sectionKey.Get(), EscapeText(name), value.c_str(),
-                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)), REG_SZ);
+            if (!SetValue(sectionKey.Get(), EscapeText(name), value.c_str(),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)), REG_SZ))
+                allSections = false;
         }
     }
     return allSections;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "../base/diagnostics.h"
 #include "../base/excmdline.h"
 #include "../base/windowplacement.h"
 #include "../text/pathutil.h"
@@ -114,6 +115,7 @@ void mgtSettings::ResetToDefaults() {
     lockOnSleep = false;
     showClock = true;
     appearance.clear();
+    diagnostics = false;
 }
 
 void mgtSettings::Load() {
@@ -144,6 +146,7 @@ void mgtSettings::Load() {
     lockOnSleep = onSleep.empty() ? idleLock != 0 : onSleep.ToBool();
     showClock = FlagOr(chosen->Get(kGlobal, L"showClock"), true);
     appearance = chosen->Get(kGlobal, L"appearance");
+    diagnostics = chosen->Get(kGlobal, L"diagnostics").ToBool();
 }
 
 int64_t mgtSettings::NextSaveStamp() const {
@@ -171,6 +174,7 @@ bool mgtSettings::Save() {
     tree.Set(kGlobal, L"showClock", BoolText(showClock));
     // Users who never chose keep the stored values they had.
     if (!appearance.empty()) tree.Set(kGlobal, L"appearance", appearance);
+    if (diagnostics) tree.Set(kGlobal, L"diagnostics", BoolText(diagnostics));
     // Newer than both roots whatever the clock says, or the next load would
     // pass over this save.
     modifiedTime = NextSaveStamp();
@@ -180,7 +184,9 @@ bool mgtSettings::Save() {
     if (!saved) saved = tree.SaveRegistry(store_.userRoot, store_.keyPath);
     ApplyAutoStart();
     // Saved means that the next load brings this password back.
-    return saved && SameRecord(mgtSettings(store_).Password, Password);
+    saved = saved && SameRecord(mgtSettings(store_).Password, Password);
+    if (!saved) WriteDiagnostic(DiagEvent::kSettingsNotSaved);
+    return saved;
 }
 
 exstring mgtSettings::AutoStartCommand() {
@@ -203,8 +209,10 @@ void mgtSettings::ApplyHelperStart() {
     const exstring command = ModulePath(true) + L" " + arguments.ToString();
     const DWORD size = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
     // Like the lock's entry, below both roots; the helper runs once per session.
+    bool written = false;
     for (HKEY root : {store_.machineRoot, store_.userRoot})
-        WriteValue(root, store_.runKeyPath, name, command.c_str(), size, REG_SZ);
+        written = WriteValue(root, store_.runKeyPath, name, command.c_str(), size, REG_SZ) || written;
+    if (!written) WriteDiagnostic(DiagEvent::kRegistryNotWritten, kDiagHelperEntry);
 }
 
 void mgtSettings::ApplyAutoStart() {
@@ -218,8 +226,12 @@ void mgtSettings::ApplyAutoStart() {
     }
     const exstring command = AutoStartCommand();
     const DWORD size = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
+    // One root is enough: the machine's is refused without elevation.
+    bool written = false;
     for (HKEY root : {store_.machineRoot, store_.userRoot})
-        WriteValue(root, store_.runKeyPath, store_.runValueName, command.c_str(), size, REG_SZ);
+        written = WriteValue(root, store_.runKeyPath, store_.runValueName, command.c_str(), size, REG_SZ) || written;
+    // Then a lock cut short by a restart does not come back at the next log-on.
+    if (!written) WriteDiagnostic(DiagEvent::kRegistryNotWritten, kDiagRunEntry);
 }
 
 bool mgtSettings::UpdateFlag(const wchar_t* name, uint32_t& cache, uint32_t value) {
@@ -269,7 +281,8 @@ void mgtSettings::WindowRect(HWND window, bool restore) {
     if (!restore) {
         windowRectCache_ = current;
         const int32_t edges[4] = {current.left, current.top, current.right, current.bottom};
-        WriteValue(store_.userRoot, store_.keyPath, L"UI_wndRect", edges, sizeof(edges), REG_BINARY);
+        if (!WriteValue(store_.userRoot, store_.keyPath, L"UI_wndRect", edges, sizeof(edges), REG_BINARY))
+            WriteDiagnostic(DiagEvent::kRegistryNotWritten, kDiagWindowPlace);
         return;
     }
     if (IsEmptyRect(windowRectCache_)) return;

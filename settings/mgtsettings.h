@@ -35,7 +35,7 @@ public:
 
     void Load();
     // True when the tree could be written below one of the two roots.
-    bool Save();
+    [[nodiscard]] bool Save();
     void ApplyAutoStart();
 
     // kFlagAskOnly only asks; returns whether a lock is marked active.
@@ -81,6 +81,7 @@ public:
     bool lockOnSleep = false;  // the helper locks when the system announces a suspend
     bool showClock = true;  // the lock background shows the time and date
     exstring appearance;  // the look chosen by name; empty or unknown: follow Windows
+    bool diagnostics = false;  // the program's own events are written to a file as well
 
 private:
     void ResetToDefaults();

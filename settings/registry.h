@@ -36,11 +36,11 @@ private:
 };
 
 // Reads with KEY_READ; creates with KEY_WRITE. None for a missing root or path.
-UniqueKey OpenKey(HKEY root, const exstring& path, bool create);
+[[nodiscard]] UniqueKey OpenKey(HKEY root, const exstring& path, bool create);
 
 ByteBuffer QueryValue(HKEY key, const exstring& name, DWORD* type = nullptr);
 // Reads below HKEY_CURRENT_USER.
 ByteBuffer ReadValue(const exstring& path, const exstring& name, DWORD* type = nullptr);
 
-bool SetValue(HKEY key, const exstring& name, const void* data, DWORD size, DWORD type);
-bool WriteValue(HKEY root, const exstring& path, const exstring& name, const void* data, DWORD size, DWORD type);
+[[nodiscard]] bool SetValue(HKEY key, const exstring& name, const void* data, DWORD size, DWORD type);
+[[nodiscard]] bool WriteValue(HKEY root, const exstring& path, const exstring& name, const void* data, DWORD size, DWORD type);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "../base/diagnostics.h"
 #include "registry.h"
 
 namespace {
@@ -38,7 +39,8 @@ void TaskManagerPolicy::Close() {
             return;
     }
     const DWORD closed = 1;
-    WriteValue(store_.userRoot, store_.policyKeyPath, kValueName, &closed, sizeof(closed), REG_DWORD);
+    if (!WriteValue(store_.userRoot, store_.policyKeyPath, kValueName, &closed, sizeof(closed), REG_DWORD))
+        WriteDiagnostic(DiagEvent::kRegistryNotWritten, kDiagTaskManagerPolicy);
 }
 
 bool TaskManagerPolicy::Hold() {

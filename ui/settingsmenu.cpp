@@ -244,6 +244,7 @@ bool RunSettingsCommand(UINT command, HWND owner, mgtSettings& settings, const e
     default:
         if (!ChooseIdleLock(command, settings, changed) && !ChooseAppearance(command, settings, changed)) return false;
     }
-    if (changed) settings.Save();
+    // Not stored: the menu shows again what a restart would bring.
+    if (changed && !settings.Save()) settings.Load();
     return true;
 }

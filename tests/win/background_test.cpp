@@ -28,10 +28,10 @@ const COLORREF kPlain = RGB(10, 20, 30);
 using e2e::TempPath;
 
 void WriteBytes(const exstring& path, const std::vector<uint8_t>& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const UniqueHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    if (!bytes.empty()) WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    if (!bytes.empty()) WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 // A 24-bit bottom-up BMP whose pixels come from `color`.
@@ -156,16 +156,18 @@ TEST_F(Background, ReRenderingCopiesWithoutDecodingAgain) {
     EXPECT_LT(background.Bitmap().BitmapWidth(), screen.cx) << "the picture is painted from, not copied";
 
     // Spoil the file but keep its time stamp: only a new decode would notice.
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "the picture is still open elsewhere: " << GetLastError();
-    FILETIME written{};
-    GetFileTime(file, nullptr, nullptr, &written);
-    SetFilePointer(file, 54, nullptr, FILE_BEGIN);
-    const std::vector<uint8_t> junk(64 * 64 * 3, 0x00);
-    DWORD count = 0;
-    WriteFile(file, junk.data(), static_cast<DWORD>(junk.size()), &count, nullptr);
-    SetFileTime(file, nullptr, nullptr, &written);
-    CloseHandle(file);
+    {
+        const UniqueHandle file(
+            CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(file.Held()) << "the picture is still open elsewhere: " << GetLastError();
+        FILETIME written{};
+        GetFileTime(file.Get(), nullptr, nullptr, &written);
+        SetFilePointer(file.Get(), 54, nullptr, FILE_BEGIN);
+        const std::vector<uint8_t> junk(64 * 64 * 3, 0x00);
+        DWORD count = 0;
+        WriteFile(file.Get(), junk.data(), static_cast<DWORD>(junk.size()), &count, nullptr);
+        SetFileTime(file.Get(), nullptr, nullptr, &written);
+    }
 
     RenderFully(background);
     EXPECT_EQ(Shown(background, 10, 10), kGreen);
@@ -289,16 +291,16 @@ TEST_F(Background, SystemWallpaper) {
     WriteBytes(path, Bmp(32, 32, [](int, int) { return kBlue; }));
     const ByteBuffer saved = ReadValue(L"Control Panel\\Desktop", L"WallPaper");
     auto setWallpaper = [](const exstring& value) {
-        WriteValue(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"WallPaper", value.c_str(),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)), REG_SZ);
+        ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"WallPaper", value.c_str(),
+                               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)), REG_SZ));
     };
     setWallpaper(path);
     settings->bgImage = L"SYSTEM";
     EXPECT_EQ(RenderAndSample(screen.cx / 2, screen.cy / 2), kBlue);
     setWallpaper(L"");
     EXPECT_EQ(RenderAndSample(screen.cx / 2, screen.cy / 2), kPlain) << "no wallpaper configured";
-    WriteValue(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"WallPaper", saved.Data(),
-               static_cast<DWORD>(saved.Size()), REG_SZ);
+    EXPECT_TRUE(WriteValue(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"WallPaper", saved.Data(),
+                           static_cast<DWORD>(saved.Size()), REG_SZ));
     DeleteFileW(path.c_str());
 }
 

@@ -152,11 +152,10 @@ TEST(FontUnits, RoundingHalvesAwayFromZero) {
     EXPECT_EQ(FallbackMenuFont(0).lfHeight, -12);
     const HFONT gui = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     EXPECT_EQ(MeasureFontMetrics(gui).height, TextExtent(gui, L"x").cy) << "the font's line height";
-    HDC screen = GetDC(nullptr);
+    const UniqueWindowDc screen(nullptr);
     RECT empty{0, 0, 500, 100};
-    EXPECT_EQ(MeasureText(L"", DT_SINGLELINE, screen, empty), 0);
+    EXPECT_EQ(MeasureText(L"", DT_SINGLELINE, screen.Get(), empty), 0);
     EXPECT_TRUE(IsRectEmpty(&empty));
-    ReleaseDC(nullptr, screen);
 }
 
 // Stock icons at the system's sizes, or the side the DPI asks for.
@@ -170,12 +169,10 @@ TEST(SystemIcons, SizesBelongToTheKeyAsked) {
     }
     EXPECT_EQ(icons.Get(99), nullptr);
     // The program's own icon, of a size no system key has.
-    HDC screen = GetDC(nullptr);
-    ICONINFO info{TRUE, 0, 0, CreateBitmap(24, 24, 1, 1, nullptr), CreateCompatibleBitmap(screen, 24, 24)};
-    ReleaseDC(nullptr, screen);
+    const UniqueBitmap mask(CreateBitmap(24, 24, 1, 1, nullptr));
+    const UniqueBitmap color(CreateCompatibleBitmap(UniqueWindowDc(nullptr).Get(), 24, 24));
+    ICONINFO info{TRUE, 0, 0, mask.Get(), color.Get()};
     icons.Set(kIconAppLarge, CreateIconIndirect(&info));
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
     EXPECT_EQ(icons.IconSize(kIconAppLarge).cx, 24);
     // Standard size at 100 %, the system's answer, dots per inch: the side loaded.
     const int sizes[][4] = {{32, 32, 96, 32}, {32, 32, 144, 48}, {32, 32, 192, 64}, {48, 0, 192, 96},

@@ -78,12 +78,18 @@ TEST(DialogModal, OwnerIsDisabledWhileRunningAndAfterAFailedCreationNot) {
     EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
     EXPECT_EQ(dialog.Handle(), nullptr) << "the window is gone after the loop";
 
+    const e2e::DiagnosticsOn diagnostics;
     exDialog noTemplate;
     EXPECT_EQ(noTemplate.DoModal(owner.Handle()), -1);
     EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
     exDialog missingResource(4242);
     EXPECT_EQ(missingResource.DoModal(owner.Handle()), -1);
     EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+    // Each failure is written down, not only answered with -1.
+    const std::string written = diagnostics.Text();
+    const size_t first = written.find(" window-not-created 6\r\n");
+    EXPECT_TRUE(first != std::string::npos && written.find(" window-not-created 6\r\n", first + 1) != std::string::npos)
+        << written;
 }
 
 TEST(DialogModal, QuitEndsOnlyTheModalLoop) {

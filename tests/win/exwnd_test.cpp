@@ -146,12 +146,11 @@ TEST_F(Reflection, CommandsDrawingAndColoursGoToTheChildFirst) {
     }
     EXPECT_TRUE(child.commands == 2 && child.draws == 2);
 
-    HDC dc = GetDC(parentWindow);
+    const UniqueWindowDc dc(parentWindow);
     child.brush = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    EXPECT_EQ(SendMessageW(parentWindow, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc),
+    EXPECT_EQ(SendMessageW(parentWindow, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc.Get()),
                            reinterpret_cast<LPARAM>(childWindow)),
               reinterpret_cast<LRESULT>(child.brush));
-    ReleaseDC(parentWindow, dc);
 }
 
 // Item messages reach the child they name, never for a menu; sent from

@@ -4,8 +4,13 @@
 // password ends both.
 #include <gtest/gtest.h>
 
+#include <set>
+#include <sstream>
+#include <string>
+
 #include "app/guardhold.h"
 #include "app/guardian.h"
+#include "base/diagnostics.h"
 #include "base/excmdline.h"
 #include "base/foreground.h"
 #include "testsupport.h"
@@ -119,6 +124,25 @@ double MsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
+// Lines of a time, a process, an event word and a number: nothing typed,
+// no key and no digest can be among them.
+::testing::AssertionResult OnlyEventLines(const std::string& text) {
+    std::set<std::string> words;
+    for (int event = 0; event < static_cast<int>(DiagEvent::kCount); ++event)
+        words.insert(DiagEventWord(static_cast<DiagEvent>(event)));
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string time, process, word, number, more;
+        fields >> time >> process >> word >> number;
+        const bool digits = !number.empty() && number.find_first_not_of("0123456789") == std::string::npos &&
+                            !process.empty() && process.find_first_not_of("0123456789") == std::string::npos;
+        if (!digits || words.count(word) == 0 || time.size() != 24 || (fields >> more))
+            return ::testing::AssertionFailure() << "not an event line: " << line;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 class GuardedLock : public ::testing::Test {
 protected:
     // Wine starts its desktop process for the first process that asks for the
@@ -228,6 +252,7 @@ TEST_F(GuardedLock, EveryKillIsRelockedOrLeftMarked) {
 }
 
 TEST_F(GuardedLock, NoKeyOrClickLeaksAcrossARelock) {
+    const DiagnosticsOn diagnostics;
     witnessProcess = Start(L"\"" + TestDirectory() + L"lockhost.exe\" witness");
     HWND witness = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (witness = FindWindowW(L"MgLockHostWindow", kWitnessTitle)) != nullptr; }, 10s));
@@ -256,6 +281,14 @@ TEST_F(GuardedLock, NoKeyOrClickLeaksAcrossARelock) {
         << "the window behind the lock got " << Ask(witness, kQueryKeyCount, 'Q') << " keys and "
         << Ask(witness, kQueryClicks) << " clicks";
     UnlockAndExpectTheEnd();
+    // The lock's decisions are written down in order, and nothing typed is.
+    const std::string written = diagnostics.Text();
+    const size_t ended = written.find(" lock-ended " + std::to_string(old) + "\r\n"),
+                 relocked = written.find(" relocked " + std::to_string(lock) + "\r\n"),
+                 unlocked = written.find(" unlocked 0\r\n");
+    EXPECT_TRUE(ended < relocked && relocked < unlocked && unlocked != std::string::npos) << written;
+    EXPECT_TRUE(OnlyEventLines(written));
+    EXPECT_EQ(written.find(kPassword), std::string::npos) << written;
 }
 
 TEST_F(GuardedLock, NothingWrittenSentOrPostedDisarmsIt) {

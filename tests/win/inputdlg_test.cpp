@@ -136,7 +136,7 @@ TEST_F(PasswordDialog, NewPasswordIsStoredAsItsDigest) {
     const wchar_t* const password = L"\u0436\u0443\u0447\u043A\u0430\u0431";
     mgtSettings settings(store);
     settings.pwdHint = L"old hint";
-    settings.Save();
+    ASSERT_TRUE(settings.Save());
     settings.BlankPwdPromptDue(1);
     EXPECT_EQ(Run(settings, {IDOK}, [&](ScriptedInputDlg& dlg) {
                   dlg.Type(IDC_NEW_PASSWORD, password);
@@ -159,7 +159,7 @@ TEST_F(PasswordDialog, DeletionNeedsYes) {
     ASSERT_TRUE(settings.SealPassword(L"pw", record));
     settings.SetPassword(record);
     settings.pwdHint = L"hint";
-    settings.Save();
+    ASSERT_TRUE(settings.Save());
     const INT_PTR result = Run(settings, {IDNO, IDYES, IDOK}, [&](ScriptedInputDlg& dlg) {
         dlg.Click(IDC_DELETE_PASSWORD);
         EXPECT_EQ(dlg.EndResult(), 0) << "No keeps the dialog open";

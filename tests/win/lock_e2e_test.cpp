@@ -194,6 +194,7 @@ TEST_F(LockAcrossProcesses, AHookThatFailedIsInstalledAtTheNextWatchdogTick) {
     PostMessageW(locker, kStopAndQuit, 0, 0);
     lockerProcess.ExitCode(5000);
     locker = nullptr;
+    const e2e::DiagnosticsOn diagnostics;
     TestWindow dialog(L"dialog", WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST);
     mgtLocker lock(nullptr, nullptr, FirstKeyboardInstallFails);
     LockChannel channel = LockChannel::Create();
@@ -210,6 +211,11 @@ TEST_F(LockAcrossProcesses, AHookThatFailedIsInstalledAtTheNextWatchdogTick) {
     mgtLocker::WatchdogTimerProc(nullptr, WM_TIMER, lock.TimerId(), 0);
     EXPECT_EQ(channel.State()->lockHolds, 1);
     EXPECT_EQ(WaitForSingleObject(holding.Get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    // The failure, the retry and the hold it brought, written down in order.
+    const std::string written = diagnostics.Text();
+    const size_t failed = written.find(" hook-install-failed "), retried = written.find(" hook-retried 1\r\n"),
+                 held = written.find(" hooks-held 1\r\n");
+    EXPECT_TRUE(failed < retried && retried < held && held != std::string::npos) << written;
     ForceForeground(witness);
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == witness; }, 2s));
     e2e::Keys({'Q'});

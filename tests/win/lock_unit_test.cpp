@@ -199,9 +199,8 @@ TEST(Restart, HandoverMutexesAreNumberedFrom1000) {
     EXPECT_EQ(restart.HandoverName(), exstring(L"MGTNUMBER_EXRSIPM1001"));
     SetEnvironmentVariableW(L"MG_LOCKHOST_MODE", nullptr);
 
-    HANDLE first = OpenMutexW(SYNCHRONIZE, FALSE, L"MGTNUMBER_EXRSIPM1000");
-    ASSERT_NE(first, nullptr) << "kept while this process lives";
-    CloseHandle(first);
+    const UniqueHandle first(OpenMutexW(SYNCHRONIZE, FALSE, L"MGTNUMBER_EXRSIPM1000"));
+    ASSERT_TRUE(first.Held()) << "kept while this process lives";
 
     exrestart failing(L"MGTFAIL");
     failing.SetProgram(L"C:\\no\\such\\program.exe");

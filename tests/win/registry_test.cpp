@@ -117,6 +117,9 @@ TEST_F(TreeStore, FailuresAreReported) {
     // Leading and trailing backslashes of the key path do not matter.
     EXPECT_TRUE(tree.SaveRegistry(scratch.Handle(), L"\\Software\\Quarnwick\\Marrowgate\\"));
     EXPECT_EQ(Raw(L"global", L"a"), exstring(L"b"));
+    // A value the registry refuses (a name past its 16,383 characters) fails the save.
+    tree.Set(L"global", exstring(std::wstring(16384, L'n')), L"x");
+    EXPECT_FALSE(tree.SaveRegistry(scratch.Handle(), kKeyPath));
 }
 
 TEST(RegistryValues, FailuresSetTheLastError) {

@@ -43,14 +43,14 @@ protected:
 // its settings stay readable, and a save falls back to the user root.
 void MakeReadOnly(HKEY root) {
     const exstring global = exstring(kKeyPath) + L"\\global";
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(root, global.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
+    HKEY opened = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(root, global.c_str(), 0, WRITE_DAC, &opened), ERROR_SUCCESS);
+    const UniqueRegistryKey key(opened);
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;OICI;KRSD;;;WD)", SDDL_REVISION_1,
                                                                      &descriptor, nullptr));
-    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
     LocalFree(descriptor);
-    RegCloseKey(key);
     ASSERT_FALSE(OpenKey(root, global, true)) << "the root is still writable";
 }
 
@@ -68,14 +68,14 @@ TEST_F(SettingsStoreTest, StoredValuesLoad) {
         exini stored;
         uint32_t bgColor;
         const wchar_t* bgImage;
-        bool useOrgScreen, autoStart, showClock;
+        bool useOrgScreen, autoStart, showClock, diagnostics;
         const wchar_t* hint;
     } cases[] = {
-        {exini(), 0xFF000000u, L"System", false, false, true, L""},
-        {Global({{L"autoStart", L"true"}}), 0, L"", false, true, true, L""},  // black, no image
+        {exini(), 0xFF000000u, L"System", false, false, true, false, L""},
+        {Global({{L"autoStart", L"true"}}), 0, L"", false, true, true, false, L""},  // black, no image
         {Global({{L"pwdHint", L"two\r\nlines"}, {L"useOrgScreen", L"TRUE"}, {L"bgColor", L"4278190080"},
-                 {L"bgImage", L"SYSTEM"}, {L"autoStart", L"1"}, {L"showClock", L"FALSE"}}),
-         0xFF000000u, L"SYSTEM", true, true, false, L"two\r\nlines"},
+                 {L"bgImage", L"SYSTEM"}, {L"autoStart", L"1"}, {L"showClock", L"FALSE"}, {L"diagnostics", L"True"}}),
+         0xFF000000u, L"SYSTEM", true, true, false, true, L"two\r\nlines"},
     };
     for (const auto& c : cases) {
         if (!c.stored.empty()) StoreGlobal(Machine(), c.stored);
@@ -85,6 +85,7 @@ TEST_F(SettingsStoreTest, StoredValuesLoad) {
         EXPECT_EQ(settings.useOrgScreen, c.useOrgScreen);
         EXPECT_EQ(settings.autoStart, c.autoStart);
         EXPECT_EQ(settings.showClock, c.showClock);
+        EXPECT_EQ(settings.diagnostics, c.diagnostics);
         EXPECT_EQ(settings.pwdHint, exstring(c.hint));
     }
 }
@@ -131,6 +132,7 @@ TEST_F(SettingsStoreTest, SaveWritesTheWholeRecord) {
     settings.pwdHint = L"\"hint\"";
     settings.bgColor = 0x00123456;
     settings.bgImage = L"C:\\new\\test.bmp";
+    settings.diagnostics = true;
     const int64_t before = CurrentFileTime();
     ASSERT_TRUE(settings.Save());
     EXPECT_GE(settings.modifiedTime, before);
@@ -138,6 +140,7 @@ TEST_F(SettingsStoreTest, SaveWritesTheWholeRecord) {
     EXPECT_EQ(Stored(Machine(), L"Password"), exstring(L"00000000000000000000000000000000"));
     EXPECT_EQ(Stored(Machine(), L"useOrgScreen"), exstring(L"false"));
     EXPECT_EQ(Stored(Machine(), L"bgColor"), exstring(L"1193046"));
+    EXPECT_EQ(Stored(Machine(), L"diagnostics"), exstring(L"true")) << "kept through a save";
     EXPECT_EQ(Stored(Machine(), L"modifiedTime"),
               exstring::Format(L"%I64d", static_cast<long long>(settings.modifiedTime)));
     EXPECT_FALSE(OpenKey(User(), kKeyPath, false)) << "saved below the user root as well";

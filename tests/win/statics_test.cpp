@@ -60,15 +60,11 @@ TEST_F(StaticsTest, LongerTextGrowsDownwardsKeepingTopAndWidth) {
 }
 
 // A solid square icon.
-struct SolidIcon {
-    HICON handle;
-    explicit SolidIcon(int size) {
-        const std::vector<DWORD> colorBits(static_cast<size_t>(size * size), 0x00C80000);
-        const std::vector<BYTE> mask(static_cast<size_t>(size * size / 8), 0);
-        handle = CreateIcon(nullptr, size, size, 1, 32, mask.data(), reinterpret_cast<const BYTE*>(colorBits.data()));
-    }
-    ~SolidIcon() { DestroyIcon(handle); }
-};
+UniqueIcon SolidIcon(int size) {
+    const std::vector<DWORD> colorBits(static_cast<size_t>(size * size), 0x00C80000);
+    const std::vector<BYTE> mask(static_cast<size_t>(size * size / 8), 0);
+    return UniqueIcon(CreateIcon(nullptr, size, size, 1, 32, mask.data(), reinterpret_cast<const BYTE*>(colorBits.data())));
+}
 
 TEST_F(StaticsTest, SeparatorLinesAndPictureBoxesSizeToTheirContent) {
     EXPECT_EQ(ClientSize(dialog.line.Handle()).cy, 2) << "the template's line is taller";
@@ -76,14 +72,14 @@ TEST_F(StaticsTest, SeparatorLinesAndPictureBoxesSizeToTheirContent) {
     HWND picture = dialog.picture.Handle();
     const auto side = [&] { return ClientSize(picture).cx * 1000 + ClientSize(picture).cy; };
     EXPECT_EQ(side(), 0) << "no icon";
-    SolidIcon small(32), large(48);
-    SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(small.handle), 0);
+    const UniqueIcon small = SolidIcon(32), large = SolidIcon(48);
+    SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(small.Get()), 0);
     EXPECT_EQ(side(), 32032);
-    SendMessageW(picture, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(large.handle));
+    SendMessageW(picture, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(large.Get()));
     EXPECT_EQ(side(), 48048);
-    SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(small.handle));
+    SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(small.Get()));
     SetWindowTextW(picture, L"text");
-    EXPECT_EQ(dialog.picture.Icon(), large.handle) << "only icons count";
+    EXPECT_EQ(dialog.picture.Icon(), large.Get()) << "only icons count";
     EXPECT_EQ(side(), 48048) << "neither a bitmap nor text resizes a picture box";
     dialog.picture.SetIcon(nullptr);
 }

@@ -90,11 +90,13 @@ TestWindow::~TestWindow() {
 ScratchKey::ScratchKey(const wchar_t* name)
     : path_(exstring(L"Software\\MarrowgateTests\\") + name + L"-" + std::to_wstring(GetCurrentProcessId())) {
     RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
-    RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    key_.Reset(key);
 }
 
 ScratchKey::~ScratchKey() {
-    if (key_ != nullptr) RegCloseKey(key_);
+    key_.Reset();
     RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
 }
 
@@ -147,10 +149,8 @@ HWND ShownMessageBox(HWND owner) {
 }
 
 COLORREF ScreenPixel(int x, int y) {
-    HDC screen = GetDC(nullptr);
-    const COLORREF color = GetPixel(screen, x, y);
-    ReleaseDC(nullptr, screen);
-    return color;
+    const UniqueWindowDc screen(nullptr);
+    return GetPixel(screen.Get(), x, y);
 }
 
 COLORREF ScreenPixel(HWND window, int x, int y) {
@@ -180,12 +180,11 @@ RECT WindowRectOf(HWND window) {
 }
 
 SIZE TextExtent(HFONT font, const wchar_t* text) {
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ previous = SelectObject(screen, font);
+    const UniqueWindowDc screen(nullptr);
+    HGDIOBJ previous = SelectObject(screen.Get(), font);
     SIZE size{};
-    GetTextExtentPoint32W(screen, text, lstrlenW(text), &size);
-    SelectObject(screen, previous);
-    ReleaseDC(nullptr, screen);
+    GetTextExtentPoint32W(screen.Get(), text, lstrlenW(text), &size);
+    SelectObject(screen.Get(), previous);
     return size;
 }
 
@@ -199,20 +198,18 @@ Shot::Shot(HWND window) {
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    const UniqueWindowDc screen(nullptr);
+    HDC memory = CreateCompatibleDC(screen.Get());
+    const UniqueBitmap bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    HGDIOBJ previous = SelectObject(memory, bitmap.Get());
+    BitBlt(memory, 0, 0, width, height, screen.Get(), origin.x, origin.y, SRCCOPY);
     GdiFlush();
     for (int i = 0; i < width * height; ++i) {
         const DWORD bgra = static_cast<const DWORD*>(bits)[i];
         pixels.push_back(RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF));
     }
     SelectObject(memory, previous);
-    DeleteObject(bitmap);
     DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
 }
 
 bool Shot::Has(COLORREF color) const {

@@ -95,11 +95,11 @@ public:
     ~ScratchKey();
     ScratchKey(const ScratchKey&) = delete;
     ScratchKey& operator=(const ScratchKey&) = delete;
-    HKEY Handle() const { return key_; }
+    HKEY Handle() const { return key_.Get(); }
 
 private:
     exstring path_;
-    HKEY key_ = nullptr;
+    UniqueRegistryKey key_;
 };
 
 // Both settings roots on scratch keys: `machine` stands for
@@ -192,7 +192,7 @@ inline Process Start(exstring commandLine) {
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
     if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        CloseHandle(info.hThread);
+        const UniqueHandle thread(info.hThread);
         process.handle.Reset(info.hProcess);
         process.id = info.dwProcessId;
     }
@@ -202,12 +202,11 @@ inline Process Start(exstring commandLine) {
 // Processes of the program, by ID.
 inline std::vector<DWORD> ProgramProcesses() {
     std::vector<DWORD> found;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
         if (exstring(entry.szExeFile).EqualsNoCase(L"marrowgate.exe")) found.push_back(entry.th32ProcessID);
-    CloseHandle(snapshot);
     return found;
 }
 
@@ -447,12 +446,12 @@ inline void WriteBmp(const exstring& path, COLORREF color) {
     const BITMAPFILEHEADER file{0x4D42, headers + pixels * 4, 0, 0, headers};
     const BITMAPINFOHEADER info{sizeof(BITMAPINFOHEADER), 32, 24, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     const std::vector<DWORD> bits(pixels, RGB(GetBValue(color), GetGValue(color), GetRValue(color)));
-    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const UniqueHandle out(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    WriteFile(out, &file, sizeof(file), &written, nullptr);
-    WriteFile(out, &info, sizeof(info), &written, nullptr);
-    WriteFile(out, bits.data(), pixels * 4, &written, nullptr);
-    CloseHandle(out);
+    WriteFile(out.Get(), &file, sizeof(file), &written, nullptr);
+    WriteFile(out.Get(), &info, sizeof(info), &written, nullptr);
+    WriteFile(out.Get(), bits.data(), pixels * 4, &written, nullptr);
 }
 
 inline exstring TempPath(const wchar_t* name) {
@@ -460,5 +459,48 @@ inline exstring TempPath(const wchar_t* name) {
     GetTempPathW(MAX_PATH, directory);
     return exstring(directory) + name;
 }
+
+// The program's diagnostics file turned on, for this process and the programs
+// it starts, in a local application data folder of its own.
+class DiagnosticsOn {
+public:
+    DiagnosticsOn() : folder_(TempPath(L"mg_diagnostics")) {
+        wchar_t old[MAX_PATH] = {};
+        if (GetEnvironmentVariableW(L"LOCALAPPDATA", old, MAX_PATH) < MAX_PATH) old_ = old;
+        Remove();
+        CreateDirectoryW(folder_.c_str(), nullptr);
+        SetEnvironmentVariableW(L"LOCALAPPDATA", folder_.c_str());
+        SetEnvironmentVariableW(L"MG_DIAGNOSTICS", L"1");
+    }
+    ~DiagnosticsOn() {
+        SetEnvironmentVariableW(L"MG_DIAGNOSTICS", nullptr);
+        SetEnvironmentVariableW(L"LOCALAPPDATA", old_.empty() ? nullptr : old_.c_str());
+        Remove();
+    }
+    DiagnosticsOn(const DiagnosticsOn&) = delete;
+    DiagnosticsOn& operator=(const DiagnosticsOn&) = delete;
+
+    std::string Text() const {
+        std::string text;
+        const UniqueHandle file(CreateFileW(Log().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        char block[4096];
+        DWORD read = 0;
+        while (file.Held() && ReadFile(file.Get(), block, sizeof(block), &read, nullptr) && read > 0)
+            text.append(block, read);
+        return text;
+    }
+
+private:
+    exstring Log() const { return folder_ + L"\\Marrowgate\\diagnostics.log"; }
+    void Remove() const {
+        DeleteFileW(Log().c_str());
+        RemoveDirectoryW((folder_ + L"\\Marrowgate").c_str());
+        RemoveDirectoryW(folder_.c_str());
+    }
+
+    exstring folder_;
+    exstring old_;
+};
 
 } // namespace e2e

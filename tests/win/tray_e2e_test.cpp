@@ -38,7 +38,7 @@ protected:
         mgtSettings settings;
         settings.idleLock = idleLock;
         settings.lockOnSleep = lockOnSleep;
-        settings.Save();
+        if (!settings.Save()) return ::testing::AssertionFailure() << "settings not saved";
         helper = e2e::Start(L"\"" + Program() + L"\" +tray");
         // One helper per session: the class names it.
         if (!WaitFor([&] { return (window = FindWindowW(kTrayWindowClass, nullptr)) != nullptr; }, 10s))

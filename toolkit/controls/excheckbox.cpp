@@ -37,7 +37,8 @@ MetricsCache& SharedMetrics() {
 
 exCheckBox::BoxMetrics MeasureBox(HWND window, HFONT font, HTHEME theme) {
     exCheckBox::BoxMetrics metrics;
-    HDC dc = GetDC(window);
+    const UniqueWindowDc windowDc(window);
+    const HDC dc = windowDc.Get();
     if (dc == nullptr) return metrics;
     HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
     SIZE zero{};
@@ -56,7 +57,6 @@ exCheckBox::BoxMetrics MeasureBox(HWND window, HFONT font, HTHEME theme) {
         metrics.box = SIZE{side, side};
     }
     if (previous != nullptr) SelectObject(dc, previous);
-    ReleaseDC(window, dc);
     return metrics;
 }
 

@@ -26,9 +26,8 @@ using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HI
 } // namespace
 
 UINT SystemDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    const UniqueWindowDc screen(nullptr);
+    const int dpi = screen.Held() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
     return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
@@ -42,6 +41,7 @@ SIZE IconBitmapSize(HICON icon) {
     ICONINFO info{};
     SIZE size{0, 0};
     if (icon == nullptr || !GetIconInfo(icon, &info)) return size;
+    const UniqueBitmap color(info.hbmColor), mask(info.hbmMask);
     BITMAP bitmap{};
     HBITMAP measured = info.hbmColor != nullptr ? info.hbmColor : info.hbmMask;
     if (measured != nullptr && GetObjectW(measured, sizeof(bitmap), &bitmap) != 0) {
@@ -49,8 +49,6 @@ SIZE IconBitmapSize(HICON icon) {
         // A monochrome icon keeps its AND and XOR masks one above the other.
         size.cy = info.hbmColor != nullptr ? bitmap.bmHeight : bitmap.bmHeight / 2;
     }
-    if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
-    if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
     return size;
 }
 
@@ -59,10 +57,7 @@ exsysicon& SystemIcons() {
     return icons;
 }
 
-exsysicon::~exsysicon() {
-    for (auto& entry : stock_) DestroyIcon(entry.second);
-    for (HICON icon : ownedFallbacks_) DestroyIcon(icon);
-}
+exsysicon::~exsysicon() = default;
 
 bool exsysicon::IsSmallKey(int key) {
     return key >= kIconAppLarge && key <= kIconQuestionSmall && key % 2 == 0;
@@ -82,7 +77,7 @@ void exsysicon::Load() {
     RecordSystemSizes();
 
     const drawservices::ComGuard com;
-    HMODULE user32 = LoadLibraryW(L"User32.dll");
+    const UniqueModule user32(LoadLibraryW(L"User32.dll"));
     const auto getStockIcon = reinterpret_cast<SHGetStockIconInfoFn>(
         reinterpret_cast<void*>(drawservices::LookUpEntryPoint(L"Shell32.dll", "SHGetStockIconInfo")));
     const auto scaleDown = reinterpret_cast<LoadIconWithScaleDownFn>(
@@ -94,48 +89,42 @@ void exsysicon::Load() {
             info.cbSize = sizeof(info);
             if (SUCCEEDED(getStockIcon(icon.stockId, SHGSI_ICON | (small ? SHGSI_SMALLICON : 0), &info)) &&
                 info.hIcon != nullptr)
-                stock_[icon.key] = info.hIcon;
+                stock_[icon.key].Reset(info.hIcon);
         }
         const SIZE size = sizes_[small ? kIconInformationSmall : kIconInformationLarge];
         // A stock icon of another size would be drawn stretched.
         const auto stock = stock_.find(icon.key);
-        if (stock != stock_.end() && IconBitmapSize(stock->second).cx != size.cx) {
-            DestroyIcon(stock->second);
-            stock_.erase(stock);
-        }
-        HICON fallback = user32 != nullptr ? static_cast<HICON>(LoadImageW(
-                                                 user32, MAKEINTRESOURCEW(icon.fallbackId), IMAGE_ICON, size.cx,
-                                                 size.cy, 0))
-                                           : nullptr;
+        if (stock != stock_.end() && IconBitmapSize(stock->second.Get()).cx != size.cx) stock_.erase(stock);
+        HICON fallback = user32.Held() ? static_cast<HICON>(LoadImageW(user32.Get(), MAKEINTRESOURCEW(icon.fallbackId),
+                                                                       IMAGE_ICON, size.cx, size.cy, 0))
+                                       : nullptr;
         // Not every user32 carries those resources (Wine's does not); the
         // system icons always exist. Scaled down from their largest image
         // rather than shared, since a shared icon keeps its first size.
         if (fallback == nullptr && scaleDown != nullptr &&
             FAILED(scaleDown(nullptr, MAKEINTRESOURCEW(icon.systemId), size.cx, size.cy, &fallback)))
             fallback = nullptr;
-        if (fallback != nullptr) ownedFallbacks_.push_back(fallback);
+        if (fallback != nullptr) ownedFallbacks_.emplace_back(fallback);
         if (fallback == nullptr)
             fallback = static_cast<HICON>(
                 LoadImageW(nullptr, MAKEINTRESOURCEW(icon.systemId), IMAGE_ICON, size.cx, size.cy, LR_SHARED));
         fallback_[icon.key] = fallback;
     }
-    if (user32 != nullptr) FreeLibrary(user32);
 }
 
 HICON exsysicon::Get(int key) {
     // The system's icons load on first use; the application's own are set.
     if (key >= kIconInformationLarge && key <= kIconQuestionSmall) Load();
     const auto stock = stock_.find(key);
-    if (stock != stock_.end() && stock->second != nullptr) return stock->second;
+    if (stock != stock_.end() && stock->second.Held()) return stock->second.Get();
     const auto fallback = fallback_.find(key);
     return fallback != fallback_.end() ? fallback->second : nullptr;
 }
 
 void exsysicon::Set(int key, HICON icon) {
-    const auto previous = stock_.find(key);
-    if (previous != stock_.end() && previous->second != nullptr && previous->second != icon)
-        DestroyIcon(previous->second);
-    stock_[key] = icon;
+    // The same icon again stays; another one replaces the old, which goes.
+    UniqueIcon& slot = stock_[key];
+    if (slot.Get() != icon) slot.Reset(icon);
     sizes_[key] = IconBitmapSize(icon);
 }
 

@@ -7,6 +7,8 @@
 #include <map>
 #include <vector>
 
+#include "../../base/uniquehandle.h"
+
 enum IconKey : int {
     kIconAppLarge = 1,
     kIconAppSmall = 2,
@@ -44,9 +46,9 @@ private:
     void RecordSystemSizes();
 
     bool loaded_ = false;
-    std::map<int, HICON> stock_;
+    std::map<int, UniqueIcon> stock_;
     std::map<int, HICON> fallback_;
-    std::vector<HICON> ownedFallbacks_;  // the shared last resorts are not ours
+    std::vector<UniqueIcon> ownedFallbacks_;  // the shared last resorts are not ours
     std::map<int, SIZE> sizes_;
 };
 

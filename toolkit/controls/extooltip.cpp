@@ -158,11 +158,9 @@ void exToolTipCtrl::DrawState(HDC dc, const RECT& rect, int) {
 
     const LONG style = GetStyle();
     if ((style & TTS_BALLOON) != 0) {
-        HRGN region = CreateRectRgn(0, 0, 0, 0);
-        if (region != nullptr) {
-            if (GetWindowRgn(Handle(), region) != ERROR) FrameRgn(dc, region, theme.BorderBrush(), 1, 1);
-            DeleteObject(region);
-        }
+        const UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
+        if (region.Held() && GetWindowRgn(Handle(), region.Get()) != ERROR)
+            FrameRgn(dc, region.Get(), theme.BorderBrush(), 1, 1);
     } else {
         BorderStrips(dc, rect, scheme.border, kAllSides, 1);
     }

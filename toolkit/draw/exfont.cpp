@@ -16,13 +16,12 @@ int RoundHalfAway(double value) {
 
 bool exfont::Create(const LOGFONTW& description) {
     Reset();
-    font_ = CreateFontIndirectW(&description);
-    return font_ != nullptr;
+    font_.Reset(CreateFontIndirectW(&description));
+    return font_.Held();
 }
 
 void exfont::Reset() {
-    if (font_ != nullptr) DeleteObject(font_);
-    font_ = nullptr;
+    font_.Reset();
 }
 
 FontMetrics MetricsFromSample(int sampleWidth, int sampleHeight) {
@@ -30,13 +29,13 @@ FontMetrics MetricsFromSample(int sampleWidth, int sampleHeight) {
 }
 
 FontMetrics MeasureFontMetrics(HFONT font) {
-    HDC screen = GetDC(nullptr);
+    const UniqueWindowDc screenDc(nullptr);
+    const HDC screen = screenDc.Get();
     if (screen == nullptr) return {};
     HGDIOBJ previous = font != nullptr ? SelectObject(screen, font) : nullptr;
     RECT rect{0, 0, 1024, 768};
     DrawTextW(screen, kSample, kSampleLength, &rect, DT_CALCRECT | DT_SINGLELINE);
     if (previous != nullptr) SelectObject(screen, previous);
-    ReleaseDC(nullptr, screen);
     return MetricsFromSample(rect.right - rect.left, rect.bottom - rect.top);
 }
 
@@ -59,7 +58,8 @@ int MeasureText(const wchar_t* text, UINT format, HDC dc, RECT& rect) {
 }
 
 int MeasureText(const wchar_t* text, UINT format, HWND window, HFONT font, RECT& rect) {
-    HDC dc = GetDC(window);
+    const UniqueWindowDc windowDc(window);
+    const HDC dc = windowDc.Get();
     if (dc == nullptr) {
         SetRectEmpty(&rect);
         return 0;
@@ -67,7 +67,6 @@ int MeasureText(const wchar_t* text, UINT format, HWND window, HFONT font, RECT&
     HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
     const int height = MeasureText(text, format, dc, rect);
     if (previous != nullptr) SelectObject(dc, previous);
-    ReleaseDC(window, dc);
     return height;
 }
 
@@ -85,8 +84,7 @@ LOGFONTW SystemMenuFont() {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return metrics.lfMenuFont;
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    const UniqueWindowDc screen(nullptr);
+    const int dpi = screen.Held() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
     return FallbackMenuFont(dpi);
 }

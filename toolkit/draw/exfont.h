@@ -3,21 +3,20 @@
 
 #include <windows.h>
 
+#include "../../base/uniquehandle.h"
+
 // Owns one font.
 class exfont {
 public:
     exfont() = default;
-    ~exfont() { Reset(); }
-    exfont(const exfont&) = delete;
-    exfont& operator=(const exfont&) = delete;
 
     // Deletes the previous font first; false when creation failed.
     bool Create(const LOGFONTW& description);
-    HFONT Handle() const { return font_; }
+    HFONT Handle() const { return font_.Get(); }
     void Reset();
 
 private:
-    HFONT font_ = nullptr;
+    UniqueFont font_;
 };
 
 struct FontMetrics {

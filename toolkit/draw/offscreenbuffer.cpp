@@ -20,9 +20,8 @@ void OffscreenBuffer::Release() {
         if (previousBitmap_ != nullptr) SelectObject(dc_, previousBitmap_);
         DeleteDC(dc_);
     }
-    if (bitmap_ != nullptr) DeleteObject(bitmap_);
+    bitmap_.Reset();
     dc_ = nullptr;
-    bitmap_ = nullptr;
     previousBitmap_ = nullptr;
     bits_ = nullptr;
     bitmapWidth_ = bitmapHeight_ = usedWidth_ = usedHeight_ = 0;
@@ -31,25 +30,24 @@ void OffscreenBuffer::Release() {
 HDC OffscreenBuffer::Get(HDC target, int width, int height) {
     if (dc_ == nullptr) {
         Release();
-        HDC screen = target == nullptr ? GetDC(nullptr) : nullptr;
-        HDC reference = target != nullptr ? target : screen;
+        const UniqueWindowDc screen(nullptr, target == nullptr ? GetDC(nullptr) : nullptr);
+        HDC reference = target != nullptr ? target : screen.Get();
         dc_ = CreateCompatibleDC(reference);
         if (dc_ != nullptr) {
             if (target != nullptr) SelectObject(dc_, GetCurrentObject(target, OBJ_FONT));
             SetBkMode(dc_, TRANSPARENT);
             const int w = std::max(width, 1);
             const int h = std::max(height, 1);
-            bitmap_ = CreateBitmap(reference, w, h, &bits_);
-            if (bitmap_ != nullptr) {
-                previousBitmap_ = SelectObject(dc_, bitmap_);
+            bitmap_.Reset(CreateBitmap(reference, w, h, &bits_));
+            if (bitmap_.Held()) {
+                previousBitmap_ = SelectObject(dc_, bitmap_.Get());
                 bitmapWidth_ = w;
                 bitmapHeight_ = h;
                 usedWidth_ = w;
                 usedHeight_ = h;
             }
         }
-        if (screen != nullptr) ReleaseDC(nullptr, screen);
-        if (bitmap_ == nullptr) {
+        if (!bitmap_.Held()) {
             Release();
             return nullptr;
         }
@@ -67,8 +65,7 @@ HDC OffscreenBuffer::Get(HDC target, int width, int height) {
         return nullptr;
     }
     SelectObject(dc_, larger);
-    DeleteObject(bitmap_);
-    bitmap_ = larger;
+    bitmap_.Reset(larger);
     bits_ = bits;
     bitmapWidth_ = usedWidth_ = width;
     bitmapHeight_ = usedHeight_ = height;

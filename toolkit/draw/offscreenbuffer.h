@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "../../base/uniquehandle.h"
+
 class OffscreenBuffer {
 public:
     enum class Kind { Dib32, Compatible };
@@ -30,7 +32,7 @@ private:
 
     Kind kind_;
     HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
+    UniqueBitmap bitmap_;
     int bitmapWidth_ = 0;
     int bitmapHeight_ = 0;
     void* bits_ = nullptr;

@@ -5,6 +5,7 @@
 #include <map>
 #include <utility>
 
+#include "../../base/uniquehandle.h"
 #include "gdiplusflat.h"
 
 namespace {
@@ -197,7 +198,8 @@ void NonClientFrame(HWND window, COLORREF fill, COLORREF left, COLORREF top, COL
     OffsetRect(&client, -windowRect.left, -windowRect.top);
     OffsetRect(&windowRect, -windowRect.left, -windowRect.top);
     if (EqualRect(&client, &windowRect)) return;
-    HDC dc = GetWindowDC(window);
+    const UniqueWindowDc windowDc(window, GetWindowDC(window));
+    const HDC dc = windowDc.Get();
     if (dc == nullptr) return;
     const int saved = SaveDC(dc);
     ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
@@ -207,7 +209,6 @@ void NonClientFrame(HWND window, COLORREF fill, COLORREF left, COLORREF top, COL
     FillBox(dc, windowRect.right - 1, windowRect.top, windowRect.right, windowRect.bottom, right);
     FillBox(dc, windowRect.left, windowRect.bottom - 1, windowRect.right, windowRect.bottom, bottom);
     RestoreDC(dc, saved);
-    ReleaseDC(window, dc);
 }
 
 void NonClientFrame(HWND window, COLORREF fill, COLORREF line) {

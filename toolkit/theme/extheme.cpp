@@ -39,10 +39,8 @@ BOOL CALLBACK PostSchemeMarker(HWND window, LPARAM marker) {
     return TRUE;
 }
 
-void ReplaceBrush(HBRUSH& brush, COLORREF color) {
-    HBRUSH fresh = CreateSolidBrush(color);
-    if (brush != nullptr && brush != fresh) DeleteObject(brush);
-    brush = fresh;
+void ReplaceBrush(UniqueBrush& brush, COLORREF color) {
+    brush.Reset(CreateSolidBrush(color));
 }
 
 } // namespace
@@ -114,10 +112,7 @@ ThemeState::ThemeState() {
     CreateFonts(SystemMenuFont(), kLargeFontScale);
 }
 
-ThemeState::~ThemeState() {
-    for (HBRUSH brush : {backgroundBrush_, fieldBrush_, borderBrush_})
-        if (brush != nullptr) DeleteObject(brush);
-}
+ThemeState::~ThemeState() = default;
 
 ThemeState& Theme() {
     static ThemeState theme;

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "../../base/uniquehandle.h"
 #include "../../text/exstring.h"
 #include "../draw/exfont.h"
 
@@ -75,9 +76,9 @@ public:
     const ColorScheme& Scheme() const { return scheme_; }
     const std::vector<ColorScheme>& Schemes() const { return schemes_; }
     bool SystemColors() const { return systemColors_; }
-    HBRUSH BackgroundBrush() const { return backgroundBrush_; }
-    HBRUSH FieldBrush() const { return fieldBrush_; }
-    HBRUSH BorderBrush() const { return borderBrush_; }
+    HBRUSH BackgroundBrush() const { return backgroundBrush_.Get(); }
+    HBRUSH FieldBrush() const { return fieldBrush_.Get(); }
+    HBRUSH BorderBrush() const { return borderBrush_.Get(); }
     HFONT DialogFont() const { return dialogFont_.Handle(); }
     HFONT BoldFont() const { return boldFont_.Handle(); }
     HFONT LargeFont() const { return largeFont_.Handle(); }
@@ -98,9 +99,9 @@ private:
     std::vector<ColorScheme> schemes_;
     bool includeSystemDefault_ = true;
     bool systemColors_ = false;
-    HBRUSH backgroundBrush_ = nullptr;
-    HBRUSH fieldBrush_ = nullptr;
-    HBRUSH borderBrush_ = nullptr;
+    UniqueBrush backgroundBrush_;
+    UniqueBrush fieldBrush_;
+    UniqueBrush borderBrush_;
     exfont dialogFont_;
     exfont boldFont_;
     exfont largeFont_;

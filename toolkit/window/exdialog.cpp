@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "../../base/diagnostics.h"
 #include "exapp.h"
 
 namespace {
@@ -269,6 +270,7 @@ INT_PTR exDialog::DoModal(HWND parent) {
     }
     endResult_ = 0;
     if (!Create(owner)) {
+        WriteDiagnostic(DiagEvent::kWindowNotCreated, kDiagModalDialog);
         if (reenable) EnableWindow(owner, TRUE);
         return -1;
     }

@@ -10,6 +10,6 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*) {
     if (length == 0 || length >= MAX_PATH) return FALSE;
     lstrcatW(path, L".loaded");
     HANDLE mark = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (mark != INVALID_HANDLE_VALUE) CloseHandle(mark);
+    if (mark != INVALID_HANDLE_VALUE) CloseHandle(mark);  // raw handle: built without the program's headers
     return FALSE;
 }
