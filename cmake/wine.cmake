@@ -22,5 +22,9 @@ endfunction()
 # A Windows test executable run under Wine within the session.
 function(mg_add_wine_test name target)
     add_test(NAME ${name} COMMAND ${target} ${ARGN})
-    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED ${MG_WINE_FIXTURE} TIMEOUT 300)
+    # Judged by GoogleTest's own summary, not the exit code alone: a test
+    # program that crashes part way may leave Wine answering 0.
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED ${MG_WINE_FIXTURE} TIMEOUT 300
+                         PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ tests?\\."
+                         FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
 endfunction()
