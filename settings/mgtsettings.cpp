@@ -114,6 +114,7 @@ void mgtSettings::ResetToDefaults() {
     lockOnSleep = false;
     showClock = true;
     appearance.clear();
+    language.clear();
 }
 
 void mgtSettings::Load() {
@@ -144,6 +145,7 @@ void mgtSettings::Load() {
     lockOnSleep = onSleep.empty() ? idleLock != 0 : onSleep.ToBool();
     showClock = FlagOr(chosen->Get(kGlobal, L"showClock"), true);
     appearance = chosen->Get(kGlobal, L"appearance");
+    language = chosen->Get(kGlobal, L"Language");
 }
 
 int64_t mgtSettings::NextSaveStamp() const {
@@ -171,6 +173,9 @@ bool mgtSettings::Save() {
     tree.Set(kGlobal, L"showClock", BoolText(showClock));
     // Users who never chose keep the stored values they had.
     if (!appearance.empty()) tree.Set(kGlobal, L"appearance", appearance);
+    // Written even when empty: a save never removes a value, and an empty one
+    // is how a return to following Windows is kept.
+    tree.Set(kGlobal, L"Language", language);
     // Newer than both roots whatever the clock says, or the next load would
     // pass over this save.
     modifiedTime = NextSaveStamp();

@@ -81,6 +81,7 @@ public:
     bool lockOnSleep = false;  // the helper locks when the system announces a suspend
     bool showClock = true;  // the lock background shows the time and date
     exstring appearance;  // the look chosen by name; empty or unknown: follow Windows
+    exstring language;    // a language tag ("de", "pt-BR"); empty or unknown: follow Windows
 
 private:
     void ResetToDefaults();
