@@ -110,7 +110,6 @@ const std::vector<std::vector<const exchar*>> kSharedWindows = {
     {EXT("settings/bgimage_none"), EXT("settings/bgimage_sys"), EXT("settings/bgimage_choose")},
     {EXT("settings/idle_never"), EXT("settings/idle_one"), EXT("settings/idle_minutes")},
     {EXT("main/locknow"), EXT("main/tray_settings"), EXT("settings/idlelock"), EXT("main/tray_exit")},
-    {EXT("settings/password"), EXT("global/no"), EXT("global/cancel")},
     {EXT("global/yes"), EXT("global/no"), EXT("global/cancel")},
 };
 
