@@ -4,6 +4,7 @@
 
 #include "../base/diagnostics.h"
 #include "../base/excmdline.h"
+#include "../lang/displaylanguages.h"
 #include "../lock/mgtunlockdlg.h"
 #include "../res/resource.h"
 #include "../settings/accessshortcuts.h"
@@ -122,6 +123,7 @@ bool mgtApp::RunApplication() {
     }
     // Every process with windows resolves its look itself, before its first window.
     Theme().SetAppearance(AppearanceFromName(settings_.appearance));
+    LoadLanguage();
     if (switches.Contains(kSwitchTray)) {
         RestoreSystemIfNoLock();
         PrepareWindows();
@@ -200,11 +202,17 @@ void mgtApp::ShowMainWindow() {
                           VersionText(false),
                           [this](HWND window, UINT message) { OnActivationRequest(window, message, false); },
                           [this] { return restart_.Restart(); },
-                          [this] { OnHelp(); }};
+                          [this] { OnHelp(); },
+                          [this] { OnLanguageChosen(); }};
     mgtMainDlg window(std::move(services));
     SetMainWindow(&window);
     window.DoModal(nullptr);
     SetMainWindow(nullptr);
+}
+
+void mgtApp::LoadLanguage() {
+    strings_.Load(CatalogueForUser(settings_.language));
+    formattedVersion_.clear();
 }
 
 void mgtApp::PrepareWindows() {
@@ -212,6 +220,17 @@ void mgtApp::PrepareWindows() {
     windowsPrepared_ = true;
     StartCommonControls();
     LoadApplicationIcons();
+    BuildTexts();
+}
+
+void mgtApp::OnLanguageChosen() {
+    LoadLanguage();
+    optionsMenu_.Destroy();
+    settingsMenu_.Destroy();
+    BuildTexts();
+}
+
+void mgtApp::BuildTexts() {
     BuildOptionsMenu(optionsMenu_, strings_);
     BuildSettingsMenu(settingsMenu_, strings_);
     SetButtonTexts(strings_.GetText(L"global", L"ok").c_str(), strings_.GetText(L"global", L"cancel").c_str(),

@@ -35,8 +35,13 @@ public:
 
 private:
     void LoadApplicationIcons();
+    // The catalogue the settings ask for, or Windows' display language.
+    void LoadLanguage();
     // Common controls, icons, menus and message box captions, once.
     void PrepareWindows();
+    // The menus and the message boxes' button captions, in the loaded language.
+    void BuildTexts();
+    void OnLanguageChosen();
     // Writes `Locking` and the Run entry: the first thing a lock request
     // does, so that a lock ended at any moment after comes back.
     void MarkLocking();

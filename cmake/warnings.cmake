@@ -1,7 +1,7 @@
 # Full warnings on the project's own targets, errors unless MG_WERROR is off.
 function(mg_target_warnings target)
     if(MSVC)
-        target_compile_options(${target} PRIVATE /W4 $<$<BOOL:${MG_WERROR}>:/WX>)
+        target_compile_options(${target} PRIVATE /W4 /utf-8 $<$<BOOL:${MG_WERROR}>:/WX>)
     else()
         target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic $<$<BOOL:${MG_WERROR}>:-Werror>)
     endif()

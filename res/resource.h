@@ -54,3 +54,7 @@
 // The Appearance choices, in menu order (as the toolkit's Appearance values).
 #define IDM_APPEARANCE_FIRST 32800
 #define IDM_APPEARANCE_LAST 32805
+
+// The Language choices: Follow Windows, then each built-in catalogue in order.
+#define IDM_LANGUAGE_FIRST 32810
+#define IDM_LANGUAGE_LAST 32829

@@ -116,6 +116,7 @@ void mgtSettings::ResetToDefaults() {
     showClock = true;
     appearance.clear();
     diagnostics = false;
+    language.clear();
 }
 
 void mgtSettings::Load() {
@@ -147,6 +148,7 @@ void mgtSettings::Load() {
     showClock = FlagOr(chosen->Get(kGlobal, L"showClock"), true);
     appearance = chosen->Get(kGlobal, L"appearance");
     diagnostics = chosen->Get(kGlobal, L"diagnostics").ToBool();
+    language = chosen->Get(kGlobal, L"Language");
 }
 
 int64_t mgtSettings::NextSaveStamp() const {
@@ -175,6 +177,9 @@ bool mgtSettings::Save() {
     // Users who never chose keep the stored values they had.
     if (!appearance.empty()) tree.Set(kGlobal, L"appearance", appearance);
     if (diagnostics) tree.Set(kGlobal, L"diagnostics", BoolText(diagnostics));
+    // Written even when empty: a save never removes a value, and an empty one
+    // is how a return to following Windows is kept.
+    tree.Set(kGlobal, L"Language", language);
     // Newer than both roots whatever the clock says, or the next load would
     // pass over this save.
     modifiedTime = NextSaveStamp();

@@ -82,6 +82,7 @@ public:
     bool showClock = true;  // the lock background shows the time and date
     exstring appearance;  // the look chosen by name; empty or unknown: follow Windows
     bool diagnostics = false;  // the program's own events are written to a file as well
+    exstring language;    // a language tag ("de", "pt-BR"); empty or unknown: follow Windows
 
 private:
     void ResetToDefaults();

@@ -61,17 +61,21 @@ BOOL mgtMainDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons.Get(kIconAppLarge)));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons.Get(kIconAppSmall)));
 
-    const exmlang& strings = services_.strings;
     SetWindowTextW(window, kProductName);
     SetWindowTextW(title_.Handle(), kProductName);
+    SetWindowTextW(maker_.Handle(), kMakerName);
+    SetWindowTextW(link_.Handle(), kProductWebAddress);
+    ShowTexts();
+    StackInfoLines();
+    return TRUE;
+}
+
+void mgtMainDlg::ShowTexts() {
+    const exmlang& strings = services_.strings;
     SetWindowTextW(lockNow_.Handle(), strings.GetText(L"main", L"locknow").c_str());
     SetWindowTextW(settings_.Handle(), strings.GetText(L"main", L"settings").c_str());
     SetWindowTextW(help_.Handle(), strings.GetText(L"global", L"help").c_str());
     SetWindowTextW(version_.Handle(), strings.GetText(L"global", L"version", services_.version).c_str());
-    SetWindowTextW(maker_.Handle(), kMakerName);
-    SetWindowTextW(link_.Handle(), kProductWebAddress);
-    StackInfoLines();
-    return TRUE;
 }
 
 void mgtMainDlg::StackInfoLines() {
@@ -148,6 +152,10 @@ LRESULT mgtMainDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         default: {
             SettingsChoosers choosers;
             RunSettingsCommand(LOWORD(wParam), Handle(), services_.settings, services_.strings, choosers);
+            if (IsLanguageCommand(LOWORD(wParam)) && services_.languageChosen) {
+                services_.languageChosen();
+                ShowTexts();
+            }
             // Idle and sleep locking take effect now, not at the next log-on;
             // a helper that runs already lets the new one end at once.
             if (IsHelperCommand(LOWORD(wParam)) && services_.settings.HelperWanted()) {

@@ -24,6 +24,8 @@ struct MainServices {
     // could not be started.
     std::function<bool()> startLockProcess;
     std::function<void()> help;
+    // Loads the language just chosen and rebuilds the menus in it.
+    std::function<void()> languageChosen;
 };
 
 // The product's web page, shown on the link.
@@ -44,6 +46,7 @@ private:
     void ShowSettingsMenu();
     void SetPassword();
     void StackInfoLines();
+    void ShowTexts();
 
     MainServices services_;
     exPictureBox icon_;

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "../lang/catalogue.h"
 #include "../lang/exmlang.h"
 #include "../res/resource.h"
 #include "../settings/mgtsettings.h"
@@ -68,7 +69,57 @@ bool ChooseAppearance(UINT command, mgtSettings& settings, bool& changed) {
     return true;
 }
 
+// The language of each Language command, "" for Follow Windows; false for
+// other commands and for numbers past the built-in catalogues.
+bool LanguageOfCommand(UINT command, exstring& tag) {
+    if (command < IDM_LANGUAGE_FIRST || command > IDM_LANGUAGE_LAST) return false;
+    if (command == IDM_LANGUAGE_FIRST) {
+        tag.clear();
+        return true;
+    }
+    size_t count = 0;
+    const Catalogue* const* catalogues = Catalogues(count);
+    const size_t index = command - IDM_LANGUAGE_FIRST - 1;
+    if (index >= count) return false;
+    tag = catalogues[index]->tag;
+    return true;
+}
+
+void AppendLanguageMenu(exMenu& menu, const exmlang& strings) {
+    exMenu* languages = menu.AppendPopup(strings.GetText(L"settings", L"language"));
+    if (languages == nullptr) return;
+    languages->AppendItem(IDM_LANGUAGE_FIRST, strings.GetText(L"settings", L"language_auto"));
+    size_t count = 0;
+    const Catalogue* const* catalogues = Catalogues(count);
+    // Each in its own name, so that someone who cannot read the current one finds theirs.
+    for (size_t i = 0; i < count && IDM_LANGUAGE_FIRST + 1 + i <= IDM_LANGUAGE_LAST; ++i)
+        languages->AppendItem(static_cast<UINT>(IDM_LANGUAGE_FIRST + 1 + i), catalogues[i]->name);
+}
+
+UINT LanguageCommand(const mgtSettings& settings) {
+    for (UINT command = IDM_LANGUAGE_FIRST + 1; command <= IDM_LANGUAGE_LAST; ++command) {
+        exstring tag;
+        if (LanguageOfCommand(command, tag) && tag.EqualsNoCase(settings.language)) return command;
+    }
+    // An empty or unknown stored language follows Windows.
+    return IDM_LANGUAGE_FIRST;
+}
+
+// Stores a Language choice; false for other commands. The caller loads it.
+bool ChooseLanguage(UINT command, mgtSettings& settings, bool& changed) {
+    exstring tag;
+    if (!LanguageOfCommand(command, tag)) return false;
+    changed = !tag.EqualsNoCase(settings.language);
+    settings.language = tag;
+    return true;
+}
+
 } // namespace
+
+bool IsLanguageCommand(UINT command) {
+    exstring tag;
+    return LanguageOfCommand(command, tag);
+}
 
 void AppendIdleLockMenu(exMenu& menu, const exmlang& strings) {
     exMenu* idle = menu.AppendPopup(strings.GetText(L"settings", L"idlelock"));
@@ -125,6 +176,7 @@ void BuildSettingsMenu(exMenu& menu, const exmlang& strings) {
         AppendText(*image, IDM_BGIMAGE_CUSTOM, strings, L"bgimage_choose");
     }
     AppendAppearanceMenu(menu, strings);
+    AppendLanguageMenu(menu, strings);
     AppendSeparator(menu);
     AppendText(menu, IDM_USE_ORIGINAL_SCREEN, strings, L"useorgscreen");
     AppendText(menu, IDM_SHOW_CLOCK, strings, L"showclock");
@@ -145,6 +197,7 @@ void RefreshSettingsMarks(exMenu& menu, const mgtSettings& settings) {
         image = IDM_BGIMAGE_SYSTEM;
     menu.CheckRadio(IDM_BGIMAGE_NONE, IDM_BGIMAGE_CUSTOM, image);
     menu.CheckRadio(IDM_APPEARANCE_FIRST, IDM_APPEARANCE_LAST, AppearanceCommand(settings));
+    menu.CheckRadio(IDM_LANGUAGE_FIRST, IDM_LANGUAGE_LAST, LanguageCommand(settings));
     menu.SetCheck(IDM_AUTO_START, settings.autoStart);
     menu.SetCheck(IDM_USE_ORIGINAL_SCREEN, settings.useOrgScreen);
     // The clock is drawn on the background, which the original screen has not.
@@ -242,7 +295,9 @@ bool RunSettingsCommand(UINT command, HWND owner, mgtSettings& settings, const e
         changed = true;
         break;
     default:
-        if (!ChooseIdleLock(command, settings, changed) && !ChooseAppearance(command, settings, changed)) return false;
+        if (!ChooseIdleLock(command, settings, changed) && !ChooseAppearance(command, settings, changed) &&
+            !ChooseLanguage(command, settings, changed))
+            return false;
     }
     // Not stored: the menu shows again what a restart would bring.
     if (changed && !settings.Save()) settings.Load();

@@ -20,6 +20,8 @@ void AppendIdleLockMenu(exMenu& menu, const exmlang& strings);
 void RefreshIdleLockMarks(exMenu& menu, const mgtSettings& settings);
 // Whether `command` changes what the resident helper does.
 bool IsHelperCommand(UINT command);
+// Whether `command` chooses a language, which the caller then loads.
+bool IsLanguageCommand(UINT command);
 
 // Brings the marks and greying in line with the settings; called before
 // every display, since nothing keeps them in step in between.

@@ -48,7 +48,7 @@ TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
     const Appearance choices[] = {Appearance::kLight, Appearance::kDark, Appearance::kBlue, Appearance::kGreen,
                                   Appearance::kSystemColours};  // and back from the schemes
     BuildSettingsMenu(menu, strings);
-    mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr});
+    mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr, nullptr});
     mgtLocker locker(&settings, &strings);
     mgtUnlockDlg unlock(true, UnlockServices{settings, locker, strings, menu, nullptr, nullptr, nullptr});
     ASSERT_TRUE(main.Create(nullptr) && unlock.Create(nullptr));

@@ -7,6 +7,7 @@
 
 #include "base/foreground.h"
 #include "app/version.h"
+#include "lang/catalogue.h"
 #include "testsupport.h"
 #include "res/resource.h"
 
@@ -118,6 +119,45 @@ TEST_F(MainWindow, TextsPlaceSettingsAndLockNow) {
     ASSERT_TRUE(Open());
     GetWindowRect(window, &placed);
     EXPECT_EQ(placed.left, 130);
+}
+
+const Catalogue& CatalogueOf(const exstring& tag, UINT& command) {
+    size_t count = 0;
+    const Catalogue* const* catalogues = Catalogues(count);
+    for (size_t i = 0; i < count; ++i) {
+        command = static_cast<UINT>(IDM_LANGUAGE_FIRST + 1 + i);
+        if (tag == catalogues[i]->tag) return *catalogues[i];
+    }
+    ADD_FAILURE() << "no catalogue " << tag.ToUtf8();
+    return EnglishCatalogue();
+}
+
+exstring CatalogueText(const Catalogue& catalogue, const exstring& section, const exstring& key) {
+    for (const CatalogueEntry& entry : catalogue)
+        if (section == entry.section && key == entry.key) return entry.text;
+    return exstring();
+}
+
+// The stored language speaks from the first window on; one chosen in the
+// settings menu replaces it there and then, menus included.
+TEST_F(MainWindow, SpeaksTheStoredLanguageAndAChosenOneAtOnce) {
+    Config config;
+    config.password = "";
+    ASSERT_TRUE(Configure(config));
+    mgtSettings settings;
+    settings.language = L"de";
+    ASSERT_TRUE(settings.Save());
+    ASSERT_TRUE(Open());
+    UINT command = 0;
+    EXPECT_EQ(Text(IDC_LOCK_NOW), CatalogueText(CatalogueOf(L"de", command), L"main", L"locknow"));
+
+    const exstring polishLockNow = CatalogueText(CatalogueOf(L"pl", command), L"main", L"locknow");
+    PostMessageW(window, WM_COMMAND, command, 0);
+    EXPECT_TRUE(WaitFor([&] { return Text(IDC_LOCK_NOW) == polishLockNow; }, 3s)) << Text(IDC_LOCK_NOW).ToUtf8();
+    EXPECT_TRUE(WaitFor([] { return mgtSettings().language == L"pl"; }, 3s)) << "stored";
+    PostMessageW(GetDlgItem(window, IDC_SETTINGS), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return FindWindowOfClass(program.id, L"#32768") != nullptr; }, 3s))
+        << "the rebuilt settings menu opens";
 }
 
 TEST_F(MainWindow, LockNowThatCannotStartKeepsTheWindowAndSaysSo) {

@@ -1,10 +1,13 @@
 // The settings menu: what each command stores, and the marks it shows.
 #include <gtest/gtest.h>
 
+#include "lang/catalogue.h"
+#include "lang/displaylanguages.h"
 #include "lang/mgtmlang.h"
 #include "res/resource.h"
 #include "settings/mgtsettings.h"
 #include "testsupport.h"
+#include "ui/mgtmaindlg.h"
 #include "../../toolkit/controls/exmenu.h"
 #include "../../toolkit/theme/extheme.h"
 #include "ui/settingsmenu.h"
@@ -108,6 +111,62 @@ TEST_F(SettingsMenu, AppearanceChoicesStoreTheirNames) {
     }
     EXPECT_EQ(Theme().Scheme().name, exstring(L"Green")) << "applied at once";
     Theme().SetAppearance(Appearance::kFollowWindows);
+}
+
+UINT StateOf(HMENU menu, UINT id);
+
+// Each language is stored by its tag and Follow Windows by an empty value
+// that replaces the last choice; the menu marks what is stored.
+TEST_F(SettingsMenu, LanguageChoicesStoreTheirTags) {
+    exMenu menu;
+    BuildSettingsMenu(menu, strings);
+    mgtSettings settings(Store());
+    size_t count = 0;
+    const Catalogue* const* catalogues = Catalogues(count);
+    std::vector<std::pair<UINT, exstring>> choices;
+    for (size_t i = 0; i < count; ++i) choices.emplace_back(static_cast<UINT>(IDM_LANGUAGE_FIRST + 1 + i), catalogues[i]->tag);
+    choices.emplace_back(IDM_LANGUAGE_FIRST, exstring());
+    for (const auto& [command, tag] : choices) {
+        SCOPED_TRACE(tag.ToUtf8());
+        ASSERT_TRUE(RunSettingsCommand(command, nullptr, settings, strings, choosers));
+        EXPECT_EQ(RegistryText(roots.Machine(), Store().keyPath + L"\\global", L"Language"), tag);
+        const mgtSettings reloaded(Store());
+        EXPECT_EQ(reloaded.language, tag);
+        RefreshSettingsMarks(menu, reloaded);
+        for (UINT id = IDM_LANGUAGE_FIRST; id <= IDM_LANGUAGE_FIRST + count; ++id)
+            EXPECT_EQ((StateOf(menu.Handle(), id) & MFS_CHECKED) != 0, id == command) << "item " << id;
+    }
+    settings.modifiedTime = 0;
+    EXPECT_FALSE(RunSettingsCommand(static_cast<UINT>(IDM_LANGUAGE_FIRST + 1 + count), nullptr, settings, strings,
+                                    choosers)) << "past the languages";
+    EXPECT_EQ(settings.modifiedTime, 0) << "nothing stored";
+}
+
+exstring CatalogueText(const Catalogue& catalogue, const exstring& section, const exstring& key) {
+    for (const CatalogueEntry& entry : catalogue)
+        if (section == entry.section && key == entry.key) return entry.text;
+    return exstring();
+}
+
+// Chosen in the main window, a language shows at once, on its buttons.
+TEST_F(SettingsMenu, ChosenLanguageShowsInTheMainWindowAtOnce) {
+    exMenu menu;
+    BuildSettingsMenu(menu, strings);
+    mgtSettings settings(Store());
+    mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr,
+                                 [&] { strings.Load(CatalogueForUser(settings.language)); }});
+    ASSERT_TRUE(main.Create(nullptr));
+    size_t count = 0;
+    const Catalogue* const* catalogues = Catalogues(count);
+    for (size_t i = count; i-- > 0;) {
+        SCOPED_TRACE(exstring(catalogues[i]->tag).ToUtf8());
+        SendMessageW(main.Handle(), WM_COMMAND, IDM_LANGUAGE_FIRST + 1 + i, 0);
+        EXPECT_EQ(WindowTextOf(GetDlgItem(main.Handle(), IDC_LOCK_NOW)),
+                  CatalogueText(*catalogues[i], L"main", L"locknow"));
+        EXPECT_EQ(WindowTextOf(GetDlgItem(main.Handle(), IDC_HELP_BUTTON)),
+                  CatalogueText(*catalogues[i], L"global", L"help"));
+    }
+    DestroyWindow(main.Handle());
 }
 
 TEST_F(SettingsMenu, ChoosersOpenPrefilled) {
