@@ -1,5 +1,6 @@
 #include "testsupport.h"
 
+#include <oleacc.h>
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -197,4 +198,37 @@ Shot::Shot(HWND window) {
 
 bool Shot::Has(COLORREF color) const {
     return std::find(pixels.begin(), pixels.end(), color) != pixels.end();
+}
+
+// MinGW's import library takes IID_IAccessible for a function of oleacc.dll
+// and hands out the bytes of its thunk.
+const IID kAccessibleInterface = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+AccessibleFacts AccessibleOf(HWND window) {
+    AccessibleFacts facts;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccessible* object = nullptr;
+    const HRESULT asked = AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kAccessibleInterface,
+                                                     reinterpret_cast<void**>(&object));
+    if (FAILED(asked) || object == nullptr) {
+        std::fprintf(stderr, "AccessibleObjectFromWindow: 0x%08lx\n", static_cast<unsigned long>(asked));
+        return facts;
+    }
+    facts.found = true;
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR text = nullptr;
+    if (object->get_accName(self, &text) == S_OK && text != nullptr) facts.name = text;
+    SysFreeString(text);
+    VARIANT answer{};
+    if (SUCCEEDED(object->get_accRole(self, &answer)) && answer.vt == VT_I4) facts.role = answer.lVal;
+    VariantClear(&answer);
+    if (SUCCEEDED(object->get_accState(self, &answer)) && answer.vt == VT_I4) facts.state = answer.lVal;
+    VariantClear(&answer);
+    text = nullptr;
+    facts.valueGiven = object->get_accValue(self, &text) == S_OK && text != nullptr && SysStringLen(text) > 0;
+    SysFreeString(text);
+    object->Release();
+    return facts;
 }
