@@ -15,16 +15,19 @@
 #include "res/resource.h"
 #include "testsupport.h"
 #include "ui/mgtinputdlg.h"
+#include "ui/mgtmaindlg.h"
 #include "../../toolkit/controls/exmenu.h"
 
 namespace {
 
-// A control anywhere below `dialog`: a field in a colour scheme sits in a frame of its own.
-HWND Descendant(HWND dialog, int id) {
+// A field anywhere below `dialog`: in a colour scheme it sits in a frame of its own, which takes its id.
+HWND FieldOf(HWND dialog, int id) {
     std::pair<int, HWND> search{id, nullptr};
     EnumChildWindows(dialog, [](HWND child, LPARAM found) {
         auto* wanted = reinterpret_cast<std::pair<int, HWND>*>(found);
-        if (GetDlgCtrlID(child) != wanted->first) return TRUE;
+        wchar_t name[8] = {};
+        RealGetWindowClassW(child, name, 8);
+        if (GetDlgCtrlID(child) != wanted->first || lstrcmpiW(name, L"Edit") != 0) return TRUE;
         wanted->second = child;
         return FALSE;
     }, reinterpret_cast<LPARAM>(&search));
@@ -55,7 +58,7 @@ TEST(Accessibility, PasswordFieldsAreNamedProtectedAndSilent) {
                   {input.Handle(), IDC_CONFIRM_PASSWORD, L"settings", L"confirmpwd", true},
                   {input.Handle(), IDC_PASSWORD_HINT, L"settings", L"pwdhint", false}};
     for (const auto& field : fields) {
-        const HWND edit = Descendant(field.dialog, field.id);
+        const HWND edit = FieldOf(field.dialog, field.id);
         SetWindowTextW(edit, L"typed");
         const AccessibleFacts facts = AccessibleOf(edit);
         ASSERT_TRUE(facts.found) << field.id;
@@ -66,6 +69,37 @@ TEST(Accessibility, PasswordFieldsAreNamedProtectedAndSilent) {
     }
     DestroyWindow(input.Handle());
     DestroyWindow(unlock.Handle());
+}
+
+// Tab walks each dialog in reading order through every command of it.
+TEST(Keyboard, TabReachesEveryCommandInReadingOrder) {
+    ScratchRoots roots(L"taborder");
+    mgtSettings settings{roots.Store()};
+    mgtMLang strings;
+    exMenu menu;
+    mgtLocker locker(nullptr, nullptr);
+    mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr});
+    mgtUnlockDlg unlock(true, UnlockServices{settings, locker, strings, menu, nullptr, nullptr, nullptr});
+    ASSERT_TRUE(main.Create(nullptr) && unlock.Create(nullptr));
+    // Wine installs one keyboard layout: enabled, as where a second one can be chosen.
+    EnableWindow(GetDlgItem(unlock.Handle(), IDC_KEYBOARD_LAYOUT), TRUE);
+    const struct {
+        HWND dialog;
+        std::vector<int> order;
+    } dialogs[] = {{main.Handle(), {IDC_LOCK_NOW, IDC_SETTINGS, IDC_HELP_BUTTON, IDC_WEB_LINK}},
+                   {unlock.Handle(), {IDC_PASSWORD, IDC_KEYBOARD_LAYOUT, IDC_OPTIONS, IDOK, IDCANCEL}}};
+    for (const auto& dialog : dialogs) {
+        std::vector<int> order;
+        const HWND first = GetNextDlgTabItem(dialog.dialog, nullptr, FALSE);
+        for (HWND item = first; item != nullptr && order.size() < 10;) {
+            order.push_back(GetDlgCtrlID(item));
+            item = GetNextDlgTabItem(dialog.dialog, item, FALSE);
+            if (item == first) break;
+        }
+        EXPECT_EQ(order, dialog.order);
+    }
+    DestroyWindow(unlock.Handle());
+    DestroyWindow(main.Handle());
 }
 
 std::vector<HWND> g_announced;

@@ -1,6 +1,9 @@
 // The settings menu: what each command stores, and the marks it shows.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "lang/mgtmlang.h"
 #include "res/resource.h"
 #include "settings/mgtsettings.h"
@@ -194,6 +197,34 @@ TEST_F(SettingsMenu, MarksFollowTheSettings) {
                       c.useOrgScreen)
                 << "sub-menu at " << position;
     }
+}
+
+// Every item of the menu and its sub-menus keeps its text beside the
+// drawing, which is what a screen reader reads, and has a key of its own.
+TEST_F(SettingsMenu, EveryItemKeepsItsTextAndHasAMnemonic) {
+    exMenu menu;
+    BuildSettingsMenu(menu, strings);
+    std::vector<HMENU> menus{menu.Handle()};
+    int items = 0;
+    for (size_t m = 0; m < menus.size(); ++m) {
+        for (int position = 0; position < GetMenuItemCount(menus[m]); ++position) {
+            wchar_t text[128] = {};
+            MENUITEMINFOW info{};
+            info.cbSize = sizeof(info);
+            info.fMask = MIIM_FTYPE | MIIM_SUBMENU | MIIM_STRING;
+            info.dwTypeData = text;
+            info.cch = 128;
+            ASSERT_TRUE(GetMenuItemInfoW(menus[m], static_cast<UINT>(position), TRUE, &info));
+            if ((info.fType & MFT_SEPARATOR) != 0) continue;
+            if (info.hSubMenu != nullptr) menus.push_back(info.hSubMenu);
+            ++items;
+            const std::wstring item(text);
+            const size_t mark = item.find(L'&');
+            EXPECT_TRUE(mark != std::wstring::npos && mark + 1 < item.size() && item[mark + 1] != L'&')
+                << e2e::Utf8(item) << " in menu " << m;
+        }
+    }
+    EXPECT_GE(items, 20);
 }
 
 } // namespace
