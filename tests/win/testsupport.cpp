@@ -208,13 +208,9 @@ AccessibleFacts AccessibleOf(HWND window) {
     AccessibleFacts facts;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     IAccessible* object = nullptr;
-    const HRESULT asked = AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kAccessibleInterface,
-                                                     reinterpret_cast<void**>(&object));
-    if (FAILED(asked) || object == nullptr) {
-        std::fprintf(stderr, "AccessibleObjectFromWindow: 0x%08lx\n", static_cast<unsigned long>(asked));
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kAccessibleInterface,
+                                          reinterpret_cast<void**>(&object))) || object == nullptr)
         return facts;
-    }
-    facts.found = true;
     VARIANT self{};
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;

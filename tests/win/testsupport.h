@@ -139,7 +139,6 @@ private:
 // What Active Accessibility tells of a window's client object, asked from
 // inside this process: Wine's oleacc answers no other.
 struct AccessibleFacts {
-    bool found = false;
     exstring name;
     long role = 0;
     long state = 0;
