@@ -17,27 +17,19 @@
 
 namespace {
 
-class Access : public ::testing::Test {
-protected:
-    UnlockServices Services() { return UnlockServices{settings, locker, strings, menu, nullptr, nullptr, nullptr}; }
+struct Access : ::testing::Test {
     ScratchRoots roots{L"access"};
     mgtSettings settings{roots.Store()};
     mgtMLang strings;
     exMenu menu;
     mgtLocker locker{nullptr, nullptr};
+    mgtUnlockDlg unlock{true, UnlockServices{settings, locker, strings, menu, nullptr, nullptr, nullptr}};
 };
-
-// In a colour scheme a field sits in a frame that takes its id.
-HWND FieldOf(HWND dialog, int id) {
-    const HWND item = GetDlgItem(dialog, id);
-    const HWND inner = FindWindowExW(item, nullptr, L"Edit", nullptr);
-    return inner != nullptr ? inner : item;
-}
 
 // Wine's oleacc names an edit after the static before it, as Windows' proxy
 // does, but ignores the annotations that Windows lets override that name.
+// In a colour scheme a field sits in a frame that takes its id.
 TEST_F(Access, PasswordFieldsAreNamedProtectedAndSilent) {
-    mgtUnlockDlg unlock(true, Services());
     mgtInputDlg input(settings, strings);
     ASSERT_TRUE(unlock.Create(nullptr) && input.Create(nullptr));
     const struct { HWND dialog; int id; const wchar_t *section, *key; bool secret; } fields[] = {
@@ -46,8 +38,9 @@ TEST_F(Access, PasswordFieldsAreNamedProtectedAndSilent) {
         {input.Handle(), IDC_CONFIRM_PASSWORD, L"settings", L"confirmpwd", true},
         {input.Handle(), IDC_PASSWORD_HINT, L"settings", L"pwdhint", false}};
     for (const auto& field : fields) {
-        SetWindowTextW(FieldOf(field.dialog, field.id), L"typed");
-        const AccessibleFacts facts = AccessibleOf(FieldOf(field.dialog, field.id));
+        const HWND item = GetDlgItem(field.dialog, field.id), framed = FindWindowExW(item, nullptr, L"Edit", nullptr);
+        SetWindowTextW(framed != nullptr ? framed : item, L"typed");
+        const AccessibleFacts facts = AccessibleOf(framed != nullptr ? framed : item);
         EXPECT_EQ(facts.name, strings.GetText(field.section, field.key)) << field.id;
         EXPECT_EQ(facts.role, ROLE_SYSTEM_TEXT) << field.id;
         EXPECT_EQ((facts.state & STATE_SYSTEM_PROTECTED) != 0, field.secret) << field.id;
@@ -58,7 +51,6 @@ TEST_F(Access, PasswordFieldsAreNamedProtectedAndSilent) {
 // Tab walks each dialog in reading order through every command of it.
 TEST_F(Access, TabReachesEveryCommandInReadingOrder) {
     mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr});
-    mgtUnlockDlg unlock(true, Services());
     ASSERT_TRUE(main.Create(nullptr) && unlock.Create(nullptr));
     // Wine installs one keyboard layout: enabled, as where a second one can be chosen.
     EnableWindow(GetDlgItem(unlock.Handle(), IDC_KEYBOARD_LAYOUT), TRUE);
@@ -66,21 +58,16 @@ TEST_F(Access, TabReachesEveryCommandInReadingOrder) {
         {main.Handle(), {IDC_LOCK_NOW, IDC_SETTINGS, IDC_HELP_BUTTON, IDC_WEB_LINK}},
         {unlock.Handle(), {IDC_PASSWORD, IDC_KEYBOARD_LAYOUT, IDC_OPTIONS, IDOK, IDCANCEL}}};
     for (const auto& [dialog, expected] : dialogs) {
-        std::vector<int> order;
         HWND item = GetNextDlgTabItem(dialog, nullptr, FALSE);
-        for (; item != nullptr && order.size() < 10; item = GetNextDlgTabItem(dialog, item, FALSE)) {
-            if (!order.empty() && GetDlgCtrlID(item) == order.front()) break;
+        std::vector<int> order{GetDlgCtrlID(item)};
+        while ((item = GetNextDlgTabItem(dialog, item, FALSE)) != nullptr && GetDlgCtrlID(item) != order[0] &&
+               order.size() < 10)
             order.push_back(GetDlgCtrlID(item));
-        }
         EXPECT_EQ(order, expected);
     }
 }
 
 std::vector<HWND> g_announced;
-
-void CALLBACK NoteAnnouncement(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
-    if (object == OBJID_CLIENT) g_announced.push_back(window);
-}
 
 // Each wrong password is spoken on the line that counts them, and the start
 // of a wait after a run of them, but not each second of it.
@@ -88,19 +75,19 @@ TEST_F(Access, WrongPasswordsAndTheWaitAreAnnounced) {
     PasswordRecord record;
     ASSERT_TRUE(SealPassword(L"open42", kTestPasswordRounds, record));
     settings.SetPassword(record);
-    mgtUnlockDlg dialog(true, Services());
-    ASSERT_TRUE(dialog.Create(nullptr));
-    ShowWindow(dialog.Handle(), SW_SHOWNA);
-    g_announced.clear();
-    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr,
-                                               NoteAnnouncement, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_TRUE(unlock.Create(nullptr));
+    ShowWindow(unlock.Handle(), SW_SHOWNA);
+    const HWINEVENTHOOK hook = SetWinEventHook(
+        EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr,
+        [](HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) { g_announced.push_back(window); },
+        GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     for (int attempt = 0; attempt < kFreeGuesses; ++attempt) {
-        SetDlgItemTextW(dialog.Handle(), IDC_PASSWORD, L"wrong");
-        SendMessageW(dialog.Handle(), WM_COMMAND, IDOK, 0);
+        SetDlgItemTextW(unlock.Handle(), IDC_PASSWORD, L"wrong");
+        SendMessageW(unlock.Handle(), WM_COMMAND, IDOK, 0);
     }
     // Counted elsewhere too: a wait of seconds begins, which the next try meets.
     for (int i = 0; i < 3; ++i) GuessThrottle(settings.Store(), nullptr).CountFailure();
-    SendMessageW(dialog.Handle(), WM_COMMAND, IDOK, 0);
+    SendMessageW(unlock.Handle(), WM_COMMAND, IDOK, 0);
     e2e::Settle(std::chrono::milliseconds(800));  // ticks of the wait come and go
     UnhookWinEvent(hook);
     ASSERT_EQ(g_announced.size(), static_cast<size_t>(kFreeGuesses + 1));

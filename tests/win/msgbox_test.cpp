@@ -161,17 +161,17 @@ TEST(MsgBox, CtrlCCopiesTheTextWithoutLeadingLineBreaks) {
 }
 
 // A screen reader reads the message with the box, as from the system's own:
-// a static text holding it, beside the buttons. Wine's proxy gives a static
-// the client role where Windows says static text, so the role is not asked.
+// a static text holding it. Wine's proxy gives a static the client role where
+// Windows says static text, so the role is not asked.
 TEST(MsgBox, AssistiveTechnologyReadsTheMessage) {
+    const exstring text = L"Set a password first?\r\nAnyone can unlock now.";
     std::vector<exstring> names;
     DriveOnce(MB_YESNO, [&](HWND box) {
         for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
             if (IsWindowVisible(child)) names.push_back(AccessibleOf(child).name);
         Cancel(box);
-    }, L"Set a password first?\r\nAnyone can unlock now.");
-    EXPECT_NE(std::find(names.begin(), names.end(), exstring(L"Set a password first?\r\nAnyone can unlock now.")),
-              names.end()) << names.size() << " children";
+    }, text.c_str());
+    EXPECT_NE(std::find(names.begin(), names.end(), text), names.end()) << names.size() << " children";
 }
 
 } // namespace
