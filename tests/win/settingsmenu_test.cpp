@@ -208,13 +208,8 @@ TEST_F(SettingsMenu, EveryItemKeepsItsTextAndHasAMnemonic) {
     for (size_t m = 0; m < menus.size(); ++m)
         for (UINT position = 0; position < static_cast<UINT>(GetMenuItemCount(menus[m])); ++position) {
             wchar_t text[128] = {};
-            MENUITEMINFOW info{};
-            info.cbSize = sizeof(info);
-            info.fMask = MIIM_FTYPE | MIIM_SUBMENU | MIIM_STRING;
-            info.dwTypeData = text;
-            info.cch = 128;
-            if (!GetMenuItemInfoW(menus[m], position, TRUE, &info) || (info.fType & MFT_SEPARATOR) != 0) continue;
-            if (info.hSubMenu != nullptr) menus.push_back(info.hSubMenu);
+            if (GetMenuStringW(menus[m], position, text, 128, MF_BYPOSITION) == 0) continue;  // a separator
+            if (HMENU sub = GetSubMenu(menus[m], static_cast<int>(position))) menus.push_back(sub);
             const wchar_t* mark = wcschr(text, L'&');
             EXPECT_TRUE(mark != nullptr && mark[1] != 0 && mark[1] != L'&') << e2e::Utf8(text) << " in menu " << m;
         }

@@ -217,11 +217,8 @@ AccessibleFacts AccessibleOf(HWND window) {
     BSTR text = nullptr;
     if (object->get_accName(self, &text) == S_OK && text != nullptr) facts.name = text;
     SysFreeString(text);
-    VARIANT answer{};
-    if (SUCCEEDED(object->get_accRole(self, &answer)) && answer.vt == VT_I4) facts.role = answer.lVal;
-    VariantClear(&answer);
-    if (SUCCEEDED(object->get_accState(self, &answer)) && answer.vt == VT_I4) facts.state = answer.lVal;
-    VariantClear(&answer);
+    VARIANT state{};
+    if (SUCCEEDED(object->get_accState(self, &state)) && state.vt == VT_I4) facts.state = state.lVal;
     text = nullptr;
     facts.valueGiven = object->get_accValue(self, &text) == S_OK && text != nullptr && SysStringLen(text) > 0;
     SysFreeString(text);

@@ -140,7 +140,6 @@ private:
 // inside this process: Wine's oleacc answers no other.
 struct AccessibleFacts {
     exstring name;
-    long role = 0;
     long state = 0;
     // Whether a value was handed out (a password field must give none).
     bool valueGiven = false;
