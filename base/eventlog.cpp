@@ -17,11 +17,12 @@ std::wstring EventSourceKeyPath(const std::wstring& source) {
 }
 
 bool EventSourceRegistered(const std::wstring& source) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, EventSourceKeyPath(source).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    HKEY opened = nullptr;
+    const UniqueRegistryKey key(
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, EventSourceKeyPath(source).c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS
+            ? opened
+            : nullptr);
+    return key.Held();
 }
 
 namespace {
@@ -45,19 +46,18 @@ EventLogWriter::~EventLogWriter() {
         shared_->stopping = true;
     }
     shared_->wake.notify_all();
-    if (thread_ == nullptr) return;
-    WaitForSingleObject(thread_, kDrainMs);
-    CloseHandle(thread_);
+    if (!thread_.Held()) return;
+    WaitForSingleObject(thread_.Get(), kDrainMs);
 }
 
 bool EventLogWriter::Post(EventEntry entry) {
     std::unique_lock<std::mutex> hold(shared_->mutex);
     if (shared_->stopping || shared_->queue.size() >= kQueueLimit) return false;
-    if (thread_ == nullptr) {
+    if (!thread_.Held()) {
         // The thread holds its own reference, given back when it ends.
         auto* reference = new std::shared_ptr<Shared>(shared_);
-        thread_ = CreateThread(nullptr, 0, Work, reference, 0, nullptr);
-        if (thread_ == nullptr) {
+        thread_.Reset(CreateThread(nullptr, 0, Work, reference, 0, nullptr));
+        if (!thread_.Held()) {
             delete reference;
             return false;
         }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "uniquehandle.h"
+
 struct EventEntry {
     WORD type = EVENTLOG_INFORMATION_TYPE;
     DWORD id = 0;
@@ -41,5 +43,5 @@ private:
 
     // Shared with the thread, which keeps it alive should the drain time out.
     std::shared_ptr<Shared> shared_;
-    HANDLE thread_ = nullptr;
+    UniqueHandle thread_;
 };

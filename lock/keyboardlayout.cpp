@@ -4,6 +4,7 @@
 
 #include "../lang/exmlang.h"
 #include "../toolkit/controls/exbutton.h"
+#include "../toolkit/window/accessibility.h"
 
 namespace {
 
@@ -53,13 +54,19 @@ bool SwitchToNextLayout() {
 void ShowKeyboardLayout(exButton& button, const exmlang& strings) {
     if (button.Handle() == nullptr) return;
     const HKL layout = GetKeyboardLayout(0);
-    SetWindowTextW(button.Handle(), LayoutShortName(layout).c_str());
+    const exstring shortName = LayoutShortName(layout);
+    // A change while the button is on the screen is spoken; the first name is not.
+    const bool changed = IsWindowVisible(button.Handle()) && WindowTextOf(button.Handle()) != shortName;
+    SetWindowTextW(button.Handle(), shortName.c_str());
     HKL installed[kMaxLayouts] = {};
     const bool another = NextLayout(layout, installed, InstalledLayouts(installed)) != nullptr;
     exstring language = LocaleInfo(LocaleName(layout), LOCALE_SLOCALIZEDDISPLAYNAME);
     if (language.empty()) language = LayoutShortName(layout);
     const exstring tip = strings.GetText(L"password", another ? L"layout_change" : L"layout", language);
     button.SetTooltipText(tip.c_str());
+    SetAccessibleName(button.Handle(), strings.GetText(L"password", L"layout", language));
+    MakeLiveRegion(button.Handle(), LiveSetting::kPolite);
+    if (changed) AnnounceChange(button.Handle());
     EnableWindow(button.Handle(), another ? TRUE : FALSE);
     InvalidateRect(button.Handle(), nullptr, TRUE);
 }

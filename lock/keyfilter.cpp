@@ -17,6 +17,7 @@ enum ModifierBit : unsigned {
 
 constexpr unsigned kWin = kLeftWin | kRightWin;
 constexpr unsigned kAlt = kLeftAlt | kRightAlt;
+constexpr unsigned kControl = kLeftControl | kRightControl;
 
 bool IsExtended(const KBDLLHOOKSTRUCT& key) {
     return (key.flags & LLKHF_EXTENDED) != 0;
@@ -77,6 +78,17 @@ bool IsAllowedExtendedKey(DWORD key) {
     }
 }
 
+// A screen reader silences its speech on a Ctrl press of its own, so a Ctrl
+// alone reaches it. Nothing pressed beside Ctrl does: Ctrl chords start other
+// programs (shortcut keys, hot keys, Ctrl+Esc, Ctrl+Shift+Esc), and a screen
+// reader's own Insert and Caps Lock chords need no Ctrl to be heard.
+bool IsHeldBackByControl(unsigned bit, DWORD virtualKey, const KeyFilterState& state) {
+    const bool controlDown = (state.down & kControl & ~bit) != 0;
+    if ((bit & kControl) != 0) return (state.down & kAlt) != 0;
+    if (!controlDown) return false;
+    return virtualKey != VK_SHIFT && virtualKey != VK_LSHIFT && virtualKey != VK_RSHIFT;
+}
+
 bool IsDown(SHORT(WINAPI* keyState)(int), int key) {
     return (static_cast<USHORT>(keyState(key)) & 0x8000) != 0;
 }
@@ -94,9 +106,10 @@ KeyVerdict FilterKey(const KBDLLHOOKSTRUCT& key, KeyFilterState& state) {
     // came to the front meanwhile, and a release of a press it never saw
     // changes nothing.
     if (IsRelease(key) && IsCtrlAltOrShift(SpecificKey(key))) return KeyVerdict::kPass;
-    if ((bit & (kWin | kLeftControl | kRightControl)) != 0) return KeyVerdict::kDrop;
-    if ((state.down & kWin) != 0) return KeyVerdict::kDrop;
+    if ((bit & kWin) != 0 || (state.down & kWin) != 0) return KeyVerdict::kDrop;
     const DWORD virtualKey = SpecificKey(key);
+    if (IsHeldBackByControl(bit, virtualKey, state)) return KeyVerdict::kDrop;
+    if ((bit & kControl) != 0) return KeyVerdict::kPassToOwnWindows;
     if ((virtualKey == VK_TAB || virtualKey == VK_ESCAPE) && (state.down & kAlt) != 0) return KeyVerdict::kDrop;
     // The made-up Ctrl counts only beside its right Alt: alone it would be a Ctrl.
     if (bit == 0 && (state.down & kAltGrControl) != 0 && (state.down & kRightAlt) == 0) return KeyVerdict::kDrop;
@@ -108,14 +121,14 @@ KeyFilterState HeldModifiers(SHORT(WINAPI* keyState)(int)) {
     KeyFilterState state;
     const struct { int key; unsigned bit; } modifiers[] = {
         {VK_LWIN, kLeftWin},        {VK_RWIN, kRightWin},         {VK_LMENU, kLeftAlt},
-        {VK_RMENU, kRightAlt},      {VK_RCONTROL, kRightControl}};
+        {VK_RMENU, kRightAlt}};
     for (const auto& modifier : modifiers)
         if (IsDown(keyState, modifier.key)) state.down |= modifier.bit;
-    // The system learns of a left Ctrl only from AltGr, beside its right Alt.
-    // Read alone it is taken for a real Ctrl, which holds nothing back: a
-    // stale reading must never shut the owner out.
-    if (IsDown(keyState, VK_LCONTROL))
-        state.down |= (state.down & kRightAlt) != 0 ? kAltGrControl : kLeftControl;
+    // A Ctrl read here is left out: a real one holds every key back until its
+    // release, and a stale reading must never shut the owner out. The lock
+    // tells the system it is up in any case. Beside its right Alt a left Ctrl
+    // is AltGr's.
+    if (IsDown(keyState, VK_LCONTROL) && (state.down & kRightAlt) != 0) state.down |= kAltGrControl;
     return state;
 }
 

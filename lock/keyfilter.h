@@ -24,7 +24,9 @@ enum class KeyVerdict {
 
 // Notes the event in `state`, then judges it. AltGr arrives as a left Ctrl
 // that the keyboard driver makes up (scan code 0x21D) and the extended right
-// Alt: together they pass, while a real Ctrl never does.
+// Alt: together they pass. A real Ctrl passes alone, for a screen reader to
+// fall silent, but no key pressed beside it does. A screen reader's Insert and
+// Caps Lock chords pass like any key that opens nothing.
 KeyVerdict FilterKey(const KBDLLHOOKSTRUCT& key, KeyFilterState& state);
 
 // The modifiers down in the eyes of `keyState` (answering as GetAsyncKeyState).

@@ -9,6 +9,7 @@
 #include "../text/pathutil.h"
 #include "../toolkit/draw/expaintdc.h"
 #include "../toolkit/draw/shapes.h"
+#include "../toolkit/window/accessibility.h"
 #include "backgroundlayout.h"
 #include "pictureheader.h"
 #include "picturedecode.h"
@@ -250,6 +251,8 @@ void mgtBgDlg::DrawClockNow() {
     now_(&now);
     clockText_ = FormatClock(now);
     DrawClock(background_.Dc(), clockArea_, clockText_, clockFonts_);
+    // The clock is painted: the background carries its text for screen readers.
+    if (Handle() != nullptr) SetAccessibleName(Handle(), clockText_.time + L", " + clockText_.date);
     // Re-armed for the next minute boundary each time, so it never drifts.
     if (Handle() != nullptr) SetTimer(Handle(), kClockTimer, MillisecondsToNextMinute(now), nullptr);
 }

@@ -13,6 +13,7 @@
 #include "../toolkit/controls/exsysicon.h"
 #include "../toolkit/theme/extheme.h"
 #include "../toolkit/draw/shapes.h"
+#include "../toolkit/window/accessibility.h"
 #include "guessthrottle.h"
 #include "keyboardlayout.h"
 #include "lockchannel.h"
@@ -93,6 +94,9 @@ BOOL mgtUnlockDlg::OnInitDialog() {
         SetWindowPos(ok_.Handle(), nullptr, cancel.left, cancel.top, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    // Spoken with the dialog's name as it appears, and again as the lock starts.
+    SetAccessibleDescription(window, WindowTextOf(information_.Handle()));
+    MakeLiveRegion(information_.Handle(), LiveSetting::kPolite);
     capsLockNote_.Create(window, password_.Handle(), Text(L"password", L"capslock"));
     capsLockNote_.SetNumLockText(Text(L"password", L"numlock"));
     ShowKeyboardLayout(layout_, services_.strings);
@@ -125,22 +129,26 @@ void mgtUnlockDlg::CountFailedAttempt() {
     const int failures = throttle_.CountFailure();
     AuditWrongPassword(failures);
     GetLocalTime(&lastFailure_);
-    ShowAttemptsLine(FailedAttemptsText(services_.strings, failures, lastFailure_));
+    ShowAttemptsLine(FailedAttemptsText(services_.strings, failures, lastFailure_), true);
     UpdateWait();
 }
 
+// A screen reader hears a wait begin and end, not every second of it.
 void mgtUnlockDlg::UpdateWait() {
     const ULONGLONG now = GetTickCount64(), until = throttle_.WaitUntil();
     if (now < until) {
         const unsigned seconds = static_cast<unsigned>((until - now + 999) / 1000);
-        ShowAttemptsLine(services_.strings.GetText(L"password", L"wait", exstring::Format(L"%u", seconds)));
+        ShowAttemptsLine(services_.strings.GetText(L"password", L"wait", exstring::Format(L"%u", seconds)),
+                         !waitShown_);
+        waitShown_ = true;
         // Without it the wait line stands still; typing still ends the wait.
         if (SetTimer(Handle(), kWaitTimer, kWaitTickMs, nullptr) == 0)
             WriteDiagnostic(DiagEvent::kTimerNotStarted, GetLastError());
     } else {
         KillTimer(Handle(), kWaitTimer);
         if (FailedAttempts() > 0 && attemptsLine_.Handle() != nullptr)
-            ShowAttemptsLine(FailedAttemptsText(services_.strings, FailedAttempts(), lastFailure_));
+            ShowAttemptsLine(FailedAttemptsText(services_.strings, FailedAttempts(), lastFailure_), waitShown_);
+        waitShown_ = false;
     }
     UpdateControls();
 }
@@ -171,10 +179,14 @@ bool mgtUnlockDlg::AddLine(exStatic& line) {
     return true;
 }
 
-void mgtUnlockDlg::ShowAttemptsLine(const exstring& text) {
-    if (attemptsLine_.Handle() == nullptr && !AddLine(attemptsLine_)) return;
+void mgtUnlockDlg::ShowAttemptsLine(const exstring& text, bool announce) {
+    if (attemptsLine_.Handle() == nullptr) {
+        if (!AddLine(attemptsLine_)) return;
+        MakeLiveRegion(attemptsLine_.Handle(), LiveSetting::kPolite);
+    }
     SetWindowTextW(attemptsLine_.Handle(), text.c_str());
     ShowWindow(attemptsLine_.Handle(), SW_SHOWNA);
+    if (announce) AnnounceChange(attemptsLine_.Handle());
 }
 
 void mgtUnlockDlg::ShowLockedBy() {
@@ -323,6 +335,7 @@ bool mgtUnlockDlg::StartLock() {
         return false;
     }
     ShowWindow(Handle(), SW_SHOW);
+    AnnounceChange(information_.Handle());
     // Drawn whole at once as well, controls included, over the painted background.
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     services_.locker.Start(Handle(), owner);

@@ -74,7 +74,8 @@ private:
     void FocusPassword();
     void CountFailedAttempt();
     bool AddLine(exStatic& line);
-    void ShowAttemptsLine(const exstring& text);
+    // `announce`: a screen reader speaks the new text.
+    void ShowAttemptsLine(const exstring& text, bool announce);
     // "Locked by <user> at <time>", so that a passer-by knows whose desk it is.
     void ShowLockedBy();
     void SetLockedByText(const exstring& name);
@@ -101,5 +102,7 @@ private:
     bool keypadUsed_ = false;
     GuessThrottle throttle_;
     SYSTEMTIME lastFailure_{};
+    // The line shows the seconds left of a wait.
+    bool waitShown_ = false;
     bool accepted_ = false;
 };

@@ -1,6 +1,7 @@
 #include "capslocknote.h"
 
 #include "../toolkit/draw/exfont.h"
+#include "../toolkit/window/accessibility.h"
 
 HWND CreateTextLine(HWND dialog, const RECT& where, const exstring& text) {
     HWND line = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | SS_LEFT | SS_NOPREFIX, where.left, where.top,
@@ -22,6 +23,7 @@ bool CapsLockNote::Create(HWND dialog, HWND above, const exstring& text) {
     // Bound for the theme's colours; the height stays one line.
     note_.SetFixedHeight(true);
     capsLockText_ = text;
+    MakeLiveRegion(note, LiveSetting::kPolite);
     return note_.SubclassWindow(note);
 }
 
@@ -33,11 +35,17 @@ void CapsLockNote::Update(bool fieldFocused, bool keypadUsed) {
     if (note_.Handle() == nullptr) return;
     const bool caps = CapsLockOn(), num = keypadUsed && !numLockText_.empty() && !NumLockOn();
     const bool show = fieldFocused && (caps || num);
+    bool changed = false;
     if (show) {
         const exstring text = caps && num ? capsLockText_ + L" " + numLockText_ : caps ? capsLockText_ : numLockText_;
-        if (WindowTextOf(note_.Handle()) != text) SetWindowTextW(note_.Handle(), text.c_str());
+        changed = WindowTextOf(note_.Handle()) != text;
+        if (changed) SetWindowTextW(note_.Handle(), text.c_str());
     }
-    if (show != Visible()) ShowWindow(note_.Handle(), show ? SW_SHOWNA : SW_HIDE);
+    if (show != Visible()) {
+        ShowWindow(note_.Handle(), show ? SW_SHOWNA : SW_HIDE);
+        changed = show;
+    }
+    if (changed) AnnounceChange(note_.Handle());
 }
 
 bool CapsLockNote::CapsLockOn() {

@@ -93,6 +93,8 @@ BOOL mgtInputDlg::OnInitDialog() {
     ShowWindow(hint_.Handle(), SW_SHOW);
     exstring caption = Text(L"settings", L"password");
     SetWindowTextW(window, CleanMenuText(caption, 0).c_str());
+    // Its mnemonic shows as the system's keyboard cues say.
+    deleteLink_.SetPrefixMode(exButton_Link::kPrefixByCues);
     SetWindowTextW(deleteLink_.Handle(), Text(L"settings", L"delpwd").c_str());
     SetWindowTextW(information_.Handle(), Text(L"settings", L"passdlginfo").c_str());
     newPassword_.SetCueBanner(Text(L"settings", L"newpwd"), true);

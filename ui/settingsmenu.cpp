@@ -85,15 +85,41 @@ bool LanguageOfCommand(UINT command, exstring& tag) {
     return true;
 }
 
+// A language's own name with an access key no earlier item of the menu has:
+// its first such Latin letter, or one of its tag's letters in brackets, as
+// Windows writes keys for scripts without Latin letters.
+exstring WithAccessKey(const exstring& name, const exstring& tag, exstring& taken) {
+    const auto free = [&taken](exchar letter) {
+        const exchar lower = static_cast<exchar>(letter | 0x20);
+        return lower >= 'a' && lower <= 'z' && taken.find(lower) == exstring::npos;
+    };
+    for (size_t i = 0; i < name.size(); ++i)
+        if (free(name[i])) {
+            taken += static_cast<exchar>(name[i] | 0x20);
+            return name.substr(0, i) + EXT("&") + name.substr(i);
+        }
+    for (exchar letter : tag + EXT("abcdefghijklmnopqrstuvwxyz"))
+        if (free(letter)) {
+            taken += static_cast<exchar>(letter | 0x20);
+            return name + EXT("(&") + exstring(1, static_cast<exchar>(letter & ~0x20)) + EXT(")");
+        }
+    return name;
+}
+
 void AppendLanguageMenu(exMenu& menu, const exmlang& strings) {
     exMenu* languages = menu.AppendPopup(strings.GetText(L"settings", L"language"));
     if (languages == nullptr) return;
-    languages->AppendItem(IDM_LANGUAGE_FIRST, strings.GetText(L"settings", L"language_auto"));
+    const exstring followWindows = strings.GetText(L"settings", L"language_auto");
+    languages->AppendItem(IDM_LANGUAGE_FIRST, followWindows);
+    const size_t key = followWindows.find(L'&');
+    exstring taken = key + 1 < followWindows.size() ? exstring(1, static_cast<exchar>(followWindows[key + 1] | 0x20))
+                                                    : exstring();
     size_t count = 0;
     const Catalogue* const* catalogues = Catalogues(count);
     // Each in its own name, so that someone who cannot read the current one finds theirs.
     for (size_t i = 0; i < count && IDM_LANGUAGE_FIRST + 1 + i <= IDM_LANGUAGE_LAST; ++i)
-        languages->AppendItem(static_cast<UINT>(IDM_LANGUAGE_FIRST + 1 + i), catalogues[i]->name);
+        languages->AppendItem(static_cast<UINT>(IDM_LANGUAGE_FIRST + 1 + i),
+                              WithAccessKey(catalogues[i]->name, catalogues[i]->tag, taken));
 }
 
 UINT LanguageCommand(const mgtSettings& settings) {

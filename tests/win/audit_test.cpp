@@ -123,7 +123,7 @@ protected:
         ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, EventSourceKeyPath(kEventSource).c_str(), 0, nullptr, 0,
                                   KEY_WRITE, nullptr, &source, nullptr),
                   ERROR_SUCCESS);
-        RegCloseKey(source);
+        const UniqueRegistryKey owner(source);
     }
     static bool Unlocked() {
         return WaitFor([] { return ProgramProcesses().empty(); }, 5s);
@@ -208,7 +208,8 @@ TEST_F(AuditTrail, EachWayTheHelperLocksIsNamed) {
 
 // The texts the event viewer shows come from the program's message table.
 TEST(AuditMessages, TheProgramsMessageTableHoldsEveryEntry) {
-    const HMODULE program = LoadLibraryExW(Program().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const UniqueModule loaded(LoadLibraryExW(Program().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    const HMODULE program = loaded.Get();
     ASSERT_NE(program, nullptr);
     const struct {
         DWORD id;  // with its severity bits, as the program reports it
@@ -226,7 +227,6 @@ TEST(AuditMessages, TheProgramsMessageTableHoldsEveryEntry) {
         EXPECT_NE(std::wstring(text).find(entry.part), std::wstring::npos)
             << (entry.id & 0xFFFF) << ": " << Utf8(text);
     }
-    FreeLibrary(program);
 }
 
 } // namespace

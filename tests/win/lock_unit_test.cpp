@@ -37,13 +37,22 @@ TEST(KeyFilter, OneEventAfterHeldAndPressedKeys) {
     // AltGr as Windows' keyboard drivers send it: a made-up left Ctrl, then the right Alt.
     const KBDLLHOOKSTRUCT altGrCtrl = Key(VK_LCONTROL, 0, 0x21D), rAlt = Key(VK_RMENU, E, 0x38);
     const KBDLLHOOKSTRUCT ctrl = Key(VK_LCONTROL, 0, 0x1D), lAlt = Key(VK_LMENU), lWin = Key(VK_LWIN, E);
+    const KBDLLHOOKSTRUCT ins = Key(VK_INSERT, E), caps = Key(VK_CAPITAL);
     const KeyVerdict drop = KeyVerdict::kDrop, own = KeyVerdict::kPassToOwnWindows, always = KeyVerdict::kPass;
     struct Case { std::set<int> held; std::vector<KBDLLHOOKSTRUCT> before; KBDLLHOOKSTRUCT key; KeyVerdict verdict; };
     const Case cases[] = {
         {{}, {}, altGrCtrl, own},                {{}, {altGrCtrl}, rAlt, own},
         {{}, {altGrCtrl, rAlt}, Key('Q'), own},   {{}, {altGrCtrl, rAlt}, Key(VK_OEM_6), own},  // a dead key
-        {{}, {altGrCtrl}, Key('C'), drop},        {{}, {}, ctrl, drop},
-        {{}, {lAlt}, ctrl, drop},                 {{}, {}, Key(VK_RCONTROL, E), drop},
+        {{}, {altGrCtrl}, Key('C'), drop},        {{}, {lAlt}, ctrl, drop},
+        // Ctrl alone silences a screen reader; nothing beside it passes, Shift aside.
+        {{}, {}, ctrl, own},                      {{}, {}, Key(VK_RCONTROL, E), own},
+        {{}, {ctrl}, Key('V'), drop},             {{}, {ctrl}, Key(VK_ESCAPE), drop},
+        {{}, {ctrl}, lAlt, drop},                 {{}, {ctrl, Key(VK_LSHIFT)}, Key(VK_ESCAPE), drop},
+        {{}, {ins, ctrl}, Key('G'), drop},        {{}, {ctrl}, Key(VK_LSHIFT), own},
+        {{VK_LCONTROL}, {}, Key('A'), own},       {{}, {ctrl, Key(VK_LCONTROL, U, 0x1D)}, Key('V'), own},
+        // A screen reader's own chords: Insert or Caps Lock with what it combines them with.
+        {{}, {ins}, Key(VK_DOWN, E), own},        {{}, {caps}, Key('T'), own},
+        {{}, {ins}, Key(VK_F12), own},            {{}, {ins}, lWin, drop},
         {{}, {lAlt}, Key(VK_TAB), drop},          {{}, {rAlt}, Key(VK_TAB), drop},
         {{}, {lAlt}, Key(VK_ESCAPE), drop},       {{}, {altGrCtrl}, Key(VK_ESCAPE), drop},
         {{}, {lWin}, Key(VK_SPACE), drop},        {{}, {}, lWin, drop},

@@ -1,6 +1,9 @@
 // The settings menu: what each command stores, and the marks it shows.
 #include <gtest/gtest.h>
 
+#include <cwchar>
+#include <vector>
+
 #include "lang/catalogue.h"
 #include "lang/displaylanguages.h"
 #include "lang/mgtmlang.h"
@@ -253,6 +256,23 @@ TEST_F(SettingsMenu, MarksFollowTheSettings) {
                       c.useOrgScreen)
                 << "sub-menu at " << position;
     }
+}
+
+// Every item of the menu and its sub-menus keeps its text beside the
+// drawing, which is what a screen reader reads, and has a key of its own.
+TEST_F(SettingsMenu, EveryItemKeepsItsTextAndHasAMnemonic) {
+    exMenu menu;
+    BuildSettingsMenu(menu, strings);
+    std::vector<HMENU> menus{menu.Handle()};
+    for (size_t m = 0; m < menus.size(); ++m)
+        for (UINT position = 0; position < static_cast<UINT>(GetMenuItemCount(menus[m])); ++position) {
+            wchar_t text[128] = {};
+            if (GetMenuStringW(menus[m], position, text, 128, MF_BYPOSITION) == 0) continue;  // a separator
+            if (HMENU sub = GetSubMenu(menus[m], static_cast<int>(position))) menus.push_back(sub);
+            const wchar_t* mark = wcschr(text, L'&');
+            EXPECT_TRUE(mark != nullptr && mark[1] != 0 && mark[1] != L'&') << e2e::Utf8(text) << " in menu " << m;
+        }
+    EXPECT_EQ(menus.size(), 6u) << "the menu and its five sub-menus";
 }
 
 } // namespace

@@ -26,6 +26,7 @@ TEST(StaticFlags, StyleToDrawTextFlags) {
     } cases[] = {
         {SS_LEFT, false, 0}, {SS_LEFTNOWORDWRAP, false, DT_SINGLELINE},
         {SS_LEFT | SS_NOPREFIX, true, DT_NOPREFIX}, {SS_LEFT, true, DT_HIDEPREFIX},
+        {SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, false, DT_NOPREFIX | DT_EDITCONTROL | DT_EXPANDTABS},
     };
     for (const auto& c : cases)
         EXPECT_EQ(StaticStyleFlags(c.style, c.hidePrefix), DT_WORDBREAK | DT_NOCLIP | c.expected) << std::hex << c.style;

@@ -1,5 +1,6 @@
 #include "testsupport.h"
 
+#include <oleacc.h>
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -165,9 +166,8 @@ void ShowAndSettle(HWND window, int x, int y) {
     // Settled once the screen shows what the window painted (the display
     // server may show it a few frames later), at a corner of its client area.
     const auto shown = [window] {
-        HDC own = GetDC(window);
-        const COLORREF painted = GetPixel(own, 1, 1);
-        ReleaseDC(window, own);
+        const UniqueWindowDc own(window);
+        const COLORREF painted = GetPixel(own.Get(), 1, 1);
         return IsWindowVisible(window) && painted != CLR_INVALID && ScreenPixel(window, 1, 1) == painted;
     };
     WaitFor(shown, std::chrono::seconds(2));
@@ -214,4 +214,30 @@ Shot::Shot(HWND window) {
 
 bool Shot::Has(COLORREF color) const {
     return std::find(pixels.begin(), pixels.end(), color) != pixels.end();
+}
+
+// MinGW's import library takes IID_IAccessible for a function of oleacc.dll
+// and hands out the bytes of its thunk.
+const IID kAccessibleInterface = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+AccessibleFacts AccessibleOf(HWND window) {
+    AccessibleFacts facts;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kAccessibleInterface,
+                                          reinterpret_cast<void**>(&object))) || object == nullptr)
+        return facts;
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR text = nullptr;
+    if (object->get_accName(self, &text) == S_OK && text != nullptr) facts.name = text;
+    SysFreeString(text);
+    VARIANT state{};
+    if (SUCCEEDED(object->get_accState(self, &state)) && state.vt == VT_I4) facts.state = state.lVal;
+    text = nullptr;
+    facts.valueGiven = object->get_accValue(self, &text) == S_OK && text != nullptr && SysStringLen(text) > 0;
+    SysFreeString(text);
+    object->Release();
+    return facts;
 }

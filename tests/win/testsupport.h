@@ -145,6 +145,16 @@ private:
     UINT_PTR timer_ = 0;
 };
 
+// What Active Accessibility tells of a window's client object, asked from
+// inside this process: Wine's oleacc answers no other.
+struct AccessibleFacts {
+    exstring name;
+    long state = 0;
+    // Whether a value was handed out (a password field must give none).
+    bool valueGiven = false;
+};
+AccessibleFacts AccessibleOf(HWND window);
+
 // The message box shown now: the last active popup of `owner`, or without an
 // owner a toolkit message box of this process; null when there is none.
 HWND ShownMessageBox(HWND owner = nullptr);

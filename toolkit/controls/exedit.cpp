@@ -8,6 +8,7 @@
 #include "../draw/expaintdc.h"
 #include "../draw/shapes.h"
 #include "../theme/extheme.h"
+#include "../window/accessibility.h"
 #include "exbasedlg.h"
 
 namespace {
@@ -40,7 +41,10 @@ void exEdit::OnSubclassed() {
     verticalScroll_ = (GetStyle() & WS_VSCROLL) != 0;
     // Kept from here on: unmasking the field also takes the style away.
     passwordField_ = (GetStyle() & ES_PASSWORD) != 0;
-    if (!banner_.empty()) SendMessage(EM_SETCUEBANNER, bannerWhileFocused_, reinterpret_cast<LPARAM>(banner_.c_str()));
+    if (!banner_.empty()) {
+        SendMessage(EM_SETCUEBANNER, bannerWhileFocused_, reinterpret_cast<LPARAM>(banner_.c_str()));
+        SetAccessibleName(Handle(), banner_);
+    }
     AdjustHeight();
     if (!Theme().SystemColors() && WantsScrollBox(GetStyle(), GetExStyle())) {
         scrollBox_.SetHoverHighlight(hoverHighlight_);
@@ -52,7 +56,10 @@ void exEdit::SetCueBanner(const exstring& text, bool showWhileFocused) {
     banner_ = text;
     bannerWhileFocused_ = showWhileFocused;
     bannerColor_ = kDefaultCueColor;
-    if (Handle() == nullptr || WarningActive()) return;
+    if (Handle() == nullptr) return;
+    // The cue is the field's only label: a screen reader says it as the name.
+    SetAccessibleName(Handle(), text);
+    if (WarningActive()) return;
     SendMessage(EM_SETCUEBANNER, showWhileFocused, reinterpret_cast<LPARAM>(banner_.c_str()));
     if (ToolkitDrawsCue()) InvalidateRect(Handle(), nullptr, TRUE);
 }

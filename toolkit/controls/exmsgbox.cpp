@@ -11,6 +11,7 @@
 #include "../draw/exfont.h"
 #include "../theme/extheme.h"
 #include "../window/exapp.h"
+#include "exstatic.h"
 #include "exsysicon.h"
 
 namespace {
@@ -18,6 +19,9 @@ namespace {
 const wchar_t kBoxClass[] = L"exMsgBox00";
 const int kFirstButton = 1001;
 const int kCheckBoxId = 1004;
+// The id the system's own box gives its text, where tools look for it.
+const int kMessageId = 0xFFFF;
+const DWORD kMessageStyle = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL;
 const DWORD kCheckBoxStyle = BS_AUTOCHECKBOX | BS_TOP | BS_MULTILINE;
 const UINT kTextFormat = DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL;
 
@@ -168,6 +172,7 @@ BOOL exMessageBox::OnInitDialog() {
     SetWindowTextW(Handle(), caption_.c_str());
     PrepareButtons();
     PrepareCheckBox();
+    PrepareMessage();
     SizeAndPlace();
     CenterWindow(GetWindow(Handle(), GW_OWNER));
     return FALSE;  // the focus is on the default button already
@@ -204,6 +209,18 @@ void exMessageBox::PrepareCheckBox() {
     SetWindowTextW(box, checkText_);
     ::SendMessageW(box, BM_SETCHECK, checkState_ ? BST_CHECKED : BST_UNCHECKED, 0);
     ShowWindow(box, SW_SHOW);
+}
+
+// The text lives in a static of its own, as in the system's box, so that a
+// screen reader reads it with the box.
+void exMessageBox::PrepareMessage() {
+    HWND text = CreateWindowExW(0, L"Static", text_.c_str(), kMessageStyle, 0, 0, 0, 0, Handle(),
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMessageId)),
+                                reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(Handle(), GWLP_HINSTANCE)), nullptr);
+    if (text == nullptr) return;
+    ::SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+    message_.SetFixedHeight(true);
+    if (!message_.SubclassWindow(text)) DestroyWindow(text);
 }
 
 RECT exMessageBox::WorkArea() const {
@@ -262,7 +279,8 @@ void exMessageBox::SizeAndPlace() {
             height = MeasureText(text_.c_str(), kTextFormat, window, font, wider);
             textWidth = pleasing;
         }
-        textSize = SIZE{textWidth, height};
+        // The static wraps a little short of its width.
+        textSize = SIZE{textWidth + exStatic::kWrapSlack, height};
         if (height <= availableHeight) break;
     }
 
@@ -345,6 +363,7 @@ void exMessageBox::PlaceControls(SIZE button, int gap) {
             SetWindowPos(buttons_[i].Handle(), nullptr, x, buttonTop, button.cx, button.cy,
                          SWP_NOZORDER | SWP_NOACTIVATE);
 
+    PlaceMessage();
     HWND box = checkBox_.Handle();
     if (checkText_ == nullptr || box == nullptr) return;
     RECT boxRect{};
@@ -358,33 +377,33 @@ void exMessageBox::PlaceControls(SIZE button, int gap) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void exMessageBox::OnDraw(HDC dc, const RECT& client) {
+// The icon's corner and the text's column, within the client area.
+RECT exMessageBox::ContentArea(const RECT& client) const {
     const ThemeMetrics& metrics = Theme().Metrics();
-    RECT content = client;
-    content.left += 2 * metrics.marginX;
-    content.right -= 2 * metrics.marginX;
-    content.top += metrics.marginY;
-    content.bottom -= metrics.marginY;
+    return RECT{client.left + 2 * metrics.marginX, client.top + metrics.marginY, client.right - 2 * metrics.marginX,
+                client.bottom - metrics.marginY};
+}
 
-    RECT textRect = content;
-    SIZE iconSize{0, 0};
-    if (icon_ != nullptr) {
-        iconSize = IconBitmapSize(icon_);
-        DrawIconEx(dc, content.left, content.top, icon_, iconSize.cx, iconSize.cy, 0, nullptr, DI_NORMAL);
-        textRect.left += iconSize.cx + metrics.marginX;
-    }
-    if (text_.empty()) return;
-    HGDIOBJ previousFont = Font() != nullptr ? SelectObject(dc, Font()) : nullptr;
-    const int previousMode = SetBkMode(dc, TRANSPARENT);
-    RECT measured{0, 0, textRect.right - textRect.left, 0};
-    const int textHeight = MeasureText(text_.c_str(), kTextFormat, dc, measured);
-    if (textHeight < iconSize.cy) textRect.top += iconSize.cy / 2 - textHeight / 2;
+// Beside the icon, centred on it when shorter.
+void exMessageBox::PlaceMessage() {
+    if (message_.Handle() == nullptr) return;
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    RECT text = ContentArea(client);
+    const SIZE iconSize = icon_ != nullptr ? IconBitmapSize(icon_) : SIZE{0, 0};
+    if (icon_ != nullptr) text.left += iconSize.cx + Theme().Metrics().marginX;
+    RECT measured{0, 0, std::max(static_cast<int>(text.right - text.left) - exStatic::kWrapSlack, 1), 0};
+    const int height = text_.empty() ? 0 : MeasureText(text_.c_str(), kTextFormat, Handle(), Font(), measured);
+    if (height < iconSize.cy) text.top += iconSize.cy / 2 - height / 2;
+    SetWindowPos(message_.Handle(), nullptr, text.left, text.top, text.right - text.left, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
-    // The last glyph's ink may pass the measured extent by a pixel or two;
-    // clipped at the rectangle it vanished (seen under Wine).
-    DrawTextW(dc, text_.c_str(), -1, &textRect, kTextFormat | DT_NOCLIP);
-    SetBkMode(dc, previousMode);
-    if (previousFont != nullptr) SelectObject(dc, previousFont);
+void exMessageBox::OnDraw(HDC dc, const RECT& client) {
+    if (icon_ == nullptr) return;
+    const RECT content = ContentArea(client);
+    const SIZE iconSize = IconBitmapSize(icon_);
+    DrawIconEx(dc, content.left, content.top, icon_, iconSize.cx, iconSize.cy, 0, nullptr, DI_NORMAL);
 }
 
 // Esc or the close box on a box without a Cancel button: the type's own
@@ -421,7 +440,7 @@ LRESULT exMessageBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             checkState_ = ::SendMessageW(checkBox_.Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
         break;
     case WM_PAINT:
-        // Icon and text are the dialog's own drawing, so it paints in both modes.
+        // The icon is the dialog's own drawing, so it paints in both modes.
         PaintClient(Handle(), Font(), true);
         return 0;
     case WM_ERASEBKGND:

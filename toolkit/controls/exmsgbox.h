@@ -8,6 +8,7 @@
 #include "exbasedlg.h"
 #include "exbutton.h"
 #include "excheckbox.h"
+#include "exstatic.h"
 
 // Shows a modal message box and returns the id of the button that closed it
 // (IDOK, IDCANCEL, IDYES, IDNO, ...), or -1 when no box could be made.
@@ -43,6 +44,9 @@ public:
 private:
     void PrepareButtons();
     void PrepareCheckBox();
+    void PrepareMessage();
+    void PlaceMessage();
+    RECT ContentArea(const RECT& client) const;
     void SizeAndPlace();
     RECT WorkArea() const;
     int FitCaption(int windowWidth, int maxWidth) const;
@@ -58,4 +62,5 @@ private:
     bool checkState_;
     exButton buttons_[3];
     exCheckBox checkBox_;
+    exStatic message_;
 };

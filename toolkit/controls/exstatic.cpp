@@ -38,6 +38,8 @@ void LinePart(HDC dc, int left, int right, int y, bool systemColors) {
 UINT StaticStyleFlags(LONG style, bool hidePrefix) {
     UINT flags = DT_WORDBREAK | DT_NOCLIP;
     if ((style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP) flags |= DT_SINGLELINE;
+    // Laid out as an edit control lays it out, tabs included: a message box's text.
+    if ((style & SS_EDITCONTROL) != 0) flags |= DT_EDITCONTROL | DT_EXPANDTABS;
     if ((style & SS_NOPREFIX) != 0)
         flags |= DT_NOPREFIX;
     else if (hidePrefix)

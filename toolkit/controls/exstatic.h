@@ -17,6 +17,8 @@ class exStatic : public exWnd, public extheme_control {
 public:
     // The text colour that follows the theme.
     static constexpr COLORREF kThemeTextColor = 0xFFFFFFFF;
+    // The room wrapped text leaves at the right of its control.
+    static constexpr int kWrapSlack = 2;
 
     exStatic() = default;
     ~exStatic() override;
@@ -45,7 +47,6 @@ protected:
     UINT TextFlags() const;
     // Where wrapped text is laid out within `rect`.
     RECT WrapArea(RECT rect) const;
-    static constexpr int kWrapSlack = 2;
     // Resizes the window so that its client area is `clientWidth` x
     // `clientHeight` (a negative width keeps the width); nothing when equal.
     void ResizeClient(int clientWidth, int clientHeight);
