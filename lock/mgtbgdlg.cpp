@@ -121,6 +121,8 @@ unsigned long mgtBgDlg::Decodes() {
 
 BOOL mgtBgDlg::OnInitDialog() {
     mgtBaseDlg::OnInitDialog();
+    // Right to left too, the cover shows the picture as it is, not its mirror image.
+    ModifyStyleEx(WS_EX_LAYOUTRTL, 0, false);
     // The first frame is the plain colour, filled straight onto the window:
     // the screen is covered before a screen-sized bitmap, the clock's fonts
     // or the picture exist. The picture's read starts now; the rest is

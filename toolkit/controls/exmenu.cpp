@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "../draw/offscreenbuffer.h"
+#include "../draw/mirroring.h"
 #include "../draw/shapes.h"
 #include "../theme/extheme.h"
 #include "../window/changes.h"
+#include "../window/layoutdirection.h"
 
 namespace {
 
@@ -173,7 +175,8 @@ bool InsertAtEnd(HMENU menu, UINT id, const exstring& text, HMENU subMenu, bool 
     std::vector<wchar_t> buffer(text.begin(), text.end());
     buffer.push_back(L'\0');
     MENUITEMINFOW info = ItemInfo(MIIM_STRING | MIIM_ID | MIIM_FTYPE | (subMenu != nullptr ? MIIM_SUBMENU : 0u));
-    info.fType = (separator ? MFT_SEPARATOR : MFT_STRING) | (ownerDraw ? MFT_OWNERDRAW : 0u) | extraType;
+    info.fType = (separator ? MFT_SEPARATOR : MFT_STRING) | (ownerDraw ? MFT_OWNERDRAW : 0u) | extraType |
+                 (IsRightToLeft() ? MFT_RIGHTORDER | MFT_RIGHTJUSTIFY : 0u);
     info.dwTypeData = buffer.data();
     info.hSubMenu = subMenu;
     info.wID = subMenu != nullptr ? static_cast<UINT>(reinterpret_cast<UINT_PTR>(subMenu)) : id;
@@ -462,7 +465,7 @@ int exMenu::DrawSubmenuArrow(HDC dc, RECT* area, UINT itemState, bool measureOnl
 
 int exMenu::DrawItemText(HDC dc, RECT* area, exstring text, UINT itemState, bool measureOnly) {
     if (dc == nullptr || area == nullptr) return 0;
-    const UINT flags = (itemState & ODS_NOACCEL) != 0 ? DT_HIDEPREFIX : 0u;
+    const UINT flags = ((itemState & ODS_NOACCEL) != 0 ? DT_HIDEPREFIX : 0u) | ReadingOrderFormat(dc);
     if (!measureOnly) SetTextColor(dc, ItemTextColor(itemState));
     if (IsMenuBar()) {
         if (measureOnly) return TextWidth(dc, text, flags);
@@ -692,7 +695,13 @@ bool exMenu::CheckRadio(UINT first, UINT last, UINT checkId) {
 int exMenu::TrackPopup(int x, int y, HWND owner) {
     if (menu_ == nullptr) return 0;
     RecordTrackedMenu(menu_);
-    return TrackPopupMenu(menu_, 0, x, y, 0, owner, nullptr);
+    // Right to left, the menu is mirrored and opens leftwards from x.
+    const UINT flags = IsRightToLeft() ? TPM_LAYOUTRTL | TPM_RIGHTALIGN : 0u;
+    return TrackPopupMenu(menu_, flags, x, y, 0, owner, nullptr);
+}
+
+int exMenu::TrackPopupUnder(const RECT& anchor, HWND owner) {
+    return TrackPopup(IsRightToLeft() ? anchor.right : anchor.left, anchor.bottom, owner);
 }
 
 int exMenu::GetItemCount() const {

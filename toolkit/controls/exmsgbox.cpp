@@ -9,6 +9,7 @@
 #include "../../text/pathutil.h"
 #include "../../text/textutil.h"
 #include "../draw/exfont.h"
+#include "../draw/mirroring.h"
 #include "../theme/extheme.h"
 #include "../window/exapp.h"
 #include "exsysicon.h"
@@ -370,7 +371,7 @@ void exMessageBox::OnDraw(HDC dc, const RECT& client) {
     SIZE iconSize{0, 0};
     if (icon_ != nullptr) {
         iconSize = IconBitmapSize(icon_);
-        DrawIconEx(dc, content.left, content.top, icon_, iconSize.cx, iconSize.cy, 0, nullptr, DI_NORMAL);
+        DrawIconUnmirrored(dc, content.left, content.top, icon_, iconSize.cx, iconSize.cy);
         textRect.left += iconSize.cx + metrics.marginX;
     }
     if (text_.empty()) return;
@@ -382,7 +383,7 @@ void exMessageBox::OnDraw(HDC dc, const RECT& client) {
 
     // The last glyph's ink may pass the measured extent by a pixel or two;
     // clipped at the rectangle it vanished (seen under Wine).
-    DrawTextW(dc, text_.c_str(), -1, &textRect, kTextFormat | DT_NOCLIP);
+    DrawTextW(dc, text_.c_str(), -1, &textRect, kTextFormat | DT_NOCLIP | ReadingOrderFormat(dc));
     SetBkMode(dc, previousMode);
     if (previousFont != nullptr) SelectObject(dc, previousFont);
 }
