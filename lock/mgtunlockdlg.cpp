@@ -9,6 +9,7 @@
 #include "../toolkit/draw/exfont.h"
 #include "../toolkit/controls/exmenu.h"
 #include "../toolkit/controls/exsysicon.h"
+#include "../toolkit/controls/textfit.h"
 #include "../toolkit/theme/extheme.h"
 #include "../toolkit/draw/shapes.h"
 #include "guessthrottle.h"
@@ -98,6 +99,7 @@ BOOL mgtUnlockDlg::OnInitDialog() {
     // A relock keeps a wait that a killed lock had begun.
     if (Waiting()) GetLocalTime(&lastFailure_);
     UpdateWait();
+    FitDialogToTexts(window);
     PostMessageW(window, kCheckCapsLock, 0, 0);
     return TRUE;
 }
@@ -220,7 +222,7 @@ void mgtUnlockDlg::ShowOptionsMenu() {
     GetWindowRect(options_.Handle(), &button);
     exMenu& menu = services_.optionsMenu;
     menu.EnableItem(IDM_SHOW_HINT, !services_.settings.pwdHint.empty(), false);
-    menu.TrackPopup(button.left, button.bottom, Handle());
+    menu.TrackPopupUnder(button, Handle());
 }
 
 void mgtUnlockDlg::ShowHint() {

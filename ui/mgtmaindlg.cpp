@@ -11,6 +11,7 @@
 #include "../toolkit/controls/exmenu.h"
 #include "../toolkit/controls/exmsgbox.h"
 #include "../toolkit/controls/exsysicon.h"
+#include "../toolkit/controls/textfit.h"
 #include "../toolkit/theme/extheme.h"
 #include "mgtinputdlg.h"
 #include "settingsmenu.h"
@@ -70,6 +71,7 @@ BOOL mgtMainDlg::OnInitDialog() {
     SetWindowTextW(version_.Handle(), strings.GetText(L"global", L"version", services_.version).c_str());
     SetWindowTextW(maker_.Handle(), kMakerName);
     SetWindowTextW(link_.Handle(), kProductWebAddress);
+    FitDialogToTexts(window);
     StackInfoLines();
     return TRUE;
 }
@@ -112,7 +114,7 @@ void mgtMainDlg::ShowSettingsMenu() {
     RefreshSettingsMarks(services_.settingsMenu, services_.settings);
     RECT button{};
     GetWindowRect(settings_.Handle(), &button);
-    services_.settingsMenu.TrackPopup(button.left, button.bottom, Handle());
+    services_.settingsMenu.TrackPopupUnder(button, Handle());
 }
 
 void mgtMainDlg::SetPassword() {

@@ -1,0 +1,175 @@
+#include "textfit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "../draw/exfont.h"
+#include "../window/exwnd.h"
+#include "../window/placement.h"
+
+namespace {
+
+enum class TextKind { kNone, kLine, kWrapped, kPushButton, kEdit };
+
+TextKind KindOf(HWND control) {
+    wchar_t name[16] = {};
+    GetClassNameW(control, name, 16);
+    const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+    if (_wcsicmp(name, L"Edit") == 0) return TextKind::kEdit;
+    if (_wcsicmp(name, L"Button") == 0) {
+        const LONG_PTR type = style & BS_TYPEMASK;
+        if (type == BS_GROUPBOX) return TextKind::kNone;
+        if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) return TextKind::kPushButton;
+        return TextKind::kLine;
+    }
+    if (_wcsicmp(name, L"Static") == 0) {
+        const LONG_PTR type = style & SS_TYPEMASK;
+        if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) return TextKind::kWrapped;
+        if (type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE) return TextKind::kLine;
+    }
+    return TextKind::kNone;
+}
+
+HFONT FontOf(HWND control) {
+    return reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+}
+
+RECT ChildRect(HWND dialog, HWND child) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+int Stretched(LONG edge, double factor) {
+    return static_cast<int>(std::lround(edge * factor));
+}
+
+std::vector<HWND> DirectChildren(HWND dialog) {
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM list) noexcept {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+}
+
+// An edit framed by a box of its own counts too: the box is what stretches.
+std::vector<HWND> AllChildren(HWND dialog) {
+    std::vector<HWND> children;
+    EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+// The factor that makes every child's text fit, across or down.
+double StretchNeeded(HWND dialog, bool across) {
+    double factor = 1.0;
+    for (HWND child : AllChildren(dialog)) {
+        const SIZE need = TextNeed(child);
+        RECT frame{};
+        GetWindowRect(child, &frame);
+        // The need is measured for the whole window, frame included.
+        factor = std::max(factor, across ? StretchFor(need.cx, frame.right - frame.left)
+                                         : StretchFor(need.cy, frame.bottom - frame.top));
+    }
+    return factor;
+}
+
+// The most the window may grow by and stay within its work area.
+double RoomToGrow(HWND dialog, bool across) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor)) return 1.0;
+    RECT window{}, client{};
+    GetWindowRect(dialog, &window);
+    GetClientRect(dialog, &client);
+    const int frame =
+        across ? (window.right - window.left) - client.right : (window.bottom - window.top) - client.bottom;
+    const RECT& work = monitor.rcWork;
+    const int room = (across ? work.right - work.left : work.bottom - work.top) - frame;
+    const int size = across ? client.right : client.bottom;
+    return size > 0 ? std::max(1.0, static_cast<double>(room) / size) : 1.0;
+}
+
+void Stretch(HWND dialog, double across, double down) {
+    for (HWND child : DirectChildren(dialog)) {
+        const RECT rect = StretchedRect(ChildRect(dialog, child), across, down);
+        SetWindowPos(child, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RECT client{};
+    GetClientRect(dialog, &client);
+    RECT outer = StretchedRect(client, across, down);
+    AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
+    RECT window{};
+    GetWindowRect(dialog, &window);
+    const RECT grown{window.left, window.top, window.left + outer.right - outer.left,
+                     window.top + outer.bottom - outer.top};
+    // Grown about its centre, and kept on its work area.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    POINT at{window.left, window.top};
+    if (GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor))
+        at = CenteredPosition(grown, window, monitor.rcWork);
+    SetWindowPos(dialog, nullptr, at.x, at.y, grown.right - grown.left, grown.bottom - grown.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace
+
+SIZE TextNeed(HWND control) {
+    const TextKind kind = KindOf(control);
+    if (kind == TextKind::kNone) return SIZE{0, 0};
+    const HFONT font = FontOf(control);
+    const int edgeX = GetSystemMetrics(SM_CXEDGE), edgeY = GetSystemMetrics(SM_CYEDGE);
+    if (kind == TextKind::kEdit) {
+        const FontMetrics metrics = MeasureFontMetrics(font);
+        return SIZE{0, metrics.height + 2 * edgeY + 2};
+    }
+    const exstring text = WindowTextOf(control);
+    if (text.empty()) return SIZE{0, 0};
+    RECT measured{0, 0, 0, 0};
+    UINT format = DT_SINGLELINE;
+    if (kind == TextKind::kWrapped) {
+        RECT client{};
+        GetClientRect(control, &client);
+        measured.right = client.right;
+        format = DT_WORDBREAK | DT_EDITCONTROL;
+    }
+    MeasureText(text.c_str(), format, control, font, measured);
+    RECT client{}, frame{};
+    GetClientRect(control, &client);
+    GetWindowRect(control, &frame);
+    const int frameX = (frame.right - frame.left) - client.right;
+    const int frameY = (frame.bottom - frame.top) - client.bottom;
+    // A push button's face keeps an edge and a pixel on each side.
+    const int padX = kind == TextKind::kPushButton ? 2 * (edgeX + 1) : 0;
+    const int padY = kind == TextKind::kPushButton ? 2 * edgeY : 0;
+    return SIZE{measured.right - measured.left + padX + frameX, measured.bottom - measured.top + padY + frameY};
+}
+
+double StretchFor(int needed, int available) {
+    if (needed <= available || available <= 0) return 1.0;
+    // A pixel more, against the rounding of the stretched edges.
+    return static_cast<double>(needed + 1) / available;
+}
+
+RECT StretchedRect(const RECT& rect, double across, double down) {
+    return RECT{Stretched(rect.left, across), Stretched(rect.top, down), Stretched(rect.right, across),
+                Stretched(rect.bottom, down)};
+}
+
+bool FitDialogToTexts(HWND dialog) {
+    if (dialog == nullptr) return false;
+    const double across = std::min(StretchNeeded(dialog, true), RoomToGrow(dialog, true));
+    if (across > 1.0) Stretch(dialog, across, 1.0);
+    // Wider, wrapped texts may need fewer lines now.
+    const double down = std::min(StretchNeeded(dialog, false), RoomToGrow(dialog, false));
+    if (down > 1.0) Stretch(dialog, 1.0, down);
+    return across > 1.0 || down > 1.0;
+}
