@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "lang/mgtmlang.h"
+#include "lock/mgtlocker.h"
+#include "lock/mgtunlockdlg.h"
 #include "res/resource.h"
 #include "settings/mgtsettings.h"
 #include "testsupport.h"
@@ -50,12 +52,21 @@ protected:
     void TearDown() override { SetRightToLeft(false); }
 };
 
-TEST_F(RightToLeft, TheMainWindowIsMirrored) {
+TEST_F(RightToLeft, TheProgramsWindowsAreMirrored) {
     ScratchRoots roots{L"mirroring"};
     mgtSettings settings{SettingsStore{roots.Machine(), roots.User()}};
     mgtMLang strings;
     exMenu menu;
+    const TestWindow owner(L"made left to right");
     SetRightToLeft(true);
+    // Owned by a window laid out left to right, as the lock's dialog is by its cover.
+    mgtLocker locker(nullptr, nullptr);
+    mgtUnlockDlg unlock(true, UnlockServices{settings, locker, strings, menu, nullptr, nullptr, nullptr});
+    ASSERT_TRUE(unlock.Create(owner.Handle()));
+    EXPECT_NE(GetWindowLongPtrW(unlock.Handle(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);
+    EXPECT_GT(WindowRectOf(GetDlgItem(unlock.Handle(), IDC_APP_ICON)).left,
+              WindowRectOf(GetDlgItem(unlock.Handle(), IDC_INFORMATION)).right);
+    DestroyWindow(unlock.Handle());
     mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr});
     ASSERT_TRUE(main.Create(nullptr));
     EXPECT_NE(GetWindowLongPtrW(main.Handle(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);

@@ -17,6 +17,7 @@
 #include "lock/mgtunlockdlg.h"
 #include "res/resource.h"
 #include "settings/mgtsettings.h"
+#include "settings/passwordcheck.h"
 #include "testsupport.h"
 #include "../../toolkit/controls/exmenu.h"
 #include "../../toolkit/theme/extheme.h"
@@ -74,8 +75,23 @@ std::string Misfit(HWND dialog, HWND control) {
            (EqualRect(&shown, &inDialog) ? "" : ", cut by the dialog's edge");
 }
 
+// Visible controls side by side never share a pixel.
+void AddOverlaps(HWND dialog, std::vector<std::string>& found) {
+    std::vector<HWND> shown;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+        if ((GetWindowLongPtrW(c, GWL_STYLE) & WS_VISIBLE) != 0) shown.push_back(c);
+    for (size_t i = 0; i < shown.size(); ++i)
+        for (size_t j = i + 1; j < shown.size(); ++j) {
+            RECT a = WindowRectOf(shown[i]), b = WindowRectOf(shown[j]), both{};
+            if (IntersectRect(&both, &a, &b))
+                found.push_back("\"" + WindowTextOf(shown[i]).ToUtf8() + "\" overlaps \"" +
+                                WindowTextOf(shown[j]).ToUtf8() + "\"");
+        }
+}
+
 std::vector<std::string> Misfits(HWND dialog) {
     std::vector<std::string> found;
+    AddOverlaps(dialog, found);
     std::function<void(HWND)> walk = [&](HWND parent) {
         for (HWND c = GetWindow(parent, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
             const std::string misfit = Misfit(parent, c);
@@ -143,6 +159,24 @@ TEST_F(TextFit, LongTextsGrowTheirDialogs) {
         strings.Set(section, key, strings.GetText(section, key) + L" " + strings.GetText(section, key) + L" " +
                                       strings.GetText(section, key));
     ExpectEveryDialogFits(strings);
+}
+
+// A line the lock adds after a wrong password wraps, however long its text.
+TEST_F(TextFit, TheLockLinesWrap) {
+    PasswordRecord record;
+    ASSERT_TRUE(SealPassword(L"open42", kTestPasswordRounds, record));
+    settings.SetPassword(record);
+    mgtMLang strings;
+    const exstring attempt = strings.GetText(L"password", L"attempts_one");
+    strings.Set(L"password", L"attempts_one", attempt + L"; " + attempt + L"; " + attempt + L"; " + attempt);
+    mgtLocker locker(nullptr, nullptr);
+    mgtUnlockDlg lock(false, UnlockServices{settings, locker, strings, menu, nullptr, nullptr, nullptr});
+    ASSERT_TRUE(lock.Create(nullptr));
+    SetDlgItemTextW(lock.Handle(), IDC_PASSWORD, L"wrong");
+    SendMessageW(lock.Handle(), WM_COMMAND, IDOK, 0);
+    ASSERT_EQ(lock.FailedAttempts(), 1);
+    for (const std::string& misfit : Misfits(lock.Handle())) ADD_FAILURE() << misfit;
+    DestroyWindow(lock.Handle());
 }
 
 // The check itself: a text set after the layout, too long for its button.

@@ -65,10 +65,49 @@ std::vector<HWND> AllChildren(HWND dialog) {
     return children;
 }
 
+bool Shown(HWND window) {
+    return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+// A single line (a label, a link) takes its text's width, not a stretched one.
+bool SizedToText(HWND dialog, HWND child) {
+    return GetParent(child) == dialog && KindOf(child) == TextKind::kLine;
+}
+
+// Where a control sized to its text must end: at the next shown control on
+// its right in the same band, or at the dialog's margin.
+LONG RightLimit(HWND dialog, HWND child) {
+    const std::vector<HWND> siblings = DirectChildren(dialog);
+    RECT client{};
+    GetClientRect(dialog, &client);
+    LONG margin = client.right;
+    for (HWND sibling : siblings) margin = std::min(margin, ChildRect(dialog, sibling).left);
+    const RECT rect = ChildRect(dialog, child);
+    LONG limit = client.right - std::max<LONG>(margin, 0);
+    for (HWND sibling : siblings) {
+        const RECT other = ChildRect(dialog, sibling);
+        if (sibling != child && Shown(sibling) && other.left > rect.left && other.top < rect.bottom &&
+            other.bottom > rect.top)
+            limit = std::min(limit, other.left);
+    }
+    return limit;
+}
+
+int SizedWidth(HWND control, const RECT& rect) {
+    return std::max<int>(rect.right - rect.left, TextNeed(control).cx);
+}
+
 // The factor that makes every child's text fit, across or down.
 double StretchNeeded(HWND dialog, bool across) {
     double factor = 1.0;
     for (HWND child : AllChildren(dialog)) {
+        if (across && SizedToText(dialog, child)) {
+            // Its left edge and its limit move apart as the layout stretches.
+            const RECT rect = ChildRect(dialog, child);
+            if (Shown(child))
+                factor = std::max(factor, StretchFor(SizedWidth(child, rect), RightLimit(dialog, child) - rect.left));
+            continue;
+        }
         const SIZE need = TextNeed(child);
         RECT frame{};
         GetWindowRect(child, &frame);
@@ -97,7 +136,9 @@ double RoomToGrow(HWND dialog, bool across) {
 
 void Stretch(HWND dialog, double across, double down) {
     for (HWND child : DirectChildren(dialog)) {
-        const RECT rect = StretchedRect(ChildRect(dialog, child), across, down);
+        const RECT before = ChildRect(dialog, child);
+        RECT rect = StretchedRect(before, across, down);
+        if (SizedToText(dialog, child)) rect.right = rect.left + SizedWidth(child, before);
         SetWindowPos(child, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
