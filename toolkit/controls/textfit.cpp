@@ -7,15 +7,23 @@
 #include "../draw/exfont.h"
 #include "../window/exwnd.h"
 #include "../window/placement.h"
+#include "exstatic.h"
 
 namespace {
 
 enum class TextKind { kNone, kLine, kWrapped, kPushButton, kEdit };
 
+// The style a control draws its text by: a custom-drawn static keeps the
+// one the application gave it apart from its window's SS_OWNERDRAW.
+LONG_PTR DrawnStyle(HWND control) {
+    const auto* custom = dynamic_cast<const exStatic*>(exWnd::FromHandle(control));
+    return custom != nullptr ? custom->StaticStyle() : GetWindowLongPtrW(control, GWL_STYLE);
+}
+
 TextKind KindOf(HWND control) {
     wchar_t name[16] = {};
     GetClassNameW(control, name, 16);
-    const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+    const LONG_PTR style = DrawnStyle(control);
     if (_wcsicmp(name, L"Edit") == 0) return TextKind::kEdit;
     if (_wcsicmp(name, L"Button") == 0) {
         const LONG_PTR type = style & BS_TYPEMASK;
