@@ -3,8 +3,6 @@
 // the right way round. English texts stand in for a right-to-left language.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "lang/mgtmlang.h"
 #include "lock/mgtlocker.h"
 #include "lock/mgtunlockdlg.h"
@@ -19,32 +17,19 @@
 
 namespace {
 
-// A 32-bit DIB on a memory DC, mirrored or not.
+// A white 32-bit canvas, mirrored or not, read by device column.
 struct Canvas {
-    Canvas(int w, int h, bool mirrored) : width(w), height(h) {
-        BITMAPINFO info{};
-        info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-        previous = SelectObject(dc, bitmap);
+    Canvas(int width, int height, bool mirrored) : dc(buffer.Get(nullptr, width, height)), width(width) {
         SetLayout(dc, mirrored ? LAYOUT_RTL : 0);
-        PatBlt(dc, 0, 0, w, h, WHITENESS);
+        PatBlt(dc, 0, 0, width, height, WHITENESS);
     }
-    ~Canvas() {
-        SelectObject(dc, previous);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    // By device column, whatever the layout.
     bool Inked(int x, int y) const {
         GdiFlush();
-        return (bits[y * width + x] & 0xFFFFFF) != 0xFFFFFF;
+        return (static_cast<const uint32_t*>(buffer.Bits())[y * width + x] & 0xFFFFFF) != 0xFFFFFF;
     }
-    int width, height;
+    OffscreenBuffer buffer{OffscreenBuffer::Kind::Dib32};
     HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ previous;
-    uint32_t* bits = nullptr;
+    int width;
 };
 
 class RightToLeft : public ::testing::Test {
@@ -52,32 +37,28 @@ protected:
     void TearDown() override { SetRightToLeft(false); }
 };
 
+// The lock's dialog is owned by its cover, which keeps left to right: the
+// dialog is mirrored all the same. Each leads with its icon on the right.
 TEST_F(RightToLeft, TheProgramsWindowsAreMirrored) {
     ScratchRoots roots{L"mirroring"};
-    mgtSettings settings{SettingsStore{roots.Machine(), roots.User()}};
+    mgtSettings settings{roots.Store()};
     mgtMLang strings;
     exMenu menu;
+    mgtLocker locker(nullptr, nullptr);
     const TestWindow owner(L"made left to right");
     SetRightToLeft(true);
-    // Owned by a window laid out left to right, as the lock's dialog is by its cover.
-    mgtLocker locker(nullptr, nullptr);
     mgtUnlockDlg unlock(true, UnlockServices{settings, locker, strings, menu, nullptr, nullptr, nullptr});
-    ASSERT_TRUE(unlock.Create(owner.Handle()));
-    EXPECT_NE(GetWindowLongPtrW(unlock.Handle(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);
-    EXPECT_GT(WindowRectOf(GetDlgItem(unlock.Handle(), IDC_APP_ICON)).left,
-              WindowRectOf(GetDlgItem(unlock.Handle(), IDC_INFORMATION)).right);
-    DestroyWindow(unlock.Handle());
     mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr});
-    ASSERT_TRUE(main.Create(nullptr));
-    EXPECT_NE(GetWindowLongPtrW(main.Handle(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);
-    // The icon leads on the right, the buttons follow on the left.
-    EXPECT_GT(WindowRectOf(GetDlgItem(main.Handle(), IDC_APP_ICON)).left,
-              WindowRectOf(GetDlgItem(main.Handle(), IDC_LOCK_NOW)).right);
-    DestroyWindow(main.Handle());
+    ASSERT_TRUE(unlock.Create(owner.Handle()) && main.Create(nullptr));
+    for (const auto& [dialog, follower] : {std::pair{unlock.Handle(), IDC_INFORMATION}, {main.Handle(), IDC_LOCK_NOW}}) {
+        EXPECT_NE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);
+        EXPECT_GT(WindowRectOf(GetDlgItem(dialog, IDC_APP_ICON)).left, WindowRectOf(GetDlgItem(dialog, follower)).right);
+        DestroyWindow(dialog);
+    }
 }
 
 // Text drawn through a buffer into a mirrored target: "L" keeps its stem on
-// the left of its ink, which a plain buffer would have turned to the right.
+// the left of its ink, where a plain buffer would turn it to the right.
 TEST_F(RightToLeft, BufferedTextIsNotReversed) {
     Canvas target(120, 60, true);
     OffscreenBuffer buffer(OffscreenBuffer::Kind::Dib32);
@@ -85,23 +66,18 @@ TEST_F(RightToLeft, BufferedTextIsNotReversed) {
     ASSERT_NE(dc, nullptr);
     LOGFONTW big{};
     big.lfHeight = -48;
-    wcscpy(big.lfFaceName, L"Tahoma");
     const HFONT font = CreateFontIndirectW(&big);
     const HGDIOBJ previous = SelectObject(dc, font);
     PatBlt(dc, 0, 0, 100, 60, WHITENESS);
-    SetBkMode(dc, TRANSPARENT);
     TextOutW(dc, 20, 4, L"L", 1);
     BitBlt(target.dc, 10, 0, 100, 60, dc, 0, 0, SRCCOPY);
-    SelectObject(dc, previous);
-    DeleteObject(font);
-
+    DeleteObject(SelectObject(dc, previous));
     int first = -1, last = -1, stem = -1, stemInk = 0;
     for (int x = 0; x < target.width; ++x) {
         int ink = 0;
-        for (int y = 0; y < target.height; ++y) ink += target.Inked(x, y) ? 1 : 0;
-        if (ink == 0) continue;
-        if (first < 0) first = x;
-        last = x;
+        for (int y = 0; y < 60; ++y) ink += target.Inked(x, y) ? 1 : 0;
+        if (ink > 0 && first < 0) first = x;
+        if (ink > 0) last = x;
         if (ink > stemInk) stemInk = ink, stem = x;
     }
     ASSERT_GE(first, 0) << "nothing drawn";
@@ -112,13 +88,11 @@ TEST_F(RightToLeft, BufferedTextIsNotReversed) {
 // fills the same logical rectangle.
 TEST_F(RightToLeft, ShapesLandWhereGdiDraws) {
     for (const bool mirrored : {false, true}) {
-        SCOPED_TRACE(mirrored ? "mirrored" : "plain");
         Canvas gdi(100, 40, mirrored), shape(100, 40, mirrored);
-        const RECT rect{5, 5, 45, 35};
-        SolidFill(gdi.dc, rect, RGB(200, 0, 0));
-        RoundedRect(shape.dc, rect, RGB(200, 0, 0), RGB(200, 0, 0), 1.0f);
+        SolidFill(gdi.dc, RECT{5, 5, 45, 35}, RGB(200, 0, 0));
+        RoundedRect(shape.dc, RECT{5, 5, 45, 35}, RGB(200, 0, 0), RGB(200, 0, 0), 1.0f);
         for (const int x : {10, 25, 40, 60, 75, 90})
-            EXPECT_EQ(shape.Inked(x, 20), gdi.Inked(x, 20)) << "device column " << x;
+            EXPECT_EQ(shape.Inked(x, 20), gdi.Inked(x, 20)) << (mirrored ? "mirrored" : "plain") << ", column " << x;
     }
 }
 

@@ -54,6 +54,19 @@ int Stretched(LONG edge, double factor) {
     return static_cast<int>(std::lround(edge * factor));
 }
 
+// How much a layout must stretch so that `needed` fits `available`: 1 or more.
+double StretchFor(int needed, int available) {
+    if (needed <= available || available <= 0) return 1.0;
+    // A pixel more, against the rounding of the stretched edges.
+    return static_cast<double>(needed + 1) / available;
+}
+
+// `rect` with its edges moved by the factors, away from the origin.
+RECT StretchedRect(const RECT& rect, double across, double down) {
+    return RECT{Stretched(rect.left, across), Stretched(rect.top, down), Stretched(rect.right, across),
+                Stretched(rect.bottom, down)};
+}
+
 std::vector<HWND> DirectChildren(HWND dialog) {
     std::vector<HWND> children;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
@@ -200,17 +213,6 @@ SIZE TextNeed(HWND control) {
     const int padX = kind == TextKind::kPushButton ? 2 * (edgeX + 1) : 0;
     const int padY = kind == TextKind::kPushButton ? 2 * edgeY : 0;
     return SIZE{measured.right - measured.left + padX + frameX, measured.bottom - measured.top + padY + frameY};
-}
-
-double StretchFor(int needed, int available) {
-    if (needed <= available || available <= 0) return 1.0;
-    // A pixel more, against the rounding of the stretched edges.
-    return static_cast<double>(needed + 1) / available;
-}
-
-RECT StretchedRect(const RECT& rect, double across, double down) {
-    return RECT{Stretched(rect.left, across), Stretched(rect.top, down), Stretched(rect.right, across),
-                Stretched(rect.bottom, down)};
 }
 
 bool FitDialogToTexts(HWND dialog) {

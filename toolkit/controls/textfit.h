@@ -10,11 +10,6 @@
 // control does not care about (no text, or an edit's width).
 SIZE TextNeed(HWND control);
 
-// How much a layout must stretch so that `needed` fits `available`: 1 or more.
-double StretchFor(int needed, int available);
-// `rect` with its edges moved by the factors, away from the origin.
-RECT StretchedRect(const RECT& rect, double across, double down);
-
 // Stretches the dialog's children and client area until every text fits, or
 // the window fills its work area; true when anything changed.
 bool FitDialogToTexts(HWND dialog);
