@@ -8,6 +8,7 @@
 #include "../text/pathutil.h"
 #include "../toolkit/draw/expaintdc.h"
 #include "../toolkit/draw/shapes.h"
+#include "../toolkit/window/layoutdirection.h"
 #include "backgroundlayout.h"
 #include "pictureheader.h"
 #include "picturedecode.h"
@@ -225,7 +226,7 @@ RECT mgtBgDlg::PlaceClock(const RECT& virtualScreen, const RECT& primary) {
     const RECT none{0, 0, 0, 0};
     if (!settings_.showClock) return none;
     const RECT area = ClockArea(POINT{primary.left - virtualScreen.left, primary.top - virtualScreen.top},
-                                SIZE{primary.right - primary.left, primary.bottom - primary.top});
+                                SIZE{primary.right - primary.left, primary.bottom - primary.top}, IsRightToLeft());
     return area.right > area.left && clockFonts_.Make(area) ? area : none;
 }
 
