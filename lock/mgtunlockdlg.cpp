@@ -177,7 +177,8 @@ void mgtUnlockDlg::StackLines() {
     for (const exStatic* line : {&lockedByLine_, &attemptsLine_}) {
         if (line->Handle() == nullptr) continue;
         const RECT rect = RectInDialog(window, line->Handle());
-        SetWindowPos(line->Handle(), nullptr, rect.left, bottom + gap, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(line->Handle(), nullptr, rect.left, bottom + gap, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         bottom += gap + rect.bottom - rect.top;
     }
     RECT client{}, frame{};

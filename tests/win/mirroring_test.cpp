@@ -50,9 +50,9 @@ TEST_F(RightToLeft, TheProgramsWindowsAreMirrored) {
     mgtUnlockDlg unlock(true, UnlockServices{settings, locker, strings, menu, nullptr, nullptr, nullptr});
     mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr});
     ASSERT_TRUE(unlock.Create(owner.Handle()) && main.Create(nullptr));
-    for (const auto& [dialog, follower] : {std::pair{unlock.Handle(), IDC_INFORMATION}, {main.Handle(), IDC_LOCK_NOW}}) {
+    for (const auto& [dialog, next] : {std::pair{unlock.Handle(), IDC_INFORMATION}, {main.Handle(), IDC_LOCK_NOW}}) {
         EXPECT_NE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);
-        EXPECT_GT(WindowRectOf(GetDlgItem(dialog, IDC_APP_ICON)).left, WindowRectOf(GetDlgItem(dialog, follower)).right);
+        EXPECT_GT(WindowRectOf(GetDlgItem(dialog, IDC_APP_ICON)).left, WindowRectOf(GetDlgItem(dialog, next)).right);
         DestroyWindow(dialog);
     }
 }
