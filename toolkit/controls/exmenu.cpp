@@ -175,8 +175,7 @@ bool InsertAtEnd(HMENU menu, UINT id, const exstring& text, HMENU subMenu, bool 
     std::vector<wchar_t> buffer(text.begin(), text.end());
     buffer.push_back(L'\0');
     MENUITEMINFOW info = ItemInfo(MIIM_STRING | MIIM_ID | MIIM_FTYPE | (subMenu != nullptr ? MIIM_SUBMENU : 0u));
-    info.fType = (separator ? MFT_SEPARATOR : MFT_STRING) | (ownerDraw ? MFT_OWNERDRAW : 0u) | extraType |
-                 (IsRightToLeft() ? MFT_RIGHTORDER | MFT_RIGHTJUSTIFY : 0u);
+    info.fType = (separator ? MFT_SEPARATOR : MFT_STRING) | (ownerDraw ? MFT_OWNERDRAW : 0u) | extraType;
     info.dwTypeData = buffer.data();
     info.hSubMenu = subMenu;
     info.wID = subMenu != nullptr ? static_cast<UINT>(reinterpret_cast<UINT_PTR>(subMenu)) : id;
@@ -695,8 +694,11 @@ bool exMenu::CheckRadio(UINT first, UINT last, UINT checkId) {
 int exMenu::TrackPopup(int x, int y, HWND owner) {
     if (menu_ == nullptr) return 0;
     RecordTrackedMenu(menu_);
-    // Right to left, the menu is mirrored and opens leftwards from x.
-    const UINT flags = IsRightToLeft() ? TPM_LAYOUTRTL | TPM_RIGHTALIGN : 0u;
+    // Right to left, the menu is mirrored, and the mirrored layout swaps the
+    // alignment too: x is then the menu's right edge. Its owner-drawn items
+    // read right to left by their mirrored DC; MFT_RIGHTORDER is not set,
+    // since it shares its bit with MF_SYSMENU, which Wine draws as a window icon.
+    const UINT flags = IsRightToLeft() ? TPM_LAYOUTRTL : 0u;
     return TrackPopupMenu(menu_, flags, x, y, 0, owner, nullptr);
 }
 
