@@ -5,6 +5,7 @@
 #include "../base/diagnostics.h"
 #include "../base/excmdline.h"
 #include "../lang/displaylanguages.h"
+#include "../lang/languages.h"
 #include "../lock/mgtunlockdlg.h"
 #include "../res/resource.h"
 #include "../settings/accessshortcuts.h"
@@ -15,6 +16,7 @@
 #include "../toolkit/controls/exsysicon.h"
 #include "../toolkit/controls/exmsgbox.h"
 #include "../toolkit/theme/extheme.h"
+#include "../toolkit/window/layoutdirection.h"
 #include "../ui/mgtmaindlg.h"
 #include "../ui/settingsmenu.h"
 #include "../lock/lockchannel.h"
@@ -212,6 +214,8 @@ void mgtApp::ShowMainWindow() {
 
 void mgtApp::LoadLanguage() {
     strings_.Load(CatalogueForUser(settings_.language));
+    // Windows made from now on read the language's way.
+    SetRightToLeft(IsRightToLeftLanguage(strings_.Language().tag));
     formattedVersion_.clear();
 }
 

@@ -84,12 +84,12 @@ UINT MillisecondsToNextMinute(const SYSTEMTIME& now) {
     return 60000 - (second * 1000 + millisecond);
 }
 
-RECT ClockArea(POINT primaryOrigin, SIZE primarySize) {
+RECT ClockArea(POINT primaryOrigin, SIZE primarySize, bool fromRight) {
     const LONG margin = primarySize.cy / 24;
     const LONG height = std::min(primarySize.cy - 2 * margin, primarySize.cy / 4);
     const LONG width = std::min(primarySize.cx - 2 * margin, primarySize.cy * 4 / 5);
     if (height <= 0 || width <= 0) return RECT{0, 0, 0, 0};
-    const LONG left = primaryOrigin.x + margin;
+    const LONG left = fromRight ? primaryOrigin.x + primarySize.cx - margin - width : primaryOrigin.x + margin;
     const LONG bottom = primaryOrigin.y + primarySize.cy - margin;
     return RECT{left, bottom - height, left + width, bottom};
 }

@@ -21,10 +21,11 @@ ClockText FormatClock(const SYSTEMTIME& when);
 // timer re-armed with it each time never drifts off the minute.
 UINT MillisecondsToNextMinute(const SYSTEMTIME& now);
 
-// Where the clock may draw: a band in the lower-left corner of the primary
-// monitor, given the monitor's place within the background bitmap. Its size
-// depends on the monitor alone, so the same band is restored every minute.
-RECT ClockArea(POINT primaryOrigin, SIZE primarySize);
+// Where the clock may draw: a band in the lower corner of the primary monitor
+// where reading starts (the left, or the right for a right-to-left
+// language), given the monitor's place within the background bitmap. Its
+// size depends on the monitor alone, so the same band is restored every minute.
+RECT ClockArea(POINT primaryOrigin, SIZE primarySize, bool fromRight = false);
 
 // The two fonts of the clock, sized for the area's height.
 class ClockFonts {

@@ -10,6 +10,7 @@
 #include "../toolkit/draw/expaintdc.h"
 #include "../toolkit/draw/shapes.h"
 #include "../toolkit/window/accessibility.h"
+#include "../toolkit/window/layoutdirection.h"
 #include "backgroundlayout.h"
 #include "pictureheader.h"
 #include "picturedecode.h"
@@ -122,6 +123,8 @@ unsigned long mgtBgDlg::Decodes() {
 
 BOOL mgtBgDlg::OnInitDialog() {
     mgtBaseDlg::OnInitDialog();
+    // Right to left too, the cover shows the picture as it is, not its mirror image.
+    ModifyStyleEx(WS_EX_LAYOUTRTL, 0, false);
     // The first frame is the plain colour, filled straight onto the window:
     // the screen is covered before a screen-sized bitmap, the clock's fonts
     // or the picture exist. The picture's read starts now; the rest is
@@ -224,7 +227,7 @@ RECT mgtBgDlg::PlaceClock(const RECT& virtualScreen, const RECT& primary) {
     const RECT none{0, 0, 0, 0};
     if (!settings_.showClock) return none;
     const RECT area = ClockArea(POINT{primary.left - virtualScreen.left, primary.top - virtualScreen.top},
-                                SIZE{primary.right - primary.left, primary.bottom - primary.top});
+                                SIZE{primary.right - primary.left, primary.bottom - primary.top}, IsRightToLeft());
     return area.right > area.left && clockFonts_.Make(area) ? area : none;
 }
 

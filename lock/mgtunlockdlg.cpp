@@ -1,5 +1,6 @@
 #include "mgtunlockdlg.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "../base/diagnostics.h"
@@ -11,6 +12,7 @@
 #include "../toolkit/draw/exfont.h"
 #include "../toolkit/controls/exmenu.h"
 #include "../toolkit/controls/exsysicon.h"
+#include "../toolkit/controls/textfit.h"
 #include "../toolkit/theme/extheme.h"
 #include "../toolkit/draw/shapes.h"
 #include "../toolkit/window/accessibility.h"
@@ -104,6 +106,7 @@ BOOL mgtUnlockDlg::OnInitDialog() {
     // A relock keeps a wait that a killed lock had begun.
     if (Waiting()) GetLocalTime(&lastFailure_);
     UpdateWait();
+    FitDialogToTexts(window);
     PostMessageW(window, kCheckCapsLock, 0, 0);
     return TRUE;
 }
@@ -153,30 +156,51 @@ void mgtUnlockDlg::UpdateWait() {
     UpdateControls();
 }
 
-// A line of text below the buttons, in a row the dialog grows for; each new
-// line goes below the last.
+namespace {
+
+RECT RectInDialog(HWND dialog, HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+} // namespace
+
+// A line of text below the buttons, as wide as the field; the lines wrap
+// rather than run past the dialog's edge, in any language.
 bool mgtUnlockDlg::AddLine(exStatic& line) {
     const HWND window = Handle();
-    RECT field{}, ok{}, last{};
     // In a colour scheme the field is framed by a box of its own: align with the frame.
     const HWND fieldParent = GetParent(password_.Handle());
-    GetWindowRect(fieldParent != window ? fieldParent : password_.Handle(), &field);
-    GetWindowRect(ok_.Handle(), &ok);
-    last = ok;
-    if (lockedByLine_.Handle() != nullptr) GetWindowRect(lockedByLine_.Handle(), &last);
-    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&field), 2);
-    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&ok), 2);
-    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&last), 2);
+    const RECT field = RectInDialog(window, fieldParent != window ? fieldParent : password_.Handle());
+    const RECT ok = RectInDialog(window, ok_.Handle());
     const int lineHeight = MeasureFontMetrics(Font()).height;
-    const int gap = (ok.top - field.bottom) / 2;
-    line.SetFixedHeight(true);
-    const RECT where{field.left, last.bottom + gap, field.right, last.bottom + gap + lineHeight};
-    if (!line.SubclassWindow(CreateTextLine(window, where, exstring()))) return false;
-    RECT frame{};
+    const RECT where{field.left, ok.bottom, field.right, ok.bottom + lineHeight};
+    return line.SubclassWindow(CreateTextLine(window, where, exstring()));
+}
+
+void mgtUnlockDlg::StackLines() {
+    const HWND window = Handle();
+    const HWND fieldParent = GetParent(password_.Handle());
+    const RECT field = RectInDialog(window, fieldParent != window ? fieldParent : password_.Handle());
+    const RECT ok = RectInDialog(window, ok_.Handle());
+    const int gap = std::max<int>((ok.top - field.bottom) / 2, 1);
+    int bottom = ok.bottom;
+    for (const exStatic* line : {&lockedByLine_, &attemptsLine_}) {
+        if (line->Handle() == nullptr) continue;
+        const RECT rect = RectInDialog(window, line->Handle());
+        SetWindowPos(line->Handle(), nullptr, rect.left, bottom + gap, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        bottom += gap + rect.bottom - rect.top;
+    }
+    RECT client{}, frame{};
+    GetClientRect(window, &client);
     GetWindowRect(window, &frame);
-    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + lineHeight + gap,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    return true;
+    const int grow = bottom + gap - client.bottom;
+    if (grow != 0)
+        SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + grow,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void mgtUnlockDlg::ShowAttemptsLine(const exstring& text, bool announce) {
@@ -185,6 +209,7 @@ void mgtUnlockDlg::ShowAttemptsLine(const exstring& text, bool announce) {
         MakeLiveRegion(attemptsLine_.Handle(), LiveSetting::kPolite);
     }
     SetWindowTextW(attemptsLine_.Handle(), text.c_str());
+    StackLines();
     ShowWindow(attemptsLine_.Handle(), SW_SHOWNA);
     if (announce) AnnounceChange(attemptsLine_.Handle());
 }
@@ -207,6 +232,7 @@ void mgtUnlockDlg::SetLockedByText(const exstring& name) {
         swprintf(time, 64, L"%02u:%02u", lockedAt_.wHour, lockedAt_.wMinute);
     const exstring text = services_.strings.GetText(L"password", L"lockedby", name, time);
     SetWindowTextW(lockedByLine_.Handle(), text.c_str());
+    StackLines();
     ShowWindow(lockedByLine_.Handle(), SW_SHOWNA);
 }
 
@@ -237,7 +263,7 @@ void mgtUnlockDlg::ShowOptionsMenu() {
     GetWindowRect(options_.Handle(), &button);
     exMenu& menu = services_.optionsMenu;
     menu.EnableItem(IDM_SHOW_HINT, !services_.settings.pwdHint.empty(), false);
-    menu.TrackPopup(button.left, button.bottom, Handle());
+    menu.TrackPopupUnder(button, Handle());
 }
 
 void mgtUnlockDlg::ShowHint() {

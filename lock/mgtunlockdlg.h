@@ -74,6 +74,9 @@ private:
     void FocusPassword();
     void CountFailedAttempt();
     bool AddLine(exStatic& line);
+    // Each line as tall as its wrapped text, one under the other below the
+    // buttons; the dialog's height follows the last.
+    void StackLines();
     // `announce`: a screen reader speaks the new text.
     void ShowAttemptsLine(const exstring& text, bool announce);
     // "Locked by <user> at <time>", so that a passer-by knows whose desk it is.

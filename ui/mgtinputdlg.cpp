@@ -7,6 +7,7 @@
 #include "../settings/mgtsettings.h"
 #include "../text/textutil.h"
 #include "../toolkit/controls/exmsgbox.h"
+#include "../toolkit/controls/textfit.h"
 
 namespace {
 
@@ -101,6 +102,7 @@ BOOL mgtInputDlg::OnInitDialog() {
     confirmPassword_.SetCueBanner(Text(L"settings", L"confirmpwd"), true);
     hint_.SetCueBanner(Text(L"settings", L"pwdhint"), true);
     if (mgtSettings::IsBlankDigest(settings_.Password)) EnableWindow(deleteLink_.Handle(), FALSE);
+    FitDialogToTexts(window);
     FitLayout();
     capsLockNote_.Create(window, hint_.Handle(), Text(L"password", L"capslock"));
     CenterWindow();

@@ -11,6 +11,7 @@
 #include "../toolkit/controls/exmenu.h"
 #include "../toolkit/controls/exmsgbox.h"
 #include "../toolkit/controls/exsysicon.h"
+#include "../toolkit/controls/textfit.h"
 #include "../toolkit/theme/extheme.h"
 #include "mgtinputdlg.h"
 #include "settingsmenu.h"
@@ -66,7 +67,6 @@ BOOL mgtMainDlg::OnInitDialog() {
     SetWindowTextW(maker_.Handle(), kMakerName);
     SetWindowTextW(link_.Handle(), kProductWebAddress);
     ShowTexts();
-    StackInfoLines();
     return TRUE;
 }
 
@@ -76,6 +76,9 @@ void mgtMainDlg::ShowTexts() {
     SetWindowTextW(settings_.Handle(), strings.GetText(L"main", L"settings").c_str());
     SetWindowTextW(help_.Handle(), strings.GetText(L"global", L"help").c_str());
     SetWindowTextW(version_.Handle(), strings.GetText(L"global", L"version", services_.version).c_str());
+    // Measured again in each language: a longer text grows the window.
+    FitDialogToTexts(Handle());
+    StackInfoLines();
 }
 
 void mgtMainDlg::StackInfoLines() {
@@ -116,7 +119,7 @@ void mgtMainDlg::ShowSettingsMenu() {
     RefreshSettingsMarks(services_.settingsMenu, services_.settings);
     RECT button{};
     GetWindowRect(settings_.Handle(), &button);
-    services_.settingsMenu.TrackPopup(button.left, button.bottom, Handle());
+    services_.settingsMenu.TrackPopupUnder(button, Handle());
 }
 
 void mgtMainDlg::SetPassword() {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "lang/exmlang.h"
+#include "lang/languages.h"
 #include "testtext.h"
 
 namespace {
@@ -82,6 +83,19 @@ TEST(GetText, Placeholders) {
     EXPECT_EQ(table.GetText(EXT("global"), EXT("version"), EXT("%1%%")), exstring(EXT("Version %1%%")));
     EXPECT_EQ(table.GetText(EXT("global"), EXT("missing")), exstring());
     EXPECT_EQ(table.GetText(EXT("nowhere"), EXT("version")), exstring());
+}
+
+} // namespace
+
+namespace {
+
+TEST(Languages, RightToLeftByPrimaryTag) {
+    const struct {
+        const exchar* tag;
+        bool rightToLeft;
+    } cases[] = {{EXT("he"), true}, {EXT("ar-EG"), true}, {EXT("FA"), true}, {EXT("en"), false},
+                 {EXT("fr-CA"), false}, {EXT("hr"), false}, {EXT("arn"), false}, {EXT(""), false}};
+    for (const auto& c : cases) EXPECT_EQ(IsRightToLeftLanguage(c.tag), c.rightToLeft) << exstring(c.tag).ToUtf8();
 }
 
 } // namespace

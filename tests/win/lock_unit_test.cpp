@@ -10,6 +10,7 @@
 #include "lock/backgroundlayout.h"
 #include "lock/keyboardlayout.h"
 #include "lock/keyfilter.h"
+#include "lock/lockclock.h"
 #include "lock/mgtlocker.h"
 #include "lock/pictureheader.h"
 #include "testsupport.h"
@@ -142,6 +143,16 @@ TEST(BackgroundLayout, PrimaryMonitorWithinTheVirtualScreen) {
     const BackgroundLayout empty = LayoutBackground(Rect(0, 0, 0, 0), Rect(0, 0, 0, 0), SIZE{10, 20});
     EXPECT_EQ(empty.picture.right, 10);
     EXPECT_EQ(empty.picture.bottom, 20);
+}
+
+// Right to left, the clock keeps the same band in the other lower corner.
+TEST(LockClock, StartsInTheCornerWhereReadingStarts) {
+    const POINT origin{100, 40};
+    const SIZE monitor{1200, 800};
+    const RECT left = ClockArea(origin, monitor), right = ClockArea(origin, monitor, true);
+    EXPECT_EQ(left.left - origin.x, origin.x + monitor.cx - right.right);
+    EXPECT_EQ(left.right - left.left, right.right - right.left);
+    EXPECT_EQ(left.top, right.top);
 }
 
 TEST(PictureHeader, SizesOfTheCommonFormats) {

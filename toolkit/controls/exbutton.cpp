@@ -6,6 +6,7 @@
 
 #include "../draw/drawservices.h"
 #include "../draw/exfont.h"
+#include "../draw/mirroring.h"
 #include "../draw/shapes.h"
 #include "../theme/extheme.h"
 #include "exbasedlg.h"
@@ -157,7 +158,7 @@ UINT exButton::TextFormat(DWORD buttonStyle, bool showCues) {
 }
 
 void exButton::DrawButtonText(HDC dc, RECT& rect, const ButtonPaintState& state) {
-    DrawTextW(dc, text_.c_str(), -1, &rect, TextFormat(buttonStyle_, state.showCues));
+    DrawTextW(dc, text_.c_str(), -1, &rect, TextFormat(buttonStyle_, state.showCues) | ReadingOrderFormat(dc));
 }
 
 int exButton::PushButtonThemeState(const ButtonPaintState& state) const {
@@ -436,7 +437,7 @@ void exButton_Link::DrawState(HDC dc, const RECT& rect, int) {
     else if (prefixMode_ == kPrefixHide || !state.showCues) format |= DT_HIDEPREFIX;
     SetTextColor(dc, state.text);
     SetBkMode(dc, TRANSPARENT);
-    DrawTextW(dc, Text().c_str(), -1, &textRect, format);
+    DrawTextW(dc, Text().c_str(), -1, &textRect, format | ReadingOrderFormat(dc));
     const RECT underline{textRect.left, textRect.bottom - 1, textRect.right, textRect.bottom};
     SolidFill(dc, underline, state.text);
     if (state.drawFocus) FocusFrame(dc, rect, state.border);

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "../draw/exfont.h"
+#include "../draw/mirroring.h"
 #include "../draw/shapes.h"
 #include "../theme/extheme.h"
 #include "exbasedlg.h"
@@ -245,7 +246,7 @@ void exCheckBox::DrawState(HDC dc, const RECT& rect, int state) {
 
     SetTextColor(dc, paint.text);
     SetBkMode(dc, TRANSPARENT);
-    DrawTextW(dc, Text().c_str(), -1, &textRect, format);
+    DrawTextW(dc, Text().c_str(), -1, &textRect, format | ReadingOrderFormat(dc));
     if (paint.drawFocus && textWidth > 0) {
         InflateRect(&measured, 1, 1);
         FocusFrame(dc, measured, paint.text);

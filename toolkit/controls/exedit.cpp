@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "../draw/drawservices.h"
+#include "../draw/mirroring.h"
 #include "../draw/expaintdc.h"
 #include "../draw/shapes.h"
 #include "../theme/extheme.h"
@@ -166,7 +167,8 @@ void exEdit::PaintCue() {
     SetTextColor(dc, color);
     RECT format = client;
     SendMessage(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
-    DrawTextW(dc, (warning ? warning_ : banner_).c_str(), -1, &format, DT_SINGLELINE | DT_VCENTER);
+    DrawTextW(dc, (warning ? warning_ : banner_).c_str(), -1, &format,
+              DT_SINGLELINE | DT_VCENTER | ReadingOrderFormat(dc));
 }
 
 void exEdit::AdjustHeight() {

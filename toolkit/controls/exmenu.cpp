@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "../draw/offscreenbuffer.h"
+#include "../draw/mirroring.h"
 #include "../draw/shapes.h"
 #include "../theme/extheme.h"
 #include "../window/changes.h"
+#include "../window/layoutdirection.h"
 
 namespace {
 
@@ -462,7 +464,7 @@ int exMenu::DrawSubmenuArrow(HDC dc, RECT* area, UINT itemState, bool measureOnl
 
 int exMenu::DrawItemText(HDC dc, RECT* area, exstring text, UINT itemState, bool measureOnly) {
     if (dc == nullptr || area == nullptr) return 0;
-    const UINT flags = (itemState & ODS_NOACCEL) != 0 ? DT_HIDEPREFIX : 0u;
+    const UINT flags = ((itemState & ODS_NOACCEL) != 0 ? DT_HIDEPREFIX : 0u) | ReadingOrderFormat(dc);
     if (!measureOnly) SetTextColor(dc, ItemTextColor(itemState));
     if (IsMenuBar()) {
         if (measureOnly) return TextWidth(dc, text, flags);
@@ -692,7 +694,16 @@ bool exMenu::CheckRadio(UINT first, UINT last, UINT checkId) {
 int exMenu::TrackPopup(int x, int y, HWND owner) {
     if (menu_ == nullptr) return 0;
     RecordTrackedMenu(menu_);
-    return TrackPopupMenu(menu_, 0, x, y, 0, owner, nullptr);
+    // Right to left, the menu is mirrored, and the mirrored layout swaps the
+    // alignment too: x is then the menu's right edge. Its owner-drawn items
+    // read right to left by their mirrored DC; MFT_RIGHTORDER is not set,
+    // since it shares its bit with MF_SYSMENU, which Wine draws as a window icon.
+    const UINT flags = IsRightToLeft() ? TPM_LAYOUTRTL : 0u;
+    return TrackPopupMenu(menu_, flags, x, y, 0, owner, nullptr);
+}
+
+int exMenu::TrackPopupUnder(const RECT& anchor, HWND owner) {
+    return TrackPopup(IsRightToLeft() ? anchor.right : anchor.left, anchor.bottom, owner);
 }
 
 int exMenu::GetItemCount() const {

@@ -52,6 +52,8 @@ public:
     // A radio group checked with the plain check mark, not a bullet.
     bool CheckRadio(UINT first, UINT last, UINT checkId);
     int TrackPopup(int x, int y, HWND owner);
+    // Below `anchor` (screen coordinates), from its edge where reading starts.
+    int TrackPopupUnder(const RECT& anchor, HWND owner);
     int GetItemCount() const;
     exstring GetItemText(int position) const;
     bool ApplyOwnerDraw();

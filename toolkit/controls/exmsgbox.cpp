@@ -9,6 +9,7 @@
 #include "../../text/pathutil.h"
 #include "../../text/textutil.h"
 #include "../draw/exfont.h"
+#include "../draw/mirroring.h"
 #include "../theme/extheme.h"
 #include "../window/exapp.h"
 #include "exstatic.h"
@@ -403,7 +404,7 @@ void exMessageBox::OnDraw(HDC dc, const RECT& client) {
     if (icon_ == nullptr) return;
     const RECT content = ContentArea(client);
     const SIZE iconSize = IconBitmapSize(icon_);
-    DrawIconEx(dc, content.left, content.top, icon_, iconSize.cx, iconSize.cy, 0, nullptr, DI_NORMAL);
+    DrawIconUnmirrored(dc, content.left, content.top, icon_, iconSize.cx, iconSize.cy);
 }
 
 // Esc or the close box on a box without a Cancel button: the type's own

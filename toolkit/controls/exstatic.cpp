@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "../draw/drawservices.h"
+#include "../draw/mirroring.h"
 #include "../draw/shapes.h"
 #include "../theme/extheme.h"
 #include "exbasedlg.h"
@@ -100,7 +101,7 @@ void exStatic::AdjustHeight() {
 void exStatic::DrawStaticText(HDC dc, const RECT& rect) {
     if (text_.empty()) return;
     RECT area = WrapArea(rect);
-    DrawTextW(dc, text_.c_str(), -1, &area, TextFlags());
+    DrawTextW(dc, text_.c_str(), -1, &area, TextFlags() | ReadingOrderFormat(dc));
 }
 
 void exStatic::DrawState(HDC dc, const RECT& rect, int) {
@@ -256,7 +257,7 @@ void exPictureBox::AdjustHeight() {
 
 void exPictureBox::DrawStaticText(HDC dc, const RECT& rect) {
     if (icon_ == nullptr || iconWidth_ < 1 || iconHeight_ < 1) return;
-    DrawIconEx(dc, rect.left, rect.top, icon_, iconWidth_, iconHeight_, 0, nullptr, DI_NORMAL);
+    DrawIconUnmirrored(dc, rect.left, rect.top, icon_, iconWidth_, iconHeight_);
 }
 
 LRESULT exPictureBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

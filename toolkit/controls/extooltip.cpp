@@ -4,6 +4,7 @@
 
 #include "../../text/textutil.h"
 #include "../draw/shapes.h"
+#include "../draw/mirroring.h"
 #include "../theme/extheme.h"
 #include "../window/changes.h"
 #include "../window/exapp.h"
@@ -182,5 +183,5 @@ void exToolTipCtrl::DrawState(HDC dc, const RECT& rect, int) {
     SendMessage(TTM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&textRect));
     OffsetRect(&textRect, rect.left, rect.top);
     const UINT format = DT_WORDBREAK | DT_EDITCONTROL | ((style & TTS_NOPREFIX) != 0 ? DT_NOPREFIX : DT_HIDEPREFIX);
-    DrawTextW(dc, info.lpszText, -1, &textRect, format);
+    DrawTextW(dc, info.lpszText, -1, &textRect, format | ReadingOrderFormat(dc));
 }

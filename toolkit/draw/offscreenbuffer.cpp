@@ -52,11 +52,11 @@ HDC OffscreenBuffer::Get(HDC target, int width, int height) {
             return nullptr;
         }
     }
-    if (width < 1 || height < 1) return dc_;
+    if (width < 1 || height < 1) return MatchLayout(target);
     if (bitmapWidth_ >= width && bitmapHeight_ >= height) {
         usedWidth_ = width;
         usedHeight_ = height;
-        return dc_;
+        return MatchLayout(target);
     }
     void* bits = nullptr;
     HBITMAP larger = CreateBitmap(dc_, width, height, &bits);
@@ -69,5 +69,14 @@ HDC OffscreenBuffer::Get(HDC target, int width, int height) {
     bits_ = bits;
     bitmapWidth_ = usedWidth_ = width;
     bitmapHeight_ = usedHeight_ = height;
+    return MatchLayout(target);
+}
+
+// Drawn mirrored like its target, a buffer copies back the right way round: a
+// plain one would come out mirrored, text and all. Set again after every
+// bitmap change, since a memory DC mirrors about its bitmap's width.
+HDC OffscreenBuffer::MatchLayout(HDC target) {
+    const DWORD layout = target != nullptr ? GetLayout(target) : 0;
+    SetLayout(dc_, layout != GDI_ERROR ? (layout & LAYOUT_RTL) : 0);
     return dc_;
 }

@@ -15,7 +15,8 @@ public:
     OffscreenBuffer(const OffscreenBuffer&) = delete;
     OffscreenBuffer& operator=(const OffscreenBuffer&) = delete;
 
-    // The memory DC with a bitmap of at least width x height, or null.
+    // The memory DC with a bitmap of at least width x height, or null; laid
+    // out (mirrored or not) like `target`.
     HDC Get(HDC target, int width, int height);
     void Release();
 
@@ -29,6 +30,7 @@ public:
 
 private:
     HBITMAP CreateBitmap(HDC reference, int width, int height, void** bits) const;
+    HDC MatchLayout(HDC target);
 
     Kind kind_;
     HDC dc_ = nullptr;

@@ -7,6 +7,7 @@
 
 #include "../../base/uniquehandle.h"
 #include "gdiplusflat.h"
+#include "mirroring.h"
 
 namespace {
 
@@ -292,11 +293,13 @@ void RoundedRect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border, float
         return;
     }
     using namespace gdiplusflat;
+    const RECT device = DeviceRect(dc, rect);
+    const PlainLayoutScope plain(dc);
     Graphics graphics(dc);
     if (!graphics) return;
     Path path;
-    const float l = static_cast<float>(rect.left), t = static_cast<float>(rect.top);
-    const float r = static_cast<float>(rect.right), b = static_cast<float>(rect.bottom);
+    const float l = static_cast<float>(device.left), t = static_cast<float>(device.top);
+    const float r = static_cast<float>(device.right), b = static_cast<float>(device.bottom);
     path.Line(l + 5, t, r - 6, t);
     path.Arc(r - 11, t, 10, 10, -90, 90);
     path.Line(r - 1, t + 5, r - 1, b - 6);
@@ -311,14 +314,19 @@ void RoundedRect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border, float
 
 void FillCircle(HDC dc, int x, int y, int diameter, COLORREF color) {
     if (dc == nullptr || !IsColor(color) || !gdiplusflat::Available()) return;
+    const RECT device = DeviceRect(dc, RECT{x, y, x + diameter, y + diameter});
+    const PlainLayoutScope plain(dc);
     gdiplusflat::Graphics graphics(dc);
-    if (graphics) graphics.FillEllipse(ToArgb(color), x, y, diameter, diameter);
+    if (graphics) graphics.FillEllipse(ToArgb(color), device.left, device.top, diameter, diameter);
 }
 
 void CircleOutline(HDC dc, const RECT& rect, COLORREF color) {
     if (dc == nullptr || !IsColor(color) || !gdiplusflat::Available()) return;
+    // The outline covers its right edge's column too.
+    const RECT device = DeviceRect(dc, RECT{rect.left, rect.top, rect.right + 1, rect.bottom});
+    const PlainLayoutScope plain(dc);
     gdiplusflat::Graphics graphics(dc);
-    if (graphics) graphics.DrawEllipse(ToArgb(color), 1.0f, rect.left, rect.top, Width(rect), Height(rect));
+    if (graphics) graphics.DrawEllipse(ToArgb(color), 1.0f, device.left, device.top, Width(rect), Height(rect));
 }
 
 COLORREF ContrastColor(COLORREF background) {

@@ -7,6 +7,7 @@
 
 #include "../../base/diagnostics.h"
 #include "exapp.h"
+#include "layoutdirection.h"
 
 namespace {
 
@@ -148,6 +149,18 @@ bool exDialog::AddTemplateItemStyle(unsigned index, DWORD bits) {
     return true;
 }
 
+bool MirrorTopLevelTemplate(std::vector<uint8_t>& dialogTemplate) {
+    if (dialogTemplate.size() < 16) return false;
+    const bool extended = Get16(dialogTemplate.data(), 2) == 0xFFFF;
+    const size_t styleAt = extended ? 12 : 0, exStyleAt = extended ? 8 : 4;
+    uint32_t style = 0, exStyle = 0;
+    std::memcpy(&style, &dialogTemplate[styleAt], sizeof(style));
+    std::memcpy(&exStyle, &dialogTemplate[exStyleAt], sizeof(exStyle));
+    if ((style & WS_CHILD) != 0) return false;
+    Put32(dialogTemplate, exStyleAt, exStyle | WS_EX_LAYOUTRTL);
+    return true;
+}
+
 bool exDialog::Create(HWND parent) {
     if (Handle() != nullptr || PreviousProc() != nullptr) return false;
     const HINSTANCE instance = ApplicationInstance();
@@ -171,9 +184,16 @@ bool exDialog::Create(HWND parent) {
     const std::wstring className = TemplateClassName(dialogTemplate, size);
     if (!className.empty()) RegisterDialogClass(className.c_str(), instance);
 
+    // Right to left, a top-level dialog is mirrored whatever its owner: an
+    // owned window would otherwise take the layout of its owner.
+    std::vector<uint8_t> mirrored;
+    if (IsRightToLeft()) {
+        mirrored.assign(dialogTemplate, dialogTemplate + size);
+        if (MirrorTopLevelTemplate(mirrored)) dialogTemplate = mirrored.data();
+    }
     SetPendingObject(this);
     HWND window =
-        templateId_ != 0
+        templateId_ != 0 && mirrored.empty()
             ? CreateDialogParamW(instance, MAKEINTRESOURCEW(templateId_), parent, DialogProc, 0)
             : CreateDialogIndirectParamW(instance, reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate), parent,
                                          DialogProc, 0);

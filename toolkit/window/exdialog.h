@@ -52,5 +52,8 @@ private:
 ATOM RegisterDialogClass(const wchar_t* name, HINSTANCE instance);
 // How many controls a plain or extended dialog template holds; 0 when too short.
 unsigned TemplateItemCount(const uint8_t* dialogTemplate, size_t size);
+// Adds WS_EX_LAYOUTRTL to a plain or extended template of a top-level
+// dialog; false for a child dialog's or one too short.
+bool MirrorTopLevelTemplate(std::vector<uint8_t>& dialogTemplate);
 // The class name a dialog template asks for, or empty when it names none.
 std::wstring TemplateClassName(const uint8_t* dialogTemplate, size_t size);
