@@ -2,10 +2,13 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "../base/excmdline.h"
 #include "../lock/mgtunlockdlg.h"
 #include "../res/resource.h"
 #include "../settings/accessshortcuts.h"
+#include "../settings/machinedefaults.h"
 #include "../settings/passwordcheck.h"
 #include "../settings/taskmgrpolicy.h"
 #include "../text/pathutil.h"
@@ -94,14 +97,27 @@ bool mgtApp::RunApplication() {
     const bool lockRequested = !passwordQuery && guardian.kind == GuardianCommand::kNone &&
                                (switches.Contains(kSwitchBoot) || switches.Contains(kSwitchLock));
     // A damaged password would make a lock that anyone opens, or that nobody
-    // can. A relock brings the password its first lock had.
-    const bool refuseDamaged =
-        lockRequested && settings_.PasswordDamaged() && AdoptedGuardian(ownTokens).channel == 0;
-    if (lockRequested && !refuseDamaged) {
+    // can; without a password the organisation may not want a lock at all.
+    // A relock brings the password its first lock had.
+    const bool firstLock = lockRequested && AdoptedGuardian(ownTokens).channel == 0;
+    const wchar_t* refusal = nullptr;
+    if (firstLock && settings_.PasswordDamaged())
+        refusal = L"pwddamaged";
+    else if (firstLock && settings_.PasswordRequired() && mgtSettings::IsBlankDigest(settings_.Password))
+        refusal = L"pwdrequired";
+    if (lockRequested && refusal == nullptr) {
         // Announced before anything else: a start that would put the task
         // manager back meanwhile sees a lock coming.
         lockMarker_ = AnnounceLock(restart_.Name());
         MarkLocking();
+    }
+    if (!lockRequested && switches.Contains(kSwitchMachineDefaults)) {
+        std::vector<exstring> properties = switches.Tokens();
+        properties.erase(std::remove_if(properties.begin(), properties.end(),
+                                        [](const exstring& word) { return word.EqualsNoCase(kSwitchMachineDefaults); }),
+                         properties.end());
+        SetExitCode(WriteMachineDefaults(settings_.Store(), properties) ? 0 : 1);
+        return false;
     }
     if (passwordQuery) {
         SetExitCode(AnswerPasswordQuery(switches.Tokens(), settings_.Password, RecordMatches));
@@ -129,7 +145,7 @@ bool mgtApp::RunApplication() {
     // A lock looks once it covers the screen.
     if (!lockRequested) RestartHelperIfGone(settings_);
     // Say so, and open the main window so that a new password can be set.
-    if (refuseDamaged) return RefuseDamagedLock(instance == exrestart::kContinue);
+    if (refusal != nullptr) return RefuseLock(refusal, instance == exrestart::kContinue);
     if (lockRequested) {
         holdingNotice_ = AdoptHoldingNotice(switches.Tokens());
         if (!TakeLockRole()) return false;
@@ -311,9 +327,9 @@ bool mgtApp::LockNow(const AdoptedLink& adopted) {
     return result;
 }
 
-bool mgtApp::RefuseDamagedLock(bool showMainWindow) {
+bool mgtApp::RefuseLock(const wchar_t* reasonKey, bool showMainWindow) {
     PrepareWindows();
-    ShowMessageBox(nullptr, strings_.GetText(L"main", L"pwddamaged"), MB_OK | MB_ICONERROR, kProductName);
+    ShowMessageBox(nullptr, strings_.GetText(L"main", reasonKey), MB_OK | MB_ICONERROR, kProductName);
     if (showMainWindow) ShowMainWindow();
     SetExitCode(1);
     return false;

@@ -61,6 +61,11 @@ bool IsHelperOfMine(HWND window, const OwnFacts& self) {
 
 } // namespace
 
+bool IsPolicyNotice(LPARAM lParam) {
+    const auto* area = reinterpret_cast<const wchar_t*>(lParam);
+    return area != nullptr && CompareStringOrdinal(area, -1, L"Policy", -1, TRUE) == CSTR_EQUAL;
+}
+
 bool HelperOfMineRuns() {
     const OwnFacts self = OwnFactsNow();
     // Bounded: any program may make windows of this class name.
@@ -112,9 +117,7 @@ int mgtTrayHelper::Run(bool restarted) {
     AddIcon();
     // The icon alone would not tell that automatic locking was off meanwhile.
     if (restarted) SayOnce(services_.strings.GetText(L"main", L"helper_restarted"));
-    // Said once; the helper goes on without the key.
-    if (!RegisterHotKey(Handle(), kLockHotKeyId, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT, 'L'))
-        SayOnce(services_.strings.GetText(L"main", L"hotkey_taken"));
+    ApplyHotKey();
     WatchSettings();
     LookAtIdleTime();
 
@@ -174,6 +177,20 @@ bool mgtTrayHelper::Create() {
     return true;
 }
 
+void mgtTrayHelper::ApplyHotKey() {
+    const bool wanted = services_.settings.hotKey;
+    if (wanted == hotKeyHeld_) return;
+    if (!wanted) {
+        UnregisterHotKey(Handle(), kLockHotKeyId);
+        hotKeyHeld_ = false;
+        return;
+    }
+    hotKeyHeld_ = RegisterHotKey(Handle(), kLockHotKeyId, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT, 'L') != FALSE;
+    // Said once; the helper goes on without the key.
+    if (!hotKeyHeld_ && !hotKeyTakenSaid_) SayOnce(services_.strings.GetText(L"main", L"hotkey_taken"));
+    hotKeyTakenSaid_ = hotKeyTakenSaid_ || !hotKeyHeld_;
+}
+
 void mgtTrayHelper::AddIcon() {
     icon_ = NOTIFYICONDATAW{};
     icon_.cbSize = sizeof(icon_);
@@ -199,7 +216,7 @@ void mgtTrayHelper::ShowMenu() {
     // Settings made since the start may have created a key to watch.
     if (!watches_[0].key || !watches_[1].key) WatchSettings();
     OnSettingsChanged();
-    RefreshIdleLockMarks(menu_, services_.settings);
+    RefreshIdleLockMarks(menu_, services_.settings, services_.strings);
     POINT at{};
     GetCursorPos(&at);
     // Without the foreground the menu would not close on a click elsewhere.
@@ -219,6 +236,9 @@ void mgtTrayHelper::RunCommand(UINT command) {
         StartProgram(exstring());
         return;
     case IDM_TRAY_EXIT:
+        // Greyed when the organisation keeps the helper running; a posted
+        // command is refused the same way.
+        if (SettingFixedByPolicy(command, services_.settings)) return;
         if (Authorised()) exitChosen_ = true;
         return;
     default: {
@@ -304,6 +324,7 @@ void mgtTrayHelper::Arm(Watch& watch) {
 void mgtTrayHelper::OnSettingsChanged() {
     services_.settings.Load();
     Theme().SetAppearance(AppearanceFromName(services_.settings.appearance));
+    ApplyHotKey();
     LookAtIdleTime();
 }
 
@@ -335,6 +356,9 @@ LRESULT mgtTrayHelper::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam == PBT_APMSUSPEND && services_.settings.lockOnSleep) LockBeforeSleep();
         return TRUE;
     case WM_SETTINGCHANGE:
+        // Group Policy announces a refresh so; the policies are read afresh.
+        if (IsPolicyNotice(lParam)) OnSettingsChanged();
+        [[fallthrough]];
     case WM_SYSCOLORCHANGE:
         // The menus take the new scheme the next time they open.
         Theme().FollowSystem();

@@ -43,6 +43,10 @@ inline constexpr wchar_t kTrayRestartedWord[] = L"restarted";
 // itself as a helper of this program before it takes the role anyway.
 constexpr DWORD kHelperRoleGraceMs = 3000;
 
+// Whether a WM_SETTINGCHANGE names the policies ("Policy"), as Group Policy
+// sends it after a refresh.
+bool IsPolicyNotice(LPARAM lParam);
+
 // A helper of this program file runs in another process: it owns a window of
 // the helper's class, which no other program can make for it.
 bool HelperOfMineRuns();
@@ -65,6 +69,8 @@ private:
     bool TakeHelperRole();
     bool Create();
     void AddIcon();
+    // Holds Ctrl+Alt+L while the settings want it, and gives it back when not.
+    void ApplyHotKey();
     void SayOnce(const exstring& text);
     void ShowMenu();
     void RunCommand(UINT command);
@@ -95,4 +101,6 @@ private:
     Watch watches_[2];
     // Only Exit ends the helper: a WM_QUIT anyone can post is not heeded.
     bool exitChosen_ = false;
+    bool hotKeyHeld_ = false;
+    bool hotKeyTakenSaid_ = false;
 };

@@ -7,6 +7,7 @@
 #include "../settings/registry.h"
 #include "../text/pathutil.h"
 #include "../toolkit/expaintdc.h"
+#include "../toolkit/extheme.h"
 #include "../toolkit/shapes.h"
 #include "backgroundlayout.h"
 #include "pictureheader.h"
@@ -221,10 +222,12 @@ bool mgtBgDlg::Render(bool recheck) {
 
 RECT mgtBgDlg::PlaceClock(const RECT& virtualScreen, const RECT& primary) {
     const RECT none{0, 0, 0, 0};
-    if (!settings_.showClock) return none;
-    const RECT area = ClockArea(POINT{primary.left - virtualScreen.left, primary.top - virtualScreen.top},
-                                SIZE{primary.right - primary.left, primary.bottom - primary.top});
-    return area.right > area.left && clockFonts_.Make(area) ? area : none;
+    // The band also carries the owner's message, with or without the clock.
+    if (!settings_.showClock && settings_.lockMessage.empty()) return none;
+    const POINT origin{primary.left - virtualScreen.left, primary.top - virtualScreen.top};
+    const RECT area = ClockArea(origin, SIZE{primary.right - primary.left, primary.bottom - primary.top});
+    if (area.right <= area.left || !clockFonts_.Make(area)) return none;
+    return settings_.lockMessage.empty() ? area : WithMessageRoom(area, origin);
 }
 
 bool mgtBgDlg::MakeClockBand() {
@@ -246,8 +249,9 @@ bool mgtBgDlg::MakeClockBand() {
 void mgtBgDlg::DrawClockNow() {
     SYSTEMTIME now{};
     now_(&now);
-    clockText_ = FormatClock(now);
-    DrawClock(background_.Dc(), clockArea_, clockText_, clockFonts_);
+    clockText_ = settings_.showClock ? FormatClock(now) : ClockText();
+    clockText_.message = settings_.lockMessage;
+    DrawClock(background_.Dc(), clockArea_, clockText_, clockFonts_, ClockColorsFor(HighContrastOn()));
     // Re-armed for the next minute boundary each time, so it never drifts.
     if (Handle() != nullptr) SetTimer(Handle(), kClockTimer, MillisecondsToNextMinute(now), nullptr);
 }

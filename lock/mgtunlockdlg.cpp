@@ -1,5 +1,6 @@
 #include "mgtunlockdlg.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "../lang/exmlang.h"
@@ -94,7 +95,9 @@ BOOL mgtUnlockDlg::OnInitDialog() {
     capsLockNote_.Create(window, password_.Handle(), Text(L"password", L"capslock"));
     capsLockNote_.SetNumLockText(Text(L"password", L"numlock"));
     ShowKeyboardLayout(layout_, services_.strings);
-    if (IsLockMode()) ShowLockedBy();
+    if (IsLockMode() && services_.settings.showLockedBy) ShowLockedBy();
+    // With the screen kept visible there is no background to carry the message.
+    if (IsLockMode() && services_.settings.useOrgScreen) ShowLockMessage();
     // A relock keeps a wait that a killed lock had begun.
     if (Waiting()) GetLocalTime(&lastFailure_);
     UpdateWait();
@@ -141,8 +144,8 @@ void mgtUnlockDlg::UpdateWait() {
 }
 
 // A line of text below the buttons, in a row the dialog grows for; each new
-// line goes below the last.
-bool mgtUnlockDlg::AddLine(exStatic& line) {
+// line goes below the last. `lines` rows for a text that wraps.
+bool mgtUnlockDlg::AddLine(exStatic& line, int lines) {
     const HWND window = Handle();
     RECT field{}, ok{}, last{};
     // In a colour scheme the field is framed by a box of its own: align with the frame.
@@ -150,15 +153,16 @@ bool mgtUnlockDlg::AddLine(exStatic& line) {
     GetWindowRect(fieldParent != window ? fieldParent : password_.Handle(), &field);
     GetWindowRect(ok_.Handle(), &ok);
     last = ok;
-    if (lockedByLine_.Handle() != nullptr) GetWindowRect(lockedByLine_.Handle(), &last);
+    if (lastLine_ != nullptr) GetWindowRect(lastLine_, &last);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&field), 2);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&ok), 2);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&last), 2);
-    const int lineHeight = MeasureFontMetrics(Font()).height;
+    const int lineHeight = MeasureFontMetrics(Font()).height * lines;
     const int gap = (ok.top - field.bottom) / 2;
     line.SetFixedHeight(true);
     const RECT where{field.left, last.bottom + gap, field.right, last.bottom + gap + lineHeight};
     if (!line.SubclassWindow(CreateTextLine(window, where, exstring()))) return false;
+    lastLine_ = line.Handle();
     RECT frame{};
     GetWindowRect(window, &frame);
     SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + lineHeight + gap,
@@ -182,6 +186,29 @@ void mgtUnlockDlg::ShowLockedBy() {
     if (nameLookup_ != nullptr) nameLookup_->Notify(Handle(), kDisplayNameKnown);
     if (nameLookup_ == nullptr || !nameLookup_->Result(name) || name.empty()) name = UserAccountName();
     SetLockedByText(name);
+}
+
+void mgtUnlockDlg::ShowLockMessage() {
+    const exstring& message = services_.settings.lockMessage;
+    if (message.empty() || messageLine_.Handle() != nullptr) return;
+    if (!AddLine(messageLine_, LockMessageRows(message))) return;
+    SetWindowTextW(messageLine_.Handle(), message.c_str());
+    ShowWindow(messageLine_.Handle(), SW_SHOWNA);
+}
+
+int mgtUnlockDlg::LockMessageRows(const exstring& message) const {
+    RECT field{};
+    GetWindowRect(password_.Handle(), &field);
+    RECT bounds{0, 0, field.right - field.left, 0};
+    const HDC dc = GetDC(Handle());
+    if (dc == nullptr) return 1;
+    const HGDIOBJ previous = SelectObject(dc, Font());
+    DrawTextW(dc, message.c_str(), static_cast<int>(message.size()), &bounds,
+              DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+    SelectObject(dc, previous);
+    ReleaseDC(Handle(), dc);
+    const int lineHeight = std::max(1, static_cast<int>(MeasureFontMetrics(Font()).height));
+    return std::max(1, static_cast<int>((bounds.bottom - bounds.top + lineHeight - 1) / lineHeight));
 }
 
 void mgtUnlockDlg::SetLockedByText(const exstring& name) {

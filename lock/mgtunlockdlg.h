@@ -73,7 +73,11 @@ private:
     void ShowHint();
     void FocusPassword();
     void CountFailedAttempt();
-    bool AddLine(exStatic& line);
+    bool AddLine(exStatic& line, int lines = 1);
+    // The owner's message, wrapped to the field's width, when the screen stays
+    // visible and no background carries it.
+    void ShowLockMessage();
+    int LockMessageRows(const exstring& message) const;
     void ShowAttemptsLine(const exstring& text);
     // "Locked by <user> at <time>", so that a passer-by knows whose desk it is.
     void ShowLockedBy();
@@ -97,6 +101,8 @@ private:
     SYSTEMTIME lockedAt_{};
     std::shared_ptr<DisplayNameLookup> nameLookup_;
     exStatic attemptsLine_;
+    exStatic messageLine_;
+    HWND lastLine_ = nullptr;
     // A keypad key went down while Num Lock was off.
     bool keypadUsed_ = false;
     GuessThrottle throttle_;

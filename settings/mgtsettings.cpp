@@ -114,10 +114,21 @@ void mgtSettings::ResetToDefaults() {
     lockOnSleep = false;
     showClock = true;
     appearance.clear();
+    hotKey = true;
+    showLockedBy = true;
+    lockMessage.clear();
 }
 
 void mgtSettings::Load() {
     ResetToDefaults();
+    LoadStored();
+    unmanaged_ = CurrentTree();
+    policies_ = ReadPolicies(store_.machineRoot, store_.userRoot, store_.orgPolicyKeyPath);
+    ApplyPolicies();
+    applied_ = CurrentTree();
+}
+
+void mgtSettings::LoadStored() {
     exini machine;
     exini user;
     const bool machineLoaded = machine.LoadRegistry(store_.machineRoot, store_.keyPath);
@@ -144,6 +155,9 @@ void mgtSettings::Load() {
     lockOnSleep = onSleep.empty() ? idleLock != 0 : onSleep.ToBool();
     showClock = FlagOr(chosen->Get(kGlobal, L"showClock"), true);
     appearance = chosen->Get(kGlobal, L"appearance");
+    hotKey = FlagOr(chosen->Get(kGlobal, L"hotKey"), true);
+    showLockedBy = FlagOr(chosen->Get(kGlobal, L"showLockedBy"), true);
+    lockMessage = chosen->Get(kGlobal, L"lockMessage").substr(0, kLockMessageChars);
 }
 
 int64_t mgtSettings::NextSaveStamp() const {
@@ -155,12 +169,8 @@ int64_t mgtSettings::NextSaveStamp() const {
     return static_cast<int64_t>(stamp);
 }
 
-bool mgtSettings::Save() {
+exini mgtSettings::CurrentTree() const {
     exini tree;
-    // Both values, always: a damaged password is written as damaged, so that
-    // it stays damaged in whichever root this save lands.
-    tree.Set(kGlobal, L"Password", PasswordText(Password));
-    tree.Set(kGlobal, L"pwdDigest", SaltedDigestText(Password));
     tree.Set(kGlobal, L"pwdHint", pwdHint);
     tree.Set(kGlobal, L"useOrgScreen", BoolText(useOrgScreen));
     tree.Set(kGlobal, L"bgColor", exstring::Format(L"%u", bgColor));
@@ -171,6 +181,19 @@ bool mgtSettings::Save() {
     tree.Set(kGlobal, L"showClock", BoolText(showClock));
     // Users who never chose keep the stored values they had.
     if (!appearance.empty()) tree.Set(kGlobal, L"appearance", appearance);
+    tree.Set(kGlobal, L"hotKey", BoolText(hotKey));
+    tree.Set(kGlobal, L"showLockedBy", BoolText(showLockedBy));
+    tree.Set(kGlobal, L"lockMessage", lockMessage);
+    return tree;
+}
+
+bool mgtSettings::Save() {
+    exini tree = CurrentTree();
+    KeepOwnValues(tree);
+    // Both values, always: a damaged password is written as damaged, so that
+    // it stays damaged in whichever root this save lands.
+    tree.Set(kGlobal, L"Password", PasswordText(Password));
+    tree.Set(kGlobal, L"pwdDigest", SaltedDigestText(Password));
     // Newer than both roots whatever the clock says, or the next load would
     // pass over this save.
     modifiedTime = NextSaveStamp();

@@ -4,6 +4,7 @@
 #include "lang/mgtmlang.h"
 #include "res/resource.h"
 #include "settings/mgtsettings.h"
+#include "settings/registry.h"
 #include "testsupport.h"
 #include "toolkit/exmenu.h"
 #include "toolkit/extheme.h"
@@ -177,7 +178,7 @@ TEST_F(SettingsMenu, MarksFollowTheSettings) {
         settings.autoStart = c.autoStart;
         settings.showClock = c.showClock;
         settings.appearance = c.appearance;
-        RefreshSettingsMarks(menu, settings);
+        RefreshSettingsMarks(menu, settings, strings);
         const HMENU root = menu.Handle();
         for (UINT id = IDM_BGCOLOR_SYSTEM; id <= IDM_BGIMAGE_CUSTOM; ++id) {
             const bool checked = id == c.checkedColor || id == c.checkedImage;
@@ -194,6 +195,43 @@ TEST_F(SettingsMenu, MarksFollowTheSettings) {
                       c.useOrgScreen)
                 << "sub-menu at " << position;
     }
+}
+
+// What a policy fixes is greyed, refused when the command comes anyway, and
+// one line says why; the rest stays open.
+TEST_F(SettingsMenu, PoliciesGreyAndRefuse) {
+    const DWORD fiveMinutes = 5, off = 0;
+    ASSERT_TRUE(WriteValue(roots.Machine(), kPolicyKeyPath, L"MaxIdleLockMinutes", &fiveMinutes, 4, REG_DWORD));
+    ASSERT_TRUE(WriteValue(roots.User(), kPolicyKeyPath, L"LockAtLogOn", &off, 4, REG_DWORD));
+    mgtSettings settings(Store());
+    exMenu menu;
+    BuildSettingsMenu(menu, strings);
+    RefreshSettingsMarks(menu, settings, strings);
+    const struct {
+        UINT command;
+        bool fixed;
+    } cases[] = {
+        {IDM_AUTO_START, true},    {IDM_IDLE_NEVER, true},    {IDM_IDLE_1, false},
+        {IDM_IDLE_5, false},       {IDM_IDLE_10, true},       {IDM_IDLE_30, true},
+        {IDM_LOCK_ON_SLEEP, false}, {IDM_USE_ORIGINAL_SCREEN, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ((StateOf(menu.Handle(), c.command) & MFS_GRAYED) != 0, c.fixed) << "item " << c.command;
+        const mgtSettings before = settings;
+        RunSettingsCommand(c.command, nullptr, settings, strings, choosers);
+        const bool changed = settings.autoStart != before.autoStart || settings.idleLock != before.idleLock ||
+                             settings.lockOnSleep != before.lockOnSleep ||
+                             settings.useOrgScreen != before.useOrgScreen;
+        EXPECT_NE(changed, c.fixed) << "command " << c.command;
+    }
+    EXPECT_TRUE(menu.HasItem(IDM_MANAGED_NOTE));
+    EXPECT_EQ(StateOf(menu.Handle(), IDM_MANAGED_NOTE) & MFS_GRAYED, static_cast<UINT>(MFS_GRAYED));
+    RefreshSettingsMarks(menu, settings, strings);
+    EXPECT_EQ(menu.GetItemCount(), [&] {
+        exMenu fresh;
+        BuildSettingsMenu(fresh, strings);
+        return fresh.GetItemCount() + 2;
+    }()) << "the note and its separator, once";
 }
 
 } // namespace
