@@ -142,13 +142,12 @@ void DrawClock(HDC dc, const RECT& area, const ClockText& text, const ClockFonts
     const SIZE date = TextSize(dc, fonts.Date(), text.date);
     const LONG pad = fonts.ClockHeight() / 12;
     const LONG areaWidth = area.right - area.left;
-    SIZE message = MessageSize(dc, fonts.Date(), text.message, areaWidth - 2 * pad);
+    const SIZE message = MessageSize(dc, fonts.Date(), text.message, areaWidth - 2 * pad);
     const LONG gap = message.cy > 0 && date.cy > 0 ? pad : 0;
-    // A message longer than its room is cut at the bottom, never the clock at the top.
-    message.cy = std::min<LONG>(message.cy, (area.bottom - area.top) - time.cy - date.cy - gap - 2 * pad);
     const LONG width = std::min<LONG>(areaWidth, std::max({time.cx, date.cx, message.cx}) + 2 * pad);
     const LONG height = std::min<LONG>(area.bottom - area.top, time.cy + date.cy + gap + message.cy + 2 * pad);
-    // Anchored to the bottom left, so the plate grows up and to the right.
+    // Anchored to the bottom left, so the plate grows up and to the right; a
+    // message too long for the band is cut at the bottom, never the clock.
     const RECT plate{area.left, area.bottom - height, area.left + width, area.bottom};
 
     const int saved = SaveDC(dc);
