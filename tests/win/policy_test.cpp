@@ -129,6 +129,8 @@ TEST_F(Policies, InstallPropertiesBecomeMachineDefaults) {
     } cases[] = {
         {"all four on a new tree", false, {L"AUTOSTART=1", L"IDLELOCK=10", L"LOCKBEFORESLEEP=0", L"HOTKEY=0"}, true,
          L"true", L"600", L"false", L"false", L"System"},
+        {"an idle time brings sleep locking", false, {L"IDLELOCK=5"}, true, L"false", L"300", L"true", L"true",
+         L"System"},
         {"empty means not given", true, {L"AUTOSTART=", L"IDLELOCK=15"}, true, L"false", L"900", L"true", L"true",
          L"C:\\kept.png"},
         {"nonsense is left out", true, {L"IDLELOCK=ten", L"HOTKEY=7", L"AUTOSTART=1", L"COLOUR=1"}, false, L"true",

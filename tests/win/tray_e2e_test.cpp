@@ -232,4 +232,34 @@ TEST_F(Helper, RunValueFollowsTheSettingsMenu) {
     }
 }
 
+// Whether Ctrl+Alt+L is free for another program to take.
+bool HotKeyFree(HWND window) {
+    if (!RegisterHotKey(window, 7, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT, 'L')) return false;
+    UnregisterHotKey(window, 7);
+    return true;
+}
+
+// The running helper reads the policies again when Windows announces a
+// policy refresh: a hot key the organisation turns off is given back, and
+// taken again when the policy goes.
+TEST_F(Helper, PolicyRefreshReachesTheRunningHelper) {
+    ASSERT_TRUE(Start(300, true, ""));
+    TestWindow probe(L"probe");
+    ASSERT_TRUE(WaitFor([&] { return !HotKeyFree(probe.Handle()); }, 5s)) << "the helper never took the hot key";
+    const DWORD off = 0;
+    const auto announce = [&] {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(window, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"), SMTO_ABORTIFHUNG, 2000,
+                            &answer);
+    };
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKeyPath, L"HotKey", REG_DWORD, &off, 4), ERROR_SUCCESS);
+    Settle();
+    EXPECT_FALSE(HotKeyFree(probe.Handle())) << "followed before any announcement";
+    announce();
+    EXPECT_TRUE(WaitFor([&] { return HotKeyFree(probe.Handle()); }, 3s)) << "the hot key stays taken";
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kPolicyKeyPath);
+    announce();
+    EXPECT_TRUE(WaitFor([&] { return !HotKeyFree(probe.Handle()); }, 3s)) << "the hot key is not taken again";
+}
+
 } // namespace
