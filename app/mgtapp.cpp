@@ -153,6 +153,8 @@ bool mgtApp::RunApplication() {
         return LockNow(AdoptedGuardian(ownTokens));
     }
     if (instance != exrestart::kContinue) return false;
+    // A policy's lock at log-on needs its Run entry even when nobody saves.
+    if (settings_.Policies().Any()) settings_.ApplyAutoStart();
     RestoreSystemIfNoLock();
     PrepareWindows();
     if (!Login()) return false;

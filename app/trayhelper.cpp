@@ -237,7 +237,8 @@ void mgtTrayHelper::RunCommand(UINT command) {
         return;
     case IDM_TRAY_EXIT:
         // Greyed when the organisation keeps the helper running; a posted
-        // command is refused the same way.
+        // command is refused the same way, by the policies as they are now.
+        services_.settings.Load();
         if (SettingFixedByPolicy(command, services_.settings)) return;
         if (Authorised()) exitChosen_ = true;
         return;
@@ -328,6 +329,12 @@ void mgtTrayHelper::OnSettingsChanged() {
     LookAtIdleTime();
 }
 
+void mgtTrayHelper::OnPolicyRefresh() {
+    OnSettingsChanged();
+    // A policy's lock at log-on needs its Run entry even when nobody saves.
+    if (services_.settings.Policies().Any()) services_.settings.ApplyAutoStart();
+}
+
 LRESULT mgtTrayHelper::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case kTrayNotifyMessage:
@@ -357,7 +364,7 @@ LRESULT mgtTrayHelper::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_SETTINGCHANGE:
         // Group Policy announces a refresh so; the policies are read afresh.
-        if (IsPolicyNotice(lParam)) OnSettingsChanged();
+        if (IsPolicyNotice(lParam)) OnPolicyRefresh();
         [[fallthrough]];
     case WM_SYSCOLORCHANGE:
         // The menus take the new scheme the next time they open.

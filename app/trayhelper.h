@@ -91,6 +91,7 @@ private:
     void WatchSettings();
     void Arm(Watch& watch);
     void OnSettingsChanged();
+    void OnPolicyRefresh();
 
     TrayServices services_;
     UniqueHandle helperRole_;

@@ -187,6 +187,14 @@ exini mgtSettings::CurrentTree() const {
     return tree;
 }
 
+exini mgtSettings::DefaultTree() {
+    // No roots: nothing loads, no policy applies.
+    SettingsStore nowhere;
+    nowhere.machineRoot = nullptr;
+    nowhere.userRoot = nullptr;
+    return mgtSettings(nowhere).CurrentTree();
+}
+
 bool mgtSettings::Save() {
     exini tree = CurrentTree();
     KeepOwnValues(tree);

@@ -13,14 +13,6 @@ uint32_t ColorFromPolicy(uint32_t rgb) {
 
 } // namespace
 
-exini mgtSettings::DefaultTree() {
-    // No roots: nothing loads, no policy applies.
-    SettingsStore nowhere;
-    nowhere.machineRoot = nullptr;
-    nowhere.userRoot = nullptr;
-    return mgtSettings(nowhere).CurrentTree();
-}
-
 uint32_t mgtSettings::MinPasswordLength() const {
     return IsManaged(Managed::kMinPasswordLength) ? policies_.Number(Managed::kMinPasswordLength) : 1;
 }

@@ -203,7 +203,9 @@ TEST_F(SettingsMenu, PoliciesGreyAndRefuse) {
     const DWORD fiveMinutes = 5, off = 0;
     ASSERT_TRUE(WriteValue(roots.Machine(), kPolicyKeyPath, L"MaxIdleLockMinutes", &fiveMinutes, 4, REG_DWORD));
     ASSERT_TRUE(WriteValue(roots.User(), kPolicyKeyPath, L"LockAtLogOn", &off, 4, REG_DWORD));
+    ASSERT_TRUE(WriteValue(roots.User(), kPolicyKeyPath, L"AllowHelperExit", &off, 4, REG_DWORD));
     mgtSettings settings(Store());
+    EXPECT_TRUE(SettingFixedByPolicy(IDM_TRAY_EXIT, settings)) << "the helper's Exit stays open";
     exMenu menu;
     BuildSettingsMenu(menu, strings);
     RefreshSettingsMarks(menu, settings, strings);

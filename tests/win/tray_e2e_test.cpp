@@ -241,7 +241,7 @@ bool HotKeyFree(HWND window) {
 
 // The running helper reads the policies again when Windows announces a
 // policy refresh: a hot key the organisation turns off is given back, and
-// taken again when the policy goes.
+// taken again when the policy goes; a lock at log-on gets its Run entry.
 TEST_F(Helper, PolicyRefreshReachesTheRunningHelper) {
     ASSERT_TRUE(Start(300, true, ""));
     TestWindow probe(L"probe");
@@ -252,11 +252,15 @@ TEST_F(Helper, PolicyRefreshReachesTheRunningHelper) {
         SendMessageTimeoutW(window, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"), SMTO_ABORTIFHUNG, 2000,
                             &answer);
     };
+    const DWORD on = 1;
     ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKeyPath, L"HotKey", REG_DWORD, &off, 4), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kPolicyKeyPath, L"LockAtLogOn", REG_DWORD, &on, 4), ERROR_SUCCESS);
     Settle();
     EXPECT_FALSE(HotKeyFree(probe.Handle())) << "followed before any announcement";
     announce();
     EXPECT_TRUE(WaitFor([&] { return HotKeyFree(probe.Handle()); }, 3s)) << "the hot key stays taken";
+    const exstring boot = RunEntry();
+    EXPECT_TRUE(boot.size() > 5 && boot.substr(boot.size() - 5) == L"+boot") << "no Run entry for the log-on lock";
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, kPolicyKeyPath);
     announce();
     EXPECT_TRUE(WaitFor([&] { return !HotKeyFree(probe.Handle()); }, 3s)) << "the hot key is not taken again";
