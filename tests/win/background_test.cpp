@@ -273,6 +273,30 @@ TEST_F(Background, MessageBelowTheClock) {
     EXPECT_LT(rows[3].second - rows[3].first, clockHeight / 2) << "one line of message, no clock";
 }
 
+// In high contrast the plate is the scheme's window colour, opaque, and the
+// type its text colour; otherwise the plate lets the background through.
+// (Wine keeps no high-contrast flag to switch, so the colours are given.)
+TEST(LockClock, HighContrastUsesTheSchemesColours) {
+    const RECT area{0, 0, 400, 120};
+    ClockFonts fonts;
+    ASSERT_TRUE(fonts.Make(area));
+    for (bool highContrast : {false, true}) {
+        OffscreenBuffer canvas(OffscreenBuffer::Kind::Dib32);
+        const HDC dc = canvas.Get(nullptr, 400, 120);
+        const HBRUSH red = CreateSolidBrush(kRed);
+        FillRect(dc, &area, red);
+        DeleteObject(red);
+        DrawClock(dc, area, ClockText{L"12:00", L"Monday", L"Call IT"}, fonts, ClockColorsFor(highContrast));
+        const COLORREF plate = GetPixel(dc, 2, 118);
+        EXPECT_EQ(plate == GetSysColor(COLOR_WINDOW), highContrast) << std::hex << plate;
+        bool textColour = false;
+        for (int y = 0; y < 120 && !textColour; ++y)
+            for (int x = 0; x < 400 && !textColour; ++x)
+                textColour = GetPixel(dc, x, y) == GetSysColor(COLOR_WINDOWTEXT);
+        EXPECT_TRUE(textColour || !highContrast) << "no type in the scheme's text colour";
+    }
+}
+
 // The screen is covered by the colour alone before the clock and the picture;
 // they follow from the message loop without another render.
 TEST_F(Background, FirstFrameIsTheColourAndTheRestFollows) {
