@@ -300,7 +300,11 @@ void mgtTrayHelper::LookAtIdleTime() {
     input.cbSize = sizeof(input);
     if (!GetLastInputInfo(&input)) input.dwTime = now;
     const IdleStep step = NextIdleStep(timeout, IdleMs(now, input.dwTime, countingSince_), locked, postponed);
-    if (step.lock) StartLock();
+    // A lock that would only say that the organisation's password is missing
+    // is not started each time the user is away; asked for, it says so.
+    const mgtSettings& settings = services_.settings;
+    const bool refused = settings.PasswordRequired() && mgtSettings::IsBlankDigest(settings.Password);
+    if (step.lock && !refused) StartLock();
     SetCoalescableTimer(Handle(), kIdleTimerId, step.waitMs, nullptr, TIMERV_DEFAULT_COALESCING);
 }
 
