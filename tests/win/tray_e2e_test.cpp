@@ -164,6 +164,17 @@ TEST_F(Helper, IdleLockWaitsForTheInputToStop) {
         << ProgramProcesses().size() << " processes of the program, " << DescribeEdges();
 }
 
+// Away from the desk while the organisation's password is missing: no lock
+// is started only to be refused, again at every timeout.
+TEST_F(Helper, NoIdleLockThatWouldBeRefused) {
+    const DWORD on = 1;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKeyPath, L"PasswordRequired", REG_DWORD, &on, 4),
+              ERROR_SUCCESS);
+    ASSERT_TRUE(Start(6, false, ""));
+    Settle(10s);
+    EXPECT_EQ(ProgramProcesses().size(), 1u) << "a lock was started to be refused";
+}
+
 // A passer-by can neither end the helper nor switch idle locking off.
 TEST_F(Helper, ExitAndIdleChoicesAskForThePassword) {
     ASSERT_TRUE(Start(300, true));
