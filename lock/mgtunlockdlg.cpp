@@ -62,6 +62,8 @@ void mgtUnlockDlg::SubclassControls() {
 
 BOOL mgtUnlockDlg::OnInitDialog() {
     accepted_ = false;
+    // A dialog made again after its windows were destroyed starts its rows afresh.
+    lastLine_ = nullptr;
     mgtBaseDlg::OnInitDialog();
     const HWND window = Handle();
     exsysicon& icons = SystemIcons();
