@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "../base/diagnostics.h"
 #include "../base/excmdline.h"
 #include "../lang/displaylanguages.h"
@@ -10,6 +12,7 @@
 #include "../res/resource.h"
 #include "../settings/accessshortcuts.h"
 #include "../settings/audittrail.h"
+#include "../settings/machinedefaults.h"
 #include "../settings/passwordcheck.h"
 #include "../settings/taskmgrpolicy.h"
 #include "../text/pathutil.h"
@@ -92,6 +95,7 @@ bool mgtApp::RunApplication() {
     // its hooks gone; and a role started some other way inherits nothing.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     EnableDiagnosticsFile(settings_.diagnostics);
+    FollowAuditPolicy(settings_);
     const excmdline switches = ProcessSwitches();
     const bool passwordQuery = switches.Contains(kSwitchCheckPassword);
     // The guardian's own command lines name a process and a handle, which may
@@ -101,14 +105,27 @@ bool mgtApp::RunApplication() {
     const bool lockRequested = !passwordQuery && guardian.kind == GuardianCommand::kNone &&
                                (switches.Contains(kSwitchBoot) || switches.Contains(kSwitchLock));
     // A damaged password would make a lock that anyone opens, or that nobody
-    // can. A relock brings the password its first lock had.
-    const bool refuseDamaged =
-        lockRequested && settings_.PasswordDamaged() && AdoptedGuardian(ownTokens).channel == 0;
-    if (lockRequested && !refuseDamaged) {
+    // can; without a password the organisation may not want a lock at all.
+    // A relock brings the password its first lock had.
+    const bool firstLock = lockRequested && AdoptedGuardian(ownTokens).channel == 0;
+    const wchar_t* refusal = nullptr;
+    if (firstLock && settings_.PasswordDamaged())
+        refusal = L"pwddamaged";
+    else if (firstLock && settings_.PasswordRequired() && mgtSettings::IsBlankDigest(settings_.Password))
+        refusal = L"pwdrequired";
+    if (lockRequested && refusal == nullptr) {
         // Announced before anything else: a start that would put the task
         // manager back meanwhile sees a lock coming.
         lockMarker_ = AnnounceLock(restart_.Name());
         MarkLocking();
+    }
+    if (!lockRequested && switches.Contains(kSwitchMachineDefaults)) {
+        std::vector<exstring> properties = switches.Tokens();
+        properties.erase(std::remove_if(properties.begin(), properties.end(),
+                                        [](const exstring& word) { return word.EqualsNoCase(kSwitchMachineDefaults); }),
+                         properties.end());
+        SetExitCode(WriteMachineDefaults(settings_.Store(), properties) ? 0 : 1);
+        return false;
     }
     if (passwordQuery) {
         SetExitCode(AnswerPasswordQuery(switches.Tokens(), settings_.Password, RecordMatches));
@@ -141,7 +158,7 @@ bool mgtApp::RunApplication() {
     // A lock looks once it covers the screen.
     if (!lockRequested) RestartHelperIfGone(settings_);
     // Say so, and open the main window so that a new password can be set.
-    if (refuseDamaged) return RefuseDamagedLock(instance == exrestart::kContinue);
+    if (refusal != nullptr) return RefuseLock(refusal, instance == exrestart::kContinue);
     if (lockRequested) {
         holdingNotice_ = AdoptHoldingNotice(switches.Tokens());
         if (!TakeLockRole()) return false;
@@ -149,6 +166,8 @@ bool mgtApp::RunApplication() {
         return LockNow(AdoptedGuardian(ownTokens), LockCauseOf(ownTokens, holdingNotice_.Held()));
     }
     if (instance != exrestart::kContinue) return false;
+    // A policy's lock at log-on needs its Run entry even when nobody saves.
+    if (settings_.Policies().Any()) settings_.ApplyAutoStart();
     RestoreSystemIfNoLock();
     PrepareWindows();
     if (!Login()) return false;
@@ -363,10 +382,10 @@ bool mgtApp::LockNow(const AdoptedLink& adopted, LockCause cause) {
     return result;
 }
 
-bool mgtApp::RefuseDamagedLock(bool showMainWindow) {
-    AuditDamagedSettings(L"the stored password");
+bool mgtApp::RefuseLock(const wchar_t* reasonKey, bool showMainWindow) {
+    if (std::wstring(reasonKey) == L"pwddamaged") AuditDamagedSettings(L"the stored password");
     PrepareWindows();
-    ShowMessageBox(nullptr, strings_.GetText(L"main", L"pwddamaged"), MB_OK | MB_ICONERROR, kProductName);
+    ShowMessageBox(nullptr, strings_.GetText(L"main", reasonKey), MB_OK | MB_ICONERROR, kProductName);
     if (showMainWindow) ShowMainWindow();
     SetExitCode(1);
     return false;

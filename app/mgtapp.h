@@ -56,9 +56,9 @@ private:
     // lock leaves to a lock that is on the screen.
     void OnActivationRequest(HWND window, UINT message, bool lockWindow);
     COLORREF CoverColor() const;
-    // A lock request against a damaged password: explains, offers the main
-    // window, and ends with 1.
-    bool RefuseDamagedLock(bool showMainWindow);
+    // A lock request against a damaged password, or without the password the
+    // organisation requires: explains, offers the main window, and ends with 1.
+    bool RefuseLock(const wchar_t* reasonKey, bool showMainWindow);
     void RestoreSystemIfNoLock();
     // "+endhelper": ends the resident helper and puts back what a lock that
     // ended without its unlock left, unless a lock runs. The exit code.

@@ -18,3 +18,7 @@ constexpr int kExitHelperStays = 2;
 inline const exchar kLockCauseIdle[] = EXT("idle");
 inline const exchar kLockCauseHotKey[] = EXT("hotkey");
 inline const exchar kLockCauseIcon[] = EXT("icon");
+
+// Run by the installer with its public properties ("AUTOSTART=1" ...): writes
+// them as the machine's default settings and ends.
+inline const exchar kSwitchMachineDefaults[] = EXT("+defaults");

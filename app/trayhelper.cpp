@@ -64,6 +64,11 @@ bool IsHelperOfMine(HWND window, const OwnFacts& self) {
 
 } // namespace
 
+bool IsPolicyNotice(LPARAM lParam) {
+    const auto* area = reinterpret_cast<const wchar_t*>(lParam);
+    return area != nullptr && CompareStringOrdinal(area, -1, L"Policy", -1, TRUE) == CSTR_EQUAL;
+}
+
 bool HelperOfMineRuns() {
     const OwnFacts self = OwnFactsNow();
     // Bounded: any program may make windows of this class name.
@@ -140,9 +145,7 @@ int mgtTrayHelper::Run(bool restarted) {
     AddIcon();
     // The icon alone would not tell that automatic locking was off meanwhile.
     if (restarted) SayOnce(services_.strings.GetText(L"main", L"helper_restarted"));
-    // Said once; the helper goes on without the key.
-    if (!RegisterHotKey(Handle(), kLockHotKeyId, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT, 'L'))
-        SayOnce(services_.strings.GetText(L"main", L"hotkey_taken"));
+    ApplyHotKey();
     WatchSettings();
     LookAtIdleTime();
 
@@ -202,6 +205,20 @@ bool mgtTrayHelper::Create() {
     return true;
 }
 
+void mgtTrayHelper::ApplyHotKey() {
+    const bool wanted = services_.settings.hotKey;
+    if (wanted == hotKeyHeld_) return;
+    if (!wanted) {
+        UnregisterHotKey(Handle(), kLockHotKeyId);
+        hotKeyHeld_ = false;
+        return;
+    }
+    hotKeyHeld_ = RegisterHotKey(Handle(), kLockHotKeyId, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT, 'L') != FALSE;
+    // Said once; the helper goes on without the key.
+    if (!hotKeyHeld_ && !hotKeyTakenSaid_) SayOnce(services_.strings.GetText(L"main", L"hotkey_taken"));
+    hotKeyTakenSaid_ = hotKeyTakenSaid_ || !hotKeyHeld_;
+}
+
 void mgtTrayHelper::AddIcon() {
     icon_ = NOTIFYICONDATAW{};
     icon_.cbSize = sizeof(icon_);
@@ -227,7 +244,7 @@ void mgtTrayHelper::ShowMenu() {
     // Settings made since the start may have created a key to watch.
     if (!watches_[0].key || !watches_[1].key) WatchSettings();
     OnSettingsChanged();
-    RefreshIdleLockMarks(menu_, services_.settings);
+    RefreshIdleLockMarks(menu_, services_.settings, services_.strings);
     POINT at{};
     GetCursorPos(&at);
     // Without the foreground the menu would not close on a click elsewhere.
@@ -247,6 +264,10 @@ void mgtTrayHelper::RunCommand(UINT command) {
         StartProgram(exstring());
         return;
     case IDM_TRAY_EXIT:
+        // Greyed when the organisation keeps the helper running; a posted
+        // command is refused the same way, by the policies as they are now.
+        services_.settings.Load();
+        if (SettingFixedByPolicy(command, services_.settings)) return;
         if (Authorised()) exitChosen_ = true;
         return;
     default: {
@@ -307,7 +328,11 @@ void mgtTrayHelper::LookAtIdleTime() {
     input.cbSize = sizeof(input);
     if (!GetLastInputInfo(&input)) input.dwTime = now;
     const IdleStep step = NextIdleStep(timeout, IdleMs(now, input.dwTime, countingSince_), locked, postponed);
-    if (step.lock) StartLock(kLockCauseIdle);
+    // A lock that would only say that the organisation's password is missing
+    // is not started each time the user is away; asked for, it says so.
+    const mgtSettings& settings = services_.settings;
+    const bool refused = settings.PasswordRequired() && mgtSettings::IsBlankDigest(settings.Password);
+    if (step.lock && !refused) StartLock(kLockCauseIdle);
     SetCoalescableTimer(Handle(), kIdleTimerId, step.waitMs, nullptr, TIMERV_DEFAULT_COALESCING);
 }
 
@@ -332,7 +357,15 @@ void mgtTrayHelper::Arm(Watch& watch) {
 void mgtTrayHelper::OnSettingsChanged() {
     services_.settings.Load();
     Theme().SetAppearance(AppearanceFromName(services_.settings.appearance));
+    ApplyHotKey();
     LookAtIdleTime();
+}
+
+void mgtTrayHelper::OnPolicyRefresh() {
+    OnSettingsChanged();
+    // A policy's lock at log-on needs its Run entry even when nobody saves.
+    if (services_.settings.Policies().Any()) services_.settings.ApplyAutoStart();
+    FollowAuditPolicy(services_.settings);
 }
 
 LRESULT mgtTrayHelper::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -363,6 +396,9 @@ LRESULT mgtTrayHelper::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam == PBT_APMSUSPEND && services_.settings.lockOnSleep) LockBeforeSleep();
         return TRUE;
     case WM_SETTINGCHANGE:
+        // Group Policy announces a refresh so; the policies are read afresh.
+        if (IsPolicyNotice(lParam)) OnPolicyRefresh();
+        [[fallthrough]];
     case WM_SYSCOLORCHANGE:
         // The menus take the new scheme the next time they open.
         Theme().FollowSystem();

@@ -45,6 +45,10 @@ constexpr DWORD kHelperRoleGraceMs = 3000;
 // How long the installer's start waits for an ended helper to be gone.
 constexpr DWORD kHelperEndWaitMs = 5000;
 
+// Whether a WM_SETTINGCHANGE names the policies ("Policy"), as Group Policy
+// sends it after a refresh.
+bool IsPolicyNotice(LPARAM lParam);
+
 // A helper of this program file runs in another process: it owns a window of
 // the helper's class, which no other program can make for it.
 bool HelperOfMineRuns();
@@ -69,6 +73,8 @@ private:
     bool TakeHelperRole();
     bool Create();
     void AddIcon();
+    // Holds Ctrl+Alt+L while the settings want it, and gives it back when not.
+    void ApplyHotKey();
     void SayOnce(const exstring& text);
     void ShowMenu();
     void RunCommand(UINT command);
@@ -90,6 +96,7 @@ private:
     void WatchSettings();
     void Arm(Watch& watch);
     void OnSettingsChanged();
+    void OnPolicyRefresh();
 
     TrayServices services_;
     UniqueHandle helperRole_;
@@ -100,4 +107,6 @@ private:
     Watch watches_[2];
     // Only Exit ends the helper: a WM_QUIT anyone can post is not heeded.
     bool exitChosen_ = false;
+    bool hotKeyHeld_ = false;
+    bool hotKeyTakenSaid_ = false;
 };

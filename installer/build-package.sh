@@ -63,14 +63,21 @@ sign "$stage/marrowgate.exe"
 cp "$guide" "$stage/marrowgate-guide.html"
 cp "$root/res/marrowgate.ico" "$stage/marrowgate.ico"
 cp "$root/README.md" "$stage/README.md"
+# wixl takes flat names; the zip keeps the templates' own folders.
+cp "$root/installer/PolicyDefinitions/marrowgate.admx" "$stage/marrowgate.admx"
+cp "$root/installer/PolicyDefinitions/en-US/marrowgate.adml" "$stage/en-US.adml"
+mkdir -p "$stage/PolicyDefinitions/en-US"
+cp "$root/installer/PolicyDefinitions/marrowgate.admx" "$stage/PolicyDefinitions/"
+cp "$root/installer/PolicyDefinitions/en-US/marrowgate.adml" "$stage/PolicyDefinitions/en-US/"
 (cd "$stage" && wixl --arch x64 -o "$msi.tmp" -D Version="$version" -D ProductCode="$product_code" -D ExeFile=marrowgate.exe \
     -D GuideFile=marrowgate-guide.html -D IconFile=marrowgate.ico "$root/installer/marrowgate.wxs")
 sign "$msi.tmp"
 mv -f "$msi.tmp" "$msi"
 
-# The zip holds the three files flat.
+# The zip holds the three files flat and the templates in their folders.
 rm -f "$zip"
-(cd "$stage" && zip -q -X -9 "$zip.tmp" marrowgate.exe README.md marrowgate-guide.html)
+(cd "$stage" && zip -q -X -9 "$zip.tmp" marrowgate.exe README.md marrowgate-guide.html \
+    PolicyDefinitions/marrowgate.admx PolicyDefinitions/en-US/marrowgate.adml)
 mv -f "$zip.tmp" "$zip"
 
 "$root/installer/write-manifests.py" --version "$version" --product-code "{$product_code}" \

@@ -24,6 +24,12 @@ const CatalogueEntry kEntries[] = {
     {EXT("main"), EXT("pwddamaged"),
      EXT("Das gespeicherte Kennwort ist beschädigt, daher konnte der Desktop nicht gesperrt werden. Legen Sie ")
          EXT("unter Einstellungen » Kennwort festlegen ein neues Kennwort fest. Der Desktop bleibt offen.")},
+    {EXT("main"), EXT("pwdrequired"),
+     EXT("Ihre Organisation verlangt ein Kennwort, bevor der Desktop gesperrt werden kann. Legen Sie ")
+         EXT("eines unter Einstellungen » Kennwort festlegen fest. Der Desktop bleibt offen.")},
+    {EXT("main"), EXT("pwdrequired_prompt"),
+     EXT("Ihre Organisation verlangt ein Kennwort, bevor der Desktop gesperrt werden ")
+         EXT("kann.\r\n\r\nMöchten Sie jetzt eines festlegen?")},
     {EXT("main"), EXT("tray_settings"), EXT("&Einstellungen...")},
     {EXT("main"), EXT("tray_exit"), EXT("&Beenden")},
     {EXT("main"), EXT("hotkey_taken"),
@@ -67,6 +73,8 @@ const CatalogueEntry kEntries[] = {
      EXT("Legen Sie ein Kennwort und optional einen Kennworthinweis fest. Mit dem Kennwort wird der Desktop ")
          EXT("entsperrt. Auch dieses Hauptprogramm wird durch das Kennwort geschützt.")},
     {EXT("settings"), EXT("pwdnotmatch"), EXT("× Die Kennwörter stimmen nicht überein")},
+    {EXT("settings"), EXT("pwdtooshort"), EXT("× Mindestens %0 Zeichen")},
+    {EXT("settings"), EXT("managed"), EXT("Abgeblendete Einstellungen werden von Ihrer Organisation verwaltet")},
     {EXT("settings"), EXT("delpwd_confirm"),
      EXT("Wenn Sie das Kennwort löschen, kann jeder den gesperrten Desktop entsperren und mit diesem ")
          EXT("Hauptprogramm die Einstellungen ändern.\r\n\r\nMöchten Sie das Kennwort wirklich löschen?")},

@@ -24,6 +24,12 @@ const CatalogueEntry kEntries[] = {
     {EXT("main"), EXT("pwddamaged"),
      EXT("The stored password is damaged, so the desktop could not be locked. Set a new password under "
          "Settings \u00BB Set Password. The desktop stays open.")},
+    {EXT("main"), EXT("pwdrequired"),
+     EXT("Your organisation requires a password before the desktop can be locked. Set one under Settings ")
+         EXT("\u00BB Set Password. The desktop stays open.")},
+    {EXT("main"), EXT("pwdrequired_prompt"),
+     EXT("Your organisation requires a password before the desktop can be locked.\r\n\r\nWould you like ")
+         EXT("to set one now?")},
     {EXT("main"), EXT("tray_settings"), EXT("&Settings...")},
     {EXT("main"), EXT("tray_exit"), EXT("E&xit")},
     {EXT("main"), EXT("hotkey_taken"),
@@ -65,6 +71,8 @@ const CatalogueEntry kEntries[] = {
      EXT("Set a password and an optional password hint. The password will be used as unlock password. "
          "This main program will also be protected by the password.")},
     {EXT("settings"), EXT("pwdnotmatch"), EXT("\u00D7 Passwords do not match")},
+    {EXT("settings"), EXT("pwdtooshort"), EXT("\u00D7 At least %0 characters")},
+    {EXT("settings"), EXT("managed"), EXT("Greyed settings are managed by your organisation")},
     {EXT("settings"), EXT("delpwd_confirm"),
      EXT("If you delete the password, anyone will be able to unlock the locked desktop, and to change settings "
          "with this main program.\r\n\r\nAre you sure you want to delete the password?")},

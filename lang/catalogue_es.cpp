@@ -24,6 +24,12 @@ const CatalogueEntry kEntries[] = {
     {EXT("main"), EXT("pwddamaged"),
      EXT("La contraseña guardada está dañada, así que no se pudo bloquear el escritorio. Establezca una ")
          EXT("contraseña nueva en Configuración » Establecer contraseña. El escritorio sigue abierto.")},
+    {EXT("main"), EXT("pwdrequired"),
+     EXT("Su organización exige una contraseña antes de poder bloquear el escritorio. Establezca una en ")
+         EXT("Configuración » Establecer contraseña. El escritorio sigue abierto.")},
+    {EXT("main"), EXT("pwdrequired_prompt"),
+     EXT("Su organización exige una contraseña antes de poder bloquear el escritorio.\r\n\r\n¿Quiere ")
+         EXT("establecer una ahora?")},
     {EXT("main"), EXT("tray_settings"), EXT("&Configuración...")},
     {EXT("main"), EXT("tray_exit"), EXT("&Salir")},
     {EXT("main"), EXT("hotkey_taken"),
@@ -67,6 +73,8 @@ const CatalogueEntry kEntries[] = {
      EXT("Establezca una contraseña y, si quiere, un indicio de contraseña. La contraseña servirá para ")
          EXT("desbloquear. Este programa principal también quedará protegido por la contraseña.")},
     {EXT("settings"), EXT("pwdnotmatch"), EXT("× Las contraseñas no coinciden")},
+    {EXT("settings"), EXT("pwdtooshort"), EXT("× Al menos %0 caracteres")},
+    {EXT("settings"), EXT("managed"), EXT("Su organización administra la configuración atenuada")},
     {EXT("settings"), EXT("delpwd_confirm"),
      EXT("Si elimina la contraseña, cualquiera podrá desbloquear el escritorio bloqueado y cambiar la ")
          EXT("configuración con este programa principal.\r\n\r\n¿Seguro que quiere eliminar la contraseña?")},

@@ -24,6 +24,12 @@ const CatalogueEntry kEntries[] = {
     {EXT("main"), EXT("pwddamaged"),
      EXT("Le mot de passe enregistré est endommagé, le bureau n'a donc pas pu être verrouillé. Définissez un ")
          EXT("nouveau mot de passe dans Paramètres » Définir le mot de passe. Le bureau reste ouvert.")},
+    {EXT("main"), EXT("pwdrequired"),
+     EXT("Votre organisation exige un mot de passe avant que le bureau puisse être verrouillé. ")
+         EXT("Définissez-en un dans Paramètres » Définir le mot de passe. Le bureau reste ouvert.")},
+    {EXT("main"), EXT("pwdrequired_prompt"),
+     EXT("Votre organisation exige un mot de passe avant que le bureau puisse être ")
+         EXT("verrouillé.\r\n\r\nVoulez-vous en définir un maintenant\u00A0?")},
     {EXT("main"), EXT("tray_settings"), EXT("&Paramètres...")},
     {EXT("main"), EXT("tray_exit"), EXT("&Quitter")},
     {EXT("main"), EXT("hotkey_taken"),
@@ -67,6 +73,8 @@ const CatalogueEntry kEntries[] = {
      EXT("Définissez un mot de passe et, si vous le souhaitez, un indice. Le mot de passe servira à ")
          EXT("déverrouiller le bureau. Ce programme principal sera lui aussi protégé par le mot de passe.")},
     {EXT("settings"), EXT("pwdnotmatch"), EXT("× Les mots de passe ne correspondent pas")},
+    {EXT("settings"), EXT("pwdtooshort"), EXT("× Au moins %0 caractères")},
+    {EXT("settings"), EXT("managed"), EXT("Les paramètres grisés sont gérés par votre organisation")},
     {EXT("settings"), EXT("delpwd_confirm"),
      EXT("Si vous supprimez le mot de passe, n'importe qui pourra déverrouiller le bureau verrouillé et ")
          EXT("modifier les paramètres avec ce programme principal.\r\n\r\nVoulez-vous vraiment supprimer le mot ")

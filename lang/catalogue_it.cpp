@@ -24,6 +24,12 @@ const CatalogueEntry kEntries[] = {
     {EXT("main"), EXT("pwddamaged"),
      EXT("La password salvata è danneggiata, quindi non è stato possibile bloccare il desktop. Imposta una ")
          EXT("nuova password in Impostazioni » Imposta password. Il desktop resta aperto.")},
+    {EXT("main"), EXT("pwdrequired"),
+     EXT("La tua organizzazione richiede una password prima che il desktop possa essere bloccato. ")
+         EXT("Impostala in Impostazioni » Imposta password. Il desktop resta aperto.")},
+    {EXT("main"), EXT("pwdrequired_prompt"),
+     EXT("La tua organizzazione richiede una password prima che il desktop possa essere ")
+         EXT("bloccato.\r\n\r\nVuoi impostarne una ora?")},
     {EXT("main"), EXT("tray_settings"), EXT("&Impostazioni...")},
     {EXT("main"), EXT("tray_exit"), EXT("&Esci")},
     {EXT("main"), EXT("hotkey_taken"),
@@ -67,6 +73,8 @@ const CatalogueEntry kEntries[] = {
      EXT("Imposta una password e, se vuoi, un suggerimento per la password. La password servirà a sbloccare ")
          EXT("il desktop. Anche questo programma principale sarà protetto dalla password.")},
     {EXT("settings"), EXT("pwdnotmatch"), EXT("× Le password non corrispondono")},
+    {EXT("settings"), EXT("pwdtooshort"), EXT("× Almeno %0 caratteri")},
+    {EXT("settings"), EXT("managed"), EXT("Le impostazioni in grigio sono gestite dalla tua organizzazione")},
     {EXT("settings"), EXT("delpwd_confirm"),
      EXT("Se elimini la password, chiunque potrà sbloccare il desktop bloccato e modificare le impostazioni ")
          EXT("con questo programma principale.\r\n\r\nVuoi davvero eliminare la password?")},

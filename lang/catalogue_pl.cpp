@@ -24,6 +24,12 @@ const CatalogueEntry kEntries[] = {
     {EXT("main"), EXT("pwddamaged"),
      EXT("Zapisane hasło jest uszkodzone, więc nie można zablokować pulpitu. Ustaw nowe hasło w menu ")
          EXT("Ustawienia » Ustaw hasło. Pulpit pozostaje otwarty.")},
+    {EXT("main"), EXT("pwdrequired"),
+     EXT("Twoja organizacja wymaga hasła, zanim pulpit będzie można zablokować. Ustaw je w menu ")
+         EXT("Ustawienia » Ustaw hasło. Pulpit pozostaje otwarty.")},
+    {EXT("main"), EXT("pwdrequired_prompt"),
+     EXT("Twoja organizacja wymaga hasła, zanim pulpit będzie można zablokować.\r\n\r\nCzy chcesz je ")
+         EXT("teraz ustawić?")},
     {EXT("main"), EXT("tray_settings"), EXT("&Ustawienia...")},
     {EXT("main"), EXT("tray_exit"), EXT("Za&kończ")},
     {EXT("main"), EXT("hotkey_taken"),
@@ -67,6 +73,8 @@ const CatalogueEntry kEntries[] = {
      EXT("Ustaw hasło i opcjonalną podpowiedź do hasła. Hasło posłuży do odblokowania pulpitu. Ten program ")
          EXT("główny również będzie chroniony hasłem.")},
     {EXT("settings"), EXT("pwdnotmatch"), EXT("× Hasła nie są zgodne")},
+    {EXT("settings"), EXT("pwdtooshort"), EXT("× Co najmniej %0 znaków")},
+    {EXT("settings"), EXT("managed"), EXT("Wyszarzonymi ustawieniami zarządza Twoja organizacja")},
     {EXT("settings"), EXT("delpwd_confirm"),
      EXT("Jeśli usuniesz hasło, każdy będzie mógł odblokować zablokowany pulpit i zmieniać ustawienia w tym ")
          EXT("programie głównym.\r\n\r\nCzy na pewno chcesz usunąć hasło?")},

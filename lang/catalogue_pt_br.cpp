@@ -24,6 +24,12 @@ const CatalogueEntry kEntries[] = {
     {EXT("main"), EXT("pwddamaged"),
      EXT("A senha armazenada está danificada, por isso não foi possível bloquear a área de trabalho. Defina ")
          EXT("uma nova senha em Configurações » Definir senha. A área de trabalho continua aberta.")},
+    {EXT("main"), EXT("pwdrequired"),
+     EXT("Sua organização exige uma senha antes que a área de trabalho possa ser bloqueada. Defina uma ")
+         EXT("em Configurações » Definir senha. A área de trabalho continua aberta.")},
+    {EXT("main"), EXT("pwdrequired_prompt"),
+     EXT("Sua organização exige uma senha antes que a área de trabalho possa ser ")
+         EXT("bloqueada.\r\n\r\nDeseja definir uma agora?")},
     {EXT("main"), EXT("tray_settings"), EXT("&Configurações...")},
     {EXT("main"), EXT("tray_exit"), EXT("Sai&r")},
     {EXT("main"), EXT("hotkey_taken"),
@@ -67,6 +73,8 @@ const CatalogueEntry kEntries[] = {
      EXT("Defina uma senha e, se quiser, uma dica de senha. A senha será usada para desbloquear. Este ")
          EXT("programa principal também ficará protegido pela senha.")},
     {EXT("settings"), EXT("pwdnotmatch"), EXT("× As senhas não coincidem")},
+    {EXT("settings"), EXT("pwdtooshort"), EXT("× Pelo menos %0 caracteres")},
+    {EXT("settings"), EXT("managed"), EXT("As configurações esmaecidas são gerenciadas pela sua organização")},
     {EXT("settings"), EXT("delpwd_confirm"),
      EXT("Se você excluir a senha, qualquer pessoa poderá desbloquear a área de trabalho bloqueada e alterar ")
          EXT("as configurações com este programa principal.\r\n\r\nTem certeza de que deseja excluir a senha?")},

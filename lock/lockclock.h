@@ -11,6 +11,9 @@
 struct ClockText {
     exstring time;
     exstring date;
+    // The owner's message below the date, wrapped; time and date may be
+    // empty when only the message is shown.
+    exstring message;
 };
 
 // The time without seconds and the long date of `when`, as the user's locale
@@ -26,13 +29,18 @@ UINT MillisecondsToNextMinute(const SYSTEMTIME& now);
 // language), given the monitor's place within the background bitmap. Its
 // size depends on the monitor alone, so the same band is restored every minute.
 RECT ClockArea(POINT primaryOrigin, SIZE primarySize, bool fromRight = false);
+// The band grown upwards for a message below the clock: the clock keeps its
+// size, the message gets the room under it.
+RECT WithMessageRoom(const RECT& clockArea, POINT primaryOrigin);
 
 // The two fonts of the clock, sized for the area's height.
 class ClockFonts {
 public:
-    bool Make(const RECT& area);
+    // Sized for the clock's own band, without any message room.
+    bool Make(const RECT& clockArea);
     HFONT Time() const { return time_.Handle(); }
     HFONT Date() const { return date_.Handle(); }
+    LONG ClockHeight() const { return madeForHeight_; }
 
 private:
     exfont time_;
@@ -40,5 +48,17 @@ private:
     LONG madeForHeight_ = 0;
 };
 
-// Draws the plate and the two lines into `area` of `dc`, clipped to it.
-void DrawClock(HDC dc, const RECT& area, const ClockText& text, const ClockFonts& fonts);
+// Light type with a dark edge on a translucent dark plate; in high contrast
+// the scheme's own window colours, on an opaque plate.
+struct ClockColors {
+    COLORREF text;
+    COLORREF shadow;
+    COLORREF plate;
+    BYTE plateAlpha;
+};
+ClockColors ClockColorsFor(bool highContrast);
+
+// Draws the plate, the two lines and the message into `area` of `dc`,
+// clipped to it.
+void DrawClock(HDC dc, const RECT& area, const ClockText& text, const ClockFonts& fonts,
+               const ClockColors& colors = ClockColorsFor(false));

@@ -9,6 +9,7 @@
 #include "../text/pathutil.h"
 #include "../toolkit/draw/expaintdc.h"
 #include "../toolkit/draw/shapes.h"
+#include "../toolkit/theme/extheme.h"
 #include "../toolkit/window/accessibility.h"
 #include "../toolkit/window/layoutdirection.h"
 #include "backgroundlayout.h"
@@ -223,12 +224,24 @@ bool mgtBgDlg::Render(bool recheck) {
     return Compose();
 }
 
+namespace {
+
+exstring SpokenClock(const ClockText& text) {
+    exstring spoken = text.time.empty() ? exstring() : text.time + L", " + text.date;
+    if (!text.message.empty()) spoken += (spoken.empty() ? L"" : L". ") + text.message;
+    return spoken;
+}
+
+} // namespace
+
 RECT mgtBgDlg::PlaceClock(const RECT& virtualScreen, const RECT& primary) {
     const RECT none{0, 0, 0, 0};
-    if (!settings_.showClock) return none;
-    const RECT area = ClockArea(POINT{primary.left - virtualScreen.left, primary.top - virtualScreen.top},
-                                SIZE{primary.right - primary.left, primary.bottom - primary.top}, IsRightToLeft());
-    return area.right > area.left && clockFonts_.Make(area) ? area : none;
+    // The band also carries the owner's message, with or without the clock.
+    if (!settings_.showClock && settings_.lockMessage.empty()) return none;
+    const POINT origin{primary.left - virtualScreen.left, primary.top - virtualScreen.top};
+    const RECT area = ClockArea(origin, SIZE{primary.right - primary.left, primary.bottom - primary.top}, IsRightToLeft());
+    if (area.right <= area.left || !clockFonts_.Make(area)) return none;
+    return settings_.lockMessage.empty() ? area : WithMessageRoom(area, origin);
 }
 
 bool mgtBgDlg::MakeClockBand() {
@@ -252,10 +265,11 @@ bool mgtBgDlg::MakeClockBand() {
 void mgtBgDlg::DrawClockNow() {
     SYSTEMTIME now{};
     now_(&now);
-    clockText_ = FormatClock(now);
-    DrawClock(background_.Dc(), clockArea_, clockText_, clockFonts_);
-    // The clock is painted: the background carries its text for screen readers.
-    if (Handle() != nullptr) SetAccessibleName(Handle(), clockText_.time + L", " + clockText_.date);
+    clockText_ = settings_.showClock ? FormatClock(now) : ClockText();
+    clockText_.message = settings_.lockMessage;
+    DrawClock(background_.Dc(), clockArea_, clockText_, clockFonts_, ClockColorsFor(HighContrastOn()));
+    // The band is painted: the background carries its text for screen readers.
+    if (Handle() != nullptr) SetAccessibleName(Handle(), SpokenClock(clockText_));
     // Re-armed for the next minute boundary each time, so it never drifts.
     if (Handle() != nullptr) SetTimer(Handle(), kClockTimer, MillisecondsToNextMinute(now), nullptr);
 }

@@ -102,7 +102,9 @@ BOOL mgtUnlockDlg::OnInitDialog() {
     capsLockNote_.Create(window, password_.Handle(), Text(L"password", L"capslock"));
     capsLockNote_.SetNumLockText(Text(L"password", L"numlock"));
     ShowKeyboardLayout(layout_, services_.strings);
-    if (IsLockMode()) ShowLockedBy();
+    if (IsLockMode() && services_.settings.showLockedBy) ShowLockedBy();
+    // With the screen kept visible there is no background to carry the message.
+    if (IsLockMode() && services_.settings.useOrgScreen) ShowLockMessage();
     // A relock keeps a wait that a killed lock had begun.
     if (Waiting()) GetLocalTime(&lastFailure_);
     UpdateWait();
@@ -187,7 +189,7 @@ void mgtUnlockDlg::StackLines() {
     const RECT ok = RectInDialog(window, ok_.Handle());
     const int gap = std::max<int>((ok.top - field.bottom) / 2, 1);
     int bottom = ok.bottom;
-    for (const exStatic* line : {&lockedByLine_, &attemptsLine_}) {
+    for (const exStatic* line : {&lockedByLine_, &attemptsLine_, &messageLine_}) {
         if (line->Handle() == nullptr) continue;
         const RECT rect = RectInDialog(window, line->Handle());
         SetWindowPos(line->Handle(), nullptr, rect.left, bottom + gap, 0, 0,
@@ -224,6 +226,15 @@ void mgtUnlockDlg::ShowLockedBy() {
     if (nameLookup_ != nullptr) nameLookup_->Notify(Handle(), kDisplayNameKnown);
     if (nameLookup_ == nullptr || !nameLookup_->Result(name) || name.empty()) name = UserAccountName();
     SetLockedByText(name);
+}
+
+void mgtUnlockDlg::ShowLockMessage() {
+    const exstring& message = services_.settings.lockMessage;
+    if (message.empty() || messageLine_.Handle() != nullptr) return;
+    if (!AddLine(messageLine_)) return;
+    SetWindowTextW(messageLine_.Handle(), message.c_str());
+    StackLines();
+    ShowWindow(messageLine_.Handle(), SW_SHOWNA);
 }
 
 void mgtUnlockDlg::SetLockedByText(const exstring& name) {

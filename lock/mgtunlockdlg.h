@@ -77,6 +77,9 @@ private:
     // Each line as tall as its wrapped text, one under the other below the
     // buttons; the dialog's height follows the last.
     void StackLines();
+    // The owner's message, wrapped to the field's width, when the screen stays
+    // visible and no background carries it.
+    void ShowLockMessage();
     // `announce`: a screen reader speaks the new text.
     void ShowAttemptsLine(const exstring& text, bool announce);
     // "Locked by <user> at <time>", so that a passer-by knows whose desk it is.
@@ -101,6 +104,7 @@ private:
     SYSTEMTIME lockedAt_{};
     std::shared_ptr<DisplayNameLookup> nameLookup_;
     exStatic attemptsLine_;
+    exStatic messageLine_;
     // A keypad key went down while Num Lock was off.
     bool keypadUsed_ = false;
     GuessThrottle throttle_;

@@ -50,6 +50,8 @@
 #define IDM_TRAY_LOCK_NOW 32790
 #define IDM_TRAY_SETTINGS 32791
 #define IDM_TRAY_EXIT 32792
+// The disabled line that says the organisation manages some settings.
+#define IDM_MANAGED_NOTE 32793
 
 // The Appearance choices, in menu order (as the toolkit's Appearance values).
 #define IDM_APPEARANCE_FIRST 32800

@@ -1,10 +1,14 @@
 #include "audittrail.h"
 
+#include <atomic>
+
 #include "../base/eventlog.h"
 // Generated from res/marrowgate-events.mc by windmc.
 #include "marrowgate-events.h"
 
 namespace {
+
+std::atomic<bool> g_trailOn{true};
 
 DWORD LockedEventId(LockCause cause) {
     switch (cause) {
@@ -30,6 +34,7 @@ WORD EntryType(DWORD id) {
 // One writer for the process, made at the first entry: a start that writes
 // none starts no thread. Destroyed at exit, which waits for what is queued.
 void Post(DWORD id, std::vector<std::wstring> strings = {}) noexcept {
+    if (!g_trailOn) return;
     try {
         static EventLogWriter writer(kEventSource);
         writer.Post(EventEntry{EntryType(id), id, std::move(strings)});
@@ -87,4 +92,8 @@ void AuditPolicyValueIgnored(const exstring& valueName, const exstring& reason) 
         Post(MG_EVENT_POLICY_VALUE_IGNORED, {Text(valueName), Text(reason)});
     } catch (...) {
     }
+}
+
+void SetAuditTrailOn(bool on) noexcept {
+    g_trailOn = on;
 }

@@ -25,3 +25,5 @@ void AuditTaskManagerPolicySetAgain() noexcept;
 void AuditRemovalRefused() noexcept;
 // For the policy reader: `valueName` below the policy key, `reason` in words.
 void AuditPolicyValueIgnored(const exstring& valueName, const exstring& reason) noexcept;
+// The organisation may turn the trail off; entries are then dropped unwritten.
+void SetAuditTrailOn(bool on) noexcept;

@@ -117,10 +117,21 @@ void mgtSettings::ResetToDefaults() {
     appearance.clear();
     diagnostics = false;
     language.clear();
+    hotKey = true;
+    showLockedBy = true;
+    lockMessage.clear();
 }
 
 void mgtSettings::Load() {
     ResetToDefaults();
+    LoadStored();
+    unmanaged_ = CurrentTree();
+    policies_ = ReadPolicies(store_.machineRoot, store_.userRoot, store_.orgPolicyKeyPath);
+    ApplyPolicies();
+    applied_ = CurrentTree();
+}
+
+void mgtSettings::LoadStored() {
     exini machine;
     exini user;
     const bool machineLoaded = machine.LoadRegistry(store_.machineRoot, store_.keyPath);
@@ -149,6 +160,9 @@ void mgtSettings::Load() {
     appearance = chosen->Get(kGlobal, L"appearance");
     diagnostics = chosen->Get(kGlobal, L"diagnostics").ToBool();
     language = chosen->Get(kGlobal, L"Language");
+    hotKey = FlagOr(chosen->Get(kGlobal, L"hotKey"), true);
+    showLockedBy = FlagOr(chosen->Get(kGlobal, L"showLockedBy"), true);
+    lockMessage = chosen->Get(kGlobal, L"lockMessage").substr(0, kLockMessageChars);
 }
 
 int64_t mgtSettings::NextSaveStamp() const {
@@ -160,12 +174,8 @@ int64_t mgtSettings::NextSaveStamp() const {
     return static_cast<int64_t>(stamp);
 }
 
-bool mgtSettings::Save() {
+exini mgtSettings::CurrentTree() const {
     exini tree;
-    // Both values, always: a damaged password is written as damaged, so that
-    // it stays damaged in whichever root this save lands.
-    tree.Set(kGlobal, L"Password", PasswordText(Password));
-    tree.Set(kGlobal, L"pwdDigest", SaltedDigestText(Password));
     tree.Set(kGlobal, L"pwdHint", pwdHint);
     tree.Set(kGlobal, L"useOrgScreen", BoolText(useOrgScreen));
     tree.Set(kGlobal, L"bgColor", exstring::Format(L"%u", bgColor));
@@ -180,6 +190,27 @@ bool mgtSettings::Save() {
     // Written even when empty: a save never removes a value, and an empty one
     // is how a return to following Windows is kept.
     tree.Set(kGlobal, L"Language", language);
+    tree.Set(kGlobal, L"hotKey", BoolText(hotKey));
+    tree.Set(kGlobal, L"showLockedBy", BoolText(showLockedBy));
+    tree.Set(kGlobal, L"lockMessage", lockMessage);
+    return tree;
+}
+
+exini mgtSettings::DefaultTree() {
+    // No roots: nothing loads, no policy applies.
+    SettingsStore nowhere;
+    nowhere.machineRoot = nullptr;
+    nowhere.userRoot = nullptr;
+    return mgtSettings(nowhere).CurrentTree();
+}
+
+bool mgtSettings::Save() {
+    exini tree = CurrentTree();
+    KeepOwnValues(tree);
+    // Both values, always: a damaged password is written as damaged, so that
+    // it stays damaged in whichever root this save lands.
+    tree.Set(kGlobal, L"Password", PasswordText(Password));
+    tree.Set(kGlobal, L"pwdDigest", SaltedDigestText(Password));
     // Newer than both roots whatever the clock says, or the next load would
     // pass over this save.
     modifiedTime = NextSaveStamp();

@@ -8,7 +8,9 @@
 #include <cstdint>
 
 #include "../text/exstring.h"
+#include "exini.h"
 #include "passworddigest.h"
+#include "policy.h"
 #include "storedpassword.h"
 
 constexpr size_t kDigestSize = sizeof(PasswordDigestBytes);
@@ -23,6 +25,8 @@ struct SettingsStore {
     exstring runValueName = L"Marrowgate";
     exstring policyKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
     exstring helperValueName = L"Marrowgate Helper";
+    // The organisation's policies, below both roots.
+    exstring orgPolicyKeyPath = kPolicyKeyPath;
     // Rounds for every password the program stores; tests lower it.
     uint32_t passwordRounds = kPasswordRounds;
 };
@@ -61,6 +65,20 @@ public:
     bool Accepts(const exstring& password);
 
     const SettingsStore& Store() const { return store_; }
+    // The settings tree of a record that has loaded nothing.
+    static exini DefaultTree();
+
+    // The policies read with the settings at the last Load; the fields show
+    // what they fix, and Save keeps the user's own values beneath them.
+    const PolicySet& Policies() const { return policies_; }
+    bool IsManaged(Managed what) const { return policies_.Has(what); }
+    bool PasswordRequired() const { return policies_.Number(Managed::kPasswordRequired) != 0; }
+    // Characters a new password needs at least (1: any non-empty one).
+    uint32_t MinPasswordLength() const;
+    // The longest idle time (seconds) the user may choose; 0: no limit.
+    uint32_t IdleLockCeiling() const { return policies_.Number(Managed::kIdleLockMax) * 60; }
+    bool HelperExitAllowed() const { return !IsManaged(Managed::kHelperExit) || policies_.Number(Managed::kHelperExit) != 0; }
+    bool AuditTrailWanted() const { return !IsManaged(Managed::kAuditTrail) || policies_.Number(Managed::kAuditTrail) != 0; }
 
     // The command line of the auto-start entry.
     static exstring AutoStartCommand();
@@ -83,9 +101,19 @@ public:
     exstring appearance;  // the look chosen by name; empty or unknown: follow Windows
     bool diagnostics = false;  // the program's own events are written to a file as well
     exstring language;    // a language tag ("de", "pt-BR"); empty or unknown: follow Windows
+    bool hotKey = true;  // the helper locks on Ctrl+Alt+L
+    bool showLockedBy = true;  // the unlock dialog says who locked and when
+    exstring lockMessage;  // shown on the lock screen, at most kLockMessageChars
 
 private:
     void ResetToDefaults();
+    void LoadStored();
+    void ApplyPolicies();
+    // The settings tree as the fields hold it now.
+    exini CurrentTree() const;
+    // In `tree`, every value a policy changed and the user did not change
+    // since goes back to what the user had stored.
+    void KeepOwnValues(exini& tree) const;
     void LoadPassword(HKEY chosenRoot, HKEY otherRoot);
     // A stamp newer than what either root holds, and not behind the clock.
     int64_t NextSaveStamp() const;
@@ -95,6 +123,9 @@ private:
     bool UpdateFlag(const wchar_t* name, uint32_t& cache, uint32_t value);
 
     SettingsStore store_;
+    PolicySet policies_;
+    exini unmanaged_;  // the fields as loaded, before the policies
+    exini applied_;  // the fields right after the policies were applied
     uint32_t lockingCache_ = kFlagAskOnly;
     uint32_t blankPromptCache_ = kFlagAskOnly;
     RECT windowRectCache_ = {0, 0, 0, 0};
@@ -102,3 +133,7 @@ private:
 
 // The current time as a FILETIME count, as the settings store it.
 int64_t CurrentFileTime();
+
+// Turns the audit trail on or off as the policies say, and reports the policy
+// values that were ignored; at each start and each policy refresh.
+void FollowAuditPolicy(const mgtSettings& settings);

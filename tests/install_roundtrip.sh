@@ -76,7 +76,8 @@ msi="$out/marrowgate-$version-x64.msi"
 MG_PACKAGE_VERSION=99.0.0 "$root/installer/build-package.sh" "$build/marrowgate.exe" "$out/newer" "$guide" >/dev/null ||
     { echo "FAIL: installer/build-package.sh could not build the newer package"; exit 1; }
 newer="$out/newer/marrowgate-99.0.0-x64.msi"
-check "portable zip contents" "README.md marrowgate-guide.html marrowgate.exe" \
+check "portable zip contents" \
+    "PolicyDefinitions/en-US/marrowgate.adml PolicyDefinitions/marrowgate.admx README.md marrowgate-guide.html marrowgate.exe" \
     "$(python3 -c 'import sys, zipfile; print(*sorted(zipfile.ZipFile(sys.argv[1]).namelist()))' \
         "$out/marrowgate-$version-portable.zip")"
 
@@ -87,8 +88,18 @@ for code in $(products codes); do # left by an interrupted run
 done
 [ -z "$(products)" ] || { echo "FAIL: Marrowgate $(products) is installed in $WINEPREFIX and stays"; exit 1; }
 
-# -- install
-check "msiexec /i $(basename "$msi") /qn exit code" 0 "$(msiexec /i "$msi")"
+# -- install, with the public properties an administrator gives a silent install
+check "msiexec /i $(basename "$msi") /qn AUTOSTART=1 IDLELOCK=10 LOCKBEFORESLEEP=0 HOTKEY=0 exit code" 0 \
+    "$(msiexec /i "$msi" AUTOSTART=1 IDLELOCK=10 LOCKBEFORESLEEP=0 HOTKEY=0)"
+# Machine settings in the settings' own format, over the defaults (a value
+# left out would read as empty: black, no picture).
+for expected in "autoStart true" "idleLock 600" "lockOnSleep false" "hotKey false" "bgImage System" \
+    "bgColor 4278190080"; do
+    check "HKLM setting ${expected%% *} from the install properties" "${expected#* }" \
+        "$(reg_value "HKLM\\$key\\global" "${expected%% *}")"
+done
+wine reg query 'HKLM\Software\Policies\Quarnwick\Marrowgate' >/dev/null 2>&1 &&
+    fail "the install properties wrote policies" || ok "no policy written by the install properties"
 check "registered products" "$version" "$(products)"
 check "the winget manifest's product code is the installed one" "$(products codes)" \
     "$(sed -n "s/^ *ProductCode: *'\(.*\)'$/\1/p" "$out/Quarnwick.Marrowgate.yaml")"
@@ -100,6 +111,10 @@ cmp -s "$build/marrowgate.exe" "$(unix_path "$exe")" && ok "$exe is the built pr
     { fail "$exe missing or not the built program"; exit 1; }
 cmp -s "$guide" "$(unix_path "$install_dir\\marrowgate-guide.html")" && ok "guide installed" ||
     fail "marrowgate-guide.html missing or different in $install_dir"
+for template in marrowgate.admx en-US/marrowgate.adml; do
+    cmp -s "$root/installer/PolicyDefinitions/$template" "$(unix_path "$install_dir\\PolicyDefinitions")/$template" &&
+        ok "policy template $template installed" || fail "PolicyDefinitions/$template missing or different"
+done
 common_link="$(unix_path "$(win_env ALLUSERSPROFILE)\\Microsoft\\Windows\\Start Menu\\Programs\\Marrowgate.lnk")"
 user_link="$(unix_path "$(win_env APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Marrowgate.lnk")"
 if [ -f "$common_link" ]; then

@@ -101,7 +101,9 @@ BOOL mgtInputDlg::OnInitDialog() {
     newPassword_.SetCueBanner(Text(L"settings", L"newpwd"), true);
     confirmPassword_.SetCueBanner(Text(L"settings", L"confirmpwd"), true);
     hint_.SetCueBanner(Text(L"settings", L"pwdhint"), true);
-    if (mgtSettings::IsBlankDigest(settings_.Password)) EnableWindow(deleteLink_.Handle(), FALSE);
+    // The organisation may require a password: then there is none to delete.
+    if (mgtSettings::IsBlankDigest(settings_.Password) || settings_.PasswordRequired())
+        EnableWindow(deleteLink_.Handle(), FALSE);
     FitDialogToTexts(window);
     FitLayout();
     capsLockNote_.Create(window, hint_.Handle(), Text(L"password", L"capslock"));
@@ -159,10 +161,14 @@ void mgtInputDlg::OnOk() {
         Wipe(confirmed);
         return;
     }
-    if (typed != confirmed) {
+    const bool tooShort = typed.size() < settings_.MinPasswordLength();
+    if (tooShort || typed != confirmed) {
         Wipe(typed);
         Wipe(confirmed);
-        const exstring warning = Text(L"settings", L"pwdnotmatch");
+        const exstring warning =
+            tooShort ? strings_.GetText(L"settings", L"pwdtooshort",
+                                        exstring::Format(L"%u", settings_.MinPasswordLength()))
+                     : Text(L"settings", L"pwdnotmatch");
         newPassword_.ShowWarningCue(warning, true);
         confirmPassword_.ShowWarningCue(warning, true);
         SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(newPassword_.Handle()), TRUE);

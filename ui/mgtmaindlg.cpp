@@ -92,6 +92,13 @@ void mgtMainDlg::StackInfoLines() {
 
 void mgtMainDlg::LockNow() {
     mgtSettings& settings = services_.settings;
+    if (settings.PasswordRequired() && mgtSettings::IsBlankDigest(settings.Password)) {
+        // No "lock anyway": the organisation wants no lock without a password.
+        if (ShowMessageBox(Handle(), services_.strings.GetText(L"main", L"pwdrequired_prompt"),
+                           MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+            PostMessageW(Handle(), WM_COMMAND, IDM_SET_PASSWORD, 0);
+        return;
+    }
     if (settings.BlankPwdPromptDue() && mgtSettings::IsBlankDigest(settings.Password)) {
         const exmlang& strings = services_.strings;
         bool dontAskAgain = false;
@@ -116,7 +123,7 @@ void mgtMainDlg::LockNow() {
 }
 
 void mgtMainDlg::ShowSettingsMenu() {
-    RefreshSettingsMarks(services_.settingsMenu, services_.settings);
+    RefreshSettingsMarks(services_.settingsMenu, services_.settings, services_.strings);
     RECT button{};
     GetWindowRect(settings_.Handle(), &button);
     services_.settingsMenu.TrackPopupUnder(button, Handle());

@@ -140,11 +140,52 @@ bool ChooseLanguage(UINT command, mgtSettings& settings, bool& changed) {
     return true;
 }
 
+// Whether an idle-lock choice stays within what the policies allow.
+bool IdleChoiceAllowed(uint32_t seconds, const mgtSettings& settings) {
+    if (settings.IsManaged(Managed::kIdleLock)) return false;
+    const uint32_t ceiling = settings.IdleLockCeiling();
+    return ceiling == 0 || (seconds != 0 && seconds <= ceiling);
+}
+
+// Adds the line that says why items are greyed, once, when policies apply.
+void ShowManagedNote(exMenu& menu, const mgtSettings& settings, const exmlang& strings) {
+    if (!settings.Policies().Any() || menu.HasItem(IDM_MANAGED_NOTE)) return;
+    AppendSeparator(menu);
+    menu.AppendItem(IDM_MANAGED_NOTE, strings.GetText(L"settings", L"managed"));
+    menu.EnableItem(IDM_MANAGED_NOTE, false);
+}
+
 } // namespace
 
 bool IsLanguageCommand(UINT command) {
     exstring tag;
     return LanguageOfCommand(command, tag);
+}
+
+bool SettingFixedByPolicy(UINT command, const mgtSettings& settings) {
+    for (const IdleChoice& choice : kIdleChoices)
+        if (choice.command == command) return !IdleChoiceAllowed(choice.seconds, settings);
+    switch (command) {
+    case IDM_BGCOLOR_SYSTEM:
+    case IDM_BGCOLOR_CUSTOM:
+        return settings.IsManaged(Managed::kBgColor);
+    case IDM_BGIMAGE_NONE:
+    case IDM_BGIMAGE_SYSTEM:
+    case IDM_BGIMAGE_CUSTOM:
+        return settings.IsManaged(Managed::kBgImage) || settings.IsManaged(Managed::kBackgroundKind);
+    case IDM_USE_ORIGINAL_SCREEN:
+        return settings.IsManaged(Managed::kBackgroundKind);
+    case IDM_SHOW_CLOCK:
+        return settings.IsManaged(Managed::kShowClock);
+    case IDM_AUTO_START:
+        return settings.IsManaged(Managed::kAutoStart);
+    case IDM_LOCK_ON_SLEEP:
+        return settings.IsManaged(Managed::kLockOnSleep);
+    case IDM_TRAY_EXIT:
+        return !settings.HelperExitAllowed();
+    default:
+        return false;
+    }
 }
 
 void AppendIdleLockMenu(exMenu& menu, const exmlang& strings) {
@@ -159,12 +200,15 @@ void AppendIdleLockMenu(exMenu& menu, const exmlang& strings) {
     }
 }
 
-void RefreshIdleLockMarks(exMenu& menu, const mgtSettings& settings) {
+void RefreshIdleLockMarks(exMenu& menu, const mgtSettings& settings, const exmlang& strings) {
     // A timeout set by other means than this menu marks no choice.
     for (const IdleChoice& choice : kIdleChoices) {
         menu.SetCheck(choice.command, false);
         if (choice.seconds == settings.idleLock) menu.CheckRadio(IDM_IDLE_NEVER, IDM_IDLE_30, choice.command);
+        menu.EnableItem(choice.command, !SettingFixedByPolicy(choice.command, settings));
     }
+    menu.EnableItem(IDM_TRAY_EXIT, !SettingFixedByPolicy(IDM_TRAY_EXIT, settings));
+    ShowManagedNote(menu, settings, strings);
 }
 
 bool IsHelperCommand(UINT command) {
@@ -213,7 +257,7 @@ void BuildSettingsMenu(exMenu& menu, const exmlang& strings) {
     AppendText(menu, IDM_AUTO_START, strings, L"autostart");
 }
 
-void RefreshSettingsMarks(exMenu& menu, const mgtSettings& settings) {
+void RefreshSettingsMarks(exMenu& menu, const mgtSettings& settings, const exmlang& strings) {
     menu.CheckRadio(IDM_BGCOLOR_SYSTEM, IDM_BGCOLOR_CUSTOM,
                     UsesSystemColor(settings.bgColor) ? IDM_BGCOLOR_SYSTEM : IDM_BGCOLOR_CUSTOM);
     UINT image = IDM_BGIMAGE_CUSTOM;
@@ -228,11 +272,16 @@ void RefreshSettingsMarks(exMenu& menu, const mgtSettings& settings) {
     menu.SetCheck(IDM_USE_ORIGINAL_SCREEN, settings.useOrgScreen);
     // The clock is drawn on the background, which the original screen has not.
     menu.SetCheck(IDM_SHOW_CLOCK, settings.showClock);
-    menu.EnableItem(IDM_SHOW_CLOCK, !settings.useOrgScreen);
-    menu.EnablePopupOf(IDM_BGCOLOR_SYSTEM, !settings.useOrgScreen);
-    menu.EnablePopupOf(IDM_BGIMAGE_NONE, !settings.useOrgScreen);
-    RefreshIdleLockMarks(menu, settings);
+    const auto open = [&settings](UINT command) {
+        return !settings.useOrgScreen && !SettingFixedByPolicy(command, settings);
+    };
+    menu.EnableItem(IDM_SHOW_CLOCK, open(IDM_SHOW_CLOCK));
+    menu.EnablePopupOf(IDM_BGCOLOR_SYSTEM, open(IDM_BGCOLOR_SYSTEM));
+    menu.EnablePopupOf(IDM_BGIMAGE_NONE, open(IDM_BGIMAGE_NONE));
+    for (UINT command : {IDM_USE_ORIGINAL_SCREEN, IDM_AUTO_START, IDM_LOCK_ON_SLEEP})
+        menu.EnableItem(command, !SettingFixedByPolicy(command, settings));
     menu.SetCheck(IDM_LOCK_ON_SLEEP, settings.lockOnSleep);
+    RefreshIdleLockMarks(menu, settings, strings);
 }
 
 bool SettingsChoosers::PickColor(HWND owner, COLORREF initial, COLORREF* custom, COLORREF& chosen) {
@@ -265,6 +314,8 @@ bool SettingsChoosers::PickImage(HWND owner, const exstring& filter, const exstr
 
 bool RunSettingsCommand(UINT command, HWND owner, mgtSettings& settings, const exmlang& strings,
                         SettingsChoosers& choosers) {
+    // Greyed in the menu; a keyboard path or a posted command is refused too.
+    if (SettingFixedByPolicy(command, settings)) return true;
     bool changed = false;
     switch (command) {
     case IDM_BGCOLOR_SYSTEM:

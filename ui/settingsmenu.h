@@ -17,7 +17,8 @@ void BuildSettingsMenu(exMenu& menu, const exmlang& strings);
 // The Lock When Idle sub-menu, shared by the settings menu and the helper's
 // icon menu, and its marks.
 void AppendIdleLockMenu(exMenu& menu, const exmlang& strings);
-void RefreshIdleLockMarks(exMenu& menu, const mgtSettings& settings);
+// Greys what the policies fix and, when any apply, adds the line that says so.
+void RefreshIdleLockMarks(exMenu& menu, const mgtSettings& settings, const exmlang& strings);
 // Whether `command` changes what the resident helper does.
 bool IsHelperCommand(UINT command);
 // Whether `command` chooses a language, which the caller then loads.
@@ -25,7 +26,10 @@ bool IsLanguageCommand(UINT command);
 
 // Brings the marks and greying in line with the settings; called before
 // every display, since nothing keeps them in step in between.
-void RefreshSettingsMarks(exMenu& menu, const mgtSettings& settings);
+void RefreshSettingsMarks(exMenu& menu, const mgtSettings& settings, const exmlang& strings);
+
+// Whether a policy of the organisation fixes what `command` would change.
+bool SettingFixedByPolicy(UINT command, const mgtSettings& settings);
 
 // The two common dialogs the settings commands open. Tests answer for the
 // user through a subclass.

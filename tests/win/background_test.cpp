@@ -225,6 +225,79 @@ TEST_F(Background, ClockTurnsOverAtTheMinuteWithoutDecodingAgain) {
     DeleteFileW(path.c_str());
 }
 
+// The first and last rows of the clock's band that hold white type, or -1.
+std::pair<int, int> TypeRows(const mgtBgDlg& background) {
+    const RECT area = background.ClockRect();
+    const HDC dc = background.Bitmap().Dc();
+    std::pair<int, int> rows{-1, -1};
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (GetPixel(dc, x, y) == RGB(255, 255, 255)) {
+                if (rows.first < 0) rows.first = y;
+                rows.second = y;
+                break;
+            }
+    return rows;
+}
+
+// The owner's message goes under the date on the clock's plate, wrapped, and
+// stays when the clock is off; the clock keeps its place at the bottom.
+TEST_F(Background, MessageBelowTheClock) {
+    const exstring longest = [] {
+        exstring text;
+        while (text.size() + 5 <= kLockMessageChars) text += L"word ";
+        return text;
+    }();
+    const struct {
+        const wchar_t* message;
+        bool clock;
+    } cases[] = {{L"", true}, {L"Acme IT: +1 555 0100", true}, {longest.c_str(), true}, {L"Acme IT", false}};
+    std::vector<std::pair<int, int>> rows;
+    std::vector<RECT> areas;
+    for (const auto& c : cases) {
+        settings->lockMessage = c.message;
+        settings->showClock = c.clock;
+        mgtBgDlg background(*settings);
+        RenderFully(background);
+        areas.push_back(background.ClockRect());
+        rows.push_back(TypeRows(background));
+        EXPECT_EQ(Shown(background, 3, 3), kPlain) << "the message stays in its band";
+    }
+    const int clockHeight = rows[0].second - rows[0].first;
+    ASSERT_GT(clockHeight, 0) << "no clock drawn";
+    EXPECT_EQ(areas[1].bottom, areas[0].bottom);
+    EXPECT_LT(areas[1].top, areas[0].top) << "room above for the message below";
+    EXPECT_LT(rows[1].first, rows[0].first - clockHeight / 5) << "the clock moves up over one line of message";
+    EXPECT_LT(rows[2].first, rows[1].first - clockHeight / 5) << "a long message wraps to more lines";
+    EXPECT_GE(rows[2].first, areas[2].top) << "the clock is not cut";
+    EXPECT_FALSE(IsRectEmpty(&areas[3])) << "the message shows without the clock";
+    EXPECT_GT(rows[3].first, 0);
+    EXPECT_LT(rows[3].second - rows[3].first, clockHeight / 2) << "one line of message, no clock";
+}
+
+// In high contrast the plate is the scheme's window colour, opaque, and the
+// type its text colour; otherwise the plate lets the background through.
+// (Wine keeps no high-contrast flag to switch, so the colours are given.)
+TEST(LockClock, HighContrastUsesTheSchemesColours) {
+    const RECT area{0, 0, 400, 120};
+    ClockFonts fonts;
+    ASSERT_TRUE(fonts.Make(area));
+    for (bool highContrast : {false, true}) {
+        OffscreenBuffer canvas(OffscreenBuffer::Kind::Dib32);
+        const HDC dc = canvas.Get(nullptr, 400, 120);
+        const UniqueBrush red(CreateSolidBrush(kRed));
+        FillRect(dc, &area, red.Get());
+        DrawClock(dc, area, ClockText{L"12:00", L"Monday", L"Call IT"}, fonts, ClockColorsFor(highContrast));
+        const COLORREF plate = GetPixel(dc, 2, 118);
+        EXPECT_EQ(plate == GetSysColor(COLOR_WINDOW), highContrast) << std::hex << plate;
+        bool textColour = false;
+        for (int y = 0; y < 120 && !textColour; ++y)
+            for (int x = 0; x < 400 && !textColour; ++x)
+                textColour = GetPixel(dc, x, y) == GetSysColor(COLOR_WINDOWTEXT);
+        EXPECT_TRUE(textColour || !highContrast) << "no type in the scheme's text colour";
+    }
+}
+
 // The screen is covered by the colour alone before the clock and the picture;
 // they follow from the message loop without another render.
 TEST_F(Background, FirstFrameIsTheColourAndTheRestFollows) {

@@ -11,6 +11,7 @@
 #include "lang/mgtmlang.h"
 #include "res/resource.h"
 #include "settings/mgtsettings.h"
+#include "settings/registry.h"
 #include "testsupport.h"
 #include "ui/mgtinputdlg.h"
 
@@ -192,6 +193,35 @@ TEST_F(PasswordDialog, FailedSaveKeepsTheDialogAndTheOldPassword) {
     EXPECT_EQ(result, IDABORT);
     EXPECT_EQ(g_seen, (std::vector<exstring>{L"Set Password", L"Delete Password?", L"Delete Password"}));
     EXPECT_TRUE(settings.Matches(L"pw"));
+}
+
+// Where the organisation requires a password it cannot be deleted, and a new
+// one needs the minimum length.
+TEST_F(PasswordDialog, OrganisationsMinimumAndNoDeletion) {
+    const DWORD required = 1, minimum = 8;
+    ASSERT_TRUE(WriteValue(roots.Machine(), kPolicyKeyPath, L"PasswordRequired", &required, 4, REG_DWORD));
+    ASSERT_TRUE(WriteValue(roots.User(), kPolicyKeyPath, L"MinPasswordLength", &minimum, 4, REG_DWORD));
+    mgtSettings settings(store);
+    PasswordRecord old;
+    ASSERT_TRUE(settings.SealPassword(L"pw", old));
+    settings.SetPassword(old);
+    ASSERT_TRUE(settings.Save());
+    const INT_PTR result = Run(settings, {IDOK}, [&](ScriptedInputDlg& dlg) {
+        EXPECT_FALSE(IsWindowEnabled(dlg.Item(IDC_DELETE_PASSWORD))) << "the required password can be deleted";
+        dlg.Type(IDC_NEW_PASSWORD, L"seven77");
+        dlg.Type(IDC_CONFIRM_PASSWORD, L"seven77");
+        dlg.Click(IDOK);
+        EXPECT_EQ(dlg.EndResult(), 0) << "a short password ended the dialog";
+        wchar_t cue[64] = {};
+        SendMessageW(dlg.Item(IDC_NEW_PASSWORD), EM_GETCUEBANNER, reinterpret_cast<WPARAM>(cue), 64);
+        EXPECT_STREQ(cue, L"\u00D7 At least 8 characters");
+        dlg.Type(IDC_NEW_PASSWORD, L"eight888");
+        dlg.Type(IDC_CONFIRM_PASSWORD, L"eight888");
+        dlg.Click(IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_FALSE(Stored().Matches(L"seven77"));
+    EXPECT_TRUE(Stored().Matches(L"eight888"));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "lang/mgtmlang.h"
 #include "res/resource.h"
 #include "settings/mgtsettings.h"
+#include "settings/registry.h"
 #include "testsupport.h"
 #include "ui/mgtmaindlg.h"
 #include "../../toolkit/controls/exmenu.h"
@@ -135,7 +136,7 @@ TEST_F(SettingsMenu, LanguageChoicesStoreTheirTags) {
         EXPECT_EQ(RegistryText(roots.Machine(), Store().keyPath + L"\\global", L"Language"), tag);
         const mgtSettings reloaded(Store());
         EXPECT_EQ(reloaded.language, tag);
-        RefreshSettingsMarks(menu, reloaded);
+        RefreshSettingsMarks(menu, reloaded, strings);
         for (UINT id = IDM_LANGUAGE_FIRST; id <= IDM_LANGUAGE_FIRST + count; ++id)
             EXPECT_EQ((StateOf(menu.Handle(), id) & MFS_CHECKED) != 0, id == command) << "item " << id;
     }
@@ -239,7 +240,7 @@ TEST_F(SettingsMenu, MarksFollowTheSettings) {
         settings.autoStart = c.autoStart;
         settings.showClock = c.showClock;
         settings.appearance = c.appearance;
-        RefreshSettingsMarks(menu, settings);
+        RefreshSettingsMarks(menu, settings, strings);
         const HMENU root = menu.Handle();
         for (UINT id = IDM_BGCOLOR_SYSTEM; id <= IDM_BGIMAGE_CUSTOM; ++id) {
             const bool checked = id == c.checkedColor || id == c.checkedImage;
@@ -273,6 +274,42 @@ TEST_F(SettingsMenu, EveryItemKeepsItsTextAndHasAMnemonic) {
             EXPECT_TRUE(mark != nullptr && mark[1] != 0 && mark[1] != L'&') << e2e::Utf8(text) << " in menu " << m;
         }
     EXPECT_EQ(menus.size(), 6u) << "the menu and its five sub-menus";
+}
+
+// What a policy fixes is greyed, refused when the command comes anyway, and
+// one line says why; the rest stays open.
+TEST_F(SettingsMenu, PoliciesGreyAndRefuse) {
+    const DWORD fiveMinutes = 5, off = 0;
+    ASSERT_TRUE(WriteValue(roots.Machine(), kPolicyKeyPath, L"MaxIdleLockMinutes", &fiveMinutes, 4, REG_DWORD));
+    ASSERT_TRUE(WriteValue(roots.User(), kPolicyKeyPath, L"LockAtLogOn", &off, 4, REG_DWORD));
+    ASSERT_TRUE(WriteValue(roots.User(), kPolicyKeyPath, L"AllowHelperExit", &off, 4, REG_DWORD));
+    mgtSettings settings(Store());
+    EXPECT_TRUE(SettingFixedByPolicy(IDM_TRAY_EXIT, settings)) << "the helper's Exit stays open";
+    exMenu menu;
+    BuildSettingsMenu(menu, strings);
+    RefreshSettingsMarks(menu, settings, strings);
+    const struct {
+        UINT command;
+        bool fixed;
+    } cases[] = {
+        {IDM_AUTO_START, true},    {IDM_IDLE_NEVER, true},    {IDM_IDLE_1, false},
+        {IDM_IDLE_5, false},       {IDM_IDLE_10, true},       {IDM_IDLE_30, true},
+        {IDM_LOCK_ON_SLEEP, false}, {IDM_USE_ORIGINAL_SCREEN, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ((StateOf(menu.Handle(), c.command) & MFS_GRAYED) != 0, c.fixed) << "item " << c.command;
+        const mgtSettings before = settings;
+        RunSettingsCommand(c.command, nullptr, settings, strings, choosers);
+        const bool changed = settings.autoStart != before.autoStart || settings.idleLock != before.idleLock ||
+                             settings.lockOnSleep != before.lockOnSleep ||
+                             settings.useOrgScreen != before.useOrgScreen;
+        EXPECT_NE(changed, c.fixed) << "command " << c.command;
+    }
+    EXPECT_TRUE(menu.HasItem(IDM_MANAGED_NOTE));
+    EXPECT_EQ(StateOf(menu.Handle(), IDM_MANAGED_NOTE) & MFS_GRAYED, static_cast<UINT>(MFS_GRAYED));
+    const int items = menu.GetItemCount();
+    RefreshSettingsMarks(menu, settings, strings);
+    EXPECT_EQ(menu.GetItemCount(), items) << "the note comes once";
 }
 
 } // namespace

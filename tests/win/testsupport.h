@@ -402,6 +402,7 @@ inline HWND FocusOf(HWND window) {
 inline void CleanRegistry() {
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         RegDeleteTreeW(root, kKeyPath);
+        RegDeleteTreeW(root, kPolicyKeyPath);
         RegDeleteKeyValueW(root, kRunPath, L"Marrowgate");
         RegDeleteKeyValueW(root, kRunPath, L"Marrowgate Helper");
     }

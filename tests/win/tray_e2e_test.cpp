@@ -163,6 +163,16 @@ TEST_F(Helper, IdleLockWaitsForTheInputToStop) {
         << ProgramProcesses().size() << " processes of the program, " << DescribeEdges();
 }
 
+// Away from the desk while the organisation's password is missing: no lock
+// is started only to be refused, again at every timeout.
+TEST_F(Helper, NoIdleLockThatWouldBeRefused) {
+    const DWORD on = 1;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKeyPath, L"PasswordRequired", REG_DWORD, &on, 4),
+              ERROR_SUCCESS);
+    ASSERT_TRUE(Start(6, false, ""));
+    EXPECT_TRUE(NeverWithin([] { return ProgramProcesses().size() != 1u; }, 10s)) << "a lock was started to be refused";
+}
+
 // A passer-by can neither end the helper nor switch idle locking off.
 TEST_F(Helper, ExitAndIdleChoicesAskForThePassword) {
     ASSERT_TRUE(Start(300, true));
@@ -229,6 +239,39 @@ TEST_F(Helper, RunValueFollowsTheSettingsMenu) {
         EXPECT_EQ(command.size() > 5 && command.substr(command.size() - 5) == L"+tray", step.helperStarts)
             << command.ToUtf8();
     }
+}
+
+// Whether Ctrl+Alt+L is free for another program to take.
+bool HotKeyFree(HWND window) {
+    if (!RegisterHotKey(window, 7, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT, 'L')) return false;
+    UnregisterHotKey(window, 7);
+    return true;
+}
+
+// The running helper reads the policies again when Windows announces a
+// policy refresh: a hot key the organisation turns off is given back, and
+// taken again when the policy goes; a lock at log-on gets its Run entry.
+TEST_F(Helper, PolicyRefreshReachesTheRunningHelper) {
+    ASSERT_TRUE(Start(300, true, ""));
+    TestWindow probe(L"probe");
+    ASSERT_TRUE(WaitFor([&] { return !HotKeyFree(probe.Handle()); }, 5s)) << "the helper never took the hot key";
+    const DWORD off = 0;
+    const auto announce = [&] {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(window, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"), SMTO_ABORTIFHUNG, 2000,
+                            &answer);
+    };
+    const DWORD on = 1;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKeyPath, L"HotKey", REG_DWORD, &off, 4), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kPolicyKeyPath, L"LockAtLogOn", REG_DWORD, &on, 4), ERROR_SUCCESS);
+    EXPECT_TRUE(NeverWithin([&] { return HotKeyFree(probe.Handle()); })) << "followed before any announcement";
+    announce();
+    EXPECT_TRUE(WaitFor([&] { return HotKeyFree(probe.Handle()); }, 3s)) << "the hot key stays taken";
+    const exstring boot = RunEntry();
+    EXPECT_TRUE(boot.size() > 5 && boot.substr(boot.size() - 5) == L"+boot") << "no Run entry for the log-on lock";
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kPolicyKeyPath);
+    announce();
+    EXPECT_TRUE(WaitFor([&] { return !HotKeyFree(probe.Handle()); }, 3s)) << "the hot key is not taken again";
 }
 
 } // namespace

@@ -440,6 +440,56 @@ TEST_F(UnlockEndToEnd, DamagedPasswordNeverOpens) {
     EXPECT_EQ(program.ExitCode(5000), 1u);
 }
 
+// The organisation's rules at the lock: no lock without the password it
+// requires; the message in the dialog when the screen stays visible, and
+// without the "Locked by" line it turned off.
+TEST_F(UnlockEndToEnd, OrganisationRulesAtTheLock) {
+    const DWORD on = 1, off = 0;
+    std::wstring message = L"This computer belongs to Acme IT. Found it? Call +1 555 0100.";
+    while (message.size() + 10 <= kLockMessageChars) message += L" Thank you";
+    ASSERT_TRUE(Configure({"", {}, false, {}}));
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKeyPath, L"PasswordRequired", REG_DWORD, &on, 4), ERROR_SUCCESS);
+    program = Start(L"\"" + Program() + L"\" +lock");
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        for (HWND window : VisibleWindowsOf(program.id))
+            if (ClassOf(window) == L"exMsgBox00") box = window;
+        return box != nullptr;
+    }, 10s)) << "no message: " << Describe(VisibleWindowsOf(program.id));
+    EXPECT_TRUE(FullScreenWindowsOf(program.id).empty()) << "locked without a password";
+    EXPECT_NE(LockingFlag(), 1);
+    ForceForeground(box);
+    WaitFor([&] { return GetForegroundWindow() == box; }, 2s);
+    Keys({VK_RETURN});
+    HWND main = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (main = FindDialog(program.id)) != nullptr; }, 5s));
+    if (main != nullptr) PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.ExitCode(5000), 1u);
+
+    ASSERT_TRUE(Configure({kPassword, {}, true, {}}));
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kPolicyKeyPath, L"LockMessage", REG_SZ, message.c_str(),
+                              static_cast<DWORD>((message.size() + 1) * 2)), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kPolicyKeyPath, L"ShowLockedBy", REG_DWORD, &off, 4), ERROR_SUCCESS);
+    ASSERT_TRUE(Lock(L"+lock"));
+    const HWND line = VisibleChildStartingWith(dialog, message);
+    ASSERT_NE(line, nullptr) << "no message line in the dialog";
+    // The Caps Lock note, hidden or not, is one line of the dialog's type.
+    HWND note = nullptr;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        if (TitleOf(child) == L"Caps Lock is on.") note = child;
+    ASSERT_NE(note, nullptr);
+    RECT shown{}, oneLine{}, client{};
+    GetClientRect(line, &shown);
+    GetClientRect(note, &oneLine);
+    EXPECT_GE(shown.bottom, 3 * oneLine.bottom) << "the message wraps within the field's width";
+    GetWindowRect(line, &shown);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&shown), 2);
+    GetClientRect(dialog, &client);
+    EXPECT_LE(shown.bottom, client.bottom) << "the dialog grew for the message";
+    EXPECT_EQ(VisibleChildStartingWith(dialog, L"Locked by "), nullptr);
+    UnlockAndExpectTheEnd();
+}
+
 // One key going down or up as a keyboard driver sends it, with its scan code.
 void Stroke(WORD key, WORD scan, DWORD flags) {
     INPUT input{INPUT_KEYBOARD, {}};
