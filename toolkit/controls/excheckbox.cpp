@@ -275,57 +275,78 @@ void exCheckBox::AdjustLayout() {
 }
 
 LRESULT exCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    const DWORD type = ButtonStyle() & kTypeMask;
-    switch (message) {
-    case BM_SETCHECK:
-        if (IsOwnerDrawn()) {
-            int wanted = static_cast<int>(wParam);
-            if (wanted != BST_UNCHECKED && wanted != BST_CHECKED)
-                wanted = IsThreeStateKind(type) ? BST_INDETERMINATE : BST_CHECKED;
-            if (wanted != checkState_) {
-                checkState_ = wanted;
-                Redraw();
-            }
-            return 0;
-        } else {
-            const LRESULT result = exButton::WindowProc(message, wParam, lParam);
-            checkState_ = static_cast<int>(exButton::WindowProc(BM_GETCHECK, 0, 0)) & 3;
-            return result;
-        }
-    case BM_GETCHECK:
-        if (IsOwnerDrawn()) return checkState_;
-        break;
-    case BM_GETSTATE:
-        if (IsOwnerDrawn()) return (exButton::WindowProc(message, wParam, lParam) & ~LRESULT{3}) | checkState_;
-        break;
-    case WM_SYSCOLORCHANGE:
-        // Clicks on the native control may have changed its state meanwhile.
-        if (!IsOwnerDrawn()) checkState_ = static_cast<int>(exButton::WindowProc(BM_GETCHECK, 0, 0)) & 3;
-        break;
-    case WM_SETFONT:
-        Metrics(true);
-        break;
-    case WM_NCDESTROY:
-        RemovePropW(Handle(), kAutoRadioProperty);
-        break;
-    default:
-        break;
-    }
+    static constexpr exMessageEntry<exCheckBox> kHandlers[] = {
+        {BM_SETCHECK, &exCheckBox::OnSetCheck},
+        {BM_GETCHECK, &exCheckBox::OnGetCheck},
+        {BM_GETSTATE, &exCheckBox::OnGetState},
+        {WM_SYSCOLORCHANGE, &exCheckBox::OnSysColorChange},
+        {WM_SETFONT, &exCheckBox::OnSetFont},
+        {WM_NCDESTROY, &exCheckBox::OnNcDestroy},
+        {WM_THEMECHANGED, &exCheckBox::OnThemeChanged},
+        {WM_STYLECHANGED, &exCheckBox::OnStyleChanged},
+    };
+    exMessage current{message, wParam, lParam};
+    if (const exHandled result = DispatchToHandler(*this, kHandlers, current)) return *result;
+    return DefaultProcessing(current);
+}
 
-    const LRESULT result = exButton::WindowProc(message, wParam, lParam);
-    switch (message) {
-    case WM_SYSCOLORCHANGE:
-        if (!IsOwnerDrawn()) SendMessage(BM_SETCHECK, static_cast<WPARAM>(checkState_));
-        Metrics(true);
-        break;
-    case WM_THEMECHANGED:
-        Metrics(true);
-        break;
-    case WM_STYLECHANGED:
-        UpdateRadioProperty();
-        break;
-    default:
-        break;
+LRESULT exCheckBox::DefaultProcessing(const exMessage& message) {
+    return exButton::WindowProc(message.id, message.wParam, message.lParam);
+}
+
+exHandled exCheckBox::OnSetCheck(exMessage& message) {
+    if (!IsOwnerDrawn()) {
+        const LRESULT result = DefaultProcessing(message);
+        checkState_ = static_cast<int>(exButton::WindowProc(BM_GETCHECK, 0, 0)) & 3;
+        return result;
     }
+    int wanted = static_cast<int>(message.wParam);
+    if (wanted != BST_UNCHECKED && wanted != BST_CHECKED)
+        wanted = IsThreeStateKind(ButtonStyle() & kTypeMask) ? BST_INDETERMINATE : BST_CHECKED;
+    if (wanted != checkState_) {
+        checkState_ = wanted;
+        Redraw();
+    }
+    return 0;
+}
+
+exHandled exCheckBox::OnGetCheck(exMessage&) {
+    if (IsOwnerDrawn()) return checkState_;
+    return kNotHandled;
+}
+
+exHandled exCheckBox::OnGetState(exMessage& message) {
+    if (IsOwnerDrawn()) return (DefaultProcessing(message) & ~LRESULT{3}) | checkState_;
+    return kNotHandled;
+}
+
+exHandled exCheckBox::OnSysColorChange(exMessage& message) {
+    // Clicks on the native control may have changed its state meanwhile.
+    if (!IsOwnerDrawn()) checkState_ = static_cast<int>(exButton::WindowProc(BM_GETCHECK, 0, 0)) & 3;
+    const LRESULT result = DefaultProcessing(message);
+    if (!IsOwnerDrawn()) SendMessage(BM_SETCHECK, static_cast<WPARAM>(checkState_));
+    Metrics(true);
+    return result;
+}
+
+exHandled exCheckBox::OnSetFont(exMessage&) {
+    Metrics(true);
+    return kNotHandled;
+}
+
+exHandled exCheckBox::OnNcDestroy(exMessage&) {
+    RemovePropW(Handle(), kAutoRadioProperty);
+    return kNotHandled;
+}
+
+exHandled exCheckBox::OnThemeChanged(exMessage& message) {
+    const LRESULT result = DefaultProcessing(message);
+    Metrics(true);
+    return result;
+}
+
+exHandled exCheckBox::OnStyleChanged(exMessage& message) {
+    const LRESULT result = DefaultProcessing(message);
+    UpdateRadioProperty();
     return result;
 }

@@ -40,6 +40,17 @@ public:
     BoxMetrics Metrics(bool recompute);
 
 private:
+    LRESULT DefaultProcessing(const exMessage& message);
+    exHandled OnSetCheck(exMessage& message);
+    exHandled OnGetCheck(exMessage& message);
+    exHandled OnGetState(exMessage& message);
+    // Around the default processing: the native state is read before and put back after.
+    exHandled OnSysColorChange(exMessage& message);
+    exHandled OnSetFont(exMessage& message);
+    exHandled OnNcDestroy(exMessage& message);
+    exHandled OnThemeChanged(exMessage& message);
+    exHandled OnStyleChanged(exMessage& message);
+
     void UpdateRadioProperty();
     void UncheckGroup();
     bool BoxAtRight() const;
