@@ -221,6 +221,24 @@ void exButton::OnDrawItem(DRAWITEMSTRUCT* item) {
     if (previousFont != nullptr) SelectObject(item->hDC, previousFont);
 }
 
+RECT exButton::DrawClassicFrame(HDC dc, const RECT& rect, const ButtonPaintState& state) {
+    RECT inner = rect;
+    if ((state.focused || IsDefaultButton()) && !state.disabled) {
+        BorderStrips(dc, inner, GetSysColor(COLOR_WINDOWFRAME), borderSides_, 1);
+        InflateRect(&inner, -1, -1);
+    }
+    if (state.pressed) {
+        BorderStrips(dc, inner, GetSysColor(COLOR_BTNSHADOW), borderSides_, 1);
+    } else {
+        Edge3D(dc, inner, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_3DDKSHADOW), borderSides_);
+        RECT edge = inner;
+        InflateRect(&edge, -1, -1);
+        Edge3D(dc, edge, GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_BTNSHADOW), borderSides_);
+    }
+    InflateRect(&inner, -2, -2);
+    return inner;
+}
+
 void exButton::DrawState(HDC dc, const RECT& rect, int) {
     const ButtonPaintState& state = paintState_;
     const ThemeState& theme = Theme();
@@ -241,19 +259,7 @@ void exButton::DrawState(HDC dc, const RECT& rect, int) {
             COLORREF themeText = 0;
             if (SUCCEEDED(GetThemeColor(handle, BP_PUSHBUTTON, part, TMT_TEXTCOLOR, &themeText))) text = themeText;
         } else {
-            if ((state.focused || IsDefaultButton()) && !state.disabled) {
-                BorderStrips(dc, inner, GetSysColor(COLOR_WINDOWFRAME), borderSides_, 1);
-                InflateRect(&inner, -1, -1);
-            }
-            if (state.pressed) {
-                BorderStrips(dc, inner, GetSysColor(COLOR_BTNSHADOW), borderSides_, 1);
-            } else {
-                Edge3D(dc, inner, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_3DDKSHADOW), borderSides_);
-                RECT edge = inner;
-                InflateRect(&edge, -1, -1);
-                Edge3D(dc, edge, GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_BTNSHADOW), borderSides_);
-            }
-            InflateRect(&inner, -2, -2);
+            inner = DrawClassicFrame(dc, rect, state);
         }
     } else {
         if (rounded_) {

@@ -110,6 +110,8 @@ private:
     exHandled OnSizeOrFont(exMessage& message);
     exHandled OnGetDlgCode(exMessage& message);
 
+    // The raised or pressed frame without visual styles; the rectangle inside it.
+    RECT DrawClassicFrame(HDC dc, const RECT& rect, const ButtonPaintState& state);
     int PushButtonThemeState(const ButtonPaintState& state) const;
     bool IsDefaultButton() const;
 

@@ -189,37 +189,14 @@ void exCheckBox::DrawState(HDC dc, const RECT& rect, int state) {
         exButton::DrawState(dc, rect, state);
         return;
     }
-    const ButtonPaintState& paint = PaintState();
-    SolidFill(dc, rect, paint.face);
+    SolidFill(dc, rect, PaintState().face);
     RECT content = rect;
     InflateRect(&content, -2, -3);
 
     const BoxMetrics metrics = Metrics(false);
-    const SIZE size = metrics.box;
     const bool atRight = BoxAtRight();
-    RECT box{};
-    box.left = atRight ? content.right - size.cx : content.left;
-    switch (style & BS_VCENTER) {
-    case BS_TOP: box.top = content.top; break;
-    case BS_BOTTOM: box.top = content.bottom - size.cy; break;
-    default: box.top = content.top + (content.bottom - content.top - size.cy) / 2; break;
-    }
-    box.right = box.left + size.cx;
-    box.bottom = box.top + size.cy;
-
-    if (IsRadioKind(style & kTypeMask)) {
-        FillCircle(dc, box.left, box.top, size.cx, paint.boxFill);
-        // The pen is centred on the outline: one pixel less keeps it inside the box.
-        CircleOutline(dc, RECT{box.left, box.top, box.right - 1, box.bottom - 1}, paint.boxBorder);
-        if (checkState_ == BST_CHECKED) {
-            const int inset = size.cx / 4;
-            FillCircle(dc, box.left + inset, box.top + inset, size.cx - 2 * inset, paint.boxBorder);
-        }
-    } else {
-        const COLORREF mark = checkState_ == BST_UNCHECKED ? kNoColor : paint.boxBorder;
-        CheckMark(dc, box, paint.boxFill, paint.boxBorder, mark,
-                  checkState_ == BST_INDETERMINATE ? kMarkSquare : kMarkTick, 1.0);
-    }
+    const RECT box = PlaceBox(content, metrics.box, style, atRight);
+    DrawBox(dc, box);
 
     RECT textRect = content;
     if (atRight) {
@@ -229,7 +206,43 @@ void exCheckBox::DrawState(HDC dc, const RECT& rect, int state) {
         textRect.left = box.right + metrics.gap + 1;
         textRect.right -= 1;
     }
-    const UINT format = TextFormat(style, paint.showCues);
+    DrawLabel(dc, textRect);
+}
+
+RECT exCheckBox::PlaceBox(const RECT& content, SIZE size, DWORD style, bool atRight) {
+    RECT box{};
+    box.left = atRight ? content.right - size.cx : content.left;
+    switch (style & BS_VCENTER) {
+    case BS_TOP: box.top = content.top; break;
+    case BS_BOTTOM: box.top = content.bottom - size.cy; break;
+    default: box.top = content.top + (content.bottom - content.top - size.cy) / 2; break;
+    }
+    box.right = box.left + size.cx;
+    box.bottom = box.top + size.cy;
+    return box;
+}
+
+void exCheckBox::DrawBox(HDC dc, const RECT& box) {
+    const ButtonPaintState& paint = PaintState();
+    if (IsRadioKind(ButtonStyle() & kTypeMask)) {
+        const int diameter = box.right - box.left;
+        FillCircle(dc, box.left, box.top, diameter, paint.boxFill);
+        // The pen is centred on the outline: one pixel less keeps it inside the box.
+        CircleOutline(dc, RECT{box.left, box.top, box.right - 1, box.bottom - 1}, paint.boxBorder);
+        if (checkState_ == BST_CHECKED) {
+            const int inset = diameter / 4;
+            FillCircle(dc, box.left + inset, box.top + inset, diameter - 2 * inset, paint.boxBorder);
+        }
+    } else {
+        const COLORREF mark = checkState_ == BST_UNCHECKED ? kNoColor : paint.boxBorder;
+        CheckMark(dc, box, paint.boxFill, paint.boxBorder, mark,
+                  checkState_ == BST_INDETERMINATE ? kMarkSquare : kMarkTick, 1.0);
+    }
+}
+
+void exCheckBox::DrawLabel(HDC dc, RECT textRect) {
+    const ButtonPaintState& paint = PaintState();
+    const UINT format = TextFormat(ButtonStyle(), paint.showCues);
     RECT measured = textRect;
     MeasureText(Text().c_str(), format & ~UINT{DT_VCENTER | DT_BOTTOM}, dc, measured);
     const int textWidth = measured.right - measured.left;

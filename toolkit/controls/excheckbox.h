@@ -51,6 +51,12 @@ private:
     exHandled OnThemeChanged(exMessage& message);
     exHandled OnStyleChanged(exMessage& message);
 
+    // Where the box goes within the content rectangle.
+    static RECT PlaceBox(const RECT& content, SIZE size, DWORD style, bool atRight);
+    void DrawBox(HDC dc, const RECT& box);
+    // The text, placed as its style says, and the focus frame around it.
+    void DrawLabel(HDC dc, RECT textRect);
+
     void UpdateRadioProperty();
     void UncheckGroup();
     bool BoxAtRight() const;
