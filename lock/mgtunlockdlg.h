@@ -75,7 +75,7 @@ private:
     exHandled OnInputLangChange(exMessage& message);
     exHandled OnActivate(exMessage& message);
     exHandled OnCommandMessage(exMessage& message);
-    // IDOK: the password check, the only way the dialog ends.
+    // IDOK, from whatever sender: it ends the dialog only through the password check.
     exHandled OnUnlockCommand();
 
     void OnOk();
