@@ -369,46 +369,75 @@ void mgtTrayHelper::OnPolicyRefresh() {
 }
 
 LRESULT mgtTrayHelper::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case kTrayNotifyMessage:
-        switch (LOWORD(lParam)) {
-        case WM_LBUTTONUP:
-            StartLock(kLockCauseIcon);
-            break;
-        case WM_RBUTTONUP:
-        case WM_CONTEXTMENU:
-            ShowMenu();
-            break;
-        default:
-            break;
-        }
-        return 0;
-    case WM_COMMAND:
-        if (HIWORD(wParam) == 0) RunCommand(LOWORD(wParam));
-        return 0;
-    case WM_TIMER:
-        if (wParam == kIdleTimerId) LookAtIdleTime();
-        return 0;
-    case WM_HOTKEY:
-        if (wParam == kLockHotKeyId) StartLock(kLockCauseHotKey);
-        return 0;
-    case WM_POWERBROADCAST:
-        if (wParam == PBT_APMSUSPEND && services_.settings.lockOnSleep) LockBeforeSleep();
-        return TRUE;
-    case WM_SETTINGCHANGE:
-        // Group Policy announces a refresh so; the policies are read afresh.
-        if (IsPolicyNotice(lParam)) OnPolicyRefresh();
-        [[fallthrough]];
-    case WM_SYSCOLORCHANGE:
-        // The menus take the new scheme the next time they open.
-        Theme().FollowSystem();
-        return exWnd::WindowProc(message, wParam, lParam);
-    case WM_DRAWITEM:
-        return DrawMenuItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
-    case WM_MEASUREITEM:
-        return MeasureMenuItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
+    static constexpr exMessageEntry<mgtTrayHelper> kHandlers[] = {
+        {kTrayNotifyMessage, &mgtTrayHelper::OnTrayNotify},
+        {WM_COMMAND, &mgtTrayHelper::OnCommandMessage},
+        {WM_TIMER, &mgtTrayHelper::OnTimer},
+        {WM_HOTKEY, &mgtTrayHelper::OnHotKey},
+        {WM_POWERBROADCAST, &mgtTrayHelper::OnPowerBroadcast},
+        {WM_SETTINGCHANGE, &mgtTrayHelper::OnSettingChange},
+        {WM_SYSCOLORCHANGE, &mgtTrayHelper::OnSystemLookChange},
+        {WM_DRAWITEM, &mgtTrayHelper::OnDrawMenuItem},
+        {WM_MEASUREITEM, &mgtTrayHelper::OnMeasureMenuItem},
+    };
+    exMessage current{message, wParam, lParam};
+    if (const exHandled result = DispatchToHandler(*this, kHandlers, current)) return *result;
+    // A restarted taskbar has lost every icon.
+    if (message == taskbarCreated_ && message != 0) AddIcon();
+    return exWnd::WindowProc(message, wParam, lParam);
+}
+
+exHandled mgtTrayHelper::OnTrayNotify(exMessage& message) {
+    switch (LOWORD(message.lParam)) {
+    case WM_LBUTTONUP:
+        StartLock(kLockCauseIcon);
+        break;
+    case WM_RBUTTONUP:
+    case WM_CONTEXTMENU:
+        ShowMenu();
+        break;
     default:
-        if (message == taskbarCreated_ && message != 0) AddIcon();
-        return exWnd::WindowProc(message, wParam, lParam);
+        break;
     }
+    return 0;
+}
+
+exHandled mgtTrayHelper::OnCommandMessage(exMessage& message) {
+    if (HIWORD(message.wParam) == 0) RunCommand(LOWORD(message.wParam));
+    return 0;
+}
+
+exHandled mgtTrayHelper::OnTimer(exMessage& message) {
+    if (message.wParam == kIdleTimerId) LookAtIdleTime();
+    return 0;
+}
+
+exHandled mgtTrayHelper::OnHotKey(exMessage& message) {
+    if (message.wParam == kLockHotKeyId) StartLock(kLockCauseHotKey);
+    return 0;
+}
+
+exHandled mgtTrayHelper::OnPowerBroadcast(exMessage& message) {
+    if (message.wParam == PBT_APMSUSPEND && services_.settings.lockOnSleep) LockBeforeSleep();
+    return TRUE;
+}
+
+exHandled mgtTrayHelper::OnSettingChange(exMessage& message) {
+    // Group Policy announces a refresh so; the policies are read afresh.
+    if (IsPolicyNotice(message.lParam)) OnPolicyRefresh();
+    return OnSystemLookChange(message);
+}
+
+exHandled mgtTrayHelper::OnSystemLookChange(exMessage&) {
+    // The menus take the new scheme the next time they open.
+    Theme().FollowSystem();
+    return kNotHandled;
+}
+
+exHandled mgtTrayHelper::OnDrawMenuItem(exMessage& message) {
+    return DrawMenuItem(reinterpret_cast<DRAWITEMSTRUCT*>(message.lParam)) ? TRUE : FALSE;
+}
+
+exHandled mgtTrayHelper::OnMeasureMenuItem(exMessage& message) {
+    return MeasureMenuItem(reinterpret_cast<MEASUREITEMSTRUCT*>(message.lParam)) ? TRUE : FALSE;
 }

@@ -13,6 +13,7 @@
 #include "../text/exstring.h"
 #include "../toolkit/controls/exmenu.h"
 #include "../toolkit/window/exwnd.h"
+#include "../toolkit/window/messagemap.h"
 #include "../base/uniquehandle.h"
 
 class exmlang;
@@ -69,6 +70,17 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    exHandled OnTrayNotify(exMessage& message);
+    exHandled OnCommandMessage(exMessage& message);
+    exHandled OnTimer(exMessage& message);
+    exHandled OnHotKey(exMessage& message);
+    exHandled OnPowerBroadcast(exMessage& message);
+    // WM_SETTINGCHANGE and WM_SYSCOLORCHANGE.
+    exHandled OnSettingChange(exMessage& message);
+    exHandled OnSystemLookChange(exMessage& message);
+    exHandled OnDrawMenuItem(exMessage& message);
+    exHandled OnMeasureMenuItem(exMessage& message);
+
     // False when a helper of this program already runs.
     bool TakeHelperRole();
     bool Create();

@@ -346,40 +346,60 @@ void mgtBgDlg::PaintScene(HDC dc, const RECT& part) const {
 }
 
 LRESULT mgtBgDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_PAINT: {
-        exPaintDC paint(Handle(), nullptr);
-        if (paint.Dc() != nullptr) Paint(paint.Dc(), paint.Paint().rcPaint);
-        return 0;
-    }
-    case kComposeFirst:
-        // Once only: whatever changes later composes through its own message.
-        // The first frame showed the rest already; only the clock is new.
-        if (!composed_ && Compose()) InvalidateRect(Handle(), &clockArea_, FALSE);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_TIMER:
-        if (wParam != kClockTimer) break;
-        UpdateClock();
-        return 0;
-    case WM_TIMECHANGE:
-        // The clock was set: show it now, and wait for the new minute.
-        UpdateClock();
-        break;
-    case kPictureReady:
-        FinishPictureLoad();
-        return 0;
-    case WM_SYSCOLORCHANGE:
-    case WM_SETTINGCHANGE:
-    case WM_DISPLAYCHANGE:
-        // A display change keeps the picture; another setting may have
-        // replaced the wallpaper, which is read again off this thread.
-        Render(message != WM_DISPLAYCHANGE);
-        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE);
-        break;
-    default:
-        break;
-    }
+    static constexpr exMessageEntry<mgtBgDlg> kHandlers[] = {
+        {WM_PAINT, &mgtBgDlg::OnPaint},
+        {kComposeFirst, &mgtBgDlg::OnComposeFirst},
+        {WM_ERASEBKGND, &mgtBgDlg::OnEraseBkgnd},
+        {WM_TIMER, &mgtBgDlg::OnTimer},
+        {WM_TIMECHANGE, &mgtBgDlg::OnTimeChange},
+        {kPictureReady, &mgtBgDlg::OnPictureReady},
+        {WM_SYSCOLORCHANGE, &mgtBgDlg::OnDisplayOrSettingChange},
+        {WM_SETTINGCHANGE, &mgtBgDlg::OnDisplayOrSettingChange},
+        {WM_DISPLAYCHANGE, &mgtBgDlg::OnDisplayOrSettingChange},
+    };
+    exMessage current{message, wParam, lParam};
+    if (const exHandled result = DispatchToHandler(*this, kHandlers, current)) return *result;
     return mgtBaseDlg::WindowProc(message, wParam, lParam);
+}
+
+exHandled mgtBgDlg::OnPaint(exMessage&) {
+    exPaintDC paint(Handle(), nullptr);
+    if (paint.Dc() != nullptr) Paint(paint.Dc(), paint.Paint().rcPaint);
+    return 0;
+}
+
+exHandled mgtBgDlg::OnComposeFirst(exMessage&) {
+    // Once only: whatever changes later composes through its own message.
+    // The first frame showed the rest already; only the clock is new.
+    if (!composed_ && Compose()) InvalidateRect(Handle(), &clockArea_, FALSE);
+    return 0;
+}
+
+exHandled mgtBgDlg::OnEraseBkgnd(exMessage&) {
+    return 1;
+}
+
+exHandled mgtBgDlg::OnTimer(exMessage& message) {
+    if (message.wParam != kClockTimer) return kNotHandled;
+    UpdateClock();
+    return 0;
+}
+
+exHandled mgtBgDlg::OnTimeChange(exMessage&) {
+    // The clock was set: show it now, and wait for the new minute.
+    UpdateClock();
+    return kNotHandled;
+}
+
+exHandled mgtBgDlg::OnPictureReady(exMessage&) {
+    FinishPictureLoad();
+    return 0;
+}
+
+exHandled mgtBgDlg::OnDisplayOrSettingChange(exMessage& message) {
+    // A display change keeps the picture; another setting may have
+    // replaced the wallpaper, which is read again off this thread.
+    Render(message.id != WM_DISPLAYCHANGE);
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE);
+    return kNotHandled;
 }

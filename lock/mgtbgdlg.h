@@ -8,6 +8,7 @@
 
 #include "../settings/mgtsettings.h"
 #include "../toolkit/draw/offscreenbuffer.h"
+#include "../toolkit/window/messagemap.h"
 #include "../ui/mgtbasedlg.h"
 #include "lockclock.h"
 
@@ -63,6 +64,15 @@ public:
 private:
     struct Picture;
     struct PictureRead;
+
+    exHandled OnPaint(exMessage& message);
+    // The first frame is up: the clock follows.
+    exHandled OnComposeFirst(exMessage& message);
+    exHandled OnEraseBkgnd(exMessage& message);
+    exHandled OnTimer(exMessage& message);
+    exHandled OnTimeChange(exMessage& message);
+    exHandled OnPictureReady(exMessage& message);
+    exHandled OnDisplayOrSettingChange(exMessage& message);
     // The picture that the settings name, expanded, without touching the file.
     exstring PictureCandidate() const;
     // Reads the picture the settings name off this thread, or drops it.

@@ -288,62 +288,88 @@ void mgtUnlockDlg::ShowHint() {
 
 LRESULT mgtUnlockDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (services_.onMessage) services_.onMessage(Handle(), message);
-    if (message == kCheckCapsLock) {
-        UpdateCapsLockNote();
+    static constexpr exMessageEntry<mgtUnlockDlg> kHandlers[] = {
+        {kCheckCapsLock, &mgtUnlockDlg::OnCheckCapsLock},
+        {kDisplayNameKnown, &mgtUnlockDlg::OnDisplayNameKnown},
+        {WM_TIMER, &mgtUnlockDlg::OnTimer},
+        {WM_INPUTLANGCHANGE, &mgtUnlockDlg::OnInputLangChange},
+        {WM_ACTIVATE, &mgtUnlockDlg::OnActivate},
+        {WM_COMMAND, &mgtUnlockDlg::OnCommandMessage},
+    };
+    exMessage current{message, wParam, lParam};
+    if (const exHandled result = DispatchToHandler(*this, kHandlers, current)) return *result;
+    return mgtBaseDlg::WindowProc(message, wParam, lParam);
+}
+
+exHandled mgtUnlockDlg::OnCheckCapsLock(exMessage&) {
+    UpdateCapsLockNote();
+    return 0;
+}
+
+exHandled mgtUnlockDlg::OnDisplayNameKnown(exMessage&) {
+    exstring name;
+    if (nameLookup_ != nullptr && nameLookup_->Result(name) && !name.empty() && lockedByLine_.Handle() != nullptr)
+        SetLockedByText(name);
+    return 0;
+}
+
+exHandled mgtUnlockDlg::OnTimer(exMessage& message) {
+    if (message.wParam != kWaitTimer) return kNotHandled;
+    UpdateWait();
+    return 0;
+}
+
+exHandled mgtUnlockDlg::OnInputLangChange(exMessage&) {
+    ShowKeyboardLayout(layout_, services_.strings);
+    return kNotHandled;
+}
+
+exHandled mgtUnlockDlg::OnActivate(exMessage&) {
+    // The focus settles after activation.
+    PostMessageW(Handle(), kCheckCapsLock, 0, 0);
+    return kNotHandled;
+}
+
+exHandled mgtUnlockDlg::OnCommandMessage(exMessage& message) {
+    const UINT id = LOWORD(message.wParam);
+    const UINT code = HIWORD(message.wParam);
+    if (id == IDC_PASSWORD && (code == EN_SETFOCUS || code == EN_KILLFOCUS)) {
+        PostMessageW(Handle(), kCheckCapsLock, 0, 0);
+    } else if (id == IDC_PASSWORD && code == EN_CHANGE) {
+        UpdateControls();
+    } else if (id == IDOK) {
+        return OnUnlockCommand();
+    } else if (id == IDCANCEL && IsLockMode()) {
         return 0;
+    } else if (id == IDC_KEYBOARD_LAYOUT && code == BN_CLICKED) {
+        SwitchToNextLayout();
+        ShowKeyboardLayout(layout_, services_.strings);
+        FocusPassword();
+    } else if (id == IDC_OPTIONS && code == BN_CLICKED) {
+        ShowOptionsMenu();
+    } else if (id == IDM_SHOW_HINT && message.lParam == 0) {
+        ShowHint();
     }
-    if (message == kDisplayNameKnown) {
-        exstring name;
-        if (nameLookup_ != nullptr && nameLookup_->Result(name) && !name.empty() && lockedByLine_.Handle() != nullptr)
-            SetLockedByText(name);
-        return 0;
-    }
-    if (message == WM_TIMER && wParam == kWaitTimer) {
+    return kNotHandled;
+}
+
+exHandled mgtUnlockDlg::OnUnlockCommand() {
+    // Every IDOK goes through the check, whatever its notification code or
+    // sender: nothing else may end the dialog. During a wait nothing is
+    // checked, even where Unlock was enabled from outside. Enter on an empty
+    // field arrives here too; a disabled Unlock does nothing.
+    if (Waiting()) {
         UpdateWait();
         return 0;
     }
-    if (message == WM_INPUTLANGCHANGE) ShowKeyboardLayout(layout_, services_.strings);
-    // The focus settles after activation.
-    if (message == WM_ACTIVATE) PostMessageW(Handle(), kCheckCapsLock, 0, 0);
-    if (message == WM_COMMAND) {
-        const UINT id = LOWORD(wParam);
-        const UINT code = HIWORD(wParam);
-        if (id == IDC_PASSWORD && (code == EN_SETFOCUS || code == EN_KILLFOCUS)) {
-            PostMessageW(Handle(), kCheckCapsLock, 0, 0);
-        } else if (id == IDC_PASSWORD && code == EN_CHANGE) {
-            UpdateControls();
-        } else if (id == IDOK) {
-            // Every IDOK goes through the check, whatever its notification
-            // code or sender: nothing else may end the dialog. During a wait
-            // nothing is checked, even where Unlock was enabled from outside.
-            // Enter on an empty field arrives here too; a disabled Unlock
-            // does nothing.
-            if (Waiting()) {
-                UpdateWait();
-                return 0;
-            }
-            if (!IsWindowEnabled(ok_.Handle()))
-                return IsLockMode() ? 0 : mgtBaseDlg::WindowProc(message, wParam, lParam);
-            OnOk();
-            if (!accepted_) {
-                CountFailedAttempt();
-                password_.ShowWarningCue(Text(L"password", L"hint_pwdwrong"), true);
-                FocusPassword();
-                return 0;
-            }
-        } else if (id == IDCANCEL && IsLockMode()) {
-            return 0;
-        } else if (id == IDC_KEYBOARD_LAYOUT && code == BN_CLICKED) {
-            SwitchToNextLayout();
-            ShowKeyboardLayout(layout_, services_.strings);
-            FocusPassword();
-        } else if (id == IDC_OPTIONS && code == BN_CLICKED) {
-            ShowOptionsMenu();
-        } else if (id == IDM_SHOW_HINT && lParam == 0) {
-            ShowHint();
-        }
-    }
-    return mgtBaseDlg::WindowProc(message, wParam, lParam);
+    if (!IsWindowEnabled(ok_.Handle())) return IsLockMode() ? exHandled{0} : kNotHandled;
+    OnOk();
+    // Accepted: the base ends the dialog.
+    if (accepted_) return kNotHandled;
+    CountFailedAttempt();
+    password_.ShowWarningCue(Text(L"password", L"hint_pwdwrong"), true);
+    FocusPassword();
+    return 0;
 }
 
 bool mgtUnlockDlg::StartLock() {

@@ -9,6 +9,7 @@
 #include "../toolkit/controls/exbutton.h"
 #include "../toolkit/controls/exedit.h"
 #include "../toolkit/controls/exstatic.h"
+#include "../toolkit/window/messagemap.h"
 #include "../ui/capslocknote.h"
 #include "../ui/mgtbasedlg.h"
 #include "guessthrottle.h"
@@ -68,6 +69,15 @@ public:
     mgtBgDlg* Background() { return background_.get(); }
 
 private:
+    exHandled OnCheckCapsLock(exMessage& message);
+    exHandled OnDisplayNameKnown(exMessage& message);
+    exHandled OnTimer(exMessage& message);
+    exHandled OnInputLangChange(exMessage& message);
+    exHandled OnActivate(exMessage& message);
+    exHandled OnCommandMessage(exMessage& message);
+    // IDOK, from whatever sender: it ends the dialog only through the password check.
+    exHandled OnUnlockCommand();
+
     void OnOk();
     void ShowOptionsMenu();
     void ShowHint();

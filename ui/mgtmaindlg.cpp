@@ -136,47 +136,63 @@ void mgtMainDlg::SetPassword() {
 
 LRESULT mgtMainDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (services_.onMessage) services_.onMessage(Handle(), message);
-    if (message == WM_DESTROY) services_.settings.WindowRect(Handle(), false);
-    if (message == WM_COMMAND) {
-        switch (LOWORD(wParam)) {
-        case IDC_LOCK_NOW:
-            LockNow();
-            break;
-        case IDC_SETTINGS:
-            ShowSettingsMenu();
-            break;
-        case IDC_HELP_BUTTON:
-            if (services_.help) services_.help();
-            break;
-        case IDM_SET_PASSWORD:
-            SetPassword();
-            break;
-        case IDCANCEL:
-            // Esc closes the main window like its close box; the toolkit
-            // ignores a cancel without a Cancel button for a main window.
-            PostMessageW(Handle(), WM_CLOSE, 0, 0);
-            return 0;
-        case IDC_WEB_LINK:
-            ShellExecuteW(nullptr, nullptr, kProductWebAddress, nullptr, nullptr, SW_SHOWNORMAL);
-            break;
-        default: {
-            SettingsChoosers choosers;
-            RunSettingsCommand(LOWORD(wParam), Handle(), services_.settings, services_.strings, choosers);
-            if (IsLanguageCommand(LOWORD(wParam)) && services_.languageChosen) {
-                services_.languageChosen();
-                ShowTexts();
-            }
-            // Idle and sleep locking take effect now, not at the next log-on;
-            // a helper that runs already lets the new one end at once.
-            if (IsHelperCommand(LOWORD(wParam)) && services_.settings.HelperWanted()) {
-                exprocess helper;
-                helper.SetProgram(ModulePath(false));
-                helper.SetArguments(L"+tray");
-                helper.Launch();
-            }
-            break;
-        }
-        }
-    }
+    static constexpr exMessageEntry<mgtMainDlg> kHandlers[] = {
+        {WM_DESTROY, &mgtMainDlg::OnDestroy},
+        {WM_COMMAND, &mgtMainDlg::OnCommandMessage},
+    };
+    exMessage current{message, wParam, lParam};
+    if (const exHandled result = DispatchToHandler(*this, kHandlers, current)) return *result;
     return mgtBaseDlg::WindowProc(message, wParam, lParam);
+}
+
+exHandled mgtMainDlg::OnDestroy(exMessage&) {
+    services_.settings.WindowRect(Handle(), false);
+    return kNotHandled;
+}
+
+exHandled mgtMainDlg::OnCommandMessage(exMessage& message) {
+    const UINT id = LOWORD(message.wParam);
+    switch (id) {
+    case IDC_LOCK_NOW:
+        LockNow();
+        break;
+    case IDC_SETTINGS:
+        ShowSettingsMenu();
+        break;
+    case IDC_HELP_BUTTON:
+        if (services_.help) services_.help();
+        break;
+    case IDM_SET_PASSWORD:
+        SetPassword();
+        break;
+    case IDCANCEL:
+        // Esc closes the main window like its close box; the toolkit
+        // ignores a cancel without a Cancel button for a main window.
+        PostMessageW(Handle(), WM_CLOSE, 0, 0);
+        return 0;
+    case IDC_WEB_LINK:
+        ShellExecuteW(nullptr, nullptr, kProductWebAddress, nullptr, nullptr, SW_SHOWNORMAL);
+        break;
+    default:
+        RunSettingsChoice(id);
+        break;
+    }
+    return kNotHandled;
+}
+
+void mgtMainDlg::RunSettingsChoice(UINT id) {
+    SettingsChoosers choosers;
+    RunSettingsCommand(id, Handle(), services_.settings, services_.strings, choosers);
+    if (IsLanguageCommand(id) && services_.languageChosen) {
+        services_.languageChosen();
+        ShowTexts();
+    }
+    // Idle and sleep locking take effect now, not at the next log-on;
+    // a helper that runs already lets the new one end at once.
+    if (IsHelperCommand(id) && services_.settings.HelperWanted()) {
+        exprocess helper;
+        helper.SetProgram(ModulePath(false));
+        helper.SetArguments(L"+tray");
+        helper.Launch();
+    }
 }

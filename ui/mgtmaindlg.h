@@ -6,6 +6,7 @@
 
 #include "../toolkit/controls/exbutton.h"
 #include "../toolkit/controls/exstatic.h"
+#include "../toolkit/window/messagemap.h"
 #include "mgtbasedlg.h"
 
 class exMenu;
@@ -42,6 +43,10 @@ public:
     BOOL OnInitDialog() override;
 
 private:
+    exHandled OnDestroy(exMessage& message);
+    exHandled OnCommandMessage(exMessage& message);
+    // A command of the settings menu.
+    void RunSettingsChoice(UINT id);
     void LockNow();
     void ShowSettingsMenu();
     void SetPassword();

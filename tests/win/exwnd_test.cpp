@@ -7,6 +7,7 @@
 
 #include "testsupport.h"
 #include "../../toolkit/window/exwnd.h"
+#include "../../toolkit/window/messagemap.h"
 
 namespace {
 
@@ -203,6 +204,50 @@ TEST(ExwndStyle, ModifyRemovesAndAdds) {
     object.ModifyStyleEx(0, WS_EX_TOOLWINDOW, true);
     EXPECT_EQ(object.GetStyle() & (WS_SYSMENU | WS_VSCROLL), WS_VSCROLL);
     EXPECT_NE(object.GetExStyle() & WS_EX_TOOLWINDOW, 0);
+}
+
+// Named handlers: the first entry for a message answers, even when it leaves
+// the message to the default; a handler may change what the default sees.
+struct HandlerLog {
+    std::string calls;
+    exHandled Answer(exMessage& message) {
+        calls += 'A';
+        return static_cast<LRESULT>(message.wParam) + 1;
+    }
+    exHandled Decline(exMessage&) {
+        calls += 'D';
+        return kNotHandled;
+    }
+    exHandled Rewrite(exMessage& message) {
+        calls += 'R';
+        message.wParam = 7;
+        return kNotHandled;
+    }
+};
+
+TEST(MessageMap, FirstEntryForTheMessageDecides) {
+    static constexpr exMessageEntry<HandlerLog> kTable[] = {
+        {WM_APP + 1, &HandlerLog::Decline}, {WM_APP + 1, &HandlerLog::Answer}, {WM_APP + 2, &HandlerLog::Answer},
+        {WM_APP + 3, &HandlerLog::Rewrite}, {WM_APP + 2, &HandlerLog::Decline},
+    };
+    struct Case {
+        UINT id;
+        exHandled result;
+        const char* calls;
+        WPARAM wParamAfter;
+    } cases[] = {
+        {WM_APP + 1, kNotHandled, "D", 4},
+        {WM_APP + 2, 5, "A", 4},
+        {WM_APP + 3, kNotHandled, "R", 7},
+        {WM_APP + 4, kNotHandled, "", 4},
+    };
+    for (const Case& c : cases) {
+        HandlerLog log;
+        exMessage message{c.id, 4, 0};
+        EXPECT_EQ(DispatchToHandler(log, kTable, message), c.result) << c.id - WM_APP;
+        EXPECT_EQ(log.calls, c.calls) << c.id - WM_APP;
+        EXPECT_EQ(message.wParam, c.wParamAfter) << c.id - WM_APP;
+    }
 }
 
 } // namespace

@@ -70,67 +70,95 @@ LRESULT exBaseDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT handled = 0;
     if (MenuOwnerMessage(message, wParam, lParam, handled)) return handled;
     if (ThemePreHandler(*this, Handle(), message, wParam, lParam, handled)) return handled;
-    ThemeState& theme = Theme();
-    const bool systemColors = theme.SystemColors();
 
-    switch (message) {
-    case WM_THEMECHANGED: {
-        if (exWnd::MainWindow() == this) ReopenMenuTheme();
-        break;
-    }
-    case WM_PAINT:
-        if (systemColors) break;
-        PaintClient(Handle(), Font(), true);
-        return 0;
-    case WM_ERASEBKGND:
-        if (wParam != 0 && !systemColors) return 1;
-        break;
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSTATIC:
-        if (systemColors || wParam == 0) break;
-        SetTextColor(reinterpret_cast<HDC>(wParam), theme.Scheme().text);
-        SetBkColor(reinterpret_cast<HDC>(wParam), theme.Scheme().background);
-        return reinterpret_cast<LRESULT>(theme.BackgroundBrush());
-    case WM_DPICHANGED:
-        return 0;
-    case WM_INITMENUPOPUP:
-        if (HIWORD(lParam) != 0 && IsFixedSize())
-            EnableMenuItem(reinterpret_cast<HMENU>(wParam), SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
-        break;
-    case WM_SETTINGCHANGE:
-        // Any setting may be the app mode ("ImmersiveColorSet") or high
-        // contrast; looking again costs little and changes only what changed.
-        theme.FollowSystem();
-        break;
-    case WM_SYSCOLORCHANGE:
-        if (!IsSchemeChangeMarker(message, lParam)) {
-            theme.FollowSystem();
-            break;
-        }
-        if ((GetStyle() & WS_CHILD) == 0) SetDarkTitleBar(Handle(), theme.IsDark());
-        for (HWND child = GetWindow(Handle(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-            PostMessageW(child, message, wParam, lParam);
-        if (IsWindowVisible(Handle())) {
-            drawservices::BufferedPaintStopAllAnimations(Handle());
-            ClearCachedFrame();
-            RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
-        }
-        return 0;
-    case WM_GETMINMAXINFO: {
-        const LRESULT result = DefaultProc(message, wParam, lParam);
-        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        if (info != nullptr && maxTrackWidth_ != 0 && maxTrackHeight_ != 0)
-            info->ptMaxTrackSize = POINT{maxTrackWidth_, maxTrackHeight_};
-        return result;
-    }
-    case WM_NCDESTROY:
-        initialized_ = false;
-        break;
-    default:
-        break;
-    }
+    static constexpr exMessageEntry<exBaseDlg> kHandlers[] = {
+        {WM_THEMECHANGED, &exBaseDlg::OnThemeChanged},
+        {WM_PAINT, &exBaseDlg::OnPaint},
+        {WM_ERASEBKGND, &exBaseDlg::OnEraseBkgnd},
+        {WM_CTLCOLORBTN, &exBaseDlg::OnCtlColorMessage},
+        {WM_CTLCOLORDLG, &exBaseDlg::OnCtlColorMessage},
+        {WM_CTLCOLORSTATIC, &exBaseDlg::OnCtlColorMessage},
+        {WM_DPICHANGED, &exBaseDlg::OnDpiChanged},
+        {WM_INITMENUPOPUP, &exBaseDlg::OnInitMenuPopup},
+        {WM_SETTINGCHANGE, &exBaseDlg::OnSettingChange},
+        {WM_SYSCOLORCHANGE, &exBaseDlg::OnSysColorChange},
+        {WM_GETMINMAXINFO, &exBaseDlg::OnGetMinMaxInfo},
+        {WM_NCDESTROY, &exBaseDlg::OnNcDestroy},
+    };
+    exMessage current{message, wParam, lParam};
+    if (const exHandled result = DispatchToHandler(*this, kHandlers, current)) return *result;
     return DefaultProc(message, wParam, lParam);
+}
+
+exHandled exBaseDlg::OnThemeChanged(exMessage&) {
+    if (exWnd::MainWindow() == this) ReopenMenuTheme();
+    return kNotHandled;
+}
+
+exHandled exBaseDlg::OnPaint(exMessage&) {
+    if (Theme().SystemColors()) return kNotHandled;
+    PaintClient(Handle(), Font(), true);
+    return 0;
+}
+
+exHandled exBaseDlg::OnEraseBkgnd(exMessage& message) {
+    if (message.wParam != 0 && !Theme().SystemColors()) return 1;
+    return kNotHandled;
+}
+
+exHandled exBaseDlg::OnCtlColorMessage(exMessage& message) {
+    ThemeState& theme = Theme();
+    if (theme.SystemColors() || message.wParam == 0) return kNotHandled;
+    SetTextColor(reinterpret_cast<HDC>(message.wParam), theme.Scheme().text);
+    SetBkColor(reinterpret_cast<HDC>(message.wParam), theme.Scheme().background);
+    return reinterpret_cast<LRESULT>(theme.BackgroundBrush());
+}
+
+exHandled exBaseDlg::OnDpiChanged(exMessage&) {
+    return 0;
+}
+
+exHandled exBaseDlg::OnInitMenuPopup(exMessage& message) {
+    if (HIWORD(message.lParam) != 0 && IsFixedSize())
+        EnableMenuItem(reinterpret_cast<HMENU>(message.wParam), SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
+    return kNotHandled;
+}
+
+exHandled exBaseDlg::OnSettingChange(exMessage&) {
+    // Any setting may be the app mode ("ImmersiveColorSet") or high
+    // contrast; looking again costs little and changes only what changed.
+    Theme().FollowSystem();
+    return kNotHandled;
+}
+
+exHandled exBaseDlg::OnSysColorChange(exMessage& message) {
+    ThemeState& theme = Theme();
+    if (!IsSchemeChangeMarker(message.id, message.lParam)) {
+        theme.FollowSystem();
+        return kNotHandled;
+    }
+    if ((GetStyle() & WS_CHILD) == 0) SetDarkTitleBar(Handle(), theme.IsDark());
+    for (HWND child = GetWindow(Handle(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        PostMessageW(child, message.id, message.wParam, message.lParam);
+    if (IsWindowVisible(Handle())) {
+        drawservices::BufferedPaintStopAllAnimations(Handle());
+        ClearCachedFrame();
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    }
+    return 0;
+}
+
+exHandled exBaseDlg::OnGetMinMaxInfo(exMessage& message) {
+    const LRESULT result = DefaultProc(message.id, message.wParam, message.lParam);
+    auto* info = reinterpret_cast<MINMAXINFO*>(message.lParam);
+    if (info != nullptr && maxTrackWidth_ != 0 && maxTrackHeight_ != 0)
+        info->ptMaxTrackSize = POINT{maxTrackWidth_, maxTrackHeight_};
+    return result;
+}
+
+exHandled exBaseDlg::OnNcDestroy(exMessage&) {
+    initialized_ = false;
+    return kNotHandled;
 }
 
 LRESULT exBaseDlg::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,6 +4,7 @@
 
 #include "../theme/extheme_control.h"
 #include "../window/exdialog.h"
+#include "../window/messagemap.h"
 
 class exBaseDlg : public exDialog, public extheme_control {
 public:
@@ -28,6 +29,17 @@ public:
 
 private:
     LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
+    exHandled OnThemeChanged(exMessage& message);
+    exHandled OnPaint(exMessage& message);
+    exHandled OnEraseBkgnd(exMessage& message);
+    // WM_CTLCOLORBTN, WM_CTLCOLORDLG and WM_CTLCOLORSTATIC: the scheme's colours.
+    exHandled OnCtlColorMessage(exMessage& message);
+    exHandled OnDpiChanged(exMessage& message);
+    exHandled OnInitMenuPopup(exMessage& message);
+    exHandled OnSettingChange(exMessage& message);
+    exHandled OnSysColorChange(exMessage& message);
+    exHandled OnGetMinMaxInfo(exMessage& message);
+    exHandled OnNcDestroy(exMessage& message);
 
     int maxTrackWidth_ = 0;
     int maxTrackHeight_ = 0;

@@ -222,6 +222,24 @@ void exButton::OnDrawItem(DRAWITEMSTRUCT* item) {
     if (previousFont != nullptr) SelectObject(item->hDC, previousFont);
 }
 
+RECT exButton::DrawClassicFrame(HDC dc, const RECT& rect, const ButtonPaintState& state) {
+    RECT inner = rect;
+    if ((state.focused || IsDefaultButton()) && !state.disabled) {
+        BorderStrips(dc, inner, GetSysColor(COLOR_WINDOWFRAME), borderSides_, 1);
+        InflateRect(&inner, -1, -1);
+    }
+    if (state.pressed) {
+        BorderStrips(dc, inner, GetSysColor(COLOR_BTNSHADOW), borderSides_, 1);
+    } else {
+        Edge3D(dc, inner, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_3DDKSHADOW), borderSides_);
+        RECT edge = inner;
+        InflateRect(&edge, -1, -1);
+        Edge3D(dc, edge, GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_BTNSHADOW), borderSides_);
+    }
+    InflateRect(&inner, -2, -2);
+    return inner;
+}
+
 void exButton::DrawState(HDC dc, const RECT& rect, int) {
     const ButtonPaintState& state = paintState_;
     const ThemeState& theme = Theme();
@@ -242,19 +260,7 @@ void exButton::DrawState(HDC dc, const RECT& rect, int) {
             COLORREF themeText = 0;
             if (SUCCEEDED(GetThemeColor(handle, BP_PUSHBUTTON, part, TMT_TEXTCOLOR, &themeText))) text = themeText;
         } else {
-            if ((state.focused || IsDefaultButton()) && !state.disabled) {
-                BorderStrips(dc, inner, GetSysColor(COLOR_WINDOWFRAME), borderSides_, 1);
-                InflateRect(&inner, -1, -1);
-            }
-            if (state.pressed) {
-                BorderStrips(dc, inner, GetSysColor(COLOR_BTNSHADOW), borderSides_, 1);
-            } else {
-                Edge3D(dc, inner, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_3DDKSHADOW), borderSides_);
-                RECT edge = inner;
-                InflateRect(&edge, -1, -1);
-                Edge3D(dc, edge, GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_BTNSHADOW), borderSides_);
-            }
-            InflateRect(&inner, -2, -2);
+            inner = DrawClassicFrame(dc, rect, state);
         }
     } else {
         if (rounded_) {
@@ -279,114 +285,151 @@ void exButton::DrawState(HDC dc, const RECT& rect, int) {
 
 LRESULT exButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT handled = 0;
+    if (ThemePreHandler(*this, Handle(), message, wParam, lParam, handled)) return handled;
+
+    static constexpr exMessageEntry<exButton> kHandlers[] = {
+        {WM_CHAR, &exButton::OnChar},
+        {WM_DESTROY, &exButton::OnDestroy},
+        {WM_SETTEXT, &exButton::OnSetText},
+        {WM_ERASEBKGND, &exButton::OnEraseBkgnd},
+        {WM_SYSCOLORCHANGE, &exButton::OnSysColorChange},
+        {WM_STYLECHANGED, &exButton::OnStyleChanged},
+        {BM_SETSTYLE, &exButton::OnSetStyle},
+        {WM_CHANGEUISTATE, &exButton::OnUiState},
+        {WM_UPDATEUISTATE, &exButton::OnUiState},
+        {WM_MOUSEMOVE, &exButton::OnMouseMove},
+        {WM_MOUSELEAVE, &exButton::OnMouseLeave},
+        {WM_LBUTTONDBLCLK, &exButton::OnLButtonDblClk},
+        {WM_THEMECHANGED, &exButton::OnThemeChanged},
+        {WM_SIZE, &exButton::OnSizeOrFont},
+        {WM_SETFONT, &exButton::OnSizeOrFont},
+        {WM_GETDLGCODE, &exButton::OnGetDlgCode},
+    };
+    exMessage current{message, wParam, lParam};
+    if (const exHandled result = DispatchToHandler(*this, kHandlers, current)) return *result;
+    return DefaultProcessing(current);
+}
+
+LRESULT exButton::DefaultProcessing(const exMessage& message) {
+    return exWnd::WindowProc(message.id, message.wParam, message.lParam);
+}
+
+exHandled exButton::OnChar(exMessage& message) {
+    if (message.wParam != VK_RETURN) return kNotHandled;
     HWND window = Handle();
-    if (ThemePreHandler(*this, window, message, wParam, lParam, handled)) return handled;
+    const auto id = static_cast<WORD>(GetWindowLongPtrW(window, GWLP_ID));
+    PostMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(window));
+    return 0;
+}
 
-    switch (message) {
-    case WM_CHAR:
-        if (wParam == VK_RETURN) {
-            const auto id = static_cast<WORD>(GetWindowLongPtrW(window, GWLP_ID));
-            PostMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(window));
-            return 0;
-        }
-        break;
-    case WM_DESTROY:
-        ToolTip().RemoveTool(window);
-        theme_.Close();
-        break;
-    case WM_SETTEXT:
-        StopAnimation(window, false);
-        text_ = lParam != 0 ? exstring(reinterpret_cast<const wchar_t*>(lParam)) : exstring();
-        UpdateTooltip();
-        break;
-    case WM_ERASEBKGND:
-        if (wParam != 0 && !UseSystemDrawing()) return 1;
-        break;
-    case WM_SYSCOLORCHANGE:
-        if (!IsSchemeChangeMarker(message, lParam)) break;
-        ApplyStyle();
-        if (IsWindowVisible(window)) {
-            StopAnimation(window, false);
-            RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
-        }
-        return 0;
-    case WM_STYLECHANGED: {
-        if (wParam != static_cast<WPARAM>(GWL_STYLE) || lParam == 0) break;
-        if (applyingStyle_) return 0;
-        DWORD low = LOWORD(reinterpret_cast<const STYLESTRUCT*>(lParam)->styleNew);
-        if ((low & kTypeMask) == BS_OWNERDRAW) low = (low & ~kTypeMask) | (buttonStyle_ & kTypeMask);
-        const bool changed = low != buttonStyle_;
-        buttonStyle_ = low;
-        ApplyStyle();
-        if (changed) Redraw();
-        return 0;
+exHandled exButton::OnDestroy(exMessage&) {
+    ToolTip().RemoveTool(Handle());
+    theme_.Close();
+    return kNotHandled;
+}
+
+exHandled exButton::OnSetText(exMessage& message) {
+    StopAnimation(Handle(), false);
+    text_ = message.lParam != 0 ? exstring(reinterpret_cast<const wchar_t*>(message.lParam)) : exstring();
+    UpdateTooltip();
+    return OnSizeOrFont(message);
+}
+
+exHandled exButton::OnEraseBkgnd(exMessage& message) {
+    if (message.wParam != 0 && !UseSystemDrawing()) return 1;
+    return kNotHandled;
+}
+
+exHandled exButton::OnSysColorChange(exMessage& message) {
+    if (!IsSchemeChangeMarker(message.id, message.lParam)) return kNotHandled;
+    ApplyStyle();
+    if (IsWindowVisible(Handle())) {
+        StopAnimation(Handle(), false);
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
     }
-    case BM_SETSTYLE:
-        buttonStyle_ = (buttonStyle_ & ~kTypeMask) | (static_cast<DWORD>(wParam) & kTypeMask);
-        ApplyStyle();
-        if (LOWORD(lParam) != 0) Redraw();
-        return 0;
-    case WM_CHANGEUISTATE:
-    case WM_UPDATEUISTATE:
-        if (hideFocus_) {
-            WORD flags = HIWORD(wParam);
-            if (LOWORD(wParam) == UIS_CLEAR) flags = static_cast<WORD>(flags & ~UISF_HIDEFOCUS);
-            else flags = static_cast<WORD>(flags | UISF_HIDEFOCUS);
-            wParam = MAKEWPARAM(LOWORD(wParam), flags);
-        }
+    return 0;
+}
+
+exHandled exButton::OnStyleChanged(exMessage& message) {
+    if (message.wParam != static_cast<WPARAM>(GWL_STYLE) || message.lParam == 0) return kNotHandled;
+    if (applyingStyle_) return 0;
+    DWORD low = LOWORD(reinterpret_cast<const STYLESTRUCT*>(message.lParam)->styleNew);
+    if ((low & kTypeMask) == BS_OWNERDRAW) low = (low & ~kTypeMask) | (buttonStyle_ & kTypeMask);
+    const bool changed = low != buttonStyle_;
+    buttonStyle_ = low;
+    ApplyStyle();
+    if (changed) Redraw();
+    return 0;
+}
+
+exHandled exButton::OnSetStyle(exMessage& message) {
+    buttonStyle_ = (buttonStyle_ & ~kTypeMask) | (static_cast<DWORD>(message.wParam) & kTypeMask);
+    ApplyStyle();
+    if (LOWORD(message.lParam) != 0) Redraw();
+    return 0;
+}
+
+exHandled exButton::OnUiState(exMessage& message) {
+    if (hideFocus_) {
+        WORD flags = HIWORD(message.wParam);
+        if (LOWORD(message.wParam) == UIS_CLEAR) flags = static_cast<WORD>(flags & ~UISF_HIDEFOCUS);
+        else flags = static_cast<WORD>(flags | UISF_HIDEFOCUS);
+        message.wParam = MAKEWPARAM(LOWORD(message.wParam), flags);
+    }
+    Redraw();
+    return kNotHandled;
+}
+
+exHandled exButton::OnMouseMove(exMessage&) {
+    if (IsOwnerDrawn() && !hot_) {
+        hot_ = true;
+        TRACKMOUSEEVENT track{};
+        track.cbSize = sizeof(track);
+        track.dwFlags = TME_LEAVE;
+        track.hwndTrack = Handle();
+        TrackMouseEvent(&track);
         Redraw();
-        break;
-    case WM_MOUSEMOVE:
-        if (IsOwnerDrawn() && !hot_) {
-            hot_ = true;
-            TRACKMOUSEEVENT track{};
-            track.cbSize = sizeof(track);
-            track.dwFlags = TME_LEAVE;
-            track.hwndTrack = window;
-            TrackMouseEvent(&track);
-            Redraw();
-        }
-        break;
-    case WM_MOUSELEAVE:
-        if (IsOwnerDrawn()) {
-            hot_ = false;
-            Redraw();
-        }
-        break;
-    case WM_LBUTTONDBLCLK:
-        // The system reports a double click on an owner-drawn button as
-        // BN_DOUBLECLICKED; posting a press makes it a second click instead.
-        PostMessageW(window, WM_LBUTTONDOWN, wParam, lParam);
-        return 0;
-    case WM_THEMECHANGED:
-        ApplyStyle(true);
-        break;
-    default:
-        break;
     }
+    return kNotHandled;
+}
 
-    LRESULT result = exWnd::WindowProc(message, wParam, lParam);
-    switch (message) {
-    case WM_SIZE:
-    case WM_SETTEXT:
-    case WM_SETFONT:
-        AdjustLayout();
-        break;
-    case WM_GETDLGCODE: {
-        const auto* queued = reinterpret_cast<const MSG*>(lParam);
-        const bool enter = wParam == VK_RETURN ||
-                           (queued != nullptr && queued->wParam == VK_RETURN &&
-                            (queued->message == WM_KEYDOWN || queued->message == WM_CHAR));
-        if (enter) result |= DLGC_WANTALLKEYS;
-        if (IsOwnerDrawn()) {
-            const DWORD type = buttonStyle_ & kTypeMask;
-            if (type == BS_PUSHBUTTON) result |= DLGC_UNDEFPUSHBUTTON;
-            else if (type == BS_DEFPUSHBUTTON) result |= DLGC_DEFPUSHBUTTON;
-        }
-        break;
+exHandled exButton::OnMouseLeave(exMessage&) {
+    if (IsOwnerDrawn()) {
+        hot_ = false;
+        Redraw();
     }
-    default:
-        break;
+    return kNotHandled;
+}
+
+exHandled exButton::OnLButtonDblClk(exMessage& message) {
+    // The system reports a double click on an owner-drawn button as
+    // BN_DOUBLECLICKED; posting a press makes it a second click instead.
+    PostMessageW(Handle(), WM_LBUTTONDOWN, message.wParam, message.lParam);
+    return 0;
+}
+
+exHandled exButton::OnThemeChanged(exMessage&) {
+    ApplyStyle(true);
+    return kNotHandled;
+}
+
+exHandled exButton::OnSizeOrFont(exMessage& message) {
+    const LRESULT result = DefaultProcessing(message);
+    AdjustLayout();
+    return result;
+}
+
+exHandled exButton::OnGetDlgCode(exMessage& message) {
+    LRESULT result = DefaultProcessing(message);
+    const auto* queued = reinterpret_cast<const MSG*>(message.lParam);
+    const bool enter = message.wParam == VK_RETURN ||
+                       (queued != nullptr && queued->wParam == VK_RETURN &&
+                        (queued->message == WM_KEYDOWN || queued->message == WM_CHAR));
+    if (enter) result |= DLGC_WANTALLKEYS;
+    if (IsOwnerDrawn()) {
+        const DWORD type = buttonStyle_ & kTypeMask;
+        if (type == BS_PUSHBUTTON) result |= DLGC_UNDEFPUSHBUTTON;
+        else if (type == BS_DEFPUSHBUTTON) result |= DLGC_DEFPUSHBUTTON;
     }
     return result;
 }

@@ -9,6 +9,7 @@
 #include "../../text/exstring.h"
 #include "../theme/extheme_control.h"
 #include "../window/exwnd.h"
+#include "../window/messagemap.h"
 
 // What one paint of a button looks like, worked out by GetColors.
 struct ButtonPaintState {
@@ -91,6 +92,26 @@ protected:
     const ButtonPaintState& PaintState() const { return paintState_; }
 
 private:
+    // The processing a message gets when no handler of this class takes it.
+    LRESULT DefaultProcessing(const exMessage& message);
+    exHandled OnChar(exMessage& message);
+    exHandled OnDestroy(exMessage& message);
+    exHandled OnSetText(exMessage& message);
+    exHandled OnEraseBkgnd(exMessage& message);
+    exHandled OnSysColorChange(exMessage& message);
+    exHandled OnStyleChanged(exMessage& message);
+    exHandled OnSetStyle(exMessage& message);
+    exHandled OnUiState(exMessage& message);
+    exHandled OnMouseMove(exMessage& message);
+    exHandled OnMouseLeave(exMessage& message);
+    exHandled OnLButtonDblClk(exMessage& message);
+    exHandled OnThemeChanged(exMessage& message);
+    // Lays out after the default processing, which may have changed text, size or font.
+    exHandled OnSizeOrFont(exMessage& message);
+    exHandled OnGetDlgCode(exMessage& message);
+
+    // The raised or pressed frame without visual styles; the rectangle inside it.
+    RECT DrawClassicFrame(HDC dc, const RECT& rect, const ButtonPaintState& state);
     int PushButtonThemeState(const ButtonPaintState& state) const;
     bool IsDefaultButton() const;
 

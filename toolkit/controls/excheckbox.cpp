@@ -190,37 +190,14 @@ void exCheckBox::DrawState(HDC dc, const RECT& rect, int state) {
         exButton::DrawState(dc, rect, state);
         return;
     }
-    const ButtonPaintState& paint = PaintState();
-    SolidFill(dc, rect, paint.face);
+    SolidFill(dc, rect, PaintState().face);
     RECT content = rect;
     InflateRect(&content, -2, -3);
 
     const BoxMetrics metrics = Metrics(false);
-    const SIZE size = metrics.box;
     const bool atRight = BoxAtRight();
-    RECT box{};
-    box.left = atRight ? content.right - size.cx : content.left;
-    switch (style & BS_VCENTER) {
-    case BS_TOP: box.top = content.top; break;
-    case BS_BOTTOM: box.top = content.bottom - size.cy; break;
-    default: box.top = content.top + (content.bottom - content.top - size.cy) / 2; break;
-    }
-    box.right = box.left + size.cx;
-    box.bottom = box.top + size.cy;
-
-    if (IsRadioKind(style & kTypeMask)) {
-        FillCircle(dc, box.left, box.top, size.cx, paint.boxFill);
-        // The pen is centred on the outline: one pixel less keeps it inside the box.
-        CircleOutline(dc, RECT{box.left, box.top, box.right - 1, box.bottom - 1}, paint.boxBorder);
-        if (checkState_ == BST_CHECKED) {
-            const int inset = size.cx / 4;
-            FillCircle(dc, box.left + inset, box.top + inset, size.cx - 2 * inset, paint.boxBorder);
-        }
-    } else {
-        const COLORREF mark = checkState_ == BST_UNCHECKED ? kNoColor : paint.boxBorder;
-        CheckMark(dc, box, paint.boxFill, paint.boxBorder, mark,
-                  checkState_ == BST_INDETERMINATE ? kMarkSquare : kMarkTick, 1.0);
-    }
+    const RECT box = PlaceBox(content, metrics.box, style, atRight);
+    DrawBox(dc, box);
 
     RECT textRect = content;
     if (atRight) {
@@ -230,7 +207,43 @@ void exCheckBox::DrawState(HDC dc, const RECT& rect, int state) {
         textRect.left = box.right + metrics.gap + 1;
         textRect.right -= 1;
     }
-    const UINT format = TextFormat(style, paint.showCues);
+    DrawLabel(dc, textRect);
+}
+
+RECT exCheckBox::PlaceBox(const RECT& content, SIZE size, DWORD style, bool atRight) {
+    RECT box{};
+    box.left = atRight ? content.right - size.cx : content.left;
+    switch (style & BS_VCENTER) {
+    case BS_TOP: box.top = content.top; break;
+    case BS_BOTTOM: box.top = content.bottom - size.cy; break;
+    default: box.top = content.top + (content.bottom - content.top - size.cy) / 2; break;
+    }
+    box.right = box.left + size.cx;
+    box.bottom = box.top + size.cy;
+    return box;
+}
+
+void exCheckBox::DrawBox(HDC dc, const RECT& box) {
+    const ButtonPaintState& paint = PaintState();
+    if (IsRadioKind(ButtonStyle() & kTypeMask)) {
+        const int diameter = box.right - box.left;
+        FillCircle(dc, box.left, box.top, diameter, paint.boxFill);
+        // The pen is centred on the outline: one pixel less keeps it inside the box.
+        CircleOutline(dc, RECT{box.left, box.top, box.right - 1, box.bottom - 1}, paint.boxBorder);
+        if (checkState_ == BST_CHECKED) {
+            const int inset = diameter / 4;
+            FillCircle(dc, box.left + inset, box.top + inset, diameter - 2 * inset, paint.boxBorder);
+        }
+    } else {
+        const COLORREF mark = checkState_ == BST_UNCHECKED ? kNoColor : paint.boxBorder;
+        CheckMark(dc, box, paint.boxFill, paint.boxBorder, mark,
+                  checkState_ == BST_INDETERMINATE ? kMarkSquare : kMarkTick, 1.0);
+    }
+}
+
+void exCheckBox::DrawLabel(HDC dc, RECT textRect) {
+    const ButtonPaintState& paint = PaintState();
+    const UINT format = TextFormat(ButtonStyle(), paint.showCues);
     RECT measured = textRect;
     MeasureText(Text().c_str(), format & ~UINT{DT_VCENTER | DT_BOTTOM}, dc, measured);
     const int textWidth = measured.right - measured.left;
@@ -276,57 +289,78 @@ void exCheckBox::AdjustLayout() {
 }
 
 LRESULT exCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    const DWORD type = ButtonStyle() & kTypeMask;
-    switch (message) {
-    case BM_SETCHECK:
-        if (IsOwnerDrawn()) {
-            int wanted = static_cast<int>(wParam);
-            if (wanted != BST_UNCHECKED && wanted != BST_CHECKED)
-                wanted = IsThreeStateKind(type) ? BST_INDETERMINATE : BST_CHECKED;
-            if (wanted != checkState_) {
-                checkState_ = wanted;
-                Redraw();
-            }
-            return 0;
-        } else {
-            const LRESULT result = exButton::WindowProc(message, wParam, lParam);
-            checkState_ = static_cast<int>(exButton::WindowProc(BM_GETCHECK, 0, 0)) & 3;
-            return result;
-        }
-    case BM_GETCHECK:
-        if (IsOwnerDrawn()) return checkState_;
-        break;
-    case BM_GETSTATE:
-        if (IsOwnerDrawn()) return (exButton::WindowProc(message, wParam, lParam) & ~LRESULT{3}) | checkState_;
-        break;
-    case WM_SYSCOLORCHANGE:
-        // Clicks on the native control may have changed its state meanwhile.
-        if (!IsOwnerDrawn()) checkState_ = static_cast<int>(exButton::WindowProc(BM_GETCHECK, 0, 0)) & 3;
-        break;
-    case WM_SETFONT:
-        Metrics(true);
-        break;
-    case WM_NCDESTROY:
-        RemovePropW(Handle(), kAutoRadioProperty);
-        break;
-    default:
-        break;
-    }
+    static constexpr exMessageEntry<exCheckBox> kHandlers[] = {
+        {BM_SETCHECK, &exCheckBox::OnSetCheck},
+        {BM_GETCHECK, &exCheckBox::OnGetCheck},
+        {BM_GETSTATE, &exCheckBox::OnGetState},
+        {WM_SYSCOLORCHANGE, &exCheckBox::OnSysColorChange},
+        {WM_SETFONT, &exCheckBox::OnSetFont},
+        {WM_NCDESTROY, &exCheckBox::OnNcDestroy},
+        {WM_THEMECHANGED, &exCheckBox::OnThemeChanged},
+        {WM_STYLECHANGED, &exCheckBox::OnStyleChanged},
+    };
+    exMessage current{message, wParam, lParam};
+    if (const exHandled result = DispatchToHandler(*this, kHandlers, current)) return *result;
+    return DefaultProcessing(current);
+}
 
-    const LRESULT result = exButton::WindowProc(message, wParam, lParam);
-    switch (message) {
-    case WM_SYSCOLORCHANGE:
-        if (!IsOwnerDrawn()) SendMessage(BM_SETCHECK, static_cast<WPARAM>(checkState_));
-        Metrics(true);
-        break;
-    case WM_THEMECHANGED:
-        Metrics(true);
-        break;
-    case WM_STYLECHANGED:
-        UpdateRadioProperty();
-        break;
-    default:
-        break;
+LRESULT exCheckBox::DefaultProcessing(const exMessage& message) {
+    return exButton::WindowProc(message.id, message.wParam, message.lParam);
+}
+
+exHandled exCheckBox::OnSetCheck(exMessage& message) {
+    if (!IsOwnerDrawn()) {
+        const LRESULT result = DefaultProcessing(message);
+        checkState_ = static_cast<int>(exButton::WindowProc(BM_GETCHECK, 0, 0)) & 3;
+        return result;
     }
+    int wanted = static_cast<int>(message.wParam);
+    if (wanted != BST_UNCHECKED && wanted != BST_CHECKED)
+        wanted = IsThreeStateKind(ButtonStyle() & kTypeMask) ? BST_INDETERMINATE : BST_CHECKED;
+    if (wanted != checkState_) {
+        checkState_ = wanted;
+        Redraw();
+    }
+    return 0;
+}
+
+exHandled exCheckBox::OnGetCheck(exMessage&) {
+    if (IsOwnerDrawn()) return checkState_;
+    return kNotHandled;
+}
+
+exHandled exCheckBox::OnGetState(exMessage& message) {
+    if (IsOwnerDrawn()) return (DefaultProcessing(message) & ~LRESULT{3}) | checkState_;
+    return kNotHandled;
+}
+
+exHandled exCheckBox::OnSysColorChange(exMessage& message) {
+    // Clicks on the native control may have changed its state meanwhile.
+    if (!IsOwnerDrawn()) checkState_ = static_cast<int>(exButton::WindowProc(BM_GETCHECK, 0, 0)) & 3;
+    const LRESULT result = DefaultProcessing(message);
+    if (!IsOwnerDrawn()) SendMessage(BM_SETCHECK, static_cast<WPARAM>(checkState_));
+    Metrics(true);
+    return result;
+}
+
+exHandled exCheckBox::OnSetFont(exMessage&) {
+    Metrics(true);
+    return kNotHandled;
+}
+
+exHandled exCheckBox::OnNcDestroy(exMessage&) {
+    RemovePropW(Handle(), kAutoRadioProperty);
+    return kNotHandled;
+}
+
+exHandled exCheckBox::OnThemeChanged(exMessage& message) {
+    const LRESULT result = DefaultProcessing(message);
+    Metrics(true);
+    return result;
+}
+
+exHandled exCheckBox::OnStyleChanged(exMessage& message) {
+    const LRESULT result = DefaultProcessing(message);
+    UpdateRadioProperty();
     return result;
 }

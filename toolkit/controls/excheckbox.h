@@ -40,6 +40,23 @@ public:
     BoxMetrics Metrics(bool recompute);
 
 private:
+    LRESULT DefaultProcessing(const exMessage& message);
+    exHandled OnSetCheck(exMessage& message);
+    exHandled OnGetCheck(exMessage& message);
+    exHandled OnGetState(exMessage& message);
+    // Around the default processing: the native state is read before and put back after.
+    exHandled OnSysColorChange(exMessage& message);
+    exHandled OnSetFont(exMessage& message);
+    exHandled OnNcDestroy(exMessage& message);
+    exHandled OnThemeChanged(exMessage& message);
+    exHandled OnStyleChanged(exMessage& message);
+
+    // Where the box goes within the content rectangle.
+    static RECT PlaceBox(const RECT& content, SIZE size, DWORD style, bool atRight);
+    void DrawBox(HDC dc, const RECT& box);
+    // The text, placed as its style says, and the focus frame around it.
+    void DrawLabel(HDC dc, RECT textRect);
+
     void UpdateRadioProperty();
     void UncheckGroup();
     bool BoxAtRight() const;

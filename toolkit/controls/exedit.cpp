@@ -243,106 +243,152 @@ LRESULT exEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (RefusesForPassword(message, wParam, lParam)) return 0;
     LRESULT handled = 0;
     if (ThemePreHandler(*this, Handle(), message, wParam, lParam, handled)) return handled;
-    const bool attached = HasScrollBox();
 
-    switch (message) {
-    case WM_NCCALCSIZE:
-        frameComputed_ = true;
-        if (attached && wParam != 0) {
-            // The box draws frame and bar: the whole window stays client area.
-            const bool vertical = (GetStyle() & WS_VSCROLL) != 0;
-            if (vertical != verticalScroll_) {
-                verticalScroll_ = vertical;
-                scrollBox_.SetVerticalScroll(vertical);
-                scrollBox_.RequestLayout();
-            }
-            return 0;
-        }
-        break;
-    case WM_SIZE:
-    case WM_SETFONT:
-        AdjustHeight();
-        break;
-    case WM_PAINT: {
-        LRESULT result = 0;
-        if (ToolkitDrawsCue()) PaintCue();
-        else result = exWnd::WindowProc(message, wParam, lParam);
-        if (attached) scrollBox_.Synchronize();
-        return result;
+    static constexpr exMessageEntry<exEdit> kHandlers[] = {
+        {WM_NCCALCSIZE, &exEdit::OnNcCalcSize},
+        {WM_SIZE, &exEdit::OnSizeOrFont},
+        {WM_SETFONT, &exEdit::OnSizeOrFont},
+        {WM_PAINT, &exEdit::OnPaint},
+        {WM_PRINTCLIENT, &exEdit::OnPrintClient},
+        {WM_NCPAINT, &exEdit::OnNcPaint},
+        {WM_SYSCOLORCHANGE, &exEdit::OnSysColorChange},
+        {WM_KEYDOWN, &exEdit::OnKeyDown},
+        {WM_MOUSEMOVE, &exEdit::OnMouseMove},
+        {WM_MOUSELEAVE, &exEdit::OnMouseLeave},
+        {EM_SETCUEBANNER, &exEdit::OnSetCueBanner},
+        {WM_NCHITTEST, &exEdit::OnNcHitTest},
+        {WM_VSCROLL, &exEdit::OnScroll},
+        {WM_MOUSEWHEEL, &exEdit::OnScroll},
+        {WM_SETFOCUS, &exEdit::OnFocusChange},
+        {WM_KILLFOCUS, &exEdit::OnFocusChange},
+        {WM_SHOWWINDOW, &exEdit::OnShowWindow},
+        {WM_ENABLE, &exEdit::OnEnable},
+        {WM_WINDOWPOSCHANGING, &exEdit::OnWindowPosChanging},
+    };
+    exMessage current{message, wParam, lParam};
+    if (const exHandled result = DispatchToHandler(*this, kHandlers, current)) return *result;
+    return DefaultProcessing(current);
+}
+
+LRESULT exEdit::DefaultProcessing(const exMessage& message) {
+    return exWnd::WindowProc(message.id, message.wParam, message.lParam);
+}
+
+exHandled exEdit::OnNcCalcSize(exMessage& message) {
+    frameComputed_ = true;
+    if (!HasScrollBox() || message.wParam == 0) return kNotHandled;
+    // The box draws frame and bar: the whole window stays client area.
+    const bool vertical = (GetStyle() & WS_VSCROLL) != 0;
+    if (vertical != verticalScroll_) {
+        verticalScroll_ = vertical;
+        scrollBox_.SetVerticalScroll(vertical);
+        scrollBox_.RequestLayout();
     }
-    case WM_PRINTCLIENT: {
-        const LRESULT result = exWnd::WindowProc(message, wParam, lParam);
-        if (attached) scrollBox_.Synchronize();
-        return result;
+    return 0;
+}
+
+exHandled exEdit::OnSizeOrFont(exMessage&) {
+    AdjustHeight();
+    return kNotHandled;
+}
+
+exHandled exEdit::OnPaint(exMessage& message) {
+    const bool attached = HasScrollBox();
+    LRESULT result = 0;
+    if (ToolkitDrawsCue()) PaintCue();
+    else result = DefaultProcessing(message);
+    if (attached) scrollBox_.Synchronize();
+    return result;
+}
+
+exHandled exEdit::OnPrintClient(exMessage& message) {
+    const bool attached = HasScrollBox();
+    const LRESULT result = DefaultProcessing(message);
+    if (attached) scrollBox_.Synchronize();
+    return result;
+}
+
+exHandled exEdit::OnNcPaint(exMessage& message) {
+    if (Theme().SystemColors()) return kNotHandled;
+    PaintFrame(message.wParam, message.lParam);
+    return 0;
+}
+
+exHandled exEdit::OnSysColorChange(exMessage& message) {
+    if (IsSchemeChangeMarker(message.id, message.lParam))
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    return kNotHandled;
+}
+
+exHandled exEdit::OnKeyDown(exMessage& message) {
+    if (message.wParam == 'A' && (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0) SendMessage(EM_SETSEL, 0, -1);
+    return kNotHandled;
+}
+
+exHandled exEdit::OnMouseMove(exMessage&) {
+    if (!HasScrollBox() || trackingMouse_) return kNotHandled;
+    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
+    trackingMouse_ = TrackMouseEvent(&track) != FALSE;
+    InvalidateCorner();
+    return kNotHandled;
+}
+
+exHandled exEdit::OnMouseLeave(exMessage&) {
+    if (!HasScrollBox()) return kNotHandled;
+    trackingMouse_ = false;
+    InvalidateCorner();
+    return kNotHandled;
+}
+
+exHandled exEdit::OnSetCueBanner(exMessage& message) {
+    if (message.lParam == 0) return kNotHandled;
+    const auto* text = reinterpret_cast<const wchar_t*>(message.lParam);
+    if (banner_ != text && warning_ != text) {
+        banner_ = text;
+        bannerWhileFocused_ = message.wParam != 0;
+        bannerColor_ = kDefaultCueColor;
     }
-    case WM_NCPAINT:
-        if (Theme().SystemColors()) break;
-        PaintFrame(wParam, lParam);
-        return 0;
-    case WM_SYSCOLORCHANGE:
-        if (IsSchemeChangeMarker(message, lParam))
-            RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-        break;
-    case WM_KEYDOWN:
-        if (wParam == 'A' && (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0) SendMessage(EM_SETSEL, 0, -1);
-        break;
-    case WM_MOUSEMOVE:
-        if (!attached || trackingMouse_) break;
-        {
-            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
-            trackingMouse_ = TrackMouseEvent(&track) != FALSE;
-        }
-        InvalidateCorner();
-        break;
-    case WM_MOUSELEAVE:
-        if (!attached) break;
-        trackingMouse_ = false;
-        InvalidateCorner();
-        break;
-    case EM_SETCUEBANNER:
-        if (lParam != 0) {
-            const auto* text = reinterpret_cast<const wchar_t*>(lParam);
-            if (banner_ != text && warning_ != text) {
-                banner_ = text;
-                bannerWhileFocused_ = wParam != 0;
-                bannerColor_ = kDefaultCueColor;
-            }
-        }
-        break;
-    case WM_NCHITTEST:
-        if (attached) return HTCLIENT;
-        break;
-    case WM_VSCROLL:
-    case WM_MOUSEWHEEL:
-        if (!attached) break;
-        exWnd::WindowProc(message, wParam, lParam);
-        scrollBox_.Synchronize();
-        return message == WM_MOUSEWHEEL ? 1 : 0;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS: {
-        const LRESULT result = exWnd::WindowProc(message, wParam, lParam);
-        // The frame's accent follows the focus, and so may the cue.
-        if (attached) scrollBox_.Redraw();
-        if ((!banner_.empty() || WarningActive()) && IsEmpty()) InvalidateRect(Handle(), nullptr, TRUE);
-        return result;
-    }
-    case WM_SHOWWINDOW:
-        if (attached && lParam == 0) ShowWindow(scrollBox_.Handle(), wParam != 0 ? SW_SHOWNA : SW_HIDE);
-        break;
-    case WM_ENABLE:
-        if (attached) EnableWindow(scrollBox_.Handle(), wParam != 0);
-        break;
-    case WM_WINDOWPOSCHANGING:
-        if (attached && lParam != 0) {
-            // Whoever places the edit places the box; the edit keeps its place inside.
-            auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
-            SetWindowPos(scrollBox_.Handle(), position->hwndInsertAfter, position->x, position->y, position->cx,
-                         position->cy, position->flags & kPublicPositionFlags);
-            position->flags |= SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER;
-        }
-        break;
-    default:
-        break;
-    }
-    return exWnd::WindowProc(message, wParam, lParam);
+    return kNotHandled;
+}
+
+exHandled exEdit::OnNcHitTest(exMessage&) {
+    if (HasScrollBox()) return HTCLIENT;
+    return kNotHandled;
+}
+
+exHandled exEdit::OnScroll(exMessage& message) {
+    if (!HasScrollBox()) return kNotHandled;
+    DefaultProcessing(message);
+    scrollBox_.Synchronize();
+    return message.id == WM_MOUSEWHEEL ? 1 : 0;
+}
+
+exHandled exEdit::OnFocusChange(exMessage& message) {
+    const bool attached = HasScrollBox();
+    const LRESULT result = DefaultProcessing(message);
+    // The frame's accent follows the focus, and so may the cue.
+    if (attached) scrollBox_.Redraw();
+    if ((!banner_.empty() || WarningActive()) && IsEmpty()) InvalidateRect(Handle(), nullptr, TRUE);
+    return result;
+}
+
+exHandled exEdit::OnShowWindow(exMessage& message) {
+    if (HasScrollBox() && message.lParam == 0)
+        ShowWindow(scrollBox_.Handle(), message.wParam != 0 ? SW_SHOWNA : SW_HIDE);
+    return kNotHandled;
+}
+
+exHandled exEdit::OnEnable(exMessage& message) {
+    if (HasScrollBox()) EnableWindow(scrollBox_.Handle(), message.wParam != 0);
+    return kNotHandled;
+}
+
+exHandled exEdit::OnWindowPosChanging(exMessage& message) {
+    if (!HasScrollBox() || message.lParam == 0) return kNotHandled;
+    // Whoever places the edit places the box; the edit keeps its place inside.
+    auto* position = reinterpret_cast<WINDOWPOS*>(message.lParam);
+    SetWindowPos(scrollBox_.Handle(), position->hwndInsertAfter, position->x, position->y, position->cx, position->cy,
+                 position->flags & kPublicPositionFlags);
+    position->flags |= SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER;
+    return kNotHandled;
 }

@@ -9,6 +9,7 @@
 #include "../../text/exstring.h"
 #include "../theme/extheme_control.h"
 #include "../window/exwnd.h"
+#include "../window/messagemap.h"
 #include "exscrollbox.h"
 
 class exEdit : public exWnd, public extheme_control {
@@ -49,6 +50,26 @@ private:
     // or program: the system guards it against one reading message from
     // other processes only, and unmasking it lifts even that.
     bool RefusesForPassword(UINT message, WPARAM wParam, LPARAM lParam) const;
+
+    LRESULT DefaultProcessing(const exMessage& message);
+    exHandled OnNcCalcSize(exMessage& message);
+    exHandled OnSizeOrFont(exMessage& message);
+    exHandled OnPaint(exMessage& message);
+    exHandled OnPrintClient(exMessage& message);
+    exHandled OnNcPaint(exMessage& message);
+    exHandled OnSysColorChange(exMessage& message);
+    exHandled OnKeyDown(exMessage& message);
+    exHandled OnMouseMove(exMessage& message);
+    exHandled OnMouseLeave(exMessage& message);
+    exHandled OnSetCueBanner(exMessage& message);
+    exHandled OnNcHitTest(exMessage& message);
+    // WM_VSCROLL and WM_MOUSEWHEEL: the scroll box's bar follows the edit.
+    exHandled OnScroll(exMessage& message);
+    exHandled OnFocusChange(exMessage& message);
+    exHandled OnShowWindow(exMessage& message);
+    exHandled OnEnable(exMessage& message);
+    exHandled OnWindowPosChanging(exMessage& message);
+
     bool ToolkitDrawsCue() const;
     void PaintCue();
     void AdjustHeight();

@@ -242,6 +242,43 @@ RECT exMessageBox::WorkArea() const {
     return work;
 }
 
+SIZE exMessageBox::MeasureTextBlock(const int (&candidates)[4], int availableHeight) const {
+    SIZE textSize{0, 0};
+    for (int width : candidates) {
+        if (width <= 0) continue;
+        RECT measured{0, 0, width, 0};
+        int height = MeasureText(text_.c_str(), kTextFormat, Handle(), Font(), measured);
+        int textWidth = measured.right - measured.left;
+        // A short text gets a wider, flatter block rather than a narrow column.
+        const int pleasing = std::min(3 * height, candidates[0]);
+        if (textWidth < pleasing) {
+            RECT wider{0, 0, pleasing, 0};
+            height = MeasureText(text_.c_str(), kTextFormat, Handle(), Font(), wider);
+            textWidth = pleasing;
+        }
+        // The static wraps a little short of its width.
+        textSize = SIZE{textWidth + exStatic::kWrapSlack, height};
+        if (height <= availableHeight) break;
+    }
+    return textSize;
+}
+
+SIZE exMessageBox::FitCheckBox(int limit) {
+    // The width is fitted to the text; the box's own layout then settles the height.
+    exCheckBox& box = checkBox_;
+    const exCheckBox::BoxMetrics boxMetrics = box.Metrics(false);
+    const int beside = boxMetrics.box.cx + boxMetrics.gap + 6;
+    RECT measured{0, 0, std::max(limit - beside, 1), 0};
+    const UINT format = exCheckBox::TextFormat(box.ButtonStyle(), true) &
+                        ~UINT{DT_LEFT | DT_RIGHT | DT_CENTER | DT_VCENTER | DT_BOTTOM};
+    MeasureText(checkText_, format, box.Handle(), Font(), measured);
+    const int width = std::min(limit, static_cast<int>(measured.right - measured.left) + beside);
+    SetWindowPos(box.Handle(), nullptr, 0, 0, width, 1, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT boxRect{};
+    GetWindowRect(box.Handle(), &boxRect);
+    return SIZE{boxRect.right - boxRect.left, boxRect.bottom - boxRect.top};
+}
+
 void exMessageBox::SizeAndPlace() {
     HWND window = Handle();
     HFONT font = Font();
@@ -267,46 +304,17 @@ void exMessageBox::SizeAndPlace() {
     CandidateWidths(wideText, work.right - work.left, iconColumn + 4 * mX + frameX, candidates);
     const int availableHeight = (work.bottom - work.top) - 4 * mY - frameY - button.cy;
 
-    SIZE textSize{0, 0};
-    for (int width : candidates) {
-        if (width <= 0) continue;
-        RECT measured{0, 0, width, 0};
-        int height = MeasureText(text_.c_str(), kTextFormat, window, font, measured);
-        int textWidth = measured.right - measured.left;
-        // A short text gets a wider, flatter block rather than a narrow column.
-        const int pleasing = std::min(3 * height, candidates[0]);
-        if (textWidth < pleasing) {
-            RECT wider{0, 0, pleasing, 0};
-            height = MeasureText(text_.c_str(), kTextFormat, window, font, wider);
-            textWidth = pleasing;
-        }
-        // The static wraps a little short of its width.
-        textSize = SIZE{textWidth + exStatic::kWrapSlack, height};
-        if (height <= availableHeight) break;
-    }
-
+    const SIZE textSize = MeasureTextBlock(candidates, availableHeight);
     const ButtonSet set = ButtonsOf(style_);
     const int buttonRow = set.count > 0 ? mX + (set.count - 1) * gap + set.count * button.cx : 0;
     int contentWidth = std::max(static_cast<int>(textSize.cx), buttonRow);
     int contentHeight = std::max(static_cast<int>(iconSize.cy), static_cast<int>(textSize.cy));
 
     if (checkText_ != nullptr && checkBox_.Handle() != nullptr) {
-        // Fit the box to its text within the widest plain text line; its own
-        // layout then settles the height.
-        exCheckBox& box = checkBox_;
-        const exCheckBox::BoxMetrics boxMetrics = box.Metrics(false);
-        const int beside = boxMetrics.box.cx + boxMetrics.gap + 6;
-        const int limit = iconColumn + mX + candidates[0];
-        RECT measured{0, 0, std::max(limit - beside, 1), 0};
-        const UINT format = exCheckBox::TextFormat(box.ButtonStyle(), true) &
-                            ~UINT{DT_LEFT | DT_RIGHT | DT_CENTER | DT_VCENTER | DT_BOTTOM};
-        MeasureText(checkText_, format, box.Handle(), font, measured);
-        const int width = std::min(limit, static_cast<int>(measured.right - measured.left) + beside);
-        SetWindowPos(box.Handle(), nullptr, 0, 0, width, 1, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        RECT boxRect{};
-        GetWindowRect(box.Handle(), &boxRect);
-        contentWidth = std::max(contentWidth, static_cast<int>(boxRect.right - boxRect.left) - iconColumn - mX);
-        contentHeight += (boxRect.bottom - boxRect.top) + mY;
+        // Within the widest plain text line.
+        const SIZE box = FitCheckBox(iconColumn + mX + candidates[0]);
+        contentWidth = std::max(contentWidth, static_cast<int>(box.cx) - iconColumn - mX);
+        contentHeight += box.cy + mY;
     }
 
     RECT outer{0, 0, iconColumn + contentWidth + 4 * mX, contentHeight + 4 * mY + button.cy};
@@ -421,36 +429,50 @@ bool exMessageBox::EndByEscape() {
 }
 
 LRESULT exMessageBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_COMMAND: {
-        const int id = LOWORD(wParam);
-        if (id == IDCANCEL) {
-            if (EndByEscape()) return 0;
-            break;
-        }
-        // Only a click on one of the buttons ends the box; the check box stays.
-        if (id == kCheckBoxId || lParam == 0 || HIWORD(wParam) != BN_CLICKED) break;
-        EndDialog(id);
-        return 0;
-    }
-    case WM_CLOSE:
-        // The base would end with IDCANCEL at once; the close box answers as Esc does.
-        return SendMessage(WM_COMMAND, IDCANCEL, 0);
-    case WM_DESTROY:
-        if (checkBox_.Handle() != nullptr)
-            checkState_ = ::SendMessageW(checkBox_.Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
-        break;
-    case WM_PAINT:
-        // The icon is the dialog's own drawing, so it paints in both modes.
-        PaintClient(Handle(), Font(), true);
-        return 0;
-    case WM_ERASEBKGND:
-        if (wParam != 0) return 1;
-        break;
-    default:
-        break;
-    }
+    static constexpr exMessageEntry<exMessageBox> kHandlers[] = {
+        {WM_COMMAND, &exMessageBox::OnCommandMessage},
+        {WM_CLOSE, &exMessageBox::OnClose},
+        {WM_DESTROY, &exMessageBox::OnDestroy},
+        {WM_PAINT, &exMessageBox::OnPaint},
+        {WM_ERASEBKGND, &exMessageBox::OnEraseBkgnd},
+    };
+    exMessage current{message, wParam, lParam};
+    if (const exHandled result = DispatchToHandler(*this, kHandlers, current)) return *result;
     return exBaseDlg::WindowProc(message, wParam, lParam);
+}
+
+exHandled exMessageBox::OnCommandMessage(exMessage& message) {
+    const int id = LOWORD(message.wParam);
+    if (id == IDCANCEL) {
+        if (EndByEscape()) return 0;
+        return kNotHandled;
+    }
+    // Only a click on one of the buttons ends the box; the check box stays.
+    if (id == kCheckBoxId || message.lParam == 0 || HIWORD(message.wParam) != BN_CLICKED) return kNotHandled;
+    EndDialog(id);
+    return 0;
+}
+
+exHandled exMessageBox::OnClose(exMessage&) {
+    // The base would end with IDCANCEL at once; the close box answers as Esc does.
+    return SendMessage(WM_COMMAND, IDCANCEL, 0);
+}
+
+exHandled exMessageBox::OnDestroy(exMessage&) {
+    if (checkBox_.Handle() != nullptr)
+        checkState_ = ::SendMessageW(checkBox_.Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return kNotHandled;
+}
+
+exHandled exMessageBox::OnPaint(exMessage&) {
+    // The icon is the dialog's own drawing, so it paints in both modes.
+    PaintClient(Handle(), Font(), true);
+    return 0;
+}
+
+exHandled exMessageBox::OnEraseBkgnd(exMessage& message) {
+    if (message.wParam != 0) return 1;
+    return kNotHandled;
 }
 
 bool exMessageBox::PreTranslateMessage(MSG* message) {

@@ -42,12 +42,22 @@ public:
     bool CheckState() const { return checkState_; }
 
 private:
+    exHandled OnCommandMessage(exMessage& message);
+    exHandled OnClose(exMessage& message);
+    exHandled OnDestroy(exMessage& message);
+    exHandled OnPaint(exMessage& message);
+    exHandled OnEraseBkgnd(exMessage& message);
+
     void PrepareButtons();
     void PrepareCheckBox();
     void PrepareMessage();
     void PlaceMessage();
     RECT ContentArea(const RECT& client) const;
     void SizeAndPlace();
+    // The text at the first candidate width whose height fits.
+    SIZE MeasureTextBlock(const int (&candidates)[4], int availableHeight) const;
+    // Fits the check box to its text within `limit` pixels; its size.
+    SIZE FitCheckBox(int limit);
     RECT WorkArea() const;
     int FitCaption(int windowWidth, int maxWidth) const;
     void PlaceControls(SIZE button, int gap);

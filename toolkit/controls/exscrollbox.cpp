@@ -291,130 +291,185 @@ LRESULT exScrollBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT handled = 0;
     if (ThemePreHandler(*this, Handle(), message, wParam, lParam, handled)) return handled;
 
-    switch (message) {
-    case WM_MOUSEMOVE: {
-        const POINT point = PointOf(lParam);
-        bool changed = false;
-        if (drag_.capture != nullptr) {
-            TrackThumb(point);
-            changed = true;
-        }
-        const int hot = PartAt(point);
-        if (hot != hotPart_) {
-            hotPart_ = hot;
-            changed = true;
-        }
-        if (!tracking_) {
-            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
-            tracking_ = TrackMouseEvent(&track) != FALSE;
-        }
-        if (changed) Redraw();
-        return 0;
+    static constexpr exMessageEntry<exScrollBox> kHandlers[] = {
+        {WM_MOUSEMOVE, &exScrollBox::OnMouseMove},
+        {WM_MOUSELEAVE, &exScrollBox::OnMouseLeave},
+        {WM_LBUTTONDOWN, &exScrollBox::OnLButtonDown},
+        {WM_LBUTTONUP, &exScrollBox::OnLButtonUp},
+        {WM_CAPTURECHANGED, &exScrollBox::OnCaptureChanged},
+        {WM_LBUTTONDBLCLK, &exScrollBox::OnLButtonDblClk},
+        {WM_MOUSEWHEEL, &exScrollBox::OnMouseWheel},
+        {WM_PAINT, &exScrollBox::OnPaint},
+        {WM_PRINTCLIENT, &exScrollBox::OnPrintClient},
+        {WM_ERASEBKGND, &exScrollBox::OnEraseBkgnd},
+        {WM_GETTEXT, &exScrollBox::OnGetText},
+        {WM_GETTEXTLENGTH, &exScrollBox::OnGetText},
+        {WM_SETTEXT, &exScrollBox::ForwardToEdit},
+        {WM_CONTEXTMENU, &exScrollBox::OnContextMenu},
+        {WM_COMMAND, &exScrollBox::ForwardEditCommand},
+        {kLayoutMessage, &exScrollBox::OnLayoutRequest},
+        {WM_THEMECHANGED, &exScrollBox::OnThemeChanged},
+        {WM_DESTROY, &exScrollBox::OnDestroy},
+    };
+    exMessage current{message, wParam, lParam};
+    if (const exHandled result = DispatchToHandler(*this, kHandlers, current)) return *result;
+    return exBaseDlg::WindowProc(current.id, current.wParam, current.lParam);
+}
+
+exHandled exScrollBox::OnMouseMove(exMessage& message) {
+    const POINT point = PointOf(message.lParam);
+    bool changed = false;
+    if (drag_.capture != nullptr) {
+        TrackThumb(point);
+        changed = true;
     }
-    case WM_MOUSELEAVE:
-        tracking_ = false;
-        if (hotPart_ != kPartNone && drag_.capture == nullptr) {
-            hotPart_ = kPartNone;
-            Redraw();
-        }
-        return 0;
-    case WM_LBUTTONDOWN: {
-        if (!layout_.Available() || edit_ == nullptr) break;
-        const POINT point = PointOf(lParam);
-        const int part = HitTestScrollBar(layout_, point);
-        if (part == kPartUpArrow || part == kPartDownArrow || part == kPartPageUp || part == kPartPageDown) {
-            // The edit's own scroll bar logic lies under this very spot (its
-            // bar is computed outside its client area), so it scrolls and repeats.
-            POINT screen = point;
-            ClientToScreen(Handle(), &screen);
-            pressedPart_ = part;
-            PostMessageW(edit_, WM_NCLBUTTONDOWN, HTVSCROLL, MAKELPARAM(screen.x, screen.y));
-        } else if (part == kPartThumb) {
-            pressedPart_ = part;
-            SetCapture(Handle());
-            drag_.start = point;
-            drag_.thumb = layout_.parts[kPartThumb];
-            drag_.startTop = drag_.thumb.top;
-            drag_.capture = Handle();
-        } else {
-            break;
-        }
+    const int hot = PartAt(point);
+    if (hot != hotPart_) {
+        hotPart_ = hot;
+        changed = true;
+    }
+    if (!tracking_) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
+        tracking_ = TrackMouseEvent(&track) != FALSE;
+    }
+    if (changed) Redraw();
+    return 0;
+}
+
+exHandled exScrollBox::OnMouseLeave(exMessage&) {
+    tracking_ = false;
+    if (hotPart_ != kPartNone && drag_.capture == nullptr) {
+        hotPart_ = kPartNone;
         Redraw();
-        return 0;
     }
-    case WM_LBUTTONUP:
-        EndDrag();
+    return 0;
+}
+
+exHandled exScrollBox::OnLButtonDown(exMessage& message) {
+    if (!layout_.Available() || edit_ == nullptr) return kNotHandled;
+    const POINT point = PointOf(message.lParam);
+    const int part = HitTestScrollBar(layout_, point);
+    if (part == kPartUpArrow || part == kPartDownArrow || part == kPartPageUp || part == kPartPageDown)
+        PressArrowOrPage(part, point);
+    else if (part == kPartThumb)
+        BeginDrag(point);
+    else
+        return kNotHandled;
+    Redraw();
+    return 0;
+}
+
+void exScrollBox::PressArrowOrPage(int part, POINT client) {
+    // The edit's own scroll bar logic lies under this very spot (its bar is
+    // computed outside its client area), so it scrolls and repeats.
+    POINT screen = client;
+    ClientToScreen(Handle(), &screen);
+    pressedPart_ = part;
+    PostMessageW(edit_, WM_NCLBUTTONDOWN, HTVSCROLL, MAKELPARAM(screen.x, screen.y));
+}
+
+void exScrollBox::BeginDrag(POINT client) {
+    pressedPart_ = kPartThumb;
+    SetCapture(Handle());
+    drag_.start = client;
+    drag_.thumb = layout_.parts[kPartThumb];
+    drag_.startTop = drag_.thumb.top;
+    drag_.capture = Handle();
+}
+
+exHandled exScrollBox::OnLButtonUp(exMessage&) {
+    EndDrag();
+    pressedPart_ = kPartNone;
+    StopAnimation(Handle(), true);
+    return 0;
+}
+
+exHandled exScrollBox::OnCaptureChanged(exMessage& message) {
+    if (drag_.capture != nullptr && reinterpret_cast<HWND>(message.lParam) != Handle()) {
+        drag_ = Drag{};
         pressedPart_ = kPartNone;
         StopAnimation(Handle(), true);
-        return 0;
-    case WM_CAPTURECHANGED:
-        if (drag_.capture != nullptr && reinterpret_cast<HWND>(lParam) != Handle()) {
-            drag_ = Drag{};
-            pressedPart_ = kPartNone;
-            StopAnimation(Handle(), true);
-        }
-        break;
-    case WM_LBUTTONDBLCLK:
-        PostMessageW(Handle(), WM_LBUTTONDOWN, wParam, lParam);
-        return 0;
-    case WM_MOUSEWHEEL: {
-        POINT cursor{};
-        if (layout_.Available() && edit_ != nullptr && GetCursorPos(&cursor) && WindowFromPoint(cursor) == Handle()) {
-            PostMessageW(edit_, message, wParam, lParam);
-            return 0;
-        }
-        break;
     }
-    case WM_PAINT:
-        PaintClient(Handle(), Font(), verticalScroll_ && layout_.Available());
+    return kNotHandled;
+}
+
+exHandled exScrollBox::OnLButtonDblClk(exMessage& message) {
+    PostMessageW(Handle(), WM_LBUTTONDOWN, message.wParam, message.lParam);
+    return 0;
+}
+
+exHandled exScrollBox::OnMouseWheel(exMessage& message) {
+    POINT cursor{};
+    if (layout_.Available() && edit_ != nullptr && GetCursorPos(&cursor) && WindowFromPoint(cursor) == Handle()) {
+        PostMessageW(edit_, message.id, message.wParam, message.lParam);
         return 0;
-    case WM_PRINTCLIENT:
-        if (wParam != 0) {
-            RECT client{};
-            GetClientRect(Handle(), &client);
-            Paint(Handle(), reinterpret_cast<HDC>(wParam), client, 0, true);
-        }
-        return 0;
-    case WM_ERASEBKGND:
-        if (wParam != 0) return 1;
-        break;
-    case WM_GETTEXT:
-    case WM_GETTEXTLENGTH:
-        // The system's password field refuses its text to other processes;
-        // asked through this box, the field would take the request for ours.
-        if (edit_ != nullptr && (GetWindowLongPtrW(edit_, GWL_STYLE) & ES_PASSWORD) != 0 &&
-            SentFromAnotherThread()) {
-            if (message == WM_GETTEXT && wParam > 0 && lParam != 0) *reinterpret_cast<wchar_t*>(lParam) = L'\0';
-            return 0;
-        }
-        if (edit_ != nullptr && IsWindow(edit_)) return ::SendMessageW(edit_, message, wParam, lParam);
-        break;
-    case WM_SETTEXT:
-        if (edit_ != nullptr && IsWindow(edit_)) return ::SendMessageW(edit_, message, wParam, lParam);
-        break;
-    case WM_CONTEXTMENU:
-        PostMessageW(GetParent(Handle()), message, wParam, lParam);
-        return 0;
-    case WM_COMMAND:
-        if (edit_ != nullptr && reinterpret_cast<HWND>(lParam) == edit_ && LOWORD(wParam) == GetDlgCtrlID(edit_)) {
-            PostMessageW(GetParent(Handle()), message, wParam, lParam);
-            return 0;
-        }
-        break;
-    case kLayoutMessage:
-        LayoutControls();
-        Synchronize();
-        return 0;
-    case WM_THEMECHANGED:
-        OpenTheme();
-        break;
-    case WM_DESTROY:
-        CloseTheme();
-        break;
-    default:
-        break;
     }
-    return exBaseDlg::WindowProc(message, wParam, lParam);
+    return kNotHandled;
+}
+
+exHandled exScrollBox::OnPaint(exMessage&) {
+    PaintClient(Handle(), Font(), verticalScroll_ && layout_.Available());
+    return 0;
+}
+
+exHandled exScrollBox::OnPrintClient(exMessage& message) {
+    if (message.wParam != 0) {
+        RECT client{};
+        GetClientRect(Handle(), &client);
+        Paint(Handle(), reinterpret_cast<HDC>(message.wParam), client, 0, true);
+    }
+    return 0;
+}
+
+exHandled exScrollBox::OnEraseBkgnd(exMessage& message) {
+    if (message.wParam != 0) return 1;
+    return kNotHandled;
+}
+
+exHandled exScrollBox::OnGetText(exMessage& message) {
+    // The system's password field refuses its text to other processes;
+    // asked through this box, the field would take the request for ours.
+    if (edit_ != nullptr && (GetWindowLongPtrW(edit_, GWL_STYLE) & ES_PASSWORD) != 0 && SentFromAnotherThread()) {
+        if (message.id == WM_GETTEXT && message.wParam > 0 && message.lParam != 0)
+            *reinterpret_cast<wchar_t*>(message.lParam) = L'\0';
+        return 0;
+    }
+    return ForwardToEdit(message);
+}
+
+exHandled exScrollBox::ForwardToEdit(exMessage& message) {
+    if (edit_ != nullptr && IsWindow(edit_)) return ::SendMessageW(edit_, message.id, message.wParam, message.lParam);
+    return kNotHandled;
+}
+
+exHandled exScrollBox::OnContextMenu(exMessage& message) {
+    PostMessageW(GetParent(Handle()), message.id, message.wParam, message.lParam);
+    return 0;
+}
+
+exHandled exScrollBox::ForwardEditCommand(exMessage& message) {
+    if (edit_ != nullptr && reinterpret_cast<HWND>(message.lParam) == edit_ &&
+        LOWORD(message.wParam) == GetDlgCtrlID(edit_)) {
+        PostMessageW(GetParent(Handle()), message.id, message.wParam, message.lParam);
+        return 0;
+    }
+    return kNotHandled;
+}
+
+exHandled exScrollBox::OnLayoutRequest(exMessage&) {
+    LayoutControls();
+    Synchronize();
+    return 0;
+}
+
+exHandled exScrollBox::OnThemeChanged(exMessage&) {
+    OpenTheme();
+    return kNotHandled;
+}
+
+exHandled exScrollBox::OnDestroy(exMessage&) {
+    CloseTheme();
+    return kNotHandled;
 }
 
 void exScrollBox::OnDraw(HDC dc, const RECT& client) {

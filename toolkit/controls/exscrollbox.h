@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <uxtheme.h>
 
+#include "../window/messagemap.h"
 #include "exbasedlg.h"
 
 enum ScrollBarPart : int {
@@ -69,6 +70,26 @@ public:
     int HotPart() const { return hotPart_; }
 
 private:
+    exHandled OnMouseMove(exMessage& message);
+    exHandled OnMouseLeave(exMessage& message);
+    exHandled OnLButtonDown(exMessage& message);
+    exHandled OnLButtonUp(exMessage& message);
+    exHandled OnCaptureChanged(exMessage& message);
+    exHandled OnLButtonDblClk(exMessage& message);
+    exHandled OnMouseWheel(exMessage& message);
+    exHandled OnPaint(exMessage& message);
+    exHandled OnPrintClient(exMessage& message);
+    exHandled OnEraseBkgnd(exMessage& message);
+    exHandled OnGetText(exMessage& message);
+    exHandled ForwardToEdit(exMessage& message);
+    exHandled OnContextMenu(exMessage& message);
+    exHandled ForwardEditCommand(exMessage& message);
+    exHandled OnLayoutRequest(exMessage& message);
+    exHandled OnThemeChanged(exMessage& message);
+    exHandled OnDestroy(exMessage& message);
+    void PressArrowOrPage(int part, POINT client);
+    void BeginDrag(POINT client);
+
     bool UpdateLayout();
     int PartAt(POINT client) const;
     int HotPartFromCursor() const;

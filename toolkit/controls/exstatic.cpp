@@ -147,7 +147,7 @@ void exStatic::OnDrawItem(DRAWITEMSTRUCT* item) {
     if (previousFont != nullptr) SelectObject(item->hDC, previousFont);
 }
 
-void exStatic::OnStyleChanged(const STYLESTRUCT& change) {
+void exStatic::ApplyStyleChange(const STYLESTRUCT& change) {
     const LONG before = staticStyle_;
     const LONG style = static_cast<LONG>(change.styleNew);
     if ((style & SS_TYPEMASK) != SS_OWNERDRAW) {
@@ -164,44 +164,62 @@ void exStatic::OnStyleChanged(const STYLESTRUCT& change) {
 LRESULT exStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT handled = 0;
     if (ThemePreHandler(*this, Handle(), message, wParam, lParam, handled)) return handled;
-    switch (message) {
-    case WM_SYSCOLORCHANGE:
-        if (IsSchemeChangeMarker(message, lParam)) {
-            StopAnimation(Handle(), false);
-            RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE);
-        }
-        break;
-    case WM_SIZE:
-    case WM_SETFONT: {
-        const LRESULT result = exWnd::WindowProc(message, wParam, lParam);
-        if (!fixedHeight_) AdjustHeight();
-        return result;
+    static constexpr exMessageEntry<exStatic> kHandlers[] = {
+        {WM_SYSCOLORCHANGE, &exStatic::OnSysColorChange},
+        {WM_SIZE, &exStatic::OnSizeOrFont},
+        {WM_SETFONT, &exStatic::OnSizeOrFont},
+        {WM_SETTEXT, &exStatic::OnSetText},
+        {WM_ERASEBKGND, &exStatic::OnEraseBkgnd},
+        {WM_STYLECHANGED, &exStatic::OnStyleChanged},
+        {WM_CHANGEUISTATE, &exStatic::OnUiState},
+        {WM_UPDATEUISTATE, &exStatic::OnUiState},
+    };
+    exMessage current{message, wParam, lParam};
+    if (const exHandled result = DispatchToHandler(*this, kHandlers, current)) return *result;
+    return DefaultProcessing(current);
+}
+
+LRESULT exStatic::DefaultProcessing(const exMessage& message) {
+    return exWnd::WindowProc(message.id, message.wParam, message.lParam);
+}
+
+exHandled exStatic::OnSysColorChange(exMessage& message) {
+    if (IsSchemeChangeMarker(message.id, message.lParam)) {
+        StopAnimation(Handle(), false);
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE);
     }
-    case WM_SETTEXT: {
-        const LRESULT result = exWnd::WindowProc(message, wParam, lParam);
-        text_ = lParam != 0 ? exstring(reinterpret_cast<const wchar_t*>(lParam)) : exstring();
-        if (!fixedHeight_) AdjustHeight();
-        RedrawIfVisible();
-        return result;
-    }
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_STYLECHANGED: {
-        const LRESULT result = exWnd::WindowProc(message, wParam, lParam);
-        if (static_cast<int>(wParam) == GWL_STYLE && lParam != 0)
-            OnStyleChanged(*reinterpret_cast<const STYLESTRUCT*>(lParam));
-        return result;
-    }
-    case WM_CHANGEUISTATE:
-    case WM_UPDATEUISTATE: {
-        const LRESULT result = exWnd::WindowProc(message, wParam, lParam);
-        RedrawIfVisible();
-        return result;
-    }
-    default:
-        break;
-    }
-    return exWnd::WindowProc(message, wParam, lParam);
+    return kNotHandled;
+}
+
+exHandled exStatic::OnSizeOrFont(exMessage& message) {
+    const LRESULT result = DefaultProcessing(message);
+    if (!fixedHeight_) AdjustHeight();
+    return result;
+}
+
+exHandled exStatic::OnSetText(exMessage& message) {
+    const LRESULT result = DefaultProcessing(message);
+    text_ = message.lParam != 0 ? exstring(reinterpret_cast<const wchar_t*>(message.lParam)) : exstring();
+    if (!fixedHeight_) AdjustHeight();
+    RedrawIfVisible();
+    return result;
+}
+
+exHandled exStatic::OnEraseBkgnd(exMessage&) {
+    return 1;
+}
+
+exHandled exStatic::OnStyleChanged(exMessage& message) {
+    const LRESULT result = DefaultProcessing(message);
+    if (static_cast<int>(message.wParam) == GWL_STYLE && message.lParam != 0)
+        ApplyStyleChange(*reinterpret_cast<const STYLESTRUCT*>(message.lParam));
+    return result;
+}
+
+exHandled exStatic::OnUiState(exMessage& message) {
+    const LRESULT result = DefaultProcessing(message);
+    RedrawIfVisible();
+    return result;
 }
 
 // ---- exSPLine ----

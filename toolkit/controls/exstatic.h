@@ -8,6 +8,7 @@
 #include "../../text/exstring.h"
 #include "../theme/extheme_control.h"
 #include "../window/exwnd.h"
+#include "../window/messagemap.h"
 
 // The DrawTextW flags for a static's style;
 // `hidePrefix`: the window reports hidden keyboard cues.
@@ -53,7 +54,14 @@ protected:
     void RedrawIfVisible();
 
 private:
-    void OnStyleChanged(const STYLESTRUCT& change);
+    LRESULT DefaultProcessing(const exMessage& message);
+    exHandled OnSysColorChange(exMessage& message);
+    exHandled OnSizeOrFont(exMessage& message);
+    exHandled OnSetText(exMessage& message);
+    exHandled OnEraseBkgnd(exMessage& message);
+    exHandled OnStyleChanged(exMessage& message);
+    exHandled OnUiState(exMessage& message);
+    void ApplyStyleChange(const STYLESTRUCT& change);
 
     bool fixedHeight_ = false;
     LONG staticStyle_ = 0;
