@@ -41,11 +41,4 @@ TEST(TextCleanMenuText, TabsDotsAndAmpersands) {
     }
 }
 
-TEST(TextHex, Encoding) {
-    const uint8_t bytes[] = {0x00, 0xAB, 0x7F};
-    EXPECT_EQ(BytesToHex(bytes, 3), exstring(EXT("00ab7f")));
-    EXPECT_EQ(BytesToHex(bytes, -1), exstring());
-    EXPECT_EQ(BytesToHex(nullptr, 4), exstring());
-}
-
 } // namespace
