@@ -57,19 +57,10 @@ protected:
     HWND window = nullptr;
 };
 
-void StoreWindowRect(const RECT& rect) {
-    const int32_t edges[4] = {rect.left, rect.top, rect.right, rect.bottom};
-    RegSetKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"UI_wndRect", REG_BINARY, edges, sizeof(edges));
-}
-
-void SilenceMissingPasswordWarning() {
-    const DWORD one = 1;
-    RegSetKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"blankpwd_noprompt", REG_DWORD, &one, sizeof(one));
-}
-
 TEST_F(MainWindow, TextsPlaceSettingsAndLockNow) {
     ASSERT_TRUE(Configure({"", {}, false, {}}));
-    StoreWindowRect(RECT{130, 90, 200, 150});  // only the position counts
+    const int32_t stored[4] = {130, 90, 200, 150};  // only the position counts
+    RegSetKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"UI_wndRect", REG_BINARY, stored, sizeof(stored));
     ASSERT_TRUE(Open());
 
     // The texts the program puts in place of its template's.
@@ -115,7 +106,8 @@ TEST_F(MainWindow, TextsPlaceSettingsAndLockNow) {
 
 TEST_F(MainWindow, LockNowThatCannotStartKeepsTheWindowAndSaysSo) {
     ASSERT_TRUE(Configure({"", {}, false, {}}));
-    SilenceMissingPasswordWarning();
+    const DWORD silenced = 1;  // no warning about the missing password
+    RegSetKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"blankpwd_noprompt", REG_DWORD, &silenced, sizeof(silenced));
     // Every hand-over name taken: the restart cannot begin.
     std::vector<UniqueHandle> taken;
     for (unsigned number = 1000; number < 11000; ++number)
