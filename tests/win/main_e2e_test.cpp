@@ -84,7 +84,9 @@ TEST_F(MainWindow, TextsPlaceSettingsAndLockNow) {
     EXPECT_TRUE(WaitFor([] { return !RunEntry().empty(); }, 3s)) << "auto-start writes the Run entry";
     EXPECT_TRUE(mgtSettings().autoStart);
 
-    // Lock Now without a password: the warning first; No locks all the same.
+    // Moved, and then Lock Now without a password: the warning first; No
+    // locks all the same.
+    SetWindowPos(window, nullptr, 150, 110, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     PostMessageW(GetDlgItem(window, IDC_LOCK_NOW), BM_CLICK, 0, 0);
     HWND warning = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (warning = FindWindowOfClass(program.id, L"exMsgBox00")) != nullptr; }, 5s))
@@ -101,7 +103,7 @@ TEST_F(MainWindow, TextsPlaceSettingsAndLockNow) {
     // The window's place was stored when it closed.
     ASSERT_TRUE(Open());
     GetWindowRect(window, &placed);
-    EXPECT_EQ(placed.left, 130);
+    EXPECT_EQ(placed.left, 150);
 }
 
 TEST_F(MainWindow, LockNowThatCannotStartKeepsTheWindowAndSaysSo) {
