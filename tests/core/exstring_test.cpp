@@ -43,22 +43,22 @@ TEST(ExstringToBool, TrueWordOrNonZeroNumber) {
     for (const Case& c : cases) EXPECT_EQ(exstring(c.text).ToBool(), c.expected) << exstring(c.text).ToUtf8();
 }
 
+// Ordinal after upper-casing, without expansions: '_' (0x5F) sorts after 'Z'.
 TEST(ExstringNoCase, OrdinalAfterUpperCasing) {
-    EXPECT_TRUE(exstring(EXT("Global")).EqualsNoCase(EXT("gLOBAL")));
-    EXPECT_FALSE(exstring(EXT("Global")).EqualsNoCase(EXT("Globa")));
-    EXPECT_TRUE(exstring(EXT("\u00E4")).EqualsNoCase(EXT("\u00C4")));     // a-umlaut folds
-    EXPECT_TRUE(exstring(EXT("\u0436")).EqualsNoCase(EXT("\u0416")));     // Cyrillic folds
-    EXPECT_FALSE(exstring(EXT("\u00DF")).EqualsNoCase(EXT("SS")));        // no expansion
-    EXPECT_TRUE(exstring().EqualsNoCase(exstring()));
-    EXPECT_FALSE(exstring(EXT("a")).EqualsNoCase(nullptr));
-
-    EXPECT_EQ(exstring(EXT("abc")).CompareNoCase(EXT("ABD")), -1);
-    EXPECT_EQ(exstring(EXT("ABD")).CompareNoCase(EXT("abc")), 1);
-    EXPECT_EQ(exstring(EXT("ab")).CompareNoCase(EXT("ABC")), -1);
-    EXPECT_EQ(exstring(EXT("Ab")).CompareNoCase(EXT("aB")), 0);
-    // Unsigned code-unit order after upper-casing: '_' (0x5F) sorts after 'Z'.
-    EXPECT_EQ(exstring(EXT("a_")).CompareNoCase(EXT("AZ")), 1);
-    EXPECT_EQ(CompareNoCase(nullptr, 0, EXT("x"), 1), 0);
+    const struct {
+        const exchar *a, *b;
+        int order;
+    } cases[] = {
+        {EXT("Global"), EXT("gLOBAL"), 0}, {EXT("Global"), EXT("Globa"), 1}, {EXT("\u00E4"), EXT("\u00C4"), 0},
+        {EXT("\u0436"), EXT("\u0416"), 0}, {EXT("\u00DF"), EXT("SS"), 1},  {EXT(""), EXT(""), 0},
+        {EXT("abc"), EXT("ABD"), -1},     {EXT("ab"), EXT("ABC"), -1},     {EXT("a_"), EXT("AZ"), 1},
+    };
+    for (const auto& c : cases) {
+        const exstring a(c.a), b(c.b);
+        EXPECT_EQ(a.CompareNoCase(b), c.order) << a.ToUtf8() << " " << b.ToUtf8();
+        EXPECT_EQ(b.CompareNoCase(a), -c.order) << a.ToUtf8() << " " << b.ToUtf8();
+        EXPECT_EQ(a.EqualsNoCase(b), c.order == 0) << a.ToUtf8() << " " << b.ToUtf8();
+    }
 }
 
 TEST(ExstringFormat, NumbersAsStored) {
