@@ -5,22 +5,6 @@
 
 namespace {
 
-// Leading trim shows in the message box's copied text; here both ends and the edge cases.
-TEST(TextTrim, BothEndsAndNoSet) {
-    const struct {
-        const exchar *text, *set, *expected;
-    } cases[] = {
-        {EXT("\\Software\\Quarnwick\\Marrowgate\\\\"), EXT("\\"), EXT("Software\\Quarnwick\\Marrowgate")},
-        {EXT(" \t\r\n"), EXT(" \t\r\n"), EXT("")},
-        {EXT(" a "), EXT(""), EXT(" a ")},
-        {EXT(" a "), nullptr, EXT(" a ")},
-    };
-    for (const auto& c : cases) {
-        exstring text(c.text);
-        EXPECT_EQ(Trim(text, c.set, kTrimBoth), exstring(c.expected)) << exstring(c.text).ToUtf8();
-    }
-}
-
 TEST(TextCleanMenuText, TabsDotsAndAmpersands) {
     const struct {
         const exchar* text;
@@ -39,13 +23,6 @@ TEST(TextCleanMenuText, TabsDotsAndAmpersands) {
         exstring text(c.text);
         EXPECT_EQ(CleanMenuText(text, c.mode), exstring(c.expected)) << exstring(c.text).ToUtf8() << " " << c.mode;
     }
-}
-
-TEST(TextHex, Encoding) {
-    const uint8_t bytes[] = {0x00, 0xAB, 0x7F};
-    EXPECT_EQ(BytesToHex(bytes, 3), exstring(EXT("00ab7f")));
-    EXPECT_EQ(BytesToHex(bytes, -1), exstring());
-    EXPECT_EQ(BytesToHex(nullptr, 4), exstring());
 }
 
 } // namespace

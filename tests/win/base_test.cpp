@@ -18,26 +18,23 @@ exstring Environment(const wchar_t* name) {
     return buffer;
 }
 
-TEST(ExpandPath, EnvironmentVariables) {
-    const exstring systemRoot = Environment(L"SystemRoot");
+// Stored picture paths: variables, and the tokens that stand for known folders.
+TEST(ExpandPath, VariablesAndKnownFolderTokens) {
+    const exstring systemRoot = Environment(L"SystemRoot"), windows = ExpandPath(kWindowsFolderToken);
     ASSERT_FALSE(systemRoot.empty());
-    EXPECT_EQ(ExpandPath(L"%SystemRoot%\\Web"), systemRoot + L"\\Web");
-    EXPECT_EQ(ExpandPath(L"C:\\no\\percent"), exstring(L"C:\\no\\percent"));
-    EXPECT_EQ(ExpandPath(L""), exstring());
-    EXPECT_EQ(ExpandPath(L"%MG_SURELY_UNDEFINED%\\x"), exstring(L"%MG_SURELY_UNDEFINED%\\x"));
-}
-
-TEST(ExpandPath, KnownFolderTokens) {
-    const exstring windows = ExpandPath(kWindowsFolderToken);
-    ASSERT_FALSE(windows.empty());
-    EXPECT_TRUE(windows.EqualsNoCase(Environment(L"SystemRoot"))) << windows.ToUtf8();
-    EXPECT_EQ(ExpandPath(exstring(kWindowsFolderToken) + L"\\x.png"), windows + L"\\x.png");
-    // A short token before the GUID ends the search: the GUID stays.
+    EXPECT_TRUE(windows.EqualsNoCase(systemRoot)) << windows.ToUtf8();
     const exstring blocked = exstring(L"%ABC%\\") + kWindowsFolderToken;
-    EXPECT_EQ(ExpandPath(blocked), blocked);
-    // A long token that is no GUID is skipped and the search goes on.
     const exstring notGuid = L"%0123456789012345678901234567890123456789%";
-    EXPECT_EQ(ExpandPath(notGuid + kWindowsFolderToken), notGuid + windows);
+    const struct {
+        exstring path, expanded;
+    } cases[] = {
+        {L"%SystemRoot%\\Web", systemRoot + L"\\Web"}, {L"C:\\no\\percent", L"C:\\no\\percent"}, {L"", L""},
+        {L"%MG_SURELY_UNDEFINED%\\x", L"%MG_SURELY_UNDEFINED%\\x"},
+        {exstring(kWindowsFolderToken) + L"\\x.png", windows + L"\\x.png"},
+        {blocked, blocked},                                  // a short token before the GUID ends the search
+        {notGuid + kWindowsFolderToken, notGuid + windows},  // a long one that is no GUID is skipped
+    };
+    for (const auto& c : cases) EXPECT_EQ(ExpandPath(c.path), c.expanded) << c.path.ToUtf8();
     EXPECT_TRUE(KnownFolderPath(GUID{}).empty());
 }
 

@@ -47,7 +47,6 @@ TEST(GuessDelay, NoPathChecksThePasswordDuringTheWait) {
     const Path paths[] = {{"Enter, login", true, false, PressEnter},
                           {"click, login", true, false, ClickEnabledUnlock},
                           {"command, login", true, false, SendUnlockCommand},
-                          {"Enter, new lock", false, false, PressEnter},
                           {"command, new lock", false, false, SendUnlockCommand},
                           {"relock", false, true, PressEnter}};
     for (const Path& path : paths) {

@@ -24,11 +24,6 @@ TEST(Menu, SubMenuObjectsLiveAndDieWithTheirMenu) {
     }
     EXPECT_EQ(exMenu::FromHandle(subHandle), nullptr);
     EXPECT_EQ(exMenu::FromHandle(deeperHandle), nullptr);
-
-    exMenu orphan;
-    ASSERT_TRUE(orphan.CreatePopup());
-    DestroyMenu(orphan.Handle());
-    EXPECT_EQ(orphan.AppendPopup(L"Into a destroyed menu"), nullptr);
 }
 
 } // namespace
