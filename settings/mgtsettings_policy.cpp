@@ -45,6 +45,7 @@ void mgtSettings::ApplyPolicies() {
         if (kind == BackgroundKind::kWallpaper) bgImage = kSystemImage;
     }
     if (policies.Has(Managed::kLockMessage)) lockMessage = policies.Text(Managed::kLockMessage);
+    if (policies.Has(Managed::kLanguage)) language = policies.Text(Managed::kLanguage);
 }
 
 void mgtSettings::KeepOwnValues(exini& tree) const {

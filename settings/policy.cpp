@@ -25,6 +25,8 @@ const PolicyEntry kPolicies[] = {
     {Managed::kLockMessage, L"LockMessage", PolicyKind::kText, 0, kLockMessageChars, L"lockMessage"},
     {Managed::kHelperExit, L"AllowHelperExit", PolicyKind::kFlag, 0, 1, nullptr},
     {Managed::kAuditTrail, L"AuditTrail", PolicyKind::kFlag, 0, 1, nullptr},
+    // A language tag, as the Language setting stores it ("de", "pt-BR").
+    {Managed::kLanguage, L"Language", PolicyKind::kText, 1, 35, L"Language"},
 };
 static_assert(sizeof(kPolicies) / sizeof(kPolicies[0]) == kPolicyCount, "one row per managed setting");
 

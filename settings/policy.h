@@ -34,6 +34,7 @@ enum class Managed {
     kLockMessage,
     kHelperExit,
     kAuditTrail,
+    kLanguage,
     kCount
 };
 

@@ -163,6 +163,7 @@ bool IsLanguageCommand(UINT command) {
 }
 
 bool SettingFixedByPolicy(UINT command, const mgtSettings& settings) {
+    if (IsLanguageCommand(command)) return settings.IsManaged(Managed::kLanguage);
     for (const IdleChoice& choice : kIdleChoices)
         if (choice.command == command) return !IdleChoiceAllowed(choice.seconds, settings);
     switch (command) {
