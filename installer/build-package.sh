@@ -63,12 +63,20 @@ sign "$stage/marrowgate.exe"
 cp "$guide" "$stage/marrowgate-guide.html"
 cp "$root/res/marrowgate.ico" "$stage/marrowgate.ico"
 cp "$root/README.md" "$stage/README.md"
-# wixl takes flat names; the zip keeps the templates' own folders.
-cp "$root/installer/PolicyDefinitions/marrowgate.admx" "$stage/marrowgate.admx"
-cp "$root/installer/PolicyDefinitions/en-US/marrowgate.adml" "$stage/en-US.adml"
-mkdir -p "$stage/PolicyDefinitions/en-US"
-cp "$root/installer/PolicyDefinitions/marrowgate.admx" "$stage/PolicyDefinitions/"
-cp "$root/installer/PolicyDefinitions/en-US/marrowgate.adml" "$stage/PolicyDefinitions/en-US/"
+# wixl takes flat names (CULTURE.adml); the zip keeps the templates' own
+# folders. Every language the program speaks has its strings.
+cultures=(en-US de-DE fr-FR es-ES it-IT pt-BR pl-PL ja-JP ar-SA)
+policies="$root/installer/PolicyDefinitions"
+mkdir -p "$stage/PolicyDefinitions"
+cp "$policies/marrowgate.admx" "$stage/marrowgate.admx"
+cp "$policies/marrowgate.admx" "$stage/PolicyDefinitions/"
+policy_entries=(PolicyDefinitions/marrowgate.admx)
+for culture in "${cultures[@]}"; do
+    cp "$policies/$culture/marrowgate.adml" "$stage/$culture.adml"
+    mkdir -p "$stage/PolicyDefinitions/$culture"
+    cp "$policies/$culture/marrowgate.adml" "$stage/PolicyDefinitions/$culture/"
+    policy_entries+=("PolicyDefinitions/$culture/marrowgate.adml")
+done
 (cd "$stage" && wixl --arch x64 -o "$msi.tmp" -D Version="$version" -D ProductCode="$product_code" -D ExeFile=marrowgate.exe \
     -D GuideFile=marrowgate-guide.html -D IconFile=marrowgate.ico "$root/installer/marrowgate.wxs")
 sign "$msi.tmp"
@@ -77,7 +85,7 @@ mv -f "$msi.tmp" "$msi"
 # The zip holds the three files flat and the templates in their folders.
 rm -f "$zip"
 (cd "$stage" && zip -q -X -9 "$zip.tmp" marrowgate.exe README.md marrowgate-guide.html \
-    PolicyDefinitions/marrowgate.admx PolicyDefinitions/en-US/marrowgate.adml)
+    "${policy_entries[@]}")
 mv -f "$zip.tmp" "$zip"
 
 "$root/installer/write-manifests.py" --version "$version" --product-code "{$product_code}" \
