@@ -81,19 +81,27 @@ def check(table, admx_text, admx, adml):
 def main():
     root = Path(sys.argv[1])
     folder = root / "installer/PolicyDefinitions"
+    cultures = sorted(path.parent.name for path in folder.glob("*/marrowgate.adml"))
     try:
         admx_text = (folder / "marrowgate.admx").read_text(encoding="utf-8")
-        admx, adml = ET.fromstring(admx_text), ET.parse(folder / "en-US/marrowgate.adml").getroot()
+        admx = ET.fromstring(admx_text)
+        adml = {culture: ET.parse(folder / culture / "marrowgate.adml").getroot() for culture in cultures}
     except (OSError, ET.ParseError) as error:
         print(f"FAIL: templates unreadable or not well-formed: {error}")
         return 1
     table = program_table(root)
     if len(table) < 10:
         failures.append(f"only {len(table)} rows found in the program's policy table")
-    check(table, admx_text, admx, adml)
+    if "en-US" not in adml:
+        failures.append("no en-US strings")
+    # Every language answers each name the ADMX asks for, as English does.
+    for culture in cultures:
+        before = len(failures)
+        check(table, admx_text, admx, adml[culture])
+        failures[before:] = [f"{culture}: {text}" for text in failures[before:]]
     for text in failures:
         print("FAIL:", text)
-    print(f"{len(table)} policies, {len(failures)} failures")
+    print(f"{len(table)} policies in {len(cultures)} languages, {len(failures)} failures")
     return 1 if failures else 0
 
 

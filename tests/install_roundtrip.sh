@@ -76,8 +76,11 @@ msi="$out/marrowgate-$version-x64.msi"
 MG_PACKAGE_VERSION=99.0.0 "$root/installer/build-package.sh" "$build/marrowgate.exe" "$out/newer" "$guide" >/dev/null ||
     { echo "FAIL: installer/build-package.sh could not build the newer package"; exit 1; }
 newer="$out/newer/marrowgate-99.0.0-x64.msi"
+cultures="ar-SA de-DE en-US es-ES fr-FR it-IT ja-JP pl-PL pt-BR"
 check "portable zip contents" \
-    "PolicyDefinitions/en-US/marrowgate.adml PolicyDefinitions/marrowgate.admx README.md marrowgate-guide.html marrowgate.exe" \
+    "$( (for c in $cultures; do echo "PolicyDefinitions/$c/marrowgate.adml"; done
+         printf '%s\n' PolicyDefinitions/marrowgate.admx README.md marrowgate-guide.html marrowgate.exe) |
+        LC_ALL=C sort | xargs)" \
     "$(python3 -c 'import sys, zipfile; print(*sorted(zipfile.ZipFile(sys.argv[1]).namelist()))' \
         "$out/marrowgate-$version-portable.zip")"
 
@@ -111,7 +114,7 @@ cmp -s "$build/marrowgate.exe" "$(unix_path "$exe")" && ok "$exe is the built pr
     { fail "$exe missing or not the built program"; exit 1; }
 cmp -s "$guide" "$(unix_path "$install_dir\\marrowgate-guide.html")" && ok "guide installed" ||
     fail "marrowgate-guide.html missing or different in $install_dir"
-for template in marrowgate.admx en-US/marrowgate.adml; do
+for template in marrowgate.admx $(for c in $cultures; do echo "$c/marrowgate.adml"; done); do
     cmp -s "$root/installer/PolicyDefinitions/$template" "$(unix_path "$install_dir\\PolicyDefinitions")/$template" &&
         ok "policy template $template installed" || fail "PolicyDefinitions/$template missing or different"
 done
