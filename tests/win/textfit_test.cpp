@@ -153,15 +153,4 @@ TEST_F(TextFit, LongTextsGrowTheirDialogs) {
     ExpectEveryDialogFits(strings);
 }
 
-// The check itself: a text set after the layout, too long for its button.
-TEST_F(TextFit, ATextTooLongForItsControlIsCaught) {
-    mgtMLang strings;
-    mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr, nullptr});
-    ASSERT_TRUE(main.Create(nullptr));
-    EXPECT_TRUE(Misfits(main.Handle()).empty());
-    SetWindowTextW(GetDlgItem(main.Handle(), IDC_LOCK_NOW), L"Lock the desktop now, and keep it locked");
-    EXPECT_EQ(Misfits(main.Handle()).size(), 1u);
-    DestroyWindow(main.Handle());
-}
-
 } // namespace

@@ -136,6 +136,29 @@ protected:
         EXPECT_EQ(IsWindowEnabled(button) != FALSE, GetKeyboardLayoutList(8, layouts) > 1);
     }
 
+    // A lock refused before it covers anything: a message says why, and
+    // after it the main window opens; closing that ends the program with 1.
+    void ExpectRefusalThenMainWindow() {
+        program = Start(L"\"" + Program() + L"\" +lock");
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            for (HWND window : VisibleWindowsOf(program.id))
+                if (ClassOf(window) == L"exMsgBox00") box = window;
+            return box != nullptr;
+        }, 10s)) << "no message: " << Describe(VisibleWindowsOf(program.id));
+        EXPECT_TRUE(FullScreenWindowsOf(program.id).empty())
+            << "a lock was shown: " << Describe(VisibleWindowsOf(program.id));
+        EXPECT_NE(LockingFlag(), 1);
+        ForceForeground(box);
+        WaitFor([&] { return GetForegroundWindow() == box; }, 2s);
+        Keys({VK_RETURN});
+        HWND main = nullptr;
+        EXPECT_TRUE(WaitFor([&] { return (main = FindDialog(program.id)) != nullptr; }, 5s))
+            << "no main window after the message: " << Describe(VisibleWindowsOf(program.id));
+        if (main != nullptr) PostMessageW(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(program.ExitCode(5000), 1u);
+    }
+
     Process program, witnessProcess;
     HWND witness = nullptr, dialog = nullptr, field = nullptr;
 };
@@ -421,23 +444,7 @@ TEST_F(UnlockEndToEnd, DamagedPasswordNeverOpens) {
 
     // A lock request says why it does not lock, then offers the main window.
     ASSERT_TRUE(store(damages[1], kDamaged));
-    program = Start(L"\"" + Program() + L"\" +lock");
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        for (HWND window : VisibleWindowsOf(program.id))
-            if (ClassOf(window) == L"exMsgBox00") box = window;
-        return box != nullptr;
-    }, 10s)) << "no message: " << Describe(VisibleWindowsOf(program.id));
-    EXPECT_TRUE(FullScreenWindowsOf(program.id).empty()) << "a lock was shown: " << Describe(VisibleWindowsOf(program.id));
-    EXPECT_NE(LockingFlag(), 1);
-    ForceForeground(box);
-    WaitFor([&] { return GetForegroundWindow() == box; }, 2s);
-    Keys({VK_RETURN});
-    HWND main = nullptr;
-    EXPECT_TRUE(WaitFor([&] { return (main = FindDialog(program.id)) != nullptr; }, 5s))
-        << "no main window after the message: " << Describe(VisibleWindowsOf(program.id));
-    if (main != nullptr) PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(program.ExitCode(5000), 1u);
+    ExpectRefusalThenMainWindow();
 }
 
 // The organisation's rules at the lock: no lock without the password it
@@ -449,22 +456,7 @@ TEST_F(UnlockEndToEnd, OrganisationRulesAtTheLock) {
     while (message.size() + 10 <= kLockMessageChars) message += L" Thank you";
     ASSERT_TRUE(Configure({"", {}, false, {}}));
     ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKeyPath, L"PasswordRequired", REG_DWORD, &on, 4), ERROR_SUCCESS);
-    program = Start(L"\"" + Program() + L"\" +lock");
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        for (HWND window : VisibleWindowsOf(program.id))
-            if (ClassOf(window) == L"exMsgBox00") box = window;
-        return box != nullptr;
-    }, 10s)) << "no message: " << Describe(VisibleWindowsOf(program.id));
-    EXPECT_TRUE(FullScreenWindowsOf(program.id).empty()) << "locked without a password";
-    EXPECT_NE(LockingFlag(), 1);
-    ForceForeground(box);
-    WaitFor([&] { return GetForegroundWindow() == box; }, 2s);
-    Keys({VK_RETURN});
-    HWND main = nullptr;
-    EXPECT_TRUE(WaitFor([&] { return (main = FindDialog(program.id)) != nullptr; }, 5s));
-    if (main != nullptr) PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(program.ExitCode(5000), 1u);
+    ExpectRefusalThenMainWindow();
 
     ASSERT_TRUE(Configure({kPassword, {}, true, {}}));
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kPolicyKeyPath, L"LockMessage", REG_SZ, message.c_str(),
