@@ -102,8 +102,8 @@ protected:
         base.lfHeight = static_cast<LONG>(std::lround(base.lfHeight * scale));
         Theme().CreateFonts(base, 1.45);
     }
-    // Each of the program's dialogs made and checked; the lock's after a
-    // wrong password, when it adds a line.
+    // Each of the program's dialogs made and checked; the lock's again after
+    // a wrong password, when it adds a line.
     void ExpectEveryDialogFits(const mgtMLang& strings) {
         mgtLocker locker(nullptr, nullptr);
         const UnlockServices unlock{settings, locker, strings, menu, nullptr, nullptr, nullptr};
@@ -115,11 +115,12 @@ protected:
         dialogs.emplace_back("password", std::make_unique<mgtInputDlg>(settings, strings));
         for (auto& [name, dialog] : dialogs) {
             ASSERT_TRUE(dialog->Create(nullptr)) << name;
+            for (const std::string& misfit : Misfits(dialog->Handle())) ADD_FAILURE() << name << ": " << misfit;
             if (std::string(name) == "lock") {
                 SetDlgItemTextW(dialog->Handle(), IDC_PASSWORD, L"wrong");
                 SendMessageW(dialog->Handle(), WM_COMMAND, IDOK, 0);
+                for (const std::string& misfit : Misfits(dialog->Handle())) ADD_FAILURE() << "lock, wrong: " << misfit;
             }
-            for (const std::string& misfit : Misfits(dialog->Handle())) ADD_FAILURE() << name << ": " << misfit;
             DestroyWindow(dialog->Handle());
         }
     }
@@ -140,8 +141,12 @@ TEST_F(TextFit, EveryDialogInEveryLanguageAtEveryScale) {
     }
 }
 
-// A translation four times as long as the English: the dialogs grow, the lock's lines wrap.
+// A translation four times as long as the English, and the owner's longest
+// message in a lock that keeps the screen visible: the dialogs grow, the
+// lock's lines wrap.
 TEST_F(TextFit, LongTextsGrowTheirDialogs) {
+    settings.useOrgScreen = true;
+    while (settings.lockMessage.size() + 5 <= kLockMessageChars) settings.lockMessage += L"word ";
     mgtMLang strings;
     for (const auto& [section, key] : std::vector<std::pair<const wchar_t*, const wchar_t*>>{
              {L"main", L"locknow"}, {L"global", L"cancel"}, {L"password", L"options"}, {L"settings", L"delpwd"},
