@@ -108,8 +108,8 @@ protected:
         mgtLocker locker(nullptr, nullptr);
         const UnlockServices unlock{settings, locker, strings, menu, nullptr, nullptr, nullptr};
         std::vector<std::pair<const char*, std::unique_ptr<exDialog>>> dialogs;
-        dialogs.emplace_back("main", std::make_unique<mgtMainDlg>(
-                                         MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr, nullptr}));
+        const MainServices main{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr, nullptr};
+        dialogs.emplace_back("main", std::make_unique<mgtMainDlg>(main));
         dialogs.emplace_back("login", std::make_unique<mgtUnlockDlg>(true, unlock));
         dialogs.emplace_back("lock", std::make_unique<mgtUnlockDlg>(false, unlock));
         dialogs.emplace_back("password", std::make_unique<mgtInputDlg>(settings, strings));
