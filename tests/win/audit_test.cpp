@@ -174,7 +174,8 @@ TEST_F(AuditTrail, ALockRefusedForADamagedPassword) {
     EXPECT_EQ(Events(1), std::vector<std::string>{"130 the stored password"});
 }
 
-// The resident helper tells each lock it starts what started it.
+// Each way the resident helper locks starts one lock in a process of its
+// own, and tells it what started it.
 TEST_F(AuditTrail, EachWayTheHelperLocksIsNamed) {
     ASSERT_NO_FATAL_FAILURE(RegisterSource());
     mgtSettings settings;
@@ -198,6 +199,14 @@ TEST_F(AuditTrail, EachWayTheHelperLocksIsNamed) {
         ASSERT_TRUE(WaitFor([&] { return (window = FindWindowW(kTrayWindowClass, nullptr)) != nullptr; }, 10s));
         PostMessageW(window, way.message, way.wParam, way.lParam);
         ASSERT_TRUE(AwaitLock({helper.id}));
+        EXPECT_TRUE(FullScreenWindowsOf(helper.id).empty()) << "the helper covered the screen itself";
+        // While the lock runs, asking again starts no second one.
+        PostMessageW(window, WM_COMMAND, IDM_TRAY_LOCK_NOW, 0);
+        EXPECT_TRUE(NeverWithin([] {
+            const std::vector<DWORD> running = ProgramProcesses();
+            const auto covers = [](DWORD id) { return !FullScreenWindowsOf(id).empty(); };
+            return std::count_if(running.begin(), running.end(), covers) != 1;
+        }, 1500ms)) << "a second lock, or none";
         ASSERT_NO_FATAL_FAILURE(TypeIntoLock(kPassword));
         ASSERT_TRUE(WaitFor([&] { return ProgramProcesses() == std::vector<DWORD>{helper.id}; }, 5s));
         expected.insert(expected.end(), {way.event, "110"});

@@ -119,41 +119,17 @@ TEST_F(SettingsMenu, AppearanceChoicesStoreTheirNames) {
 
 UINT StateOf(HMENU menu, UINT id);
 
-// Each language is stored by its tag and Follow Windows by an empty value
-// that replaces the last choice; the menu marks what is stored.
-TEST_F(SettingsMenu, LanguageChoicesStoreTheirTags) {
-    exMenu menu;
-    BuildSettingsMenu(menu, strings);
-    mgtSettings settings(Store());
-    size_t count = 0;
-    const Catalogue* const* catalogues = Catalogues(count);
-    std::vector<std::pair<UINT, exstring>> choices;
-    for (size_t i = 0; i < count; ++i) choices.emplace_back(static_cast<UINT>(IDM_LANGUAGE_FIRST + 1 + i), catalogues[i]->tag);
-    choices.emplace_back(IDM_LANGUAGE_FIRST, exstring());
-    for (const auto& [command, tag] : choices) {
-        SCOPED_TRACE(tag.ToUtf8());
-        ASSERT_TRUE(RunSettingsCommand(command, nullptr, settings, strings, choosers));
-        EXPECT_EQ(RegistryText(roots.Machine(), Store().keyPath + L"\\global", L"Language"), tag);
-        const mgtSettings reloaded(Store());
-        EXPECT_EQ(reloaded.language, tag);
-        RefreshSettingsMarks(menu, reloaded, strings);
-        for (UINT id = IDM_LANGUAGE_FIRST; id <= IDM_LANGUAGE_FIRST + count; ++id)
-            EXPECT_EQ((StateOf(menu.Handle(), id) & MFS_CHECKED) != 0, id == command) << "item " << id;
-    }
-    settings.modifiedTime = 0;
-    EXPECT_FALSE(RunSettingsCommand(static_cast<UINT>(IDM_LANGUAGE_FIRST + 1 + count), nullptr, settings, strings,
-                                    choosers)) << "past the languages";
-    EXPECT_EQ(settings.modifiedTime, 0) << "nothing stored";
-}
-
 exstring CatalogueText(const Catalogue& catalogue, const exstring& section, const exstring& key) {
     for (const CatalogueEntry& entry : catalogue)
         if (section == entry.section && key == entry.key) return entry.text;
     return exstring();
 }
 
-// Chosen in the main window, a language shows at once, on its buttons.
-TEST_F(SettingsMenu, ChosenLanguageShowsInTheMainWindowAtOnce) {
+// Chosen in the main window, each language is stored by its tag and Follow
+// Windows by an empty value that replaces the last choice (Windows' language
+// is English here); the language shows at once on the window's buttons, and
+// the menu marks what is stored.
+TEST_F(SettingsMenu, LanguageChoicesStoreTheirTagsAndShowAtOnce) {
     exMenu menu;
     BuildSettingsMenu(menu, strings);
     mgtSettings settings(Store());
@@ -162,15 +138,26 @@ TEST_F(SettingsMenu, ChosenLanguageShowsInTheMainWindowAtOnce) {
     ASSERT_TRUE(main.Create(nullptr));
     size_t count = 0;
     const Catalogue* const* catalogues = Catalogues(count);
-    for (size_t i = count; i-- > 0;) {
-        SCOPED_TRACE(exstring(catalogues[i]->tag).ToUtf8());
-        SendMessageW(main.Handle(), WM_COMMAND, IDM_LANGUAGE_FIRST + 1 + i, 0);
-        EXPECT_EQ(WindowTextOf(GetDlgItem(main.Handle(), IDC_LOCK_NOW)),
-                  CatalogueText(*catalogues[i], L"main", L"locknow"));
-        EXPECT_EQ(WindowTextOf(GetDlgItem(main.Handle(), IDC_HELP_BUTTON)),
-                  CatalogueText(*catalogues[i], L"global", L"help"));
+    std::vector<std::pair<UINT, const Catalogue*>> choices;
+    for (size_t i = count; i-- > 0;) choices.emplace_back(static_cast<UINT>(IDM_LANGUAGE_FIRST + 1 + i), catalogues[i]);
+    choices.emplace_back(IDM_LANGUAGE_FIRST, nullptr);
+    for (const auto& [command, catalogue] : choices) {
+        const exstring tag = catalogue != nullptr ? catalogue->tag : L"";
+        SCOPED_TRACE(tag.ToUtf8());
+        SendMessageW(main.Handle(), WM_COMMAND, command, 0);
+        EXPECT_EQ(RegistryText(roots.Machine(), Store().keyPath + L"\\global", L"Language"), tag);
+        const Catalogue& shown = catalogue != nullptr ? *catalogue : EnglishCatalogue();
+        EXPECT_EQ(WindowTextOf(GetDlgItem(main.Handle(), IDC_LOCK_NOW)), CatalogueText(shown, L"main", L"locknow"));
+        EXPECT_EQ(WindowTextOf(GetDlgItem(main.Handle(), IDC_HELP_BUTTON)), CatalogueText(shown, L"global", L"help"));
+        RefreshSettingsMarks(menu, mgtSettings(Store()), strings);
+        for (UINT id = IDM_LANGUAGE_FIRST; id <= IDM_LANGUAGE_FIRST + count; ++id)
+            EXPECT_EQ((StateOf(menu.Handle(), id) & MFS_CHECKED) != 0, id == command) << "item " << id;
     }
     DestroyWindow(main.Handle());
+    settings.modifiedTime = 0;
+    EXPECT_FALSE(RunSettingsCommand(static_cast<UINT>(IDM_LANGUAGE_FIRST + 1 + count), nullptr, settings, strings,
+                                    choosers)) << "past the languages";
+    EXPECT_EQ(settings.modifiedTime, 0) << "nothing stored";
 }
 
 TEST_F(SettingsMenu, ChoosersOpenPrefilled) {

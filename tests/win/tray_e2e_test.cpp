@@ -1,5 +1,5 @@
-// The resident helper of the real program ("+tray"): every way it starts a
-// lock, the idle lock against steady input, Exit behind the password, one
+// The resident helper of the real program ("+tray"): the lock before sleep,
+// the idle lock against steady input, Exit behind the password, one
 // helper per session, nothing another program holds or posts that switches it
 // off, its return after an end, and the Run value that follows the settings.
 #include <gtest/gtest.h>
@@ -58,39 +58,6 @@ protected:
     Process helper;
     HWND window = nullptr;
 };
-
-// Names another program holds (the lock's, the helper's) change nothing.
-TEST_F(Helper, EveryWayToLockStartsOneLockInAProcessOfItsOwn) {
-    const HeldNames held;
-    TestWindow focus(L"focus");
-    const struct {
-        const char* way;
-        std::function<void(HWND)> act;
-    } ways[] = {
-        {"suspend notice", [](HWND w) { PostMessageW(w, WM_POWERBROADCAST, PBT_APMSUSPEND, 0); }},
-        {"left click on the icon", [](HWND w) { PostMessageW(w, kTrayNotifyMessage, 1, WM_LBUTTONUP); }},
-        {"Lock Now", [](HWND w) { PostMessageW(w, WM_COMMAND, IDM_TRAY_LOCK_NOW, 0); }},
-        // Wine fires a hot key only while one of its windows has the X focus.
-        {"Ctrl+Alt+L",
-         [&focus](HWND) {
-             ShowAndSettle(focus.Handle());
-             ForceForeground(focus.Handle());
-             Keys({VK_CONTROL, VK_MENU, 'L'});
-         }},
-    };
-    for (const auto& way : ways) {
-        SCOPED_TRACE(way.way);
-        ASSERT_TRUE(Start(0, true));
-        way.act(window);
-        EXPECT_TRUE(WaitFor([&] { return Locks() == 1; }, 10s)) << DescribeEdges();
-        EXPECT_TRUE(FullScreenWindowsOf(helper.id).empty()) << "the helper covered the screen itself";
-        // While the lock runs, asking again starts no second one.
-        PostMessageW(window, WM_COMMAND, IDM_TRAY_LOCK_NOW, 0);
-        EXPECT_TRUE(NeverWithin([&] { return Locks() != 1u || !helper.Running(); }, 1500ms))
-            << Locks() << " locks, the helper " << (helper.Running() ? "runs" : "ended");
-        TearDown();
-    }
-}
 
 // The suspend notice is answered only once the new lock holds the input: a
 // key sent the moment the helper answers is dropped.
