@@ -279,6 +279,7 @@ void RefreshSettingsMarks(exMenu& menu, const mgtSettings& settings, const exmla
     menu.EnableItem(IDM_SHOW_CLOCK, open(IDM_SHOW_CLOCK));
     menu.EnablePopupOf(IDM_BGCOLOR_SYSTEM, open(IDM_BGCOLOR_SYSTEM));
     menu.EnablePopupOf(IDM_BGIMAGE_NONE, open(IDM_BGIMAGE_NONE));
+    menu.EnablePopupOf(IDM_LANGUAGE_FIRST, !SettingFixedByPolicy(IDM_LANGUAGE_FIRST, settings));
     for (UINT command : {IDM_USE_ORIGINAL_SCREEN, IDM_AUTO_START, IDM_LOCK_ON_SLEEP})
         menu.EnableItem(command, !SettingFixedByPolicy(command, settings));
     menu.SetCheck(IDM_LOCK_ON_SLEEP, settings.lockOnSleep);

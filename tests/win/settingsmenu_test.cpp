@@ -270,6 +270,7 @@ TEST_F(SettingsMenu, PoliciesGreyAndRefuse) {
     ASSERT_TRUE(WriteValue(roots.Machine(), kPolicyKeyPath, L"MaxIdleLockMinutes", &fiveMinutes, 4, REG_DWORD));
     ASSERT_TRUE(WriteValue(roots.User(), kPolicyKeyPath, L"LockAtLogOn", &off, 4, REG_DWORD));
     ASSERT_TRUE(WriteValue(roots.User(), kPolicyKeyPath, L"AllowHelperExit", &off, 4, REG_DWORD));
+    ASSERT_TRUE(WriteValue(roots.Machine(), kPolicyKeyPath, L"Language", L"de", 6, REG_SZ));
     mgtSettings settings(Store());
     EXPECT_TRUE(SettingFixedByPolicy(IDM_TRAY_EXIT, settings)) << "the helper's Exit stays open";
     exMenu menu;
@@ -292,6 +293,9 @@ TEST_F(SettingsMenu, PoliciesGreyAndRefuse) {
                              settings.useOrgScreen != before.useOrgScreen;
         EXPECT_NE(changed, c.fixed) << "command " << c.command;
     }
+    // The organisation's language stands, whichever is chosen.
+    RunSettingsCommand(IDM_LANGUAGE_FIRST, nullptr, settings, strings, choosers);
+    EXPECT_EQ(settings.language, exstring(L"de"));
     EXPECT_TRUE(menu.HasItem(IDM_MANAGED_NOTE));
     EXPECT_EQ(StateOf(menu.Handle(), IDM_MANAGED_NOTE) & MFS_GRAYED, static_cast<UINT>(MFS_GRAYED));
     const int items = menu.GetItemCount();
