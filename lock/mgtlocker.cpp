@@ -275,9 +275,7 @@ bool mgtLocker::HoldInput(HWND background) {
     lastRenewal_ = GetTickCount64();
     // Waits for the hook thread, which waits on nothing of this one.
     const bool holds = hooks_.Start();
-    WriteDiagnostic(DiagEvent::kLocked, background != nullptr ? 1 : 0);
     if (!holds) {
-        WriteDiagnostic(DiagEvent::kHookInstallFailed, hooks_.InstallError());
         holdFailed_ = true;
         retries_ = 0;
     }
@@ -299,6 +297,10 @@ bool mgtLocker::HoldInput(HWND background) {
         TaskManagerPolicy(settings_->Store()).Close();
         AccessibilityShortcuts(settings_->Store()).Close();
     }
+    // Written once the hold, the watchdog and the mark are in place: the
+    // diagnostics file may be slow, and nothing of the hold waits for it.
+    WriteDiagnostic(DiagEvent::kLocked, background != nullptr ? 1 : 0);
+    if (!holds) WriteDiagnostic(DiagEvent::kHookInstallFailed, hooks_.InstallError());
     return holds;
 }
 
