@@ -52,13 +52,28 @@ clean() {
         wine reg delete "$hive\\$run_key" /v 'Marrowgate Helper' /f >/dev/null 2>&1
     done
 }
+start_lock() { # starts the installed copy's lock; true once its window shows
+    wine "$exe" +lock </dev/null >/dev/null 2>&1 &
+    lock_pid=$!
+    for _ in $(seq 1 200); do
+        [ -n "$(xdotool search --onlyvisible --name '^Marrowgate$' 2>/dev/null)" ] && return 0
+        kill -0 "$lock_pid" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+unlock() { # types the password; true once the lock has ended, its exit code in $unlocked_with
+    xdotool type --delay 30 "$password" && xdotool key Return
+    for _ in $(seq 1 200); do kill -0 "$lock_pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$lock_pid" 2>/dev/null && return 1
+    wait "$lock_pid"
+    unlocked_with=$?
+    lock_pid=
+}
 finish() {
     # A killed lock is started again by its guardian: only the password ends it.
-    if [ -n "$lock_pid" ] && kill -0 "$lock_pid" 2>/dev/null; then
-        xdotool type --delay 30 "$password" && xdotool key Return
-        for _ in $(seq 1 50); do kill -0 "$lock_pid" 2>/dev/null || break; sleep 0.1; done
-        kill -0 "$lock_pid" 2>/dev/null && echo "note: the lock still runs; the end of the Wine session stops it"
-    fi
+    [ -n "$lock_pid" ] && kill -0 "$lock_pid" 2>/dev/null && ! unlock &&
+        echo "note: the lock still runs; the end of the Wine session stops it"
     for package in "${newer:-}" "${msi:-}"; do
         [ -f "$package" ] && msiexec /x "$package" >/dev/null
     done
@@ -148,28 +163,13 @@ check "+checkpwd with the right password" 0 $?
 
 # -- lock and unlock from the installed copy; with autoStart set the lock
 #    writes the Run values, which stay after the unlock
-wine "$exe" +lock </dev/null >/dev/null 2>&1 &
-lock_pid=$!
-shown=
-for _ in $(seq 1 200); do
-    shown="$(xdotool search --onlyvisible --name '^Marrowgate$' 2>/dev/null | head -n 1)"
-    [ -n "$shown" ] || ! kill -0 "$lock_pid" 2>/dev/null && break
-    sleep 0.1
-done
-if [ -z "$shown" ]; then
+if ! start_lock; then
     kill -0 "$lock_pid" 2>/dev/null && state="still running" || { wait "$lock_pid"; state="ended with $?"; lock_pid=; }
     fail "+lock showed no window titled Marrowgate within 20 s; the process $state"
+elif unlock; then
+    check "exit code of the unlocked lock" 0 "$unlocked_with"
 else
-    ok "+lock shows its window"
-    xdotool type --delay 30 "$password" && xdotool key Return
-    for _ in $(seq 1 200); do kill -0 "$lock_pid" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$lock_pid" 2>/dev/null; then
-        fail "the lock still runs 20 s after the password was typed"
-    else
-        wait "$lock_pid"
-        check "exit code of the unlocked lock" 0 $?
-        lock_pid=
-    fi
+    fail "the lock still runs 20 s after the password was typed"
 fi
 # The right unlock moved the old digest to the salted one, with the program's
 # rounds, and left in Password a value that keeps older copies locked.
@@ -222,12 +222,7 @@ wine "$exe" +checkpwd "$password" </dev/null >/dev/null 2>&1
 check "+checkpwd after the reinstall (settings kept)" 0 $?
 
 # -- uninstall while a lock runs: refused, and nothing changes
-wine "$exe" +lock </dev/null >/dev/null 2>&1 &
-lock_pid=$!
-for _ in $(seq 1 200); do
-    [ -n "$(xdotool search --onlyvisible --name '^Marrowgate$' 2>/dev/null)" ] && break
-    sleep 0.1
-done
+start_lock || fail "+lock showed no window titled Marrowgate within 20 s"
 [ "$(msiexec /x "$newer")" -ne 0 ] && ok "msiexec /x refuses while a lock runs" ||
     fail "msiexec /x succeeded while a lock ran"
 check "registered products after the refused uninstall" 99.0.0 "$(products)"
@@ -235,9 +230,7 @@ check "registered products after the refused uninstall" 99.0.0 "$(products)"
 check "event log source kept by the refused uninstall" "${exe,,}" \
     "$(reg_value "$source_key" EventMessageFile | tr 'A-Z' 'a-z')"
 kill -0 "$lock_pid" 2>/dev/null && ok "the lock goes on" || fail "the refused uninstall ended the lock"
-xdotool type --delay 30 "$password" && xdotool key Return
-for _ in $(seq 1 200); do kill -0 "$lock_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$lock_pid" 2>/dev/null && fail "the lock still runs 20 s after the password" || lock_pid=
+unlock || fail "the lock still runs 20 s after the password"
 
 # -- uninstall with the helper running: the program, its helper, shortcut,
 #    event log source and both Run values go, settings stay
