@@ -1,10 +1,8 @@
-// A small host for the lock's end-to-end tests: a process that locks with the
-// real controller, a witness that counts what reaches it, and the processes
-// of the restart hand-over. The first argument names the role; the restart
-// roles take their instance name from MG_RESTART_NAME.
+// A host for the lock's tests: a lock with the real controller, a witness that
+// counts what reaches it, and the restart hand-over's processes (named by
+// MG_RESTART_NAME). The first argument names the role.
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "app/exrestart.h"
@@ -24,7 +22,6 @@ struct Counters {
 
 Counters g_counters;
 mgtLocker* g_locker = nullptr;
-exrestart* g_restart = nullptr;
 
 void Log(const std::wstring& line) {
     wchar_t path[MAX_PATH] = {};
@@ -57,9 +54,6 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         return g_counters.clicks;
     case kQueryLocked:
         return g_locker != nullptr && g_locker->IsLocked();
-    case kOpenMessageBox:
-        MessageBoxW(window, L"Message of the locking process", L"MgHostMessage", MB_OK);
-        return 0;
     case kBusyWindowThread:
         ForceForeground(reinterpret_cast<HWND>(lParam));
         Sleep(static_cast<DWORD>(wParam));
@@ -68,7 +62,6 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         const auto exStyle = static_cast<DWORD>(wParam);
         HWND made = CreateWindowExW(exStyle, L"MgLockHostWindow", L"MgKind", WS_POPUP | WS_BORDER, 20, 20, 240, 160,
                                     lParam != 0 ? window : nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        if ((exStyle & WS_EX_LAYERED) != 0) SetLayeredWindowAttributes(made, 0, 255, LWA_ALPHA);
         return reinterpret_cast<LRESULT>(made);
     }
     case kStopAndQuit:
@@ -76,7 +69,6 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         PostQuitMessage(0);
         return 0;
     default:
-        if (g_restart != nullptr && g_restart->OnMessage(window, message)) Log(L"activated");
         return DefWindowProcW(window, message, wParam, lParam);
     }
 }
@@ -138,39 +130,18 @@ int RunRestartOld() {
     return 0;
 }
 
-// A start of the program in a hand-over, or a second plain start.
+// The successor in a hand-over.
 int RunInstanceCheck(const wchar_t* arguments) {
     exrestart restart(InstanceName());
-    restart.SetProgram(ModulePath(false));
     restart.Initialize(true);
     const int check = restart.CheckInstance(arguments);
     Log(L"check=" + std::to_wstring(check) + L" args=" + arguments);
     return 0;
 }
 
-// A running instance with a minimised window that answers activation.
-int RunInstance() {
-    exrestart restart(InstanceName());
-    restart.Initialize(true);
-    const int check = restart.CheckInstance(L"");
-    if (check != exrestart::kContinue) {
-        Log(L"second check=" + std::to_wstring(check));
-        return 0;
-    }
-    g_restart = &restart;
-    HWND window = MakeWindow(kInstanceTitle, 300, WS_OVERLAPPEDWINDOW);
-    ShowWindow(window, SW_SHOWMINIMIZED);
-    Log(L"first ready");
-    const int result = RunLoop();
-    g_restart = nullptr;
-    return result;
-}
-
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    wchar_t mode[32] = {};
-    if (GetEnvironmentVariableW(L"MG_LOCKHOST_MODE", mode, 32) != 0 && std::wstring(mode) == L"exit") return 0;
     const wchar_t* arguments = ArgumentsOf(GetCommandLineW());
     excmdline line;
     line.Parse(arguments);
@@ -179,6 +150,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (role == L"lock") return RunLocker();
     if (role == L"witness") return RunWitness();
     if (role == L"restart-old") return RunRestartOld();
-    if (role == L"instance") return RunInstance();
     return RunInstanceCheck(arguments);
 }
