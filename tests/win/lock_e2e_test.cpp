@@ -98,17 +98,13 @@ TEST_F(LockAcrossProcesses, HookProceduresByKindForegroundAndPlace) {
         ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == (ownInFront ? dialog.Handle() : witness); }, 2s));
         for (const Click& c : clicks) {
             if (c.ownInFront != ownInFront) continue;
-            MSLLHOOKSTRUCT mouse{};
-            mouse.pt = c.at;
-            const LRESULT result =
-                mgtLocker::MouseHookProc(HC_ACTION, c.message, reinterpret_cast<LPARAM>(&mouse));
+            MSLLHOOKSTRUCT mouse{c.at, 0, 0, 0, 0};
+            const LRESULT result = mgtLocker::MouseHookProc(HC_ACTION, c.message, reinterpret_cast<LPARAM>(&mouse));
             EXPECT_EQ(result != 1, c.passes) << "message " << c.message << " at " << c.at.x << "," << c.at.y;
         }
         for (const Press& p : presses) {
             if (p.ownInFront != ownInFront) continue;
-            KBDLLHOOKSTRUCT key{};
-            key.vkCode = p.key;
-            key.flags = p.flags;
+            KBDLLHOOKSTRUCT key{p.key, 0, p.flags, 0, 0};
             const LRESULT result = mgtLocker::KeyboardHookProc(HC_ACTION, WM_KEYDOWN, reinterpret_cast<LPARAM>(&key));
             EXPECT_EQ(result != 1, p.passes) << "key " << p.key;
         }
@@ -121,8 +117,7 @@ TEST_F(LockAcrossProcesses, HookProceduresByKindForegroundAndPlace) {
     const auto deadline = std::chrono::steady_clock::now() + 2s;
     while (WindowFromPoint(POINT{200, 160}) != witness && std::chrono::steady_clock::now() < deadline) Sleep(10);
     ASSERT_EQ(WindowFromPoint(POINT{200, 160}), witness);
-    MSLLHOOKSTRUCT over{};
-    over.pt = POINT{200, 160};
+    MSLLHOOKSTRUCT over{POINT{200, 160}, 0, 0, 0, 0};
     EXPECT_EQ(mgtLocker::MouseHookProc(HC_ACTION, WM_LBUTTONDOWN, reinterpret_cast<LPARAM>(&over)), 1)
         << "a click on another program's window over the dialog";
     lock.Stop();
@@ -210,7 +205,6 @@ TEST(Restart, HandOverWaitsForTheOldInstance) {
     const exstring log = e2e::TempPath(L"mg_lockhost.log");
     DeleteFileW(log.c_str());
     SetEnvironmentVariableW(L"MG_LOCKHOST_LOG", log.c_str());
-    SetEnvironmentVariableW(L"MG_RESTART_NAME", L"MGTHAND");
     const auto logged = [&] {
         std::ifstream in(log.ToUtf8());
         std::stringstream text;
@@ -222,7 +216,6 @@ TEST(Restart, HandOverWaitsForTheOldInstance) {
     EXPECT_TRUE(WaitFor([&] { return logged().find("check=1 args=+lock") != std::string::npos; }, 20s));
     const std::string text = logged();
     SetEnvironmentVariableW(L"MG_LOCKHOST_LOG", nullptr);
-    SetEnvironmentVariableW(L"MG_RESTART_NAME", nullptr);
     DeleteFileW(log.c_str());
     const size_t oldLine = text.find("old check=1 restarted=1 mutex=MGTHAND_EXRSIPM1000");
     const size_t oldExits = text.find("old exits");

@@ -1,6 +1,6 @@
 // A host for the lock's tests: a lock with the real controller, a witness that
-// counts what reaches it, and the restart hand-over's processes (named by
-// MG_RESTART_NAME). The first argument names the role.
+// counts what reaches it, and the restart hand-over's processes. The first
+// argument names the role.
 #include <windows.h>
 
 #include <string>
@@ -14,13 +14,8 @@
 
 namespace {
 
-struct Counters {
-    LONG keys[256] = {};
-    LONG clicks = 0;
-    LONG moves = 0;
-};
-
-Counters g_counters;
+LONG g_keys[256] = {};
+LONG g_clicks = 0, g_moves = 0;
 mgtLocker* g_locker = nullptr;
 
 void Log(const std::wstring& line) {
@@ -38,20 +33,20 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        InterlockedIncrement(&g_counters.keys[wParam & 0xFF]);
+        InterlockedIncrement(&g_keys[wParam & 0xFF]);
         return 0;
     case WM_MOUSEMOVE:
-        InterlockedIncrement(&g_counters.moves);
+        InterlockedIncrement(&g_moves);
         return 0;
     case kQueryMoves:
-        return g_counters.moves;
+        return g_moves;
     case WM_LBUTTONDOWN:
-        InterlockedIncrement(&g_counters.clicks);
+        InterlockedIncrement(&g_clicks);
         return 0;
     case kQueryKeyCount:
-        return g_counters.keys[wParam & 0xFF];
+        return g_keys[wParam & 0xFF];
     case kQueryClicks:
-        return g_counters.clicks;
+        return g_clicks;
     case kQueryLocked:
         return g_locker != nullptr && g_locker->IsLocked();
     case kBusyWindowThread:
@@ -77,7 +72,6 @@ HWND MakeWindow(const wchar_t* title, int x, DWORD style) {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = HostProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = L"MgLockHostWindow";
     RegisterClassW(&windowClass);
@@ -110,15 +104,9 @@ int RunWitness() {
     return RunLoop();
 }
 
-exstring InstanceName() {
-    wchar_t name[64] = {};
-    GetEnvironmentVariableW(L"MG_RESTART_NAME", name, 64);
-    return name;
-}
-
 // The old instance of a hand-over: restarts, lingers a moment, ends.
 int RunRestartOld() {
-    exrestart restart(InstanceName());
+    exrestart restart(kHandOverName);
     restart.SetProgram(ModulePath(false));
     restart.Initialize(true);
     const int check = restart.CheckInstance(L"");
@@ -132,7 +120,7 @@ int RunRestartOld() {
 
 // The successor in a hand-over.
 int RunInstanceCheck(const wchar_t* arguments) {
-    exrestart restart(InstanceName());
+    exrestart restart(kHandOverName);
     restart.Initialize(true);
     const int check = restart.CheckInstance(arguments);
     Log(L"check=" + std::to_wstring(check) + L" args=" + arguments);

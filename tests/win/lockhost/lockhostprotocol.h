@@ -5,6 +5,7 @@
 
 const wchar_t kLockHostTitle[] = L"MgLockHost";
 const wchar_t kWitnessTitle[] = L"MgWitness";
+const wchar_t kHandOverName[] = L"MGTHAND";  // the instance the restart roles hand over
 
 const UINT kQueryKeyCount = WM_APP + 1;   // wParam: virtual key
 const UINT kQueryClicks = WM_APP + 2;
