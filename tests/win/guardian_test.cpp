@@ -72,8 +72,7 @@ TEST(GuardHoldStart, ReleasesAModifierHeldBeforeIt) {
         // Wine may move the focus on a Win key: the letter is judged for the lock's window again.
         ForceForeground(lockWindow.Handle());
         ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == lockWindow.Handle(); }, 2s));
-        KBDLLHOOKSTRUCT key{};
-        key.vkCode = 'A';
+        KBDLLHOOKSTRUCT key{'A', 0, 0, 0, 0};
         EXPECT_NE(GuardHold::KeyboardProc(HC_ACTION, WM_KEYDOWN, reinterpret_cast<LPARAM>(&key)), 1);
     }
     SendKey(VK_LWIN, false);
@@ -368,19 +367,13 @@ TEST_F(GuardedLock, HeldNamesAndOtherInstancesDoNotStopALock) {
         EXPECT_EQ(Start(L"\"" + Program() + L"\" " + arguments).ExitCode(5000), 0u) << Utf8(arguments);
         EXPECT_EQ(ProgramProcesses(), std::vector<DWORD>{login.id}) << Utf8(arguments);
     }
-    bool loginInFront = false;
-    auto watchFront = [&](std::chrono::milliseconds time) {
-        WaitFor([&] { return (loginInFront = loginInFront || GetForegroundWindow() == loginWindow) && false; }, time);
-    };
+    const auto loginInFront = [&] { return GetForegroundWindow() == loginWindow; };
     Start(L"\"" + Program() + L"\" +lock");
     ASSERT_TRUE(AwaitLock({login.id}, 10s));
     ASSERT_TRUE(AwaitGuardian());
-    watchFront(1s);
-    EXPECT_FALSE(loginInFront) << "the lock request called the login window to the front";
-    loginInFront = false;
+    EXPECT_TRUE(NeverWithin(loginInFront, 1s)) << "the lock request called the login window to the front";
     Process plain = Start(L"\"" + Program() + L"\"");
-    watchFront(1500ms);
-    EXPECT_FALSE(loginInFront) << "the plain start brought the login window forward";
+    EXPECT_TRUE(NeverWithin(loginInFront, 1500ms)) << "the plain start brought the login window forward";
     EXPECT_NE(plain.ExitCode(5000), static_cast<DWORD>(STILL_ACTIVE));
     UnlockAndExpectTheEnd({login.id});
 }

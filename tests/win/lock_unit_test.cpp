@@ -25,12 +25,7 @@ SHORT WINAPI FakeKeyState(int key) {
 
 // One event as the hook gets it; an injected one carries the lock's marker.
 KBDLLHOOKSTRUCT Key(DWORD key, DWORD flags = 0, DWORD scan = 0) {
-    KBDLLHOOKSTRUCT event{};
-    event.vkCode = key;
-    event.flags = flags;
-    event.scanCode = scan;
-    event.dwExtraInfo = (flags & LLKHF_INJECTED) != 0 ? kHeldKeyReleaseMarker : 0;
-    return event;
+    return KBDLLHOOKSTRUCT{key, scan, flags, 0, (flags & LLKHF_INJECTED) != 0 ? kHeldKeyReleaseMarker : 0};
 }
 
 TEST(KeyFilter, OneEventAfterHeldAndPressedKeys) {

@@ -7,9 +7,7 @@
 #include <vector>
 
 #include "base/foreground.h"
-#include "base/uniquehandle.h"
 #include "lockhost/lockhostprotocol.h"
-#include "settings/mgtsettings.h"
 #include "testsupport.h"
 
 namespace {
@@ -172,8 +170,7 @@ TEST_F(UnlockEndToEnd, LockHoldsEverythingUntilTheRightPassword) {
     EXPECT_EQ(Start(L"\"" + Program() + L"\"").ExitCode(10000), 0u) << "a second start ends (259: still running)";
     EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 2s)) << "a second start hides the dialog";
 
-    for (LRESULT left = FieldLength(); left > 0; --left) Keys({VK_BACK});
-    ASSERT_TRUE(WaitFor([&] { return FieldLength() == 0; }, 2s));
+    SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));  // whatever reached it meanwhile
     Submit("wrong");
     EXPECT_TRUE(WaitFor([&] { return FieldLength() == 0 && Differences(Shot(field).pixels, banner) > 50; }, 3s))
         << "after a wrong password the field holds " << FieldLength() << " characters and differs from its banner in "
@@ -234,8 +231,7 @@ TEST_F(UnlockEndToEnd, OriginalScreenWithHint) {
     const COLORREF link = pale ? RGB(0, 102, 204) : hot;
     EXPECT_TRUE(WaitFor([&] { return Count(Shot(field).pixels, link) > Count(banner, link) + 20; }, 3s))
         << "no hint in " << Hex(link) << ": " << Count(Shot(field).pixels, link) << " such pixels, "
-        << Count(banner, link) << " with the banner; the field differs from its banner in "
-        << Differences(Shot(field).pixels, banner) << " pixels";
+        << Count(banner, link) << " with the banner";
     EXPECT_EQ(FieldLength(), 0);
     UnlockAndExpectTheEnd();
 }
@@ -389,8 +385,7 @@ TEST_F(UnlockEndToEnd, GuessingIsSlowedNeverBlocked) {
         EXPECT_TRUE(WaitFor([&] { return FieldLength() == 4; }, 2s)) << "the field takes no typing during the wait";
         EXPECT_FALSE(UnlockEnabled()) << "Unlock is enabled during the wait";
         EXPECT_TRUE(WaitFor([&] { return UnlockEnabled(); }, std::chrono::seconds(seconds + 2)));
-        for (LRESULT left = FieldLength(); left > 0; --left) Keys({VK_BACK});
-        ASSERT_TRUE(WaitFor([&] { return FieldLength() == 0; }, 2s));
+        SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
     }
     UnlockAndExpectTheEnd();
 }
@@ -413,18 +408,17 @@ TEST_F(UnlockEndToEnd, TaskManagerClosedWhileLocked) {
                             RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     };
     // Each kind of prior value once, after an unlock or a crash (both restore through the same code).
-    struct Prior { const wchar_t* text; DWORD type; bool crash; };
-    const Prior priors[] = {{L"absent", REG_NONE, true}, {L"0", REG_DWORD, false}, {L"user's own", REG_SZ, true}};
+    struct Prior { const wchar_t* text; DWORD type; const void* data; DWORD size; bool crash; };
+    const DWORD zero = 0;
+    const wchar_t own[] = L"user's own";
+    const Prior priors[] = {{L"absent", REG_NONE, nullptr, 0, true}, {L"0", REG_DWORD, &zero, sizeof(zero), false},
+                            {own, REG_SZ, own, sizeof(own), true}};
     ASSERT_TRUE(Configure({}));
     for (const Prior& prior : priors) {
         SCOPED_TRACE(Utf8(prior.text) + (prior.crash ? ", crashed" : ""));
         RegDeleteKeyValueW(HKEY_CURRENT_USER, policyPath, L"DisableTaskMgr");
-        const DWORD zero = 0;
-        if (prior.type == REG_DWORD)
-            RegSetKeyValueW(HKEY_CURRENT_USER, policyPath, L"DisableTaskMgr", REG_DWORD, &zero, sizeof(zero));
-        if (prior.type == REG_SZ)
-            RegSetKeyValueW(HKEY_CURRENT_USER, policyPath, L"DisableTaskMgr", REG_SZ, prior.text,
-                            static_cast<DWORD>((wcslen(prior.text) + 1) * 2));
+        if (prior.data != nullptr)
+            RegSetKeyValueW(HKEY_CURRENT_USER, policyPath, L"DisableTaskMgr", prior.type, prior.data, prior.size);
         ASSERT_TRUE(Lock(L"+lock"));
         DWORD type = REG_NONE;
         EXPECT_TRUE(WaitFor([&] { return policy(type) == L"1" && type == REG_DWORD; }, 3s)) << Utf8(policy(type));
