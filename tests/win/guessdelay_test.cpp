@@ -18,10 +18,11 @@ void PressEnter(HWND dialog) {
     exWnd::FromHandle(dialog)->IsDialogMessage(&enter);
 }
 
-// Another program enables Unlock and sends its command.
-void SendUnlockCommand(HWND dialog) {
+// Another program enables Unlock and clicks it at once, before a tick of the
+// wait can disable it again.
+void ClickEnabledUnlock(HWND dialog) {
     EnableWindow(GetDlgItem(dialog, IDOK), TRUE);
-    SendFromElsewhere(dialog, WM_COMMAND, IDOK, 0);
+    SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
 }
 
 // Each way in, to a dialog made afresh after wrong passwords elsewhere, and to
@@ -39,8 +40,8 @@ TEST(GuessDelay, NoPathChecksThePasswordDuringTheWait) {
     LockChannel channel = LockChannel::Create();
     struct Path { const char* name; bool login; bool relock; void (*submit)(HWND); };
     const Path paths[] = {{"Enter, login", true, false, PressEnter},
-                          {"command, login", true, false, SendUnlockCommand},
-                          {"command, new lock", false, false, SendUnlockCommand},
+                          {"click, login", true, false, ClickEnabledUnlock},
+                          {"click, new lock", false, false, ClickEnabledUnlock},
                           {"relock", false, true, PressEnter}};
     for (const Path& path : paths) {
         SCOPED_TRACE(path.name);
