@@ -54,8 +54,7 @@ protected:
     }
 
     e2e::Process witnessProcess, lockerProcess;
-    HWND witness = nullptr;
-    HWND locker = nullptr;
+    HWND witness = nullptr, locker = nullptr;
 };
 
 TEST_F(LockAcrossProcesses, ClicksOnlyOnOwnWindowsAndMovesAlways) {
