@@ -59,14 +59,12 @@ protected:
 
 TEST_F(LockAcrossProcesses, ClicksOnlyOnOwnWindowsAndMovesAlways) {
     ASSERT_NO_FATAL_FAILURE(StartLockHost());
-    const POINT onWitness = CentreOf(witness);
-    const POINT onLocker = CentreOf(locker);
-    ClickAt(onWitness);
+    ClickAt(CentreOf(witness));
     EXPECT_TRUE(NeverWithin([&] { return Ask(witness, kQueryClicks) != 0; })) << "a click on another program is dropped";
     // Moves reach the window under the pointer, whoever owns it (the witness counts them: under Wine
     // GetCursorPos reads the X pointer, which injected moves leave alone).
     EXPECT_TRUE(WaitFor([&] { return Ask(witness, kQueryMoves) > 0; }, 2s)) << "moving the pointer is never blocked";
-    ClickAt(onLocker);
+    ClickAt(CentreOf(locker));
     EXPECT_TRUE(WaitFor([&] { return Ask(locker, kQueryClicks) == 1; }, 2s)) << "a click on the lock window arrives";
 }
 
