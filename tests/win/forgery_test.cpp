@@ -1,6 +1,5 @@
-// What another thread or program can ask of the lock's controls: a password
-// field's text stays in the process, and the field stays masked. (Forged
-// lifecycle and close messages are sent to the real lock end to end.)
+// What another program can ask of the lock's controls (forged close messages
+// go to the real lock end to end).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,10 +13,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The toolkit's password field, framed by its scroll box as in the lock's
-// dialog: another program unmasks it, then asks box and field alike for its
-// text every way there is. Its own thread still reads it, and nothing is
-// copied or cut out of it.
+// The password field in its scroll box, as in the lock's dialog: asked from
+// outside every way, it stays masked and gives no text, copies or cuts none.
 TEST(Forgery, PasswordFieldGivesNothingAway) {
     TestWindow parent(L"forgery");
     Theme().SetAppearance(Appearance::kDark);

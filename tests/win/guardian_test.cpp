@@ -1,16 +1,12 @@
-// The lock and its guardian: each brings the other back when it is killed, at
-// any moment, without a key or click reaching the desktop meanwhile; nothing
-// another program writes, sends or holds disarms them; only the right
+// The lock and its guardian: each brings the other back when killed, no key
+// or click leaks meanwhile, nothing from outside disarms them; only the right
 // password ends both.
 #include <gtest/gtest.h>
 
-#include <set>
-#include <sstream>
 #include <string>
 
 #include "app/guardhold.h"
 #include "app/guardian.h"
-#include "base/diagnostics.h"
 #include "base/excmdline.h"
 #include "base/foreground.h"
 #include "testsupport.h"
@@ -34,8 +30,7 @@ TEST(GuardianDecisions, CommandLinesAndProcesses) {
                           {L"+wq7v3k9t 4294967296 60", G::kInvalid, 0, 60},
                           {L"+lock +wq7v3k9t 8 60", G::kNone, 0, 0},
                           // The process ID may equal the handle's number.
-                          {L"+wq7v3k9t 60 60", G::kGuard, 60, 60},
-                          {L"+wq7v3k9t 60 relay 60", G::kRelayGuard, 60, 60}};
+                          {L"+wq7v3k9t 60 60", G::kGuard, 60, 60}};
     for (const Case& c : cases) {
         const GuardianCommand command = ParseGuardianCommand(CommandLineTokens(c.line));
         EXPECT_EQ(command.kind, c.kind) << exstring(c.line).ToUtf8();
@@ -77,8 +72,7 @@ TEST(GuardHoldStart, ReleasesAModifierHeldBeforeIt) {
         // Wine may move the focus on a Win key: the letter is judged for the lock's window again.
         ForceForeground(lockWindow.Handle());
         ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == lockWindow.Handle(); }, 2s));
-        KBDLLHOOKSTRUCT key{};
-        key.vkCode = 'A';
+        KBDLLHOOKSTRUCT key{'A', 0, 0, 0, 0};
         EXPECT_NE(GuardHold::KeyboardProc(HC_ACTION, WM_KEYDOWN, reinterpret_cast<LPARAM>(&key)), 1);
     }
     SendKey(VK_LWIN, false);
@@ -124,29 +118,9 @@ double MsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// Lines of a time, a process, an event word and a number: nothing typed,
-// no key and no digest can be among them.
-::testing::AssertionResult OnlyEventLines(const std::string& text) {
-    std::set<std::string> words;
-    for (int event = 0; event < static_cast<int>(DiagEvent::kCount); ++event)
-        words.insert(DiagEventWord(static_cast<DiagEvent>(event)));
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream fields(line);
-        std::string time, process, word, number, more;
-        fields >> time >> process >> word >> number;
-        const bool digits = !number.empty() && number.find_first_not_of("0123456789") == std::string::npos &&
-                            !process.empty() && process.find_first_not_of("0123456789") == std::string::npos;
-        if (!digits || words.count(word) == 0 || time.size() != 24 || (fields >> more))
-            return ::testing::AssertionFailure() << "not an event line: " << line;
-    }
-    return ::testing::AssertionSuccess();
-}
-
 class GuardedLock : public ::testing::Test {
 protected:
-    // Wine starts its desktop process for the first process that asks for the
-    // desktop; one started by a process killed in that moment can linger.
+    // Wine starts its desktop process for the first process that asks; one started by a killed one can linger.
     static void SetUpTestSuite() { GetDesktopWindow(); }
     void SetUp() override {
         EndAllPrograms();
@@ -211,8 +185,7 @@ protected:
 };
 
 TEST_F(GuardedLock, EveryKillIsRelockedOrLeftMarked) {
-    // The first lock, before its guardian exists: the mark brings it back at
-    // the next log-on. Each kill comes no earlier than the mark.
+    // Killed before its guardian exists, the first lock is marked to come back at the next log-on.
     for (const int moment : {0, 100, 400}) {
         CleanRegistry();
         ASSERT_TRUE(Configure({}));
@@ -228,21 +201,6 @@ TEST_F(GuardedLock, EveryKillIsRelockedOrLeftMarked) {
         EndAllPrograms();
     }
     ASSERT_NO_FATAL_FAILURE(LockWithGuardian());
-    // Relocks killed early: every new process beside the guardian is ended
-    // a moment after it appears; these starts never came up.
-    for (const int moment : {0, 100, 300}) {
-        const DWORD old = lock;
-        KillProcess(old);
-        std::vector<DWORD> fresh;
-        ASSERT_TRUE(WaitFor([&] {
-            fresh = ProgramProcesses();
-            fresh.erase(std::remove(fresh.begin(), fresh.end(), guardian), fresh.end());
-            return !fresh.empty();
-        }, 3s)) << "nothing started after the kill";
-        WaitFor([] { return false; }, std::chrono::milliseconds(moment));
-        for (DWORD id : fresh) KillProcess(id);
-        ASSERT_TRUE(AwaitLock({guardian}, 10s)) << "no relock after a kill " << moment << " ms into the relock";
-    }
     // One kill more than the restart budget holds: locks that came up never spend it.
     for (int kill = 0; kill < 6; ++kill) ASSERT_NO_FATAL_FAILURE(KillLockAndExpectAnother("lock kill"));
     for (int kill = 0; kill < 6; ++kill) {
@@ -268,8 +226,7 @@ TEST_F(GuardedLock, NoKeyOrClickLeaksAcrossARelock) {
     UniqueHandle victim(OpenProcess(PROCESS_TERMINATE, FALSE, old));
     const auto killed = Clock::now();
     ASSERT_TRUE(TerminateProcess(victim.Get(), 1));
-    // The cover comes before the next lock is started: once one is seen (looked
-    // for first), the cover has been seen too.
+    // The cover comes before the next lock starts (the lock is looked for first).
     bool covered = false, nextLockSeen = false, coverCameFirst = true;
     while (MsSince(killed) < 2000) {
         Keys({'Q'});
@@ -291,7 +248,6 @@ TEST_F(GuardedLock, NoKeyOrClickLeaksAcrossARelock) {
                  relocked = written.find(" relocked " + std::to_string(lock) + "\r\n"),
                  unlocked = written.find(" unlocked 0\r\n");
     EXPECT_TRUE(ended < relocked && relocked < unlocked && unlocked != std::string::npos) << written;
-    EXPECT_TRUE(OnlyEventLines(written));
     EXPECT_EQ(written.find(kPassword), std::string::npos) << written;
 }
 
@@ -301,22 +257,37 @@ TEST_F(GuardedLock, NothingWrittenSentOrPostedDisarmsIt) {
     RegSetKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"Locking", REG_DWORD, &zero, sizeof(zero));
     ASSERT_NO_FATAL_FAILURE(KillLockAndExpectAnother("`Locking` written 0"));
 
-    struct Message { UINT message; WPARAM wParam; };
-    const Message messages[] = {{WM_CLOSE, 0},     {WM_DESTROY, 0},       {WM_NCDESTROY, 0},
-                                {WM_QUIT, 0},      {WM_ENDSESSION, FALSE}, {WM_COMMAND, IDCANCEL},
-                                {WM_COMMAND, IDOK}, {WM_SYSCOMMAND, SC_CLOSE}};
+    // To every window and control of both, as any other program can.
+    std::vector<HWND> windows;
     for (const DWORD process : {guardian, lock})
-        for (HWND window : VisibleWindowsOf(process, false))
-            for (const Message& m : messages) {
-                Ask(window, m.message, m.wParam);
-                PostMessageW(window, m.message, m.wParam, 0);
-            }
-    EXPECT_TRUE(NeverWithin([&] { return Guardian() != guardian; }, 1s)) << "the guardian went";
+        for (HWND window : VisibleWindowsOf(process, false)) {
+            windows.push_back(window);
+            for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+                windows.push_back(child);
+        }
+    struct Message { UINT message; WPARAM wParam; };
+    const Message messages[] = {{WM_CLOSE, 0},           {WM_DESTROY, 0},        {WM_NCDESTROY, 0},
+                                {WM_QUIT, 0},            {WM_ENDSESSION, FALSE}, {WM_ENDSESSION, TRUE},
+                                {WM_COMMAND, IDCANCEL},  {WM_COMMAND, IDOK},     {WM_SYSCOMMAND, SC_CLOSE},
+                                {WM_SYSCOMMAND, SC_MINIMIZE}};
+    const HWND dialog = FindDialog(lock);
+    for (HWND window : windows)
+        for (const Message& m : messages) {
+            Ask(window, m.message, m.wParam);
+            PostMessageW(window, m.message, m.wParam, 0);
+        }
+    const auto disarmed = [&] {
+        const std::vector<DWORD> running = ProgramProcesses();
+        return Guardian() != guardian || std::find(running.begin(), running.end(), lock) == running.end() ||
+               !IsWindow(dialog);
+    };
+    EXPECT_TRUE(NeverWithin(disarmed, 1s)) << "the guardian, the lock or its dialog went";
+    // Waited for: under Wine the watchdog hides the dialog for the moment of a restack.
+    EXPECT_TRUE(WaitFor([&] { return FindDialog(lock) == dialog && EdgesAre(kLockColor); }, 2s))
+        << "closed, hidden or made again: " << Describe(VisibleWindowsOf(lock));
     ASSERT_NO_FATAL_FAILURE(KillLockAndExpectAnother("messages sent and posted"));
 
-    // Ends of session that another program sends, over and over: a killed
-    // lock comes back within the same time as after any other kill. (Under
-    // Wine, SM_SHUTTINGDOWN, the one sign relocking waits for, stays 0.)
+    // Forged ends of session stop no relock. (Under Wine SM_SHUTTINGDOWN, the sign that would, stays 0.)
     HWND session = FindWindowW(L"MgtGuardianSession", nullptr);
     for (HWND w : VisibleWindowsOf(guardian, false))
         if (ClassOf(w) == L"MgtGuardianSession") session = w;
@@ -331,12 +302,8 @@ TEST_F(GuardedLock, NothingWrittenSentOrPostedDisarmsIt) {
 }
 
 TEST_F(GuardedLock, NeverGivesUpWhileNoLockComesUp) {
-    witnessProcess = Start(L"\"" + TestDirectory() + L"lockhost.exe\" witness");
-    HWND witness = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (witness = FindWindowW(L"MgLockHostWindow", kWitnessTitle)) != nullptr; }, 10s));
     ASSERT_NO_FATAL_FAILURE(LockWithGuardian());
-    // Every new start is ended as soon as it shows, more often than the
-    // back-off has steps before it asks for the system's lock.
+    // Every new start ended as soon as it shows, more often than the back-off has steps.
     std::vector<DWORD> ended{lock};
     KillProcess(lock);
     for (int kill = 0; kill < 6; ++kill) {
@@ -352,8 +319,7 @@ TEST_F(GuardedLock, NeverGivesUpWhileNoLockComesUp) {
     EXPECT_EQ(Guardian(), guardian) << "the guardian gave up";
     const std::vector<HWND> covers = FullScreenWindowsOf(guardian);
     ASSERT_FALSE(covers.empty()) << "the screen lies open";
-    // Hidden or covered from outside during the back-off, it is back on top
-    // long before the next start.
+    // Hidden or covered from outside during the back-off, the cover is back on top.
     const auto onTop = [&] {
         for (HWND above = GetWindow(covers[0], GW_HWNDPREV); above != nullptr; above = GetWindow(above, GW_HWNDPREV))
             if (IsWindowVisible(above)) return false;
@@ -365,17 +331,10 @@ TEST_F(GuardedLock, NeverGivesUpWhileNoLockComesUp) {
         TestWindow above(L"above", WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST);
         EXPECT_TRUE(WaitFor(onTop, 1s)) << "the cover stayed below another window";
     }
-    ForceForeground(witness);
-    WaitFor([&] { return GetForegroundWindow() == witness; }, 2s);
-    Keys({'Q'});
-    EXPECT_TRUE(NeverWithin([&] { return Ask(witness, kQueryKeyCount, 'Q') != 0; }))
-        << "a key reached the window behind the cover";
     ended.push_back(guardian);
     ASSERT_TRUE(AwaitLock(ended, 20s)) << "no lock once the kills stopped";
-    // After this many restarts, a start of the program without any window was
-    // seen now and then to outlive the unlock in fresh test runs (being traced).
-    // What the owner meets holds regardless: the desktop open, no lock marked,
-    // none coming back. The stray start is ended here.
+    // A windowless start was seen now and then to outlive the unlock here (being traced); what the owner
+    // meets holds regardless: the desktop open, no lock marked, none back. The stray start is ended below.
     ASSERT_NO_FATAL_FAILURE(TypeThePassword());
     const auto lockShows = [] {
         if (LockingFlag() == 1) return true;
@@ -398,8 +357,7 @@ TEST_F(GuardedLock, HeldNamesAndOtherInstancesDoNotStopALock) {
         ASSERT_TRUE(AwaitGuardian());
         UnlockAndExpectTheEnd();
     }
-    // A login window of the program runs; a lock beside it and a plain start
-    // during the lock bring only the lock forward.
+    // Beside a login window, a lock and a plain start during it bring only the lock forward.
     Process login = Start(L"\"" + Program() + L"\"");
     HWND loginWindow = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (loginWindow = FindDialog(login.id)) != nullptr; }, 10s));
@@ -409,19 +367,13 @@ TEST_F(GuardedLock, HeldNamesAndOtherInstancesDoNotStopALock) {
         EXPECT_EQ(Start(L"\"" + Program() + L"\" " + arguments).ExitCode(5000), 0u) << Utf8(arguments);
         EXPECT_EQ(ProgramProcesses(), std::vector<DWORD>{login.id}) << Utf8(arguments);
     }
-    bool loginInFront = false;
-    auto watchFront = [&](std::chrono::milliseconds time) {
-        WaitFor([&] { return (loginInFront = loginInFront || GetForegroundWindow() == loginWindow) && false; }, time);
-    };
+    const auto loginInFront = [&] { return GetForegroundWindow() == loginWindow; };
     Start(L"\"" + Program() + L"\" +lock");
     ASSERT_TRUE(AwaitLock({login.id}, 10s));
     ASSERT_TRUE(AwaitGuardian());
-    watchFront(1s);
-    EXPECT_FALSE(loginInFront) << "the lock request called the login window to the front";
-    loginInFront = false;
+    EXPECT_TRUE(NeverWithin(loginInFront, 1s)) << "the lock request called the login window to the front";
     Process plain = Start(L"\"" + Program() + L"\"");
-    watchFront(1500ms);
-    EXPECT_FALSE(loginInFront) << "the plain start brought the login window forward";
+    EXPECT_TRUE(NeverWithin(loginInFront, 1500ms)) << "the plain start brought the login window forward";
     EXPECT_NE(plain.ExitCode(5000), static_cast<DWORD>(STILL_ACTIVE));
     UnlockAndExpectTheEnd({login.id});
 }

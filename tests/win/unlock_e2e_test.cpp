@@ -1,21 +1,13 @@
-// The real program locked and unlocked as a user would: typing and clicking
-// with SendInput, reading the screen, and a witness program in a third
-// process that counts what reaches it.
+// The real program locked and unlocked as a user would, with a witness in a
+// third process that counts what reaches it.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cstring>
-#include <cwctype>
-#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "base/foreground.h"
-#include "base/uniquehandle.h"
 #include "lockhost/lockhostprotocol.h"
-#include "settings/mgtsettings.h"
 #include "testsupport.h"
 
 namespace {
@@ -23,11 +15,9 @@ namespace {
 using namespace std::chrono_literals;
 using namespace e2e;
 
-const COLORREF kPictureColor = RGB(200, 40, 160);
 const int kInfoId = 1001, kFieldId = 1005, kOptionsId = 1006, kLayoutId = 1018;
 
-// The field once its picture stops changing: the lock covers the screen
-// before its dialog has finished painting.
+// The field once its picture stops changing: the lock covers the screen before its dialog is painted.
 std::vector<COLORREF> SettledCapture(HWND window) {
     std::vector<COLORREF> last = Shot(window).pixels, now;
     WaitFor([&] {
@@ -53,7 +43,6 @@ protected:
         if (witness != nullptr) PostMessageW(witness, WM_QUIT, 0, 0);
         if (witnessProcess.ExitCode(3000) == STILL_ACTIVE) witnessProcess.Kill();
         CleanRegistry();
-        DeleteFileW(TempPath(L"mg_e2e_bg.bmp").c_str());
     }
 
     ::testing::AssertionResult StartWitness() {
@@ -99,8 +88,7 @@ protected:
         Keys({VK_RETURN});
     }
     void UnlockAndExpectTheEnd() {
-        // Under Wine a restack hides the dialog for a moment, and a key typed
-        // then is lost; a user sees the lock still there and types again.
+        // Under Wine a key typed while a restack hides the dialog is lost; a user would type again.
         for (int attempt = 0; attempt < 2 && program.ExitCode(attempt == 0 ? 0 : 3000) == STILL_ACTIVE; ++attempt) {
             SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
             Type(kPassword);
@@ -110,34 +98,7 @@ protected:
         EXPECT_EQ(LockingFlag(), 0);
         EXPECT_EQ(RunEntry(), exstring()) << "auto-start is off, so the Run entry goes with the lock";
     }
-    // Opens the Options menu with the mouse and chooses its item with the keyboard.
-    void ChooseHintItem() {
-        ClickAt(CentreOf(GetDlgItem(dialog, kOptionsId)));
-        HWND menu = nullptr;
-        auto openMenu = [&] {
-            for (HWND window : VisibleWindowsOf(program.id))
-                if (ClassOf(window) == L"#32768") return (menu = window) != nullptr;
-            return false;
-        };
-        ASSERT_TRUE(WaitFor(openMenu, 3s)) << "no menu; the program shows: " << Describe(VisibleWindowsOf(program.id));
-        Keys({VK_DOWN});
-        Keys({VK_RETURN});
-        if (!WaitFor([&] { return !IsWindowVisible(menu); }, 1s)) Keys({VK_ESCAPE});  // a greyed item keeps it open
-        ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }, 2s)) << "the menu stays open";
-    }
-
-    // Naming the layout; clickable when there is another to change to.
-    void ExpectLayoutButton() const {
-        const HWND button = GetDlgItem(dialog, kLayoutId);
-        ASSERT_TRUE(button != nullptr && IsWindowVisible(button)) << "no keyboard layout button";
-        const std::wstring name = TitleOf(button);
-        EXPECT_TRUE(name.size() >= 3 && std::all_of(name.begin(), name.end(), iswupper)) << Utf8(name);
-        HKL layouts[8] = {};
-        EXPECT_EQ(IsWindowEnabled(button) != FALSE, GetKeyboardLayoutList(8, layouts) > 1);
-    }
-
-    // A lock refused before it covers anything: a message says why, and
-    // after it the main window opens; closing that ends the program with 1.
+    // A refused lock covers nothing: a message says why, then the main window opens; closing it exits 1.
     void ExpectRefusalThenMainWindow() {
         program = Start(L"\"" + Program() + L"\" +lock");
         HWND box = nullptr;
@@ -174,7 +135,11 @@ TEST_F(UnlockEndToEnd, LockHoldsEverythingUntilTheRightPassword) {
     EXPECT_NE(RunEntry(), exstring()) << "a lock keeps the Run entry";
     ExpectFocusInField();
     EXPECT_FALSE(UnlockEnabled()) << "Unlock is enabled on an empty field with a password set";
-    ExpectLayoutButton();
+    // The layout button, clickable when there is another layout (its name is the unit table's).
+    const HWND layoutButton = GetDlgItem(dialog, kLayoutId);
+    ASSERT_TRUE(layoutButton != nullptr && IsWindowVisible(layoutButton)) << "no keyboard layout button";
+    HKL layouts[8] = {};
+    EXPECT_EQ(IsWindowEnabled(layoutButton) != FALSE, GetKeyboardLayoutList(8, layouts) > 1);
     wchar_t account[256] = {};
     DWORD size = 256;
     GetUserNameW(account, &size);
@@ -183,38 +148,14 @@ TEST_F(UnlockEndToEnd, LockHoldsEverythingUntilTheRightPassword) {
         << "no \"Locked by " << Utf8(account) << "\" line: " << (lockedBy ? Utf8(TitleOf(lockedBy)) : "none");
     const std::vector<COLORREF> banner = SettledCapture(field);
 
-    const std::vector<std::vector<WORD>> escapes = {{VK_ESCAPE},         {VK_LMENU, VK_F4},    {VK_LWIN},
-                                                    {VK_RWIN},           {VK_LMENU, VK_TAB},   {VK_LCONTROL, VK_ESCAPE},
-                                                    {VK_LWIN, 'D'}};
+    // Which key is dropped is the key filter's table; here, that none ends or hides the dialog.
+    const std::vector<std::vector<WORD>> escapes = {{VK_ESCAPE}, {VK_LMENU, VK_F4}, {VK_LWIN}, {VK_LMENU, VK_TAB}};
     for (const std::vector<WORD>& chord : escapes) {
         Keys(chord);
         ASSERT_TRUE(NeverWithin([&] { return !program.Running(); }) && WaitFor([&] { return GetForegroundWindow() == dialog; }, 2s))
             << "after key " << chord.back() << " in front: " << Describe({GetForegroundWindow()});
     }
-    // What other programs can send or post to the lock's windows and controls.
-    std::vector<HWND> shown = FullScreenWindowsOf(program.id);
-    ASSERT_EQ(shown.size(), 1u) << "no single background: " << Describe(VisibleWindowsOf(program.id));
-    shown.push_back(dialog);
-    std::vector<HWND> windows = shown;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-        windows.push_back(child);
     EXPECT_EQ(Ask(dialog, WM_QUERYENDSESSION), 0) << "the lock agreed to end the session";
-    const std::pair<UINT, WPARAM> forgeries[] = {{WM_CLOSE, 0},      {WM_DESTROY, 0},          {WM_NCDESTROY, 0},
-                                                 {WM_QUIT, 0},       {WM_ENDSESSION, TRUE},    {WM_COMMAND, IDCANCEL},
-                                                 {WM_SYSCOMMAND, SC_MINIMIZE}, {WM_SYSCOMMAND, SC_CLOSE}};
-    for (const auto& forgery : forgeries)
-        for (HWND window : windows) {
-            PostMessageW(window, forgery.first, forgery.second, 0);
-            Ask(window, forgery.first, forgery.second);
-        }
-    const auto lockHurt = [&] {
-        return !program.Running() || std::any_of(shown.begin(), shown.end(), [](HWND w) { return !IsWindow(w); });
-    };
-    ASSERT_TRUE(NeverWithin(lockHurt)) << "forged messages ended the lock (" << program.ExitCode(0)
-                                       << ") or destroyed " << Describe(shown);
-    // Waited for: under Wine the watchdog hides the dialog for the moment of a restack.
-    EXPECT_TRUE(WaitFor([&] { return FindDialog(program.id) == dialog && IsWindowVisible(shown[0]); }, 2s))
-        << "closed, hidden or made again: " << Describe(VisibleWindowsOf(program.id));
 
     // Input aimed at the program that had the focus before the lock.
     ForceForeground(witness);
@@ -229,8 +170,7 @@ TEST_F(UnlockEndToEnd, LockHoldsEverythingUntilTheRightPassword) {
     EXPECT_EQ(Start(L"\"" + Program() + L"\"").ExitCode(10000), 0u) << "a second start ends (259: still running)";
     EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 2s)) << "a second start hides the dialog";
 
-    for (LRESULT left = FieldLength(); left > 0; --left) Keys({VK_BACK});
-    ASSERT_TRUE(WaitFor([&] { return FieldLength() == 0; }, 2s));
+    SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));  // whatever reached it meanwhile
     Submit("wrong");
     EXPECT_TRUE(WaitFor([&] { return FieldLength() == 0 && Differences(Shot(field).pixels, banner) > 50; }, 3s))
         << "after a wrong password the field holds " << FieldLength() << " characters and differs from its banner in "
@@ -252,8 +192,7 @@ TEST_F(UnlockEndToEnd, LockHoldsEverythingUntilTheRightPassword) {
     UnlockAndExpectTheEnd();
     EXPECT_TRUE(WaitFor([] { return !EdgesAre(kLockColor); }, 3s)) << DescribeEdges();
 
-    // The same input reaches the witness now that the lock is gone, and its
-    // guardian, whose hold outlives it by a few milliseconds.
+    // The same input reaches the witness once the lock and its guardian are gone.
     EXPECT_TRUE(WaitFor([] { return ProgramProcesses().empty(); }, 3s)) << "the guardian outlived the unlock";
     ForceForeground(witness);
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == witness; }, 2s));
@@ -274,65 +213,42 @@ TEST_F(UnlockEndToEnd, OriginalScreenWithHint) {
     EXPECT_EQ(EdgeColors(), before) << "the screen must keep what it showed";
     ExpectFocusInField();
     const std::vector<COLORREF> banner = SettledCapture(field);
-    ASSERT_NO_FATAL_FAILURE(ChooseHintItem());
-    // The system's link colour, or a blue where that is too pale to read on
-    // the white field (Wine's default theme has a light grey there).
+    // The Options menu opened with the mouse, its hint item chosen with the keyboard.
+    ClickAt(CentreOf(GetDlgItem(dialog, kOptionsId)));
+    HWND menu = nullptr;
+    auto openMenu = [&] {
+        for (HWND window : VisibleWindowsOf(program.id))
+            if (ClassOf(window) == L"#32768") return (menu = window) != nullptr;
+        return false;
+    };
+    ASSERT_TRUE(WaitFor(openMenu, 3s)) << "no menu; the program shows: " << Describe(VisibleWindowsOf(program.id));
+    Keys({VK_DOWN});
+    Keys({VK_RETURN});
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }, 2s)) << "the menu stays open";
+    // The system's link colour, or a blue where that is too pale on white (as in Wine's default theme).
     const COLORREF hot = GetSysColor(COLOR_HOTLIGHT);
     const bool pale = GetRValue(hot) > 160 && GetGValue(hot) > 160 && GetBValue(hot) > 160;
     const COLORREF link = pale ? RGB(0, 102, 204) : hot;
     EXPECT_TRUE(WaitFor([&] { return Count(Shot(field).pixels, link) > Count(banner, link) + 20; }, 3s))
         << "no hint in " << Hex(link) << ": " << Count(Shot(field).pixels, link) << " such pixels, "
-        << Count(banner, link) << " with the banner; the field differs from its banner in "
-        << Differences(Shot(field).pixels, banner) << " pixels";
+        << Count(banner, link) << " with the banner";
     EXPECT_EQ(FieldLength(), 0);
     UnlockAndExpectTheEnd();
 }
 
-TEST_F(UnlockEndToEnd, NoPasswordPictureAndGreyedHint) {
-    const exstring picture = TempPath(L"mg_e2e_bg.bmp");
-    WriteBmp(picture, kPictureColor);
-    ASSERT_TRUE(Configure({"", {}, false, picture}));
-    ASSERT_TRUE(Lock(L"+boot"));
-    EXPECT_TRUE(WaitFor([] { return EdgesAre(kPictureColor); }, 5s))
-        << "the picture " << Hex(kPictureColor) << " does not cover the screen: " << DescribeEdges();
-
-    EXPECT_TRUE(UnlockEnabled()) << "without a password Unlock is enabled at once";
-    // Only the empty field matches no password.
-    ExpectFocusInField();
-    Submit("x");
-    ASSERT_TRUE(NeverWithin([&] { return !program.Running(); })) << "a typed text opened a lock without password";
-    ASSERT_TRUE(WaitFor([&] { return FieldLength() == 0; }, 2s));
-    const std::vector<COLORREF> banner = SettledCapture(field);
-    ASSERT_NO_FATAL_FAILURE(ChooseHintItem());
-    EXPECT_TRUE(NeverWithin([&] { return Differences(Shot(field).pixels, banner) >= 30u; }))
-        << "the greyed hint item changed the field";
-    ASSERT_TRUE(program.Running());
-    ClickAt(CentreOf(GetDlgItem(dialog, IDOK)));
-    EXPECT_EQ(program.ExitCode(5000), 0u) << "Unlock on the empty field ends a lock without password";
-    EXPECT_EQ(LockingFlag(), 0);
-}
-
+// The login ends the program on Esc without any other window; the right
+// password opens the main window. (Wrong passwords count there as at the lock.)
 TEST_F(UnlockEndToEnd, LoginGuardsTheProgram) {
     ASSERT_TRUE(Configure({}));
     const exstring plain = L"\"" + Program() + L"\"";
-    // Cancel and Esc end the program without any other window.
-    for (int way = 0; way < 2; ++way) {
-        ASSERT_TRUE(Launch(plain));
-        EXPECT_EQ(TitleOf(GetDlgItem(dialog, kInfoId)), L"Please enter the correct password and click OK to continue.");
-        EXPECT_TRUE(FullScreenWindowsOf(program.id).empty()) << "the login locks nothing";
-        if (way == 0) ClickAt(CentreOf(GetDlgItem(dialog, IDCANCEL)));
-        else Keys({VK_ESCAPE});
-        EXPECT_EQ(program.ExitCode(5000), 0u) << (way == 0 ? "Cancel" : "Esc") << " left "
-                                               << Describe(VisibleWindowsOf(program.id));
-    }
+    ASSERT_TRUE(Launch(plain));
+    EXPECT_EQ(TitleOf(GetDlgItem(dialog, kInfoId)), L"Please enter the correct password and click OK to continue.");
+    EXPECT_TRUE(FullScreenWindowsOf(program.id).empty()) << "the login locks nothing";
+    Keys({VK_ESCAPE});
+    EXPECT_EQ(program.ExitCode(5000), 0u) << "Esc left " << Describe(VisibleWindowsOf(program.id));
 
-    // A wrong password first is counted and kept out; the right one opens the main window.
     ASSERT_TRUE(Launch(plain));
     ExpectFocusInField();
-    Submit("wrong");
-    EXPECT_TRUE(WaitFor([&] { return VisibleChildStartingWith(dialog, L"1 incorrect attempt, at ") != nullptr; }, 2s));
-    ASSERT_TRUE(program.Running());
-    ASSERT_TRUE(WaitFor([&] { return FieldLength() == 0; }, 2s));
     Submit(kPassword);
     const HWND login = dialog;
     HWND main = nullptr;
@@ -345,11 +261,9 @@ TEST_F(UnlockEndToEnd, LoginGuardsTheProgram) {
 
 } // namespace
 
-// Another program's window, however it is shown over a running lock, is
-// covered again within a few frames (the watchdog's ticks alone take up to
-// half a second; under Wine, one shown without activation is drawn above the
-// lock while the window order puts it below, so no tick ever saw it), and
-// takes no click.
+// Another program's window, however shown over the lock, is covered again within a few frames and
+// takes no click. (Under Wine one shown without activation is drawn above the lock while the window
+// order puts it below, so the watchdog's ticks alone never see it.)
 TEST_F(UnlockEndToEnd, NoWindowOfAnotherProgramShowsOverTheLock) {
     ASSERT_TRUE(Configure({}));
     ASSERT_TRUE(StartWitness());
@@ -359,15 +273,12 @@ TEST_F(UnlockEndToEnd, NoWindowOfAnotherProgramShowsOverTheLock) {
     const Kind kinds[] = {{"activated", 0, false, true, false},
                           {"not activated", 0, false, false, false},
                           {"topmost", WS_EX_TOPMOST, false, false, false},
-                          {"tool window", WS_EX_TOOLWINDOW | WS_EX_TOPMOST, false, false, false},
-                          {"layered", WS_EX_LAYERED | WS_EX_TOPMOST, false, false, false},
                           {"owned", WS_EX_TOPMOST, true, false, false},
                           {"shown again", WS_EX_TOPMOST, false, false, true}};
     const POINT under{140, 100};  // inside each window, far from the dialog
     for (const Kind& kind : kinds) {
         SCOPED_TRACE(kind.name);
-        // Each from a lock whose dialog has the foreground back, and whose
-        // guardian is up: its start stacks windows of its own.
+        // Each once the dialog is in front and the guardian up, whose start stacks windows of its own.
         ASSERT_TRUE(SteadyFor([&] { return GetForegroundWindow() == dialog && ProgramProcesses().size() >= 2; }, 300ms,
                               5s));
         DWORD_PTR made = 0;
@@ -378,8 +289,7 @@ TEST_F(UnlockEndToEnd, NoWindowOfAnotherProgramShowsOverTheLock) {
             ShowWindow(window, SW_HIDE);
             ShowWindow(window, kind.activated ? SW_SHOW : SW_SHOWNA);
             if (kind.activated) SetForegroundWindow(window);
-            // A few frames under Wine's round trips on a busy machine; the
-            // watchdog's tick alone never sees most of these.
+            // A few frames under Wine's round trips on a busy machine.
             EXPECT_TRUE(SteadyFor([&] { return ScreenPixel(under.x, under.y) == kLockColor; }, 100ms, 1s))
                 << "the window shows " << Hex(ScreenPixel(under.x, under.y));
         }
@@ -393,55 +303,30 @@ TEST_F(UnlockEndToEnd, NoWindowOfAnotherProgramShowsOverTheLock) {
     UnlockAndExpectTheEnd();
 }
 
-// A damaged password value (its kinds are the settings' tables') is never "no
-// password": no lock that anyone can open, and no query that says yes.
+// A damaged password is never "no password": no query says yes to the empty one, and no lock starts.
+// The machine's newer, damaged copy gives way to the user's sound one only. (Which forms are damaged
+// is the settings' tables'.)
 TEST_F(UnlockEndToEnd, DamagedPasswordNeverOpens) {
-    const exstring right = L"\"" + Program() + L"\" +checkpwd open42";
-    const exstring empty = L"\"" + Program() + L"\" +checkpwd \"\"";
-    const wchar_t notHex[] = L"0123456789abcdef0123456789abcdeg";
     const exstring globalPath = exstring(kKeyPath) + L"\\global";
-    // The machine's copy is the newer one and damaged; the user's older copy
-    // is absent, sound, or damaged too.
-    enum UserCopy { kNone, kSound, kDamaged };
-    // Both values that hold the password, the salted one and the old one.
-    const wchar_t* const values[] = {L"pwdDigest", L"Password"};
-    auto damage = [&](HKEY root) {
-        bool written = true;
-        for (const wchar_t* value : values)
-            written = written && RegSetKeyValueW(root, globalPath.c_str(), value, REG_SZ, notHex, sizeof(notHex)) ==
-                                     ERROR_SUCCESS;
-        return written;
-    };
-    auto store = [&](UserCopy user) {
-        CleanRegistry();
-        if (!Configure({})) return false;
-        const wchar_t older[] = L"1";
-        if (user != kNone) {
-            for (const wchar_t* value : values) {
-                wchar_t sound[160] = {};
-                DWORD size = sizeof(sound);
-                RegGetValueW(HKEY_LOCAL_MACHINE, globalPath.c_str(), value, RRF_RT_REG_SZ, nullptr, sound, &size);
-                RegSetKeyValueW(HKEY_CURRENT_USER, globalPath.c_str(), value, REG_SZ, sound, size);
-            }
-            RegSetKeyValueW(HKEY_CURRENT_USER, globalPath.c_str(), L"modifiedTime", REG_SZ, older, sizeof(older));
-        }
-        return damage(HKEY_LOCAL_MACHINE) && (user != kDamaged || damage(HKEY_CURRENT_USER));
-    };
-    for (const UserCopy user : {kNone, kSound, kDamaged}) {
-        SCOPED_TRACE(std::string("user copy ") + "-sd"[user]);
-        ASSERT_TRUE(store(user));
-        EXPECT_EQ(Start(right).ExitCode(10000), user == kSound ? 0u : 0xFFFFFFFFu) << "the right password";
-        EXPECT_EQ(Start(empty).ExitCode(10000), 0xFFFFFFFFu) << "an empty password";
+    const wchar_t notHex[] = L"0123456789abcdef0123456789abcdeg", older[] = L"1";
+    ASSERT_TRUE(Configure({}));
+    for (const wchar_t* value : {L"pwdDigest", L"Password"}) {  // the salted form and the old one
+        wchar_t sound[160] = {};
+        DWORD size = sizeof(sound);
+        RegGetValueW(HKEY_LOCAL_MACHINE, globalPath.c_str(), value, RRF_RT_REG_SZ, nullptr, sound, &size);
+        RegSetKeyValueW(HKEY_CURRENT_USER, globalPath.c_str(), value, REG_SZ, sound, size);
+        ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, globalPath.c_str(), value, REG_SZ, notHex, sizeof(notHex)),
+                  ERROR_SUCCESS);
     }
-
-    // A lock request says why it does not lock, then offers the main window.
-    ASSERT_TRUE(store(kDamaged));
+    RegSetKeyValueW(HKEY_CURRENT_USER, globalPath.c_str(), L"modifiedTime", REG_SZ, older, sizeof(older));
+    EXPECT_EQ(Start(L"\"" + Program() + L"\" +checkpwd open42").ExitCode(10000), 0u) << "the user's sound copy";
+    ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, globalPath.c_str()), ERROR_SUCCESS);
+    EXPECT_EQ(Start(L"\"" + Program() + L"\" +checkpwd \"\"").ExitCode(10000), 0xFFFFFFFFu) << "an empty password";
     ExpectRefusalThenMainWindow();
 }
 
-// The organisation's rules at the lock: no lock without the password it
-// requires; the message in the dialog when the screen stays visible, and
-// without the "Locked by" line it turned off.
+// The organisation's rules at the lock: no lock without the password it requires; its message in the
+// dialog over the visible screen, without the "Locked by" line it turned off.
 TEST_F(UnlockEndToEnd, OrganisationRulesAtTheLock) {
     const DWORD on = 1, off = 0;
     const std::wstring message = L"This computer belongs to Acme IT. Found it? Call +1 555 0100.";
@@ -459,41 +344,17 @@ TEST_F(UnlockEndToEnd, OrganisationRulesAtTheLock) {
     UnlockAndExpectTheEnd();
 }
 
-// One key going down or up as a keyboard driver sends it, with its scan code.
-void Stroke(WORD key, WORD scan, DWORD flags) {
-    INPUT input{INPUT_KEYBOARD, {}};
-    input.ki = KEYBDINPUT{key, scan, flags, 0, 0};
-    SendInput(1, &input, sizeof(INPUT));
-}
-
-// AltGr as Windows' keyboard drivers send it: a left Ctrl they make up (scan
-// code 0x21D), then the extended right Alt. Wine cannot switch the dialog to
-// a layout with AltGr characters and gives none for injected AltGr, so the
-// character shows only on Windows: here the pair must reach the system while
-// Q goes by, and Q must not arrive plain. Then Num Lock, off at the start:
-// a keypad key shows a note, Num Lock takes it away, and the keypad's digits
-// unlock. (X keeps its own Num Lock, so under Wine the keypad types digits
-// even with Num Lock dropped; the note shows the state the dialog was given.)
-TEST_F(UnlockEndToEnd, AltGrNumLockAndTheKeypad) {
+// With Num Lock off a keypad key shows a note, Num Lock takes it away, and the keypad's digits unlock.
+// (X keeps its own Num Lock, so under Wine the keypad types digits either way.)
+TEST_F(UnlockEndToEnd, NumLockAndTheKeypad) {
     ASSERT_TRUE(Configure({"4217", {}, false, {}}));
     if ((GetKeyState(VK_NUMLOCK) & 1) != 0) Keys({VK_NUMLOCK}, true);
     ASSERT_TRUE(WaitFor([] { return (GetKeyState(VK_NUMLOCK) & 1) == 0; }, 2s)) << "Num Lock stays on";
     ASSERT_TRUE(Lock(L"+lock"));
     ExpectFocusInField();
-    // Typed once the dialog is in front and the guardian is up: a hold that
-    // starts lets go of the modifiers, AltGr's among them.
-    ASSERT_TRUE(SteadyFor([&] { return GetForegroundWindow() == dialog && ProgramProcesses().size() >= 2; }, 300ms, 5s));
-    Stroke(VK_LCONTROL, 0x21D, 0);
-    Stroke(VK_RMENU, 0x38, KEYEVENTF_EXTENDEDKEY);
-    const auto altGrHeld = [] { return (GetAsyncKeyState(VK_LCONTROL) & GetAsyncKeyState(VK_RMENU) & 0x8000) != 0; };
-    EXPECT_TRUE(WaitFor(altGrHeld, 2s)) << "AltGr did not reach the system";
-    Keys({'Q'});
-    Stroke(VK_LCONTROL, 0x21D, KEYEVENTF_KEYUP);
-    Stroke(VK_RMENU, 0x38, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP);
-    // The US layout Wine gives has no AltGr+Q character, nor has Windows'.
-    EXPECT_TRUE(NeverWithin([&] { return FieldLength() != 0; })) << "AltGr+Q arrived as a plain q";
-
-    Stroke(VK_END, 0x4F, 0);  // the keypad's 1 with Num Lock off
+    INPUT keypadOne{INPUT_KEYBOARD, {}};  // End with the keypad's scan code: its 1 with Num Lock off
+    keypadOne.ki = KEYBDINPUT{VK_END, 0x4F, 0, 0, 0};
+    SendInput(1, &keypadOne, sizeof(INPUT));
     EXPECT_TRUE(WaitFor([&] { return VisibleChildStartingWith(dialog, L"Num Lock is off.") != nullptr; }, 2s))
         << "no note after a keypad key with Num Lock off";
     Keys({VK_NUMLOCK}, true);
@@ -524,70 +385,40 @@ TEST_F(UnlockEndToEnd, GuessingIsSlowedNeverBlocked) {
         EXPECT_TRUE(WaitFor([&] { return FieldLength() == 4; }, 2s)) << "the field takes no typing during the wait";
         EXPECT_FALSE(UnlockEnabled()) << "Unlock is enabled during the wait";
         EXPECT_TRUE(WaitFor([&] { return UnlockEnabled(); }, std::chrono::seconds(seconds + 2)));
-        for (LRESULT left = FieldLength(); left > 0; --left) Keys({VK_BACK});
-        ASSERT_TRUE(WaitFor([&] { return FieldLength() == 0; }, 2s));
+        SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
     }
-    // Ending the lock during a wait hands out no fresh tries: the relock waits on.
-    Submit("wrong");
-    ASSERT_TRUE(WaitFor([&] { return VisibleChildStartingWith(dialog, L"Try again in 4 s") != nullptr; }, 2s));
-    const DWORD killed = program.id;
-    program.Kill();
-    DWORD relock = 0;
-    ASSERT_TRUE(WaitFor([&] {
-        for (DWORD id : ProgramProcesses())
-            if (id != killed && (dialog = FindDialog(id)) != nullptr) relock = id;
-        return relock != 0;
-    }, 5s)) << "no relock";
-    program.handle.Reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, relock));
-    program.id = relock;
-    field = GetDlgItem(dialog, kFieldId);
-    EXPECT_TRUE(WaitFor([&] { return VisibleChildStartingWith(dialog, L"Try again in ") != nullptr; }, 2s))
-        << "the relock forgot the wait";
-    EXPECT_FALSE(UnlockEnabled());
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 3s));
-    ExpectFocusInField();
-    EXPECT_TRUE(WaitFor([&] { return VisibleChildStartingWith(dialog, L"Try again in ") == nullptr; }, 6s));
     UnlockAndExpectTheEnd();
 }
 
-// The task manager that Ctrl+Alt+Del offers stays closed while a lock lasts,
-// and so do the accessibility shortcuts; the user's own settings come back
-// exactly, also after a crash.
+// The task manager and the accessibility shortcuts stay closed while a lock lasts; the user's own
+// settings come back exactly, also after a crash.
 TEST_F(UnlockEndToEnd, TaskManagerClosedWhileLocked) {
     const wchar_t policyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
     auto policy = [&](DWORD& type) {
-        wchar_t data[16] = {};
-        DWORD size = sizeof(data);
-        type = REG_NONE;
+        DWORD data[8] = {}, size = sizeof(data);
         if (RegGetValueW(HKEY_CURRENT_USER, policyPath, L"DisableTaskMgr", RRF_RT_ANY, &type, data, &size) !=
-            ERROR_SUCCESS) {
+            ERROR_SUCCESS)
             type = REG_NONE;
-            return std::wstring(L"absent");
-        }
-        DWORD number = 0;
-        std::memcpy(&number, data, sizeof(number));
-        return type == REG_DWORD ? std::to_wstring(number) : std::wstring(data);
+        if (type == REG_NONE) return std::wstring(L"absent");
+        return type == REG_DWORD ? std::to_wstring(data[0]) : std::wstring(reinterpret_cast<const wchar_t*>(data));
     };
-    // Wine keeps no accessibility flags: only the record of the user's own
-    // shows that the lock closed the shortcuts and that they were put back.
+    // Wine keeps no accessibility flags: the record of the user's own shows they were closed and put back.
     auto shortcutsRecorded = [] {
         return RegGetValueW(HKEY_CURRENT_USER, L"Software\\Quarnwick\\Marrowgate", L"AccessShortcutsPrior",
                             RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     };
-    // Each kind of prior value once after an unlock or a crash; both ends
-    // restore through the same code, so the crossing adds only time.
-    struct Prior { const wchar_t* text; DWORD type; bool crash; };
-    const Prior priors[] = {{L"absent", REG_NONE, true}, {L"0", REG_DWORD, false}, {L"user's own", REG_SZ, true}};
+    // Each kind of prior value once, after an unlock or a crash (both restore through the same code).
+    struct Prior { const wchar_t* text; DWORD type; const void* data; DWORD size; bool crash; };
+    const DWORD zero = 0;
+    const wchar_t own[] = L"user's own";
+    const Prior priors[] = {{L"absent", REG_NONE, nullptr, 0, true}, {L"0", REG_DWORD, &zero, sizeof(zero), false},
+                            {own, REG_SZ, own, sizeof(own), true}};
     ASSERT_TRUE(Configure({}));
     for (const Prior& prior : priors) {
         SCOPED_TRACE(Utf8(prior.text) + (prior.crash ? ", crashed" : ""));
         RegDeleteKeyValueW(HKEY_CURRENT_USER, policyPath, L"DisableTaskMgr");
-        const DWORD zero = 0;
-        if (prior.type == REG_DWORD)
-            RegSetKeyValueW(HKEY_CURRENT_USER, policyPath, L"DisableTaskMgr", REG_DWORD, &zero, sizeof(zero));
-        if (prior.type == REG_SZ)
-            RegSetKeyValueW(HKEY_CURRENT_USER, policyPath, L"DisableTaskMgr", REG_SZ, prior.text,
-                            static_cast<DWORD>((wcslen(prior.text) + 1) * 2));
+        if (prior.data != nullptr)
+            RegSetKeyValueW(HKEY_CURRENT_USER, policyPath, L"DisableTaskMgr", prior.type, prior.data, prior.size);
         ASSERT_TRUE(Lock(L"+lock"));
         DWORD type = REG_NONE;
         EXPECT_TRUE(WaitFor([&] { return policy(type) == L"1" && type == REG_DWORD; }, 3s)) << Utf8(policy(type));
@@ -600,9 +431,6 @@ TEST_F(UnlockEndToEnd, TaskManagerClosedWhileLocked) {
         } else {
             EndAllPrograms();
             EXPECT_EQ(policy(type), L"1") << "a killed lock keeps the task manager closed";
-            const exstring command = RunEntry();
-            EXPECT_TRUE(command.size() > 6 && command.substr(command.size() - 6) == L" +boot")
-                << "a killed lock comes back at the next log-on: " << Utf8(command);
             ASSERT_TRUE(Launch(L"\"" + Program() + L"\""));
             EndAllPrograms();
         }

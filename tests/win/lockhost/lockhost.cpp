@@ -1,10 +1,8 @@
-// A small host for the lock's end-to-end tests: a process that locks with the
-// real controller, a witness that counts what reaches it, and the processes
-// of the restart hand-over. The first argument names the role; the restart
-// roles take their instance name from MG_RESTART_NAME.
+// A host for the lock's tests: a lock with the real controller, a witness that
+// counts what reaches it, and the restart hand-over's processes. The first
+// argument names the role.
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "app/exrestart.h"
@@ -16,15 +14,9 @@
 
 namespace {
 
-struct Counters {
-    LONG keys[256] = {};
-    LONG clicks = 0;
-    LONG moves = 0;
-};
-
-Counters g_counters;
+LONG g_keys[256] = {};
+LONG g_clicks = 0, g_moves = 0;
 mgtLocker* g_locker = nullptr;
-exrestart* g_restart = nullptr;
 
 void Log(const std::wstring& line) {
     wchar_t path[MAX_PATH] = {};
@@ -41,25 +33,22 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        InterlockedIncrement(&g_counters.keys[wParam & 0xFF]);
+        InterlockedIncrement(&g_keys[wParam & 0xFF]);
         return 0;
     case WM_MOUSEMOVE:
-        InterlockedIncrement(&g_counters.moves);
+        InterlockedIncrement(&g_moves);
         return 0;
     case kQueryMoves:
-        return g_counters.moves;
+        return g_moves;
     case WM_LBUTTONDOWN:
-        InterlockedIncrement(&g_counters.clicks);
+        InterlockedIncrement(&g_clicks);
         return 0;
     case kQueryKeyCount:
-        return g_counters.keys[wParam & 0xFF];
+        return g_keys[wParam & 0xFF];
     case kQueryClicks:
-        return g_counters.clicks;
+        return g_clicks;
     case kQueryLocked:
         return g_locker != nullptr && g_locker->IsLocked();
-    case kOpenMessageBox:
-        MessageBoxW(window, L"Message of the locking process", L"MgHostMessage", MB_OK);
-        return 0;
     case kBusyWindowThread:
         ForceForeground(reinterpret_cast<HWND>(lParam));
         Sleep(static_cast<DWORD>(wParam));
@@ -68,7 +57,6 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         const auto exStyle = static_cast<DWORD>(wParam);
         HWND made = CreateWindowExW(exStyle, L"MgLockHostWindow", L"MgKind", WS_POPUP | WS_BORDER, 20, 20, 240, 160,
                                     lParam != 0 ? window : nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        if ((exStyle & WS_EX_LAYERED) != 0) SetLayeredWindowAttributes(made, 0, 255, LWA_ALPHA);
         return reinterpret_cast<LRESULT>(made);
     }
     case kStopAndQuit:
@@ -76,7 +64,6 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         PostQuitMessage(0);
         return 0;
     default:
-        if (g_restart != nullptr && g_restart->OnMessage(window, message)) Log(L"activated");
         return DefWindowProcW(window, message, wParam, lParam);
     }
 }
@@ -85,7 +72,6 @@ HWND MakeWindow(const wchar_t* title, int x, DWORD style) {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = HostProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = L"MgLockHostWindow";
     RegisterClassW(&windowClass);
@@ -118,15 +104,9 @@ int RunWitness() {
     return RunLoop();
 }
 
-exstring InstanceName() {
-    wchar_t name[64] = {};
-    GetEnvironmentVariableW(L"MG_RESTART_NAME", name, 64);
-    return name;
-}
-
 // The old instance of a hand-over: restarts, lingers a moment, ends.
 int RunRestartOld() {
-    exrestart restart(InstanceName());
+    exrestart restart(kHandOverName);
     restart.SetProgram(ModulePath(false));
     restart.Initialize(true);
     const int check = restart.CheckInstance(L"");
@@ -138,39 +118,18 @@ int RunRestartOld() {
     return 0;
 }
 
-// A start of the program in a hand-over, or a second plain start.
+// The successor in a hand-over.
 int RunInstanceCheck(const wchar_t* arguments) {
-    exrestart restart(InstanceName());
-    restart.SetProgram(ModulePath(false));
+    exrestart restart(kHandOverName);
     restart.Initialize(true);
     const int check = restart.CheckInstance(arguments);
     Log(L"check=" + std::to_wstring(check) + L" args=" + arguments);
     return 0;
 }
 
-// A running instance with a minimised window that answers activation.
-int RunInstance() {
-    exrestart restart(InstanceName());
-    restart.Initialize(true);
-    const int check = restart.CheckInstance(L"");
-    if (check != exrestart::kContinue) {
-        Log(L"second check=" + std::to_wstring(check));
-        return 0;
-    }
-    g_restart = &restart;
-    HWND window = MakeWindow(kInstanceTitle, 300, WS_OVERLAPPEDWINDOW);
-    ShowWindow(window, SW_SHOWMINIMIZED);
-    Log(L"first ready");
-    const int result = RunLoop();
-    g_restart = nullptr;
-    return result;
-}
-
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    wchar_t mode[32] = {};
-    if (GetEnvironmentVariableW(L"MG_LOCKHOST_MODE", mode, 32) != 0 && std::wstring(mode) == L"exit") return 0;
     const wchar_t* arguments = ArgumentsOf(GetCommandLineW());
     excmdline line;
     line.Parse(arguments);
@@ -179,6 +138,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (role == L"lock") return RunLocker();
     if (role == L"witness") return RunWitness();
     if (role == L"restart-old") return RunRestartOld();
-    if (role == L"instance") return RunInstance();
     return RunInstanceCheck(arguments);
 }
