@@ -17,32 +17,21 @@ namespace {
 const COLORREF kWhite = RGB(255, 255, 255);
 const COLORREF kRed = RGB(255, 0, 0);
 
-// A white 32-bit canvas of the given size.
-class Canvas {
-public:
-    Canvas(int width, int height) : width_(width), height_(height) {
-        dc_ = buffer_.Get(nullptr, width, height);
-        const RECT all{0, 0, width, height};
-        SolidFill(dc_, all, kWhite);
-    }
-    HDC Dc() const { return dc_; }
-    COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
-    // One character a pixel: '#' for `ink`, '.' for white, '?' for anything else.
-    std::string Row(int y, COLORREF ink) const {
-        std::string row;
-        for (int x = 0; x < width_; ++x) {
-            const COLORREF c = At(x, y);
-            row += c == ink ? '#' : (c == kWhite ? '.' : '?');
+// The rows of a white 32-bit canvas after `draw`, a character a pixel: '#'
+// for red, '.' for white, '?' for anything else.
+std::vector<std::string> Drawn(int width, int height, const std::function<void(HDC)>& draw) {
+    OffscreenBuffer buffer(OffscreenBuffer::Kind::Dib32);
+    const HDC dc = buffer.Get(nullptr, width, height);
+    SolidFill(dc, {0, 0, width, height}, kWhite);
+    draw(dc);
+    std::vector<std::string> rows(static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const COLORREF c = GetPixel(dc, x, y);
+            rows[y] += c == kRed ? '#' : (c == kWhite ? '.' : '?');
         }
-        return row;
-    }
-
-private:
-    OffscreenBuffer buffer_{OffscreenBuffer::Kind::Dib32};
-    HDC dc_ = nullptr;
-    int width_;
-    int height_;
-};
+    return rows;
+}
 
 // A repaint at the same size or smaller allocates nothing; a larger one gets its size.
 TEST(OffscreenBuffer, ReusedUntilOutgrown) {
@@ -56,7 +45,6 @@ TEST(OffscreenBuffer, ReusedUntilOutgrown) {
     EXPECT_EQ(buffer.BitmapWidth() * 100 + buffer.BitmapHeight(), 5010) << "replaced by exactly the requested size";
 }
 
-// Rows of pixels: '#' for red, '.' for white, '?' for anything else.
 TEST(Shapes, PixelRows) {
     struct Case {
         const char* shape;
@@ -84,9 +72,8 @@ TEST(Shapes, PixelRows) {
          {{3, "................"}, {4, "......#........."}, {7, "......####......"}, {11, "......#........."}}},
     };
     for (const Case& c : cases) {
-        Canvas canvas(c.width, c.height);
-        c.draw(canvas.Dc());
-        for (const auto& row : c.rows) EXPECT_EQ(canvas.Row(row.first, kRed), row.second) << c.shape << ", row " << row.first;
+        const std::vector<std::string> drawn = Drawn(c.width, c.height, c.draw);
+        for (const auto& row : c.rows) EXPECT_EQ(drawn[row.first], row.second) << c.shape << ", row " << row.first;
     }
     SolidFill(nullptr, {0, 0, 6, 4}, kRed);
 }
