@@ -36,17 +36,6 @@ TEST(SystemScheme, OnlyADwordZeroMeansDark) {
         EXPECT_EQ(SchemeIndexFromAppsUseLightTheme(v.value, v.size, v.type), v.scheme) << v.size << " " << v.type;
 }
 
-// The main window's title takes the large font; menus the bold one.
-TEST_F(ThemeTest, LargeAndBoldFonts) {
-    LOGFONTW base = SystemMenuFont(), large{}, bold{};
-    base.lfHeight = -12;
-    Theme().CreateFonts(base, 1.45);
-    GetObjectW(Theme().LargeFont(), sizeof(large), &large);
-    GetObjectW(Theme().BoldFont(), sizeof(bold), &bold);
-    EXPECT_EQ(large.lfHeight, -17);
-    EXPECT_EQ(bold.lfWeight, FW_BOLD);
-}
-
 // A themed dialog that draws a border in the scheme's border colour.
 struct SampleDialog : exBaseDlg {
     void OnDraw(HDC dc, const RECT& client) override {
@@ -54,9 +43,17 @@ struct SampleDialog : exBaseDlg {
     }
 };
 
-// Its controls take the theme's dialog font; in the system colours the system
-// paints it, with nothing of the scheme's drawing.
-TEST_F(ThemeTest, DialogFontAndSystemPainting) {
+// The main window's title takes the large font, menus the bold one, and a
+// dialog's controls the dialog font; in the system colours the system paints
+// the dialog, with nothing of the scheme's drawing.
+TEST_F(ThemeTest, FontsAndSystemPainting) {
+    LOGFONTW base = SystemMenuFont(), large{}, bold{};
+    base.lfHeight = -12;
+    Theme().CreateFonts(base, 1.45);
+    GetObjectW(Theme().LargeFont(), sizeof(large), &large);
+    GetObjectW(Theme().BoldFont(), sizeof(bold), &bold);
+    EXPECT_EQ(large.lfHeight, -17);
+    EXPECT_EQ(bold.lfWeight, FW_BOLD);
     SampleDialog dialog;
     dialog.BeginTemplate(160, 80, true, 1);
     dialog.AddTemplateButton(IDOK, 100, 60, 50, 14);
