@@ -1,9 +1,8 @@
 // Every text of the program's dialogs fits its control, in every language the
-// program has and at 100, 150 and 200 % of the font: measured here with the
-// control's own font on a memory DC, apart from the program's own measuring.
-// Under Wine every process is DPI aware at 96 dpi, so the scales are the
-// toolkit's fonts grown while the templates keep their 100 % dialog units: a
-// harder case than Windows' own scaling, which grows both.
+// program has and at 100, 150 and 200 % of the font, measured apart from the
+// program's own measuring. Under Wine every process is DPI aware at 96 dpi, so
+// the scales grow the toolkit's fonts while the templates keep their 100 %
+// dialog units: a harder case than Windows' own scaling, which grows both.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -141,21 +140,12 @@ TEST_F(TextFit, EveryDialogInEveryLanguageAtEveryScale) {
     }
 }
 
-// A translation four times as long as the English, and the owner's longest
-// message in a lock that keeps the screen visible: the dialogs grow, the
-// lock's lines wrap.
-TEST_F(TextFit, LongTextsGrowTheirDialogs) {
+// The owner's longest message, shown in a lock that keeps the screen visible,
+// wraps in the lock's dialog, which grows to hold it.
+TEST_F(TextFit, TheLongestLockMessageFits) {
     settings.useOrgScreen = true;
     while (settings.lockMessage.size() + 5 <= kLockMessageChars) settings.lockMessage += L"word ";
-    mgtMLang strings;
-    for (const auto& [section, key] : std::vector<std::pair<const wchar_t*, const wchar_t*>>{
-             {L"main", L"locknow"}, {L"global", L"cancel"}, {L"password", L"options"}, {L"settings", L"delpwd"},
-             {L"password", L"info_login"}, {L"settings", L"passdlginfo"}, {L"password", L"attempts_one"},
-             {L"password", L"wait"}, {L"password", L"lockedby"}}) {
-        const exstring text = strings.GetText(section, key);
-        strings.Set(section, key, text + L" " + text + L" " + text + L" " + text);
-    }
-    ExpectEveryDialogFits(strings);
+    ExpectEveryDialogFits(mgtMLang());
 }
 
 } // namespace
