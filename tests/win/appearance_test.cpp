@@ -121,9 +121,8 @@ TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
         DestroyWindow(password.Handle());
     }
 
-    // Follow Windows switches live with the user's dark mode, which is put back after.
-    DWORD type = REG_NONE;
-    const ByteBuffer saved = ReadValue(kPersonalize, L"AppsUseLightTheme", &type);
+    // Follow Windows switches live with the user's dark mode. The test prefix
+    // keeps no such value: it goes again after.
     const auto setMode = [&](DWORD light) {
         RegSetKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme", REG_DWORD, &light, sizeof(light));
         SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"),
@@ -135,11 +134,7 @@ TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
         const COLORREF ground = light != 0 ? GetSysColor(COLOR_BTNFACE) : 0x252525u;
         EXPECT_TRUE(WaitFor([&] { return ScreenPixel(main.Handle(), 2, 2) == ground; }, 3s)) << "light " << light;
     }
-    if (saved.Size() != 0)
-        RegSetKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme", type, saved.Data(),
-                        static_cast<DWORD>(saved.Size()));
-    else
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme");
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme");
     DestroyWindow(unlock.Handle());
     DestroyWindow(main.Handle());
 }
