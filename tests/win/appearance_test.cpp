@@ -88,17 +88,14 @@ TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
         const int middle = (WindowRectOf(field).bottom - WindowRectOf(field).top) / 2;
         EXPECT_EQ(ControlPixel(field, -6, middle), fieldGround);
         EXPECT_EQ(ControlPixel(hint, -6, middle), fieldGround) << "password dialog";
+        // The settings menu: owner-drawn in the scheme, left to the system otherwise.
+        EXPECT_EQ((GetMenuState(menu.Handle(), IDM_SET_PASSWORD, MF_BYCOMMAND) & MF_OWNERDRAW) != 0,
+                  !system) << "menu owner drawing";
         if (!system) {
             EXPECT_EQ(ControlPixel(hint, 0, middle), s.border) << "field frame";
             EXPECT_EQ(ControlPixel(ok, 0, middle), s.accent) << "default button frame";
             ShowAndSettle(main.Handle(), 40, 40);
             EXPECT_TRUE(Shot(GetDlgItem(main.Handle(), IDC_SEPARATOR)).Has(s.line)) << "separator line";
-        }
-
-        // The settings menu: owner-drawn in the scheme, left to the system otherwise.
-        EXPECT_EQ((GetMenuState(menu.Handle(), IDM_SET_PASSWORD, MF_BYCOMMAND) & MF_OWNERDRAW) != 0,
-                  !system) << "menu owner drawing";
-        if (!system) {
             OffscreenBuffer buffer(OffscreenBuffer::Kind::Dib32);
             DRAWITEMSTRUCT draw{ODT_MENU, 0, IDM_SET_PASSWORD, ODA_DRAWENTIRE, 0,
                                 reinterpret_cast<HWND>(menu.Handle()), buffer.Get(nullptr, 200, 24),
