@@ -27,9 +27,9 @@ struct Access : ::testing::Test {
 };
 
 // Password fields are named, protected and silent; Tab walks each dialog in
-// reading order through every command of it. Wine's oleacc names an edit after
-// the static before it, as Windows' proxy does, but ignores the annotations
-// that Windows lets override that name. In a scheme a frame takes a field's id.
+// reading order. Wine's oleacc names an edit after the static before it, as
+// Windows' proxy does, but ignores the annotations that override that name.
+// In a colour scheme a field sits in a frame that takes its id.
 TEST_F(Access, FieldsAreNamedAndTabWalksInReadingOrder) {
     mgtInputDlg input(settings, strings);
     mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr, nullptr});

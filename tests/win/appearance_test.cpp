@@ -115,7 +115,6 @@ TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
         bool checked = false;
         ShowMessageBox(nullptr, L"Text", MB_OKCANCEL | MB_ICONINFORMATION, L"Box", L"Check", &checked);
         EXPECT_TRUE(checked) << "the click reached the check box";
-        DestroyWindow(password.Handle());
     }
 
     // Follow Windows switches live with the user's dark mode. The test prefix
@@ -132,8 +131,6 @@ TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
         EXPECT_TRUE(WaitFor([&] { return ScreenPixel(main.Handle(), 2, 2) == ground; }, 3s)) << "light " << light;
     }
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme");
-    DestroyWindow(unlock.Handle());
-    DestroyWindow(main.Handle());
 }
 
 // Scheme list indices: 0 Light, 1 Dark, 2 Blue, 3 Green, 4 the system colours.

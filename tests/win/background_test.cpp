@@ -120,8 +120,7 @@ TEST_F(Background, FirstTheColourThenThePictureAndTheClock) {
     ShowWindow(background.Handle(), SW_SHOWNOACTIVATE);
     UpdateWindow(background.Handle());
     const POINT plate{screen.cy / 24 + 2, screen.cy - screen.cy / 24 - 3};
-    EXPECT_EQ(ScreenPixel(background.Handle(), plate.x, plate.y), kPlain);
-    EXPECT_TRUE(IsRectEmpty(&background.ClockRect()));
+    EXPECT_EQ(ScreenPixel(background.Handle(), plate.x, plate.y), kPlain) << "the clock came before the first frame";
     ASSERT_TRUE(WaitFor([&] { return background.FinishPictureLoad() && !IsRectEmpty(&background.ClockRect()); }, 10s));
 
     // The test prefix's user locale is English (United States).
@@ -145,7 +144,6 @@ TEST_F(Background, FirstTheColourThenThePictureAndTheClock) {
 
     settings.showClock = false;
     SendMessageW(background.Handle(), WM_DISPLAYCHANGE, 24, MAKELPARAM(screen.cx, screen.cy));
-    EXPECT_TRUE(IsRectEmpty(&background.ClockRect()));
     EXPECT_EQ(Shown(background, plate.x, plate.y), kGreen) << "no clock, no plate";
 
     // The file was read whole and let go: the owner may replace or delete it.
@@ -221,13 +219,11 @@ TEST(LockClock, HighContrastUsesTheSchemesColours) {
 }
 
 TEST(LockClock, WaitsForTheNextMinuteBoundary) {
-    struct {
-        WORD second, millisecond;
-        UINT wait;
-    } cases[] = {{59, 900, 100}, {0, 0, 60000}, {30, 250, 29750}, {0, 1, 59999}, {61, 5000, 1}};
+    // The second and millisecond now, and the wait.
+    const WORD cases[][3] = {{59, 900, 100}, {0, 0, 60000}, {30, 250, 29750}, {0, 1, 59999}, {61, 5000, 1}};
     for (const auto& c : cases) {
-        const SYSTEMTIME now{2026, 12, 1, 7, 14, 5, c.second, c.millisecond};
-        EXPECT_EQ(MillisecondsToNextMinute(now), c.wait) << c.second << "." << c.millisecond;
+        const SYSTEMTIME now{2026, 12, 1, 7, 14, 5, c[0], c[1]};
+        EXPECT_EQ(MillisecondsToNextMinute(now), c[2]) << c[0] << "." << c[1];
     }
 }
 
@@ -292,12 +288,11 @@ TEST_F(Background, ADisplayNameThatTakesLongHoldsUpNoLockStart) {
     mgtUnlockDlg dialog(false, std::move(services));
     ASSERT_TRUE(dialog.StartLock());
     SetEvent(answers.Get());
-    const auto namedLine = [&] {
+    EXPECT_TRUE(WaitFor([&] {
         for (HWND child = GetWindow(dialog.Handle(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
             if (WindowTextOf(child).find(L"Locked by Slow Name") == 0) return true;
         return false;
-    };
-    EXPECT_TRUE(WaitFor(namedLine, 5s)) << "the name never reached the dialog";
+    }, 5s)) << "the name never reached the dialog";
     EXPECT_FALSE(g_nameWaitedOut) << "the lock start waited for the display name";
     locker.Stop();
 }

@@ -37,7 +37,6 @@ TEST_F(RightToLeft, TheProgramsWindowsAreMirrored) {
     for (const auto& [dialog, next] : {std::pair{unlock.Handle(), IDC_INFORMATION}, {main.Handle(), IDC_LOCK_NOW}}) {
         EXPECT_NE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0);
         EXPECT_GT(WindowRectOf(GetDlgItem(dialog, IDC_APP_ICON)).left, WindowRectOf(GetDlgItem(dialog, next)).right);
-        DestroyWindow(dialog);
     }
 }
 

@@ -1,8 +1,7 @@
-// Every text of the program's dialogs fits its control, in every language the
-// program has and at 100, 150 and 200 % of the font, measured apart from the
-// program's own measuring. Under Wine every process is DPI aware at 96 dpi, so
-// the scales grow the toolkit's fonts while the templates keep their 100 %
-// dialog units: a harder case than Windows' own scaling, which grows both.
+// Every text of the program's dialogs fits its control, in every language and
+// at 100, 150 and 200 % of the font. Under Wine every process is DPI aware at
+// 96 dpi, so the scales grow the toolkit's fonts while the templates keep
+// their 100 % dialog units: harder than Windows' scaling, which grows both.
 #include <gtest/gtest.h>
 
 #include <cmath>
