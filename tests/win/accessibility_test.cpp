@@ -26,12 +26,14 @@ struct Access : ::testing::Test {
     mgtUnlockDlg unlock{true, UnlockServices{settings, locker, strings, menu, nullptr, nullptr, nullptr}};
 };
 
-// Wine's oleacc names an edit after the static before it, as Windows' proxy
-// does, but ignores the annotations that Windows lets override that name.
+// Password fields are named, protected and silent; Tab walks each dialog in
+// reading order. Wine's oleacc names an edit after the static before it, as
+// Windows' proxy does, but ignores the annotations that override that name.
 // In a colour scheme a field sits in a frame that takes its id.
-TEST_F(Access, PasswordFieldsAreNamedProtectedAndSilent) {
+TEST_F(Access, FieldsAreNamedAndTabWalksInReadingOrder) {
     mgtInputDlg input(settings, strings);
-    ASSERT_TRUE(unlock.Create(nullptr) && input.Create(nullptr));
+    mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr, nullptr});
+    ASSERT_TRUE(unlock.Create(nullptr) && input.Create(nullptr) && main.Create(nullptr));
     const struct { HWND dialog; int id; const wchar_t *section, *key; bool secret; } fields[] = {
         {unlock.Handle(), IDC_PASSWORD, L"password", L"hint_base", true},
         {input.Handle(), IDC_NEW_PASSWORD, L"settings", L"newpwd", true},
@@ -45,12 +47,7 @@ TEST_F(Access, PasswordFieldsAreNamedProtectedAndSilent) {
         EXPECT_EQ((facts.state & STATE_SYSTEM_PROTECTED) != 0, field.secret) << field.id;
         EXPECT_EQ(facts.valueGiven, !field.secret) << field.id;
     }
-}
 
-// Tab walks each dialog in reading order through every command of it.
-TEST_F(Access, TabReachesEveryCommandInReadingOrder) {
-    mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr, nullptr});
-    ASSERT_TRUE(main.Create(nullptr) && unlock.Create(nullptr));
     // Wine installs one keyboard layout: enabled, as where a second one can be chosen.
     EnableWindow(GetDlgItem(unlock.Handle(), IDC_KEYBOARD_LAYOUT), TRUE);
     const std::pair<HWND, std::vector<int>> dialogs[] = {
@@ -62,7 +59,7 @@ TEST_F(Access, TabReachesEveryCommandInReadingOrder) {
         while ((item = GetNextDlgTabItem(dialog, item, FALSE)) != nullptr && GetDlgCtrlID(item) != order[0] &&
                order.size() < 10)
             order.push_back(GetDlgCtrlID(item));
-        EXPECT_EQ(order, expected);
+        EXPECT_EQ(order, expected) << "tab order";
     }
 }
 

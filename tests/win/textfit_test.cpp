@@ -1,9 +1,7 @@
-// Every text of the program's dialogs fits its control, in every language the
-// program has and at 100, 150 and 200 % of the font: measured here with the
-// control's own font on a memory DC, apart from the program's own measuring.
-// Under Wine every process is DPI aware at 96 dpi, so the scales are the
-// toolkit's fonts grown while the templates keep their 100 % dialog units: a
-// harder case than Windows' own scaling, which grows both.
+// Every text of the program's dialogs fits its control, in every language and
+// at 100, 150 and 200 % of the font. Under Wine every process is DPI aware at
+// 96 dpi, so the scales grow the toolkit's fonts while the templates keep
+// their 100 % dialog units: harder than Windows' scaling, which grows both.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -27,18 +25,6 @@
 
 namespace {
 
-// Width and height of `text` in the control's font, wrapped at `width` when given.
-SIZE Measured(HWND control, const exstring& text, int width) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    RECT rect{0, 0, width, 0};
-    DrawTextW(dc, text.empty() ? L"Xg" : text.c_str(), -1, &rect,
-              DT_CALCRECT | (width > 0 ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE));
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    return SIZE{text.empty() ? 0 : rect.right, rect.bottom};
-}
-
 // Why a visible control's text does not fit it, or empty when it does.
 std::string Misfit(HWND dialog, HWND control) {
     wchar_t name[16] = {};
@@ -55,13 +41,21 @@ std::string Misfit(HWND dialog, HWND control) {
     const bool wraps = isStatic && (style & SS_TYPEMASK) <= SS_RIGHT;
     const bool push = !isStatic && !isEdit && (style & BS_TYPEMASK) <= BS_DEFPUSHBUTTON;
     const int room = client.right - (push ? 2 * GetSystemMetrics(SM_CXEDGE) : 0);
-    const SIZE need = Measured(control, isEdit ? exstring() : text, wraps ? client.right : 0);  // an edit: a typed line
+    // Measured in the control's own font; an edit must hold a typed line.
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT need{0, 0, wraps ? client.right : 0, 0};
+    DrawTextW(dc, isEdit || text.empty() ? L"Xg" : text.c_str(), -1, &need,
+              DT_CALCRECT | (wraps ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE));
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    if (isEdit || text.empty()) need.right = 0;
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&inDialog), 2);
     GetClientRect(dialog, &dialogClient);
     IntersectRect(&shown, &inDialog, &dialogClient);
-    if (need.cx <= room && need.cy <= client.bottom && EqualRect(&shown, &inDialog)) return {};
-    return "\"" + text.ToUtf8() + "\" needs " + std::to_string(need.cx) + "x" + std::to_string(need.cy) + " in " +
-           std::to_string(room) + "x" + std::to_string(client.bottom) + " of which " +
+    if (need.right <= room && need.bottom <= client.bottom && EqualRect(&shown, &inDialog)) return {};
+    return "\"" + text.ToUtf8() + "\" needs " + std::to_string(need.right) + "x" + std::to_string(need.bottom) +
+           " in " + std::to_string(room) + "x" + std::to_string(client.bottom) + " of which " +
            (EqualRect(&shown, &inDialog) ? "all" : "not all") + " shows";
 }
 
@@ -141,21 +135,12 @@ TEST_F(TextFit, EveryDialogInEveryLanguageAtEveryScale) {
     }
 }
 
-// A translation four times as long as the English, and the owner's longest
-// message in a lock that keeps the screen visible: the dialogs grow, the
-// lock's lines wrap.
-TEST_F(TextFit, LongTextsGrowTheirDialogs) {
+// The owner's longest message, shown in a lock that keeps the screen visible,
+// wraps in the lock's dialog, which grows to hold it.
+TEST_F(TextFit, TheLongestLockMessageFits) {
     settings.useOrgScreen = true;
     while (settings.lockMessage.size() + 5 <= kLockMessageChars) settings.lockMessage += L"word ";
-    mgtMLang strings;
-    for (const auto& [section, key] : std::vector<std::pair<const wchar_t*, const wchar_t*>>{
-             {L"main", L"locknow"}, {L"global", L"cancel"}, {L"password", L"options"}, {L"settings", L"delpwd"},
-             {L"password", L"info_login"}, {L"settings", L"passdlginfo"}, {L"password", L"attempts_one"},
-             {L"password", L"wait"}, {L"password", L"lockedby"}}) {
-        const exstring text = strings.GetText(section, key);
-        strings.Set(section, key, text + L" " + text + L" " + text + L" " + text);
-    }
-    ExpectEveryDialogFits(strings);
+    ExpectEveryDialogFits(mgtMLang());
 }
 
 } // namespace
