@@ -236,26 +236,6 @@ void exSPLine::DrawStaticText(HDC dc, const RECT& rect) {
 
 exPictureBox::~exPictureBox() = default;
 
-HICON exPictureBox::QueryIcon() {
-    if (auto icon = reinterpret_cast<HICON>(SendMessage(STM_GETIMAGE, IMAGE_ICON))) return icon;
-    if (auto icon = reinterpret_cast<HICON>(SendMessage(STM_GETICON))) return icon;
-    if (auto icon = reinterpret_cast<HICON>(SendMessage(WM_GETICON, ICON_BIG))) return icon;
-    return reinterpret_cast<HICON>(SendMessage(WM_GETICON, ICON_SMALL));
-}
-
-void exPictureBox::OnSubclassed() {
-    // The system static answers STM_GETIMAGE only while it is of the icon
-    // type, which the exStatic steps take away: ask before them too.
-    if (icon_ == nullptr) icon_ = QueryIcon();
-    ReadIconSize();
-    exStatic::OnSubclassed();
-    if (icon_ == nullptr) {
-        icon_ = QueryIcon();
-        ReadIconSize();
-    }
-    AdjustHeight();
-}
-
 void exPictureBox::ReadIconSize() {
     const SIZE size = IconBitmapSize(icon_);
     iconWidth_ = size.cx;
@@ -276,24 +256,4 @@ void exPictureBox::AdjustHeight() {
 void exPictureBox::DrawStaticText(HDC dc, const RECT& rect) {
     if (icon_ == nullptr || iconWidth_ < 1 || iconHeight_ < 1) return;
     DrawIconUnmirrored(dc, rect.left, rect.top, icon_, iconWidth_, iconHeight_);
-}
-
-LRESULT exPictureBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_SETTEXT:
-    case WM_SETFONT:
-        return exWnd::WindowProc(message, wParam, lParam);
-    case WM_SETICON:
-        SetIcon(reinterpret_cast<HICON>(lParam));
-        break;
-    case STM_SETICON:
-        SetIcon(reinterpret_cast<HICON>(wParam));
-        break;
-    case STM_SETIMAGE:
-        if (wParam == IMAGE_ICON) SetIcon(reinterpret_cast<HICON>(lParam));
-        break;
-    default:
-        break;
-    }
-    return exStatic::WindowProc(message, wParam, lParam);
 }
