@@ -15,10 +15,8 @@ const UINT kRunStep = WM_APP + 20;
 
 // A dialog that runs a step once its modal loop is up.
 struct ScriptedDialog : exDialog {
-    std::function<void(ScriptedDialog&)> onInit;
     std::function<void(ScriptedDialog&)> step;
     BOOL OnInitDialog() override {
-        if (onInit) onInit(*this);
         PostMessageW(Handle(), kRunStep, 0, 0);
         return TRUE;
     }
@@ -90,7 +88,6 @@ TEST(DialogCommands, OkAndCancelNeedUsableButtons) {
         if (c.disable != 0) EnableWindow(GetDlgItem(dialog.Handle(), c.disable), FALSE);
         SendMessageW(dialog.Handle(), WM_COMMAND, c.command, 0);
         EXPECT_EQ(dialog.EndResult(), c.expected) << "command " << c.command << " buttons " << c.buttons;
-        EXPECT_FALSE(dialog.Create(nullptr)) << "bound already";
         EXPECT_TRUE(IsWindow(dialog.Handle())) << "ending a modeless dialog does not destroy it";
     }
 }
@@ -119,7 +116,7 @@ TEST(DialogPlacement, CentringArithmetic) {
 
 // Where a new dialog's centre lands: on its owner, else on the application's
 // main window, else on the primary work area; never over a hidden or
-// minimised reference, and not at all when it placed itself.
+// minimised reference.
 TEST(DialogPlacement, CentredOnTheBestReference) {
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -136,11 +133,6 @@ TEST(DialogPlacement, CentredOnTheBestReference) {
     TestWindow owner(L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     SetWindowPos(owner.Handle(), nullptr, 300, 200, 400, 300, SWP_NOZORDER);
     expectCentredOn(owner.Handle(), e2e::CentreOf(owner.Handle()), "owner");
-    ScriptedDialog placed;
-    BuildTemplate(placed);
-    placed.onInit = [](ScriptedDialog& self) { SetWindowPos(self.Handle(), nullptr, 5, 6, 0, 0, SWP_NOSIZE | SWP_NOZORDER); };
-    ASSERT_TRUE(placed.Create(owner.Handle()));
-    EXPECT_EQ(WindowRectOf(placed.Handle()).left, 5) << "placed itself";
     ShowWindow(owner.Handle(), SW_HIDE);
     expectCentredOn(owner.Handle(), workCentre, "hidden owner");
 
