@@ -1,5 +1,5 @@
 // The toolkit's controls bound in the fixture dialog, checked by sizes and by
-// what the screen shows; the tooltip its buttons register; the menu wrapper.
+// what the screen shows, and the tooltip its buttons register.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,7 +10,6 @@
 
 #include "fixture/fixturedialog.h"
 #include "testsupport.h"
-#include "../../toolkit/controls/exmenu.h"
 #include "../../toolkit/controls/extooltip.h"
 #include "../../toolkit/theme/extheme.h"
 #include "../../toolkit/window/exapp.h"
@@ -53,8 +52,10 @@ protected:
     FixtureDialog dialog;
 };
 
-// Shrinking back shows when the language changes under an open main window.
-TEST_F(Controls, StaticFollowsItsTextDownwardsKeepingTopAndWidth) {
+// A static follows its text downwards, keeping top and width (shrinking back
+// shows when the language changes under an open main window); a picture box
+// takes its icon's size whatever its text.
+TEST_F(Controls, StaticsSizeToTheirContent) {
     HWND wrap = dialog.wrap.Handle();
     const RECT before = WindowRectOf(wrap);
     SetWindowTextW(wrap, L"A much longer text that cannot fit on one line of this narrow static, so it wraps onto "
@@ -64,18 +65,12 @@ TEST_F(Controls, StaticFollowsItsTextDownwardsKeepingTopAndWidth) {
     EXPECT_GT(after.bottom - after.top, 2 * (before.bottom - before.top)) << "at least three lines";
     SetWindowTextW(wrap, L"Short text");
     EXPECT_EQ(WindowRectOf(wrap).bottom, before.bottom) << "and shrinks back";
-}
 
-SIZE ClientSize(HWND window) {
-    RECT rect{};
-    GetClientRect(window, &rect);
-    return SIZE{rect.right, rect.bottom};
-}
-
-TEST_F(Controls, SeparatorLinesAndPictureBoxesSizeToTheirContent) {
-    EXPECT_EQ(ClientSize(dialog.line.Handle()).cy, 2) << "the template's line is taller";
-    HWND picture = dialog.picture.Handle();
-    const auto side = [&] { return ClientSize(picture).cx * 1000 + ClientSize(picture).cy; };
+    const auto side = [&] {
+        RECT rect{};
+        GetClientRect(dialog.picture.Handle(), &rect);
+        return rect.right * 1000 + rect.bottom;
+    };
     EXPECT_EQ(side(), 0) << "no icon";
     for (const int size : {32, 48}) {
         const std::vector<DWORD> colorBits(static_cast<size_t>(size * size), 0x00C80000);
@@ -84,18 +79,9 @@ TEST_F(Controls, SeparatorLinesAndPictureBoxesSizeToTheirContent) {
                                          reinterpret_cast<const BYTE*>(colorBits.data())));
         dialog.picture.SetIcon(icon.Get());
         SetWindowTextW(dialog.picture.Handle(), L"text");
-        EXPECT_EQ(side(), size * 1001) << "text does not size a picture box";
+        EXPECT_EQ(side(), size * 1001);
         dialog.picture.SetIcon(nullptr);
     }
-}
-
-// Another process may restyle the control: it stays owner-drawn, and draws as asked.
-TEST_F(Controls, StaticRestyledToAnotherTypeIsDrawnSoButStaysOwnerDrawn) {
-    HWND wrap = dialog.wrap.Handle();
-    const LONG_PTR style = GetWindowLongPtrW(wrap, GWL_STYLE);
-    SetWindowLongPtrW(wrap, GWL_STYLE, (style & ~SS_TYPEMASK) | SS_LEFTNOWORDWRAP | SS_NOPREFIX);
-    EXPECT_EQ(GetWindowLongPtrW(wrap, GWL_STYLE) & SS_TYPEMASK, SS_OWNERDRAW) << "owner-drawn again";
-    EXPECT_EQ(dialog.wrap.StaticStyle() & (SS_TYPEMASK | SS_NOPREFIX), SS_LEFTNOWORDWRAP | SS_NOPREFIX);
 }
 
 // Pumps through the application's PreTranslateMessage, which relays mouse
@@ -135,11 +121,13 @@ TEST_F(Controls, ButtonTipShowsOverTheRestingPointerAndGoesWithItsTool) {
     SetCursorPos(0, 0);
 }
 
-// Orange RGB(204, 102, 0) has HSL lightness 0.4, white 1.0: they differ by
-// more than 0.4, so against white the orange stays as it is.
+// The warning's orange keeps its colour on white: lightnesses 0.4 and 1.0 differ by more than 0.4.
 const COLORREF kContrastOnWhite = RGB(204, 102, 0);
 
-TEST_F(Controls, EditWarningCueEmptiesTheFieldUntilTheUserTypes) {
+// Ctrl+A is sent with Ctrl held for real and its key message left in the
+// queue: the physical state shows it, the queue state (which Wine's own edit
+// reads) does not.
+TEST_F(Controls, EditWarningCueEmptiesTheFieldUntilTheUserTypesAndCtrlASelectsAll) {
     ASSERT_EQ(GetSysColor(COLOR_WINDOW), 0xFFFFFFu) << "the expected cue colour is for a white field";
     HWND edit = dialog.edit.Handle();
     dialog.edit.SetCueBanner(L"Enter password");
@@ -153,12 +141,7 @@ TEST_F(Controls, EditWarningCueEmptiesTheFieldUntilTheUserTypes) {
     SendMessageW(edit, EM_GETCUEBANNER, reinterpret_cast<WPARAM>(cue), 64);
     EXPECT_STREQ(cue, L"Enter password");
     EXPECT_TRUE(WaitFor([&] { return !Shot(edit).Has(kContrastOnWhite); }, 2s)) << "the warning is still drawn";
-}
 
-// Ctrl is held for real with its key message left in the queue: the physical
-// state shows it, the queue state (which Wine's own edit reads) does not.
-TEST_F(Controls, CtrlASelectsAllOfAnEdit) {
-    HWND edit = dialog.edit.Handle();
     SetWindowTextW(edit, L"select me");
     SetFocus(edit);
     SendKey(VK_CONTROL, true);
@@ -194,18 +177,6 @@ TEST_F(Controls, LinkFitsItsTextKeepingItsLeftEdge) {
         EXPECT_TRUE(after.left == before.left && after.right - after.left == extent.cx + 2)
             << exstring(text).ToUtf8() << ": left " << after.left << ", width " << after.right - after.left;
     }
-}
-
-// The settings menu is destroyed and built again when the language changes.
-TEST(Menu, SubMenuObjectsGoWithTheirMenu) {
-    exMenu menu;
-    ASSERT_TRUE(menu.CreatePopup());
-    exMenu* sub = menu.AppendPopup(L"Sub");
-    ASSERT_NE(sub, nullptr);
-    EXPECT_EQ(menu.GetSubMenu(0), sub) << "one object a sub-menu";
-    const HMENU subHandle = sub->Handle();
-    menu.Destroy();
-    EXPECT_EQ(exMenu::FromHandle(subHandle), nullptr);
 }
 
 } // namespace

@@ -147,17 +147,10 @@ void exStatic::OnDrawItem(DRAWITEMSTRUCT* item) {
     if (previousFont != nullptr) SelectObject(item->hDC, previousFont);
 }
 
+// The type stays the one recorded at binding; the window's own is owner-drawn.
 void exStatic::ApplyStyleChange(const STYLESTRUCT& change) {
     const LONG before = staticStyle_;
-    const LONG style = static_cast<LONG>(change.styleNew);
-    if ((style & SS_TYPEMASK) != SS_OWNERDRAW) {
-        // Recorded first: switching back sends this message again, which then
-        // keeps the type just recorded.
-        staticStyle_ = style;
-        ModifyStyle(SS_TYPEMASK, SS_OWNERDRAW, true);
-    } else {
-        staticStyle_ = (staticStyle_ & SS_TYPEMASK) | (style & ~SS_TYPEMASK);
-    }
+    staticStyle_ = (staticStyle_ & SS_TYPEMASK) | (static_cast<LONG>(change.styleNew) & ~SS_TYPEMASK);
     if (staticStyle_ != before) RedrawIfVisible();
 }
 
