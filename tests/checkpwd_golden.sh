@@ -57,7 +57,6 @@ expect 0 +CHECKPWD "open sesame" +lock
 # The first token after the switch is the password, even another switch.
 expect 255 +lock +checkpwd "open sesame"
 
-# The stored rounds are used as stored: most cases take few, for speed.
 store HKLM "$superseded" "$(salted 1000 'open sesame')"
 expect 0 +checkpwd "open sesame"
 

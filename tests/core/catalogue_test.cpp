@@ -13,12 +13,6 @@
 
 namespace {
 
-std::vector<const Catalogue*> AllCatalogues() {
-    size_t count = 0;
-    const Catalogue* const* catalogues = Catalogues(count);
-    return std::vector<const Catalogue*>(catalogues, catalogues + count);
-}
-
 exstring KeyOf(const CatalogueEntry& entry) {
     return exstring(entry.section) + EXT("/") + entry.key;
 }
@@ -99,7 +93,9 @@ bool EmbedsMacro(const exstring& text) {
 TEST(Catalogues, EveryLanguageKeepsTheEnglishFormattingKeysAndMacros) {
     const std::map<exstring, exstring> english = TextsByKey(EnglishCatalogue());
     mgtMLang table;
-    for (const Catalogue* catalogue : AllCatalogues()) {
+    size_t count = 0;
+    const Catalogue* const* catalogues = Catalogues(count);
+    for (const Catalogue* catalogue : std::vector<const Catalogue*>(catalogues, catalogues + count)) {
         SCOPED_TRACE(exstring(catalogue->tag).ToUtf8());
         const std::map<exstring, exstring> texts = TextsByKey(*catalogue);
         for (const auto& [key, text] : texts) EXPECT_EQ(english.count(key), 1u) << "extra " << key.ToUtf8();

@@ -61,7 +61,6 @@ TEST(ArgumentsOf, SkipsTheProgramPart) {
         {EXT("prog.exe"), EXT("")},
         {EXT(" +lock"), EXT("+lock")},  // the launcher's form: empty program part
         {EXT("prog.exe  two spaces"), EXT(" two spaces")},
-        {EXT(""), EXT("")},
     };
     for (const Case& c : cases) EXPECT_EQ(exstring(ArgumentsOf(c.line)), exstring(c.arguments)) << exstring(c.line).ToUtf8();
 }

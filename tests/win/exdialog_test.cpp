@@ -92,32 +92,24 @@ TEST(DialogCommands, OkAndCancelNeedUsableButtons) {
     }
 }
 
-TEST(DialogPlacement, CentringArithmetic) {
-    const RECT bounds{0, 0, 1000, 800};
-    struct Case {
-        RECT window;
-        RECT centre;
+TEST(DialogPlacement, CentringArithmeticAndTheBestReference) {
+    const RECT screen{0, 0, 1000, 800}, wide{-2000, -2000, 2000, 2000};
+    const struct {
+        RECT window, centre, bounds;
         POINT expected;
+    } cases[] = {
+        {{0, 0, 400, 200}, {700, 600, 1000, 800}, screen, {600, 600}},  // pushed back inside
+        {{0, 0, 400, 200}, {-300, -200, 0, 0}, screen, {0, 0}},
+        {{0, 0, 1200, 900}, {0, 0, 1000, 800}, screen, {0, 0}},         // too large: left and top edges
+        {{0, 0, 11, 11}, {-101, -101, 0, 0}, wide, {-55, -55}},         // truncated towards zero
     };
-    const Case cases[] = {
-        {{0, 0, 400, 200}, {700, 600, 1000, 800}, {600, 600}},   // pushed back inside
-        {{0, 0, 400, 200}, {-300, -200, 0, 0}, {0, 0}},
-        {{0, 0, 1200, 900}, {0, 0, 1000, 800}, {0, 0}},           // too large: left and top edges
-    };
-    for (const Case& c : cases) {
-        const POINT got = CenteredPosition(c.window, c.centre, bounds);
-        EXPECT_EQ(got.x, c.expected.x);
-        EXPECT_EQ(got.y, c.expected.y);
+    for (const auto& c : cases) {
+        const POINT got = CenteredPosition(c.window, c.centre, c.bounds);
+        EXPECT_TRUE(got.x == c.expected.x && got.y == c.expected.y) << got.x << "," << got.y;
     }
-    // Division truncates towards zero on negative coordinates.
-    const POINT negative = CenteredPosition({0, 0, 11, 11}, {-101, -101, 0, 0}, {-2000, -2000, 2000, 2000});
-    EXPECT_EQ(negative.x, -50 - 5);
-}
 
-// Where a new dialog's centre lands: on its owner, else on the application's
-// main window, else on the primary work area; never over a hidden or
-// minimised reference.
-TEST(DialogPlacement, CentredOnTheBestReference) {
+    // A new dialog centres on its owner, else on the application's main window,
+    // else on the primary work area; never on a hidden or minimised one.
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const POINT workCentre{(work.left + work.right) / 2, (work.top + work.bottom) / 2};

@@ -24,7 +24,8 @@ int Drive(const std::function<int()>& show, const std::function<bool(HWND)>& ste
 }
 
 int DriveOnce(UINT style, const std::function<void(HWND)>& act, const wchar_t* text = L"Text") {
-    return Drive([&] { return ShowMessageBox(nullptr, text, style, L"Box"); }, [&](HWND box) { act(box); return true; });
+    return Drive([&] { return ShowMessageBox(nullptr, text, style, L"Box"); },
+                 [&](HWND box) { act(box); return true; });
 }
 
 void Cancel(HWND box) { SendMessageW(box, WM_COMMAND, IDCANCEL, 0); }
@@ -43,12 +44,11 @@ std::vector<int> ButtonIds(HWND box) {
     return ids;
 }
 
-// By type: the buttons shown with the program's captions, the leftmost the
-// default, and what clicking the last one, Esc and the close box give; a
-// check box's state goes in and comes back, and clicking it ends nothing. A
-// screen reader reads the message with the box, as from the system's own: a
-// static text holding it (Wine's proxy gives a static the client role where
-// Windows says static text, so the role is not asked).
+// By type: the buttons with the program's captions, the leftmost the default,
+// and what the last one, Esc and the close box give; a check box's state goes
+// in and comes back, and its click ends nothing. A screen reader reads the
+// message from a static, as in the system's box (Wine's proxy gives a static
+// the client role where Windows says static text, so the role is not asked).
 TEST(MsgBox, ButtonsCaptionsResultsCheckBoxAndTheMessageReadOut) {
     SetButtonTexts(L"Fine", L"Stop", L"Sure", L"Nope");
     const std::map<int, exstring> captions = {{IDOK, L"Fine"}, {IDCANCEL, L"Stop"}, {IDYES, L"Sure"}, {IDNO, L"Nope"}};
