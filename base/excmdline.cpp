@@ -59,13 +59,11 @@ std::vector<exstring> CommandLineTokens(const exstring& text) {
     return tokens;
 }
 
-bool excmdline::Parse(const exstring& text) {
+void excmdline::Parse(const exstring& text) {
     tokens_.clear();
     exstring trimmed(text);
     Trim(trimmed, EXT(" \t"), kTrimBoth);
-    if (trimmed.empty()) return true;
     Tokenize(trimmed, [this](const exstring& token) { Add(token); });
-    return !tokens_.empty();
 }
 
 void excmdline::Add(const exstring& token) {

@@ -17,8 +17,7 @@ std::vector<exstring> CommandLineTokens(const exstring& text);
 
 class excmdline {
 public:
-    // True for an empty text and when at least one token was found.
-    bool Parse(const exstring& text);
+    void Parse(const exstring& text);
     // An equal token (any letter case) is replaced in place; others are appended.
     void Add(const exstring& token);
     bool Contains(const exstring& token) const;

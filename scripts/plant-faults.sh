@@ -44,10 +44,10 @@ faults=(
 "taskmgr-prior-restored-as-dword~settings/taskmgrpolicy.cpp~s/nullptr, size, header.type);/nullptr, size, REG_DWORD);/~e2e_tests marrowgate~^e2e_tests_windows$~UnlockEndToEnd.TaskManagerClosedWhileLocked"
 # toolkit
 "static-left-text-one-line~toolkit/controls/exstatic.cpp~s/if ((style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP) flags |= DT_SINGLELINE;/if ((style \& SS_TYPEMASK) != SS_LEFTNOWORDWRAP) flags |= DT_SINGLELINE;/~toolkit_tests~^toolkit_tests_windows$~StaticFlags.StyleToDrawTextFlags"
-"link-fit-too-narrow~toolkit/controls/exbutton.cpp~s/InflateRect(&measured, 1, 1);/InflateRect(\&measured, 0, 1);/~toolkit_tests~^toolkit_tests_windows$~ButtonsTest.*"
+"link-fit-too-narrow~toolkit/controls/exbutton.cpp~s/InflateRect(&measured, 1, 1);/InflateRect(\&measured, 0, 1);/~toolkit_tests~^toolkit_tests_windows$~Controls.LinkFitsItsTextKeepingItsLeftEdge"
 "menu-popup-not-greyed~toolkit/controls/exmenu.cpp~s/MF_GRAYED | MF_DISABLED/MF_DISABLED/~ui_tests~^ui_tests_windows$~SettingsMenu.*"
-"edit-warning-never-clears~toolkit/controls/exedit.cpp~s/if (WarningActive() && !IsEmpty()) {/if (WarningActive() \&\& IsEmpty()) {/~toolkit_tests~^toolkit_tests_windows$~EditTest.WarningCueEmptiesTheSingleLineFieldUntilTheUserTypes"
-"msgbox-yesno-esc-yes~toolkit/controls/exmsgbox.cpp~s/case MB_YESNO: return {2, {IDNO, IDYES, 0}, IDNO};/case MB_YESNO: return {2, {IDNO, IDYES, 0}, IDYES};/~toolkit_tests~^toolkit_tests_windows$~MsgBox.ButtonSetsDefaultAndEscapeResultsByType"
+"edit-warning-never-clears~toolkit/controls/exedit.cpp~s/if (WarningActive() && !IsEmpty()) {/if (WarningActive() \&\& IsEmpty()) {/~toolkit_tests~^toolkit_tests_windows$~Controls.EditWarningCue*"
+"msgbox-yesno-esc-yes~toolkit/controls/exmsgbox.cpp~s/case MB_YESNO: return {2, {IDNO, IDYES, 0}, IDNO};/case MB_YESNO: return {2, {IDNO, IDYES, 0}, IDYES};/~toolkit_tests~^toolkit_tests_windows$~MsgBox.ButtonsCaptionsResultsCheckBoxAndTheMessageReadOut"
 "msgbox-caption-uncleaned~toolkit/controls/exmsgbox.cpp~s/        CleanMenuText(title, kMenuDotsTwoOrMore);/        (void)kMenuDotsTwoOrMore;/~ui_tests~^ui_tests_windows$~PasswordDialog.*"
 "reflect-measure-for-menus~toolkit/window/exwnd.cpp~s/item->CtlType == ODT_MENU || item->CtlID == 0/item->CtlID == 0/~toolkit_tests~^toolkit_tests_windows$~Reflection.*"
 "menu-loop-forgeable~toolkit/window/exwnd.cpp~s/           message == WM_ENTERMENULOOP || message == WM_EXITMENULOOP;/           false;/~lock_tests~^lock_tests_windows$~Forgery.*"

@@ -13,12 +13,6 @@
 
 namespace {
 
-std::vector<const Catalogue*> AllCatalogues() {
-    size_t count = 0;
-    const Catalogue* const* catalogues = Catalogues(count);
-    return std::vector<const Catalogue*>(catalogues, catalogues + count);
-}
-
 exstring KeyOf(const CatalogueEntry& entry) {
     return exstring(entry.section) + EXT("/") + entry.key;
 }
@@ -69,9 +63,39 @@ std::vector<Mnemonic> Mnemonics(const exstring& text) {
     return found;
 }
 
-TEST(Catalogues, EveryLanguageHasEachEnglishTextWithItsFormatting) {
+// The texts that share a dialog, a menu or a message box; an access key
+// must lead to one of them only.
+const std::vector<std::vector<const exchar*>> kSharedWindows = {
+    {EXT("main/locknow"), EXT("main/settings"), EXT("global/help")},
+    {EXT("password/unlock"), EXT("password/options"), EXT("global/cancel")},
+    {EXT("global/ok"), EXT("password/options"), EXT("global/cancel")},
+    {EXT("settings/password"), EXT("settings/bgcolor"), EXT("settings/bgimage"), EXT("settings/appearance"),
+     EXT("settings/language"), EXT("settings/useorgscreen"), EXT("settings/showclock"), EXT("settings/idlelock"),
+     EXT("settings/lockonsleep"), EXT("settings/autostart")},
+    {EXT("settings/bgcolor_sys"), EXT("settings/bgcolor_choose")},
+    {EXT("settings/bgimage_none"), EXT("settings/bgimage_sys"), EXT("settings/bgimage_choose")},
+    {EXT("settings/idle_never"), EXT("settings/idle_one"), EXT("settings/idle_minutes")},
+    {EXT("main/locknow"), EXT("main/tray_settings"), EXT("settings/idlelock"), EXT("main/tray_exit")},
+    {EXT("global/yes"), EXT("global/no"), EXT("global/cancel")},
+};
+
+bool EmbedsMacro(const exstring& text) {
+    for (const exstring& token : Tokens(text))
+        if (token.size() > 1 && token[1] != '%' && (token[1] < '0' || token[1] > '9') && token.size() < text.size())
+            return true;
+    return false;
+}
+
+// Each language has every English text with its formatting and access keys,
+// one key per letter in each window; loaded, it resolves every macro against
+// its own texts, and one embedded in a sentence loses its access key, "(&N)"
+// included. Loading replaces every text.
+TEST(Catalogues, EveryLanguageKeepsTheEnglishFormattingKeysAndMacros) {
     const std::map<exstring, exstring> english = TextsByKey(EnglishCatalogue());
-    for (const Catalogue* catalogue : AllCatalogues()) {
+    mgtMLang table;
+    size_t count = 0;
+    const Catalogue* const* catalogues = Catalogues(count);
+    for (const Catalogue* catalogue : std::vector<const Catalogue*>(catalogues, catalogues + count)) {
         SCOPED_TRACE(exstring(catalogue->tag).ToUtf8());
         const std::map<exstring, exstring> texts = TextsByKey(*catalogue);
         for (const auto& [key, text] : texts) EXPECT_EQ(english.count(key), 1u) << "extra " << key.ToUtf8();
@@ -94,29 +118,6 @@ TEST(Catalogues, EveryLanguageHasEachEnglishTextWithItsFormatting) {
                 }
             }
         }
-    }
-}
-
-// The texts that share a dialog, a menu or a message box; an access key
-// must lead to one of them only.
-const std::vector<std::vector<const exchar*>> kSharedWindows = {
-    {EXT("main/locknow"), EXT("main/settings"), EXT("global/help")},
-    {EXT("password/unlock"), EXT("password/options"), EXT("global/cancel")},
-    {EXT("global/ok"), EXT("password/options"), EXT("global/cancel")},
-    {EXT("settings/password"), EXT("settings/bgcolor"), EXT("settings/bgimage"), EXT("settings/appearance"),
-     EXT("settings/language"), EXT("settings/useorgscreen"), EXT("settings/showclock"), EXT("settings/idlelock"),
-     EXT("settings/lockonsleep"), EXT("settings/autostart")},
-    {EXT("settings/bgcolor_sys"), EXT("settings/bgcolor_choose")},
-    {EXT("settings/bgimage_none"), EXT("settings/bgimage_sys"), EXT("settings/bgimage_choose")},
-    {EXT("settings/idle_never"), EXT("settings/idle_one"), EXT("settings/idle_minutes")},
-    {EXT("main/locknow"), EXT("main/tray_settings"), EXT("settings/idlelock"), EXT("main/tray_exit")},
-    {EXT("global/yes"), EXT("global/no"), EXT("global/cancel")},
-};
-
-TEST(Catalogues, OneAccessKeyPerLetterInEachWindow) {
-    for (const Catalogue* catalogue : AllCatalogues()) {
-        SCOPED_TRACE(exstring(catalogue->tag).ToUtf8());
-        const std::map<exstring, exstring> texts = TextsByKey(*catalogue);
         for (const std::vector<const exchar*>& window : kSharedWindows) {
             std::vector<std::pair<exstring, exstring>> taken;  // letter, key
             for (const exchar* key : window) {
@@ -130,36 +131,20 @@ TEST(Catalogues, OneAccessKeyPerLetterInEachWindow) {
                 }
             }
         }
-    }
-}
-
-bool EmbedsMacro(const exstring& text) {
-    for (const exstring& token : Tokens(text))
-        if (token.size() > 1 && token[1] != '%' && (token[1] < '0' || token[1] > '9') && token.size() < text.size())
-            return true;
-    return false;
-}
-
-// Loaded, a language resolves every macro against its own texts; one
-// embedded in a sentence loses its access key, "(&N)" included. Loading
-// replaces every text.
-TEST(Catalogues, LoadedTextsResolveTheirMacros) {
-    mgtMLang table;
-    for (const Catalogue* catalogue : AllCatalogues()) {
         table.Load(*catalogue);
         for (const CatalogueEntry& entry : *catalogue) {
-            SCOPED_TRACE(exstring(catalogue->tag).ToUtf8() + " " + KeyOf(entry).ToUtf8());
             const exstring shown = table.GetText(entry.section, entry.key, EXT("x"), EXT("y"));
-            for (const exstring& token : Tokens(shown)) EXPECT_EQ(token, exstring(EXT("|"))) << shown.ToUtf8();
+            const std::string where = KeyOf(entry).ToUtf8() + ": " + shown.ToUtf8();
+            for (const exstring& token : Tokens(shown)) EXPECT_EQ(token, exstring(EXT("|"))) << where;
             if (EmbedsMacro(entry.text)) {
-                EXPECT_EQ(shown.find('&'), exstring::npos) << shown.ToUtf8();
+                EXPECT_EQ(shown.find('&'), exstring::npos) << where;
             }
         }
     }
     table.Load(EnglishCatalogue());
-    const mgtMLang english;
+    const mgtMLang fresh;
     for (const CatalogueEntry& entry : EnglishCatalogue())
-        EXPECT_EQ(table.GetText(entry.section, entry.key), english.GetText(entry.section, entry.key));
+        EXPECT_EQ(table.GetText(entry.section, entry.key), fresh.GetText(entry.section, entry.key));
 }
 
 TEST(Catalogues, ChosenByTheWantedLanguageThenWindowsThenEnglish) {
@@ -171,13 +156,10 @@ TEST(Catalogues, ChosenByTheWantedLanguageThenWindowsThenEnglish) {
         {EXT(""), {EXT("de-AT")}, EXT("de")},
         {EXT(""), {EXT("pt-PT")}, EXT("pt-BR")},
         {EXT(""), {EXT("zh-Hant-TW"), EXT("fr-CA"), EXT("de-DE")}, EXT("fr")},
-        {EXT(""), {EXT("ar-SA")}, EXT("ar")},
         {EXT(""), {EXT("sr-Latn-RS")}, EXT("en")},
-        {EXT(""), {}, EXT("en")},
         {EXT("ja"), {EXT("de-DE")}, EXT("ja")},
         {EXT("PT-br"), {}, EXT("pt-BR")},
         {EXT("pl_PL"), {}, EXT("pl")},
-        {EXT("en-GB"), {EXT("de-DE")}, EXT("en")},
         {EXT("klingon"), {EXT("it-CH")}, EXT("it")},
         {EXT("-"), {EXT("es-419")}, EXT("es")},
     };

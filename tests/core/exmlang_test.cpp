@@ -60,15 +60,6 @@ TEST_F(MacroExpansion, ExpandedTexts) {
             << exstring(c.text).ToUtf8();
 }
 
-TEST_F(MacroExpansion, ExpandedOnceWhenStoredAndRedefinable) {
-    EXPECT_EQ(Stored(EXT("main"), EXT("%later stays")), exstring(EXT("%later stays")));
-    table.Set(EXT("main"), EXT("later"), EXT("now"));
-    EXPECT_EQ(table.Get(EXT("main"), EXT("probe")), exstring(EXT("%later stays")));
-    EXPECT_FALSE(table.AddMacro(EXT(""), EXT("x")));
-    EXPECT_TRUE(table.AddMacro(EXT("APP_NAME"), EXT("Other")));
-    EXPECT_EQ(Stored(EXT("main"), EXT("%app_name")), exstring(EXT("Other")));
-}
-
 TEST(GetText, Placeholders) {
     exmlang table;
     table.Set(EXT("global"), EXT("version"), EXT("Version %0"));
@@ -84,10 +75,6 @@ TEST(GetText, Placeholders) {
     EXPECT_EQ(table.GetText(EXT("global"), EXT("missing")), exstring());
     EXPECT_EQ(table.GetText(EXT("nowhere"), EXT("version")), exstring());
 }
-
-} // namespace
-
-namespace {
 
 TEST(Languages, RightToLeftByPrimaryTag) {
     const struct {

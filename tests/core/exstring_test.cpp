@@ -61,10 +61,4 @@ TEST(ExstringNoCase, OrdinalAfterUpperCasing) {
     }
 }
 
-TEST(ExstringFormat, NumbersAsStored) {
-    EXPECT_EQ(exstring::Format(EXT("%u"), 4278190080u), exstring(EXT("4278190080")));
-    EXPECT_EQ(exstring::Format(EXT("%I64d"), static_cast<long long>(-132500000000000000ll)),
-              exstring(EXT("-132500000000000000")));
-}
-
 } // namespace

@@ -48,7 +48,6 @@ TEST(IdleWatch, LooksOnlyAsOftenAsTheTimeoutNeeds) {
         {6, 4500, false, false, false, 1500},
         {6, 5900, false, false, false, 1000},   // never sooner than a second
         {6, 6000, false, false, true, 6000},
-        {300, 400000, false, false, true, 300000},
         {6, 9000, true, false, false, 6000},    // a lock runs: no second lock
         {6, 9000, false, true, false, 6000},    // a presentation postpones
     };

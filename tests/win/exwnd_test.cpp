@@ -1,13 +1,11 @@
 // Binding and message routing of window objects.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "testsupport.h"
 #include "../../toolkit/window/exwnd.h"
-#include "../../toolkit/window/messagemap.h"
 
 namespace {
 
@@ -36,9 +34,7 @@ HWND MakeRecordingWindow() {
 struct Recorder : exWnd {
     std::vector<UINT> saw;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message >= WM_APP || message == WM_COMMAND || message == WM_DRAWITEM || message == WM_NOTIFY ||
-            message == WM_MEASUREITEM)
-            saw.push_back(message);
+        if (message >= WM_APP || message == WM_COMMAND || message == WM_DRAWITEM) saw.push_back(message);
         if (message == WM_APP + 1) return 11;
         return exWnd::WindowProc(message, wParam, lParam);
     }
@@ -61,9 +57,8 @@ struct ReflectingChild : exWnd {
         if (!handleDraw) exWnd::OnDrawItem(item);
     }
     void OnMeasureItem(MEASUREITEMSTRUCT*) override { ++measures; }
-    bool OnNotify(NMHDR*, LRESULT* result) override {
+    bool OnNotify(NMHDR*, LRESULT*) override {
         ++notifies;
-        *result = 77;
         return true;
     }
     void OnCtlColor(HDC, HBRUSH* result) override {
@@ -71,9 +66,8 @@ struct ReflectingChild : exWnd {
     }
 };
 
-TEST(ExwndBinding, MessagesPassTheObjectFirstThenThePreviousProcedure) {
+TEST(ExwndBinding, TheObjectFirstThenThePreviousProcedureWhileBound) {
     HWND window = MakeRecordingWindow();
-    ASSERT_NE(window, nullptr);
     Recorder object;
     ASSERT_TRUE(object.SubclassWindow(window));
     EXPECT_EQ(exWnd::FromHandle(window), &object);
@@ -94,25 +88,18 @@ TEST(ExwndBinding, MessagesPassTheObjectFirstThenThePreviousProcedure) {
     EXPECT_EQ(object.saw.size(), 2u) << "the object still sees messages";
     EXPECT_EQ(exWnd::FromHandle(window), nullptr);
     EXPECT_EQ(object.Handle(), nullptr);
-    // An unbound object can be bound again.
+    // An unbound object can be bound again; WM_NCDESTROY unbinds.
     EXPECT_TRUE(object.SubclassWindow(window));
     DestroyWindow(window);
-}
-
-TEST(ExwndBinding, LifetimesOfObjectAndWindow) {
-    HWND window = MakeRecordingWindow();
-    {
-        Recorder object;
-        ASSERT_TRUE(object.SubclassWindow(window));
-    }
-    EXPECT_FALSE(IsWindow(window)) << "destroying the object destroys its window";
+    EXPECT_EQ(object.Handle(), nullptr);
+    EXPECT_EQ(exWnd::FromHandle(window), nullptr);
 
     window = MakeRecordingWindow();
-    Recorder object;
-    ASSERT_TRUE(object.SubclassWindow(window));
-    DestroyWindow(window);
-    EXPECT_EQ(object.Handle(), nullptr) << "WM_NCDESTROY unbinds";
-    EXPECT_EQ(exWnd::FromHandle(window), nullptr);
+    {
+        Recorder shortLived;
+        ASSERT_TRUE(shortLived.SubclassWindow(window));
+    }
+    EXPECT_FALSE(IsWindow(window)) << "destroying the object destroys its window";
 }
 
 class Reflection : public ::testing::Test {
@@ -133,8 +120,11 @@ protected:
 };
 
 // A command or drawing the child takes stays with it; one it leaves goes on
-// to the parent. Its colours are the child's to choose.
-TEST_F(Reflection, CommandsDrawingAndColoursGoToTheChildFirst) {
+// to the parent. Its colours are the child's to choose. Item messages reach
+// the child they name, never for a menu; sent from another thread, as another
+// program would, WM_NOTIFY is never read, and an *ITEM message only when it
+// names the receiver's own child.
+TEST_F(Reflection, MessagesForAChildReachItFirstAndOnlyItsOwn) {
     DRAWITEMSTRUCT item{};
     item.CtlType = ODT_BUTTON;
     item.hwndItem = childWindow;
@@ -152,12 +142,7 @@ TEST_F(Reflection, CommandsDrawingAndColoursGoToTheChildFirst) {
     EXPECT_EQ(SendMessageW(parentWindow, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc.Get()),
                            reinterpret_cast<LPARAM>(childWindow)),
               reinterpret_cast<LRESULT>(child.brush));
-}
 
-// Item messages reach the child they name, never for a menu; sent from
-// another thread, as another program would, WM_NOTIFY is never read, and an
-// *ITEM message only when it names the receiver's own child.
-TEST_F(Reflection, ItemMessagesReachOnlyTheOwnChildTheyName) {
     ReflectingChild stranger;  // bound, but no child of the parent
     ASSERT_TRUE(stranger.SubclassWindow(MakeRecordingWindow()));
     struct Case { const char* name; bool elsewhere; UINT message, type; HWND item; UINT id; ReflectingChild* target;
@@ -186,67 +171,6 @@ TEST_F(Reflection, ItemMessagesReachOnlyTheOwnChildTheyName) {
         if (c.elsewhere) SendFromElsewhere(parentWindow, c.message, c.id, lParam);
         else SendMessageW(parentWindow, c.message, c.id, lParam);
         EXPECT_EQ(c.target->*c.counter - before, c.reached);
-    }
-}
-
-TEST_F(Reflection, FontsReachEveryChild) {
-    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    SendMessageW(parentWindow, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
-    EXPECT_EQ(parent.Font(), font);
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(childWindow, WM_GETFONT, 0, 0)), font);
-}
-
-// As the lock's dialog drops its system menu and becomes a tool window.
-TEST(ExwndStyle, ModifyRemovesAndAdds) {
-    Recorder object;
-    ASSERT_TRUE(object.SubclassWindow(MakeRecordingWindow()));
-    object.ModifyStyle(WS_SYSMENU, WS_VSCROLL, true);
-    object.ModifyStyleEx(0, WS_EX_TOOLWINDOW, true);
-    EXPECT_EQ(object.GetStyle() & (WS_SYSMENU | WS_VSCROLL), WS_VSCROLL);
-    EXPECT_NE(object.GetExStyle() & WS_EX_TOOLWINDOW, 0);
-}
-
-// Named handlers: the first entry for a message answers, even when it leaves
-// the message to the default; a handler may change what the default sees.
-struct HandlerLog {
-    std::string calls;
-    exHandled Answer(exMessage& message) {
-        calls += 'A';
-        return static_cast<LRESULT>(message.wParam) + 1;
-    }
-    exHandled Decline(exMessage&) {
-        calls += 'D';
-        return kNotHandled;
-    }
-    exHandled Rewrite(exMessage& message) {
-        calls += 'R';
-        message.wParam = 7;
-        return kNotHandled;
-    }
-};
-
-TEST(MessageMap, FirstEntryForTheMessageDecides) {
-    static constexpr exMessageEntry<HandlerLog> kTable[] = {
-        {WM_APP + 1, &HandlerLog::Decline}, {WM_APP + 1, &HandlerLog::Answer}, {WM_APP + 2, &HandlerLog::Answer},
-        {WM_APP + 3, &HandlerLog::Rewrite}, {WM_APP + 2, &HandlerLog::Decline},
-    };
-    struct Case {
-        UINT id;
-        exHandled result;
-        const char* calls;
-        WPARAM wParamAfter;
-    } cases[] = {
-        {WM_APP + 1, kNotHandled, "D", 4},
-        {WM_APP + 2, 5, "A", 4},
-        {WM_APP + 3, kNotHandled, "R", 7},
-        {WM_APP + 4, kNotHandled, "", 4},
-    };
-    for (const Case& c : cases) {
-        HandlerLog log;
-        exMessage message{c.id, 4, 0};
-        EXPECT_EQ(DispatchToHandler(log, kTable, message), c.result) << c.id - WM_APP;
-        EXPECT_EQ(log.calls, c.calls) << c.id - WM_APP;
-        EXPECT_EQ(message.wParam, c.wParamAfter) << c.id - WM_APP;
     }
 }
 

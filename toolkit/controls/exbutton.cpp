@@ -129,13 +129,6 @@ void exButton::SetTextAlign(unsigned flags) {
     Redraw();
 }
 
-void exButton::SetHideFocus(bool hide) {
-    hideFocus_ = hide;
-    if (Handle() == nullptr) return;
-    const auto current = static_cast<WORD>(SendMessage(WM_QUERYUISTATE));
-    SendMessage(WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, current));
-}
-
 void exButton::SetTooltipText(const wchar_t* text) {
     tooltipText_ = text != nullptr ? exstring(text) : exstring();
     UpdateTooltip();
@@ -194,7 +187,7 @@ void exButton::GetColors(const DRAWITEMSTRUCT* item, ButtonPaintState& state) {
         else if (state.hot) state.face = colors.faceHot;
         if (state.pressed || state.hot || state.focused) state.border = colors.accent;
     }
-    state.drawFocus = state.focused && (itemState & ODS_NOFOCUSRECT) == 0 && !hideFocus_;
+    state.drawFocus = state.focused && (itemState & ODS_NOFOCUSRECT) == 0;
     state.showCues = (itemState & ODS_NOACCEL) == 0;
     if (IsDefaultButton() && !state.disabled) state.border = colors.accent;
 
@@ -369,13 +362,7 @@ exHandled exButton::OnSetStyle(exMessage& message) {
     return 0;
 }
 
-exHandled exButton::OnUiState(exMessage& message) {
-    if (hideFocus_) {
-        WORD flags = HIWORD(message.wParam);
-        if (LOWORD(message.wParam) == UIS_CLEAR) flags = static_cast<WORD>(flags & ~UISF_HIDEFOCUS);
-        else flags = static_cast<WORD>(flags | UISF_HIDEFOCUS);
-        message.wParam = MAKEWPARAM(LOWORD(message.wParam), flags);
-    }
+exHandled exButton::OnUiState(exMessage&) {
     Redraw();
     return kNotHandled;
 }

@@ -60,7 +60,6 @@ public:
     virtual void SetBorderSides(unsigned sides);
     // 1 centre, else 2 right, else left; 4 middle, else 8 bottom, else top.
     virtual void SetTextAlign(unsigned flags);
-    virtual void SetHideFocus(bool hide);
     // Null or empty: the window text.
     virtual void SetTooltipText(const wchar_t* text);
 
@@ -120,7 +119,6 @@ private:
     unsigned borderSides_ = 15;
     exstring text_;
     exstring tooltipText_;
-    bool hideFocus_ = false;
     bool noAnimation_ = false;
     bool rounded_ = false;
     bool defaultAsHot_ = false;

@@ -50,12 +50,8 @@ ButtonSet ButtonsOf(UINT style) {
     switch (style & MB_TYPEMASK) {
     case MB_OK: return {1, {IDOK, 0, 0}, IDOK};
     case MB_OKCANCEL: return {2, {IDCANCEL, IDOK, 0}, IDCANCEL};
-    case MB_ABORTRETRYIGNORE: return {3, {IDIGNORE, IDRETRY, IDABORT}, IDABORT};
     case MB_YESNOCANCEL: return {3, {IDCANCEL, IDNO, IDYES}, IDCANCEL};
     case MB_YESNO: return {2, {IDNO, IDYES, 0}, IDNO};
-    case MB_RETRYCANCEL: return {2, {IDCANCEL, IDRETRY, 0}, IDCANCEL};
-    case MB_CANCELTRYCONTINUE: return {3, {IDCONTINUE, IDTRYAGAIN, IDCANCEL}, IDCANCEL};
-    case 9: return {1, {IDCONTINUE, 0, 0}, IDCONTINUE};
     default: return {0, {0, 0, 0}, 0};
     }
 }
@@ -69,7 +65,7 @@ UINT IconFlagsOf(UINT style) {
     const UINT icon = style & MB_ICONMASK;
     if (icon != 0) return icon;
     switch (style & MB_TYPEMASK) {
-    case MB_OK: case 9: return MB_ICONINFORMATION;
+    case MB_OK: return MB_ICONINFORMATION;
     case MB_OKCANCEL: return MB_ICONWARNING;
     case MB_YESNOCANCEL: case MB_YESNO: return MB_ICONQUESTION;
     default: return 0;
@@ -84,13 +80,6 @@ HICON IconOf(UINT iconFlags) {
     case MB_ICONINFORMATION: return SystemIcons().Get(kIconInformationLarge);
     default: return nullptr;
     }
-}
-
-// Index into the right-to-left set of the default button: MB_DEFBUTTON1 is
-// the leftmost used button; anything outside the set falls back to it.
-int DefaultButtonIndex(const ButtonSet& set, UINT style) {
-    const int index = set.count - static_cast<int>((style & MB_DEFMASK) >> 8) - 1;
-    return index >= 0 && index < set.count ? index : set.count - 1;
 }
 
 struct CaptionTable {
@@ -194,7 +183,8 @@ void exMessageBox::PrepareButtons() {
         }
     }
     if (set.count == 0) return;
-    const int defaultId = set.ids[DefaultButtonIndex(set, style_)];
+    // The program's boxes all default to their leftmost button.
+    const int defaultId = set.ids[set.count - 1];
     SendMessage(DM_SETDEFID, static_cast<WPARAM>(defaultId), 0);
     if (HWND button = GetDlgItem(Handle(), defaultId))
         SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), 1);

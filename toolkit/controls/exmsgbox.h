@@ -12,7 +12,8 @@
 
 // Shows a modal message box and returns the id of the button that closed it
 // (IDOK, IDCANCEL, IDYES, IDNO, ...), or -1 when no box could be made.
-// `style` takes the MB_ type, icon and default-button bits. With `checkText` a
+// `style` takes the MB_ type (OK, OK/Cancel, Yes/No, Yes/No/Cancel; the
+// leftmost button is the default) and icon bits. With `checkText` a
 // check box is shown; its initial and final state travel through `checkState`.
 int ShowMessageBox(HWND owner, const exstring& text, UINT style, const wchar_t* caption = nullptr,
                    const wchar_t* checkText = nullptr, bool* checkState = nullptr);

@@ -147,17 +147,10 @@ void exStatic::OnDrawItem(DRAWITEMSTRUCT* item) {
     if (previousFont != nullptr) SelectObject(item->hDC, previousFont);
 }
 
+// The type stays the one recorded at binding; the window's own is owner-drawn.
 void exStatic::ApplyStyleChange(const STYLESTRUCT& change) {
     const LONG before = staticStyle_;
-    const LONG style = static_cast<LONG>(change.styleNew);
-    if ((style & SS_TYPEMASK) != SS_OWNERDRAW) {
-        // Recorded first: switching back sends this message again, which then
-        // keeps the type just recorded.
-        staticStyle_ = style;
-        ModifyStyle(SS_TYPEMASK, SS_OWNERDRAW, true);
-    } else {
-        staticStyle_ = (staticStyle_ & SS_TYPEMASK) | (style & ~SS_TYPEMASK);
-    }
+    staticStyle_ = (staticStyle_ & SS_TYPEMASK) | (static_cast<LONG>(change.styleNew) & ~SS_TYPEMASK);
     if (staticStyle_ != before) RedrawIfVisible();
 }
 
@@ -236,26 +229,6 @@ void exSPLine::DrawStaticText(HDC dc, const RECT& rect) {
 
 exPictureBox::~exPictureBox() = default;
 
-HICON exPictureBox::QueryIcon() {
-    if (auto icon = reinterpret_cast<HICON>(SendMessage(STM_GETIMAGE, IMAGE_ICON))) return icon;
-    if (auto icon = reinterpret_cast<HICON>(SendMessage(STM_GETICON))) return icon;
-    if (auto icon = reinterpret_cast<HICON>(SendMessage(WM_GETICON, ICON_BIG))) return icon;
-    return reinterpret_cast<HICON>(SendMessage(WM_GETICON, ICON_SMALL));
-}
-
-void exPictureBox::OnSubclassed() {
-    // The system static answers STM_GETIMAGE only while it is of the icon
-    // type, which the exStatic steps take away: ask before them too.
-    if (icon_ == nullptr) icon_ = QueryIcon();
-    ReadIconSize();
-    exStatic::OnSubclassed();
-    if (icon_ == nullptr) {
-        icon_ = QueryIcon();
-        ReadIconSize();
-    }
-    AdjustHeight();
-}
-
 void exPictureBox::ReadIconSize() {
     const SIZE size = IconBitmapSize(icon_);
     iconWidth_ = size.cx;
@@ -276,24 +249,4 @@ void exPictureBox::AdjustHeight() {
 void exPictureBox::DrawStaticText(HDC dc, const RECT& rect) {
     if (icon_ == nullptr || iconWidth_ < 1 || iconHeight_ < 1) return;
     DrawIconUnmirrored(dc, rect.left, rect.top, icon_, iconWidth_, iconHeight_);
-}
-
-LRESULT exPictureBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_SETTEXT:
-    case WM_SETFONT:
-        return exWnd::WindowProc(message, wParam, lParam);
-    case WM_SETICON:
-        SetIcon(reinterpret_cast<HICON>(lParam));
-        break;
-    case STM_SETICON:
-        SetIcon(reinterpret_cast<HICON>(wParam));
-        break;
-    case STM_SETIMAGE:
-        if (wParam == IMAGE_ICON) SetIcon(reinterpret_cast<HICON>(lParam));
-        break;
-    default:
-        break;
-    }
-    return exStatic::WindowProc(message, wParam, lParam);
 }

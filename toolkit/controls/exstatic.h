@@ -82,8 +82,6 @@ public:
     exPictureBox() = default;
     ~exPictureBox() override;
 
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnSubclassed() override;
     void AdjustHeight() override;
     void DrawStaticText(HDC dc, const RECT& rect) override;
 
@@ -94,7 +92,6 @@ public:
     int IconHeight() const { return iconHeight_; }
 
 private:
-    HICON QueryIcon();
     void ReadIconSize();
 
     int iconWidth_ = 0;
