@@ -65,6 +65,9 @@ TEST_F(Controls, StaticsSizeToTheirContent) {
     EXPECT_GT(after.bottom - after.top, 2 * (before.bottom - before.top)) << "at least three lines";
     SetWindowTextW(wrap, L"Short text");
     EXPECT_EQ(WindowRectOf(wrap).bottom, before.bottom) << "and shrinks back";
+    // A type set from outside never takes the drawing from the control.
+    SetWindowLongPtrW(wrap, GWL_STYLE, (GetWindowLongPtrW(wrap, GWL_STYLE) & ~SS_TYPEMASK) | SS_ICON);
+    EXPECT_EQ(GetWindowLongPtrW(wrap, GWL_STYLE) & SS_TYPEMASK, SS_OWNERDRAW);
 
     const auto side = [&] {
         RECT rect{};

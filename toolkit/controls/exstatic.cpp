@@ -147,10 +147,13 @@ void exStatic::OnDrawItem(DRAWITEMSTRUCT* item) {
     if (previousFont != nullptr) SelectObject(item->hDC, previousFont);
 }
 
-// The type stays the one recorded at binding; the window's own is owner-drawn.
+// The type stays the one recorded at binding; the window stays owner-drawn,
+// whatever type another program sets on it.
 void exStatic::ApplyStyleChange(const STYLESTRUCT& change) {
     const LONG before = staticStyle_;
-    staticStyle_ = (staticStyle_ & SS_TYPEMASK) | (static_cast<LONG>(change.styleNew) & ~SS_TYPEMASK);
+    const LONG style = static_cast<LONG>(change.styleNew);
+    staticStyle_ = (staticStyle_ & SS_TYPEMASK) | (style & ~SS_TYPEMASK);
+    if ((style & SS_TYPEMASK) != SS_OWNERDRAW) ModifyStyle(SS_TYPEMASK, SS_OWNERDRAW, true);
     if (staticStyle_ != before) RedrawIfVisible();
 }
 
