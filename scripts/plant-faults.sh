@@ -76,8 +76,8 @@ faults=(
 "guardian-session-closes~app/guardian.cpp~s/    if (IsIgnoredMessage(message)) return 0;//~guardian_tests~^guardian_tests_windows$~GuardedLock.NothingWrittenSentOrPostedDisarmsIt"
 "guardian-failed-wait-is-end~app/guardian.cpp~s/    if (result == WAIT_OBJECT_0) return WatchState::kEnded;/    if (result != WAIT_TIMEOUT) return WatchState::kEnded;/~guardian_tests~^guardian_tests_windows$~GuardianDecisions.AFailedWaitIsNoEnd"
 # helper
-"helper-ends-on-quit~app/trayhelper.cpp~s/if (message.message == WM_QUIT) continue;/if (message.message == WM_QUIT) return 0;/~tray_tests~^tray_tests_windows$~Helper.APostedQuitOrHeldNamesDoNotEndIt"
-"helper-yields-to-held-name~app/trayhelper.cpp~s/if (helperRole_.Held() && GetLastError() != ERROR_ALREADY_EXISTS) return true;/return helperRole_.Held() \&\& GetLastError() != ERROR_ALREADY_EXISTS;/~tray_tests~^tray_tests_windows$~Helper.APostedQuitOrHeldNamesDoNotEndIt"
+"helper-ends-on-quit~app/trayhelper.cpp~s/if (message.message == WM_QUIT) continue;/if (message.message == WM_QUIT) return 0;/~tray_tests~^tray_tests_windows$~Helper.IdleLockWaitsForTheInputToStopWhateverOthersPostOrHold"
+"helper-yields-to-held-name~app/trayhelper.cpp~s/if (helperRole_.Held() && GetLastError() != ERROR_ALREADY_EXISTS) return true;/return helperRole_.Held() \&\& GetLastError() != ERROR_ALREADY_EXISTS;/~tray_tests~^tray_tests_windows$~Helper.IdleLockWaitsForTheInputToStopWhateverOthersPostOrHold"
 "idle-tick-wrap~app/idlewatch.cpp~s/static_cast<int32_t>(lastInput - countingSince) > 0/lastInput > countingSince/~core_tests~^core_tests_windows$~IdleWatch.*"
 "presence-image-case-sensitive~app/lockpresence.cpp~s/process.image.EqualsNoCase(self.image)/process.image == self.image/~guardian_tests~^guardian_tests_windows$~GuardianDecisions.CommandLinesAndProcesses"
 )
