@@ -11,15 +11,11 @@ namespace {
 
 const wchar_t kWindowsFolderToken[] = L"%{F38BF404-1D43-42F2-9305-67DE0B28FC23}%";
 
-exstring Environment(const wchar_t* name) {
-    wchar_t buffer[MAX_PATH] = {};
-    GetEnvironmentVariableW(name, buffer, MAX_PATH);
-    return buffer;
-}
-
 // Stored picture paths: variables, and the tokens that stand for known folders.
 TEST(ExpandPath, VariablesAndKnownFolderTokens) {
-    const exstring systemRoot = Environment(L"SystemRoot"), windows = ExpandPath(kWindowsFolderToken);
+    wchar_t root[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"SystemRoot", root, MAX_PATH);
+    const exstring systemRoot = root, windows = ExpandPath(kWindowsFolderToken);
     ASSERT_FALSE(systemRoot.empty());
     EXPECT_TRUE(windows.EqualsNoCase(systemRoot)) << windows.ToUtf8();
     const exstring blocked = exstring(L"%ABC%\\") + kWindowsFolderToken;
@@ -37,8 +33,7 @@ TEST(ExpandPath, VariablesAndKnownFolderTokens) {
     EXPECT_TRUE(KnownFolderPath(GUID{}).empty());
 }
 
-// A program in a deep folder: the system cuts the name at the buffer's end
-// and answers with the buffer's size, as GetModuleFileNameW does.
+// A program in a deep folder: the name is cut at the buffer's end, as GetModuleFileNameW does.
 std::wstring g_deepPath;
 DWORD WINAPI DeepModuleFileName(HMODULE, LPWSTR buffer, DWORD size) {
     const DWORD length = static_cast<DWORD>(g_deepPath.size());

@@ -1,6 +1,4 @@
-// The main window of the real program: its texts and place, the settings
-// menu, Lock Now through a fresh process, also when that cannot start, and
-// the system libraries it loads from the system folder only.
+// The main window of the real program, its Lock Now, and the libraries it loads.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -106,18 +104,12 @@ exstring LockNowIn(const exstring& tag) {
     return L"(no such text)";
 }
 
-// The stored language speaks from the first window on (a choice in the menu is the menu's test).
-TEST_F(MainWindow, SpeaksTheStoredLanguage) {
+// The stored language speaks from the first window on; a Lock Now that cannot start keeps the window.
+TEST_F(MainWindow, StoredLanguageAndALockNowThatCannotStart) {
     ASSERT_TRUE(Configure({"", {}, false, {}}));
     mgtSettings settings;
     settings.language = L"de";
     ASSERT_TRUE(settings.Save());
-    ASSERT_TRUE(Open());
-    EXPECT_EQ(Text(IDC_LOCK_NOW), LockNowIn(L"de"));
-}
-
-TEST_F(MainWindow, LockNowThatCannotStartKeepsTheWindowAndSaysSo) {
-    ASSERT_TRUE(Configure({"", {}, false, {}}));
     const DWORD silenced = 1;  // no warning about the missing password
     RegSetKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"blankpwd_noprompt", REG_DWORD, &silenced, sizeof(silenced));
     // Every hand-over name taken: the restart cannot begin.
@@ -125,6 +117,7 @@ TEST_F(MainWindow, LockNowThatCannotStartKeepsTheWindowAndSaysSo) {
     for (unsigned number = 1000; number < 11000; ++number)
         taken.emplace_back(CreateMutexW(nullptr, FALSE, (L"KVORM_EXRSIPM" + std::to_wstring(number)).c_str()));
     ASSERT_TRUE(Open());
+    EXPECT_EQ(Text(IDC_LOCK_NOW), LockNowIn(L"de"));
     PostMessageW(GetDlgItem(window, IDC_LOCK_NOW), BM_CLICK, 0, 0);
     HWND report = nullptr;
     EXPECT_TRUE(WaitFor([&] { return (report = FindWindowOfClass(program.id, L"exMsgBox00")) != nullptr; }, 5s))

@@ -1,5 +1,4 @@
-// The settings record against the real registry, with both roots pointed at
-// keys of the test's own.
+// The settings record against the real registry, both roots pointed at keys of the test's own.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -136,21 +135,18 @@ TEST_F(SettingsStoreTest, SaveWritesTheWholeRecord) {
     EXPECT_FALSE(OpenKey(User(), kKeyPath, false)) << "saved below the user root as well";
 }
 
-TEST_F(SettingsStoreTest, FlagsPersistAcrossProcesses) {
+// The per-user values persist across processes and are ignored when of the wrong size (where a
+// sound rectangle puts the window is the main window's end-to-end test).
+TEST_F(SettingsStoreTest, PerUserValuesPersistUnlessOfTheWrongSize) {
     EXPECT_TRUE(mgtSettings(Store()).BlankPwdPromptDue());
     mgtSettings(Store()).BlankPwdPromptDue(1);
     EXPECT_FALSE(mgtSettings(Store()).BlankPwdPromptDue());
-    // A flag stored with the wrong size reads as 0.
     const uint8_t wrongSize[2] = {1, 0};
     PutUserValue(L"blankpwd_noprompt", wrongSize, sizeof(wrongSize), REG_BINARY);
     EXPECT_TRUE(mgtSettings(Store()).BlankPwdPromptDue());
-}
-
-// Where a sound value puts the window is the main window's end-to-end test.
-TEST_F(SettingsStoreTest, WindowRectangleOfTheWrongSizeIsIgnored) {
     TestWindow window(L"rect");
-    const int32_t shortValue[3] = {500, 500, 900};
-    PutUserValue(L"UI_wndRect", shortValue, sizeof(shortValue), REG_BINARY);
+    const int32_t shortRectangle[3] = {500, 500, 900};
+    PutUserValue(L"UI_wndRect", shortRectangle, sizeof(shortRectangle), REG_BINARY);
     mgtSettings(Store()).WindowRect(window.Handle(), true);
     EXPECT_EQ(WindowRectOf(window.Handle()).left, 100);
 }

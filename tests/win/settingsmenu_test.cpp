@@ -115,7 +115,14 @@ TEST_F(SettingsMenu, AppearanceChoicesStoreTheirNames) {
     Theme().SetAppearance(Appearance::kFollowWindows);
 }
 
-UINT StateOf(HMENU menu, UINT id);
+UINT StateOf(HMENU menu, UINT id) {
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_STATE | MIIM_FTYPE;
+    GetMenuItemInfoW(menu, id, FALSE, &item);
+    EXPECT_EQ(item.fType & MFT_RADIOCHECK, 0u) << "item " << id << " would show a bullet";
+    return item.fState;
+}
 
 exstring CatalogueText(const Catalogue& catalogue, const exstring& section, const exstring& key) {
     for (const CatalogueEntry& entry : catalogue)
@@ -144,7 +151,6 @@ TEST_F(SettingsMenu, LanguageChoicesStoreTheirTagsAndShowAtOnce) {
         EXPECT_EQ(RegistryText(roots.Machine(), Store().keyPath + L"\\global", L"Language"), tag);
         const Catalogue& shown = catalogue != nullptr ? *catalogue : EnglishCatalogue();
         EXPECT_EQ(WindowTextOf(GetDlgItem(main.Handle(), IDC_LOCK_NOW)), CatalogueText(shown, L"main", L"locknow"));
-        EXPECT_EQ(WindowTextOf(GetDlgItem(main.Handle(), IDC_HELP_BUTTON)), CatalogueText(shown, L"global", L"help"));
         RefreshSettingsMarks(menu, mgtSettings(Store()), strings);
         for (UINT id = IDM_LANGUAGE_FIRST; id <= IDM_LANGUAGE_FIRST + count; ++id)
             EXPECT_EQ((StateOf(menu.Handle(), id) & MFS_CHECKED) != 0, id == command) << "item " << id;
@@ -185,15 +191,6 @@ TEST_F(SettingsMenu, TogglesStore) {
     EXPECT_TRUE(mgtSettings(Store()).showClock);
 }
 
-UINT StateOf(HMENU menu, UINT id) {
-    MENUITEMINFOW item{};
-    item.cbSize = sizeof(item);
-    item.fMask = MIIM_STATE | MIIM_FTYPE;
-    GetMenuItemInfoW(menu, id, FALSE, &item);
-    EXPECT_EQ(item.fType & MFT_RADIOCHECK, 0u) << "item " << id << " would show a bullet";
-    return item.fState;
-}
-
 TEST_F(SettingsMenu, MarksFollowTheSettings) {
     exMenu menu;
     BuildSettingsMenu(menu, strings);
@@ -201,10 +198,8 @@ TEST_F(SettingsMenu, MarksFollowTheSettings) {
     struct {
         uint32_t color;
         const wchar_t* image;
-        bool useOrgScreen;
-        bool autoStart;
-        UINT checkedColor;
-        UINT checkedImage;
+        bool useOrgScreen, autoStart;
+        UINT checkedColor, checkedImage;
         const wchar_t* appearance;
         UINT checkedAppearance;
         bool showClock;
