@@ -93,10 +93,6 @@ TEST_F(SettingsStoreTest, NewerTimeStampWinsAndTiesGoToTheMachine) {
 
     StoreGlobal(User(), Global({{L"modifiedTime", L"200"}}));
     EXPECT_EQ(mgtSettings(Store()).pwdHint, exstring(L"machine"));
-
-    // Compared as unsigned numbers: "-1" is the largest.
-    StoreGlobal(User(), Global({{L"modifiedTime", L"-1"}}));
-    EXPECT_EQ(mgtSettings(Store()).pwdHint, exstring(L"user"));
 }
 
 TEST_F(SettingsStoreTest, MalformedValuesLoadWithoutHarm) {
