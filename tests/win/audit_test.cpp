@@ -22,7 +22,6 @@ TEST(LockCauseOf, CommandLines) {
         std::vector<exstring> tokens;
         LockCause cause;
     } cases[] = {
-        {{L"+boot"}, LockCause::kLogOn},
         {{L"+lock", L"+BOOT"}, LockCause::kLogOn},
         {{L"+LOCK", L"Idle"}, LockCause::kIdle},
         // Anything else is the plain switch, whoever wrote it.

@@ -23,15 +23,12 @@ const wchar_t kKeyPath[] = L"Software\\Quarnwick\\Marrowgate";
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    SettingsStore Store() const { return roots.Store(); }
-    HKEY Machine() const { return roots.Machine(); }
-    HKEY User() const { return roots.User(); }
     void StoreGlobal(HKEY root, const exini& values) { ASSERT_TRUE(values.SaveRegistry(root, kKeyPath)); }
     exstring Stored(HKEY root, const wchar_t* name) {
         return RegistryText(root, exstring(kKeyPath) + L"\\global", name);
     }
     void PutUserValue(const wchar_t* name, const void* data, DWORD size, DWORD type) {
-        ASSERT_TRUE(WriteValue(User(), kKeyPath, name, data, size, type));
+        ASSERT_TRUE(WriteValue(roots.User(), kKeyPath, name, data, size, type));
     }
 
     ScratchRoots roots{L"settings"};
@@ -59,7 +56,6 @@ exini Global(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> va
 
 // No key gives the defaults, a missing value reads as empty, flags load in any stored form.
 TEST_F(SettingsStoreTest, StoredValuesLoad) {
-    EXPECT_TRUE(mgtSettings::IsBlankDigest(mgtSettings(Store()).Password));
     const struct {
         exini stored;
         uint32_t bgColor;
@@ -74,8 +70,8 @@ TEST_F(SettingsStoreTest, StoredValuesLoad) {
          0xFF000000u, L"SYSTEM", true, true, false, true, L"two\r\nlines"},
     };
     for (const auto& c : cases) {
-        if (!c.stored.empty()) StoreGlobal(Machine(), c.stored);
-        const mgtSettings settings(Store());
+        if (!c.stored.empty()) StoreGlobal(roots.Machine(), c.stored);
+        const mgtSettings settings(roots.Store());
         EXPECT_EQ(settings.bgColor, c.bgColor);
         EXPECT_EQ(settings.bgImage, exstring(c.bgImage));
         EXPECT_EQ(settings.useOrgScreen, c.useOrgScreen);
@@ -87,29 +83,29 @@ TEST_F(SettingsStoreTest, StoredValuesLoad) {
 }
 
 TEST_F(SettingsStoreTest, NewerTimeStampWinsAndTiesGoToTheMachine) {
-    StoreGlobal(Machine(), Global({{L"pwdHint", L"machine"}, {L"modifiedTime", L"200"}}));
-    StoreGlobal(User(), Global({{L"pwdHint", L"user"}, {L"modifiedTime", L"300"}}));
-    EXPECT_EQ(mgtSettings(Store()).pwdHint, exstring(L"user"));
+    StoreGlobal(roots.Machine(), Global({{L"pwdHint", L"machine"}, {L"modifiedTime", L"200"}}));
+    StoreGlobal(roots.User(), Global({{L"pwdHint", L"user"}, {L"modifiedTime", L"300"}}));
+    EXPECT_EQ(mgtSettings(roots.Store()).pwdHint, exstring(L"user"));
 
-    StoreGlobal(User(), Global({{L"modifiedTime", L"200"}}));
-    EXPECT_EQ(mgtSettings(Store()).pwdHint, exstring(L"machine"));
+    StoreGlobal(roots.User(), Global({{L"modifiedTime", L"200"}}));
+    EXPECT_EQ(mgtSettings(roots.Store()).pwdHint, exstring(L"machine"));
 }
 
 TEST_F(SettingsStoreTest, MalformedValuesLoadWithoutHarm) {
-    StoreGlobal(Machine(), Global({{L"showClock", L"0x"}}));
-    mgtSettings settings(Store());
+    StoreGlobal(roots.Machine(), Global({{L"showClock", L"0x"}}));
+    mgtSettings settings(roots.Store());
     EXPECT_TRUE(settings.showClock) << "an unreadable flag keeps its default";
 
     // A damaged password is never "no password", and no password matches it.
     for (const wchar_t* password : {L"0102030405060708090a0b0c0d0e0f1", L"0102030405060708090a0b0c0d0e0f101",
                                     L"zz0102030405060708090a0b0c0d0e0f", L""}) {
-        StoreGlobal(Machine(), Global({{L"Password", password}}));
+        StoreGlobal(roots.Machine(), Global({{L"Password", password}}));
         settings.Load();
         EXPECT_TRUE(settings.PasswordDamaged() && !mgtSettings::IsBlankDigest(settings.Password) &&
                     !settings.Matches(L""))
             << exstring(password).ToUtf8().substr(0, 40);
     }
-    StoreGlobal(Machine(), Global({{L"Password", L"0102030405060708090A0B0C0D0E0F10"}}));
+    StoreGlobal(roots.Machine(), Global({{L"Password", L"0102030405060708090A0B0C0D0E0F10"}}));
     settings.Load();
     EXPECT_FALSE(settings.PasswordDamaged());
     EXPECT_EQ(settings.Password.key[0], 0x01);
@@ -118,32 +114,32 @@ TEST_F(SettingsStoreTest, MalformedValuesLoadWithoutHarm) {
 
 // Each field in its stored form (how fields load is the table above's).
 TEST_F(SettingsStoreTest, SaveWritesTheWholeRecord) {
-    mgtSettings settings(Store());
+    mgtSettings settings(roots.Store());
     settings.bgColor = 0x00123456;
     settings.diagnostics = true;
     ASSERT_TRUE(settings.Save());
-    EXPECT_EQ(Stored(Machine(), L"Password"), exstring(L"00000000000000000000000000000000"));
-    EXPECT_EQ(Stored(Machine(), L"useOrgScreen"), exstring(L"false"));
-    EXPECT_EQ(Stored(Machine(), L"bgColor"), exstring(L"1193046"));
-    EXPECT_EQ(Stored(Machine(), L"diagnostics"), exstring(L"true")) << "kept through a save";
-    EXPECT_EQ(Stored(Machine(), L"modifiedTime"),
+    EXPECT_EQ(Stored(roots.Machine(), L"Password"), exstring(L"00000000000000000000000000000000"));
+    EXPECT_EQ(Stored(roots.Machine(), L"useOrgScreen"), exstring(L"false"));
+    EXPECT_EQ(Stored(roots.Machine(), L"bgColor"), exstring(L"1193046"));
+    EXPECT_EQ(Stored(roots.Machine(), L"diagnostics"), exstring(L"true")) << "kept through a save";
+    EXPECT_EQ(Stored(roots.Machine(), L"modifiedTime"),
               exstring::Format(L"%I64d", static_cast<long long>(settings.modifiedTime)));
-    EXPECT_FALSE(OpenKey(User(), kKeyPath, false)) << "saved below the user root as well";
+    EXPECT_FALSE(OpenKey(roots.User(), kKeyPath, false)) << "saved below the user root as well";
 }
 
 // The per-user values persist across processes and are ignored when of the wrong size (where a
 // sound rectangle puts the window is the main window's end-to-end test).
 TEST_F(SettingsStoreTest, PerUserValuesPersistUnlessOfTheWrongSize) {
-    EXPECT_TRUE(mgtSettings(Store()).BlankPwdPromptDue());
-    mgtSettings(Store()).BlankPwdPromptDue(1);
-    EXPECT_FALSE(mgtSettings(Store()).BlankPwdPromptDue());
+    EXPECT_TRUE(mgtSettings(roots.Store()).BlankPwdPromptDue());
+    mgtSettings(roots.Store()).BlankPwdPromptDue(1);
+    EXPECT_FALSE(mgtSettings(roots.Store()).BlankPwdPromptDue());
     const uint8_t wrongSize[2] = {1, 0};
     PutUserValue(L"blankpwd_noprompt", wrongSize, sizeof(wrongSize), REG_BINARY);
-    EXPECT_TRUE(mgtSettings(Store()).BlankPwdPromptDue());
+    EXPECT_TRUE(mgtSettings(roots.Store()).BlankPwdPromptDue());
     TestWindow window(L"rect");
     const int32_t shortRectangle[3] = {500, 500, 900};
     PutUserValue(L"UI_wndRect", shortRectangle, sizeof(shortRectangle), REG_BINARY);
-    mgtSettings(Store()).WindowRect(window.Handle(), true);
+    mgtSettings(roots.Store()).WindowRect(window.Handle(), true);
     EXPECT_EQ(WindowRectOf(window.Handle()).left, 100);
 }
 
@@ -156,7 +152,7 @@ bool OlderCopyStaysLocked(const exstring& stored, std::initializer_list<const wc
 }
 
 TEST_F(SettingsStoreTest, NewPasswordsGetASaltEach) {
-    mgtSettings settings(Store());
+    mgtSettings settings(roots.Store());
     PasswordRecord first, second;
     ASSERT_TRUE(settings.SealPassword(L"same", first));
     ASSERT_TRUE(settings.SealPassword(L"same", second));
@@ -166,17 +162,17 @@ TEST_F(SettingsStoreTest, NewPasswordsGetASaltEach) {
 // The first right unlock moves an old digest to the salted form; a wrong one changes nothing.
 TEST_F(SettingsStoreTest, RightUnlockMovesTheOldDigestToTheSaltedForm) {
     const exstring oldDigest = BytesToHex(mgtSettings::PasswordDigest(L"open sesame").data(), kDigestSize);
-    StoreGlobal(Machine(), Global({{L"Password", oldDigest.c_str()}, {L"pwdHint", L"kept"}}));
-    mgtSettings settings(Store());
+    StoreGlobal(roots.Machine(), Global({{L"Password", oldDigest.c_str()}, {L"pwdHint", L"kept"}}));
+    mgtSettings settings(roots.Store());
     EXPECT_FALSE(settings.Accepts(L"open Sesame"));
-    EXPECT_EQ(Stored(Machine(), L"Password"), oldDigest);
+    EXPECT_EQ(Stored(roots.Machine(), L"Password"), oldDigest);
     EXPECT_TRUE(settings.Accepts(L"open sesame"));
 
-    const mgtSettings back(Store());
+    const mgtSettings back(roots.Store());
     EXPECT_EQ(back.Password.rounds, kTestPasswordRounds) << "not in the salted form";
     EXPECT_TRUE(back.Matches(L"open sesame"));
     EXPECT_EQ(back.pwdHint, exstring(L"kept"));
-    EXPECT_TRUE(OlderCopyStaysLocked(Stored(Machine(), L"Password"), {L"open sesame", L""}));
+    EXPECT_TRUE(OlderCopyStaysLocked(Stored(roots.Machine(), L"Password"), {L"open sesame", L""}));
 }
 
 // A clock behind the other root's stamp (a dead battery) must not hide a save, in whichever root it
@@ -259,7 +255,7 @@ TEST_F(SettingsStoreTest, AccessibilityShortcutsClosedAndBackExactly) {
                            MKF_AVAILABLE | MKF_HOTKEYACTIVE | MKF_MOUSEKEYSON,
                            HCF_AVAILABLE | HCF_HOTKEYACTIVE | HCF_HIGHCONTRASTON};
     for (int i = 0; i < 5; ++i) g_played[i][2] = before[i];
-    const SettingsStore store = Store();
+    const SettingsStore store = roots.Store();
     AccessibilityShortcuts lock(store, PlayedSystemParameters);
     lock.Close();
     lock.Close();  // a relock keeps the first record

@@ -45,9 +45,11 @@ struct ScriptedChoosers : SettingsChoosers {
 
 class SettingsMenu : public ::testing::Test {
 protected:
+    SettingsMenu() { BuildSettingsMenu(menu, strings); }
     SettingsStore Store() const { return SettingsStore{roots.Machine(), roots.User()}; }
     ScratchRoots roots{L"menu"};
     mgtMLang strings;
+    exMenu menu;
     ScriptedChoosers choosers;
 };
 
@@ -133,8 +135,6 @@ exstring CatalogueText(const Catalogue& catalogue, const exstring& section, cons
 // Each language is stored by its tag, Follow Windows (English here) by an empty value; the
 // main window's buttons speak it at once, and the menu marks what is stored.
 TEST_F(SettingsMenu, LanguageChoicesStoreTheirTagsAndShowAtOnce) {
-    exMenu menu;
-    BuildSettingsMenu(menu, strings);
     mgtSettings settings(Store());
     mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr,
                                  [&] { strings.Load(CatalogueForUser(settings.language)); }});
@@ -192,8 +192,6 @@ TEST_F(SettingsMenu, TogglesStore) {
 }
 
 TEST_F(SettingsMenu, MarksFollowTheSettings) {
-    exMenu menu;
-    BuildSettingsMenu(menu, strings);
     mgtSettings settings(Store());
     struct {
         uint32_t color;
@@ -236,8 +234,6 @@ TEST_F(SettingsMenu, MarksFollowTheSettings) {
 
 // Every item keeps its text beside the drawing, for screen readers, and has a key of its own.
 TEST_F(SettingsMenu, EveryItemKeepsItsTextAndHasAMnemonic) {
-    exMenu menu;
-    BuildSettingsMenu(menu, strings);
     std::vector<HMENU> menus{menu.Handle()};
     for (size_t m = 0; m < menus.size(); ++m)
         for (UINT position = 0; position < static_cast<UINT>(GetMenuItemCount(menus[m])); ++position) {
@@ -259,8 +255,6 @@ TEST_F(SettingsMenu, PoliciesGreyAndRefuse) {
     ASSERT_TRUE(WriteValue(roots.Machine(), kPolicyKeyPath, L"Language", L"de", 6, REG_SZ));
     mgtSettings settings(Store());
     EXPECT_TRUE(SettingFixedByPolicy(IDM_TRAY_EXIT, settings)) << "the helper's Exit stays open";
-    exMenu menu;
-    BuildSettingsMenu(menu, strings);
     RefreshSettingsMarks(menu, settings, strings);
     const struct {
         UINT command;

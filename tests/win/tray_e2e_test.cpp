@@ -31,7 +31,6 @@ protected:
         settings.lockOnSleep = lockOnSleep;
         if (!settings.Save()) return ::testing::AssertionFailure() << "settings not saved";
         helper = e2e::Start(L"\"" + Program() + L"\" +tray");
-        // One helper per session: the class names it.
         if (!WaitFor([&] { return (window = FindWindowW(kTrayWindowClass, nullptr)) != nullptr; }, 10s))
             return ::testing::AssertionFailure() << "no helper window; the helper "
                                                  << (helper.Running() ? "runs" : "ended");
