@@ -141,10 +141,9 @@ TEST_F(SettingsMenu, LanguageChoicesStoreTheirTagsAndShowAtOnce) {
     ASSERT_TRUE(main.Create(nullptr));
     size_t count = 0;
     const Catalogue* const* catalogues = Catalogues(count);
-    std::vector<std::pair<UINT, const Catalogue*>> choices;
-    for (size_t i = count; i-- > 0;) choices.emplace_back(static_cast<UINT>(IDM_LANGUAGE_FIRST + 1 + i), catalogues[i]);
-    choices.emplace_back(IDM_LANGUAGE_FIRST, nullptr);
-    for (const auto& [command, catalogue] : choices) {
+    for (size_t i = count + 1; i-- > 0;) {  // the last language first, Follow Windows last
+        const UINT command = static_cast<UINT>(IDM_LANGUAGE_FIRST + i);
+        const Catalogue* catalogue = i > 0 ? catalogues[i - 1] : nullptr;
         const exstring tag = catalogue != nullptr ? catalogue->tag : L"";
         SCOPED_TRACE(tag.ToUtf8());
         SendMessageW(main.Handle(), WM_COMMAND, command, 0);
