@@ -133,8 +133,7 @@ TEST_F(MainWindow, StoredLanguageAndALockNowThatCannotStart) {
     EXPECT_EQ(program.ExitCode(5000), 0u) << "Esc closes the main window";
 }
 
-// Auto-start below both registry roots starts two locks at log-on: one must
-// give way, or each would drop the other's input and nobody could unlock.
+// Auto-start below both roots starts two locks at log-on: one gives way, or neither could be unlocked.
 TEST_F(MainWindow, TwoLockStartsGiveOneLock) {
     ASSERT_TRUE(Configure({"", {}, false, {}}));
     Process first = Start(L"\"" + Program() + L"\" +boot");

@@ -53,8 +53,7 @@ protected:
     ScratchRoots roots{L"policy"};
 };
 
-// The machine's value wins over the user's, both over the settings; a value
-// of the wrong type or range counts as not set and is named for the report.
+// Machine over user over settings; a value of the wrong type or range is not set, and is reported.
 TEST_F(Policies, MachineOverUserOverSettings) {
     using Field = std::function<exstring(const mgtSettings&)>;
     const Field idle = [](const mgtSettings& s) { return Number(s.idleLock); };

@@ -69,8 +69,7 @@ TEST_F(TreeStore, MalformedStringDataLoadsSafely) {
     EXPECT_EQ(tree.Get(L"global", L"after"), exstring(L"kept"));
 }
 
-// Values are saved in their escaped forms (the way back is the settings' load table's), beside
-// what was there.
+// Values are saved in their escaped forms (the way back is the load table's), beside what was there.
 TEST_F(TreeStore, SavedInTheStoredFormsRemovingNothing) {
     PutRaw(L"global", L"foreign", REG_SZ, L"kept", 10);
     PutRaw(L"elsewhere", L"x", REG_SZ, L"kept", 10);

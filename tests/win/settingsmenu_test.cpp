@@ -132,8 +132,7 @@ exstring CatalogueText(const Catalogue& catalogue, const exstring& section, cons
     return exstring();
 }
 
-// Each language is stored by its tag, Follow Windows (English here) by an empty value; the
-// main window's buttons speak it at once, and the menu marks what is stored.
+// Each language is stored by its tag, Follow Windows by none; the main window speaks it at once.
 TEST_F(SettingsMenu, LanguageChoicesStoreTheirTagsAndShowAtOnce) {
     mgtSettings settings(Store());
     mgtMainDlg main(MainServices{settings, strings, menu, L"1.0", nullptr, nullptr, nullptr,
