@@ -178,17 +178,6 @@ TEST_F(SettingsMenu, ChoosersOpenPrefilled) {
     EXPECT_TRUE(choosers.openedWithImage.empty()) << "the wallpaper is no path to offer";
 }
 
-// Auto-start is chosen end to end in the main window's tests.
-TEST_F(SettingsMenu, TogglesStore) {
-    mgtSettings settings(Store());
-    RunSettingsCommand(IDM_USE_ORIGINAL_SCREEN, nullptr, settings, strings, choosers);
-    EXPECT_TRUE(mgtSettings(Store()).useOrgScreen);
-    RunSettingsCommand(IDM_SHOW_CLOCK, nullptr, settings, strings, choosers);
-    EXPECT_FALSE(mgtSettings(Store()).showClock);
-    RunSettingsCommand(IDM_SHOW_CLOCK, nullptr, settings, strings, choosers);
-    EXPECT_TRUE(mgtSettings(Store()).showClock);
-}
-
 TEST_F(SettingsMenu, MarksFollowTheSettings) {
     mgtSettings settings(Store());
     struct {
@@ -244,7 +233,8 @@ TEST_F(SettingsMenu, EveryItemKeepsItsTextAndHasAMnemonic) {
     EXPECT_EQ(menus.size(), 6u) << "the menu and its five sub-menus";
 }
 
-// What a policy fixes is greyed, refused when the command comes anyway, and one line says why.
+// What a policy fixes is greyed, refused when the command comes anyway, and one line says why; the
+// rest is stored (auto-start's own choice is the main window's end-to-end test).
 TEST_F(SettingsMenu, PoliciesGreyAndRefuse) {
     const DWORD fiveMinutes = 5, off = 0;
     ASSERT_TRUE(WriteValue(roots.Machine(), kPolicyKeyPath, L"MaxIdleLockMinutes", &fiveMinutes, 4, REG_DWORD));
@@ -258,15 +248,18 @@ TEST_F(SettingsMenu, PoliciesGreyAndRefuse) {
         UINT command;
         bool fixed;
     } cases[] = {
-        {IDM_AUTO_START, true}, {IDM_IDLE_NEVER, true},    {IDM_IDLE_1, false},
-        {IDM_IDLE_5, false},    {IDM_IDLE_10, true},       {IDM_LOCK_ON_SLEEP, false},
+        {IDM_AUTO_START, true},    {IDM_IDLE_NEVER, true},    {IDM_IDLE_1, false},
+        {IDM_IDLE_5, false},       {IDM_IDLE_10, true},       {IDM_LOCK_ON_SLEEP, false},
+        {IDM_SHOW_CLOCK, false},   {IDM_SHOW_CLOCK, false},   {IDM_USE_ORIGINAL_SCREEN, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ((StateOf(menu.Handle(), c.command) & MFS_GRAYED) != 0, c.fixed) << "item " << c.command;
-        const mgtSettings before = settings;
+        const mgtSettings before(Store());
         RunSettingsCommand(c.command, nullptr, settings, strings, choosers);
-        const bool changed = settings.autoStart != before.autoStart || settings.idleLock != before.idleLock ||
-                             settings.lockOnSleep != before.lockOnSleep;
+        const mgtSettings after(Store());
+        const bool changed = after.autoStart != before.autoStart || after.idleLock != before.idleLock ||
+                             after.lockOnSleep != before.lockOnSleep || after.showClock != before.showClock ||
+                             after.useOrgScreen != before.useOrgScreen;
         EXPECT_NE(changed, c.fixed) << "command " << c.command;
     }
     // The organisation's language stands, whichever is chosen.
