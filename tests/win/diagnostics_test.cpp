@@ -32,26 +32,22 @@ std::string Line(int number) {
     return "line " + std::to_string(number) + std::string(34, '.') + "\r\n";  // 42 bytes
 }
 
-TEST(DiagnosticsFile, StaysUnderItsCapAndKeepsTheLinesBefore) {
+// The file stays under its cap and keeps the lines before; held elsewhere without sharing, it is
+// refused at once, and the line alone is lost.
+TEST(DiagnosticsFile, StaysUnderItsCapAndGivesUpQuietly) {
     const ScratchLog log(L"mg_diag_cap.log");
     for (int number = 0; number < 5; ++number) ASSERT_TRUE(AppendCapped(log.path, Line(number), 100)) << number;
     // Two lines fit in 100 bytes: the third and the fifth started a new file.
     EXPECT_EQ(FileText(log.path), Line(4));
     EXPECT_EQ(FileText(OlderDiagnosticsPath(log.path)), Line(2) + Line(3));
-}
-
-// Held by another without sharing: refused at once, never waited for, and the line lost alone.
-TEST(DiagnosticsFile, AFileHeldElsewhereLosesTheLineOnly) {
-    const ScratchLog log(L"mg_diag_held.log");
-    ASSERT_TRUE(AppendCapped(log.path, Line(0), 100));
     {
         const UniqueHandle held(
             CreateFileW(log.path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(held.Held());
-        EXPECT_FALSE(AppendCapped(log.path, Line(1), 100));
+        EXPECT_FALSE(AppendCapped(log.path, Line(5), 100));
     }
-    EXPECT_TRUE(AppendCapped(log.path, Line(2), 100));
-    EXPECT_EQ(FileText(log.path), Line(0) + Line(2));
+    EXPECT_TRUE(AppendCapped(log.path, Line(6), 100));
+    EXPECT_EQ(FileText(log.path), Line(4) + Line(6));
 }
 
 // Written only while turned on; by the environment is the other tests' way in, here by the setting.
