@@ -23,27 +23,17 @@ protected:
     ScratchKey scratch{L"tree"};
 };
 
-TEST_F(TreeStore, OnlyStringValuesOfSubkeysLoad) {
+// Only string values of the sections load, malformed ones safely; a key without sections (the
+// per-user flags alone) holds no settings.
+TEST_F(TreeStore, OnlyStringValuesOfSectionsLoadAndMalformedOnesSafely) {
     const DWORD number = 7;
+    ASSERT_TRUE(WriteValue(scratch.Handle(), kKeyPath, L"Locking", &number, sizeof(number), REG_DWORD));
+    exini tree;
+    EXPECT_FALSE(tree.LoadRegistry(scratch.Handle(), kKeyPath));
     const wchar_t expand[] = L"%SystemRoot%";
     PutRaw(L"global", L"dword", REG_DWORD, &number, sizeof(number));
     PutRaw(L"global", L"expand", REG_EXPAND_SZ, expand, sizeof(expand));
-    PutRaw(L"global", L"text", REG_SZ, L"yes", 8);
-    // Values of the settings key itself belong to no section.
-    ASSERT_TRUE(WriteValue(scratch.Handle(), kKeyPath, L"Locking", &number, sizeof(number), REG_DWORD));
     ASSERT_TRUE(OpenKey(scratch.Handle(), exstring(kKeyPath) + L"\\emptysection", true));
-
-    exini tree;
-    ASSERT_TRUE(tree.LoadRegistry(scratch.Handle(), kKeyPath));
-    EXPECT_FALSE(tree.HasKey(L"global", L"dword"));
-    EXPECT_FALSE(tree.HasKey(L"global", L"expand"));
-    EXPECT_EQ(tree.Get(L"global", L"text"), exstring(L"yes"));
-    EXPECT_TRUE(tree.HasSection(L"emptysection"));
-    EXPECT_TRUE(tree.begin()->second.empty());
-    EXPECT_EQ(tree.size(), 2u);
-}
-
-TEST_F(TreeStore, MalformedStringDataLoadsSafely) {
     const wchar_t noTerminator[] = {L'a', L'b', L'c'};
     PutRaw(L"global", L"unterminated", REG_SZ, noTerminator, sizeof(noTerminator));
     const char oddBytes[] = {'x', 0, 'y'};
@@ -58,8 +48,11 @@ TEST_F(TreeStore, MalformedStringDataLoadsSafely) {
     PutRaw(L"global", L"toolarge", REG_SZ, tooLarge.c_str(), static_cast<DWORD>(tooLarge.size() * sizeof(wchar_t)));
     PutRaw(L"global", L"after", REG_SZ, L"kept", 10);
 
-    exini tree;
     ASSERT_TRUE(tree.LoadRegistry(scratch.Handle(), kKeyPath));
+    EXPECT_FALSE(tree.HasKey(L"global", L"dword"));
+    EXPECT_FALSE(tree.HasKey(L"global", L"expand"));
+    EXPECT_TRUE(tree.begin()->second.empty()) << "the empty section";
+    EXPECT_EQ(tree.size(), 2u) << "the key's own values belong to no section";
     EXPECT_EQ(tree.Get(L"global", L"unterminated"), exstring(L"abc"));
     EXPECT_EQ(tree.Get(L"global", L"odd"), exstring(L"x"));
     EXPECT_EQ(tree.Get(L"global", L"innernul"), exstring(L"front"));
@@ -69,7 +62,8 @@ TEST_F(TreeStore, MalformedStringDataLoadsSafely) {
     EXPECT_EQ(tree.Get(L"global", L"after"), exstring(L"kept"));
 }
 
-// Values are saved in their escaped forms (the way back is the load table's), beside what was there.
+// Values are saved in their escaped forms (the way back is the load table's), beside what was there;
+// a value the registry refuses fails the save.
 TEST_F(TreeStore, SavedInTheStoredFormsRemovingNothing) {
     PutRaw(L"global", L"foreign", REG_SZ, L"kept", 10);
     PutRaw(L"elsewhere", L"x", REG_SZ, L"kept", 10);
@@ -81,13 +75,6 @@ TEST_F(TreeStore, SavedInTheStoredFormsRemovingNothing) {
     EXPECT_EQ(Raw(L"global", L"path"), exstring(L"C:\\\\new\\\\test.bmp"));
     EXPECT_EQ(Raw(L"global", L"foreign"), exstring(L"kept"));
     EXPECT_EQ(Raw(L"elsewhere", L"x"), exstring(L"kept"));
-}
-
-// A key without sections (the per-user flags alone) holds no settings; a refused value fails the save.
-TEST_F(TreeStore, NoSectionsAndRefusedValuesAreReported) {
-    exini tree;
-    ASSERT_TRUE(OpenKey(scratch.Handle(), kKeyPath, true));
-    EXPECT_FALSE(tree.LoadRegistry(scratch.Handle(), kKeyPath));
     tree.Set(L"global", exstring(std::wstring(16384, L'n')), L"x");  // past the registry's 16,383 characters
     EXPECT_FALSE(tree.SaveRegistry(scratch.Handle(), kKeyPath));
 }
