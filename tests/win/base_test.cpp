@@ -72,19 +72,12 @@ TEST(KeepInside, MovesWithoutResizing) {
     }
 }
 
-class PlacementTest : public ::testing::Test {
-protected:
-    RECT WorkArea() {
-        MONITORINFO info{};
-        info.cbSize = sizeof(info);
-        GetMonitorInfoW(MonitorFromWindow(window.Handle(), MONITOR_DEFAULTTONEAREST), &info);
-        return info.rcWork;
-    }
-    TestWindow window{L"placement"};
-};
-
-TEST_F(PlacementTest, ApplyKeepsTheWindowOnItsMonitor) {
-    const RECT area = WorkArea();
+TEST(Placement, ApplyKeepsTheWindowOnItsMonitor) {
+    TestWindow window(L"placement");
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(window.Handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT area = monitor.rcWork;
     RECT wanted{area.right - 100, area.top + 50, area.right + 100, area.top + 150};
     bool maximised = false;
     ASSERT_TRUE(WindowPlacement(window.Handle(), wanted, maximised, false));

@@ -5,7 +5,8 @@
 
 #include "base/foreground.h"
 #include "app/version.h"
-#include "lang/catalogue.h"
+#include "lang/displaylanguages.h"
+#include "lang/mgtmlang.h"
 #include "testsupport.h"
 #include "res/resource.h"
 
@@ -94,16 +95,6 @@ TEST_F(MainWindow, TextsPlaceSettingsAndLockNow) {
     EXPECT_EQ(placed.left, 150);
 }
 
-exstring LockNowIn(const exstring& tag) {
-    size_t count = 0;
-    const Catalogue* const* catalogues = Catalogues(count);
-    for (size_t i = 0; i < count; ++i)
-        if (tag == catalogues[i]->tag)
-            for (const CatalogueEntry& entry : *catalogues[i])
-                if (exstring(entry.section) == L"main" && exstring(entry.key) == L"locknow") return entry.text;
-    return L"(no such text)";
-}
-
 // The stored language speaks from the first window on; a Lock Now that cannot start keeps the window.
 TEST_F(MainWindow, StoredLanguageAndALockNowThatCannotStart) {
     ASSERT_TRUE(Configure({"", {}, false, {}}));
@@ -117,7 +108,10 @@ TEST_F(MainWindow, StoredLanguageAndALockNowThatCannotStart) {
     for (unsigned number = 1000; number < 11000; ++number)
         taken.emplace_back(CreateMutexW(nullptr, FALSE, (L"KVORM_EXRSIPM" + std::to_wstring(number)).c_str()));
     ASSERT_TRUE(Open());
-    EXPECT_EQ(Text(IDC_LOCK_NOW), LockNowIn(L"de"));
+    mgtMLang german;
+    german.Load(CatalogueForUser(L"de"));
+    EXPECT_EQ(exstring(german.Language().tag) + L" " + Text(IDC_LOCK_NOW),
+              L"de " + german.GetText(L"main", L"locknow"));
     PostMessageW(GetDlgItem(window, IDC_LOCK_NOW), BM_CLICK, 0, 0);
     HWND report = nullptr;
     EXPECT_TRUE(WaitFor([&] { return (report = FindWindowOfClass(program.id, L"exMsgBox00")) != nullptr; }, 5s))

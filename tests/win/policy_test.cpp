@@ -54,7 +54,8 @@ protected:
 };
 
 // Machine over user over settings; a value of the wrong type or range is not set, and is reported.
-TEST_F(Policies, MachineOverUserOverSettings) {
+// A save stores what the user chose, never what a policy put in its place.
+TEST_F(Policies, MachineOverUserOverSettingsThatASaveKeeps) {
     using Field = std::function<exstring(const mgtSettings&)>;
     const Field idle = [](const mgtSettings& s) { return Number(s.idleLock); };
     const Field background = [](const mgtSettings& s) { return s.bgImage + Number(s.useOrgScreen); };
@@ -96,18 +97,12 @@ TEST_F(Policies, MachineOverUserOverSettings) {
         EXPECT_EQ(c.field(settings), c.expected);
         EXPECT_EQ(settings.Policies().Ignored(), c.ignored);
     }
-}
-
-// A save stores what the user chose, never what a policy put in its place.
-TEST_F(Policies, SaveKeepsTheUsersOwnValues) {
-    StoreSettings(roots.User(), {{L"idleLock", L"300"}, {L"lockMessage", L"mine"}, {L"showClock", L"true"}});
     Put(Dword(true, L"IdleLockMinutes", 10));
     Put(Text(true, L"LockMessage", L"Acme IT: +1 555 0100"));
     mgtSettings settings(roots.Store());
     settings.showClock = false;
-    ASSERT_TRUE(settings.Save());
-    // The save lands below the machine's root, which is writable here.
-    EXPECT_EQ(Machine(L"idleLock") + Machine(L"lockMessage") + Machine(L"showClock"), exstring(L"300minefalse"));
+    ASSERT_TRUE(settings.Save());  // below the machine's root, writable here
+    EXPECT_EQ(Machine(L"idleLock") + Machine(L"lockMessage") + Machine(L"showClock"), exstring(L"300ownfalse"));
 }
 
 // Install properties land as machine settings over what the machine held, never as empty values
