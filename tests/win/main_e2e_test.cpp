@@ -59,8 +59,7 @@ TEST_F(MainWindow, TextsPlaceSettingsAndLockNow) {
     EXPECT_EQ(Text(IDC_VERSION), exstring(L"Version " MG_VERSION_WTEXT)) << "not the template's text";
     RECT placed{};
     GetWindowRect(window, &placed);
-    EXPECT_EQ(placed.left, 130);
-    EXPECT_EQ(placed.top, 90);
+    EXPECT_EQ(std::make_pair(placed.left, placed.top), std::make_pair(130L, 90L)) << "the stored place";
     EXPECT_GT(placed.right - placed.left, 300) << "the template's size, not the stored one";
 
     // Settings menu: its last item, Auto Lock at Startup, chosen with the keyboard.

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "base/foreground.h"
-#include "app/idlewatch.h"
 #include "app/trayhelper.h"
 #include "testsupport.h"
 #include "lang/mgtmlang.h"
