@@ -28,14 +28,14 @@ faults=(
 # settings
 "digest-compare-last-byte~settings/passworddigest.cpp~s/difference |= static_cast<uint8_t>(a\[i\] ^ b\[i\]);/difference = static_cast<uint8_t>(a[i] ^ b[i]);/~core_tests~^core_tests_windows$~PasswordDigest.ConstantTimeComparison"
 "digest-wide-text-through-ansi~settings/passworddigest.cpp~s/return exstring::FromAnsi(ansi.data(), ansi.size()) == text;/return exstring::FromAnsi(ansi.data(), ansi.size()).size() == text.size();/~core_tests~^core_tests_windows$~PasswordDigest.*"
-"registry-loads-expand-sz~settings/exini_registry.cpp~s/entry.type != REG_SZ)/(entry.type != REG_SZ \&\& entry.type != REG_EXPAND_SZ))/~settings_tests~^settings_tests_windows$~TreeStore.OnlyStringValuesOfSubkeysLoad"
+"registry-loads-expand-sz~settings/exini_registry.cpp~s/entry.type != REG_SZ)/(entry.type != REG_SZ \&\& entry.type != REG_EXPAND_SZ))/~settings_tests~^settings_tests_windows$~TreeStore.OnlyStringValuesOfSectionsLoadAndMalformedOnesSafely"
 "settings-tie-goes-to-user~settings/mgtsettings.cpp~s/machineTime >= userTime/machineTime > userTime/~settings_tests~^settings_tests_windows$~SettingsStoreTest.NewerTimeStampWinsAndTiesGoToTheMachine"
 "settings-short-digest-read~settings/passworddigest.cpp~s/text.size() != 2 \* kBytes/text.size() < 2/~settings_tests~^settings_tests_windows$~SettingsStoreTest.MalformedValuesLoadWithoutHarm"
 "picture-path-backslash-n~settings/escaping.cpp~s/ case 'r': case 'n': case 't'://~core_tests~^core_tests_windows$~Escaping.*"
 "settings-clock-default-off~settings/mgtsettings.cpp~s/FlagOr(chosen->Get(kGlobal, L\"showClock\"), true)/FlagOr(chosen->Get(kGlobal, L\"showClock\"), false)/~settings_tests~^settings_tests_windows$~SettingsStoreTest.StoredValuesLoad"
 "policy-user-over-machine~settings/policy.cpp~s/roots\\[\\] = {{machineRoot, L\"HKLM\"}, {userRoot, L\"HKCU\"}};/roots[] = {{userRoot, L\"HKCU\"}, {machineRoot, L\"HKLM\"}};/~settings_tests~^settings_tests_windows$~Policies.*"
 "native-user-root-lost~settings/nativekeys.cpp~s/        directory = CurrentUser();/        directory = nullptr;/~settings_tests~^settings_tests_windows$~RegistryValues.NativeReadsFindTheUserAndMachineRoots"
-"native-read-never-grows~settings/nativekeys.cpp~s/        buffer.resize(std::max<size_t>(needed,.*/        return status;/~settings_tests~^settings_tests_windows$~TreeStore.MalformedStringDataLoadsSafely"
+"native-read-never-grows~settings/nativekeys.cpp~s/        buffer.resize(std::max<size_t>(needed,.*/        return status;/~settings_tests~^settings_tests_windows$~TreeStore.OnlyStringValuesOfSectionsLoadAndMalformedOnesSafely"
 "settings-save-stamped-by-clock~settings/mgtsettings.cpp~s/    modifiedTime = NextSaveStamp();/    modifiedTime = CurrentFileTime();/~settings_tests~^settings_tests_windows$~SettingsStoreTest.SaveIsNewerThanEitherRootWhateverTheClock"
 "password-marker-read-as-digest~settings/storedpassword.cpp~s/password.text != kSupersededPassword &&/true \&\&/~core_tests~^core_tests_windows$~StoredPassword.FormsReadFromTheTwoValues"
 "old-digest-kept-after-unlock~settings/mgtsettings.cpp~s/if (Password.form == PasswordRecord::Form::kLegacy) MovePasswordToSaltedForm(password);//~settings_tests~^settings_tests_windows$~SettingsStoreTest.RightUnlockMovesTheOldDigestToTheSaltedForm"
@@ -76,8 +76,8 @@ faults=(
 "guardian-session-closes~app/guardian.cpp~s/    if (IsIgnoredMessage(message)) return 0;//~guardian_tests~^guardian_tests_windows$~GuardedLock.NothingWrittenSentOrPostedDisarmsIt"
 "guardian-failed-wait-is-end~app/guardian.cpp~s/    if (result == WAIT_OBJECT_0) return WatchState::kEnded;/    if (result != WAIT_TIMEOUT) return WatchState::kEnded;/~guardian_tests~^guardian_tests_windows$~GuardianDecisions.AFailedWaitIsNoEnd"
 # helper
-"helper-ends-on-quit~app/trayhelper.cpp~s/if (message.message == WM_QUIT) continue;/if (message.message == WM_QUIT) return 0;/~tray_tests~^tray_tests_windows$~Helper.APostedQuitOrHeldNamesDoNotEndIt"
-"helper-yields-to-held-name~app/trayhelper.cpp~s/if (helperRole_.Held() && GetLastError() != ERROR_ALREADY_EXISTS) return true;/return helperRole_.Held() \&\& GetLastError() != ERROR_ALREADY_EXISTS;/~tray_tests~^tray_tests_windows$~Helper.APostedQuitOrHeldNamesDoNotEndIt"
+"helper-ends-on-quit~app/trayhelper.cpp~s/if (message.message == WM_QUIT) continue;/if (message.message == WM_QUIT) return 0;/~tray_tests~^tray_tests_windows$~Helper.IdleLockWaitsForTheInputToStopWhateverOthersPostOrHold"
+"helper-yields-to-held-name~app/trayhelper.cpp~s/if (helperRole_.Held() && GetLastError() != ERROR_ALREADY_EXISTS) return true;/return helperRole_.Held() \&\& GetLastError() != ERROR_ALREADY_EXISTS;/~tray_tests~^tray_tests_windows$~Helper.IdleLockWaitsForTheInputToStopWhateverOthersPostOrHold"
 "idle-tick-wrap~app/idlewatch.cpp~s/static_cast<int32_t>(lastInput - countingSince) > 0/lastInput > countingSince/~core_tests~^core_tests_windows$~IdleWatch.*"
 "presence-image-case-sensitive~app/lockpresence.cpp~s/process.image.EqualsNoCase(self.image)/process.image == self.image/~guardian_tests~^guardian_tests_windows$~GuardianDecisions.CommandLinesAndProcesses"
 )

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Runs the audit trail's tests with Wine's event log channels on, the standard
-# error of the test and of every program it starts in one file whose Windows
-# path the tests find in MG_EVENT_TRACE. (Wine maps a child's standard input
-# and output to the handles it is given, but its standard error is always the
-# parent's: only a file set from outside collects them all.)
+# Runs the audit trail's tests with Wine's event log channels on, the standard error of the test and
+# of every program it starts (a child's is always its parent's under Wine) in one file, whose Windows
+# path the tests find in MG_EVENT_TRACE.
 # Usage: audit_trace.sh BUILD_DIR TEST_EXE [ARGS...]
 set -u
 build="$(cd "$1" && pwd)"

@@ -1,9 +1,8 @@
-// The shell helpers: paths, starting processes and window placement.
+// The shell helpers: paths and window placement.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "base/exprocess.h"
 #include "base/windowplacement.h"
 #include "testsupport.h"
 #include "text/pathutil.h"
@@ -12,15 +11,11 @@ namespace {
 
 const wchar_t kWindowsFolderToken[] = L"%{F38BF404-1D43-42F2-9305-67DE0B28FC23}%";
 
-exstring Environment(const wchar_t* name) {
-    wchar_t buffer[MAX_PATH] = {};
-    GetEnvironmentVariableW(name, buffer, MAX_PATH);
-    return buffer;
-}
-
 // Stored picture paths: variables, and the tokens that stand for known folders.
 TEST(ExpandPath, VariablesAndKnownFolderTokens) {
-    const exstring systemRoot = Environment(L"SystemRoot"), windows = ExpandPath(kWindowsFolderToken);
+    wchar_t root[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"SystemRoot", root, MAX_PATH);
+    const exstring systemRoot = root, windows = ExpandPath(kWindowsFolderToken);
     ASSERT_FALSE(systemRoot.empty());
     EXPECT_TRUE(windows.EqualsNoCase(systemRoot)) << windows.ToUtf8();
     const exstring blocked = exstring(L"%ABC%\\") + kWindowsFolderToken;
@@ -35,19 +30,9 @@ TEST(ExpandPath, VariablesAndKnownFolderTokens) {
         {notGuid + kWindowsFolderToken, notGuid + windows},  // a long one that is no GUID is skipped
     };
     for (const auto& c : cases) EXPECT_EQ(ExpandPath(c.path), c.expanded) << c.path.ToUtf8();
-    EXPECT_TRUE(KnownFolderPath(GUID{}).empty());
 }
 
-TEST(PathKind, FilesDirectoriesAndNothing) {
-    EXPECT_EQ(PathKind(L""), kPathMissing);
-    EXPECT_EQ(PathKind(ModulePath(false)), kPathFile);
-    EXPECT_EQ(PathKind(TestDirectory()), kPathDirectory);
-    EXPECT_EQ(PathKind(L"%SystemRoot%"), kPathDirectory);
-    EXPECT_EQ(PathKind(TestDirectory() + L"no such file.bmp"), kPathMissing);
-}
-
-// A program in a deep folder: the system cuts the name at the buffer's end
-// and answers with the buffer's size, as GetModuleFileNameW does.
+// A program in a deep folder: the name is cut at the buffer's end, as GetModuleFileNameW does.
 std::wstring g_deepPath;
 DWORD WINAPI DeepModuleFileName(HMODULE, LPWSTR buffer, DWORD size) {
     const DWORD length = static_cast<DWORD>(g_deepPath.size());
@@ -60,49 +45,6 @@ TEST(ModulePath, LongerThanMaxPathIsReadWhole) {
         g_deepPath = L"C:\\" + std::wstring(length - 7, L'd') + L"\\m.exe";
         EXPECT_EQ(ModuleFileName(nullptr, DeepModuleFileName), exstring(g_deepPath)) << length;
     }
-}
-
-exstring Cmd() {
-    wchar_t buffer[MAX_PATH] = {};
-    GetSystemDirectoryW(buffer, MAX_PATH);
-    return exstring(buffer) + L"\\cmd.exe";
-}
-
-DWORD WaitForExit(HANDLE process) {
-    DWORD code = 0xDEAD;
-    if (WaitForSingleObject(process, 20000) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
-    return code;
-}
-
-TEST(Exprocess, TrimmedSettingsAndCommandLineShape) {
-    exprocess launcher;
-    ASSERT_TRUE(launcher.SetProgram(L"\r\n\tC:\\x y\\m.exe \t"));
-    EXPECT_EQ(launcher.Program(), exstring(L"C:\\x y\\m.exe "));
-    ASSERT_TRUE(launcher.SetArguments(L"+lock\r\n"));
-    EXPECT_EQ(launcher.CommandLine(), exstring(L" +lock"));
-    launcher.SetProgram(L"");
-    launcher.SetArguments(L"+lock");
-    EXPECT_EQ(launcher.CommandLine(), exstring(L"+lock"));
-}
-
-TEST(Exprocess, RunsOnceAndFailsCleanly) {
-    exprocess nothing;
-    EXPECT_FALSE(nothing.Launch());
-    exprocess missing;
-    missing.SetProgram(L"C:\\no\\such\\program.exe");
-    EXPECT_FALSE(missing.Launch());
-    EXPECT_EQ(missing.Process(), nullptr);
-    EXPECT_TRUE(missing.SetArguments(L"x")) << "a failed launcher can be changed";
-
-    exprocess launcher;
-    launcher.SetProgram(Cmd());
-    launcher.SetArguments(L"/c exit 7");
-    ASSERT_TRUE(launcher.Launch());
-    EXPECT_EQ(launcher.Thread(), nullptr);
-    EXPECT_EQ(WaitForExit(launcher.Process()), 7u);
-    // A launcher that holds its child refuses to change or run again.
-    EXPECT_FALSE(launcher.Launch());
-    EXPECT_FALSE(launcher.SetArguments(L"/c exit 8"));
 }
 
 std::string Describe(const RECT& r) {
@@ -130,19 +72,12 @@ TEST(KeepInside, MovesWithoutResizing) {
     }
 }
 
-class PlacementTest : public ::testing::Test {
-protected:
-    RECT WorkArea() {
-        MONITORINFO info{};
-        info.cbSize = sizeof(info);
-        GetMonitorInfoW(MonitorFromWindow(window.Handle(), MONITOR_DEFAULTTONEAREST), &info);
-        return info.rcWork;
-    }
-    TestWindow window{L"placement"};
-};
-
-TEST_F(PlacementTest, ApplyKeepsTheWindowOnItsMonitor) {
-    const RECT area = WorkArea();
+TEST(Placement, ApplyKeepsTheWindowOnItsMonitor) {
+    TestWindow window(L"placement");
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(window.Handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT area = monitor.rcWork;
     RECT wanted{area.right - 100, area.top + 50, area.right + 100, area.top + 150};
     bool maximised = false;
     ASSERT_TRUE(WindowPlacement(window.Handle(), wanted, maximised, false));
@@ -152,15 +87,6 @@ TEST_F(PlacementTest, ApplyKeepsTheWindowOnItsMonitor) {
     EXPECT_TRUE(EqualRect(&placed, &inside)) << Describe(placed);
     // A window that was hidden stays hidden.
     EXPECT_FALSE(IsWindowVisible(window.Handle()));
-}
-
-TEST_F(PlacementTest, RefusesEmptyRectanglesAndMissingWindows) {
-    RECT empty{10, 10, 10, 50};
-    bool maximised = false;
-    EXPECT_FALSE(WindowPlacement(window.Handle(), empty, maximised, false));
-    RECT any{0, 0, 10, 10};
-    EXPECT_FALSE(WindowPlacement(nullptr, any, maximised, true));
-    EXPECT_FALSE(WindowPlacement(reinterpret_cast<HWND>(static_cast<LONG_PTR>(0x7FFF0)), any, maximised, true));
 }
 
 } // namespace

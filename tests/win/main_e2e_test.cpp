@@ -1,13 +1,12 @@
-// The main window of the real program: its texts and place, the settings
-// menu, Lock Now through a fresh process, also when that cannot start, and
-// the system libraries it loads from the system folder only.
+// The main window of the real program, its Lock Now, and the libraries it loads.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "base/foreground.h"
 #include "app/version.h"
-#include "lang/catalogue.h"
+#include "lang/displaylanguages.h"
+#include "lang/mgtmlang.h"
 #include "testsupport.h"
 #include "res/resource.h"
 
@@ -25,13 +24,6 @@ HWND FindWindowOfClass(DWORD processId, const wchar_t* className) {
 HWND AnyProgramDialog() {
     for (DWORD id : ProgramProcesses())
         if (HWND dialog = FindDialog(id)) return dialog;
-    return nullptr;
-}
-
-// A button of another process's window, found by its text.
-HWND ButtonWithText(HWND parent, const wchar_t* text) {
-    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-        if (TitleOf(child) == text) return child;
     return nullptr;
 }
 
@@ -64,14 +56,10 @@ TEST_F(MainWindow, TextsPlaceSettingsAndLockNow) {
     RegSetKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"UI_wndRect", REG_BINARY, stored, sizeof(stored));
     ASSERT_TRUE(Open());
 
-    // The texts the program puts in place of its template's.
-    EXPECT_EQ(Text(IDC_VERSION), exstring(L"Version " MG_VERSION_WTEXT));
-    EXPECT_EQ(Text(IDC_MAKER), exstring(L"Quarnwick Software"));
-    EXPECT_EQ(Text(IDC_SETTINGS), exstring(L"&Settings \u00BB"));
+    EXPECT_EQ(Text(IDC_VERSION), exstring(L"Version " MG_VERSION_WTEXT)) << "not the template's text";
     RECT placed{};
     GetWindowRect(window, &placed);
-    EXPECT_EQ(placed.left, 130);
-    EXPECT_EQ(placed.top, 90);
+    EXPECT_EQ(std::make_pair(placed.left, placed.top), std::make_pair(130L, 90L)) << "the stored place";
     EXPECT_GT(placed.right - placed.left, 300) << "the template's size, not the stored one";
 
     // Settings menu: its last item, Auto Lock at Startup, chosen with the keyboard.
@@ -85,14 +73,13 @@ TEST_F(MainWindow, TextsPlaceSettingsAndLockNow) {
     EXPECT_TRUE(WaitFor([] { return !RunEntry().empty(); }, 3s)) << "auto-start writes the Run entry";
     EXPECT_TRUE(mgtSettings().autoStart);
 
-    // Moved, and then Lock Now without a password: the warning first; No
-    // locks all the same.
+    // Moved, then Lock Now without a password: after the warning, No locks all the same.
     SetWindowPos(window, nullptr, 150, 110, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     PostMessageW(GetDlgItem(window, IDC_LOCK_NOW), BM_CLICK, 0, 0);
     HWND warning = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (warning = FindWindowOfClass(program.id, L"exMsgBox00")) != nullptr; }, 5s))
         << "no warning; the program shows " << Describe(VisibleWindowsOf(program.id));
-    PostMessageW(ButtonWithText(warning, L"&No"), BM_CLICK, 0, 0);
+    PostMessageW(GetDlgItem(warning, IDNO), BM_CLICK, 0, 0);
     EXPECT_EQ(program.ExitCode(5000), 0u) << "the main window's process ends";
     EXPECT_TRUE(WaitFor([] { return EdgesAre(kLockColor); }, 10s)) << "a fresh process locks; " << DescribeEdges();
     HWND lock = nullptr;
@@ -107,47 +94,12 @@ TEST_F(MainWindow, TextsPlaceSettingsAndLockNow) {
     EXPECT_EQ(placed.left, 150);
 }
 
-const Catalogue& CatalogueOf(const exstring& tag, UINT& command) {
-    size_t count = 0;
-    const Catalogue* const* catalogues = Catalogues(count);
-    for (size_t i = 0; i < count; ++i) {
-        command = static_cast<UINT>(IDM_LANGUAGE_FIRST + 1 + i);
-        if (tag == catalogues[i]->tag) return *catalogues[i];
-    }
-    ADD_FAILURE() << "no catalogue " << tag.ToUtf8();
-    return EnglishCatalogue();
-}
-
-exstring CatalogueText(const Catalogue& catalogue, const exstring& section, const exstring& key) {
-    for (const CatalogueEntry& entry : catalogue)
-        if (section == entry.section && key == entry.key) return entry.text;
-    return exstring();
-}
-
-// The stored language speaks from the first window on; one chosen in the
-// settings menu replaces it there and then, menus included.
-TEST_F(MainWindow, SpeaksTheStoredLanguageAndAChosenOneAtOnce) {
-    Config config;
-    config.password = "";
-    ASSERT_TRUE(Configure(config));
+// The stored language speaks from the first window on; a Lock Now that cannot start keeps the window.
+TEST_F(MainWindow, StoredLanguageAndALockNowThatCannotStart) {
+    ASSERT_TRUE(Configure({"", {}, false, {}}));
     mgtSettings settings;
     settings.language = L"de";
     ASSERT_TRUE(settings.Save());
-    ASSERT_TRUE(Open());
-    UINT command = 0;
-    EXPECT_EQ(Text(IDC_LOCK_NOW), CatalogueText(CatalogueOf(L"de", command), L"main", L"locknow"));
-
-    const exstring polishLockNow = CatalogueText(CatalogueOf(L"pl", command), L"main", L"locknow");
-    PostMessageW(window, WM_COMMAND, command, 0);
-    EXPECT_TRUE(WaitFor([&] { return Text(IDC_LOCK_NOW) == polishLockNow; }, 3s)) << Text(IDC_LOCK_NOW).ToUtf8();
-    EXPECT_TRUE(WaitFor([] { return mgtSettings().language == L"pl"; }, 3s)) << "stored";
-    PostMessageW(GetDlgItem(window, IDC_SETTINGS), BM_CLICK, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return FindWindowOfClass(program.id, L"#32768") != nullptr; }, 3s))
-        << "the rebuilt settings menu opens";
-}
-
-TEST_F(MainWindow, LockNowThatCannotStartKeepsTheWindowAndSaysSo) {
-    ASSERT_TRUE(Configure({"", {}, false, {}}));
     const DWORD silenced = 1;  // no warning about the missing password
     RegSetKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"blankpwd_noprompt", REG_DWORD, &silenced, sizeof(silenced));
     // Every hand-over name taken: the restart cannot begin.
@@ -155,6 +107,10 @@ TEST_F(MainWindow, LockNowThatCannotStartKeepsTheWindowAndSaysSo) {
     for (unsigned number = 1000; number < 11000; ++number)
         taken.emplace_back(CreateMutexW(nullptr, FALSE, (L"KVORM_EXRSIPM" + std::to_wstring(number)).c_str()));
     ASSERT_TRUE(Open());
+    mgtMLang german;
+    german.Load(CatalogueForUser(L"de"));
+    EXPECT_EQ(exstring(german.Language().tag) + L" " + Text(IDC_LOCK_NOW),
+              L"de " + german.GetText(L"main", L"locknow"));
     PostMessageW(GetDlgItem(window, IDC_LOCK_NOW), BM_CLICK, 0, 0);
     HWND report = nullptr;
     EXPECT_TRUE(WaitFor([&] { return (report = FindWindowOfClass(program.id, L"exMsgBox00")) != nullptr; }, 5s))
@@ -170,8 +126,7 @@ TEST_F(MainWindow, LockNowThatCannotStartKeepsTheWindowAndSaysSo) {
     EXPECT_EQ(program.ExitCode(5000), 0u) << "Esc closes the main window";
 }
 
-// Auto-start below both registry roots starts two locks at log-on: one must
-// give way, or each would drop the other's input and nobody could unlock.
+// Auto-start below both roots starts two locks at log-on: one gives way, or neither could be unlocked.
 TEST_F(MainWindow, TwoLockStartsGiveOneLock) {
     ASSERT_TRUE(Configure({"", {}, false, {}}));
     Process first = Start(L"\"" + Program() + L"\" +boot");
@@ -187,11 +142,8 @@ TEST_F(MainWindow, TwoLockStartsGiveOneLock) {
     EXPECT_EQ(lock.ExitCode(5000), 0u) << "the one lock takes the keyboard and ends";
 }
 
-// A portable copy in a folder of downloads, with libraries of system names
-// planted beside it: it loads the system's own. Windows searches the
-// program's folder first for these; Wine prefers its own built-in ones unless
-// told otherwise, which it is told here for the copy alone, so that it
-// searches as Windows does.
+// A portable copy beside planted libraries of system names loads the system's own. Wine prefers its
+// built-in ones; told otherwise here for the copy alone, it searches the program's folder as Windows does.
 TEST_F(MainWindow, PlantedLibrariesBesideACopyAreNotLoaded) {
     const exstring folder = TempPath(L"mg_portable\\"), copy = folder + L"mgportable.exe";
     const wchar_t appDefaults[] = L"Software\\Wine\\AppDefaults\\mgportable.exe";

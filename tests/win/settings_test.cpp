@@ -1,5 +1,4 @@
-// The settings record against the real registry, with both roots pointed at
-// keys of the test's own.
+// The settings record against the real registry, both roots pointed at keys of the test's own.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -15,7 +14,6 @@
 #include "settings/mgtsettings.h"
 #include "settings/passwordcheck.h"
 #include "settings/registry.h"
-#include "settings/systemkdf.h"
 #include "testsupport.h"
 #include "text/textutil.h"
 
@@ -25,22 +23,18 @@ const wchar_t kKeyPath[] = L"Software\\Quarnwick\\Marrowgate";
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    SettingsStore Store() const { return roots.Store(); }
-    HKEY Machine() const { return roots.Machine(); }
-    HKEY User() const { return roots.User(); }
     void StoreGlobal(HKEY root, const exini& values) { ASSERT_TRUE(values.SaveRegistry(root, kKeyPath)); }
     exstring Stored(HKEY root, const wchar_t* name) {
         return RegistryText(root, exstring(kKeyPath) + L"\\global", name);
     }
     void PutUserValue(const wchar_t* name, const void* data, DWORD size, DWORD type) {
-        ASSERT_TRUE(WriteValue(User(), kKeyPath, name, data, size, type));
+        ASSERT_TRUE(WriteValue(roots.User(), kKeyPath, name, data, size, type));
     }
 
     ScratchRoots roots{L"settings"};
 };
 
-// Stands for an HKEY_LOCAL_MACHINE that this account may read but not write:
-// its settings stay readable, and a save falls back to the user root.
+// Stands for an HKEY_LOCAL_MACHINE this account may read but not write: a save falls back to the user.
 void MakeReadOnly(HKEY root) {
     const exstring global = exstring(kKeyPath) + L"\\global";
     HKEY opened = nullptr;
@@ -60,10 +54,9 @@ exini Global(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> va
     return tree;
 }
 
-// Each field as stored: no key at all gives the defaults, a missing value
-// reads as empty, and flags and numbers load in any of their stored forms.
+// No key gives the defaults, a missing value reads as empty, flags load in any stored form and an
+// unreadable one keeps its default.
 TEST_F(SettingsStoreTest, StoredValuesLoad) {
-    EXPECT_TRUE(mgtSettings::IsBlankDigest(mgtSettings(Store()).Password));
     const struct {
         exini stored;
         uint32_t bgColor;
@@ -72,14 +65,14 @@ TEST_F(SettingsStoreTest, StoredValuesLoad) {
         const wchar_t* hint;
     } cases[] = {
         {exini(), 0xFF000000u, L"System", false, false, true, false, L""},
-        {Global({{L"autoStart", L"true"}}), 0, L"", false, true, true, false, L""},  // black, no image
+        {Global({{L"autoStart", L"true"}, {L"showClock", L"0x"}}), 0, L"", false, true, true, false, L""},  // black
         {Global({{L"pwdHint", L"two\r\nlines"}, {L"useOrgScreen", L"TRUE"}, {L"bgColor", L"4278190080"},
                  {L"bgImage", L"SYSTEM"}, {L"autoStart", L"1"}, {L"showClock", L"FALSE"}, {L"diagnostics", L"True"}}),
          0xFF000000u, L"SYSTEM", true, true, false, true, L"two\r\nlines"},
     };
     for (const auto& c : cases) {
-        if (!c.stored.empty()) StoreGlobal(Machine(), c.stored);
-        const mgtSettings settings(Store());
+        if (!c.stored.empty()) StoreGlobal(roots.Machine(), c.stored);
+        const mgtSettings settings(roots.Store());
         EXPECT_EQ(settings.bgColor, c.bgColor);
         EXPECT_EQ(settings.bgImage, exstring(c.bgImage));
         EXPECT_EQ(settings.useOrgScreen, c.useOrgScreen);
@@ -91,144 +84,61 @@ TEST_F(SettingsStoreTest, StoredValuesLoad) {
 }
 
 TEST_F(SettingsStoreTest, NewerTimeStampWinsAndTiesGoToTheMachine) {
-    StoreGlobal(Machine(), Global({{L"pwdHint", L"machine"}, {L"modifiedTime", L"200"}}));
-    StoreGlobal(User(), Global({{L"pwdHint", L"user"}, {L"modifiedTime", L"300"}}));
-    EXPECT_EQ(mgtSettings(Store()).pwdHint, exstring(L"user"));
+    StoreGlobal(roots.Machine(), Global({{L"pwdHint", L"machine"}, {L"modifiedTime", L"200"}}));
+    StoreGlobal(roots.User(), Global({{L"pwdHint", L"user"}, {L"modifiedTime", L"300"}}));
+    EXPECT_EQ(mgtSettings(roots.Store()).pwdHint, exstring(L"user"));
 
-    StoreGlobal(User(), Global({{L"modifiedTime", L"200"}}));
-    EXPECT_EQ(mgtSettings(Store()).pwdHint, exstring(L"machine"));
-
-    // Compared as unsigned numbers: "-1" is the largest.
-    StoreGlobal(User(), Global({{L"modifiedTime", L"-1"}}));
-    EXPECT_EQ(mgtSettings(Store()).pwdHint, exstring(L"user"));
+    StoreGlobal(roots.User(), Global({{L"modifiedTime", L"200"}}));
+    EXPECT_EQ(mgtSettings(roots.Store()).pwdHint, exstring(L"machine"));
 }
 
-// Numbers past their range and strings too long or of the wrong type are the
-// registry's and the string's business (their own tests); here, the fields.
 TEST_F(SettingsStoreTest, MalformedValuesLoadWithoutHarm) {
-    StoreGlobal(Machine(), Global({{L"showClock", L"0x"}}));
-    mgtSettings settings(Store());
-    EXPECT_TRUE(settings.showClock) << "an unreadable flag keeps its default";
-
+    mgtSettings settings(roots.Store());
     // A damaged password is never "no password", and no password matches it.
-    const std::wstring huge(1 << 20, L'7');
-    for (const wchar_t* password : {L"abc", L"0102030405060708090a0b0c0d0e0f1", L"0102030405060708090a0b0c0d0e0f101",
-                                    L"zz0102030405060708090a0b0c0d0e0f", L"", huge.c_str()}) {
-        StoreGlobal(Machine(), Global({{L"Password", password}}));
+    for (const wchar_t* password : {L"0102030405060708090a0b0c0d0e0f1", L"0102030405060708090a0b0c0d0e0f101",
+                                    L"zz0102030405060708090a0b0c0d0e0f", L""}) {
+        StoreGlobal(roots.Machine(), Global({{L"Password", password}}));
         settings.Load();
         EXPECT_TRUE(settings.PasswordDamaged() && !mgtSettings::IsBlankDigest(settings.Password) &&
                     !settings.Matches(L""))
             << exstring(password).ToUtf8().substr(0, 40);
     }
-    StoreGlobal(Machine(), Global({{L"Password", L"0102030405060708090A0B0C0D0E0F10"}}));
+    StoreGlobal(roots.Machine(), Global({{L"Password", L"0102030405060708090A0B0C0D0E0F10"}}));
     settings.Load();
     EXPECT_FALSE(settings.PasswordDamaged());
     EXPECT_EQ(settings.Password.key[0], 0x01);
     EXPECT_EQ(settings.Password.key[15], 0x10);
 }
 
+// The stored forms older copies read (flags and numbers in general are the policy save test's).
 TEST_F(SettingsStoreTest, SaveWritesTheWholeRecord) {
-    mgtSettings settings(Store());
-    settings.pwdHint = L"\"hint\"";
-    settings.bgColor = 0x00123456;
-    settings.bgImage = L"C:\\new\\test.bmp";
+    mgtSettings settings(roots.Store());
     settings.diagnostics = true;
-    const int64_t before = CurrentFileTime();
     ASSERT_TRUE(settings.Save());
-    EXPECT_GE(settings.modifiedTime, before);
-
-    EXPECT_EQ(Stored(Machine(), L"Password"), exstring(L"00000000000000000000000000000000"));
-    EXPECT_EQ(Stored(Machine(), L"useOrgScreen"), exstring(L"false"));
-    EXPECT_EQ(Stored(Machine(), L"bgColor"), exstring(L"1193046"));
-    EXPECT_EQ(Stored(Machine(), L"diagnostics"), exstring(L"true")) << "kept through a save";
-    EXPECT_EQ(Stored(Machine(), L"modifiedTime"),
+    EXPECT_EQ(Stored(roots.Machine(), L"Password"), exstring(L"00000000000000000000000000000000"));
+    EXPECT_EQ(Stored(roots.Machine(), L"diagnostics"), exstring(L"true")) << "kept through a save";
+    EXPECT_EQ(Stored(roots.Machine(), L"modifiedTime"),
               exstring::Format(L"%I64d", static_cast<long long>(settings.modifiedTime)));
-    EXPECT_FALSE(OpenKey(User(), kKeyPath, false)) << "saved below the user root as well";
-    const mgtSettings back(Store());
-    EXPECT_EQ(back.pwdHint, exstring(L"\"hint\""));
-    EXPECT_EQ(back.bgImage, exstring(L"C:\\new\\test.bmp"));
-    EXPECT_EQ(back.bgColor, 0x00123456u);
+    EXPECT_FALSE(OpenKey(roots.User(), kKeyPath, false)) << "saved below the user root as well";
 }
 
-TEST_F(SettingsStoreTest, SaveFallsBackToTheUserRoot) {
-    // An unusable root stands for an unwritable HKEY_LOCAL_MACHINE. (Wine lets
-    // a read-only handle create subkeys, so a read-only root proves nothing there.)
-    SettingsStore store = Store();
-    store.machineRoot = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x7FFFFFF0));
-    mgtSettings settings(store);
-    settings.pwdHint = L"fallback";
-    EXPECT_TRUE(settings.Save());
-    EXPECT_EQ(Stored(User(), L"pwdHint"), exstring(L"fallback"));
-    EXPECT_FALSE(OpenKey(Machine(), kKeyPath, false));
-}
-
-TEST_F(SettingsStoreTest, FlagsPersistAcrossProcesses) {
-    {
-        mgtSettings first(Store());
-        EXPECT_TRUE(first.BlankPwdPromptDue());
-        EXPECT_FALSE(first.BlankPwdPromptDue(1));
-        EXPECT_FALSE(first.BlankPwdPromptDue());
-    }
-    EXPECT_FALSE(mgtSettings(Store()).BlankPwdPromptDue());
-
-    // A flag stored with the wrong size reads as 0.
+// The per-user values persist across processes and are ignored when of the wrong size (where a
+// sound rectangle puts the window is the main window's end-to-end test).
+TEST_F(SettingsStoreTest, PerUserValuesPersistUnlessOfTheWrongSize) {
+    EXPECT_TRUE(mgtSettings(roots.Store()).BlankPwdPromptDue());
+    mgtSettings(roots.Store()).BlankPwdPromptDue(1);
+    EXPECT_FALSE(mgtSettings(roots.Store()).BlankPwdPromptDue());
     const uint8_t wrongSize[2] = {1, 0};
     PutUserValue(L"blankpwd_noprompt", wrongSize, sizeof(wrongSize), REG_BINARY);
-    EXPECT_TRUE(mgtSettings(Store()).BlankPwdPromptDue());
-    const uint32_t asBinary = 1;
-    PutUserValue(L"blankpwd_noprompt", &asBinary, sizeof(asBinary), REG_BINARY);
-    EXPECT_FALSE(mgtSettings(Store()).BlankPwdPromptDue());
-}
-
-// A stored rectangle of the wrong size is ignored, and the value is read once
-// only (where the window goes is the main window's end-to-end test).
-TEST_F(SettingsStoreTest, WindowRectangleOfTheWrongSizeOrReadTwiceIsIgnored) {
+    EXPECT_TRUE(mgtSettings(roots.Store()).BlankPwdPromptDue());
     TestWindow window(L"rect");
-    const int32_t shortValue[3] = {500, 500, 900};
-    PutUserValue(L"UI_wndRect", shortValue, sizeof(shortValue), REG_BINARY);
-    mgtSettings once(Store());
-    once.WindowRect(window.Handle(), true);
+    const int32_t shortRectangle[3] = {500, 500, 900};
+    PutUserValue(L"UI_wndRect", shortRectangle, sizeof(shortRectangle), REG_BINARY);
+    mgtSettings(roots.Store()).WindowRect(window.Handle(), true);
     EXPECT_EQ(WindowRectOf(window.Handle()).left, 100);
-    const int32_t saved[4] = {40, 30, 640, 530};
-    PutUserValue(L"UI_wndRect", saved, sizeof(saved), REG_BINARY);
-    once.WindowRect(window.Handle(), true);
-    EXPECT_EQ(WindowRectOf(window.Handle()).left, 100) << "read once only";
-    mgtSettings(Store()).WindowRect(window.Handle(), true);
-    EXPECT_EQ(WindowRectOf(window.Handle()).left, 40) << "a sound value is read";
 }
 
-// RFC 7914, section 11: PBKDF2-HMAC-SHA256 as the system computes it.
-TEST(SystemKdf, Rfc7914Vectors) {
-    const struct {
-        const char* password;
-        const char* salt;
-        uint32_t rounds;
-        const wchar_t* key;
-    } cases[] = {
-        {"passwd", "salt", 1,
-         L"55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"
-         L"49ca9cccf179b645991664b39d77ef317c71b845b1e30bd509112041d3a19783"},
-        {"Password", "NaCl", 80000,
-         L"4ddcd8f60b98be21830cee5ef22701f9641a4418d04c0414aeff08876b34ab56"
-         L"a1d425a1225833549adb841b51c9b3176a272bdebba1d078478f62b397f33c8d"},
-    };
-    for (const auto& c : cases) {
-        uint8_t key[64] = {};
-        ASSERT_TRUE(DerivePbkdf2Sha256(reinterpret_cast<const uint8_t*>(c.password), std::strlen(c.password),
-                                       reinterpret_cast<const uint8_t*>(c.salt), std::strlen(c.salt), c.rounds, key,
-                                       sizeof(key)));
-        EXPECT_EQ(BytesToHex(key, sizeof(key)), exstring(c.key)) << c.password;
-    }
-}
-
-void SetNewPassword(mgtSettings& settings, const wchar_t* password) {
-    PasswordRecord record;
-    ASSERT_TRUE(settings.SealPassword(password, record));
-    settings.SetPassword(record);
-}
-
-// What an older copy of the program makes of a stored `Password`: a password
-// (not "none", not "damaged") that none of `tried` opens.
+// An older copy of the program reads `Password` only: it must find a password none of `tried` opens.
 bool OlderCopyStaysLocked(const exstring& stored, std::initializer_list<const wchar_t*> tried) {
     uint8_t digest[kDigestSize] = {};
     bool locked = ParseStoredDigest(stored, digest) && !IsBlankDigest(digest);
@@ -236,39 +146,27 @@ bool OlderCopyStaysLocked(const exstring& stored, std::initializer_list<const wc
     return locked;
 }
 
-// Each password gets a salt of its own. (That any text is digested as typed,
-// outside every code page too, is the password dialog's and the query's test.)
-TEST_F(SettingsStoreTest, NewPasswordsGetASaltEach) {
-    mgtSettings settings(Store());
-    PasswordRecord first, second;
-    ASSERT_TRUE(settings.SealPassword(L"same", first));
-    ASSERT_TRUE(settings.SealPassword(L"same", second));
-    EXPECT_NE(BytesToHex(first.salt, kPasswordSaltSize), BytesToHex(second.salt, kPasswordSaltSize));
-}
-
-// An owner with a password in the old form moves to the salted form with the
-// first right unlock; a wrong one changes nothing. An older copy of the
-// program then stays locked rather than open.
+// The first right unlock moves an old digest to the salted form, a salt of its own; a wrong one changes nothing.
 TEST_F(SettingsStoreTest, RightUnlockMovesTheOldDigestToTheSaltedForm) {
     const exstring oldDigest = BytesToHex(mgtSettings::PasswordDigest(L"open sesame").data(), kDigestSize);
-    StoreGlobal(Machine(), Global({{L"Password", oldDigest.c_str()}, {L"pwdHint", L"kept"}}));
-    mgtSettings settings(Store());
+    StoreGlobal(roots.Machine(), Global({{L"Password", oldDigest.c_str()}, {L"pwdHint", L"kept"}}));
+    mgtSettings settings(roots.Store());
     EXPECT_FALSE(settings.Accepts(L"open Sesame"));
-    EXPECT_EQ(Stored(Machine(), L"Password"), oldDigest);
+    EXPECT_EQ(Stored(roots.Machine(), L"Password"), oldDigest);
     EXPECT_TRUE(settings.Accepts(L"open sesame"));
 
-    const mgtSettings back(Store());
+    const mgtSettings back(roots.Store());
     EXPECT_EQ(back.Password.rounds, kTestPasswordRounds) << "not in the salted form";
     EXPECT_TRUE(back.Matches(L"open sesame"));
-    EXPECT_FALSE(back.Matches(L"open Sesame"));
     EXPECT_EQ(back.pwdHint, exstring(L"kept"));
-    EXPECT_TRUE(OlderCopyStaysLocked(Stored(Machine(), L"Password"), {L"open sesame", L""}));
+    EXPECT_TRUE(OlderCopyStaysLocked(Stored(roots.Machine(), L"Password"), {L"open sesame", L""}));
+    PasswordRecord again;
+    ASSERT_TRUE(settings.SealPassword(L"open sesame", again));
+    EXPECT_NE(BytesToHex(again.salt, kPasswordSaltSize), BytesToHex(back.Password.salt, kPasswordSaltSize));
 }
 
-// A clock behind the other root's stamp (a dead battery, another system on
-// the same disk) must not hide a save, in whichever root it lands. Only the
-// largest stamp cannot be passed: then the save is not reported as done, so
-// the password dialog does not say "set".
+// A clock behind the other root's stamp (a dead battery) must not hide a save, in whichever root it
+// lands; past the largest stamp, the save is not reported as done.
 TEST_F(SettingsStoreTest, SaveIsNewerThanEitherRootWhateverTheClock) {
     const exstring dayAhead = exstring::Format(L"%I64d", static_cast<long long>(CurrentFileTime() + 864000000000LL));
     const exstring oldDigest = BytesToHex(mgtSettings::PasswordDigest(L"old").data(), kDigestSize);
@@ -284,15 +182,16 @@ TEST_F(SettingsStoreTest, SaveIsNewerThanEitherRootWhateverTheClock) {
                         .SaveRegistry(c.machineAhead ? fresh.Machine() : fresh.User(), kKeyPath));
         if (c.machineAhead) MakeReadOnly(fresh.Machine());
         mgtSettings settings(fresh.Store());
-        SetNewPassword(settings, L"new");
+        PasswordRecord record;
+        ASSERT_TRUE(settings.SealPassword(L"new", record));
+        settings.SetPassword(record);
         EXPECT_EQ(settings.Save(), c.saved);
         EXPECT_TRUE(mgtSettings(fresh.Store()).Matches(c.saved ? L"new" : L"old"));
     }
 }
 
-// A damaged password stays damaged through a save of another setting that
-// lands in the other root, and so it does after such a save by an earlier
-// version, which left `Password` out.
+// A damaged password stays damaged through a save of another setting into the other root, also one
+// by an earlier version, which left `Password` out.
 TEST_F(SettingsStoreTest, DamagedPasswordStaysDamagedInEitherRoot) {
     for (const bool earlierVersion : {false, true}) {
         SCOPED_TRACE(earlierVersion ? "saved by an earlier version" : "saved by this one");
@@ -320,13 +219,8 @@ TEST_F(SettingsStoreTest, DamagedPasswordStaysDamagedInEitherRoot) {
               kPasswordRejected);
 }
 
-} // namespace
-
-namespace {
-
-// Wine keeps no accessibility flags (a set followed by a get reads 0), so
-// this table plays the system: get and set action, then the flags, which
-// every structure keeps after its cbSize.
+// Wine keeps no accessibility flags, so this table plays the system: get and set action, then the
+// flags, which every structure keeps after its cbSize.
 UINT g_played[5][3] = {{SPI_GETSTICKYKEYS, SPI_SETSTICKYKEYS}, {SPI_GETFILTERKEYS, SPI_SETFILTERKEYS},
                        {SPI_GETTOGGLEKEYS, SPI_SETTOGGLEKEYS}, {SPI_GETMOUSEKEYS, SPI_SETMOUSEKEYS},
                        {SPI_GETHIGHCONTRAST, SPI_SETHIGHCONTRAST}};
@@ -342,11 +236,8 @@ BOOL WINAPI PlayedSystemParameters(UINT action, UINT, void* data, UINT) {
     return FALSE;
 }
 
-} // namespace
-
-// Only the shortcut flags go while locked, features the user turned on stay
-// on, and the flags of before come back exactly, from the record a relock
-// keeps and that a later start still finds when putting them back failed.
+// Only the shortcut flags go while locked, and the flags of before come back exactly, from the
+// record a relock keeps and a later start finds when putting them back failed.
 TEST_F(SettingsStoreTest, AccessibilityShortcutsClosedAndBackExactly) {
     const UINT before[] = {SKF_AVAILABLE | SKF_HOTKEYACTIVE | SKF_STICKYKEYSON | SKF_CONFIRMHOTKEY,
                            FKF_AVAILABLE | FKF_HOTKEYACTIVE | FKF_HOTKEYSOUND,
@@ -354,7 +245,7 @@ TEST_F(SettingsStoreTest, AccessibilityShortcutsClosedAndBackExactly) {
                            MKF_AVAILABLE | MKF_HOTKEYACTIVE | MKF_MOUSEKEYSON,
                            HCF_AVAILABLE | HCF_HOTKEYACTIVE | HCF_HIGHCONTRASTON};
     for (int i = 0; i < 5; ++i) g_played[i][2] = before[i];
-    const SettingsStore store = Store();
+    const SettingsStore store = roots.Store();
     AccessibilityShortcuts lock(store, PlayedSystemParameters);
     lock.Close();
     lock.Close();  // a relock keeps the first record
@@ -369,3 +260,5 @@ TEST_F(SettingsStoreTest, AccessibilityShortcutsClosedAndBackExactly) {
     for (int i = 0; i < 5; ++i) EXPECT_EQ(g_played[i][2], before[i]) << "feature " << i;
     EXPECT_FALSE(nextStart.HasRecord());
 }
+
+} // namespace
