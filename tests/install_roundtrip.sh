@@ -179,16 +179,25 @@ rounds="$(sed -n 's/^pbkdf2-sha256\$\([0-9]*\)\$[0-9a-f]\{32\}\$[0-9a-f]\{64\}$/
 [ "${rounds:-0}" -ge 600000 ] && ok "salted digest after the right unlock, $rounds rounds" ||
     fail "no salted digest of at least 600000 rounds after the right unlock: '$salted'"
 program_processes() { # how many processes of the program run in this prefix
-    local count=0 pid
-    for pid in $(pgrep -i -f 'marrowgate\.exe'); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && count=$((count + 1))
+    # By the mapped image: the program starts its helper again with a command
+    # line that does not name it.
+    local count=0 maps
+    for maps in $(grep -l -i 'marrowgate\.exe' /proc/[0-9]*/maps 2>/dev/null); do
+        tr '\0' '\n' <"${maps%/maps}/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && count=$((count + 1))
     done
     echo "$count"
 }
-start_helper() { # starts the installed copy's resident helper and waits for it
+start_helper() { # starts the installed copy's resident helper and waits until one alone runs
+    # An unlock brings the helper back itself (this one then gives way), and
+    # its guardian ends a moment after: one process for a second is the helper.
     wine "$exe" +tray </dev/null >/dev/null 2>&1 &
-    for _ in $(seq 1 100); do [ "$(program_processes)" -gt 0 ] && break; sleep 0.1; done
-    check "the resident helper runs" 1 "$(program_processes)"
+    local steady=0
+    for _ in $(seq 1 150); do
+        [ "$(program_processes)" -eq 1 ] && steady=$((steady + 1)) || steady=0
+        [ "$steady" -ge 10 ] && break
+        sleep 0.1
+    done
+    check "one resident helper runs" 1 "$(program_processes)"
 }
 run_values() { # checks that both Run values start the installed copy, its path quoted
     local hive command
