@@ -227,7 +227,7 @@ RECT CheckMarkBox(RECT rect, double scale) {
     return rect;
 }
 
-void CheckMark(HDC dc, RECT rect, COLORREF fill, COLORREF border, COLORREF mark, int kind, double scale) {
+void CheckMark(HDC dc, RECT rect, COLORREF fill, COLORREF border, COLORREF mark, double scale) {
     if (dc == nullptr) return;
     rect = CheckMarkBox(rect, scale);
     SolidFill(dc, rect, fill);
@@ -237,11 +237,6 @@ void CheckMark(HDC dc, RECT rect, COLORREF fill, COLORREF border, COLORREF mark,
     RECT inner = rect;
     InflateRect(&inner, -inset, -inset);
     if (IsRectEmpty(&inner)) return;
-    if (kind == kMarkSquare) {
-        SolidFill(dc, inner, mark);
-        return;
-    }
-    if (kind != kMarkTick) return;
     const int w = Width(inner);
     const int columns = w - (w % 2 == 0 ? 1 : 0);
     const int shortStroke = static_cast<int>((columns - 1) * 0.4) + 1;
