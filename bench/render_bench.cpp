@@ -10,7 +10,7 @@
 
 #include "base/uniquehandle.h"
 #include "lock/mgtbgdlg.h"
-#include "../toolkit/draw/gdiplusflat.h"
+#include "gdiplusflat.h"
 
 namespace {
 

@@ -103,11 +103,6 @@ void exButton::Redraw() {
     if (Handle() != nullptr && IsWindowVisible(Handle())) InvalidateRect(Handle(), nullptr, FALSE);
 }
 
-void exButton::SetRounded(bool rounded) {
-    rounded_ = rounded;
-    Redraw();
-}
-
 void exButton::AdjustLayout() {}
 
 void exButton::SetBorders(bool left, bool right, bool top, bool bottom) {
@@ -263,13 +258,8 @@ void exButton::DrawState(HDC dc, const RECT& rect, int) {
             inner = DrawClassicFrame(dc, rect, state);
         }
     } else {
-        if (rounded_) {
-            SolidFill(dc, rect, theme.Scheme().background);
-            RoundedRect(dc, rect, state.face, state.border, 1.5f);
-        } else {
-            SolidFill(dc, rect, state.face);
-            BorderStrips(dc, rect, state.border, borderSides_, 1);
-        }
+        SolidFill(dc, rect, state.face);
+        BorderStrips(dc, rect, state.border, borderSides_, 1);
         InflateRect(&inner, -2, -2);
     }
 

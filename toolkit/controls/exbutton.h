@@ -75,7 +75,6 @@ public:
     bool IsHot() const { return hot_; }
 
     void SetNoAnimation(bool off) { noAnimation_ = off; }
-    void SetRounded(bool rounded);
     void SetDefaultAsHot(bool hot) { defaultAsHot_ = hot; }
 
     // The alignment flags DrawButtonText uses for a style word.
@@ -122,7 +121,6 @@ private:
     exstring tooltipText_;
     bool hideFocus_ = false;
     bool noAnimation_ = false;
-    bool rounded_ = false;
     bool defaultAsHot_ = false;
     bool applyingStyle_ = false;
     exthemehandle theme_;

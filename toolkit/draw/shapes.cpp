@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <map>
 #include <utility>
 
 #include "../../base/uniquehandle.h"
-#include "gdiplusflat.h"
-#include "mirroring.h"
 
 namespace {
 
@@ -115,10 +114,6 @@ COLORREF FromHsl(const Hsl& hsl) {
     }
     auto channel = [](double v) { return static_cast<BYTE>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
     return RGB(channel(r), channel(g), channel(b));
-}
-
-gdiplusflat::ARGB ToArgb(COLORREF color) {
-    return 0xFF000000u | (uint32_t(GetRValue(color)) << 16) | (uint32_t(GetGValue(color)) << 8) | GetBValue(color);
 }
 
 } // namespace
@@ -278,50 +273,6 @@ void Chevron(HDC dc, const RECT& rect, COLORREF fill, COLORREF edge, int size, b
             SetPixel(dc, left + length - 1, y, edge);
         }
     }
-}
-
-void RoundedRect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border, float penWidth) {
-    if (dc == nullptr || (!IsColor(fill) && !IsColor(border))) return;
-    if (Width(rect) <= 20 || Height(rect) < 21 || !gdiplusflat::Available()) {
-        SolidFill(dc, rect, fill);
-        BorderStrips(dc, rect, border, kAllSides, static_cast<int>(penWidth));
-        return;
-    }
-    using namespace gdiplusflat;
-    const RECT device = DeviceRect(dc, rect);
-    const PlainLayoutScope plain(dc);
-    Graphics graphics(dc);
-    if (!graphics) return;
-    Path path;
-    const float l = static_cast<float>(device.left), t = static_cast<float>(device.top);
-    const float r = static_cast<float>(device.right), b = static_cast<float>(device.bottom);
-    path.Line(l + 5, t, r - 6, t);
-    path.Arc(r - 11, t, 10, 10, -90, 90);
-    path.Line(r - 1, t + 5, r - 1, b - 6);
-    path.Arc(r - 11, b - 11, 10, 10, 0, 90);
-    path.Line(r - 6, b - 1, l + 5, b - 1);
-    path.Arc(l, b - 11, 10, 10, 90, 90);
-    path.Line(l, b - 6, l, t + 5);
-    path.Arc(l, t, 10, 10, 180, 90);
-    if (IsColor(fill)) graphics.FillPath(path, ToArgb(fill));
-    if (IsColor(border)) graphics.DrawPath(path, ToArgb(border), penWidth);
-}
-
-void FillCircle(HDC dc, int x, int y, int diameter, COLORREF color) {
-    if (dc == nullptr || !IsColor(color) || !gdiplusflat::Available()) return;
-    const RECT device = DeviceRect(dc, RECT{x, y, x + diameter, y + diameter});
-    const PlainLayoutScope plain(dc);
-    gdiplusflat::Graphics graphics(dc);
-    if (graphics) graphics.FillEllipse(ToArgb(color), device.left, device.top, diameter, diameter);
-}
-
-void CircleOutline(HDC dc, const RECT& rect, COLORREF color) {
-    if (dc == nullptr || !IsColor(color) || !gdiplusflat::Available()) return;
-    // The outline covers its right edge's column too.
-    const RECT device = DeviceRect(dc, RECT{rect.left, rect.top, rect.right + 1, rect.bottom});
-    const PlainLayoutScope plain(dc);
-    gdiplusflat::Graphics graphics(dc);
-    if (graphics) graphics.DrawEllipse(ToArgb(color), 1.0f, device.left, device.top, Width(rect), Height(rect));
 }
 
 COLORREF ContrastColor(COLORREF background) {

@@ -32,9 +32,6 @@ void NonClientFrame(HWND window, COLORREF fill, COLORREF line);
 void CheckMark(HDC dc, RECT rect, COLORREF fill, COLORREF border, COLORREF mark, double scale = 0);
 void Arrow(HDC dc, RECT rect, COLORREF color, double scale = 0);
 void Chevron(HDC dc, const RECT& rect, COLORREF fill, COLORREF edge, int size, bool up);
-void RoundedRect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border, float penWidth);
-void FillCircle(HDC dc, int x, int y, int diameter, COLORREF color);
-void CircleOutline(HDC dc, const RECT& rect, COLORREF color);
 
 // A colour that stands out against `background`: the hue and saturation of
 // orange RGB(204, 102, 0) at a lightness at least 0.4 away.
