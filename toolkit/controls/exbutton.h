@@ -56,8 +56,6 @@ public:
     virtual void DrawButtonText(HDC dc, RECT& rect, const ButtonPaintState& state);
     virtual void GetColors(const DRAWITEMSTRUCT* item, ButtonPaintState& state);
     virtual void AdjustLayout();
-    virtual void SetBorders(bool left, bool right, bool top, bool bottom);
-    virtual void SetBorderSides(unsigned sides);
     // 1 centre, else 2 right, else left; 4 middle, else 8 bottom, else top.
     virtual void SetTextAlign(unsigned flags);
     virtual void SetHideFocus(bool hide);
@@ -69,7 +67,6 @@ public:
 
     // The button's own style word: the real type even while owner-drawn.
     DWORD ButtonStyle() const { return buttonStyle_; }
-    unsigned BorderSides() const { return borderSides_; }
     const exstring& Text() const { return text_; }
     bool IsOwnerDrawn() const;
     bool IsHot() const { return hot_; }
@@ -116,7 +113,6 @@ private:
 
     bool hot_ = false;
     DWORD buttonStyle_ = 0x0F00;
-    unsigned borderSides_ = 15;
     exstring text_;
     exstring tooltipText_;
     bool hideFocus_ = false;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <map>
 #include <utility>
 
@@ -21,49 +20,6 @@ int Height(const RECT& r) {
 void FillBox(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
     const RECT box{left, top, right, bottom};
     SolidFill(dc, box, color);
-}
-
-// Pixel memory of the 32-bit DIB selected into `dc`, with its row order.
-struct DibPixels {
-    uint32_t* bits = nullptr;
-    int width = 0;
-    int height = 0;
-    bool topDown = false;
-};
-
-bool SelectedDib(HDC dc, DibPixels& pixels) {
-    HGDIOBJ bitmap = GetCurrentObject(dc, OBJ_BITMAP);
-    DIBSECTION section{};
-    if (bitmap == nullptr || GetObjectW(bitmap, sizeof(section), &section) != sizeof(section)) return false;
-    if (section.dsBm.bmBits == nullptr || section.dsBm.bmBitsPixel != 32) return false;
-    pixels.bits = static_cast<uint32_t*>(section.dsBm.bmBits);
-    pixels.width = section.dsBm.bmWidth;
-    pixels.height = section.dsBm.bmHeight;
-    if (pixels.width <= 0 || pixels.height <= 0) return false;
-    // A test pixel at (0, 0) shows whether the first row in memory is the top.
-    uint32_t* first = pixels.bits;
-    uint32_t* last = pixels.bits + static_cast<size_t>(pixels.height - 1) * static_cast<size_t>(pixels.width);
-    GdiFlush();
-    const uint32_t savedFirst = *first;
-    const uint32_t savedLast = *last;
-    SetPixel(dc, 0, 0, RGB(1, 2, 3));
-    GdiFlush();
-    pixels.topDown = (*first & 0x00FFFFFF) == 0x00010203;
-    *first = savedFirst;
-    *last = savedLast;
-    return true;
-}
-
-void SetAlpha(const DibPixels& pixels, RECT strip, BYTE alpha) {
-    strip.left = std::max<LONG>(strip.left, 0);
-    strip.top = std::max<LONG>(strip.top, 0);
-    strip.right = std::min<LONG>(strip.right, pixels.width);
-    strip.bottom = std::min<LONG>(strip.bottom, pixels.height);
-    for (LONG y = strip.top; y < strip.bottom; ++y) {
-        const LONG row = pixels.topDown ? y : pixels.height - 1 - y;
-        uint32_t* line = pixels.bits + static_cast<size_t>(row) * static_cast<size_t>(pixels.width);
-        for (LONG x = strip.left; x < strip.right; ++x) line[x] = (line[x] & 0x00FFFFFF) | (uint32_t(alpha) << 24);
-    }
 }
 
 // Centres a square of the rectangle and shrinks it to `scale` when 0 < scale < 1.
@@ -142,7 +98,7 @@ void SolidFill(HDC dc, const RECT& rect, COLORREF color) {
     SetBkColor(dc, previous);
 }
 
-void BorderStrips(HDC dc, const RECT& rect, COLORREF color, unsigned sides, int thickness, BYTE alpha) {
+void BorderStrips(HDC dc, const RECT& rect, COLORREF color, unsigned sides, int thickness) {
     if (dc == nullptr || !IsColor(color) || thickness <= 0) return;
     const RECT strips[4] = {
         {rect.left, rect.top, rect.left + thickness, rect.bottom},
@@ -152,19 +108,14 @@ void BorderStrips(HDC dc, const RECT& rect, COLORREF color, unsigned sides, int 
     };
     for (unsigned side = 0; side < 4; ++side)
         if (sides & (1u << side)) SolidFill(dc, strips[side], color);
-    DibPixels pixels;
-    if (alpha == 0 || !SelectedDib(dc, pixels)) return;
-    GdiFlush();
-    for (unsigned side = 0; side < 4; ++side)
-        if (sides & (1u << side)) SetAlpha(pixels, strips[side], alpha);
 }
 
-void Edge3D(HDC dc, const RECT& rect, COLORREF first, COLORREF second, unsigned sides) {
+void Edge3D(HDC dc, const RECT& rect, COLORREF first, COLORREF second) {
     if (dc == nullptr) return;
-    if (sides & kSideLeft) FillBox(dc, rect.left, rect.top, rect.left + 1, rect.bottom, first);
-    if (sides & kSideTop) FillBox(dc, rect.left, rect.top, rect.right, rect.top + 1, first);
-    if (sides & kSideRight) FillBox(dc, rect.right - 1, rect.top, rect.right, rect.bottom, second);
-    if (sides & kSideBottom) FillBox(dc, rect.left, rect.bottom - 1, rect.right, rect.bottom, second);
+    FillBox(dc, rect.left, rect.top, rect.left + 1, rect.bottom, first);
+    FillBox(dc, rect.left, rect.top, rect.right, rect.top + 1, first);
+    FillBox(dc, rect.right - 1, rect.top, rect.right, rect.bottom, second);
+    FillBox(dc, rect.left, rect.bottom - 1, rect.right, rect.bottom, second);
 }
 
 std::vector<POINT> FocusFramePoints(const RECT& rect) {

@@ -21,10 +21,10 @@ enum BorderSides : unsigned {
 };
 
 void SolidFill(HDC dc, const RECT& rect, COLORREF color);
-// Strips of `thickness` inside the rectangle; a non-zero alpha is written into
-// the strips' pixels when a 32-bit DIB is selected into the DC.
-void BorderStrips(HDC dc, const RECT& rect, COLORREF color, unsigned sides, int thickness, BYTE alpha = 0);
-void Edge3D(HDC dc, const RECT& rect, COLORREF first, COLORREF second, unsigned sides = kAllSides);
+// Strips of `thickness` inside the rectangle.
+void BorderStrips(HDC dc, const RECT& rect, COLORREF color, unsigned sides, int thickness);
+// A one-pixel edge: `first` left and top, `second` right and bottom.
+void Edge3D(HDC dc, const RECT& rect, COLORREF first, COLORREF second);
 void FocusFrame(HDC dc, const RECT& rect, COLORREF color);
 void NonClientFrame(HWND window, COLORREF fill, COLORREF left, COLORREF top, COLORREF right, COLORREF bottom);
 void NonClientFrame(HWND window, COLORREF fill, COLORREF line);
