@@ -18,17 +18,16 @@ exstring Trimmed(exstring text) {
 
 RestartMarkerParse ParseRestartMarker(const exstring& arguments, const exstring& marker) {
     RestartMarkerParse parse;
-    parse.remaining = Trimmed(arguments);
     if (marker.empty()) return parse;
-    const size_t at = parse.remaining.find(marker);
+    // Trimmed, so that a line break closing the command line is not read as part of the value.
+    const exstring text = Trimmed(arguments);
+    const size_t at = text.find(marker);
     if (at == exstring::npos) return parse;
     parse.found = true;
     const size_t valueStart = at + marker.size();
-    size_t valueEnd = parse.remaining.find(L' ', valueStart);
-    if (valueEnd == exstring::npos) valueEnd = parse.remaining.size();
-    parse.value = parse.remaining.substr(valueStart, valueEnd - valueStart);
-    parse.remaining.erase(at, valueEnd - at);
-    parse.remaining = Trimmed(parse.remaining);
+    size_t valueEnd = text.find(L' ', valueStart);
+    if (valueEnd == exstring::npos) valueEnd = text.size();
+    parse.value = text.substr(valueStart, valueEnd - valueStart);
     return parse;
 }
 

@@ -13,8 +13,7 @@
 // What a restart marker on a command line carries.
 struct RestartMarkerParse {
     bool found = false;
-    exstring value;      // the hand-over mutex name (may be empty)
-    exstring remaining;  // the other arguments, in order, trimmed
+    exstring value;  // the hand-over mutex name (may be empty)
 };
 
 // Finds `marker` (exactly, letter case included) in `arguments`; its value

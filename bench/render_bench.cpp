@@ -10,7 +10,7 @@
 
 #include "base/uniquehandle.h"
 #include "lock/mgtbgdlg.h"
-#include "../toolkit/draw/gdiplusflat.h"
+#include "plaingdiplus.h"
 
 namespace {
 
@@ -28,11 +28,7 @@ double PlainGdiplus(const wchar_t* path, int width, int height) {
     HDC dc = CreateCompatibleDC(screen.Get());
     const UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
     HGDIOBJ previous = SelectObject(dc, bitmap.Get());
-    {
-        gdiplusflat::Image image(path);
-        gdiplusflat::Graphics graphics(dc);
-        graphics.DrawImage(image, 0, 0, static_cast<float>(width), static_cast<float>(height));
-    }
+    DrawPictureWithGdiplus(dc, path, static_cast<float>(width), static_cast<float>(height));
     SelectObject(dc, previous);
     DeleteDC(dc);
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -91,7 +87,7 @@ int wmain(int argc, wchar_t** argv) {
     settings.bgColor = RGB(0, 0, 0);
     settings.bgImage = path;
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    gdiplusflat::Available();
+    StartGdiplus();
 
     // First, while nothing has been decoded in this process yet.
     const double before = PrivateMiB();

@@ -2,7 +2,7 @@
 # into them: under Wine merely loading user32 costs more than the whole
 # password query. Libraries of the same names in a directory searched first
 # turn `-luser32` and the others into delay-load imports for one target.
-set(MG_DELAY_LOADED advapi32 user32 gdi32 comctl32 shell32 ole32 comdlg32 uxtheme gdiplus)
+set(MG_DELAY_LOADED advapi32 user32 gdi32 comctl32 shell32 ole32 comdlg32 uxtheme)
 set(MG_DELAYIMP_DIR ${CMAKE_BINARY_DIR}/delayimp)
 
 set(delay_outputs)

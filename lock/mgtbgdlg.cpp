@@ -155,11 +155,6 @@ exstring mgtBgDlg::PictureCandidate() const {
     return ExpandPath(path);
 }
 
-exstring mgtBgDlg::PicturePath() const {
-    const exstring path = PictureCandidate();
-    return PathKind(path) == kPathFile ? path : exstring();
-}
-
 void mgtBgDlg::ReadPictureFile(const std::shared_ptr<PictureRead>& read) {
     if (PathKind(read->path) == kPathFile) {
         const FILETIME written = LastWriteTime(read->path);

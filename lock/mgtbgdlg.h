@@ -29,9 +29,6 @@ public:
     // pending. Called when the reading thread reports, and by tests.
     bool FinishPictureLoad();
 
-    // The picture actually used: "system" means the wallpaper; the path is
-    // expanded. Empty when the background is colour only.
-    exstring PicturePath() const;
     COLORREF Color() const;
     // Paints `part` of the window (window coordinates) onto `dc`: the
     // colour, the picture and the clock.

@@ -149,7 +149,7 @@ TEST_F(MainWindow, PlantedLibrariesBesideACopyAreNotLoaded) {
     const wchar_t appDefaults[] = L"Software\\Wine\\AppDefaults\\mgportable.exe";
     CreateDirectoryW(folder.c_str(), nullptr);
     ASSERT_TRUE(CopyFileW(Program().c_str(), copy.c_str(), FALSE));
-    for (const wchar_t* name : {L"uxtheme", L"gdiplus"}) {
+    for (const wchar_t* name : {L"uxtheme"}) {
         const exstring library = folder + name + L".dll";
         ASSERT_TRUE(CopyFileW((TestDirectory() + L"fakelibrary.dll").c_str(), library.c_str(), FALSE));
         const wchar_t order[] = L"native,builtin";
@@ -161,7 +161,7 @@ TEST_F(MainWindow, PlantedLibrariesBesideACopyAreNotLoaded) {
         << "no main window; the copy " << (program.Running() ? "runs" : "ended");
     program.Kill();
     RegDeleteTreeW(HKEY_CURRENT_USER, appDefaults);
-    for (const wchar_t* name : {L"uxtheme", L"gdiplus"}) {
+    for (const wchar_t* name : {L"uxtheme"}) {
         const exstring library = folder + name + L".dll";
         EXPECT_TRUE(DeleteFileW(library.c_str()));
         EXPECT_FALSE(DeleteFileW((library + L".loaded").c_str()))

@@ -54,7 +54,7 @@ bool exButton::IsDefaultButton() const {
 }
 
 bool exButton::UseSystemDrawing() {
-    return Theme().SystemColors() && (borderSides_ == kAllSides || drawservices::ThemingAvailable());
+    return Theme().SystemColors();
 }
 
 void exButton::ApplyStyle(bool forceTheme) {
@@ -103,23 +103,7 @@ void exButton::Redraw() {
     if (Handle() != nullptr && IsWindowVisible(Handle())) InvalidateRect(Handle(), nullptr, FALSE);
 }
 
-void exButton::SetRounded(bool rounded) {
-    rounded_ = rounded;
-    Redraw();
-}
-
 void exButton::AdjustLayout() {}
-
-void exButton::SetBorders(bool left, bool right, bool top, bool bottom) {
-    SetBorderSides((left ? kSideLeft : 0u) | (top ? kSideTop : 0u) | (right ? kSideRight : 0u) |
-                   (bottom ? kSideBottom : 0u));
-}
-
-void exButton::SetBorderSides(unsigned sides) {
-    borderSides_ = sides & kAllSides;
-    ApplyStyle();
-    Redraw();
-}
 
 void exButton::SetTextAlign(unsigned flags) {
     const DWORD horizontal = (flags & 1) != 0 ? BS_CENTER : (flags & 2) != 0 ? BS_RIGHT : BS_LEFT;
@@ -218,16 +202,16 @@ void exButton::OnDrawItem(DRAWITEMSTRUCT* item) {
 RECT exButton::DrawClassicFrame(HDC dc, const RECT& rect, const ButtonPaintState& state) {
     RECT inner = rect;
     if ((state.focused || IsDefaultButton()) && !state.disabled) {
-        BorderStrips(dc, inner, GetSysColor(COLOR_WINDOWFRAME), borderSides_, 1);
+        BorderStrips(dc, inner, GetSysColor(COLOR_WINDOWFRAME), kAllSides, 1);
         InflateRect(&inner, -1, -1);
     }
     if (state.pressed) {
-        BorderStrips(dc, inner, GetSysColor(COLOR_BTNSHADOW), borderSides_, 1);
+        BorderStrips(dc, inner, GetSysColor(COLOR_BTNSHADOW), kAllSides, 1);
     } else {
-        Edge3D(dc, inner, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_3DDKSHADOW), borderSides_);
+        Edge3D(dc, inner, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_3DDKSHADOW));
         RECT edge = inner;
         InflateRect(&edge, -1, -1);
-        Edge3D(dc, edge, GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_BTNSHADOW), borderSides_);
+        Edge3D(dc, edge, GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_BTNSHADOW));
     }
     InflateRect(&inner, -2, -2);
     return inner;
@@ -256,13 +240,8 @@ void exButton::DrawState(HDC dc, const RECT& rect, int) {
             inner = DrawClassicFrame(dc, rect, state);
         }
     } else {
-        if (rounded_) {
-            SolidFill(dc, rect, theme.Scheme().background);
-            RoundedRect(dc, rect, state.face, state.border, 1.5f);
-        } else {
-            SolidFill(dc, rect, state.face);
-            BorderStrips(dc, rect, state.border, borderSides_, 1);
-        }
+        SolidFill(dc, rect, state.face);
+        BorderStrips(dc, rect, state.border, kAllSides, 1);
         InflateRect(&inner, -2, -2);
     }
 

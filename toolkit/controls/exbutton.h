@@ -56,8 +56,6 @@ public:
     virtual void DrawButtonText(HDC dc, RECT& rect, const ButtonPaintState& state);
     virtual void GetColors(const DRAWITEMSTRUCT* item, ButtonPaintState& state);
     virtual void AdjustLayout();
-    virtual void SetBorders(bool left, bool right, bool top, bool bottom);
-    virtual void SetBorderSides(unsigned sides);
     // 1 centre, else 2 right, else left; 4 middle, else 8 bottom, else top.
     virtual void SetTextAlign(unsigned flags);
     // Null or empty: the window text.
@@ -68,13 +66,11 @@ public:
 
     // The button's own style word: the real type even while owner-drawn.
     DWORD ButtonStyle() const { return buttonStyle_; }
-    unsigned BorderSides() const { return borderSides_; }
     const exstring& Text() const { return text_; }
     bool IsOwnerDrawn() const;
     bool IsHot() const { return hot_; }
 
     void SetNoAnimation(bool off) { noAnimation_ = off; }
-    void SetRounded(bool rounded);
     void SetDefaultAsHot(bool hot) { defaultAsHot_ = hot; }
 
     // The alignment flags DrawButtonText uses for a style word.
@@ -116,11 +112,9 @@ private:
 
     bool hot_ = false;
     DWORD buttonStyle_ = 0x0F00;
-    unsigned borderSides_ = 15;
     exstring text_;
     exstring tooltipText_;
     bool noAnimation_ = false;
-    bool rounded_ = false;
     bool defaultAsHot_ = false;
     bool applyingStyle_ = false;
     exthemehandle theme_;

@@ -3,7 +3,6 @@
 #include <vssym32.h>
 
 #include <algorithm>
-#include <set>
 
 #include "../draw/exfont.h"
 #include "../draw/mirroring.h"
@@ -11,15 +10,9 @@
 #include "../theme/extheme.h"
 #include "exbasedlg.h"
 
-const wchar_t kAutoRadioProperty[] = L"exCheckBox_AutoRadioButton";
-
 namespace {
 
 constexpr DWORD kTypeMask = BS_TYPEMASK;
-
-bool IsThreeStateKind(DWORD type) {
-    return type == BS_3STATE || type == BS_AUTO3STATE;
-}
 
 // Room beside the text for the box, the gap and the margins.
 constexpr int kTextMargin = 6;
@@ -64,17 +57,7 @@ exCheckBox::BoxMetrics MeasureBox(HWND window, HFONT font, HTHEME theme) {
 } // namespace
 
 bool exCheckBox::IsCheckKind(DWORD type) {
-    switch (type) {
-    case BS_CHECKBOX: case BS_AUTOCHECKBOX: case BS_RADIOBUTTON:
-    case BS_3STATE: case BS_AUTO3STATE: case BS_AUTORADIOBUTTON:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool exCheckBox::IsRadioKind(DWORD type) {
-    return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+    return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX;
 }
 
 exCheckBox::~exCheckBox() {
@@ -112,46 +95,12 @@ void exCheckBox::OnSubclassed() {
     DWORD style = LOWORD(GetStyle());
     if (!IsCheckKind(style & kTypeMask)) style = (style & ~DWORD{0xC}) | 3;
     Bind(style);
-    UpdateRadioProperty();
-}
-
-void exCheckBox::UpdateRadioProperty() {
-    if (Handle() == nullptr) return;
-    if ((ButtonStyle() & kTypeMask) == BS_AUTORADIOBUTTON)
-        SetPropW(Handle(), kAutoRadioProperty, reinterpret_cast<HANDLE>(kAutoRadioMark));
-    else
-        RemovePropW(Handle(), kAutoRadioProperty);
-}
-
-void exCheckBox::UncheckGroup() {
-    HWND self = Handle();
-    HWND parent = GetParent(self);
-    // GetNextDlgGroupItem skips hidden and disabled controls, so the walk may
-    // never return to this one: every control is visited at most once.
-    std::set<HWND> visited{self};
-    for (HWND item = GetNextDlgGroupItem(parent, self, FALSE); item != nullptr && visited.insert(item).second;
-         item = GetNextDlgGroupItem(parent, item, FALSE)) {
-        if (reinterpret_cast<INT_PTR>(GetPropW(item, kAutoRadioProperty)) == kAutoRadioMark)
-            ::SendMessageW(item, BM_SETCHECK, BST_UNCHECKED, 0);
-    }
 }
 
 bool exCheckBox::OnCommand(UINT notificationCode) {
     if (notificationCode != BN_CLICKED || !IsOwnerDrawn()) return false;
-    switch (ButtonStyle() & kTypeMask) {
-    case BS_AUTOCHECKBOX:
-        checkState_ = checkState_ == BST_UNCHECKED ? BST_CHECKED : BST_UNCHECKED;
-        break;
-    case BS_AUTO3STATE:
-        checkState_ = (checkState_ + 1) % 3;
-        break;
-    case BS_AUTORADIOBUTTON:
-        checkState_ = BST_CHECKED;
-        UncheckGroup();
-        break;
-    default:
-        return false;
-    }
+    if ((ButtonStyle() & kTypeMask) != BS_AUTOCHECKBOX) return false;
+    checkState_ = checkState_ == BST_UNCHECKED ? BST_CHECKED : BST_UNCHECKED;
     Redraw();
     // The parent still receives the click.
     return false;
@@ -225,20 +174,8 @@ RECT exCheckBox::PlaceBox(const RECT& content, SIZE size, DWORD style, bool atRi
 
 void exCheckBox::DrawBox(HDC dc, const RECT& box) {
     const ButtonPaintState& paint = PaintState();
-    if (IsRadioKind(ButtonStyle() & kTypeMask)) {
-        const int diameter = box.right - box.left;
-        FillCircle(dc, box.left, box.top, diameter, paint.boxFill);
-        // The pen is centred on the outline: one pixel less keeps it inside the box.
-        CircleOutline(dc, RECT{box.left, box.top, box.right - 1, box.bottom - 1}, paint.boxBorder);
-        if (checkState_ == BST_CHECKED) {
-            const int inset = diameter / 4;
-            FillCircle(dc, box.left + inset, box.top + inset, diameter - 2 * inset, paint.boxBorder);
-        }
-    } else {
-        const COLORREF mark = checkState_ == BST_UNCHECKED ? kNoColor : paint.boxBorder;
-        CheckMark(dc, box, paint.boxFill, paint.boxBorder, mark,
-                  checkState_ == BST_INDETERMINATE ? kMarkSquare : kMarkTick, 1.0);
-    }
+    const COLORREF mark = checkState_ == BST_UNCHECKED ? kNoColor : paint.boxBorder;
+    CheckMark(dc, box, paint.boxFill, paint.boxBorder, mark, 1.0);
 }
 
 void exCheckBox::DrawLabel(HDC dc, RECT textRect) {
@@ -295,9 +232,7 @@ LRESULT exCheckBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         {BM_GETSTATE, &exCheckBox::OnGetState},
         {WM_SYSCOLORCHANGE, &exCheckBox::OnSysColorChange},
         {WM_SETFONT, &exCheckBox::OnSetFont},
-        {WM_NCDESTROY, &exCheckBox::OnNcDestroy},
         {WM_THEMECHANGED, &exCheckBox::OnThemeChanged},
-        {WM_STYLECHANGED, &exCheckBox::OnStyleChanged},
     };
     exMessage current{message, wParam, lParam};
     if (const exHandled result = DispatchToHandler(*this, kHandlers, current)) return *result;
@@ -315,8 +250,7 @@ exHandled exCheckBox::OnSetCheck(exMessage& message) {
         return result;
     }
     int wanted = static_cast<int>(message.wParam);
-    if (wanted != BST_UNCHECKED && wanted != BST_CHECKED)
-        wanted = IsThreeStateKind(ButtonStyle() & kTypeMask) ? BST_INDETERMINATE : BST_CHECKED;
+    if (wanted != BST_UNCHECKED) wanted = BST_CHECKED;
     if (wanted != checkState_) {
         checkState_ = wanted;
         Redraw();
@@ -348,19 +282,8 @@ exHandled exCheckBox::OnSetFont(exMessage&) {
     return kNotHandled;
 }
 
-exHandled exCheckBox::OnNcDestroy(exMessage&) {
-    RemovePropW(Handle(), kAutoRadioProperty);
-    return kNotHandled;
-}
-
 exHandled exCheckBox::OnThemeChanged(exMessage& message) {
     const LRESULT result = DefaultProcessing(message);
     Metrics(true);
-    return result;
-}
-
-exHandled exCheckBox::OnStyleChanged(exMessage& message) {
-    const LRESULT result = DefaultProcessing(message);
-    UpdateRadioProperty();
     return result;
 }

@@ -1,13 +1,8 @@
-// Check boxes, three-state boxes and radio buttons. While owner-drawn the
-// object keeps the check state itself (the system keeps none for an
-// owner-drawn button), including the unchecking of auto radio groups.
+// Two-state check boxes. While owner-drawn the object keeps the check state
+// itself (the system keeps none for an owner-drawn button).
 #pragma once
 
 #include "exbutton.h"
-
-// Marks every auto radio button so that the members of a group find each other.
-extern const wchar_t kAutoRadioProperty[];
-constexpr INT_PTR kAutoRadioMark = 9;
 
 class exCheckBox : public exButton {
 public:
@@ -22,12 +17,11 @@ public:
     void AdjustLayout() override;
     void DrawState(HDC dc, const RECT& rect, int state) override;
 
-    // BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE.
+    // BST_UNCHECKED or BST_CHECKED.
     int CheckState() const { return checkState_; }
     void SetAutoSize(bool on);
 
     static bool IsCheckKind(DWORD type);
-    static bool IsRadioKind(DWORD type);
     // The DrawTextW flags of a check box's text.
     static UINT TextFormat(DWORD buttonStyle, bool showCues);
 
@@ -47,9 +41,7 @@ private:
     // Around the default processing: the native state is read before and put back after.
     exHandled OnSysColorChange(exMessage& message);
     exHandled OnSetFont(exMessage& message);
-    exHandled OnNcDestroy(exMessage& message);
     exHandled OnThemeChanged(exMessage& message);
-    exHandled OnStyleChanged(exMessage& message);
 
     // Where the box goes within the content rectangle.
     static RECT PlaceBox(const RECT& content, SIZE size, DWORD style, bool atRight);
@@ -57,8 +49,6 @@ private:
     // The text, placed as its style says, and the focus frame around it.
     void DrawLabel(HDC dc, RECT textRect);
 
-    void UpdateRadioProperty();
-    void UncheckGroup();
     bool BoxAtRight() const;
 
     bool autoSize_ = true;

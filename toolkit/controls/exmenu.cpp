@@ -444,7 +444,7 @@ int exMenu::DrawCheck(HDC dc, RECT* area, UINT itemState, bool, bool measureOnly
         DrawThemeBackground(menuTheme, dc, MENU_POPUPCHECK, disabled ? MC_CHECKMARKDISABLED : MC_CHECKMARKNORMAL,
                             &square, nullptr);
     } else {
-        CheckMark(dc, square, kNoColor, kNoColor, GlyphColor(itemState), kMarkTick, 0.7);
+        CheckMark(dc, square, kNoColor, kNoColor, GlyphColor(itemState), 0.7);
     }
     return width;
 }

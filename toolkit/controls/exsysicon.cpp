@@ -32,7 +32,6 @@ UINT SystemDpi() {
 }
 
 int IconSizeForDpi(int standard, int reported, UINT dpi) {
-    if (dpi == 0) dpi = USER_DEFAULT_SCREEN_DPI;
     const int scaled = MulDiv(standard, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
     return reported > scaled ? reported : scaled;
 }
@@ -125,15 +124,6 @@ void exsysicon::Set(int key, HICON icon) {
     // The same icon again stays; another one replaces the old, which goes.
     UniqueIcon& slot = stock_[key];
     if (slot.Get() != icon) slot.Reset(icon);
-    sizes_[key] = IconBitmapSize(icon);
-}
-
-SIZE exsysicon::IconSize(int key) {
-    const auto own = sizes_.find(key);
-    const bool systemKey = key >= kIconInformationLarge && key <= kIconQuestionSmall;
-    if (!systemKey && own != sizes_.end()) return own->second;
-    if (sizes_.count(kIconInformationLarge) == 0) RecordSystemSizes();
-    return sizes_[IsSmallKey(key) ? kIconInformationSmall : kIconInformationLarge];
 }
 
 HCURSOR HandCursor() {

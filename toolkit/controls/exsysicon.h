@@ -35,9 +35,6 @@ public:
     HICON Get(int key);
     // The cache owns `icon` from now on.
     void Set(int key, HICON icon);
-    // The size belonging to the key: its own for icons set by the
-    // application, the small system size for small keys, else the large one.
-    SIZE IconSize(int key);
 
     // Whether a key names a small icon.
     static bool IsSmallKey(int key);

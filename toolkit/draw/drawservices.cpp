@@ -4,55 +4,15 @@
 #include <objbase.h>
 #include <shlwapi.h>
 
-#include <mutex>
 #include <string>
 
 namespace drawservices {
 
 namespace {
 
-// The start-up input of GDI+, declared here so no GDI+ header is needed.
-struct GdiplusStartupInputData {
-    UINT32 GdiplusVersion = 1;
-    void* DebugEventCallback = nullptr;
-    BOOL SuppressBackgroundThread = FALSE;
-    BOOL SuppressExternalCodecs = FALSE;
-};
-
-using GdiplusStartupFn = int(WINAPI*)(ULONG_PTR*, const GdiplusStartupInputData*, void*);
-using GdiplusShutdownFn = void(WINAPI*)(ULONG_PTR);
-
 template <class Function>
 Function Entry(const wchar_t* module, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(LookUpEntryPoint(module, name)));
-}
-
-// Started on first use, shut down when the process ends.
-class GdiplusSession {
-public:
-    bool Start() {
-        const std::lock_guard<std::mutex> guard(lock_);
-        if (attempted_) return token_ != 0;
-        attempted_ = true;
-        const auto startup = Entry<GdiplusStartupFn>(L"Gdiplus.dll", "GdiplusStartup");
-        const GdiplusStartupInputData input;
-        if (startup == nullptr || startup(&token_, &input, nullptr) != 0) token_ = 0;
-        return token_ != 0;
-    }
-    ~GdiplusSession() {
-        if (token_ == 0) return;
-        if (const auto shutdown = Entry<GdiplusShutdownFn>(L"Gdiplus.dll", "GdiplusShutdown")) shutdown(token_);
-    }
-
-private:
-    std::mutex lock_;
-    bool attempted_ = false;
-    ULONG_PTR token_ = 0;
-};
-
-GdiplusSession& Gdiplus() {
-    static GdiplusSession session;
-    return session;
 }
 
 bool CommonControlsSixOrLater() {
@@ -81,10 +41,6 @@ FARPROC LookUpEntryPoint(const wchar_t* module, const char* name) {
     FARPROC entry = GetProcAddress(library, name);
     if (entry == nullptr) entry = GetProcAddress(library, (std::string(name) + "W").c_str());
     return entry;
-}
-
-bool EnsureGdiplus() {
-    return Gdiplus().Start();
 }
 
 bool ThemingAvailable() {

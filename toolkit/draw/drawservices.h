@@ -1,4 +1,4 @@
-// Process-wide drawing services: GDI+, buffered painting, COM for the shell's
+// Process-wide drawing services: buffered painting, COM for the shell's
 // stock icons, the theming check, and the optional system entry points that
 // are looked up at run time. Each starts on first use, so a start of the
 // program that draws nothing never pays for it.
@@ -8,9 +8,6 @@
 #include <uxtheme.h>
 
 namespace drawservices {
-
-// Starts GDI+ once; false when it cannot start. Shut down at process exit.
-bool EnsureGdiplus();
 
 // Visual styles are on and the common controls are version 6 or later.
 bool ThemingAvailable();

@@ -70,21 +70,17 @@ int MeasureText(const wchar_t* text, UINT format, HWND window, HFONT font, RECT&
     return height;
 }
 
-LOGFONTW FallbackMenuFont(int pixelsPerInchY) {
-    LOGFONTW font{};
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = DEFAULT_CHARSET;
-    wcscpy(font.lfFaceName, L"Segoe UI");
-    font.lfHeight = -MulDiv(9, pixelsPerInchY, 72);
-    if (font.lfHeight == 0) font.lfHeight = -12;
-    return font;
-}
-
 LOGFONTW SystemMenuFont() {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return metrics.lfMenuFont;
     const UniqueWindowDc screen(nullptr);
     const int dpi = screen.Held() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
-    return FallbackMenuFont(dpi);
+    LOGFONTW font{};
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    wcscpy(font.lfFaceName, L"Segoe UI");
+    font.lfHeight = -MulDiv(9, dpi, 72);
+    if (font.lfHeight == 0) font.lfHeight = -12;
+    return font;
 }

@@ -43,5 +43,3 @@ int MeasureText(const wchar_t* text, UINT format, HWND window, HFONT font, RECT&
 
 // The system's menu font, or 9 point "Segoe UI" at the screen's resolution.
 LOGFONTW SystemMenuFont();
-// The fallback alone, for a given vertical resolution.
-LOGFONTW FallbackMenuFont(int pixelsPerInchY);

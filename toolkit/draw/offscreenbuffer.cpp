@@ -24,7 +24,7 @@ void OffscreenBuffer::Release() {
     dc_ = nullptr;
     previousBitmap_ = nullptr;
     bits_ = nullptr;
-    bitmapWidth_ = bitmapHeight_ = usedWidth_ = usedHeight_ = 0;
+    bitmapWidth_ = bitmapHeight_ = 0;
 }
 
 HDC OffscreenBuffer::Get(HDC target, int width, int height) {
@@ -43,8 +43,6 @@ HDC OffscreenBuffer::Get(HDC target, int width, int height) {
                 previousBitmap_ = SelectObject(dc_, bitmap_.Get());
                 bitmapWidth_ = w;
                 bitmapHeight_ = h;
-                usedWidth_ = w;
-                usedHeight_ = h;
             }
         }
         if (!bitmap_.Held()) {
@@ -53,11 +51,7 @@ HDC OffscreenBuffer::Get(HDC target, int width, int height) {
         }
     }
     if (width < 1 || height < 1) return MatchLayout(target);
-    if (bitmapWidth_ >= width && bitmapHeight_ >= height) {
-        usedWidth_ = width;
-        usedHeight_ = height;
-        return MatchLayout(target);
-    }
+    if (bitmapWidth_ >= width && bitmapHeight_ >= height) return MatchLayout(target);
     void* bits = nullptr;
     HBITMAP larger = CreateBitmap(dc_, width, height, &bits);
     if (larger == nullptr) {
@@ -67,8 +61,8 @@ HDC OffscreenBuffer::Get(HDC target, int width, int height) {
     SelectObject(dc_, larger);
     bitmap_.Reset(larger);
     bits_ = bits;
-    bitmapWidth_ = usedWidth_ = width;
-    bitmapHeight_ = usedHeight_ = height;
+    bitmapWidth_ = width;
+    bitmapHeight_ = height;
     return MatchLayout(target);
 }
 

@@ -23,8 +23,6 @@ public:
     HDC Dc() const { return dc_; }
     int BitmapWidth() const { return bitmapWidth_; }
     int BitmapHeight() const { return bitmapHeight_; }
-    int UsedWidth() const { return usedWidth_; }
-    int UsedHeight() const { return usedHeight_; }
     // The pixels of a 32-bit buffer (bottom-up rows), or null.
     void* Bits() const { return bits_; }
 
@@ -39,6 +37,4 @@ private:
     int bitmapHeight_ = 0;
     void* bits_ = nullptr;
     HGDIOBJ previousBitmap_ = nullptr;
-    int usedWidth_ = 0;
-    int usedHeight_ = 0;
 };

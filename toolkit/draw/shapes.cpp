@@ -6,8 +6,6 @@
 #include <utility>
 
 #include "../../base/uniquehandle.h"
-#include "gdiplusflat.h"
-#include "mirroring.h"
 
 namespace {
 
@@ -22,49 +20,6 @@ int Height(const RECT& r) {
 void FillBox(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
     const RECT box{left, top, right, bottom};
     SolidFill(dc, box, color);
-}
-
-// Pixel memory of the 32-bit DIB selected into `dc`, with its row order.
-struct DibPixels {
-    uint32_t* bits = nullptr;
-    int width = 0;
-    int height = 0;
-    bool topDown = false;
-};
-
-bool SelectedDib(HDC dc, DibPixels& pixels) {
-    HGDIOBJ bitmap = GetCurrentObject(dc, OBJ_BITMAP);
-    DIBSECTION section{};
-    if (bitmap == nullptr || GetObjectW(bitmap, sizeof(section), &section) != sizeof(section)) return false;
-    if (section.dsBm.bmBits == nullptr || section.dsBm.bmBitsPixel != 32) return false;
-    pixels.bits = static_cast<uint32_t*>(section.dsBm.bmBits);
-    pixels.width = section.dsBm.bmWidth;
-    pixels.height = section.dsBm.bmHeight;
-    if (pixels.width <= 0 || pixels.height <= 0) return false;
-    // A test pixel at (0, 0) shows whether the first row in memory is the top.
-    uint32_t* first = pixels.bits;
-    uint32_t* last = pixels.bits + static_cast<size_t>(pixels.height - 1) * static_cast<size_t>(pixels.width);
-    GdiFlush();
-    const uint32_t savedFirst = *first;
-    const uint32_t savedLast = *last;
-    SetPixel(dc, 0, 0, RGB(1, 2, 3));
-    GdiFlush();
-    pixels.topDown = (*first & 0x00FFFFFF) == 0x00010203;
-    *first = savedFirst;
-    *last = savedLast;
-    return true;
-}
-
-void SetAlpha(const DibPixels& pixels, RECT strip, BYTE alpha) {
-    strip.left = std::max<LONG>(strip.left, 0);
-    strip.top = std::max<LONG>(strip.top, 0);
-    strip.right = std::min<LONG>(strip.right, pixels.width);
-    strip.bottom = std::min<LONG>(strip.bottom, pixels.height);
-    for (LONG y = strip.top; y < strip.bottom; ++y) {
-        const LONG row = pixels.topDown ? y : pixels.height - 1 - y;
-        uint32_t* line = pixels.bits + static_cast<size_t>(row) * static_cast<size_t>(pixels.width);
-        for (LONG x = strip.left; x < strip.right; ++x) line[x] = (line[x] & 0x00FFFFFF) | (uint32_t(alpha) << 24);
-    }
 }
 
 // Centres a square of the rectangle and shrinks it to `scale` when 0 < scale < 1.
@@ -117,10 +72,6 @@ COLORREF FromHsl(const Hsl& hsl) {
     return RGB(channel(r), channel(g), channel(b));
 }
 
-gdiplusflat::ARGB ToArgb(COLORREF color) {
-    return 0xFF000000u | (uint32_t(GetRValue(color)) << 16) | (uint32_t(GetGValue(color)) << 8) | GetBValue(color);
-}
-
 } // namespace
 
 RECT MakeSquare(RECT rect) {
@@ -147,7 +98,7 @@ void SolidFill(HDC dc, const RECT& rect, COLORREF color) {
     SetBkColor(dc, previous);
 }
 
-void BorderStrips(HDC dc, const RECT& rect, COLORREF color, unsigned sides, int thickness, BYTE alpha) {
+void BorderStrips(HDC dc, const RECT& rect, COLORREF color, unsigned sides, int thickness) {
     if (dc == nullptr || !IsColor(color) || thickness <= 0) return;
     const RECT strips[4] = {
         {rect.left, rect.top, rect.left + thickness, rect.bottom},
@@ -157,19 +108,14 @@ void BorderStrips(HDC dc, const RECT& rect, COLORREF color, unsigned sides, int 
     };
     for (unsigned side = 0; side < 4; ++side)
         if (sides & (1u << side)) SolidFill(dc, strips[side], color);
-    DibPixels pixels;
-    if (alpha == 0 || !SelectedDib(dc, pixels)) return;
-    GdiFlush();
-    for (unsigned side = 0; side < 4; ++side)
-        if (sides & (1u << side)) SetAlpha(pixels, strips[side], alpha);
 }
 
-void Edge3D(HDC dc, const RECT& rect, COLORREF first, COLORREF second, unsigned sides) {
+void Edge3D(HDC dc, const RECT& rect, COLORREF first, COLORREF second) {
     if (dc == nullptr) return;
-    if (sides & kSideLeft) FillBox(dc, rect.left, rect.top, rect.left + 1, rect.bottom, first);
-    if (sides & kSideTop) FillBox(dc, rect.left, rect.top, rect.right, rect.top + 1, first);
-    if (sides & kSideRight) FillBox(dc, rect.right - 1, rect.top, rect.right, rect.bottom, second);
-    if (sides & kSideBottom) FillBox(dc, rect.left, rect.bottom - 1, rect.right, rect.bottom, second);
+    FillBox(dc, rect.left, rect.top, rect.left + 1, rect.bottom, first);
+    FillBox(dc, rect.left, rect.top, rect.right, rect.top + 1, first);
+    FillBox(dc, rect.right - 1, rect.top, rect.right, rect.bottom, second);
+    FillBox(dc, rect.left, rect.bottom - 1, rect.right, rect.bottom, second);
 }
 
 std::vector<POINT> FocusFramePoints(const RECT& rect) {
@@ -227,7 +173,7 @@ RECT CheckMarkBox(RECT rect, double scale) {
     return rect;
 }
 
-void CheckMark(HDC dc, RECT rect, COLORREF fill, COLORREF border, COLORREF mark, int kind, double scale) {
+void CheckMark(HDC dc, RECT rect, COLORREF fill, COLORREF border, COLORREF mark, double scale) {
     if (dc == nullptr) return;
     rect = CheckMarkBox(rect, scale);
     SolidFill(dc, rect, fill);
@@ -237,11 +183,6 @@ void CheckMark(HDC dc, RECT rect, COLORREF fill, COLORREF border, COLORREF mark,
     RECT inner = rect;
     InflateRect(&inner, -inset, -inset);
     if (IsRectEmpty(&inner)) return;
-    if (kind == kMarkSquare) {
-        SolidFill(dc, inner, mark);
-        return;
-    }
-    if (kind != kMarkTick) return;
     const int w = Width(inner);
     const int columns = w - (w % 2 == 0 ? 1 : 0);
     const int shortStroke = static_cast<int>((columns - 1) * 0.4) + 1;
@@ -283,50 +224,6 @@ void Chevron(HDC dc, const RECT& rect, COLORREF fill, COLORREF edge, int size, b
             SetPixel(dc, left + length - 1, y, edge);
         }
     }
-}
-
-void RoundedRect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border, float penWidth) {
-    if (dc == nullptr || (!IsColor(fill) && !IsColor(border))) return;
-    if (Width(rect) <= 20 || Height(rect) < 21 || !gdiplusflat::Available()) {
-        SolidFill(dc, rect, fill);
-        BorderStrips(dc, rect, border, kAllSides, static_cast<int>(penWidth));
-        return;
-    }
-    using namespace gdiplusflat;
-    const RECT device = DeviceRect(dc, rect);
-    const PlainLayoutScope plain(dc);
-    Graphics graphics(dc);
-    if (!graphics) return;
-    Path path;
-    const float l = static_cast<float>(device.left), t = static_cast<float>(device.top);
-    const float r = static_cast<float>(device.right), b = static_cast<float>(device.bottom);
-    path.Line(l + 5, t, r - 6, t);
-    path.Arc(r - 11, t, 10, 10, -90, 90);
-    path.Line(r - 1, t + 5, r - 1, b - 6);
-    path.Arc(r - 11, b - 11, 10, 10, 0, 90);
-    path.Line(r - 6, b - 1, l + 5, b - 1);
-    path.Arc(l, b - 11, 10, 10, 90, 90);
-    path.Line(l, b - 6, l, t + 5);
-    path.Arc(l, t, 10, 10, 180, 90);
-    if (IsColor(fill)) graphics.FillPath(path, ToArgb(fill));
-    if (IsColor(border)) graphics.DrawPath(path, ToArgb(border), penWidth);
-}
-
-void FillCircle(HDC dc, int x, int y, int diameter, COLORREF color) {
-    if (dc == nullptr || !IsColor(color) || !gdiplusflat::Available()) return;
-    const RECT device = DeviceRect(dc, RECT{x, y, x + diameter, y + diameter});
-    const PlainLayoutScope plain(dc);
-    gdiplusflat::Graphics graphics(dc);
-    if (graphics) graphics.FillEllipse(ToArgb(color), device.left, device.top, diameter, diameter);
-}
-
-void CircleOutline(HDC dc, const RECT& rect, COLORREF color) {
-    if (dc == nullptr || !IsColor(color) || !gdiplusflat::Available()) return;
-    // The outline covers its right edge's column too.
-    const RECT device = DeviceRect(dc, RECT{rect.left, rect.top, rect.right + 1, rect.bottom});
-    const PlainLayoutScope plain(dc);
-    gdiplusflat::Graphics graphics(dc);
-    if (graphics) graphics.DrawEllipse(ToArgb(color), 1.0f, device.left, device.top, Width(rect), Height(rect));
 }
 
 COLORREF ContrastColor(COLORREF background) {

@@ -20,25 +20,18 @@ enum BorderSides : unsigned {
     kAllSides = 15,
 };
 
-enum CheckMarkKind : int {
-    kMarkTick = 1,
-    kMarkSquare = 2,
-};
-
 void SolidFill(HDC dc, const RECT& rect, COLORREF color);
-// Strips of `thickness` inside the rectangle; a non-zero alpha is written into
-// the strips' pixels when a 32-bit DIB is selected into the DC.
-void BorderStrips(HDC dc, const RECT& rect, COLORREF color, unsigned sides, int thickness, BYTE alpha = 0);
-void Edge3D(HDC dc, const RECT& rect, COLORREF first, COLORREF second, unsigned sides = kAllSides);
+// Strips of `thickness` inside the rectangle.
+void BorderStrips(HDC dc, const RECT& rect, COLORREF color, unsigned sides, int thickness);
+// A one-pixel edge: `first` left and top, `second` right and bottom.
+void Edge3D(HDC dc, const RECT& rect, COLORREF first, COLORREF second);
 void FocusFrame(HDC dc, const RECT& rect, COLORREF color);
 void NonClientFrame(HWND window, COLORREF fill, COLORREF left, COLORREF top, COLORREF right, COLORREF bottom);
 void NonClientFrame(HWND window, COLORREF fill, COLORREF line);
-void CheckMark(HDC dc, RECT rect, COLORREF fill, COLORREF border, COLORREF mark, int kind, double scale = 0);
+// A box with a tick in it; no tick when `mark` is no colour.
+void CheckMark(HDC dc, RECT rect, COLORREF fill, COLORREF border, COLORREF mark, double scale = 0);
 void Arrow(HDC dc, RECT rect, COLORREF color, double scale = 0);
 void Chevron(HDC dc, const RECT& rect, COLORREF fill, COLORREF edge, int size, bool up);
-void RoundedRect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border, float penWidth);
-void FillCircle(HDC dc, int x, int y, int diameter, COLORREF color);
-void CircleOutline(HDC dc, const RECT& rect, COLORREF color);
 
 // A colour that stands out against `background`: the hue and saturation of
 // orange RGB(204, 102, 0) at a lightness at least 0.4 away.
