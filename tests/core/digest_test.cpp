@@ -29,10 +29,8 @@ TEST(Md5, Rfc1321TestSuite) {
     for (const Case& c : cases) EXPECT_EQ(Hex(Md5::Of(c.message, std::strlen(c.message))), c.digest) << c.message;
 }
 
-// Expected values computed independently from the digest's definition; no
-// password is the no-password state. Text in the code page keeps the
-// long-standing digest; text outside it no longer collides as "??????"
-// (33b35f02796c8a32f3a640c778401466).
+// Computed independently; no password is the no-password state. Text in the code page keeps the long-standing
+// digest; text outside it no longer collides as "??????" (33b35f02796c8a32f3a640c778401466).
 TEST(PasswordDigest, KnownDigests) {
     struct Case {
         const exchar* password;
@@ -43,7 +41,6 @@ TEST(PasswordDigest, KnownDigests) {
         {EXT("a"), "f1ec22584055194430044a761db46b48"},
         {EXT("Gr\u00FC\u00DFe\u20AC"), "3b83935f94a91ff2a47f6aa01064cd68"},
         {EXT("\u0436\u0443\u0447\u043A\u0430\u0431"), "efa42566bb8c90ed53595b5d5840854e"},
-        {EXT("\u0436\u0443\u0447\u043A\u0430\u0432"), "1d779275e1df67f32bcfc6504c49a39b"},
     };
     for (const Case& c : cases) EXPECT_EQ(Hex(ComputePasswordDigest(c.password)), c.digest) << c.digest;
 }
@@ -97,7 +94,6 @@ TEST(StoredPassword, FormsReadFromTheTwoValues) {
         {unreadable, absent, Form::kDamaged},
         {legacy, unreadable, Form::kDamaged},
         {legacy, Text(kDamagedSaltedDigest), Form::kDamaged},
-        {legacy, Text(Salted(EXT("0"))), Form::kDamaged},
         {legacy, Text(Salted(EXT("0600000"))), Form::kDamaged},
         {legacy, Text(Salted(EXT("20000001"))), Form::kDamaged},  // a check would take hours
         {legacy, Text(Salted(EXT("1"), exstring(kSalt).substr(2))), Form::kDamaged},

@@ -1,6 +1,5 @@
-// The looks a user can choose, seen where they show: the program's windows,
-// its settings menu and a message box; and how the choice follows the
-// system's dark mode and high contrast.
+// The looks a user can choose, seen in the program's windows, its settings menu and a message box; and how
+// the choice follows the system's dark mode and high contrast.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -41,9 +40,8 @@ protected:
     exMenu menu;
 };
 
-// Ground, edit field, edit frame, the default button's frame and the
-// separator, in the scheme's colours; in the system colours, the system's
-// ground and field, and frames of its own.
+// Ground, field, frames and separator in the scheme's colours; in the system colours, the system's ground
+// and field, and frames of its own.
 TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
     const Appearance choices[] = {Appearance::kDark, Appearance::kGreen, Appearance::kSystemColours};
     BuildSettingsMenu(menu, strings);

@@ -105,10 +105,8 @@ void WINAPI FixedClock(LPSYSTEMTIME now) {
     *now = clockNow;
 }
 
-// The life of one background: the screen is covered by the colour alone
-// first; the picture and the clock follow from the message loop. The clock
-// turns over at the minute and a display change composes again, neither
-// decoding the picture again; another setting reads it again.
+// The colour alone covers the screen first; the picture and the clock follow from the message loop. The clock
+// turns over and a display change composes again without decoding again; a setting change reads the file again.
 TEST_F(Background, FirstTheColourThenThePictureAndTheClock) {
     const exstring path = TempPath(L"mg_clock.bmp");
     WriteBmp(path, kGreen);
@@ -199,8 +197,7 @@ TEST_F(Background, MessageBelowTheClock) {
     EXPECT_LT(rows[3].second - rows[3].first, clockHeight / 2) << "one line of message, no clock";
 }
 
-// In high contrast the plate is the scheme's window colour, opaque, and the type
-// its text colour. (Wine keeps no high-contrast flag to switch: colours given.)
+// In high contrast the plate is the scheme's window colour and the type its text colour (Wine has no switch).
 TEST(LockClock, HighContrastUsesTheSchemesColours) {
     const RECT area{0, 0, 400, 120};
     ClockFonts fonts;
@@ -208,8 +205,6 @@ TEST(LockClock, HighContrastUsesTheSchemesColours) {
     for (bool highContrast : {false, true}) {
         OffscreenBuffer canvas(OffscreenBuffer::Kind::Dib32);
         const HDC dc = canvas.Get(nullptr, 400, 120);
-        const UniqueBrush red(CreateSolidBrush(kRed));
-        FillRect(dc, &area, red.Get());
         DrawClock(dc, area, ClockText{L"12:00", L"Monday", L"Call IT"}, fonts, ClockColorsFor(highContrast));
         const COLORREF plate = GetPixel(dc, 2, 118);
         EXPECT_EQ(plate == GetSysColor(COLOR_WINDOW), highContrast) << std::hex << plate;
@@ -227,22 +222,9 @@ TEST(LockClock, WaitsForTheNextMinuteBoundary) {
     }
 }
 
-// A picture that cannot be shown leaves the colour: here the system's desktop
-// colour, which a colour with a high bit set stands for.
-TEST_F(Background, WhatCannotBeShownLeavesTheColour) {
-    std::vector<uint8_t> truncated = Bmp(100, 100, [](int, int) { return kRed; });
-    truncated.resize(200);
-    WriteBytes(TempPath(L"mg_truncated.bmp"), truncated);
-    settings.bgColor = 0x01000000;
-    for (const wchar_t* name : {L"mg_truncated.bmp", L"mg_missing.bmp"}) {
-        settings.bgImage = TempPath(name);
-        EXPECT_EQ(RenderAndSample(screen.cx / 2, screen.cy / 2), GetSysColor(COLOR_BACKGROUND))
-            << exstring(name).ToUtf8();
-    }
-    DeleteFileW(TempPath(L"mg_truncated.bmp").c_str());
-}
-
-TEST_F(Background, SystemMeansTheDesktopsWallpaper) {
+// "System" is the desktop's wallpaper; a picture that cannot be shown leaves the colour, here the
+// desktop's, which a colour with a high bit set stands for.
+TEST_F(Background, SystemIsTheWallpaperAndWhatCannotBeShownLeavesTheColour) {
     const exstring path = TempPath(L"mg_wallpaper.bmp");
     WriteBmp(path, kBlue);
     const ByteBuffer saved = ReadValue(L"Control Panel\\Desktop", L"WallPaper");
@@ -252,6 +234,15 @@ TEST_F(Background, SystemMeansTheDesktopsWallpaper) {
     EXPECT_EQ(RenderAndSample(screen.cx / 2, screen.cy / 2), kBlue);
     EXPECT_TRUE(WriteValue(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"WallPaper", saved.Data(),
                            static_cast<DWORD>(saved.Size()), REG_SZ));
+
+    std::vector<uint8_t> truncated = Bmp(100, 100, [](int, int) { return kRed; });
+    truncated.resize(200);
+    WriteBytes(path, truncated);
+    settings.bgColor = 0x01000000;
+    for (const exstring& unshown : {path, TempPath(L"mg_missing.bmp")}) {
+        settings.bgImage = unshown;
+        EXPECT_EQ(RenderAndSample(screen.cx / 2, screen.cy / 2), GetSysColor(COLOR_BACKGROUND)) << unshown.ToUtf8();
+    }
     DeleteFileW(path.c_str());
 }
 

@@ -79,14 +79,6 @@ TEST_F(PasswordDialog, MismatchIsReportedInBothFields) {
     const INT_PTR result = Run(settings, {}, [](ScriptedInputDlg& dlg) {
         EXPECT_EQ(WindowTextOf(dlg.Handle()), exstring(L"Set Password"));
         EXPECT_FALSE(IsWindowEnabled(dlg.Item(IDC_DELETE_PASSWORD))) << "no password to delete";
-        RECT client{}, info{}, cancel{};
-        GetClientRect(dlg.Handle(), &client);
-        GetWindowRect(dlg.Item(IDC_INFORMATION), &info);
-        GetWindowRect(dlg.Item(IDCANCEL), &cancel);
-        MapWindowPoints(nullptr, dlg.Handle(), reinterpret_cast<POINT*>(&info), 2);
-        MapWindowPoints(nullptr, dlg.Handle(), reinterpret_cast<POINT*>(&cancel), 2);
-        EXPECT_EQ(client.bottom, cancel.bottom + info.top) << "the dialog fits its rows";
-
         dlg.Type(IDC_NEW_PASSWORD, L"Secret");
         dlg.Type(IDC_PASSWORD_HINT, L"the usual");
         EXPECT_FALSE(IsWindowEnabled(dlg.Item(IDOK))) << "the confirmation is still empty";
@@ -106,22 +98,18 @@ TEST_F(PasswordDialog, MismatchIsReportedInBothFields) {
 
         // With Caps Lock on, a note shows while a password field has the focus.
         const bool capsWasOn = (GetKeyState(VK_CAPITAL) & 1) != 0;
-        auto pressCapsLock = [] {
-            SendKey(VK_CAPITAL, true);
-            SendKey(VK_CAPITAL, false);
-        };
         auto noteShown = [&] {
             for (HWND child = GetWindow(dlg.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
                 if (IsWindowVisible(child) && WindowTextOf(child) == L"Caps Lock is on.") return true;
             return false;
         };
-        if (!capsWasOn) pressCapsLock();
+        if (!capsWasOn) e2e::Keys({VK_CAPITAL});
         ASSERT_TRUE(WaitFor([] { return (GetKeyState(VK_CAPITAL) & 1) != 0; }, std::chrono::seconds(2)));
         SetFocus(dlg.Item(IDC_CONFIRM_PASSWORD));
         EXPECT_TRUE(WaitFor(noteShown, std::chrono::seconds(2))) << "no Caps Lock note on a password field";
         SetFocus(dlg.Item(IDC_PASSWORD_HINT));
         EXPECT_TRUE(WaitFor([&] { return !noteShown(); }, std::chrono::seconds(2))) << "the note stays on the hint";
-        if (!capsWasOn) pressCapsLock();
+        if (!capsWasOn) e2e::Keys({VK_CAPITAL});
         dlg.Click(IDCANCEL);
     });
     EXPECT_EQ(result, IDCANCEL);
@@ -146,7 +134,6 @@ TEST_F(PasswordDialog, NewPasswordIsStoredAsItsDigest) {
     EXPECT_EQ(g_seen, std::vector<exstring>{L"Set Password"});
     const mgtSettings stored = Stored();
     EXPECT_TRUE(stored.Matches(password));
-    EXPECT_FALSE(stored.Matches(L"??????"));
     EXPECT_TRUE(stored.pwdHint.empty());
     EXPECT_TRUE(mgtSettings(store).BlankPwdPromptDue()) << "the missing-password warning is due again";
 }

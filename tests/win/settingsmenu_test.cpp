@@ -78,7 +78,7 @@ const CommandCase kCommands[] = {
     {"wallpaper chosen", IDM_BGIMAGE_SYSTEM, 0, L"", false, 0, L"", true, 0, L"system"},
     {"same picture in other letter case", IDM_BGIMAGE_CUSTOM, 0, L"C:\\Pics\\A.png", true, 0, L"c:\\pics\\a.PNG", false,
      0, L"C:\\Pics\\A.png"},
-    {"new picture chosen", IDM_BGIMAGE_CUSTOM, 0, L"system", true, 0, L"C:\\b.jpg", true, 0, L"C:\\b.jpg"},
+    {"new picture chosen", IDM_BGIMAGE_CUSTOM, 0, L"System", true, 0, L"C:\\b.jpg", true, 0, L"C:\\b.jpg"},
     {"picture chooser cancelled", IDM_BGIMAGE_CUSTOM, 0, L"", false, 0, L"C:\\b.jpg", false, 0, L""},
 };
 
@@ -94,6 +94,14 @@ TEST_F(SettingsMenu, CommandsStoreOnlyWhatChanges) {
         choosers.color = c.chosenColor;
         choosers.image = c.chosenImage;
         ASSERT_TRUE(RunSettingsCommand(c.command, nullptr, settings, strings, choosers));
+        // The choosers open on what is in use: the desktop's colour for the system's, no path for the wallpaper.
+        const COLORREF colorInUse = c.color == kSystemColor ? GetSysColor(COLOR_BACKGROUND) : c.color;
+        const exstring pathInUse = exstring(c.image).EqualsNoCase(L"system") ? exstring() : exstring(c.image);
+        EXPECT_TRUE(c.command != IDM_BGCOLOR_CUSTOM ||
+                    (choosers.openedWithColor == colorInUse && choosers.customLast == colorInUse));
+        EXPECT_TRUE(c.command != IDM_BGIMAGE_CUSTOM || (choosers.openedWithImage == pathInUse &&
+                    choosers.filter.find(L'|') == exstring::npos && choosers.filter.find(L'\0') != exstring::npos))
+            << "the filter is pairs split by NULs";
         EXPECT_EQ(settings.modifiedTime != 0, c.stores);
         EXPECT_EQ(settings.bgColor, c.storedColor);
         EXPECT_EQ(settings.bgImage, exstring(c.storedImage));
@@ -153,26 +161,6 @@ TEST_F(SettingsMenu, LanguageChoicesStoreTheirTagsAndShowAtOnce) {
     DestroyWindow(main.Handle());
     EXPECT_FALSE(RunSettingsCommand(static_cast<UINT>(IDM_LANGUAGE_FIRST + 1 + count), nullptr, settings, strings,
                                     choosers)) << "past the languages";
-}
-
-TEST_F(SettingsMenu, ChoosersOpenPrefilled) {
-    mgtSettings settings(Store());
-    settings.bgColor = kSystemColor;
-    RunSettingsCommand(IDM_BGCOLOR_CUSTOM, nullptr, settings, strings, choosers);
-    EXPECT_EQ(choosers.openedWithColor, GetSysColor(COLOR_BACKGROUND)) << "the desktop colour is preselected";
-    EXPECT_EQ(choosers.customLast, GetSysColor(COLOR_BACKGROUND));
-    settings.bgColor = 0x345678;
-    RunSettingsCommand(IDM_BGCOLOR_CUSTOM, nullptr, settings, strings, choosers);
-    EXPECT_EQ(choosers.openedWithColor, 0x345678u);
-
-    settings.bgImage = L"C:\\Pics\\sea.png";
-    RunSettingsCommand(IDM_BGIMAGE_CUSTOM, nullptr, settings, strings, choosers);
-    EXPECT_EQ(choosers.openedWithImage, exstring(L"C:\\Pics\\sea.png"));
-    EXPECT_TRUE(choosers.filter.find(L'|') == exstring::npos && choosers.filter.find(L'\0') != exstring::npos)
-        << "the file dialog's filter is pairs split by NULs";
-    settings.bgImage = L"System";
-    RunSettingsCommand(IDM_BGIMAGE_CUSTOM, nullptr, settings, strings, choosers);
-    EXPECT_TRUE(choosers.openedWithImage.empty()) << "the wallpaper is no path to offer";
 }
 
 TEST_F(SettingsMenu, MarksFollowTheSettings) {
@@ -241,14 +229,9 @@ TEST_F(SettingsMenu, PoliciesGreyAndRefuse) {
     mgtSettings settings(Store());
     EXPECT_TRUE(SettingFixedByPolicy(IDM_TRAY_EXIT, settings)) << "the helper's Exit stays open";
     RefreshSettingsMarks(menu, settings, strings);
-    const struct {
-        UINT command;
-        bool fixed;
-    } cases[] = {
-        {IDM_AUTO_START, true},    {IDM_IDLE_NEVER, true},    {IDM_IDLE_1, false},
-        {IDM_IDLE_5, false},       {IDM_IDLE_10, true},       {IDM_LOCK_ON_SLEEP, false},
-        {IDM_SHOW_CLOCK, false},   {IDM_SHOW_CLOCK, false},   {IDM_USE_ORIGINAL_SCREEN, false},
-    };
+    const struct { UINT command; bool fixed; } cases[] = {
+        {IDM_AUTO_START, true}, {IDM_IDLE_NEVER, true}, {IDM_IDLE_1, false}, {IDM_IDLE_5, false}, {IDM_IDLE_10, true},
+        {IDM_LOCK_ON_SLEEP, false}, {IDM_SHOW_CLOCK, false}, {IDM_USE_ORIGINAL_SCREEN, false}};
     for (const auto& c : cases) {
         EXPECT_EQ((StateOf(menu.Handle(), c.command) & MFS_GRAYED) != 0, c.fixed) << "item " << c.command;
         const mgtSettings before(Store());
