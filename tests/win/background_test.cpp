@@ -1,5 +1,4 @@
-// The lock background rendered for real: colours, pictures placed on the
-// screen, the clock, and pictures that must not hurt the lock.
+// The lock background rendered for real: colours, pictures, the clock, and pictures that must not hurt the lock.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -169,8 +168,7 @@ std::pair<int, int> InkRows(HDC dc, const RECT& area, COLORREF ink) {
     return rows;
 }
 
-// The owner's message goes under the date on the clock's plate, wrapped, and
-// stays when the clock is off; the clock keeps its place at the bottom.
+// The owner's message goes under the date, wrapped, also without the clock; the clock keeps its place at the bottom.
 TEST_F(Background, MessageBelowTheClock) {
     exstring longest;
     while (longest.size() + 5 <= kLockMessageChars) longest += L"word ";
@@ -222,8 +220,7 @@ TEST(LockClock, WaitsForTheNextMinuteBoundary) {
     }
 }
 
-// "System" is the desktop's wallpaper; a picture that cannot be shown leaves the colour, here the
-// desktop's, which a colour with a high bit set stands for.
+// "System" is the wallpaper; a picture that cannot be shown leaves the colour (high bit: the desktop's).
 TEST_F(Background, SystemIsTheWallpaperAndWhatCannotBeShownLeavesTheColour) {
     const exstring path = TempPath(L"mg_wallpaper.bmp");
     WriteBmp(path, kBlue);

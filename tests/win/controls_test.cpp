@@ -1,5 +1,4 @@
-// The toolkit's controls bound in the fixture dialog, checked by sizes and by
-// what the screen shows, and the tooltip its buttons register.
+// The toolkit's controls in the fixture dialog, by sizes and by what the screen shows, and the buttons' tooltip.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -83,8 +82,7 @@ TEST_F(Controls, StaticsSizeToTheirContent) {
     dialog.picture.SetIcon(nullptr);
 }
 
-// Pumps through the application's PreTranslateMessage, which relays mouse
-// messages to the tooltip, until the tip shows; false when it never does.
+// Pumps through the application's PreTranslateMessage, which relays the mouse to the tooltip, until it shows.
 bool PumpUntilTheTipShows(exApp& app, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (MSG message;; Sleep(20)) {
@@ -98,8 +96,7 @@ bool PumpUntilTheTipShows(exApp& app, std::chrono::milliseconds timeout) {
     }
 }
 
-// A button's tip is its window text without the access key, in the dialog
-// font of the moment; it shows over the resting pointer and goes with its tool.
+// A button's tip: its text without the access key, in the font of the moment, over the resting pointer.
 TEST_F(Controls, ButtonTipShowsOverTheRestingPointerAndGoesWithItsTool) {
     HWND button = dialog.Item(IDC_FX_BUTTON);
     SetWindowTextW(button, L"&Unlock");

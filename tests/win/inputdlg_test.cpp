@@ -1,9 +1,7 @@
-// The password dialog driven as a user would, message boxes included; then
-// what reached the registry.
+// The password dialog driven as a user would, message boxes included; then what reached the registry.
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cwchar>
 #include <functional>
 #include <vector>
 
@@ -25,9 +23,8 @@ HWND g_dialog = nullptr;
 bool AnswerBox() {
     const HWND box = ShownMessageBox(g_dialog);
     if (box == nullptr) return false;
-    wchar_t name[32] = {};
-    GetClassNameW(box, name, 32);
-    const exstring foreign = wcscmp(name, L"exMsgBox00") != 0 ? exstring(name) + L": " : exstring();
+    const std::wstring name = e2e::ClassOf(box);
+    const exstring foreign = name != L"exMsgBox00" ? exstring(name.c_str()) + L": " : exstring();
     g_seen.push_back(foreign + WindowTextOf(box) + (GetDlgItem(box, IDYES) != nullptr ? L"?" : L""));
     const HWND button = g_answers.empty() ? nullptr : GetDlgItem(box, g_answers.front());
     if (!g_answers.empty()) g_answers.erase(g_answers.begin());
@@ -157,8 +154,7 @@ TEST_F(PasswordDialog, DeletionNeedsYes) {
     EXPECT_TRUE(Stored().pwdHint.empty());
 }
 
-// Neither root can be written: the dialog says so, stays open, and the old
-// password still applies; nothing is reported as done.
+// Neither root can be written: the dialog says so and stays open, and the old password still applies.
 TEST_F(PasswordDialog, FailedSaveKeepsTheDialogAndTheOldPassword) {
     const HKEY unwritable = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x7FFFFFF0));
     SettingsStore nowhere{unwritable, unwritable};
@@ -179,8 +175,7 @@ TEST_F(PasswordDialog, FailedSaveKeepsTheDialogAndTheOldPassword) {
     EXPECT_TRUE(settings.Matches(L"pw"));
 }
 
-// Where the organisation requires a password it cannot be deleted, and a new
-// one needs the minimum length.
+// A password the organisation requires cannot be deleted, and a new one needs the minimum length.
 TEST_F(PasswordDialog, OrganisationsMinimumAndNoDeletion) {
     const DWORD required = 1, minimum = 8;
     ASSERT_TRUE(WriteValue(roots.Machine(), kPolicyKeyPath, L"PasswordRequired", &required, 4, REG_DWORD));

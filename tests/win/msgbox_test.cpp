@@ -44,11 +44,9 @@ std::vector<int> ButtonIds(HWND box) {
     return ids;
 }
 
-// By type: the buttons with the program's captions, the leftmost the default,
-// and what the last one, Esc and the close box give; a check box's state goes
-// in and comes back, and its click ends nothing. A screen reader reads the
-// message from a static, as in the system's box (Wine's proxy gives a static
-// the client role where Windows says static text, so the role is not asked).
+// By type: the buttons with the program's captions, the leftmost the default, what the last one, Esc and the
+// close box give; a check box's state goes in and out, its click ends nothing. A screen reader finds the message
+// (Wine's proxy gives a static the client role where Windows says static text, so the role is not asked).
 TEST(MsgBox, ButtonsCaptionsResultsCheckBoxAndTheMessageReadOut) {
     SetButtonTexts(L"Fine", L"Stop", L"Sure", L"Nope");
     const std::map<int, exstring> captions = {{IDOK, L"Fine"}, {IDCANCEL, L"Stop"}, {IDYES, L"Sure"}, {IDNO, L"Nope"}};

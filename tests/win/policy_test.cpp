@@ -105,8 +105,7 @@ TEST_F(Policies, MachineOverUserOverSettingsThatASaveKeeps) {
     EXPECT_EQ(Machine(L"idleLock") + Machine(L"lockMessage") + Machine(L"showClock"), exstring(L"300ownfalse"));
 }
 
-// Install properties land as machine settings over what the machine held, never as empty values
-// (all four on a new tree are the install test's).
+// Install properties land as machine settings over what the machine held, never as empty values.
 TEST_F(Policies, InstallPropertiesBecomeMachineDefaults) {
     const struct {
         const char* what;

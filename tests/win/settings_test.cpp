@@ -54,8 +54,7 @@ exini Global(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> va
     return tree;
 }
 
-// No key gives the defaults, a missing value reads as empty, flags load in any stored form and an
-// unreadable one keeps its default.
+// No key gives the defaults, a missing value reads as empty, flags load in any form, an unreadable one as default.
 TEST_F(SettingsStoreTest, StoredValuesLoad) {
     const struct {
         exini stored;
@@ -118,10 +117,8 @@ TEST_F(SettingsStoreTest, SaveWritesTheWholeRecord) {
     EXPECT_FALSE(OpenKey(roots.User(), kKeyPath, false)) << "saved below the user root as well";
 }
 
-// The per-user values persist across processes and are ignored when of the wrong size (where a
-// sound rectangle puts the window is the main window's end-to-end test).
+// The per-user values persist across processes and are ignored when of the wrong size.
 TEST_F(SettingsStoreTest, PerUserValuesPersistUnlessOfTheWrongSize) {
-    EXPECT_TRUE(mgtSettings(roots.Store()).BlankPwdPromptDue());
     mgtSettings(roots.Store()).BlankPwdPromptDue(1);
     EXPECT_FALSE(mgtSettings(roots.Store()).BlankPwdPromptDue());
     const uint8_t wrongSize[2] = {1, 0};
@@ -161,8 +158,7 @@ TEST_F(SettingsStoreTest, RightUnlockMovesTheOldDigestToTheSaltedForm) {
     EXPECT_NE(BytesToHex(again.salt, kPasswordSaltSize), BytesToHex(back.Password.salt, kPasswordSaltSize));
 }
 
-// A clock behind the other root's stamp (a dead battery) must not hide a save, in whichever root it
-// lands; past the largest stamp, the save is not reported as done.
+// A clock behind the other root's stamp (a dead battery) hides no save; past the largest stamp none is reported.
 TEST_F(SettingsStoreTest, SaveIsNewerThanEitherRootWhateverTheClock) {
     const exstring dayAhead = exstring::Format(L"%I64d", static_cast<long long>(CurrentFileTime() + 864000000000LL));
     const exstring oldDigest = BytesToHex(mgtSettings::PasswordDigest(L"old").data(), kDigestSize);
@@ -186,8 +182,7 @@ TEST_F(SettingsStoreTest, SaveIsNewerThanEitherRootWhateverTheClock) {
     }
 }
 
-// A damaged password stays damaged through a save of another setting into the other root, also one
-// by an earlier version, which left `Password` out.
+// A damaged password stays damaged through a save into the other root, also an earlier version's without it.
 TEST_F(SettingsStoreTest, DamagedPasswordStaysDamagedInEitherRoot) {
     for (const bool earlierVersion : {false, true}) {
         SCOPED_TRACE(earlierVersion ? "saved by an earlier version" : "saved by this one");
@@ -232,8 +227,7 @@ BOOL WINAPI PlayedSystemParameters(UINT action, UINT, void* data, UINT) {
     return FALSE;
 }
 
-// Only the shortcut flags go while locked, and the flags of before come back exactly, from the
-// record a relock keeps and a later start finds when putting them back failed.
+// Only the shortcut flags go while locked and come back exactly, also from the record a failed restore left.
 TEST_F(SettingsStoreTest, AccessibilityShortcutsClosedAndBackExactly) {
     const UINT before[] = {SKF_AVAILABLE | SKF_HOTKEYACTIVE | SKF_STICKYKEYSON | SKF_CONFIRMHOTKEY,
                            FKF_AVAILABLE | FKF_HOTKEYACTIVE | FKF_HOTKEYSOUND,

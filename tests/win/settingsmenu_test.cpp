@@ -131,12 +131,6 @@ UINT StateOf(HMENU menu, UINT id) {
     return item.fState;
 }
 
-exstring CatalogueText(const Catalogue& catalogue, const exstring& section, const exstring& key) {
-    for (const CatalogueEntry& entry : catalogue)
-        if (section == entry.section && key == entry.key) return entry.text;
-    return exstring();
-}
-
 // Each language is stored by its tag, Follow Windows by none; the main window speaks it at once.
 TEST_F(SettingsMenu, LanguageChoicesStoreTheirTagsAndShowAtOnce) {
     mgtSettings settings(Store());
@@ -152,8 +146,9 @@ TEST_F(SettingsMenu, LanguageChoicesStoreTheirTagsAndShowAtOnce) {
         SCOPED_TRACE(tag.ToUtf8());
         SendMessageW(main.Handle(), WM_COMMAND, command, 0);
         EXPECT_EQ(RegistryText(roots.Machine(), Store().keyPath + L"\\global", L"Language"), tag);
-        const Catalogue& shown = catalogue != nullptr ? *catalogue : EnglishCatalogue();
-        EXPECT_EQ(WindowTextOf(GetDlgItem(main.Handle(), IDC_LOCK_NOW)), CatalogueText(shown, L"main", L"locknow"));
+        mgtMLang shown;
+        shown.Load(catalogue != nullptr ? *catalogue : EnglishCatalogue());
+        EXPECT_EQ(WindowTextOf(GetDlgItem(main.Handle(), IDC_LOCK_NOW)), shown.GetText(L"main", L"locknow"));
         RefreshSettingsMarks(menu, mgtSettings(Store()), strings);
         for (UINT id = IDM_LANGUAGE_FIRST; id <= IDM_LANGUAGE_FIRST + count; ++id)
             EXPECT_EQ((StateOf(menu.Handle(), id) & MFS_CHECKED) != 0, id == command) << "item " << id;

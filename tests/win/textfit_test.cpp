@@ -26,9 +26,7 @@ namespace {
 
 // Why a visible control's text does not fit it, or empty when it does.
 std::string Misfit(HWND dialog, HWND control) {
-    wchar_t name[16] = {};
-    GetClassNameW(control, name, 16);
-    const exstring cls(name), text = WindowTextOf(control);
+    const exstring cls(e2e::ClassOf(control).c_str()), text = WindowTextOf(control);
     // The toolkit's statics are drawn by it, by the style they were given.
     const auto* custom = dynamic_cast<const exStatic*>(exWnd::FromHandle(control));
     const LONG_PTR style = custom != nullptr ? custom->StaticStyle() : GetWindowLongPtrW(control, GWL_STYLE);
@@ -130,10 +128,7 @@ TEST_F(TextFit, EveryDialogInEveryLanguageAtEveryScale) {
             ExpectEveryDialogFits(strings);
         }
     }
-}
-
-// The owner's longest message, in a lock that keeps the screen visible, wraps in the dialog, which grows.
-TEST_F(TextFit, TheLongestLockMessageFits) {
+    // The owner's longest message, in a lock that keeps the screen visible, wraps in the dialog, which grows.
     settings.useOrgScreen = true;
     while (settings.lockMessage.size() + 5 <= kLockMessageChars) settings.lockMessage += L"word ";
     ExpectEveryDialogFits(mgtMLang());
