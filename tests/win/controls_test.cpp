@@ -50,8 +50,7 @@ protected:
     FixtureDialog dialog;
 };
 
-// A static follows its text downwards and back, keeping top and width (a language change under an open
-// main window); a picture box takes its icon's size whatever its text.
+// A static follows its text down and back, keeping top and width; a picture box takes its icon's size.
 TEST_F(Controls, StaticsSizeToTheirContent) {
     HWND wrap = dialog.wrap.Handle();
     const RECT before = WindowRectOf(wrap);

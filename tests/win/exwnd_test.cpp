@@ -41,12 +41,8 @@ struct Recorder : exWnd {
 };
 
 struct ReflectingChild : exWnd {
-    bool handleCommand = true;
-    bool handleDraw = true;
-    int commands = 0;
-    int draws = 0;
-    int measures = 0;
-    int notifies = 0;
+    bool handleCommand = true, handleDraw = true;
+    int commands = 0, draws = 0, measures = 0, notifies = 0;
     HBRUSH brush = nullptr;
     bool OnCommand(UINT) override {
         ++commands;

@@ -14,8 +14,7 @@
 
 namespace {
 
-// Buttons to press in the coming message boxes, and the captions they showed
-// ("?" marks a Yes/No box; a box not of the toolkit shows its class name).
+// Buttons to press in the coming message boxes, and their captions ("?": Yes/No; a foreign box: its class first).
 std::vector<int> g_answers;
 std::vector<exstring> g_seen;
 HWND g_dialog = nullptr;

@@ -27,9 +27,6 @@ protected:
     exstring Stored(HKEY root, const wchar_t* name) {
         return RegistryText(root, exstring(kKeyPath) + L"\\global", name);
     }
-    void PutUserValue(const wchar_t* name, const void* data, DWORD size, DWORD type) {
-        ASSERT_TRUE(WriteValue(roots.User(), kKeyPath, name, data, size, type));
-    }
 
     ScratchRoots roots{L"settings"};
 };
@@ -122,11 +119,11 @@ TEST_F(SettingsStoreTest, PerUserValuesPersistUnlessOfTheWrongSize) {
     mgtSettings(roots.Store()).BlankPwdPromptDue(1);
     EXPECT_FALSE(mgtSettings(roots.Store()).BlankPwdPromptDue());
     const uint8_t wrongSize[2] = {1, 0};
-    PutUserValue(L"blankpwd_noprompt", wrongSize, sizeof(wrongSize), REG_BINARY);
+    ASSERT_TRUE(WriteValue(roots.User(), kKeyPath, L"blankpwd_noprompt", wrongSize, sizeof(wrongSize), REG_BINARY));
     EXPECT_TRUE(mgtSettings(roots.Store()).BlankPwdPromptDue());
     TestWindow window(L"rect");
     const int32_t shortRectangle[3] = {500, 500, 900};
-    PutUserValue(L"UI_wndRect", shortRectangle, sizeof(shortRectangle), REG_BINARY);
+    ASSERT_TRUE(WriteValue(roots.User(), kKeyPath, L"UI_wndRect", shortRectangle, sizeof(shortRectangle), REG_BINARY));
     mgtSettings(roots.Store()).WindowRect(window.Handle(), true);
     EXPECT_EQ(WindowRectOf(window.Handle()).left, 100);
 }

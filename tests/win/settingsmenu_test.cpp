@@ -25,10 +25,8 @@ struct ScriptedChoosers : SettingsChoosers {
     bool confirm = false;
     COLORREF color = 0;
     exstring image;
-    COLORREF openedWithColor = 0;
-    COLORREF customLast = 0;
-    exstring openedWithImage;
-    exstring filter;
+    COLORREF openedWithColor = 0, customLast = 0;
+    exstring openedWithImage, filter;
     bool PickColor(HWND, COLORREF initial, COLORREF* custom, COLORREF& chosen) override {
         openedWithColor = initial;
         customLast = custom[15];
@@ -182,20 +180,16 @@ TEST_F(SettingsMenu, MarksFollowTheSettings) {
         settings.appearance = c.appearance;
         RefreshSettingsMarks(menu, settings, strings);
         const HMENU root = menu.Handle();
-        for (UINT id = IDM_BGCOLOR_SYSTEM; id <= IDM_BGIMAGE_CUSTOM; ++id) {
-            const bool checked = id == c.checkedColor || id == c.checkedImage;
-            EXPECT_EQ((StateOf(root, id) & MFS_CHECKED) != 0, checked) << "item " << id;
-        }
+        for (UINT id = IDM_BGCOLOR_SYSTEM; id <= IDM_BGIMAGE_CUSTOM; ++id)
+            EXPECT_EQ((StateOf(root, id) & MFS_CHECKED) != 0, id == c.checkedColor || id == c.checkedImage) << id;
         for (UINT id = IDM_APPEARANCE_FIRST; id <= IDM_APPEARANCE_LAST; ++id)
             EXPECT_EQ((StateOf(root, id) & MFS_CHECKED) != 0, id == c.checkedAppearance) << "item " << id;
         EXPECT_EQ((StateOf(root, IDM_USE_ORIGINAL_SCREEN) & MFS_CHECKED) != 0, c.useOrgScreen);
         EXPECT_EQ((StateOf(root, IDM_AUTO_START) & MFS_CHECKED) != 0, c.autoStart);
         EXPECT_EQ((StateOf(root, IDM_SHOW_CLOCK) & MFS_CHECKED) != 0, c.showClock);
         EXPECT_EQ((StateOf(root, IDM_SHOW_CLOCK) & MFS_GRAYED) != 0, c.useOrgScreen) << "no background, no clock";
-        for (int position : {2, 3})  // the two sub-menus
-            EXPECT_EQ((GetMenuState(root, static_cast<UINT>(position), MF_BYPOSITION) & MF_GRAYED) != 0,
-                      c.useOrgScreen)
-                << "sub-menu at " << position;
+        for (UINT position : {2u, 3u})  // the two sub-menus
+            EXPECT_EQ((GetMenuState(root, position, MF_BYPOSITION) & MF_GRAYED) != 0, c.useOrgScreen) << position;
     }
 }
 
@@ -213,8 +207,7 @@ TEST_F(SettingsMenu, EveryItemKeepsItsTextAndHasAMnemonic) {
     EXPECT_EQ(menus.size(), 6u) << "the menu and its five sub-menus";
 }
 
-// What a policy fixes is greyed, refused when the command comes anyway, and one line says why; the
-// rest is stored (auto-start's own choice is the main window's end-to-end test).
+// What a policy fixes is greyed and refused even when the command comes, and a line says why; the rest is stored.
 TEST_F(SettingsMenu, PoliciesGreyAndRefuse) {
     const DWORD fiveMinutes = 5, off = 0;
     ASSERT_TRUE(WriteValue(roots.Machine(), kPolicyKeyPath, L"MaxIdleLockMinutes", &fiveMinutes, 4, REG_DWORD));

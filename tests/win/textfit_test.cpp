@@ -1,6 +1,5 @@
-// Every text of the program's dialogs fits its control, in every language at 100, 150 and 200 % of the font.
-// Under Wine at 96 dpi the scales grow the fonts while the templates keep their 100 % dialog units: harder
-// than Windows' scaling, which grows both.
+// Every dialog text fits its control in every language at 100, 150 and 200 %. Under Wine the scales grow the
+// fonts but not the templates' dialog units: harder than Windows' scaling, which grows both.
 #include <gtest/gtest.h>
 
 #include <cmath>
