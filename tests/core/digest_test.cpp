@@ -16,10 +16,7 @@ std::string Hex(const Md5Digest& digest) {
 }
 
 TEST(Md5, Rfc1321TestSuite) {
-    struct Case {
-        const char* message;
-        const char* digest;
-    };
+    struct Case { const char* message; const char* digest; };
     const Case cases[] = {
         {"", "d41d8cd98f00b204e9800998ecf8427e"},
         {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", "d174ab98d277d9f5a5611c2c9f419d9f"},
@@ -32,10 +29,7 @@ TEST(Md5, Rfc1321TestSuite) {
 // Computed independently; no password is the no-password state. Text in the code page keeps the long-standing
 // digest; text outside it no longer collides as "??????" (33b35f02796c8a32f3a640c778401466).
 TEST(PasswordDigest, KnownDigests) {
-    struct Case {
-        const exchar* password;
-        const char* digest;
-    };
+    struct Case { const exchar* password; const char* digest; };
     const Case cases[] = {
         {EXT(""), "00000000000000000000000000000000"},
         {EXT("Gr\u00FC\u00DFe\u20AC"), "3b83935f94a91ff2a47f6aa01064cd68"},

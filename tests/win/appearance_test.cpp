@@ -113,8 +113,7 @@ TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
         EXPECT_TRUE(checked) << "the click reached the check box";
     }
 
-    // Follow Windows switches live with the user's dark mode. The test prefix
-    // keeps no such value: it goes again after.
+    // Follow Windows switches live with the user's dark mode (a value the test prefix lacks: removed after).
     Theme().SetAppearance(Appearance::kFollowWindows);
     for (const DWORD light : {0u, 1u}) {
         RegSetKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme", REG_DWORD, &light, sizeof(light));

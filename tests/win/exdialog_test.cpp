@@ -102,8 +102,7 @@ TEST(DialogPlacement, CentringArithmeticAndTheBestReference) {
         EXPECT_TRUE(got.x == c.expected.x && got.y == c.expected.y) << got.x << "," << got.y;
     }
 
-    // A new dialog centres on its owner, else on the application's main window,
-    // else on the primary work area; never on a hidden or minimised one.
+    // A new dialog centres on a shown owner, else on a shown main window, else on the primary work area.
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const POINT workCentre{(work.left + work.right) / 2, (work.top + work.bottom) / 2};
