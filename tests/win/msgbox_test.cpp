@@ -34,21 +34,16 @@ void Cancel(HWND box) { SendMessageW(box, WM_COMMAND, IDCANCEL, 0); }
 std::vector<int> ButtonIds(HWND box) {
     std::map<LONG, int> byLeft;
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        RECT rect{};
-        GetWindowRect(child, &rect);
         const int id = GetDlgCtrlID(child);
-        if (IsWindowVisible(child) && id >= IDOK && id <= IDCONTINUE) byLeft[rect.left] = id;
+        if (IsWindowVisible(child) && id >= IDOK && id <= IDCONTINUE) byLeft[WindowRectOf(child).left] = id;
     }
     std::vector<int> ids;
     for (const auto& entry : byLeft) ids.push_back(entry.second);
     return ids;
 }
 
-// By type: the buttons with the program's captions, the leftmost the default,
-// and what the last one, Esc and the close box give; a check box's state goes
-// in and comes back, and its click ends nothing. A screen reader reads the
-// message from a static, as in the system's box (Wine's proxy gives a static
-// the client role where Windows says static text, so the role is not asked).
+// By type: captions, the default, what the last button, Esc and the close box give; a check box's state goes in
+// and out. A screen reader finds the message (Wine's proxy calls a static a client: the role is not asked).
 TEST(MsgBox, ButtonsCaptionsResultsCheckBoxAndTheMessageReadOut) {
     SetButtonTexts(L"Fine", L"Stop", L"Sure", L"Nope");
     const std::map<int, exstring> captions = {{IDOK, L"Fine"}, {IDCANCEL, L"Stop"}, {IDYES, L"Sure"}, {IDNO, L"Nope"}};

@@ -53,8 +53,7 @@ protected:
     ScratchRoots roots{L"policy"};
 };
 
-// Machine over user over settings; a value of the wrong type or range is not set, and is reported.
-// A save stores what the user chose, never what a policy put in its place.
+// Machine over user over settings; a wrong type or range is reported and ignored; a save keeps the user's choice.
 TEST_F(Policies, MachineOverUserOverSettingsThatASaveKeeps) {
     using Field = std::function<exstring(const mgtSettings&)>;
     const Field idle = [](const mgtSettings& s) { return Number(s.idleLock); };
@@ -105,8 +104,7 @@ TEST_F(Policies, MachineOverUserOverSettingsThatASaveKeeps) {
     EXPECT_EQ(Machine(L"idleLock") + Machine(L"lockMessage") + Machine(L"showClock"), exstring(L"300ownfalse"));
 }
 
-// Install properties land as machine settings over what the machine held, never as empty values
-// (all four on a new tree are the install test's).
+// Install properties land as machine settings over what the machine held, never as empty values.
 TEST_F(Policies, InstallPropertiesBecomeMachineDefaults) {
     const struct {
         const char* what;

@@ -27,9 +27,6 @@ protected:
     exstring Stored(HKEY root, const wchar_t* name) {
         return RegistryText(root, exstring(kKeyPath) + L"\\global", name);
     }
-    void PutUserValue(const wchar_t* name, const void* data, DWORD size, DWORD type) {
-        ASSERT_TRUE(WriteValue(roots.User(), kKeyPath, name, data, size, type));
-    }
 
     ScratchRoots roots{L"settings"};
 };
@@ -54,8 +51,7 @@ exini Global(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> va
     return tree;
 }
 
-// No key gives the defaults, a missing value reads as empty, flags load in any stored form and an
-// unreadable one keeps its default.
+// No key gives the defaults, a missing value reads as empty, flags load in any form, an unreadable one as default.
 TEST_F(SettingsStoreTest, StoredValuesLoad) {
     const struct {
         exini stored;
@@ -105,9 +101,7 @@ TEST_F(SettingsStoreTest, MalformedValuesLoadWithoutHarm) {
     }
     StoreGlobal(roots.Machine(), Global({{L"Password", L"0102030405060708090A0B0C0D0E0F10"}}));
     settings.Load();
-    EXPECT_FALSE(settings.PasswordDamaged());
-    EXPECT_EQ(settings.Password.key[0], 0x01);
-    EXPECT_EQ(settings.Password.key[15], 0x10);
+    EXPECT_FALSE(settings.PasswordDamaged()) << "capital hex";
 }
 
 // The stored forms older copies read (flags and numbers in general are the policy save test's).
@@ -117,23 +111,19 @@ TEST_F(SettingsStoreTest, SaveWritesTheWholeRecord) {
     ASSERT_TRUE(settings.Save());
     EXPECT_EQ(Stored(roots.Machine(), L"Password"), exstring(L"00000000000000000000000000000000"));
     EXPECT_EQ(Stored(roots.Machine(), L"diagnostics"), exstring(L"true")) << "kept through a save";
-    EXPECT_EQ(Stored(roots.Machine(), L"modifiedTime"),
-              exstring::Format(L"%I64d", static_cast<long long>(settings.modifiedTime)));
     EXPECT_FALSE(OpenKey(roots.User(), kKeyPath, false)) << "saved below the user root as well";
 }
 
-// The per-user values persist across processes and are ignored when of the wrong size (where a
-// sound rectangle puts the window is the main window's end-to-end test).
+// The per-user values persist across processes and are ignored when of the wrong size.
 TEST_F(SettingsStoreTest, PerUserValuesPersistUnlessOfTheWrongSize) {
-    EXPECT_TRUE(mgtSettings(roots.Store()).BlankPwdPromptDue());
     mgtSettings(roots.Store()).BlankPwdPromptDue(1);
     EXPECT_FALSE(mgtSettings(roots.Store()).BlankPwdPromptDue());
     const uint8_t wrongSize[2] = {1, 0};
-    PutUserValue(L"blankpwd_noprompt", wrongSize, sizeof(wrongSize), REG_BINARY);
+    ASSERT_TRUE(WriteValue(roots.User(), kKeyPath, L"blankpwd_noprompt", wrongSize, sizeof(wrongSize), REG_BINARY));
     EXPECT_TRUE(mgtSettings(roots.Store()).BlankPwdPromptDue());
     TestWindow window(L"rect");
     const int32_t shortRectangle[3] = {500, 500, 900};
-    PutUserValue(L"UI_wndRect", shortRectangle, sizeof(shortRectangle), REG_BINARY);
+    ASSERT_TRUE(WriteValue(roots.User(), kKeyPath, L"UI_wndRect", shortRectangle, sizeof(shortRectangle), REG_BINARY));
     mgtSettings(roots.Store()).WindowRect(window.Handle(), true);
     EXPECT_EQ(WindowRectOf(window.Handle()).left, 100);
 }
@@ -165,8 +155,7 @@ TEST_F(SettingsStoreTest, RightUnlockMovesTheOldDigestToTheSaltedForm) {
     EXPECT_NE(BytesToHex(again.salt, kPasswordSaltSize), BytesToHex(back.Password.salt, kPasswordSaltSize));
 }
 
-// A clock behind the other root's stamp (a dead battery) must not hide a save, in whichever root it
-// lands; past the largest stamp, the save is not reported as done.
+// A clock behind the other root's stamp (a dead battery) hides no save; past the largest stamp none is reported.
 TEST_F(SettingsStoreTest, SaveIsNewerThanEitherRootWhateverTheClock) {
     const exstring dayAhead = exstring::Format(L"%I64d", static_cast<long long>(CurrentFileTime() + 864000000000LL));
     const exstring oldDigest = BytesToHex(mgtSettings::PasswordDigest(L"old").data(), kDigestSize);
@@ -190,8 +179,7 @@ TEST_F(SettingsStoreTest, SaveIsNewerThanEitherRootWhateverTheClock) {
     }
 }
 
-// A damaged password stays damaged through a save of another setting into the other root, also one
-// by an earlier version, which left `Password` out.
+// A damaged password stays damaged through a save into the other root, also an earlier version's without it.
 TEST_F(SettingsStoreTest, DamagedPasswordStaysDamagedInEitherRoot) {
     for (const bool earlierVersion : {false, true}) {
         SCOPED_TRACE(earlierVersion ? "saved by an earlier version" : "saved by this one");
@@ -236,8 +224,7 @@ BOOL WINAPI PlayedSystemParameters(UINT action, UINT, void* data, UINT) {
     return FALSE;
 }
 
-// Only the shortcut flags go while locked, and the flags of before come back exactly, from the
-// record a relock keeps and a later start finds when putting them back failed.
+// Only the shortcut flags go while locked and come back exactly, also from the record a failed restore left.
 TEST_F(SettingsStoreTest, AccessibilityShortcutsClosedAndBackExactly) {
     const UINT before[] = {SKF_AVAILABLE | SKF_HOTKEYACTIVE | SKF_STICKYKEYSON | SKF_CONFIRMHOTKEY,
                            FKF_AVAILABLE | FKF_HOTKEYACTIVE | FKF_HOTKEYSOUND,

@@ -25,10 +25,8 @@ struct ScriptedChoosers : SettingsChoosers {
     bool confirm = false;
     COLORREF color = 0;
     exstring image;
-    COLORREF openedWithColor = 0;
-    COLORREF customLast = 0;
-    exstring openedWithImage;
-    exstring filter;
+    COLORREF openedWithColor = 0, customLast = 0;
+    exstring openedWithImage, filter;
     bool PickColor(HWND, COLORREF initial, COLORREF* custom, COLORREF& chosen) override {
         openedWithColor = initial;
         customLast = custom[15];
@@ -78,7 +76,7 @@ const CommandCase kCommands[] = {
     {"wallpaper chosen", IDM_BGIMAGE_SYSTEM, 0, L"", false, 0, L"", true, 0, L"system"},
     {"same picture in other letter case", IDM_BGIMAGE_CUSTOM, 0, L"C:\\Pics\\A.png", true, 0, L"c:\\pics\\a.PNG", false,
      0, L"C:\\Pics\\A.png"},
-    {"new picture chosen", IDM_BGIMAGE_CUSTOM, 0, L"system", true, 0, L"C:\\b.jpg", true, 0, L"C:\\b.jpg"},
+    {"new picture chosen", IDM_BGIMAGE_CUSTOM, 0, L"System", true, 0, L"C:\\b.jpg", true, 0, L"C:\\b.jpg"},
     {"picture chooser cancelled", IDM_BGIMAGE_CUSTOM, 0, L"", false, 0, L"C:\\b.jpg", false, 0, L""},
 };
 
@@ -94,6 +92,14 @@ TEST_F(SettingsMenu, CommandsStoreOnlyWhatChanges) {
         choosers.color = c.chosenColor;
         choosers.image = c.chosenImage;
         ASSERT_TRUE(RunSettingsCommand(c.command, nullptr, settings, strings, choosers));
+        // The choosers open on what is in use: the desktop's colour for the system's, no path for the wallpaper.
+        const COLORREF colorInUse = c.color == kSystemColor ? GetSysColor(COLOR_BACKGROUND) : c.color;
+        const exstring pathInUse = exstring(c.image).EqualsNoCase(L"system") ? exstring() : exstring(c.image);
+        EXPECT_TRUE(c.command != IDM_BGCOLOR_CUSTOM ||
+                    (choosers.openedWithColor == colorInUse && choosers.customLast == colorInUse));
+        EXPECT_TRUE(c.command != IDM_BGIMAGE_CUSTOM || (choosers.openedWithImage == pathInUse &&
+                    choosers.filter.find(L'|') == exstring::npos && choosers.filter.find(L'\0') != exstring::npos))
+            << "the filter is pairs split by NULs";
         EXPECT_EQ(settings.modifiedTime != 0, c.stores);
         EXPECT_EQ(settings.bgColor, c.storedColor);
         EXPECT_EQ(settings.bgImage, exstring(c.storedImage));
@@ -123,12 +129,6 @@ UINT StateOf(HMENU menu, UINT id) {
     return item.fState;
 }
 
-exstring CatalogueText(const Catalogue& catalogue, const exstring& section, const exstring& key) {
-    for (const CatalogueEntry& entry : catalogue)
-        if (section == entry.section && key == entry.key) return entry.text;
-    return exstring();
-}
-
 // Each language is stored by its tag, Follow Windows by none; the main window speaks it at once.
 TEST_F(SettingsMenu, LanguageChoicesStoreTheirTagsAndShowAtOnce) {
     mgtSettings settings(Store());
@@ -144,8 +144,9 @@ TEST_F(SettingsMenu, LanguageChoicesStoreTheirTagsAndShowAtOnce) {
         SCOPED_TRACE(tag.ToUtf8());
         SendMessageW(main.Handle(), WM_COMMAND, command, 0);
         EXPECT_EQ(RegistryText(roots.Machine(), Store().keyPath + L"\\global", L"Language"), tag);
-        const Catalogue& shown = catalogue != nullptr ? *catalogue : EnglishCatalogue();
-        EXPECT_EQ(WindowTextOf(GetDlgItem(main.Handle(), IDC_LOCK_NOW)), CatalogueText(shown, L"main", L"locknow"));
+        mgtMLang shown;
+        shown.Load(catalogue != nullptr ? *catalogue : EnglishCatalogue());
+        EXPECT_EQ(WindowTextOf(GetDlgItem(main.Handle(), IDC_LOCK_NOW)), shown.GetText(L"main", L"locknow"));
         RefreshSettingsMarks(menu, mgtSettings(Store()), strings);
         for (UINT id = IDM_LANGUAGE_FIRST; id <= IDM_LANGUAGE_FIRST + count; ++id)
             EXPECT_EQ((StateOf(menu.Handle(), id) & MFS_CHECKED) != 0, id == command) << "item " << id;
@@ -153,26 +154,6 @@ TEST_F(SettingsMenu, LanguageChoicesStoreTheirTagsAndShowAtOnce) {
     DestroyWindow(main.Handle());
     EXPECT_FALSE(RunSettingsCommand(static_cast<UINT>(IDM_LANGUAGE_FIRST + 1 + count), nullptr, settings, strings,
                                     choosers)) << "past the languages";
-}
-
-TEST_F(SettingsMenu, ChoosersOpenPrefilled) {
-    mgtSettings settings(Store());
-    settings.bgColor = kSystemColor;
-    RunSettingsCommand(IDM_BGCOLOR_CUSTOM, nullptr, settings, strings, choosers);
-    EXPECT_EQ(choosers.openedWithColor, GetSysColor(COLOR_BACKGROUND)) << "the desktop colour is preselected";
-    EXPECT_EQ(choosers.customLast, GetSysColor(COLOR_BACKGROUND));
-    settings.bgColor = 0x345678;
-    RunSettingsCommand(IDM_BGCOLOR_CUSTOM, nullptr, settings, strings, choosers);
-    EXPECT_EQ(choosers.openedWithColor, 0x345678u);
-
-    settings.bgImage = L"C:\\Pics\\sea.png";
-    RunSettingsCommand(IDM_BGIMAGE_CUSTOM, nullptr, settings, strings, choosers);
-    EXPECT_EQ(choosers.openedWithImage, exstring(L"C:\\Pics\\sea.png"));
-    EXPECT_TRUE(choosers.filter.find(L'|') == exstring::npos && choosers.filter.find(L'\0') != exstring::npos)
-        << "the file dialog's filter is pairs split by NULs";
-    settings.bgImage = L"System";
-    RunSettingsCommand(IDM_BGIMAGE_CUSTOM, nullptr, settings, strings, choosers);
-    EXPECT_TRUE(choosers.openedWithImage.empty()) << "the wallpaper is no path to offer";
 }
 
 TEST_F(SettingsMenu, MarksFollowTheSettings) {
@@ -199,20 +180,16 @@ TEST_F(SettingsMenu, MarksFollowTheSettings) {
         settings.appearance = c.appearance;
         RefreshSettingsMarks(menu, settings, strings);
         const HMENU root = menu.Handle();
-        for (UINT id = IDM_BGCOLOR_SYSTEM; id <= IDM_BGIMAGE_CUSTOM; ++id) {
-            const bool checked = id == c.checkedColor || id == c.checkedImage;
-            EXPECT_EQ((StateOf(root, id) & MFS_CHECKED) != 0, checked) << "item " << id;
-        }
+        for (UINT id = IDM_BGCOLOR_SYSTEM; id <= IDM_BGIMAGE_CUSTOM; ++id)
+            EXPECT_EQ((StateOf(root, id) & MFS_CHECKED) != 0, id == c.checkedColor || id == c.checkedImage) << id;
         for (UINT id = IDM_APPEARANCE_FIRST; id <= IDM_APPEARANCE_LAST; ++id)
             EXPECT_EQ((StateOf(root, id) & MFS_CHECKED) != 0, id == c.checkedAppearance) << "item " << id;
         EXPECT_EQ((StateOf(root, IDM_USE_ORIGINAL_SCREEN) & MFS_CHECKED) != 0, c.useOrgScreen);
         EXPECT_EQ((StateOf(root, IDM_AUTO_START) & MFS_CHECKED) != 0, c.autoStart);
         EXPECT_EQ((StateOf(root, IDM_SHOW_CLOCK) & MFS_CHECKED) != 0, c.showClock);
         EXPECT_EQ((StateOf(root, IDM_SHOW_CLOCK) & MFS_GRAYED) != 0, c.useOrgScreen) << "no background, no clock";
-        for (int position : {2, 3})  // the two sub-menus
-            EXPECT_EQ((GetMenuState(root, static_cast<UINT>(position), MF_BYPOSITION) & MF_GRAYED) != 0,
-                      c.useOrgScreen)
-                << "sub-menu at " << position;
+        for (UINT position : {2u, 3u})  // the two sub-menus
+            EXPECT_EQ((GetMenuState(root, position, MF_BYPOSITION) & MF_GRAYED) != 0, c.useOrgScreen) << position;
     }
 }
 
@@ -230,8 +207,7 @@ TEST_F(SettingsMenu, EveryItemKeepsItsTextAndHasAMnemonic) {
     EXPECT_EQ(menus.size(), 6u) << "the menu and its five sub-menus";
 }
 
-// What a policy fixes is greyed, refused when the command comes anyway, and one line says why; the
-// rest is stored (auto-start's own choice is the main window's end-to-end test).
+// What a policy fixes is greyed and refused even when the command comes, and a line says why; the rest is stored.
 TEST_F(SettingsMenu, PoliciesGreyAndRefuse) {
     const DWORD fiveMinutes = 5, off = 0;
     ASSERT_TRUE(WriteValue(roots.Machine(), kPolicyKeyPath, L"MaxIdleLockMinutes", &fiveMinutes, 4, REG_DWORD));
@@ -241,14 +217,9 @@ TEST_F(SettingsMenu, PoliciesGreyAndRefuse) {
     mgtSettings settings(Store());
     EXPECT_TRUE(SettingFixedByPolicy(IDM_TRAY_EXIT, settings)) << "the helper's Exit stays open";
     RefreshSettingsMarks(menu, settings, strings);
-    const struct {
-        UINT command;
-        bool fixed;
-    } cases[] = {
-        {IDM_AUTO_START, true},    {IDM_IDLE_NEVER, true},    {IDM_IDLE_1, false},
-        {IDM_IDLE_5, false},       {IDM_IDLE_10, true},       {IDM_LOCK_ON_SLEEP, false},
-        {IDM_SHOW_CLOCK, false},   {IDM_SHOW_CLOCK, false},   {IDM_USE_ORIGINAL_SCREEN, false},
-    };
+    const struct { UINT command; bool fixed; } cases[] = {
+        {IDM_AUTO_START, true}, {IDM_IDLE_NEVER, true}, {IDM_IDLE_1, false}, {IDM_IDLE_5, false}, {IDM_IDLE_10, true},
+        {IDM_LOCK_ON_SLEEP, false}, {IDM_SHOW_CLOCK, false}, {IDM_USE_ORIGINAL_SCREEN, false}};
     for (const auto& c : cases) {
         EXPECT_EQ((StateOf(menu.Handle(), c.command) & MFS_GRAYED) != 0, c.fixed) << "item " << c.command;
         const mgtSettings before(Store());

@@ -1,7 +1,5 @@
-// Every text of the program's dialogs fits its control, in every language and
-// at 100, 150 and 200 % of the font. Under Wine every process is DPI aware at
-// 96 dpi, so the scales grow the toolkit's fonts while the templates keep
-// their 100 % dialog units: harder than Windows' scaling, which grows both.
+// Every dialog text fits its control in every language at 100, 150 and 200 %. Under Wine the scales grow the
+// fonts but not the templates' dialog units: harder than Windows' scaling, which grows both.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -27,9 +25,7 @@ namespace {
 
 // Why a visible control's text does not fit it, or empty when it does.
 std::string Misfit(HWND dialog, HWND control) {
-    wchar_t name[16] = {};
-    GetClassNameW(control, name, 16);
-    const exstring cls(name), text = WindowTextOf(control);
+    const exstring cls(e2e::ClassOf(control).c_str()), text = WindowTextOf(control);
     // The toolkit's statics are drawn by it, by the style they were given.
     const auto* custom = dynamic_cast<const exStatic*>(exWnd::FromHandle(control));
     const LONG_PTR style = custom != nullptr ? custom->StaticStyle() : GetWindowLongPtrW(control, GWL_STYLE);
@@ -59,8 +55,7 @@ std::string Misfit(HWND dialog, HWND control) {
            (EqualRect(&shown, &inDialog) ? "all" : "not all") + " shows";
 }
 
-// Texts that do not fit, visible controls side by side that share a pixel,
-// and a dialog that leaves the work area.
+// Texts that do not fit, visible controls that share a pixel, and a dialog that leaves the work area.
 std::vector<std::string> Misfits(HWND dialog) {
     std::vector<std::string> found;
     std::vector<HWND> shown;
@@ -96,8 +91,7 @@ protected:
         base.lfHeight = static_cast<LONG>(std::lround(base.lfHeight * scale));
         Theme().CreateFonts(base, 1.45);
     }
-    // Each of the program's dialogs made and checked; the lock's again after
-    // a wrong password, when it adds a line.
+    // Each of the program's dialogs; the lock's again after a wrong password, when it adds a line.
     void ExpectEveryDialogFits(const mgtMLang& strings) {
         mgtLocker locker(nullptr, nullptr);
         const UnlockServices unlock{settings, locker, strings, menu, nullptr, nullptr, nullptr};
@@ -133,11 +127,7 @@ TEST_F(TextFit, EveryDialogInEveryLanguageAtEveryScale) {
             ExpectEveryDialogFits(strings);
         }
     }
-}
-
-// The owner's longest message, shown in a lock that keeps the screen visible,
-// wraps in the lock's dialog, which grows to hold it.
-TEST_F(TextFit, TheLongestLockMessageFits) {
+    // The owner's longest message, in a lock that keeps the screen visible, wraps in the dialog, which grows.
     settings.useOrgScreen = true;
     while (settings.lockMessage.size() + 5 <= kLockMessageChars) settings.lockMessage += L"word ";
     ExpectEveryDialogFits(mgtMLang());
