@@ -56,7 +56,7 @@ faults=(
 "menu-picture-case-sensitive~ui/settingsmenu.cpp~s/!chosen.EqualsNoCase(settings.bgImage)/chosen != settings.bgImage/~ui_tests~^ui_tests_windows$~SettingsMenu.*"
 "menu-colour-not-prefilled~ui/settingsmenu.cpp~s/initial = UsesSystemColor(settings.bgColor) ? GetSysColor(COLOR_BACKGROUND) : settings.bgColor;/initial = settings.bgColor;/~ui_tests~^ui_tests_windows$~SettingsMenu.*"
 # lock
-"mouse-filter-passes-all~lock/mgtlocker.cpp~s/    if (!IsOwnWindow(target)) return false;/    if (target == nullptr) return false;/~lock_tests~^lock_tests_windows$~LockAcrossProcesses.ClicksOnlyOnOwnWindowsAndMovesAlways"
+"mouse-filter-passes-all~lock/mgtlocker.cpp~s/    if (!IsOwnWindow(target)) return false;/    if (target == nullptr) return false;/~lock_tests~^lock_tests_windows$~LockAcrossProcesses.HookProceduresByKindForegroundAndPlace"
 "watchdog-no-stall-check~lock/mgtlocker.cpp~s/return now > due + kStallMs || /return now > due + 100 * kStallMs || /~lock_tests~^lock_tests_windows$~Watchdog.*"
 "watchdog-never-pulls-front~lock/mgtlocker.cpp~s/const bool foreignForeground = !locker->IsOwnWindow(foreground);/const bool foreignForeground = false;/~e2e_tests marrowgate~^e2e_tests_windows$~UnlockEndToEnd.LockHoldsEverythingUntilTheRightPassword"
 "wrong-password-unannounced~lock/mgtunlockdlg.cpp~s/ShowAttemptsLine(FailedAttemptsText(services_.strings, failures, lastFailure_), true);/ShowAttemptsLine(FailedAttemptsText(services_.strings, failures, lastFailure_), false);/~ui_tests~^ui_tests_windows$~Access.*"
@@ -67,7 +67,7 @@ faults=(
 "alt-tab-left-alt-only~lock/keyfilter.cpp~s/virtualKey == VK_ESCAPE) && (state.down & kAlt) != 0)/virtualKey == VK_ESCAPE) \&\& (state.down \& kLeftAlt) != 0)/~lock_tests~^lock_tests_windows$~KeyFilter.*"
 "hook-failure-counts-as-held~lock/hookthread.cpp~s/    if (fresh == nullptr) {/    if (false) {/~lock_tests~^lock_tests_windows$~LockAcrossProcesses.AHookThatFailedIsInstalledAtTheNextWatchdogTick"
 "watchdog-skips-failed-hook~lock/mgtlocker.cpp~s/if (locker->timerId_ != 0 \&\& !locker->IsLocked()) locker->RetryHooks();/if (false) locker->RetryHooks();/~lock_tests~^lock_tests_windows$~LockAcrossProcesses.AHookThatFailedIsInstalledAtTheNextWatchdogTick"
-"hook-thread-takes-no-messages~lock/hookthread.cpp~s/DWORD woke = MsgWaitForMultipleObjectsEx(2, events, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);/DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);/~lock_tests~^lock_tests_windows$~LockAcrossProcesses.ClicksOnlyOnOwnWindowsAndMovesAlways"
+"hook-thread-takes-no-messages~lock/hookthread.cpp~s/DWORD woke = MsgWaitForMultipleObjectsEx(2, events, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);/DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);/~lock_tests~^lock_tests_windows$~LockAcrossProcesses.ABusyWindowThreadHoldsUpNoEvent"
 "mouse-dialog-client-coords~lock/mgtlocker.cpp~s/return GetWindowRect(dialog, &bounds) && !PtInRect(&bounds, point);/return GetClientRect(dialog, \&bounds) \&\& !PtInRect(\&bounds, point);/~lock_tests~^lock_tests_windows$~LockAcrossProcesses.HookProceduresByKindForegroundAndPlace"
 "taskmgr-cleared-stays-cleared~lock/mgtlocker.cpp~s/    if (locker->settings_ != nullptr \&\& locker->started_ \&\& TaskManagerPolicy(/    if (false \&\& TaskManagerPolicy(/~e2e_tests marrowgate~^e2e_tests_windows$~UnlockEndToEnd.TaskManagerClosedWhileLocked"
 # guardian

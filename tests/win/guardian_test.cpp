@@ -1,16 +1,12 @@
-// The lock and its guardian: each brings the other back when killed, no key
-// or click leaks meanwhile, nothing from outside disarms them; only the right
-// password ends both.
+// The lock and its guardian: each brings the other back when killed, no key or click leaks meanwhile, nothing from
+// outside disarms them; only the right password ends both.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app/guardhold.h"
 #include "app/guardian.h"
 #include "base/excmdline.h"
-#include "base/foreground.h"
 #include "testsupport.h"
-#include "lockhost/lockhostprotocol.h"
 
 namespace {
 
@@ -57,25 +53,6 @@ TEST(GuardianDecisions, CommandLinesAndProcesses) {
         EXPECT_EQ(IsOwnProgram(p.facts, self), p.own) << p.facts.image.ToUtf8() << " " << p.facts.processId;
         EXPECT_EQ(IsLockOfMine(p.facts, self), p.lock) << p.facts.image.ToUtf8() << " " << p.facts.processId;
     }
-}
-
-// A Win key held when the guardian's hold starts is let go for the system,
-// and a letter for the lock's window (here this process's) then passes.
-TEST(GuardHoldStart, ReleasesAModifierHeldBeforeIt) {
-    TestWindow lockWindow(L"lock", WS_POPUP | WS_VISIBLE);
-    ForceForeground(lockWindow.Handle());
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == lockWindow.Handle(); }, 2s));
-    SendKey(VK_LWIN, true);
-    {
-        GuardHold hold(RGB(0, 0, 0), GetCurrentProcessId());
-        EXPECT_TRUE(WaitFor([] { return (GetAsyncKeyState(VK_LWIN) & 0x8000) == 0; }, 3s)) << "the Win key stays down";
-        // Wine may move the focus on a Win key: the letter is judged for the lock's window again.
-        ForceForeground(lockWindow.Handle());
-        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == lockWindow.Handle(); }, 2s));
-        KBDLLHOOKSTRUCT key{'A', 0, 0, 0, 0};
-        EXPECT_NE(GuardHold::KeyboardProc(HC_ACTION, WM_KEYDOWN, reinterpret_cast<LPARAM>(&key)), 1);
-    }
-    SendKey(VK_LWIN, false);
 }
 
 TEST(GuardianDecisions, StartsThatNeverCameUpBackOffAndNeverRunOut) {
@@ -132,31 +109,16 @@ protected:
         CleanRegistry();
         witnessProcess.Kill();
     }
-    // A lock on the screen in a process other than those given.
-    bool AwaitLock(std::vector<DWORD> besides, std::chrono::milliseconds time = 5s) {
-        return WaitFor([&] {
-            for (DWORD id : ProgramProcesses())
-                if (std::find(besides.begin(), besides.end(), id) == besides.end() && FindDialog(id) != nullptr &&
-                    EdgesAre(kLockColor))
-                    return (lock = id) != 0;
-            return false;
-        }, time);
+    bool AwaitLock(const std::vector<DWORD>& besides, std::chrono::milliseconds time = 10s) {
+        return (lock = e2e::AwaitLock(besides, time)) != 0;
     }
-    // The process, other than the lock, that listens for the session's end.
-    DWORD Guardian() const {
-        for (HWND w = FindWindowW(L"MgtGuardianSession", nullptr); w; w = FindWindowExW(nullptr, w, L"MgtGuardianSession", nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner != lock) return owner;
-        }
-        return 0;
-    }
+    DWORD Guardian() const { return GuardianBesides({lock}); }
     bool AwaitGuardian(DWORD besides = 0) {
         return WaitFor([&] { return (guardian = Guardian()) != 0 && guardian != besides; }, 5s);
     }
     void LockWithGuardian() {
         Start(L"\"" + Program() + L"\" +lock");
-        ASSERT_TRUE(AwaitLock({}, 10s)) << "no lock";
+        ASSERT_TRUE(AwaitLock({})) << "no lock";
         ASSERT_TRUE(AwaitGuardian()) << "no guardian";
     }
     void KillLockAndExpectAnother(const char* what) {
@@ -165,15 +127,8 @@ protected:
         ASSERT_TRUE(AwaitLock({old, guardian})) << what << ": no relock";
         EXPECT_EQ(Guardian(), guardian) << what;
     }
-    void TypeThePassword() {
-        HWND dialog = FindDialog(lock);
-        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 3s)) << "the dialog is not in front";
-        SendMessageW(GetDlgItem(dialog, 1005), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-        Type(kPassword);
-        Keys({VK_RETURN});
-    }
     void UnlockAndExpectTheEnd(const std::vector<DWORD>& left = {}) {
-        ASSERT_NO_FATAL_FAILURE(TypeThePassword());
+        ASSERT_TRUE(TypeIntoLock(lock, kPassword)) << "the dialog is not in front";
         EXPECT_TRUE(WaitFor([&] { return ProgramProcesses() == left; }, 10s))
             << ProgramProcesses().size() << " left, the guardian " << (Guardian() != 0 ? "among them" : "gone");
         EXPECT_EQ(LockingFlag(), 0);
@@ -195,8 +150,7 @@ TEST_F(GuardedLock, EveryKillIsRelockedOrLeftMarked) {
         const double marked = MsSince(start);
         WaitFor([] { return false; }, std::chrono::milliseconds(std::max(0, moment - static_cast<int>(marked))));
         first.Kill();
-        EXPECT_TRUE(AwaitLock({first.id}, 2s) || (LockingFlag() == 1 && RunEntry().size() > 6 &&
-                                                  RunEntry().substr(RunEntry().size() - 6) == L" +boot"))
+        EXPECT_TRUE(AwaitLock({first.id}, 2s) || (LockingFlag() == 1 && EndsWith(RunEntry(), L" +boot")))
             << "killed " << MsSince(start) << " ms after the start (marked at " << marked << " ms)";
         EndAllPrograms();
     }
@@ -215,11 +169,8 @@ TEST_F(GuardedLock, EveryKillIsRelockedOrLeftMarked) {
 
 TEST_F(GuardedLock, NoKeyOrClickLeaksAcrossARelock) {
     const DiagnosticsOn diagnostics;
-    witnessProcess = Start(L"\"" + TestDirectory() + L"lockhost.exe\" witness");
-    HWND witness = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (witness = FindWindowW(L"MgLockHostWindow", kWitnessTitle)) != nullptr; }, 10s));
-    ForceForeground(witness);
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == witness; }, 3s));
+    const HWND witness = StartWitness(witnessProcess);
+    ASSERT_NE(witness, nullptr);
     ASSERT_NO_FATAL_FAILURE(LockWithGuardian());
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() != witness; }, 2s)) << "the witness kept the foreground";
     const DWORD old = lock;
@@ -335,7 +286,7 @@ TEST_F(GuardedLock, NeverGivesUpWhileNoLockComesUp) {
     ASSERT_TRUE(AwaitLock(ended, 20s)) << "no lock once the kills stopped";
     // A windowless start was seen now and then to outlive the unlock here (being traced); what the owner
     // meets holds regardless: the desktop open, no lock marked, none back. The stray start is ended below.
-    ASSERT_NO_FATAL_FAILURE(TypeThePassword());
+    ASSERT_TRUE(TypeIntoLock(lock, kPassword)) << "the dialog is not in front";
     const auto lockShows = [] {
         if (LockingFlag() == 1) return true;
         for (DWORD id : ProgramProcesses())
@@ -353,7 +304,7 @@ TEST_F(GuardedLock, HeldNamesAndOtherInstancesDoNotStopALock) {
         UniqueHandle role(CreateMutexW(nullptr, FALSE, L"KVORM_MGTLOCKROLE"));
         UniqueHandle instance(CreateMutexW(nullptr, FALSE, L"KVORMEXRSIMUTEX"));
         Start(L"\"" + Program() + L"\" " + request);
-        ASSERT_TRUE(AwaitLock({}, 10s)) << Utf8(request) << " gave way to a held name";
+        ASSERT_TRUE(AwaitLock({})) << Utf8(request) << " gave way to a held name";
         ASSERT_TRUE(AwaitGuardian());
         UnlockAndExpectTheEnd();
     }
@@ -369,7 +320,7 @@ TEST_F(GuardedLock, HeldNamesAndOtherInstancesDoNotStopALock) {
     }
     const auto loginInFront = [&] { return GetForegroundWindow() == loginWindow; };
     Start(L"\"" + Program() + L"\" +lock");
-    ASSERT_TRUE(AwaitLock({login.id}, 10s));
+    ASSERT_TRUE(AwaitLock({login.id}));
     ASSERT_TRUE(AwaitGuardian());
     EXPECT_TRUE(NeverWithin(loginInFront, 1s)) << "the lock request called the login window to the front";
     Process plain = Start(L"\"" + Program() + L"\"");

@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "base/foreground.h"
 #include "app/version.h"
 #include "lang/displaylanguages.h"
 #include "lang/mgtmlang.h"
@@ -14,25 +13,9 @@ namespace {
 
 using namespace e2e;
 
-HWND FindWindowOfClass(DWORD processId, const wchar_t* className) {
-    for (HWND window : VisibleWindowsOf(processId))
-        if (ClassOf(window) == className) return window;
-    return nullptr;
-}
-
-// A visible dialog titled "Marrowgate" of any process of the program.
-HWND AnyProgramDialog() {
-    for (DWORD id : ProgramProcesses())
-        if (HWND dialog = FindDialog(id)) return dialog;
-    return nullptr;
-}
-
 class MainWindow : public ::testing::Test {
 protected:
-    void SetUp() override {
-        EndAllPrograms();
-        CleanRegistry();
-    }
+    void SetUp() override { TearDown(); }
     void TearDown() override {
         EndAllPrograms();
         CleanRegistry();
@@ -51,14 +34,13 @@ protected:
 };
 
 TEST_F(MainWindow, TextsPlaceSettingsAndLockNow) {
-    ASSERT_TRUE(Configure({"", {}, false, {}}));
+    ASSERT_TRUE(Configure({"", {}, false}));
     const int32_t stored[4] = {130, 90, 200, 150};  // only the position counts
     RegSetKeyValueW(HKEY_CURRENT_USER, kKeyPath, L"UI_wndRect", REG_BINARY, stored, sizeof(stored));
     ASSERT_TRUE(Open());
 
     EXPECT_EQ(Text(IDC_VERSION), exstring(L"Version " MG_VERSION_WTEXT)) << "not the template's text";
-    RECT placed{};
-    GetWindowRect(window, &placed);
+    const RECT placed = WindowRectOf(window);
     EXPECT_EQ(std::make_pair(placed.left, placed.top), std::make_pair(130L, 90L)) << "the stored place";
     EXPECT_GT(placed.right - placed.left, 300) << "the template's size, not the stored one";
 
@@ -66,7 +48,7 @@ TEST_F(MainWindow, TextsPlaceSettingsAndLockNow) {
     ForceForeground(window);
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window; }, 3s)) << "the main window never got the keys";
     PostMessageW(GetDlgItem(window, IDC_SETTINGS), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return FindWindowOfClass(program.id, L"#32768") != nullptr; }, 3s))
+    ASSERT_TRUE(WaitFor([&] { return WindowOfClass(program.id, L"#32768") != nullptr; }, 3s))
         << "no menu; the program shows " << Describe(VisibleWindowsOf(program.id));
     Keys({VK_UP});
     Keys({VK_RETURN});
@@ -77,26 +59,22 @@ TEST_F(MainWindow, TextsPlaceSettingsAndLockNow) {
     SetWindowPos(window, nullptr, 150, 110, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     PostMessageW(GetDlgItem(window, IDC_LOCK_NOW), BM_CLICK, 0, 0);
     HWND warning = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (warning = FindWindowOfClass(program.id, L"exMsgBox00")) != nullptr; }, 5s))
+    ASSERT_TRUE(WaitFor([&] { return (warning = WindowOfClass(program.id, L"exMsgBox00")) != nullptr; }, 5s))
         << "no warning; the program shows " << Describe(VisibleWindowsOf(program.id));
     PostMessageW(GetDlgItem(warning, IDNO), BM_CLICK, 0, 0);
     EXPECT_EQ(program.ExitCode(5000), 0u) << "the main window's process ends";
-    EXPECT_TRUE(WaitFor([] { return EdgesAre(kLockColor); }, 10s)) << "a fresh process locks; " << DescribeEdges();
-    HWND lock = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (lock = AnyProgramDialog()) != nullptr; }, 5s));
-    WaitFor([&] { return FocusOf(lock) == GetDlgItem(lock, 1005); }, 3s);
-    Keys({VK_RETURN});  // no password: Unlock on the empty field ends the lock
+    // A fresh process locks; without a password Unlock on the empty field ends it.
+    ASSERT_TRUE(TypeIntoLock(AwaitLock(), "")) << "no lock in front; " << DescribeEdges();
     EXPECT_TRUE(WaitFor([] { return ProgramProcesses().empty(); }, 5s)) << "the lock ends";
 
     // The window's place was stored when it closed.
     ASSERT_TRUE(Open());
-    GetWindowRect(window, &placed);
-    EXPECT_EQ(placed.left, 150);
+    EXPECT_EQ(WindowRectOf(window).left, 150);
 }
 
 // The stored language speaks from the first window on; a Lock Now that cannot start keeps the window.
 TEST_F(MainWindow, StoredLanguageAndALockNowThatCannotStart) {
-    ASSERT_TRUE(Configure({"", {}, false, {}}));
+    ASSERT_TRUE(Configure({"", {}, false}));
     mgtSettings settings;
     settings.language = L"de";
     ASSERT_TRUE(settings.Save());
@@ -113,12 +91,12 @@ TEST_F(MainWindow, StoredLanguageAndALockNowThatCannotStart) {
               L"de " + german.GetText(L"main", L"locknow"));
     PostMessageW(GetDlgItem(window, IDC_LOCK_NOW), BM_CLICK, 0, 0);
     HWND report = nullptr;
-    EXPECT_TRUE(WaitFor([&] { return (report = FindWindowOfClass(program.id, L"exMsgBox00")) != nullptr; }, 5s))
+    EXPECT_TRUE(WaitFor([&] { return (report = WindowOfClass(program.id, L"exMsgBox00")) != nullptr; }, 5s))
         << "no report; the program shows " << Describe(VisibleWindowsOf(program.id));
     EXPECT_TRUE(program.Running()) << "the window must not vanish as if the desktop were locked";
     EXPECT_FALSE(EdgesAre(kLockColor));
     if (report != nullptr) PostMessageW(report, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(WaitFor([&] { return FindWindowOfClass(program.id, L"exMsgBox00") == nullptr; }, 3s));
+    EXPECT_TRUE(WaitFor([&] { return WindowOfClass(program.id, L"exMsgBox00") == nullptr; }, 3s));
     EXPECT_TRUE(IsWindowVisible(window)) << "the main window stays";
     ForceForeground(window);
     WaitFor([&] { return GetForegroundWindow() == window; }, 2s);
@@ -128,17 +106,14 @@ TEST_F(MainWindow, StoredLanguageAndALockNowThatCannotStart) {
 
 // Auto-start below both roots starts two locks at log-on: one gives way, or neither could be unlocked.
 TEST_F(MainWindow, TwoLockStartsGiveOneLock) {
-    ASSERT_TRUE(Configure({"", {}, false, {}}));
+    ASSERT_TRUE(Configure({"", {}, false}));
     Process first = Start(L"\"" + Program() + L"\" +boot");
     Process second = Start(L"\"" + Program() + L"\" +boot");
     ASSERT_TRUE(WaitFor([] { return EdgesAre(kLockColor); }, 10s)) << DescribeEdges();
     const bool firstEnded = first.ExitCode(5000) != STILL_ACTIVE, secondEnded = second.ExitCode(0) != STILL_ACTIVE;
     EXPECT_NE(firstEnded, secondEnded) << "exactly one of the two goes on to lock";
     Process& lock = firstEnded ? second : first;
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (dialog = FindDialog(lock.id)) != nullptr; }, 5s));
-    WaitFor([&] { return FocusOf(dialog) == GetDlgItem(dialog, 1005); }, 3s);
-    Keys({VK_RETURN});
+    ASSERT_TRUE(TypeIntoLock(lock.id, ""));
     EXPECT_EQ(lock.ExitCode(5000), 0u) << "the one lock takes the keyboard and ends";
 }
 

@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-
 namespace {
 
 const wchar_t kTestWindowClass[] = L"MarrowgateTestWindow";
+TimerSteps* g_timerSteps = nullptr;
 
 void PumpMessages() {
     MSG message;
@@ -119,10 +119,6 @@ void SendKey(WORD virtualKey, bool down) {
     for (int i = 0; i < 100 && ((GetAsyncKeyState(virtualKey) & 0x8000) != 0) != down; ++i) Sleep(10);
 }
 
-namespace {
-TimerSteps* g_timerSteps = nullptr;
-}
-
 TimerSteps::TimerSteps(std::function<bool()> step) : step_(std::move(step)) {
     g_timerSteps = this;
     timer_ = SetTimer(nullptr, 0, 20, Tick);
@@ -216,8 +212,7 @@ bool Shot::Has(COLORREF color) const {
     return std::find(pixels.begin(), pixels.end(), color) != pixels.end();
 }
 
-// MinGW's import library takes IID_IAccessible for a function of oleacc.dll
-// and hands out the bytes of its thunk.
+// MinGW's import library takes IID_IAccessible for a function of oleacc.dll and hands out the bytes of its thunk.
 const IID kAccessibleInterface = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
 AccessibleFacts AccessibleOf(HWND window) {

@@ -1,8 +1,5 @@
-// The one harness of the Windows tests: waiting, pixels, scratch registry
-// keys, synthetic input and test windows in this process; and, in namespace
-// e2e, driving the real program from another process: starting and ending
-// it, finding its windows, typing and clicking as a user would, reading the
-// screen and the program's registry values.
+// The one harness of the Windows tests: waiting, pixels, scratch registry keys, synthetic input and test
+// windows in this process; and, in namespace e2e, driving the real program from other processes as a user would.
 #pragma once
 
 #include <windows.h>
@@ -17,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "base/foreground.h"
 #include "base/uniquehandle.h"
+#include "lockhost/lockhostprotocol.h"
 #include "settings/mgtsettings.h"
 #include "settings/passwordcheck.h"
 #include "text/exstring.h"
@@ -26,12 +25,10 @@ inline void PrintTo(const exstring& text, std::ostream* out) {
     *out << '"' << text.ToUtf8() << '"';
 }
 
-// Polls `condition`, pumping this thread's messages, until it holds or the
-// time is up; returns its last answer.
+// Polls `condition`, pumping this thread's messages, until it holds or the time is up; returns its last answer.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
-// A negative check's wait: watches for `fault` until the time is up, and
-// answers false the moment it shows. The time is what the other processes get
-// to handle what was sent.
+// A negative check's wait: watches for `fault` until the time is up, and answers false the moment it shows. The time is
+// what the other processes get to handle what was sent.
 inline bool NeverWithin(const std::function<bool()>& fault, std::chrono::milliseconds time = std::chrono::milliseconds(400)) {
     return !WaitFor(fault, time);
 }
@@ -63,8 +60,7 @@ struct Shot {
     std::vector<COLORREF> pixels;
 };
 
-// Shows `window` topmost at (x, y), paints it with its children and lets the
-// display catch up.
+// Shows `window` topmost at (x, y), paints it with its children and lets the display catch up.
 void ShowAndSettle(HWND window, int x = 50, int y = 50);
 
 // The directory of the running test program, with a trailing backslash.
@@ -87,8 +83,7 @@ private:
 // (Wine's bcrypt takes a second or more for the program's 600,000).
 constexpr uint32_t kTestPasswordRounds = 1000;
 
-// A registry key of the test's own below HKEY_CURRENT_USER, deleted with all
-// it holds when the object goes.
+// A registry key of the test's own below HKEY_CURRENT_USER, deleted with all it holds when the object goes.
 class ScratchKey {
 public:
     explicit ScratchKey(const wchar_t* name);
@@ -102,8 +97,7 @@ private:
     UniqueRegistryKey key_;
 };
 
-// Both settings roots on scratch keys: `machine` stands for
-// HKEY_LOCAL_MACHINE and `user` for HKEY_CURRENT_USER.
+// Both settings roots on scratch keys: `machine` stands for HKEY_LOCAL_MACHINE and `user` for HKEY_CURRENT_USER.
 struct ScratchRoots {
     explicit ScratchRoots(const wchar_t* name)
         : machine((exstring(name) + L"-machine").c_str()), user((exstring(name) + L"-user").c_str()) {}
@@ -125,10 +119,9 @@ exstring RegistryText(HKEY root, const exstring& path, const exstring& name);
 // once the physical key state shows it, leaving its message in the queue.
 void SendKey(WORD virtualKey, bool down);
 
-// Runs `step` from a thread timer every 20 ms, so that it also runs inside
-// modal loops (message boxes, dialogs, menus), until it answers true. A loop
-// still running after some 30 s is ended with WM_QUIT, so that a fault fails
-// the test instead of hanging it.
+// Runs `step` from a thread timer every 20 ms, so that it also runs inside modal loops (message boxes, dialogs, menus),
+// until it answers true. A loop still running after some 30 s is ended with WM_QUIT, so that a fault fails the test
+// instead of hanging it.
 class TimerSteps {
 public:
     explicit TimerSteps(std::function<bool()> step);
@@ -256,22 +249,17 @@ inline std::wstring TitleOf(HWND window) {
 
 // Top-level windows of a process; with `visibleOnly` false, hidden ones too.
 inline std::vector<HWND> VisibleWindowsOf(DWORD processId, bool visibleOnly = true) {
-    struct Search {
-        DWORD id;
-        bool visibleOnly;
-        std::vector<HWND> found;
-    } search{processId, visibleOnly, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == search->id && (!search->visibleOnly || IsWindowVisible(window)))
-                search->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> all, found;
+    EnumWindows([](HWND window, LPARAM list) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&all));
+    for (HWND window : all) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && (!visibleOnly || IsWindowVisible(window))) found.push_back(window);
+    }
+    return found;
 }
 
 inline std::string Describe(const std::vector<HWND>& windows) {
@@ -289,6 +277,13 @@ inline std::string Describe(const std::vector<HWND>& windows) {
 inline HWND FindDialog(DWORD processId) {
     for (HWND window : VisibleWindowsOf(processId))
         if (ClassOf(window) == L"#32770" && TitleOf(window) == L"Marrowgate") return window;
+    return nullptr;
+}
+
+// A visible top-level window of that class in the process, or null.
+inline HWND WindowOfClass(DWORD processId, const wchar_t* className) {
+    for (HWND window : VisibleWindowsOf(processId))
+        if (ClassOf(window) == className) return window;
     return nullptr;
 }
 
@@ -343,6 +338,40 @@ inline long Count(const std::vector<COLORREF>& colors, COLORREF color) {
     return static_cast<long>(std::count(colors.begin(), colors.end(), color));
 }
 
+// The witness of tests/win/lockhost in front, which counts the keys and clicks that reach it; null if it never is.
+inline HWND StartWitness(Process& process) {
+    process = Start(L"\"" + TestDirectory() + L"lockhost.exe\" witness");
+    HWND witness = nullptr;
+    if (!WaitFor([&] { return (witness = FindWindowW(L"MgLockHostWindow", kWitnessTitle)) != nullptr; }, 10s))
+        return nullptr;
+    ForceForeground(witness);
+    return WaitFor([&] { return GetForegroundWindow() == witness; }, 3s) ? witness : nullptr;
+}
+
+// A process of the program, other than those given, showing its lock dialog over the lock colour; 0 if none in time.
+inline DWORD AwaitLock(const std::vector<DWORD>& besides = {}, std::chrono::milliseconds time = 10s) {
+    DWORD lock = 0;
+    WaitFor([&] {
+        for (DWORD id : ProgramProcesses())
+            if (std::find(besides.begin(), besides.end(), id) == besides.end() && FindDialog(id) != nullptr &&
+                EdgesAre(kLockColor))
+                return (lock = id) != 0;
+        return false;
+    }, time);
+    return lock;
+}
+
+// The process, other than those given, that listens for the session's end as a guardian; 0 for none.
+inline DWORD GuardianBesides(const std::vector<DWORD>& besides) {
+    const wchar_t session[] = L"MgtGuardianSession";
+    for (HWND w = FindWindowW(session, nullptr); w != nullptr; w = FindWindowExW(nullptr, w, session, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (std::find(besides.begin(), besides.end(), owner) == besides.end()) return owner;
+    }
+    return 0;
+}
+
 // Presses the keys in order and releases them in reverse, as a chord;
 // `extended`: as the keys of the extended set (arrows, media keys).
 inline void Keys(const std::vector<WORD>& chord, bool extended = false) {
@@ -363,6 +392,21 @@ inline void Keys(const std::vector<WORD>& chord, bool extended = false) {
 // Lower-case letters and digits: their virtual keys are their upper-case codes.
 inline void Type(const char* text) {
     for (; *text != '\0'; ++text) Keys({static_cast<WORD>(*text >= 'a' && *text <= 'z' ? *text - 32 : *text)});
+}
+
+// Types `text` into the lock dialog of the process and presses Enter; false when no such dialog comes to the front.
+inline bool TypeIntoLock(DWORD lock, const char* text) {
+    HWND dialog = nullptr;
+    if (!WaitFor([&] { return (dialog = FindDialog(lock)) != nullptr && GetForegroundWindow() == dialog; }, 5s))
+        return false;
+    SendMessageW(GetDlgItem(dialog, 1005), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    Type(text);
+    Keys({VK_RETURN});
+    return true;
+}
+
+inline bool EndsWith(const std::wstring& text, const std::wstring& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 inline POINT CentreOf(HWND window) {
@@ -391,7 +435,6 @@ inline LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0) {
     return static_cast<LRESULT>(answer);
 }
 
-
 inline HWND FocusOf(HWND window) {
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
@@ -412,20 +455,16 @@ struct Config {
     const char* password = kPassword;
     exstring hint;
     bool useOrgScreen = false;
-    exstring image;
 };
 
 inline bool Configure(const Config& config) {
     mgtSettings settings;
-    exstring password;
-    for (const char* letter = config.password; *letter != '\0'; ++letter) password += static_cast<wchar_t>(*letter);
     PasswordRecord record;
-    if (!SealPassword(password, kTestPasswordRounds, record)) return false;
+    if (!SealPassword(exstring::FromAnsi(config.password), kTestPasswordRounds, record)) return false;
     settings.SetPassword(record);
     settings.pwdHint = config.hint;
     settings.useOrgScreen = config.useOrgScreen;
     settings.bgColor = kLockColor;
-    settings.bgImage = config.image;
     settings.autoStart = false;
     return settings.Save();
 }
@@ -439,8 +478,7 @@ inline long LockingFlag() {
     return static_cast<long>(value);
 }
 
-// The auto-start command below either root, empty when there is none; the
-// resident helper's is "Marrowgate Helper".
+// The auto-start command below either root, empty when there is none; the resident helper's is "Marrowgate Helper".
 inline exstring RunEntry(const wchar_t* name = L"Marrowgate") {
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
         wchar_t text[1024] = {};

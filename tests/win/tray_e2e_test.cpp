@@ -1,7 +1,6 @@
 // The resident helper of the real program ("+tray"), as the user and other programs meet it.
 #include <gtest/gtest.h>
 
-#include "base/foreground.h"
 #include "app/trayhelper.h"
 #include "testsupport.h"
 #include "lang/mgtmlang.h"
@@ -22,9 +21,7 @@ protected:
 
     // Stores the settings and starts "+tray"; `password` empty for none.
     ::testing::AssertionResult Start(uint32_t idleLock, bool lockOnSleep, const char* password = kPassword) {
-        Config config;
-        config.password = password;
-        if (!Configure(config)) return ::testing::AssertionFailure() << "settings not stored";
+        if (!Configure({password, {}, false})) return ::testing::AssertionFailure() << "settings not stored";
         mgtSettings settings;
         settings.idleLock = idleLock;
         settings.lockOnSleep = lockOnSleep;
@@ -38,10 +35,9 @@ protected:
 
     // Processes other than the helper whose window covers the screen.
     size_t Locks() const {
-        size_t count = 0;
-        for (DWORD id : ProgramProcesses())
-            if (id != helper.id && !FullScreenWindowsOf(id).empty()) ++count;
-        return count;
+        const std::vector<DWORD> running = ProgramProcesses();
+        return std::count_if(running.begin(), running.end(),
+                             [&](DWORD id) { return id != helper.id && !FullScreenWindowsOf(id).empty(); });
     }
 
     Process helper;
@@ -104,12 +100,9 @@ TEST_F(Helper, NoIdleLockThatWouldBeRefused) {
 // A passer-by can neither end the helper nor switch idle locking off (wrong passwords: the login's test).
 TEST_F(Helper, ExitAndIdleChoicesAskForThePassword) {
     ASSERT_TRUE(Start(300, true));
-    const struct {
-        UINT command;
-        bool ends;
-        uint32_t idleLock;
-    } attempts[] = {{IDM_IDLE_NEVER, false, 0}, {IDM_TRAY_EXIT, true, 0}};
-    for (const auto& attempt : attempts) {
+    struct Attempt { UINT command; bool ends; uint32_t idleLock; };
+    const Attempt attempts[] = {{IDM_IDLE_NEVER, false, 0}, {IDM_TRAY_EXIT, true, 0}};
+    for (const Attempt& attempt : attempts) {
         SCOPED_TRACE(attempt.command);
         PostMessageW(window, WM_COMMAND, attempt.command, 0);
         HWND login = nullptr;
@@ -146,24 +139,16 @@ TEST_F(Helper, RunValueFollowsTheSettingsMenu) {
     mgtSettings settings;
     const mgtMLang strings;
     SettingsChoosers choosers;
-    const struct {
-        UINT command;
-        uint32_t idleLock;
-        bool lockOnSleep, helperStarts;
-    } steps[] = {
-        {IDM_IDLE_5, 300, true, true},  // sleep locking comes on with idle locking
-        {IDM_IDLE_NEVER, 0, true, true},
-        {IDM_LOCK_ON_SLEEP, 0, false, false},
-    };
-    for (const auto& step : steps) {
+    struct Step { UINT command; uint32_t idleLock; bool lockOnSleep, helperStarts; };
+    const Step steps[] = {{IDM_IDLE_5, 300, true, true},  // sleep locking comes on with idle locking
+                          {IDM_IDLE_NEVER, 0, true, true}, {IDM_LOCK_ON_SLEEP, 0, false, false}};
+    for (const Step& step : steps) {
         SCOPED_TRACE(step.command);
         ASSERT_TRUE(RunSettingsCommand(step.command, nullptr, settings, strings, choosers));
         const mgtSettings stored;
         EXPECT_EQ(stored.idleLock, step.idleLock);
         EXPECT_EQ(stored.lockOnSleep, step.lockOnSleep);
-        const exstring command = RunEntry(L"Marrowgate Helper");
-        EXPECT_EQ(command.size() > 5 && command.substr(command.size() - 5) == L"+tray", step.helperStarts)
-            << command.ToUtf8();
+        EXPECT_EQ(EndsWith(RunEntry(L"Marrowgate Helper"), L"+tray"), step.helperStarts);
     }
 }
 
@@ -190,8 +175,7 @@ TEST_F(Helper, PolicyRefreshReachesTheRunningHelper) {
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kPolicyKeyPath, L"LockAtLogOn", REG_DWORD, &on, 4), ERROR_SUCCESS);
     announce();
     EXPECT_TRUE(WaitFor([&] { return HotKeyFree(probe.Handle()); }, 3s)) << "the hot key stays taken";
-    const exstring boot = RunEntry();
-    EXPECT_TRUE(boot.size() > 5 && boot.substr(boot.size() - 5) == L"+boot") << "no Run entry for the log-on lock";
+    EXPECT_TRUE(EndsWith(RunEntry(), L"+boot")) << "no Run entry for the log-on lock";
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, kPolicyKeyPath);
     announce();
     EXPECT_TRUE(WaitFor([&] { return !HotKeyFree(probe.Handle()); }, 3s)) << "the hot key is not taken again";
